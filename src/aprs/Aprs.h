@@ -1,0 +1,35 @@
+// Text cutters for APRS frame text as the host hands it over, and the compressed position
+// encoder. Positions are 1-based; every search is exact and case-sensitive.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace aprs {
+
+class Aprs {
+public:
+    // Does no work; only its parameter list belongs to the class's interface.
+    std::string Mic_E(const std::string& Lat, const std::string& PrimiLat, const std::string& Lon,
+                      const std::string& PrimiLon, const std::string& Dir, const std::string& Vel,
+                      const std::string& c, const std::string& MessageType) const;
+
+    // Compressed position report body: 4 base-91 chars of latitude, 4 of longitude, the
+    // optional extension and the compression-type character. Empty text for an optional
+    // argument means "not given". Arguments that cannot be encoded give the empty text.
+    std::string Comp_Pos_Rep(const std::string& Lat, const std::string& Lon,
+                             const std::string& Dir, const std::string& Vel,
+                             const std::string& Range, const std::string& Alt) const;
+
+    // The callsign between the first blank and the next ">" ("12:00:01 N0CALL-9>APRS..." ->
+    // "N0CALL-9"); the empty text when there is no ">" after the blank.
+    std::string Nominativo(const std::string& DatiAprs) const;
+    // The text in front of "To" less one character, or nothing when there is no "To".
+    std::optional<std::string> NominativoAGW(const std::string& DatiAprs) const;
+    // The data after ">:" less two characters at each end.
+    std::string Dati(const std::string& DatiAprs) const;
+    // The text after the first occurrence of the separator.
+    std::string BeaconMessage(const std::string& DatiAprs, const std::string& Separatore) const;
+};
+
+}  // namespace aprs

@@ -1,0 +1,48 @@
+// Numbers into text and back, exactly as the program shows and stores them.
+// The regional decimal symbol and date format come from platform::Regional.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/Regional.h"
+
+namespace platform {
+
+// The leading number of a text, "." being the only decimal point: leading blanks are
+// skipped, a sign and an exponent are taken, whatever follows the number is ignored.
+// "1abc" -> 1, "abc" -> 0, "-552.34W" -> -552.34, "2730,25" -> 2730.
+double Val(std::string_view text);
+
+// Whole part rounded down (toward minus infinity): Int(-1.5) == -2.
+double Int(double value);
+
+// Rounding to a whole number with halves to even: 2.5 -> 2, 3.5 -> 4, -2.5 -> -2.
+std::int64_t RoundHalfEven(double value);
+// The same, saturated to the 16-bit and 32-bit integer ranges.
+std::int16_t ToInt16(double value);
+std::int32_t ToInt32(double value);
+
+// Format patterns: "#0.00", "00.00", "###", "00", "000". Decimals are rounded half away
+// from zero on the decimal value; the decimal symbol is the regional one.
+// "###" gives the empty text for values that round to 0.
+std::string Format(double value, std::string_view pattern, const Regional& regional);
+
+// Shortest text that reads back as the same single-precision value:
+// 2730.25f -> "2730.25" (or "2730,25"), -99999.f -> "-99999".
+std::string SingleText(float value, const Regional& regional);
+
+// Shortest text (at most 15 significant digits) of a double, as stored values are written:
+// 255 -> "255", 16777215 -> "16777215", 1.5 -> "1.5" / "1,5".
+std::string NumberText(double value, const Regional& regional);
+
+// "hh:mm:ss", 24-hour clock.
+std::string TimeText(const DateTime& when);
+// The date in the regional short date format.
+std::string ShortDateText(const DateTime& when, const Regional& regional);
+
+// ASCII upper case (the program's texts compare in upper case).
+std::string UCase(std::string_view text);
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#include "ui/Grid.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Grid, AddItemSplitsTabsAndRemoveItemMovesLaterRowsUp) {
+    ui::Grid g("g", {}, 2, 4);
+    g.AddItem("A\tB\tC\tD\tEXTRA");
+    g.AddItem("E\tF");
+    ASSERT_EQ(g.Rows(), 4);
+    EXPECT_EQ(g.TextMatrix(2, 3), "D");
+    EXPECT_EQ(g.TextMatrix(3, 1), "F");
+    EXPECT_EQ(g.TextMatrix(3, 2), "");
+    g.RemoveItem(2);
+    ASSERT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.TextMatrix(2, 0), "E");
+    g.RemoveItem(0);  // the header row never goes
+    EXPECT_EQ(g.Rows(), 3);
+}
+
+TEST(Grid, CurrentCellStaysInsideTheTable) {
+    ui::Grid g("g", {}, 2, 10);
+    g.SetRow(5);
+    g.SetCol(-1);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 0);
+    g.SetText("x");
+    EXPECT_EQ(g.TextMatrix(1, 0), "x");
+    EXPECT_EQ(g.TextMatrix(9, 9), "");
+}
+
+}  // namespace
