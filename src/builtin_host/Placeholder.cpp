@@ -1,4 +1,4 @@
-// Keeps the library non-empty until its first source lands.
+// Keeps the library non-empty until its first source lands; remove then.
 namespace builtin_host {
 int placeholder = 0;
 }
