@@ -1,0 +1,17 @@
+// APRS decoding: one TNC2 monitor line in, the station data it carries out.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "builtin_host/Decoded.h"
+
+namespace builtin_host {
+
+// Positions (uncompressed with ambiguity, compressed, Mic-E), course/speed/altitude,
+// objects and items, status reports, third-party frames (decoded as their inner frame).
+// Never throws: a frame it cannot make sense of comes back with `error` set and with
+// whatever was read before the fault (at least the source when the header was good).
+Decoded Decode(std::string_view tnc2Line);
+
+}  // namespace builtin_host

@@ -1,0 +1,20 @@
+// TNC2 monitor lines ("SRC>DEST,PATH:payload"): split into their parts and joined back.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "builtin_host/Decoded.h"
+
+namespace builtin_host {
+
+// Splits a monitor line at the first ">" and the first ":" after it. A trailing CR/LF is
+// dropped; everything else in the payload is kept byte for byte. Gives nothing when the
+// header is unusable (no ">", no ":", empty source or destination, blanks in the header).
+std::optional<Tnc2Frame> ParseTnc2(std::string_view line);
+
+// The same frame as one monitor line, without line end.
+std::string FormatTnc2(const Tnc2Frame& frame);
+
+}  // namespace builtin_host
