@@ -1,0 +1,64 @@
+// Fakes of the platform ports used by tests and benchmarks.
+#include "fakes/FakePorts.h"
+
+#include <atomic>
+#include <chrono>
+#include <system_error>
+
+#include "platform/Paths.h"
+#include "ui/Controls.h"
+
+namespace fakes {
+
+platform::Answer ScriptedDialogs::MsgBox(const std::string& text, platform::Buttons buttons,
+                                         platform::Icon icon,
+                                         const std::optional<std::string>& title) {
+    boxes.push_back({text, buttons, icon, title});
+    if (onMsgBox) onMsgBox(boxes.back());
+    if (answers_.empty()) return platform::Answer::Ok;
+    platform::Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+void ScriptedDialogs::ShowModal(ui::Form& form) {
+    modalForms.push_back(form.Name());
+    form.Show();
+    if (onModal) onModal(form);
+    if (form.Shown()) form.Hide();
+}
+
+std::string MapUserStore::Get(const std::string& application, const std::string& section,
+                              const std::string& key) {
+    auto found = values.find({application, section, key});
+    return found == values.end() ? std::string() : found->second;
+}
+
+TempDir::TempDir() {
+    static std::atomic<unsigned> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (;;) {
+        std::filesystem::path candidate =
+            base / ("sirenwatch-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate.string();
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::File(const std::string& name) const {
+    return platform::JoinPath(path_, name);
+}
+
+std::string SettableProgramInfo::ExePath() const {
+    return platform::JoinPath(Folder(), exeName);
+}
+
+}  // namespace fakes

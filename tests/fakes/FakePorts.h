@@ -1,0 +1,148 @@
+// Fakes of every platform port, and FakePorts, which holds one of each and hands them out as
+// platform::Ports. Each fake records what the core asked of it and answers as scripted:
+//
+//   fakes::FakePorts fp;                     // clock at 5 December 2026 12:00:01, "," decimals
+//   fp.dialogs.NextAnswer(platform::Answer::Cancel);   // the next MsgBox answers Cancel
+//   fp.dialogs.onModal = [](ui::Form& f) { ...; f.Hide(); };  // what the user does in a dialog
+//   fp.clock.now = {2026, 12, 24, 8, 0, 0};
+//   fp.regional.set(".", "MM/dd/yyyy");
+//   core code gets fp.ports (a platform::Ports of references to these fakes)
+//   fp.dialogs.boxes, fp.sound.played, fp.layer.calls, fp.app.quitCount ... tell what happened
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/Ports.h"
+#include "platform/Regional.h"
+
+namespace fakes {
+
+// A message box as the core asked for it.
+struct Box {
+    std::string text;
+    platform::Buttons buttons;
+    platform::Icon icon;
+    std::optional<std::string> title;
+};
+
+class ScriptedDialogs final : public platform::Dialogs {
+public:
+    // Answers are used in order; when none is queued the box answers Ok.
+    void NextAnswer(platform::Answer answer) { answers_.push_back(answer); }
+    platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
+                            const std::optional<std::string>& title = std::nullopt) override;
+    // Shows the form (Form::Show), runs onModal on it, then hides it if it is still shown,
+    // as a modal loop ends when the user closes the window.
+    void ShowModal(ui::Form& form) override;
+
+    std::vector<Box> boxes;
+    std::vector<std::string> modalForms;       // names of the forms shown modally
+    std::function<void(ui::Form&)> onModal;    // what the user does while a form is modal
+    std::function<void(const Box&)> onMsgBox;  // runs while a box is "open"
+
+private:
+    std::deque<platform::Answer> answers_;
+};
+
+class RecordingSound final : public platform::Sound {
+public:
+    void Play(const std::string& path) override { played.push_back(path); }
+    std::vector<std::string> played;
+};
+
+class RecordingWindowLayer final : public platform::WindowLayer {
+public:
+    void SetTopmost(bool topmost) override { calls.push_back(topmost); }
+    std::vector<bool> calls;
+    std::optional<bool> Topmost() const {
+        return calls.empty() ? std::nullopt : std::optional<bool>(calls.back());
+    }
+};
+
+class MapUserStore final : public platform::UserStore {
+public:
+    std::string Get(const std::string& application, const std::string& section,
+                    const std::string& key) override;
+    void Set(const std::string& application, const std::string& section, const std::string& key,
+             std::string value) {
+        values[{application, section, key}] = std::move(value);
+    }
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> values;
+};
+
+class SettableSingleInstance final : public platform::SingleInstance {
+public:
+    bool AnotherInstanceRunning() override { return another; }
+    bool another = false;
+};
+
+class SettableClock final : public platform::Clock {
+public:
+    platform::DateTime Now() const override { return now; }
+    platform::DateTime now{2026, 12, 5, 12, 0, 1};
+};
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const;  // Path() joined with name
+
+private:
+    std::string path_;
+};
+
+// The program lives in a temporary folder unless a test says otherwise.
+class SettableProgramInfo final : public platform::ProgramInfo {
+public:
+    std::string Folder() const override { return folder.empty() ? dir.Path() : folder; }
+    std::string ExeName() const override { return exeName; }
+    std::string ExePath() const override;
+    platform::VersionNumbers Version() const override { return version; }
+
+    TempDir dir;
+    std::string folder;  // empty: dir.Path()
+    std::string exeName = "Sirenwatch";
+    platform::VersionNumbers version{1, 1, 1};
+};
+
+class RecordingHelp final : public platform::Help {
+public:
+    void Open(const std::string& helpFile) override { opened.push_back(helpFile); }
+    std::vector<std::string> opened;
+};
+
+class RecordingApplication final : public platform::Application {
+public:
+    void Quit() override { ++quitCount; }
+    int quitCount = 0;
+};
+
+// One of each fake, and the Ports bundle the core takes.
+struct FakePorts {
+    ScriptedDialogs dialogs;
+    RecordingSound sound;
+    RecordingWindowLayer layer;
+    MapUserStore userStore;
+    SettableSingleInstance instance;
+    SettableClock clock;
+    platform::FixedRegional regional;  // "," and "dd/MM/yyyy" unless set otherwise
+    SettableProgramInfo program;
+    RecordingHelp help;
+    RecordingApplication app;
+    platform::Ports ports{dialogs, sound,    layer,   userStore, instance,
+                          clock,   regional, program, help,      app};
+};
+
+}  // namespace fakes
