@@ -1,0 +1,296 @@
+// INI files read and written line by line, keeping every line the program does not change.
+// New files get the running system's line end (CR LF on Windows, LF elsewhere); an existing
+// file keeps the line end it was found with, and both are accepted when reading.
+#include "settings/ProfileFile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace settings {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr std::string_view kNewFileLineEnd = "\r\n";
+#else
+constexpr std::string_view kNewFileLineEnd = "\n";
+#endif
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// One line of the file: its text without the line end, and the line end as found.
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    return true;
+}
+
+std::vector<Line> SplitLines(const std::string& content) {
+    std::vector<Line> lines;
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t lf = content.find('\n', start);
+        if (lf == std::string::npos) {
+            lines.push_back({content.substr(start), ""});
+            break;
+        }
+        bool crlf = lf > start && content[lf - 1] == '\r';
+        size_t textEnd = crlf ? lf - 1 : lf;
+        lines.push_back({content.substr(start, textEnd - start), crlf ? "\r\n" : "\n"});
+        start = lf + 1;
+    }
+    return lines;
+}
+
+// The text of a line as the parser sees it: without a byte-order mark on the first line.
+std::string_view ParsedText(const std::vector<Line>& lines, size_t i) {
+    std::string_view text = lines[i].text;
+    if (i == 0 && text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+    return text;
+}
+
+// The section name of a header line "[name]", or nothing for any other line.
+std::optional<std::string_view> SectionName(std::string_view text) {
+    text = Trim(text);
+    if (!text.starts_with('[')) return std::nullopt;
+    size_t close = text.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return Trim(text.substr(1, close - 1));
+}
+
+bool IsComment(std::string_view text) {
+    text = Trim(text);
+    return text.starts_with(';') || text.starts_with('#');
+}
+
+// The key of a "key=value" line, or nothing for comments and lines without "=".
+std::optional<std::string_view> KeyName(std::string_view text) {
+    if (IsComment(text)) return std::nullopt;
+    size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return Trim(text.substr(0, eq));
+}
+
+// Where a section sits in the file: its header line and one past its last line.
+struct SectionRange {
+    size_t header = 0;
+    size_t end = 0;
+};
+
+std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view name) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        auto found = SectionName(ParsedText(lines, i));
+        if (!found || !SameName(*found, name)) continue;
+        size_t end = i + 1;
+        while (end < lines.size() && !SectionName(ParsedText(lines, end))) ++end;
+        return SectionRange{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> FindKey(const std::vector<Line>& lines, const SectionRange& section,
+                              std::string_view key) {
+    for (size_t i = section.header + 1; i < section.end; ++i) {
+        auto found = KeyName(lines[i].text);
+        if (found && SameName(*found, key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return std::move(content).str();
+}
+
+// Cuts a UTF-8 text to at most maxChars characters, never inside a character.
+std::string CutToCharacters(std::string_view text, int maxChars) {
+    size_t pos = 0;
+    for (int count = 0; pos < text.size() && count < maxChars; ++count) {
+        ++pos;
+        while (pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) ++pos;
+    }
+    return std::string(text.substr(0, pos));
+}
+
+std::string_view Unquoted(std::string_view value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// A value that would lose blanks or quotes on reading back is stored inside quotes.
+std::string StoredValue(const std::string& value) {
+    bool loses = Trim(value).size() != value.size() || Unquoted(value).size() != value.size();
+    return loses ? '"' + value + '"' : value;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// Names and values that would break the file's structure (or slip in other keys) are refused.
+bool Writable(const std::string& section, const std::string& key, const std::string& value) {
+    return !Trim(section).empty() && !Trim(key).empty() && !HasLineBreak(section) &&
+           !HasLineBreak(key) && !HasLineBreak(value) && section.find(']') == std::string::npos &&
+           key.find('=') == std::string::npos && !IsComment(key) && !Trim(key).starts_with('[');
+}
+
+std::string_view LineEndOf(const std::vector<Line>& lines) {
+    for (const Line& line : lines)
+        if (!line.end.empty()) return line.end;
+    return kNewFileLineEnd;
+}
+
+void SetValue(std::vector<Line>& lines, const std::string& section, const std::string& key,
+              const std::string& value) {
+    const std::string eol(LineEndOf(lines));
+    const std::string stored = StoredValue(value);
+    auto range = FindSection(lines, section);
+    if (!range) {
+        if (!lines.empty() && lines.back().end.empty()) lines.back().end = eol;
+        lines.push_back({"[" + section + "]", eol});
+        lines.push_back({key + "=" + stored, eol});
+        return;
+    }
+    if (auto at = FindKey(lines, *range, key)) {
+        Line& line = lines[*at];
+        line.text = line.text.substr(0, line.text.find('=') + 1) + stored;
+        return;
+    }
+    // A new key goes after the section's last key, so comments and blank lines that
+    // introduce the next section stay with it.
+    size_t insertAt = range->header + 1;
+    for (size_t i = range->header + 1; i < range->end; ++i)
+        if (KeyName(lines[i].text)) insertAt = i + 1;
+    if (lines[insertAt - 1].end.empty()) lines[insertAt - 1].end = eol;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {key + "=" + stored, eol});
+}
+
+std::string JoinLines(const std::vector<Line>& lines) {
+    std::string out;
+    for (const Line& line : lines) out += line.text + line.end;
+    return out;
+}
+
+// The file to replace: the target of a symbolic link, so the link itself survives.
+fs::path TargetOf(const std::string& file) {
+    std::error_code ec;
+    fs::path path(file);
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        fs::path resolved = fs::weakly_canonical(path, ec);
+        if (!ec) return resolved;
+    }
+    return path;
+}
+
+// An existing file that is marked read-only (no write permission for anyone) or cannot be
+// opened for writing is not replaced.
+bool MayReplace(const fs::path& target) {
+    std::error_code ec;
+    auto status = fs::status(target, ec);
+    if (ec || !fs::exists(status)) return true;
+    if (!fs::is_regular_file(status)) return false;
+    constexpr auto anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((status.permissions() & anyWrite) == fs::perms::none) return false;
+    std::ofstream probe(target, std::ios::binary | std::ios::app);
+    return static_cast<bool>(probe);
+}
+
+fs::path TemporaryBeside(const fs::path& target) {
+    static std::mt19937 generator{std::random_device{}()};
+    fs::path tmp = target;
+    tmp += ".tmp" + std::to_string(generator() % 1000000);
+    return tmp;
+}
+
+bool WriteWholeFile(const fs::path& target, const std::string& content) {
+    if (!MayReplace(target)) return false;
+    const fs::path tmp = TemporaryBeside(target);
+    std::error_code ec;
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.close();
+        if (!out) {
+            fs::remove(tmp, ec);
+            return false;
+        }
+    }
+    auto oldPerms = fs::status(target, ec).permissions();
+    if (!ec && oldPerms != fs::perms::unknown) fs::permissions(tmp, oldPerms, ec);
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(tmp, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ReadProfileString(const std::string& file, const std::string& section,
+                              const std::string& key, int bufferSize) {
+    if (bufferSize <= 1) return {};
+    auto content = ReadWholeFile(file);
+    if (!content) return {};
+    const std::vector<Line> lines = SplitLines(*content);
+    auto range = FindSection(lines, section);
+    if (!range) return {};
+    auto at = FindKey(lines, *range, key);
+    if (!at) return {};
+    std::string_view text = lines[*at].text;
+    std::string_view value = Unquoted(Trim(text.substr(text.find('=') + 1)));
+    return CutToCharacters(value, bufferSize - 1);
+}
+
+bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value) {
+    if (!Writable(section, key, value)) return false;
+    const fs::path target = TargetOf(file);
+    std::error_code ec;
+    std::vector<Line> lines;
+    if (fs::exists(target, ec)) {
+        auto content = ReadWholeFile(target.string());
+        if (!content) return false;
+        lines = SplitLines(*content);
+    }
+    SetValue(lines, std::string(Trim(section)), std::string(Trim(key)), value);
+    return WriteWholeFile(target, JoinLines(lines));
+}
+
+}  // namespace settings

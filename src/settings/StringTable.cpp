@@ -1,0 +1,103 @@
+// The program's texts, Italian block first, English block 1000 ids above it.
+#include "settings/StringTable.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace settings {
+
+namespace {
+
+struct Entry {
+    int offset;
+    std::string_view italian;
+    std::string_view english;
+};
+
+constexpr std::array<Entry, 46> kTexts{{
+    {0, "Ultima Emergenza Ricevuta", "Last Received Emergency Beacon"},
+    {1, "Nominativo", "Callsign"},
+    {2, "Ora - Data", "Time - Date"},
+    {3, "Distanza", "Distance (Miles)"},
+    {4, "Direzione (°)", "Course (°)"},
+    {5, "Messaggio", "Message"},
+    {6, "Data", "Date"},
+    {7, "Ora", "Time"},
+    {8, "Velocità (Km/h)", "Speed (Miles/h)"},
+    {9, "Tacitazione Allarme", "Acknowledged"},
+    {10, "Longitudine", "Longitude"},
+    {11, "Latitudine", "Latitude"},
+    {12, "Altezza (slm)", "Height"},
+    {13, "Azimut (°)", "Azimut (°)"},
+    {14, "Nome Programma in UI-View", "Program Name"},
+    {15, "Percorso", "Path"},
+    {16, "Avvio automatico con UI-View", "Automatic starting with UI-View"},
+    {17, "Chiusura automatica con UI-View", "Automatic closing with UI-View"},
+    {100,
+     "UI-View 32 non e' installato. E' necessario installare UI-View32 per poter utilizzare "
+     "questo programma.",
+     "UI-View 32 are not installed. It is necessary to install UI-View32 to be able to use "
+     "this program."},
+    {101, "Vuoi creare il file XTR per Sirenwatch?",
+     "Do you want to create a XTR file for Sirenwatch?"},
+    {102, "Le coordinate di stazione non sono presenti.",
+     "The station coordinates are not present."},
+    {103, "E' necessario configurare UI-View.", "It's necessary configure UI-View."},
+    {104, "Attenzione !!", "Attention !!"},
+    {105, "Vuoi eliminare questo nominativo?", "Do you want to remove this call?"},
+    {106, "Lingua", "Language"},
+    {107, "Unita' di misura", "Unit"},
+    {108, "Metrico (Km)", "Metric (Km)"},
+    {109, "Imperiale (miglia)", "Imperial (Miles)"},
+    {110, "Distanza (Km)", "Distance (Km)"},
+    {111, "Velocita' (Km/h)", "Course (Km/h)"},
+    {112, "Distanza (Miglia)", "Distance (Miles)"},
+    {113, "Velocita' (Miglia/h)", "Course (mph)"},
+    {114, "Colore Cerchio", "Circle Color"},
+    {115, "Spessore Cerchio", "Circle Width"},
+    {116, "Riempimento", "Fill Type"},
+    {117, "Colore Riempimento", "Fill Color"},
+    {118, "Continuo", "Solid"},
+    {119, "Trasparente", "Trasparent"},
+    {120, "Linea Orizzontale", "Horizontal Line"},
+    {121, "Linea Verticale", "Vertical Line"},
+    {122, "Diagonale verso l'alto", "Upward Diagonal"},
+    {123, "Diagonale verso il basso", "Downward Diagonal"},
+    {124, "Intersecante", "Cross"},
+    {125, "Diagonale Intersecante", "Diagonal Cross"},
+    {126, "e' gia' in esecuzione.", "is already running."},
+    {127, "Verione di UI-View32 non corretta.", "UI-View32 version not correct."},
+}};
+
+constexpr int kItalian = 1000;
+constexpr int kEnglish = 2000;
+
+}  // namespace
+
+const std::string& LoadResString(int id) {
+    // Built once: the callers keep references to the texts.
+    static const std::array<std::string, kTexts.size()> italian = [] {
+        std::array<std::string, kTexts.size()> texts;
+        std::transform(kTexts.begin(), kTexts.end(), texts.begin(),
+                       [](const Entry& e) { return std::string(e.italian); });
+        return texts;
+    }();
+    static const std::array<std::string, kTexts.size()> english = [] {
+        std::array<std::string, kTexts.size()> texts;
+        std::transform(kTexts.begin(), kTexts.end(), texts.begin(),
+                       [](const Entry& e) { return std::string(e.english); });
+        return texts;
+    }();
+    static const std::string empty;
+
+    const bool isEnglish = id >= kEnglish;
+    const int offset = id - (isEnglish ? kEnglish : kItalian);
+    auto it = std::find_if(kTexts.begin(), kTexts.end(),
+                           [offset](const Entry& e) { return e.offset == offset; });
+    if (offset < 0 || it == kTexts.end()) return empty;
+    const auto index = static_cast<size_t>(it - kTexts.begin());
+    return isEnglish ? english[index] : italian[index];
+}
+
+}  // namespace settings

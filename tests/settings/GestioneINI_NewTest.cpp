@@ -1,0 +1,39 @@
+// The settings class: numbers stored as plain text, the version text, reading back.
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+#include "settings/GestioneINI_New.h"
+
+namespace settings {
+namespace {
+
+TEST(GestioneINI_New, VersionJoinsMinorAndRevision) {
+    EXPECT_EQ(GestioneINI_New::Version({1, 1, 1}), "1.11");
+    EXPECT_EQ(GestioneINI_New::Version({1, 0, 5}), "1.05");
+    EXPECT_EQ(GestioneINI_New::Version({2, 10, 0}), "2.100");
+}
+
+TEST(GestioneINI_New, StoresNumbersAsPlainTextWhateverTheDecimalSymbol) {
+    settings_test::TempFolder dir;
+    const std::string ini = dir.File("Sirenwatch.ini");
+    platform::FixedRegional regional(",");
+    GestioneINI_New settings(regional);
+    settings.ScriviValore(ini, "SetUp", "FillColor", 16777215.0);
+    settings.ScriviValore(ini, "SetUp", "CircleColor", 255);
+    settings.ScriviValore(ini, "SetUp", "MessageType", "emergency");
+    EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "FillColor"), "16777215");
+    EXPECT_EQ(settings.LeggiValore(ini, "setup", "circlecolor"), "255");
+    EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "MessageType"), "emergency");
+    EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "Nothing"), "");
+}
+
+TEST(GestioneINI_New, FailedWriteIsSilent) {
+    settings_test::TempFolder dir;
+    platform::FixedRegional regional;
+    GestioneINI_New settings(regional);
+    settings.ScriviValore(dir.File("no/such/folder.ini"), "SetUp", "Unit", 1);
+    EXPECT_EQ(settings.LeggiValore(dir.File("no/such/folder.ini"), "SetUp", "Unit"), "");
+}
+
+}  // namespace
+}  // namespace settings
