@@ -1,0 +1,183 @@
+// Parsing of the executable's command line.
+#include "app/CommandLine.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace app {
+
+namespace {
+
+std::optional<std::uint16_t> ParsePort(std::string_view text) {
+    unsigned value = 0;
+    const auto* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || value == 0 || value > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+
+    ParseResult Run() {
+        for (index_ = 0; index_ < args_.size() && result_.ok(); ++index_) Option(args_[index_]);
+        if (result_.ok()) CheckCombination();
+        return result_;
+    }
+
+private:
+    void Option(const std::string& arg) {
+        std::string name = arg;
+        inlineValue_.reset();
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue_ = arg.substr(eq + 1);
+        }
+        auto& o = result_.options;
+        const std::map<std::string, std::function<void()>, std::less<>> table = {
+            {"--help", [&] { o.help = true; }},
+            {"-h", [&] { o.help = true; }},
+            {"--version", [&] { o.version = true; }},
+            {"--headless", [&] { o.headless = true; }},
+            {"--fast", [&] { o.fast = true; }},
+            {"--stdin", [&] { SetFeed(FeedChoice::Stdin, name); }},
+            {"--kiss", [&] { EndpointFeed(FeedChoice::Kiss, name, kDefaultKissPort); }},
+            {"--aprs-is", [&] { EndpointFeed(FeedChoice::AprsIs, name, kDefaultAprsIsPort); }},
+            {"--replay",
+             [&] {
+                 if (auto v = Value(name); v && SetFeed(FeedChoice::Replay, name))
+                     o.replayFile = *v;
+             }},
+            {"--filter", [&] { o.filter = Value(name); }},
+            {"--call", [&] { o.call = Value(name); }},
+        };
+        const auto found = table.find(name);
+        if (found == table.end()) {
+            Fail("unknown option: " + arg);
+            return;
+        }
+        const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--replay" ||
+                                name == "--filter" || name == "--call";
+        if (inlineValue_ && !takesValue) {
+            Fail(name + " takes no value");
+            return;
+        }
+        found->second();
+    }
+
+    std::optional<std::string> Value(const std::string& name) {
+        if (inlineValue_) {
+            if (inlineValue_->empty()) Fail(name + " needs a value");
+            return inlineValue_->empty() ? std::nullopt : inlineValue_;
+        }
+        if (index_ + 1 >= args_.size() || args_[index_ + 1].empty()) {
+            Fail(name + " needs a value");
+            return std::nullopt;
+        }
+        return args_[++index_];
+    }
+
+    bool SetFeed(FeedChoice feed, const std::string& name) {
+        if (result_.options.feed != FeedChoice::FromSettings) {
+            Fail("only one feed can be chosen: " + feedName_ + " and " + name);
+            return false;
+        }
+        result_.options.feed = feed;
+        feedName_ = name;
+        return true;
+    }
+
+    void EndpointFeed(FeedChoice feed, const std::string& name, std::uint16_t defaultPort) {
+        const auto value = Value(name);
+        if (!value || !SetFeed(feed, name)) return;
+        const auto endpoint = ParseEndpoint(*value, defaultPort);
+        if (!endpoint) {
+            Fail(name + ": expected HOST:PORT, got \"" + *value + "\"");
+            return;
+        }
+        result_.options.endpoint = *endpoint;
+    }
+
+    void CheckCombination() {
+        const auto& o = result_.options;
+        if (o.help || o.version) return;
+        const bool aprsIsOrSettings =
+            o.feed == FeedChoice::AprsIs || o.feed == FeedChoice::FromSettings;
+        if ((o.filter || o.call) && !aprsIsOrSettings)
+            Fail("--filter and --call belong to an APRS-IS feed");
+        else if (o.fast && o.feed != FeedChoice::Replay && o.feed != FeedChoice::FromSettings)
+            Fail("--fast belongs to a replay");
+    }
+
+    void Fail(std::string message) {
+        if (result_.ok()) result_.error = std::move(message);
+    }
+
+    const std::vector<std::string>& args_;
+    std::size_t index_ = 0;
+    std::optional<std::string> inlineValue_;
+    std::string feedName_;
+    ParseResult result_;
+};
+
+}  // namespace
+
+std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defaultPort) {
+    std::string_view host = text, port;
+    if (text.starts_with('[')) {  // [IPv6]:port
+        const auto close = text.find(']');
+        if (close == std::string_view::npos) return std::nullopt;
+        host = text.substr(1, close - 1);
+        const auto rest = text.substr(close + 1);
+        if (!rest.empty() && !rest.starts_with(':')) return std::nullopt;
+        if (!rest.empty()) port = rest.substr(1);
+        if (!rest.empty() && port.empty()) return std::nullopt;
+    } else if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
+        if (text.find(':') != colon) return std::nullopt;  // bare IPv6 needs brackets
+        host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+        if (port.empty()) return std::nullopt;
+    }
+    if (host.empty() || host.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
+    Endpoint endpoint{std::string(host), defaultPort};
+    if (!port.empty()) {
+        const auto number = ParsePort(port);
+        if (!number) return std::nullopt;
+        endpoint.port = *number;
+    }
+    return endpoint;
+}
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args) {
+    return Parser(args).Run();
+}
+
+std::string UsageText(std::string_view program) {
+    std::string p(program);
+    return "Usage: " + p + R"( [OPTION]...
+Watches APRS traffic for emergency beacons. The built-in station program takes its
+traffic from the feed chosen here, or else from its own settings (at first: the demo
+traffic beside the executable, replayed in real time).
+
+Feeds:
+  --kiss HOST:PORT     a KISS TNC over TCP (port 8001 when left out), e.g. Direwolf
+  --aprs-is HOST:PORT  an APRS-IS server (port 14580 when left out), read-only login
+    --filter SPEC      the server-side filter, e.g. "r/45.5/9.2/100"
+    --call CALL        the login callsign (default: the home station's callsign)
+  --replay FILE        a recorded file of monitor lines, paced by its timestamps
+    --fast             replay as fast as possible
+  --stdin              monitor lines on standard input
+
+Other options:
+  --headless           no windows: messages go to standard error, each emergency and
+                       alarm is printed on standard output, and a replay or standard
+                       input that ends ends the program (chosen by itself when there is
+                       no display)
+  -h, --help           show this text and exit
+  --version            show the version and exit
+)";
+}
+
+}  // namespace app

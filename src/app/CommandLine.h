@@ -1,0 +1,51 @@
+// The executable's command line: which feed the built-in host takes its traffic from,
+// headless mode, --help and --version. Plain C++ so it can be parsed before Qt starts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app {
+
+enum class FeedChoice { FromSettings, Kiss, AprsIs, Replay, Stdin };
+
+inline constexpr std::uint16_t kDefaultKissPort = 8001;
+inline constexpr std::uint16_t kDefaultAprsIsPort = 14580;
+
+struct Endpoint {
+    std::string host;
+    std::uint16_t port = 0;
+};
+
+struct CommandLine {
+    FeedChoice feed = FeedChoice::FromSettings;
+    Endpoint endpoint;                  // --kiss / --aprs-is
+    std::string replayFile;             // --replay
+    bool fast = false;                  // --fast: a replay without pacing
+    std::optional<std::string> filter;  // --filter: APRS-IS server filter
+    std::optional<std::string> call;    // --call: APRS-IS login callsign
+    bool headless = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    CommandLine options;
+    std::string error;  // non-empty: the command line is unusable, say why
+    bool ok() const { return error.empty(); }
+};
+
+// The arguments after the program name. Options take their value as the next argument or
+// after "=" ("--kiss=127.0.0.1:8001").
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+// "HOST:PORT", "HOST" (default port), "[::1]:PORT"; nothing when unusable.
+std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defaultPort);
+
+// The --help text.
+std::string UsageText(std::string_view program);
+
+}  // namespace app

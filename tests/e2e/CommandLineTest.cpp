@@ -1,0 +1,90 @@
+// The executable's command line: feed choice, endpoints, and the mistakes it refuses.
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+
+namespace app {
+namespace {
+
+TEST(CommandLine, NoArgumentsTakesTheFeedFromTheSettings) {
+    const auto r = ParseCommandLine({});
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.options.feed, FeedChoice::FromSettings);
+    EXPECT_FALSE(r.options.headless);
+}
+
+TEST(CommandLine, FeedsAndTheirValues) {
+    auto r = ParseCommandLine({"--kiss", "127.0.0.1:8002", "--headless"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.feed, FeedChoice::Kiss);
+    EXPECT_EQ(r.options.endpoint.host, "127.0.0.1");
+    EXPECT_EQ(r.options.endpoint.port, 8002);
+    EXPECT_TRUE(r.options.headless);
+
+    r = ParseCommandLine({"--aprs-is=rotate.aprs2.net", "--filter", "r/45/9/50", "--call=N0CALL"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.feed, FeedChoice::AprsIs);
+    EXPECT_EQ(r.options.endpoint.port, kDefaultAprsIsPort);
+    EXPECT_EQ(r.options.filter, "r/45/9/50");
+    EXPECT_EQ(r.options.call, "N0CALL");
+
+    r = ParseCommandLine({"--replay", "x y.tnc2", "--fast"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.feed, FeedChoice::Replay);
+    EXPECT_EQ(r.options.replayFile, "x y.tnc2");
+    EXPECT_TRUE(r.options.fast);
+
+    EXPECT_EQ(ParseCommandLine({"--stdin"}).options.feed, FeedChoice::Stdin);
+    EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
+    EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
+}
+
+TEST(CommandLine, RefusesWhatCannotWork) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--kiss"},                                // no value
+        {"--kiss", "host:0"},                      // port 0
+        {"--kiss", "host:99999"},                  // port too large
+        {"--kiss", "host:80x"},                    // not a number
+        {"--kiss", "a:1", "--stdin"},              // two feeds
+        {"--replay", "f", "--replay", "g"},        // two feeds
+        {"--stdin", "--fast"},                     // --fast without a replay
+        {"--kiss", "a:1", "--filter", "r/1/2/3"},  // filter without APRS-IS
+        {"--headless=yes"},                        // flag with a value
+        {"--frobnicate"},
+        {"--replay="},
+    };
+    for (const auto& args : bad) {
+        const auto r = ParseCommandLine(args);
+        EXPECT_FALSE(r.ok()) << args[0] << (args.size() > 1 ? " " + args[1] : "");
+    }
+}
+
+TEST(CommandLine, Endpoints) {
+    struct Case {
+        const char* text;
+        bool ok;
+        const char* host;
+        int port;
+    };
+    const Case cases[] = {
+        {"127.0.0.1:8001", true, "127.0.0.1", 8001},
+        {"localhost", true, "localhost", 8001},
+        {"[::1]:9000", true, "::1", 9000},
+        {"[::1]", true, "::1", 8001},
+        {"::1", false, "", 0},
+        {":8001", false, "", 0},
+        {"host:", false, "", 0},
+        {"[::1]x", false, "", 0},
+        {"", false, "", 0},
+    };
+    for (const auto& c : cases) {
+        const auto e = ParseEndpoint(c.text, kDefaultKissPort);
+        ASSERT_EQ(e.has_value(), c.ok) << c.text;
+        if (!e) continue;
+        EXPECT_EQ(e->host, c.host) << c.text;
+        EXPECT_EQ(e->port, c.port) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace app
