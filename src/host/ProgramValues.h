@@ -9,6 +9,7 @@ namespace host {
 struct ProgramValues {
     std::string FileIni;          // the add-on's settings file
     std::string CartellaUIView;   // the host's install folder, as stored
+    std::string HelpFile;         // the program's help file, opened by the help menu
     std::string VersioneProgramma;
     double VersioneMinima = 1.86;
 

@@ -1,0 +1,51 @@
+// The spot set-up dialog's behaviour: shows the stored circle style, lets the user pick line
+// colour, width, fill style and fill colour, and stores the picks on "OK".
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "host/ProgramValues.h"
+#include "map/FrmMarcaPunto.h"
+#include "platform/Ports.h"
+#include "ui/Controls.h"
+
+namespace map {
+
+class SpotDialog {
+public:
+    // applyCaptions re-applies every caption in the current language; redrawMap asks the
+    // host to redraw its map (it may throw host::HostError).
+    SpotDialog(FrmMarcaPunto& dialog, const ui::Form& main, host::ProgramValues& values,
+               platform::Dialogs& dialogs, platform::WindowLayer& layer,
+               std::function<void()> applyCaptions, std::function<void()> redrawMap);
+
+    // Binds the dialog's controls to the handlers below.
+    void Bind();
+
+    void MnuMarca_Click();
+    void Form_Activate();
+    void CmdColoreCerchio_Click(std::int16_t Index);
+    void CmdColoreRiempimento_Click(std::int16_t Index);
+    void HSSpessoreCerchio_Change();
+    void ListStile_Click();
+    void CmdOk_Click(std::int16_t Index);
+
+    std::int32_t ColoreCerchioScelto() const { return coloreCerchioScelto_; }
+    double ColoreRiempimentoScelto() const { return coloreRiempimentoScelto_; }
+
+private:
+    void RedrawMapReportingFailure();
+
+    FrmMarcaPunto& dialog_;
+    const ui::Form& main_;
+    host::ProgramValues& values_;
+    platform::Dialogs& dialogs_;
+    platform::WindowLayer& layer_;
+    std::function<void()> applyCaptions_;
+    std::function<void()> redrawMap_;
+    std::int32_t coloreCerchioScelto_ = 255;
+    double coloreRiempimentoScelto_ = 16777215;
+};
+
+}  // namespace map

@@ -1,0 +1,173 @@
+// The spot set-up dialog: what it shows on opening, what "OK" and "Annulla" keep, and that
+// the map is redrawn either way.
+#include <gtest/gtest.h>
+
+#include "fakes/FakeHost.h"
+#include "fakes/FakePorts.h"
+#include "host/ProgramValues.h"
+#include "map/FrmMarcaPunto.h"
+#include "map/SpotDialog.h"
+#include "monitor/FrmMain.h"
+
+namespace {
+
+struct SpotWorld {
+    SpotWorld() {
+        main.SetCaption("Sirenwatch  Ver. 1.11");
+        main.SetGeometry({3000, 500, 5610, 6525});
+        spot.Bind();
+        main.MnuMarca.onClick = [this] { spot.MnuMarca_Click(); };
+    }
+    // Runs the user's actions while the dialog is open, then closes it with the button.
+    void Open(std::function<void(map::FrmMarcaPunto&)> actions, int button) {
+        fp.dialogs.onModal = [this, actions, button](ui::Form&) {
+            seenWidth = dialog.LblValore.Caption();
+            seenStyle = dialog.ListStile.ListIndex();
+            seenItems = dialog.ListStile.Items();
+            if (actions) actions(dialog);
+            dialog.CmdOk[button].onClick();
+        };
+        main.MnuMarca.onClick();
+    }
+
+    fakes::FakePorts fp;
+    fakes::FakeHost host;
+    monitor::FrmMain main;
+    map::FrmMarcaPunto dialog;
+    host::ProgramValues values;
+    int captionsApplied = 0;
+    map::SpotDialog spot{dialog,
+                         main,
+                         values,
+                         fp.dialogs,
+                         fp.layer,
+                         [this] { ++captionsApplied; },
+                         [this] { host.RedrawMap(); }};
+    std::string seenWidth;
+    int seenStyle = -2;
+    std::vector<std::string> seenItems;
+};
+
+void PickBlueWidth3Solid(map::FrmMarcaPunto& d) {
+    d.CmdColoreCerchio[3].onClick();
+    d.HSSpessoreCerchio.SetValue(3);
+    d.ListStile.SetListIndex(0);
+}
+
+TEST(SpotDialog, OpensWithTheStoredStyleCentredOnTheMainWindow) {
+    SpotWorld w;
+    w.Open(nullptr, 1);
+    EXPECT_EQ(w.seenWidth, "5");
+    EXPECT_EQ(w.seenStyle, 7);
+    EXPECT_EQ(w.seenItems[7], "Diagonale Intersecante");
+    EXPECT_EQ(w.dialog.ShapeCerchio.BorderColor(), 255);
+    EXPECT_EQ(w.dialog.ShapeCerchio.FillColor(), 16777215);
+    EXPECT_EQ(w.dialog.ShapeCerchio.BorderWidth(), 5);
+    EXPECT_EQ(w.dialog.ShapeCerchio.FillStyle(), 7);
+    EXPECT_EQ(w.dialog.Caption(), "Sirenwatch  Ver. 1.11 - Spot SetUp");
+    EXPECT_EQ(w.dialog.Icon(), w.main.Icon());
+    EXPECT_EQ(w.dialog.Left(), 3000 + 5610 / 2 - w.dialog.Width() / 2);
+    EXPECT_EQ(w.dialog.Top(), 1500);
+}
+
+TEST(SpotDialog, StoredWidthOneIsShownAndKeptByOk) {
+    SpotWorld w;
+    w.values.SpessoreCerchio = 1;  // the scroll bar already stands at 1
+    w.Open(nullptr, 0);
+    EXPECT_EQ(w.seenWidth, "1");
+    EXPECT_EQ(w.values.SpessoreCerchio, 1.0f);
+}
+
+TEST(SpotDialog, OkStoresThePicksAndRedrawsWithTopmostRestored) {
+    SpotWorld w;
+    w.Open(
+        [](map::FrmMarcaPunto& d) {
+            PickBlueWidth3Solid(d);
+            d.CmdColoreRiempimento[1].onClick();
+        },
+        0);
+    EXPECT_EQ(w.values.SpessoreCerchio, 3.0f);
+    EXPECT_EQ(w.values.ColoreCerchio, 16711680);
+    EXPECT_EQ(w.values.TipoRiempimento, 0.0f);
+    EXPECT_EQ(w.values.ColoreRiempimento, 65535.0);
+    EXPECT_EQ(w.fp.layer.calls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(w.captionsApplied, 1);
+    EXPECT_EQ(w.host.RedrawCount(), 1);
+    EXPECT_FALSE(w.dialog.Shown());
+}
+
+TEST(SpotDialog, AnnullaKeepsTheSettingsButStillRedraws) {
+    SpotWorld w;
+    w.Open(
+        [](map::FrmMarcaPunto& d) {
+            PickBlueWidth3Solid(d);
+            d.CmdColoreRiempimento[4].onClick();
+        },
+        1);
+    EXPECT_EQ(w.values.SpessoreCerchio, 5.0f);
+    EXPECT_EQ(w.values.ColoreCerchio, 255);
+    EXPECT_EQ(w.values.TipoRiempimento, 7.0f);
+    EXPECT_EQ(w.values.ColoreRiempimento, 16777215.0);
+    EXPECT_EQ(w.captionsApplied, 1);
+    EXPECT_EQ(w.host.RedrawCount(), 1);
+
+    // Cancelled picks are gone when the dialog opens again.
+    w.Open(nullptr, 1);
+    EXPECT_EQ(w.seenWidth, "5");
+    EXPECT_EQ(w.dialog.ShapeCerchio.BorderColor(), 255);
+}
+
+TEST(SpotDialog, PreviewFollowsThePicks) {
+    SpotWorld w;
+    w.Open(
+        [](map::FrmMarcaPunto& d) {
+            PickBlueWidth3Solid(d);
+            d.CmdColoreRiempimento[2].onClick();
+            EXPECT_EQ(d.ShapeCerchio.BorderColor(), 16711680);
+            EXPECT_EQ(d.ShapeCerchio.BorderWidth(), 3);
+            EXPECT_EQ(d.LblValore.Caption(), "3");
+            EXPECT_EQ(d.ShapeCerchio.FillStyle(), 0);
+            EXPECT_EQ(d.ShapeCerchio.FillColor(), 65280);
+        },
+        1);
+}
+
+TEST(SpotDialog, HandEditedValuesShowTheNearestValidOne) {
+    struct Case {
+        float width, style;
+        const char* shownWidth;
+        int shownStyle;
+    };
+    for (const Case& c : {Case{0, -1, "1", 0}, Case{15, 9, "10", 7}, Case{-300, 1e9f, "1", 7},
+                          Case{2.5f, 3.5f, "2", 4}}) {
+        SpotWorld w;
+        w.values.SpessoreCerchio = c.width;
+        w.values.TipoRiempimento = c.style;
+        w.Open(nullptr, 0);
+        EXPECT_EQ(w.seenWidth, c.shownWidth) << c.width;
+        EXPECT_EQ(w.seenStyle, c.shownStyle) << c.style;
+        EXPECT_EQ(w.host.RedrawCount(), 1);
+    }
+}
+
+TEST(SpotDialog, ClosingFromTheTitleBarCancels) {
+    SpotWorld w;
+    w.fp.dialogs.onModal = [&w](ui::Form& f) {
+        PickBlueWidth3Solid(w.dialog);
+        f.onClose();
+    };
+    w.main.MnuMarca.onClick();
+    EXPECT_EQ(w.values.SpessoreCerchio, 5.0f);
+    EXPECT_EQ(w.host.RedrawCount(), 1);
+}
+
+TEST(SpotDialog, AFailingRedrawIsReportedAndTheProgramGoesOn) {
+    SpotWorld w;
+    w.host.FailOn("RedrawMap");
+    EXPECT_NO_THROW(w.Open(nullptr, 0));
+    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(w.fp.layer.Topmost(), true);
+}
+
+}  // namespace
