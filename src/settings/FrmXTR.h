@@ -10,6 +10,10 @@ class FrmXTR : public ui::Form {
 public:
     FrmXTR();
 
+    // The controls as designed: program name "Sirenwatch", empty path, automatic start off,
+    // automatic closing on and fixed. The dialog is new on each opening, so it starts here.
+    void Reset();
+
     ui::Label LblRichiesta{"LblRichiesta", {120, 120, 5175, 255}};
     ui::Label LblNome{"LblNome", {120, 495, 5175, 255}};
     ui::Label LblNomeProgramma{"LblNomeProgramma", {120, 750, 5175, 285}};

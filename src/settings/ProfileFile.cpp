@@ -5,13 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "settings/AtomicFile.h"
 
 namespace settings {
 
@@ -204,63 +204,6 @@ std::string JoinLines(const std::vector<Line>& lines) {
     return out;
 }
 
-// The file to replace: the target of a symbolic link, so the link itself survives.
-fs::path TargetOf(const std::string& file) {
-    std::error_code ec;
-    fs::path path(file);
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        fs::path resolved = fs::weakly_canonical(path, ec);
-        if (!ec) return resolved;
-    }
-    return path;
-}
-
-// An existing file that is marked read-only (no write permission for anyone) or cannot be
-// opened for writing is not replaced.
-bool MayReplace(const fs::path& target) {
-    std::error_code ec;
-    auto status = fs::status(target, ec);
-    if (ec || !fs::exists(status)) return true;
-    if (!fs::is_regular_file(status)) return false;
-    constexpr auto anyWrite =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    if ((status.permissions() & anyWrite) == fs::perms::none) return false;
-    std::ofstream probe(target, std::ios::binary | std::ios::app);
-    return static_cast<bool>(probe);
-}
-
-fs::path TemporaryBeside(const fs::path& target) {
-    static std::mt19937 generator{std::random_device{}()};
-    fs::path tmp = target;
-    tmp += ".tmp" + std::to_string(generator() % 1000000);
-    return tmp;
-}
-
-bool WriteWholeFile(const fs::path& target, const std::string& content) {
-    if (!MayReplace(target)) return false;
-    const fs::path tmp = TemporaryBeside(target);
-    std::error_code ec;
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
-    auto oldPerms = fs::status(target, ec).permissions();
-    if (!ec && oldPerms != fs::perms::unknown) fs::permissions(tmp, oldPerms, ec);
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(tmp, ignored);
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string ReadProfileString(const std::string& file, const std::string& section,
@@ -281,16 +224,15 @@ std::string ReadProfileString(const std::string& file, const std::string& sectio
 bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value) {
     if (!Writable(section, key, value)) return false;
-    const fs::path target = TargetOf(file);
     std::error_code ec;
     std::vector<Line> lines;
-    if (fs::exists(target, ec)) {
-        auto content = ReadWholeFile(target.string());
+    if (fs::exists(file, ec)) {
+        auto content = ReadWholeFile(file);
         if (!content) return false;
         lines = SplitLines(*content);
     }
     SetValue(lines, std::string(Trim(section)), std::string(Trim(key)), value);
-    return WriteWholeFile(target, JoinLines(lines));
+    return ReplaceFileContent(file, JoinLines(lines), ec);
 }
 
 }  // namespace settings
