@@ -7,15 +7,14 @@ FrmMain::FrmMain() : ui::Form("FrmMain", {0, 0, kClientWidth, kClientHeight}) {
     SetIcon("sirenwatch");
 
     Add(Frame1);
-    for (ui::Label* label : {&LblNominativo, &LblDataOra, &LblDistanza, &LblVelocita,
-                             &LblDirezione, &LblLong, &LblLat, &LblAltezza, &LblAzimut,
-                             &LblMessaggio}) {
+    for (ui::Label* label : {&LblNominativo, &LblDataOra, &LblDistanza, &LblVelocita, &LblDirezione,
+                             &LblLong, &LblLat, &LblAltezza, &LblAzimut, &LblMessaggio}) {
         label->SetParent(&Frame1);
         Add(*label);
     }
-    for (ui::TextBox* box : {&TxtMsg, &TxtNominativo, &TxtOraRx, &TxtDistanza, &TxtVelocita,
-                             &TxtDirezione, &TxtLong, &TxtLat, &TxtAltezza, &TxtAzimut,
-                             &TxtBeaconMsg}) {
+    for (ui::TextBox* box :
+         {&TxtMsg, &TxtNominativo, &TxtOraRx, &TxtDistanza, &TxtVelocita, &TxtDirezione, &TxtLong,
+          &TxtLat, &TxtAltezza, &TxtAzimut, &TxtBeaconMsg}) {
         box->SetParent(&Frame1);
         if (box != &TxtMsg) box->SetBackColor(ui::kLightYellow);
         Add(*box);

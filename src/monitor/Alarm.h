@@ -1,0 +1,33 @@
+// The alarm: a sound every tick of TimerAllarme and blinking fixed cells of the station table
+// until the operator acknowledges it. Sets the timer's and both buttons' handlers.
+#pragma once
+
+#include <string>
+
+#include "monitor/FrmMain.h"
+#include "platform/Ports.h"
+
+namespace monitor {
+
+class Alarm {
+public:
+    // The sound is "lowtemp.wav" in the program's folder.
+    Alarm(FrmMain& form, platform::Sound& sound, const platform::ProgramInfo& program);
+
+    // Enables the timer; the first sound comes one tick later. Starting a running alarm
+    // changes nothing.
+    void Start();
+    bool IsOn() const;
+    const std::string& SoundFile() const { return soundFile_; }
+
+    void TimerAllarme_Timer();      // sound, then flip the fixed-cell colour once
+    void CmdTacitaAllarme_Click();  // stop, fixed cells back to light green
+    void CmdTest_Click();           // sound at once, then run as an alarm
+
+private:
+    FrmMain& form_;
+    platform::Sound& sound_;
+    std::string soundFile_;
+};
+
+}  // namespace monitor

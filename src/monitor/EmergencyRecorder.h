@@ -1,0 +1,61 @@
+// What follows the decision that a frame is an emergency: position texts, bearing, the last
+// four panel boxes, the station's row, the alarm for a new station and the map refresh.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/HostPorts.h"
+#include "host/ProgramValues.h"
+#include "monitor/Alarm.h"
+#include "monitor/FrmMain.h"
+#include "monitor/StationTable.h"
+#include "platform/Regional.h"
+
+namespace monitor {
+
+// What the frame handler has already worked out for this emergency.
+struct Reception {
+    std::string callsign;
+    std::string distanceText;  // in the current unit, cut to tenths
+    std::int16_t course = 0;
+    float speed = 0;
+    platform::DateTime when;
+};
+
+class EmergencyRecorder {
+public:
+    EmergencyRecorder(FrmMain& form, const host::ProgramValues& values, host::Application& app,
+                      host::Map& map, host::Station& station, StationTable& table, Alarm& alarm,
+                      const platform::Regional& regional);
+
+    // Position, bearing, panel, table, alarm and map refresh for one emergency. Host failures
+    // propagate to the frame handler.
+    void Record(const Reception& reception);
+
+    // Brings a minimised main window back to its normal state.
+    void VisualizzaForm();
+
+private:
+    struct Position {
+        std::string text = "-----";  // display text or "-----"
+        double degrees = 0;
+        bool known = false;
+    };
+    Position Place(float value, bool longitude) const;
+    double Bearing(const Position& lat, const Position& lon);
+    RigaStazione Row(const Reception& reception, const Position& lat, const Position& lon);
+    void Enter(const RigaStazione& row);
+    void RefreshMap();
+
+    FrmMain& form_;
+    const host::ProgramValues& values_;
+    host::Application& app_;
+    host::Map& map_;
+    host::Station& station_;
+    StationTable& table_;
+    Alarm& alarm_;
+    const platform::Regional& regional_;
+};
+
+}  // namespace monitor

@@ -1,0 +1,111 @@
+// Frame intake and the emergency decision.
+#include "monitor/FrameIntake.h"
+
+#include <charconv>
+
+#include "monitor/HostFailure.h"
+#include "platform/NumberText.h"
+
+namespace monitor {
+
+namespace {
+constexpr std::int16_t kToggleKey = 't';
+}
+
+FrameIntake::FrameIntake(FrmMain& form, const host::ProgramValues& values, host::Application& app,
+                         host::Station& station, EmergencyRecorder& recorder, TestLog& log,
+                         platform::Ports& ports)
+    : form_(form),
+      values_(values),
+      app_(app),
+      station_(station),
+      recorder_(recorder),
+      log_(log),
+      ports_(ports) {
+    form_.TxtRawData.onClick = [this] { TxtRawData_Click(); };
+    form_.TxtRawData.onKeyPress = [this](std::int16_t& key) { TxtRawData_KeyPress(key); };
+}
+
+void FrameIntake::mUIV_DataAvailable() {
+    std::string frame;
+    auto fetch = [&] { frame = app_.GetAprsData(); };
+    if (!GuardHostCall(ports_.dialogs, values_.CodiceLingua, fetch)) return;
+    MostraRawData(form_.TxtRawData, frame);
+    if (inElaborazione_ != 0) return;
+    inElaborazione_ = 1;
+    if (!GuardHostCall(ports_.dialogs, values_.CodiceLingua, fetch)) {
+        inElaborazione_ = 0;
+        return;
+    }
+    GestioneMessaggio(values_.TipoMessaggio, frame);
+}
+
+void FrameIntake::MostraRawData(ui::TextBox& box, const std::string& text) {
+    box.SetText("");
+    box.SetText(text);
+}
+
+void FrameIntake::GestioneMessaggio(const std::string& TipoMsg, const std::string& DatiAprs) {
+    inElaborazione_ = 1;
+    nominativoRx_.clear();
+    if (values_.ModoTest == 1) log_.WriteLine(DatiAprs);
+    nominativoRx_ = aprs_.Nominativo(DatiAprs);
+    // A failing host call drops the frame. The box is shown while the guard still holds, so
+    // frames arriving meanwhile are only shown, as during any other host call.
+    GuardHostCall(ports_.dialogs, values_.CodiceLingua, [&] { Handle(TipoMsg); });
+    inElaborazione_ = 0;
+}
+
+void FrameIntake::Handle(const std::string& TipoMsg) {
+    station_.SetCallsign(nominativoRx_);
+    bool found = false;
+    app_.GetStation(station_, found);
+    const std::string messageType = platform::UCase(station_.GetMessageType());
+    if (TipoMsg != messageType) return;
+
+    const std::string beacon = aprs_.BeaconMessage(station_.GetBeaconText(), ">");
+    Reception reception;
+    reception.callsign = nominativoRx_;
+    const double d = CutDistance(station_.GetDistance(), values_.FattoreUnita);
+    reception.distanceText = platform::NumberText(d, ports_.regional);
+    reception.course = station_.GetCourse();
+    reception.speed = station_.GetSpeed();
+    reception.when = ports_.clock.Now();
+    FillPanel(messageType, reception, beacon);
+    recorder_.Record(reception);
+}
+
+void FrameIntake::FillPanel(const std::string& messageType, const Reception& reception,
+                            const std::string& beacon) {
+    const platform::Regional& regional = ports_.regional;
+    form_.TxtNominativo.SetText(reception.callsign);
+    form_.TxtMsg.SetText(messageType);
+    form_.TxtBeaconMsg.SetText(beacon);
+    form_.TxtOraRx.SetText(platform::TimeText(reception.when) + " " +
+                           platform::ShortDateText(reception.when, regional));
+    form_.TxtDistanza.SetText(reception.distanceText);
+    form_.TxtDirezione.SetText(std::to_string(reception.course));
+    form_.TxtVelocita.SetText(platform::SingleText(reception.speed, regional));
+}
+
+double FrameIntake::CutDistance(float kilometres, double fattoreUnita) {
+    // The host's single is taken at its shortest decimal value (16.3f is 16.3, not
+    // 16.2999992), so a distance the host gives in tenths is not cut one tenth short.
+    char text[32];
+    auto written = std::to_chars(text, text + sizeof text, kilometres);
+    double km = kilometres;
+    std::from_chars(text, written.ptr, km);
+    return platform::Int(km / fattoreUnita * 10) / 10;
+}
+
+void FrameIntake::TxtRawData_Click() {
+    abilitaTest_ = true;
+}
+
+void FrameIntake::TxtRawData_KeyPress(std::int16_t& KeyAscii) {
+    if (!abilitaTest_ || KeyAscii != kToggleKey) return;
+    abilitaTest_ = false;
+    form_.CmdTest.SetVisible(!form_.CmdTest.Visible());
+}
+
+}  // namespace monitor

@@ -1,0 +1,63 @@
+// Frame intake: shows every frame the host announces, decides whether it is an emergency
+// and fills the panel, guarded against re-entry while it waits on the host. Also the hidden
+// switch of the test button. Sets the raw-frame box's click and key handlers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "aprs/Aprs.h"
+#include "host/HostPorts.h"
+#include "host/ProgramValues.h"
+#include "monitor/EmergencyRecorder.h"
+#include "monitor/FrmMain.h"
+#include "monitor/TestLog.h"
+#include "platform/Ports.h"
+
+namespace monitor {
+
+class FrameIntake {
+public:
+    FrameIntake(FrmMain& form, const host::ProgramValues& values, host::Application& app,
+                host::Station& station, EmergencyRecorder& recorder, TestLog& log,
+                platform::Ports& ports);
+
+    // The host's DataAvailable. A host failure drops the frame and is reported once; the
+    // next frame is handled normally.
+    void mUIV_DataAvailable();
+    // Empties the box, then puts the text in.
+    void MostraRawData(ui::TextBox& box, const std::string& text);
+    // Decides on one frame; for an emergency fills the panel and records the station.
+    // Never throws: a failing host call is reported and the frame dropped.
+    void GestioneMessaggio(const std::string& TipoMsg, const std::string& DatiAprs);
+
+    void TxtRawData_Click();
+    void TxtRawData_KeyPress(std::int16_t& KeyAscii);
+
+    int InElaborazione() const { return inElaborazione_; }
+    const std::string& NominativoRx() const { return nominativoRx_; }
+    bool AbilitaTest() const { return abilitaTest_; }
+
+    // Distance in the current unit, cut down to tenths (12.37 km -> 12.3).
+    static double CutDistance(float kilometres, double fattoreUnita);
+
+private:
+    void Handle(const std::string& TipoMsg);
+    void FillPanel(const std::string& messageType, const Reception& reception,
+                   const std::string& beacon);
+
+    FrmMain& form_;
+    const host::ProgramValues& values_;
+    host::Application& app_;
+    host::Station& station_;
+    EmergencyRecorder& recorder_;
+    TestLog& log_;
+    platform::Ports& ports_;
+    aprs::Aprs aprs_;
+
+    int inElaborazione_ = 0;
+    std::string nominativoRx_;
+    bool abilitaTest_ = false;
+};
+
+}  // namespace monitor

@@ -1,0 +1,47 @@
+// The usual world for tests of the main window's behaviour.
+#include "fakes/World.h"
+
+namespace fakes {
+
+World::World() {
+    values.FileIni = fp.program.dir.File("Sirenwatch.ini");
+    values.LatitudineStazione = 45.4;
+    values.LongitudineStazione = 9.1;
+    units.SetUp(values.UnitaMisura);
+    captions.GestioneLingua(values.CodiceLingua);
+    table.SetUp();
+    events.onClosing = [this] { ++closingCount; };
+    host.Connect(&events);
+    host.map.Connect(&events);
+}
+
+StationData World::Emergency() {
+    StationData data;
+    data.beaconText = "IW2ABC-9>Help needed";
+    data.messageType = "Emergency";
+    data.latitude = 2730.25f;
+    data.longitude = -552.34f;
+    data.altitude = 120;
+    data.speed = 50;
+    data.course = 270;
+    data.distance = 12.37f;
+    return data;
+}
+
+std::string World::Frame(const std::string& callsign) {
+    return "12:00:01 " + callsign + ">APRS,WIDE1-1:!4530.25N/00912.34W>Help needed";
+}
+
+void World::ReceiveEmergency(const std::string& callsign, StationData data) {
+    host.SetStation(callsign, data);
+    Receive(callsign);
+}
+
+std::vector<std::string> World::Callsigns() const {
+    std::vector<std::string> callsigns;
+    for (int r = 1; r < main.FGridStazioni.Rows(); ++r)
+        callsigns.push_back(main.FGridStazioni.TextMatrix(r, 0));
+    return callsigns;
+}
+
+}  // namespace fakes
