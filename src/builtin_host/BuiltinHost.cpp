@@ -1,0 +1,99 @@
+// Feeding frames through the decoder and the station list to the add-on's event handler.
+#include "builtin_host/BuiltinHost.h"
+
+#include <exception>
+#include <utility>
+
+#include "builtin_host/AprsDecoder.h"
+#include "builtin_host/Geodesy.h"
+#include "builtin_host/HostStation.h"
+#include "platform/NumberText.h"
+
+namespace builtin_host {
+namespace {
+
+bool Blank(std::string_view line) {
+    return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+std::string_view WithoutLineEnd(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    return line;
+}
+
+}  // namespace
+
+BuiltinHost::BuiltinHost(const platform::Clock& clock, HomePosition home, std::size_t capacity)
+    : clock_(clock), stations_(home, capacity) {}
+
+std::unique_ptr<host::Station> BuiltinHost::CreateStation() {
+    return std::make_unique<HostStation>();
+}
+
+void BuiltinHost::DistanceAndBearing(double lat1, double lon1, double lat2, double lon2,
+                                     double& distance, double& bearing, bool /*flag*/) {
+    if (!ValidPoint(lat1, lon1) || !ValidPoint(lat2, lon2)) {
+        throw host::HostError("DistanceAndBearing: coordinates out of range");
+    }
+    const DistanceBearing db = Inverse(lat1, lon1, lat2, lon2);
+    distance = db.distance_km;
+    bearing = db.bearing_deg;
+}
+
+void BuiltinHost::GetStation(host::Station& station, bool& found) {
+    auto* ours = dynamic_cast<HostStation*>(&station);
+    if (ours == nullptr) throw host::HostError("GetStation: not a station object of this host");
+    const StationData* data = stations_.Find(ours->Callsign());
+    ours->Fill(data);
+    found = data != nullptr;
+}
+
+void BuiltinHost::OnTnc2Line(std::string_view line) {
+    line = WithoutLineEnd(line);
+    if (Blank(line)) return;
+    ++counters_.frames;
+    try {
+        const Decoded decoded = Decode(line);
+        if (!decoded.error.empty()) {
+            ++counters_.malformed;
+        } else {
+            stations_.Update(decoded);
+            const std::string& text = decoded.tnc2.empty() ? std::string(line) : decoded.tnc2;
+            Announce(platform::TimeText(clock_.Now()) + " " + text);
+        }
+    } catch (const std::exception& e) {
+        ++counters_.listenerFailures;
+        lastListenerError_ = e.what();
+    }
+    if (onFrame_) onFrame_();
+}
+
+void BuiltinHost::Announce(std::string frameText) {
+    // A handler that lets events in while it works (a message box) may start a nested
+    // announcement; each one keeps its own frame text for as long as it runs, and the last
+    // frame stays readable once the outermost one is over.
+    struct Scope {
+        BuiltinHost& host;
+        std::string saved;
+        bool nested;
+        ~Scope() {
+            if (nested) host.currentFrame_ = std::move(saved);
+            host.announcing_ = nested;
+        }
+    } scope{*this, std::exchange(currentFrame_, std::move(frameText)), announcing_};
+    announcing_ = true;
+    ++counters_.announced;
+    if (listener_ != nullptr) listener_->DataAvailable();
+}
+
+void BuiltinHost::Close() {
+    if (listener_ == nullptr) return;
+    try {
+        listener_->UIView32IsClosing();
+    } catch (const std::exception& e) {
+        ++counters_.listenerFailures;
+        lastListenerError_ = e.what();
+    }
+}
+
+}  // namespace builtin_host

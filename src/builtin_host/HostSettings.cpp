@@ -1,0 +1,190 @@
+// Reading and writing the built-in host's settings file, and its compact coordinate texts.
+#include "builtin_host/HostSettings.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/NumberText.h"
+#include "platform/Paths.h"
+#include "settings/ProfileFile.h"
+
+namespace builtin_host {
+namespace {
+
+constexpr char kStation[] = "Station";
+constexpr char kSetUp[] = "SetUp";
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+bool AllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+std::uint16_t ParsePort(const std::string& text, std::uint16_t fallback) {
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0 || value > 65535) {
+        return fallback;
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+bool ParseBool(const std::string& text, bool fallback) {
+    const std::string t = Lower(text);
+    if (t == "1" || t == "true" || t == "yes" || t == "on") return true;
+    if (t == "0" || t == "false" || t == "no" || t == "off") return false;
+    return fallback;
+}
+
+std::string ScaleText(float scale) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, scale);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("50");
+}
+
+// Returns the value, or the fallback when the key is absent or empty.
+std::string ReadOr(const std::string& file, const char* key, const std::string& fallback) {
+    std::string value = settings::ReadProfileString(file, kHostSection, key, 1024);
+    return value.empty() ? fallback : value;
+}
+
+}  // namespace
+
+std::optional<FeedSource> ParseFeedSource(std::string_view text) {
+    const std::string t = Lower(text);
+    if (t == "replay") return FeedSource::Replay;
+    if (t == "kiss") return FeedSource::Kiss;
+    if (t == "aprs-is") return FeedSource::AprsIs;
+    if (t == "stdin") return FeedSource::Stdin;
+    return std::nullopt;
+}
+
+std::string FeedSourceText(FeedSource source) {
+    switch (source) {
+        case FeedSource::Kiss:
+            return "kiss";
+        case FeedSource::AprsIs:
+            return "aprs-is";
+        case FeedSource::Stdin:
+            return "stdin";
+        case FeedSource::Replay:
+            break;
+    }
+    return "replay";
+}
+
+std::string HostIniPath(const std::string& folder) {
+    if (folder.empty()) return kHostIniName;
+    const char last = folder.back();
+    if (last == '/' || last == platform::kPathSeparator) return folder + kHostIniName;
+    return platform::JoinPath(folder, kHostIniName);
+}
+
+HostSettings LoadHostSettings(const std::string& folder) {
+    const std::string file = HostIniPath(folder);
+    HostSettings s;
+    s.callsign = settings::ReadProfileString(file, kStation, "Callsign");
+    s.latitudeText = settings::ReadProfileString(file, kStation, "Latitude");
+    s.longitudeText = settings::ReadProfileString(file, kStation, "Longitude");
+    s.programVersion = settings::ReadProfileString(file, kSetUp, "PROGRAM_VERSION");
+
+    FeedSettings& f = s.feed;
+    const FeedSettings defaults;
+    f.source = ParseFeedSource(ReadOr(file, "Source", "")).value_or(defaults.source);
+    f.replayFile = ReadOr(file, "ReplayFile", defaults.replayFile);
+    f.fast = ParseBool(ReadOr(file, "Fast", ""), defaults.fast);
+    f.kissHost = ReadOr(file, "KissHost", defaults.kissHost);
+    f.kissPort = ParsePort(ReadOr(file, "KissPort", ""), defaults.kissPort);
+    f.aprsIsHost = ReadOr(file, "AprsIsHost", defaults.aprsIsHost);
+    f.aprsIsPort = ParsePort(ReadOr(file, "AprsIsPort", ""), defaults.aprsIsPort);
+    f.filter = ReadOr(file, "Filter", defaults.filter);
+
+    const double scale = platform::Val(ReadOr(file, "MapScale", ""));
+    if (std::isfinite(scale) && scale > 0 && scale < 1e9) s.mapScale = static_cast<float>(scale);
+    return s;
+}
+
+bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
+    const std::string file = HostIniPath(folder);
+    const FeedSettings& f = s.feed;
+    const std::pair<const char*, std::string> feedKeys[] = {
+        {"Source", FeedSourceText(f.source)},
+        {"ReplayFile", f.replayFile},
+        {"Fast", f.fast ? "1" : "0"},
+        {"KissHost", f.kissHost},
+        {"KissPort", std::to_string(f.kissPort)},
+        {"AprsIsHost", f.aprsIsHost},
+        {"AprsIsPort", std::to_string(f.aprsIsPort)},
+        {"Filter", f.filter},
+        {"MapScale", ScaleText(s.mapScale)},
+    };
+    bool ok = settings::WriteProfileString(file, kStation, "Callsign", s.callsign) &&
+              settings::WriteProfileString(file, kStation, "Latitude", s.latitudeText) &&
+              settings::WriteProfileString(file, kStation, "Longitude", s.longitudeText) &&
+              settings::WriteProfileString(file, kSetUp, "PROGRAM_VERSION", s.programVersion);
+    for (const auto& [key, value] : feedKeys) {
+        ok = ok && settings::WriteProfileString(file, kHostSection, key, value);
+    }
+    return ok;
+}
+
+std::optional<double> ParseCompactCoordinate(std::string_view text, bool longitude) {
+    if (text.size() < 3) return std::nullopt;
+    const char letter = text.back();
+    text.remove_suffix(1);
+    const bool negative = longitude ? (letter == 'W' || letter == 'O') : letter == 'S';
+    const bool positive = longitude ? letter == 'E' : letter == 'N';
+    if (!negative && !positive) return std::nullopt;
+
+    // Whole minutes are the two digits in front of the decimal point (or of the letter).
+    const std::size_t point = text.find('.');
+    const std::size_t minutesStart = (point == std::string_view::npos ? text.size() : point);
+    if (minutesStart < 2) return std::nullopt;
+    const std::string_view degreesText = text.substr(0, minutesStart - 2);
+    const std::string_view wholeMinutes = text.substr(minutesStart - 2, 2);
+    const std::string_view decimals =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    if (!AllDigits(wholeMinutes) || (!degreesText.empty() && !AllDigits(degreesText)) ||
+        (point != std::string_view::npos && !AllDigits(decimals)) || degreesText.size() > 3 ||
+        decimals.size() > 6) {
+        return std::nullopt;
+    }
+
+    const double degrees = degreesText.empty() ? 0 : platform::Val(degreesText);
+    const double minutes = platform::Val(text.substr(minutesStart - 2));
+    const double value = degrees + minutes / 60.0;
+    if (minutes >= 60.0 || value > (longitude ? 180.0 : 90.0)) return std::nullopt;
+    return negative ? -value : value;
+}
+
+std::string FormatCompactCoordinate(double degrees, bool longitude) {
+    const long long hundredths = std::llround(std::fabs(degrees) * 6000.0);
+    const long long wholeDegrees = hundredths / 6000;
+    const long long minuteHundredths = hundredths % 6000;
+    const char letter = longitude ? (degrees < 0 ? 'W' : 'E') : (degrees < 0 ? 'S' : 'N');
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer,
+                  longitude ? "%03lld%02lld.%02lld%c" : "%02lld%02lld.%02lld%c", wholeDegrees,
+                  minuteHundredths / 100, minuteHundredths % 100, letter);
+    return buffer;
+}
+
+std::optional<HomePosition> HomeFromSettings(const HostSettings& settings) {
+    const auto lat = ParseCompactCoordinate(settings.latitudeText, false);
+    const auto lon = ParseCompactCoordinate(settings.longitudeText, true);
+    if (!lat || !lon) return std::nullopt;
+    return HomePosition{*lat, *lon};
+}
+
+}  // namespace builtin_host

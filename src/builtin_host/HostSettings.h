@@ -1,0 +1,63 @@
+// The built-in host's settings file "Uiview32.INI" in its install folder: the home station
+// the add-on reads, the version it checks, and the host's own feed and map settings.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "builtin_host/StationList.h"
+
+namespace builtin_host {
+
+inline constexpr char kHostIniName[] = "Uiview32.INI";
+inline constexpr char kHostSection[] = "Sirenwatch Host";
+
+enum class FeedSource { Replay, Kiss, AprsIs, Stdin };
+
+// "replay", "kiss", "aprs-is", "stdin" (any case); nothing for other text.
+std::optional<FeedSource> ParseFeedSource(std::string_view text);
+std::string FeedSourceText(FeedSource source);
+
+struct FeedSettings {
+    FeedSource source = FeedSource::Replay;
+    std::string replayFile;
+    bool fast = false;  // replay without waiting between lines
+    std::string kissHost = "127.0.0.1";
+    std::uint16_t kissPort = 8001;
+    std::string aprsIsHost = "rotate.aprs2.net";
+    std::uint16_t aprsIsPort = 14580;
+    std::string filter;  // APRS-IS server filter, e.g. "r/45.50/9.21/50"
+};
+
+struct HostSettings {
+    std::string callsign;
+    std::string latitudeText;   // compact form, "4530.25N"
+    std::string longitudeText;  // compact form, "00912.34E"
+    std::string programVersion = "1.86";
+    FeedSettings feed;
+    float mapScale = 50;
+};
+
+// The settings file of a host folder. The folder is stored with a trailing separator (the
+// add-on appends the file name directly); one is added here when it is missing.
+std::string HostIniPath(const std::string& folder);
+
+// Missing or unreadable values take the defaults of HostSettings (except the station keys,
+// which stay empty as they are in the file).
+HostSettings LoadHostSettings(const std::string& folder);
+// False when the file could not be written.
+bool SaveHostSettings(const std::string& folder, const HostSettings& settings);
+
+// The compact text "DDMM.mmH" / "DDDMM.mmH" as exact signed degrees (the minutes are not
+// truncated). Letters N, S for a latitude and E, W, O for a longitude; nothing for text
+// that is not such a coordinate or is out of range.
+std::optional<double> ParseCompactCoordinate(std::string_view text, bool longitude);
+// Signed degrees to the compact text, minutes rounded to hundredths.
+std::string FormatCompactCoordinate(double degrees, bool longitude);
+
+// The home position from the station keys, when both parse.
+std::optional<HomePosition> HomeFromSettings(const HostSettings& settings);
+
+}  // namespace builtin_host

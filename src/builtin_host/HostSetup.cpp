@@ -1,0 +1,101 @@
+// Creating and registering the built-in host's folder so a first run passes the add-on's
+// start-up checks.
+#include "builtin_host/HostSetup.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "builtin_host/HostSettings.h"
+#include "platform/Paths.h"
+#include "settings/IniUserStore.h"
+
+namespace builtin_host {
+namespace fs = std::filesystem;
+namespace {
+
+bool EndsWithSeparator(const std::string& folder) {
+    return !folder.empty() && (folder.back() == '/' || folder.back() == platform::kPathSeparator);
+}
+
+std::string WithSeparator(std::string folder) {
+    if (!EndsWithSeparator(folder)) folder += platform::kPathSeparator;
+    return folder;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+}
+
+HostSettings DefaultSettings(const std::string& demoFile) {
+    HostSettings s;
+    s.callsign = kDefaultCallsign;
+    s.latitudeText = kDefaultLatitude;
+    s.longitudeText = kDefaultLongitude;
+    s.programVersion = "1.86";
+    s.feed.source = FeedSource::Replay;
+    s.feed.replayFile = demoFile;
+    s.feed.filter = "r/45.50/9.21/50";
+    return s;
+}
+
+// Creates the folder and a default settings file in it where they are missing.
+void Provide(const std::string& folder, const std::string& demoFile, SetupResult& result) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        result.createdFolder = fs::create_directories(folder, ec);
+        if (ec) {
+            result.error = "Cannot create the host folder " + folder + ": " + ec.message();
+            return;
+        }
+    }
+    if (fs::exists(HostIniPath(folder), ec)) return;
+    if (!SaveHostSettings(folder, DefaultSettings(demoFile))) {
+        result.error = "Cannot write " + HostIniPath(folder);
+        return;
+    }
+    result.wroteSettings = true;
+}
+
+void Register(settings::IniUserStore& store, const std::string& folder, SetupResult& result) {
+    if (!store.Set(kStoreApplication, kStoreSection, kStoreKey, folder)) {
+        result.error = "Cannot write " + store.FileOf(kStoreApplication);
+        return;
+    }
+    result.registered = true;
+}
+
+}  // namespace
+
+std::string DefaultHostFolder(const std::string& dataHome) {
+    return WithSeparator(platform::JoinPath(platform::JoinPath(dataHome, "sirenwatch"), "host"));
+}
+
+SetupResult EnsureHostSetup(const std::string& configHome, const std::string& dataHome,
+                            const std::string& demoFile) {
+    settings::IniUserStore store(configHome);
+    const std::string ours = DefaultHostFolder(dataHome);
+    const std::string registered = store.Get(kStoreApplication, kStoreSection, kStoreKey);
+    SetupResult result;
+    std::error_code ec;
+
+    if (registered.empty()) {
+        result.folder = ours;
+        Provide(ours, demoFile, result);
+        if (result.error.empty()) Register(store, ours, result);
+        return result;
+    }
+
+    result.folder = WithSeparator(registered);
+    if (SameFolder(result.folder, ours)) Provide(ours, demoFile, result);
+    if (!result.error.empty()) return result;
+    if (!fs::exists(HostIniPath(result.folder), ec)) {
+        result.error = "The registered host folder " + registered + " has no " + kHostIniName;
+        return result;
+    }
+    if (registered != result.folder) Register(store, result.folder, result);
+    return result;
+}
+
+}  // namespace builtin_host

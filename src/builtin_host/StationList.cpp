@@ -1,0 +1,132 @@
+// Folding decoded frames into the per-station records the host hands out.
+#include "builtin_host/StationList.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "builtin_host/Geodesy.h"
+
+namespace builtin_host {
+namespace {
+
+std::string TrimRight(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::int16_t WholeDegrees(int course) {
+    return static_cast<std::int16_t>(std::clamp(course, 0, 360));
+}
+
+float ToFloat(double value) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (!std::isfinite(value)) return 0;
+    return static_cast<float>(std::clamp(value, -kMax, kMax));
+}
+
+}  // namespace
+
+StationList::StationList(HomePosition home, std::size_t capacity)
+    : home_(home), capacity_(std::max<std::size_t>(capacity, 1)) {}
+
+const StationData* StationList::Update(const Decoded& frame) {
+    if (!frame.error.empty()) return nullptr;
+    const bool isObject = !frame.object.empty();
+    const std::string key = TrimRight(isObject ? frame.object : frame.source);
+    if (key.empty()) return nullptr;
+    if (isObject && frame.objectKilled) {
+        Remove(key);
+        return nullptr;
+    }
+
+    StationData& s = Touch(key);
+    s.isObject = isObject;
+    s.reportedBy = isObject ? frame.source : std::string();
+    s.lastFrame = frame.tnc2;
+
+    const bool hasPosition = frame.latitude_deg && frame.longitude_deg &&
+                             ValidPoint(*frame.latitude_deg, *frame.longitude_deg);
+    if (hasPosition) SetPosition(s, *frame.latitude_deg, *frame.longitude_deg);
+    if (frame.course_deg) s.course_deg = WholeDegrees(*frame.course_deg);
+    if (frame.speed_kmh) s.speed_kmh = ToFloat(*frame.speed_kmh);
+    if (frame.altitude_m) s.altitude_m = ToFloat(*frame.altitude_m);
+
+    // A position report says what the station is doing now, so its type (or the lack of
+    // one) replaces the old one; a status or other report only adds a type it carries.
+    if (hasPosition || !frame.messageType.empty()) s.messageType = Upper(frame.messageType);
+    if (frame.isStatus || !frame.comment.empty() || s.beaconText.empty()) {
+        s.beaconText = key + ">" + frame.comment;
+    }
+    return &s;
+}
+
+const StationData* StationList::Find(std::string_view callsign) const {
+    auto it = byCall_.find(TrimRight(callsign));
+    return it == byCall_.end() ? nullptr : &*it->second;
+}
+
+void StationList::SetHome(HomePosition home) {
+    home_ = home;
+    for (StationData& s : entries_) UpdateGeometry(s);
+}
+
+void StationList::ForEach(const std::function<void(const StationData&)>& visit) const {
+    for (const StationData& s : entries_) visit(s);
+}
+
+StationData& StationList::Touch(const std::string& key) {
+    auto found = byCall_.find(key);
+    if (found != byCall_.end()) {
+        entries_.splice(entries_.end(), entries_, found->second);
+    } else {
+        if (byCall_.size() >= capacity_) {
+            const std::string oldest = entries_.front().callsign;
+            Remove(oldest);
+        }
+        StationData fresh;
+        fresh.callsign = key;
+        entries_.push_back(std::move(fresh));
+        byCall_.emplace(key, std::prev(entries_.end()));
+    }
+    StationData& s = entries_.back();
+    s.heard = ++heardCounter_;
+    return s;
+}
+
+void StationList::Remove(const std::string& key) {
+    auto found = byCall_.find(key);
+    if (found == byCall_.end()) return;
+    entries_.erase(found->second);
+    byCall_.erase(found);
+}
+
+void StationList::SetPosition(StationData& s, double lat_deg, double lon_deg) {
+    s.latitude_deg = lat_deg;
+    s.longitude_deg = lon_deg;
+    s.latitude_min = static_cast<float>(lat_deg * 60.0);
+    s.longitude_min = static_cast<float>(lon_deg * 60.0);
+    UpdateGeometry(s);
+}
+
+void StationList::UpdateGeometry(StationData& s) const {
+    if (!s.latitude_deg || !s.longitude_deg ||
+        !ValidPoint(home_.latitude_deg, home_.longitude_deg)) {
+        s.distance_km = 0;
+        s.bearing_deg = 0;
+        return;
+    }
+    const DistanceBearing db =
+        Inverse(home_.latitude_deg, home_.longitude_deg, *s.latitude_deg, *s.longitude_deg);
+    s.distance_km = static_cast<float>(db.distance_km);
+    s.bearing_deg = db.bearing_deg;
+}
+
+}  // namespace builtin_host

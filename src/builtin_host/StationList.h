@@ -1,0 +1,79 @@
+// The last data heard from each station, object and item, in the units the add-on reads
+// through the host's station object. Bounded: the stations heard longest ago make room.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "builtin_host/Decoded.h"
+#include "host/HostPorts.h"
+
+namespace builtin_host {
+
+struct HomePosition {
+    double latitude_deg = 0;
+    double longitude_deg = 0;
+};
+
+struct StationData {
+    std::string callsign;   // station callsign, or object / item name
+    bool isObject = false;  // an object or item; its sender is in `reportedBy`
+    std::string reportedBy;
+    std::string beaconText;   // callsign + ">" + comment or status text
+    std::string messageType;  // upper case; empty when the station reported none
+    std::optional<double> latitude_deg;
+    std::optional<double> longitude_deg;
+    float latitude_min = host::kMissing;   // north positive
+    float longitude_min = host::kMissing;  // east positive
+    float altitude_m = host::kMissing;
+    float speed_kmh = 0;
+    std::int16_t course_deg = 0;
+    float distance_km = 0;    // from home; 0 while the position is unknown
+    double bearing_deg = 0;   // from home
+    std::string lastFrame;    // the last TNC2 line that updated the entry
+    std::uint64_t heard = 0;  // order of hearing, larger is more recent
+};
+
+class StationList {
+public:
+    static constexpr std::size_t kDefaultCapacity = 10000;
+
+    explicit StationList(HomePosition home = {}, std::size_t capacity = kDefaultCapacity);
+
+    // Folds one decoded frame into the list. Returns the entry it updated, or nullptr for a
+    // frame with an error, without a name, or one that kills an object (which is removed).
+    const StationData* Update(const Decoded& frame);
+
+    const StationData* Find(std::string_view callsign) const;
+    std::size_t Size() const { return byCall_.size(); }
+    std::size_t Capacity() const { return capacity_; }
+
+    // A new home position: every distance and bearing is worked out again.
+    void SetHome(HomePosition home);
+    const HomePosition& Home() const { return home_; }
+
+    // Oldest heard first.
+    void ForEach(const std::function<void(const StationData&)>& visit) const;
+
+private:
+    using Entries = std::list<StationData>;
+
+    StationData& Touch(const std::string& key);
+    void Remove(const std::string& key);
+    void SetPosition(StationData& s, double lat_deg, double lon_deg);
+    void UpdateGeometry(StationData& s) const;
+
+    HomePosition home_;
+    std::size_t capacity_;
+    std::uint64_t heardCounter_ = 0;
+    Entries entries_;  // least recently heard at the front
+    std::unordered_map<std::string, Entries::iterator> byCall_;
+};
+
+}  // namespace builtin_host

@@ -1,0 +1,175 @@
+// The built-in host as the add-on meets it: frames announced, stations looked up.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "builtin_host/BuiltinHost.h"
+#include "fakes/FakePorts.h"
+
+namespace builtin_host {
+namespace {
+
+constexpr HomePosition kHome{45.504167, 9.205667};
+constexpr char kMicEEmergency[] = "N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test";
+
+// Plays the add-on's part: runs a script on every DataAvailable.
+struct Listener final : host::ApplicationEvents {
+    std::function<void()> onData;
+    int closing = 0;
+    void DataAvailable() override {
+        if (onData) onData();
+    }
+    void UIView32IsClosing() override { ++closing; }
+};
+
+struct World {
+    fakes::SettableClock clock;
+    BuiltinHost host{clock, kHome};
+    Listener listener;
+    std::unique_ptr<host::Station> station = host.CreateStation();
+    World() { host.Connect(&listener); }
+
+    bool Look(const std::string& callsign) {
+        bool found = false;
+        station->SetCallsign(callsign);
+        host.GetStation(*station, found);
+        return found;
+    }
+};
+
+TEST(BuiltinHost, MicEEmergencyReachesTheStationObject) {
+    World w;
+    std::vector<std::string> seen;
+    w.listener.onData = [&] { seen.push_back(w.host.GetAprsData()); };
+    w.host.OnTnc2Line(kMicEEmergency);
+
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::string("12:00:01 ") + kMicEEmergency);
+    ASSERT_TRUE(w.Look("N0CALL-9"));
+    EXPECT_EQ(w.station->GetMessageType(), "EMERGENCY");
+    EXPECT_EQ(w.station->GetBeaconText(), "N0CALL-9>EMERGENCY test");
+    EXPECT_NEAR(w.station->GetLatitude(), 42.619 * 60, 0.1);
+    EXPECT_NEAR(w.station->GetLongitude(), -71.347 * 60, 0.1);
+    EXPECT_EQ(w.station->GetCourse(), 251);
+    EXPECT_NEAR(w.station->GetSpeed(), 66.7, 0.1);
+    EXPECT_NEAR(w.station->GetAltitude(), 200, 1);
+    EXPECT_GT(w.station->GetDistance(), 6000);
+}
+
+TEST(BuiltinHost, UnknownStationGivesTheMissingValues) {
+    World w;
+    w.host.OnTnc2Line(kMicEEmergency);
+    ASSERT_TRUE(w.Look("N0CALL-9"));
+    EXPECT_FALSE(w.Look("Q9NONE"));  // nothing of the previous station may linger
+    EXPECT_EQ(w.station->GetMessageType(), "");
+    EXPECT_EQ(w.station->GetBeaconText(), "");
+    EXPECT_EQ(w.station->GetLatitude(), host::kMissing);
+    EXPECT_EQ(w.station->GetLongitude(), host::kMissing);
+    EXPECT_EQ(w.station->GetAltitude(), host::kMissing);
+    EXPECT_EQ(w.station->GetDistance(), 0);
+}
+
+TEST(BuiltinHost, FrameTextStaysTheSameThroughOneEvent) {
+    World w;
+    std::vector<std::string> texts;
+    w.listener.onData = [&] {
+        texts.push_back(w.host.GetAprsData());
+        w.clock.now.second += 5;  // time passes while the add-on works
+        texts.push_back(w.host.GetAprsData());
+    };
+    w.host.OnTnc2Line("Q1ALFA>APRS:>on the air");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "12:00:01 Q1ALFA>APRS:>on the air");
+    EXPECT_EQ(texts[1], texts[0]);
+}
+
+TEST(BuiltinHost, NestedEventDoesNotChangeTheOuterFrameText) {
+    World w;
+    std::vector<std::string> outer;
+    bool nested = false;
+    w.listener.onData = [&] {
+        if (nested) return;
+        outer.push_back(w.host.GetAprsData());
+        nested = true;
+        w.host.OnTnc2Line("Q2BRAVO>APRS:>second");  // a frame arriving during a message box
+        nested = false;
+        outer.push_back(w.host.GetAprsData());
+    };
+    w.host.OnTnc2Line("Q1ALFA>APRS:>first");
+    ASSERT_EQ(outer.size(), 2u);
+    EXPECT_EQ(outer[1], outer[0]);
+    EXPECT_EQ(w.host.Counters().announced, 2u);
+}
+
+TEST(BuiltinHost, ThirdPartyFrameIsAnnouncedAsItsInnerFrame) {
+    World w;
+    std::string text;
+    w.listener.onData = [&] { text = w.host.GetAprsData(); };
+    w.host.OnTnc2Line("Q5GATE>APRS,TCPIP*:}Q4HIKE-7>APRS,TCPIP,Q5GATE*:!4530.00N/00915.00E>hiking");
+    EXPECT_EQ(text.substr(0, 20), "12:00:01 Q4HIKE-7>AP");
+    EXPECT_TRUE(w.Look("Q4HIKE-7"));
+    EXPECT_EQ(w.station->GetBeaconText(), "Q4HIKE-7>hiking");
+}
+
+TEST(BuiltinHost, MalformedAndBlankLinesAreNotAnnounced) {
+    World w;
+    int events = 0;
+    w.listener.onData = [&] { ++events; };
+    for (const char* line : {"no header here", "Q1ALFA>APRS:!4530.ZZN/00915.00E>", "", " \r\n",
+                             "Q1ALFA>APRS:>fine\r\n"}) {
+        w.host.OnTnc2Line(line);
+    }
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(w.host.Counters().frames, 3u);
+    EXPECT_EQ(w.host.Counters().malformed, 2u);
+    EXPECT_EQ(w.host.GetAprsData(), "12:00:01 Q1ALFA>APRS:>fine");
+}
+
+TEST(BuiltinHost, AHandlerThatThrowsIsContained) {
+    World w;
+    w.listener.onData = [] { throw host::HostError("add-on failed"); };
+    EXPECT_NO_THROW(w.host.OnTnc2Line("Q1ALFA>APRS:>x"));
+    EXPECT_EQ(w.host.Counters().listenerFailures, 1u);
+    EXPECT_EQ(w.host.LastListenerError(), "add-on failed");
+    EXPECT_TRUE(w.Look("Q1ALFA"));  // the station was still recorded
+}
+
+TEST(BuiltinHost, CloseTellsTheAddOn) {
+    World w;
+    w.host.Close();
+    EXPECT_EQ(w.listener.closing, 1);
+    w.host.Connect(nullptr);
+    EXPECT_NO_THROW(w.host.Close());
+    EXPECT_NO_THROW(w.host.OnTnc2Line("Q1ALFA>APRS:>nobody listens"));
+}
+
+TEST(BuiltinHost, DistanceAndBearingInKilometresAndDegrees) {
+    World w;
+    double distance = 0, bearing = 0;
+    w.host.DistanceAndBearing(0, 1, 0, 0, distance, bearing, true);
+    EXPECT_NEAR(distance, 111.319491, 1e-5);
+    EXPECT_NEAR(bearing, 270, 1e-6);
+    EXPECT_THROW(w.host.DistanceAndBearing(-1666.65, 0, 0, 0, distance, bearing, true),
+                 host::HostError);
+}
+
+TEST(BuiltinHost, ForeignStationObjectIsAHostError) {
+    struct Other final : host::Station {
+        void SetCallsign(const std::string&) override {}
+        std::string GetBeaconText() override { return {}; }
+        std::string GetMessageType() override { return {}; }
+        float GetLongitude() override { return 0; }
+        float GetLatitude() override { return 0; }
+        float GetAltitude() override { return 0; }
+        float GetSpeed() override { return 0; }
+        std::int16_t GetCourse() override { return 0; }
+        float GetDistance() override { return 0; }
+    } other;
+    World w;
+    bool found = true;
+    EXPECT_THROW(w.host.GetStation(other, found), host::HostError);
+}
+
+}  // namespace
+}  // namespace builtin_host

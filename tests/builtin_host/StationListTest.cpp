@@ -1,0 +1,149 @@
+// The station list: last data per callsign in the host's units, objects, bounds.
+#include <gtest/gtest.h>
+
+#include "builtin_host/Geodesy.h"
+#include "builtin_host/StationList.h"
+
+namespace builtin_host {
+namespace {
+
+constexpr HomePosition kHome{45.504167, 9.205667};
+
+Decoded Position(std::string source, double lat, double lon) {
+    Decoded d;
+    d.source = std::move(source);
+    d.latitude_deg = lat;
+    d.longitude_deg = lon;
+    d.tnc2 = d.source + ">APRS:!...";
+    return d;
+}
+
+Decoded Status(std::string source, std::string text) {
+    Decoded d;
+    d.source = std::move(source);
+    d.comment = std::move(text);
+    d.isStatus = true;
+    return d;
+}
+
+TEST(StationList, PositionReportInTheHostsUnits) {
+    StationList list(kHome);
+    Decoded d = Position("Q3SOS-9", 45.5, -9.25);
+    d.course_deg = 251;
+    d.speed_kmh = 66.672;
+    d.altitude_m = 200;
+    d.messageType = "emergency";
+    d.comment = "fell off the trail";
+    list.Update(d);
+
+    const StationData* s = list.Find("Q3SOS-9");
+    ASSERT_NE(s, nullptr);
+    EXPECT_FLOAT_EQ(s->latitude_min, 2730.0f);
+    EXPECT_FLOAT_EQ(s->longitude_min, -555.0f);
+    EXPECT_EQ(s->course_deg, 251);
+    EXPECT_FLOAT_EQ(s->speed_kmh, 66.672f);
+    EXPECT_FLOAT_EQ(s->altitude_m, 200.0f);
+    EXPECT_EQ(s->messageType, "EMERGENCY");
+    EXPECT_EQ(s->beaconText, "Q3SOS-9>fell off the trail");
+    const DistanceBearing expected = Inverse(kHome.latitude_deg, kHome.longitude_deg, 45.5, -9.25);
+    EXPECT_FLOAT_EQ(s->distance_km, static_cast<float>(expected.distance_km));
+    EXPECT_NEAR(s->bearing_deg, 270, 10);
+}
+
+TEST(StationList, StationWithoutPositionGivesTheMissingMarkers) {
+    StationList list(kHome);
+    list.Update(Status("Q1ALFA", "QRV on 145.500"));
+    const StationData* s = list.Find("Q1ALFA");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->latitude_min, host::kMissing);
+    EXPECT_EQ(s->longitude_min, host::kMissing);
+    EXPECT_EQ(s->altitude_m, host::kMissing);
+    EXPECT_EQ(s->distance_km, 0);
+    EXPECT_EQ(s->messageType, "");
+    EXPECT_EQ(s->beaconText, "Q1ALFA>QRV on 145.500");
+}
+
+TEST(StationList, LaterFramesKeepWhatTheyDoNotCarry) {
+    StationList list(kHome);
+    Decoded first = Position("Q2MOB-9", 45.6, 9.3);
+    first.altitude_m = 150;
+    first.comment = "mobile";
+    first.messageType = "EMERGENCY";
+    list.Update(first);
+
+    // A status changes the beacon text but not the position, altitude or emergency.
+    list.Update(Status("Q2MOB-9", "battery low"));
+    const StationData* s = list.Find("Q2MOB-9");
+    EXPECT_EQ(s->beaconText, "Q2MOB-9>battery low");
+    EXPECT_FLOAT_EQ(s->altitude_m, 150.0f);
+    EXPECT_FLOAT_EQ(s->latitude_min, 2736.0f);
+    EXPECT_EQ(s->messageType, "EMERGENCY");
+
+    // A new position report without a message type ends the emergency; no comment keeps
+    // the last beacon text.
+    list.Update(Position("Q2MOB-9", 45.7, 9.3));
+    EXPECT_EQ(s->messageType, "");
+    EXPECT_EQ(s->beaconText, "Q2MOB-9>battery low");
+    EXPECT_FLOAT_EQ(s->latitude_min, 2742.0f);
+}
+
+TEST(StationList, ObjectsLiveUnderTheirOwnNamesAndDieWhenKilled) {
+    StationList list(kHome);
+    Decoded object = Position("Q1ALFA", 45.45, 9.18);
+    object.object = "FIELDDAY ";
+    object.comment = "Field day site";
+    list.Update(object);
+
+    EXPECT_EQ(list.Find("Q1ALFA"), nullptr);
+    const StationData* s = list.Find("FIELDDAY");
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(s->isObject);
+    EXPECT_EQ(s->reportedBy, "Q1ALFA");
+    EXPECT_EQ(s->beaconText, "FIELDDAY>Field day site");
+
+    object.objectKilled = true;
+    EXPECT_EQ(list.Update(object), nullptr);
+    EXPECT_EQ(list.Find("FIELDDAY"), nullptr);
+}
+
+TEST(StationList, FramesWithAnErrorOrNoNameAreIgnored) {
+    StationList list(kHome);
+    Decoded bad = Position("Q1ALFA", 45, 9);
+    bad.error = "bad position";
+    EXPECT_EQ(list.Update(bad), nullptr);
+    EXPECT_EQ(list.Update(Position("", 45, 9)), nullptr);
+    EXPECT_EQ(list.Size(), 0u);
+}
+
+TEST(StationList, PositionOutOfRangeIsNotStored) {
+    StationList list(kHome);
+    list.Update(Position("Q1ALFA", 91, 9));
+    EXPECT_EQ(list.Find("Q1ALFA")->latitude_min, host::kMissing);
+}
+
+TEST(StationList, CapacityDropsTheStationHeardLongestAgo) {
+    StationList list(kHome, 3);
+    list.Update(Position("A", 45, 9));
+    list.Update(Position("B", 45, 9));
+    list.Update(Position("C", 45, 9));
+    list.Update(Position("A", 45.1, 9));  // heard again: now the most recent
+    list.Update(Position("D", 45, 9));
+
+    EXPECT_EQ(list.Size(), 3u);
+    EXPECT_EQ(list.Find("B"), nullptr);
+    std::string order;
+    list.ForEach([&](const StationData& s) { order += s.callsign; });
+    EXPECT_EQ(order, "CAD");
+}
+
+TEST(StationList, NewHomeMovesEveryDistance) {
+    StationList list(kHome);
+    list.Update(Position("Q1ALFA", 45.6, 9.3));
+    const float before = list.Find("Q1ALFA")->distance_km;
+    list.SetHome({45.6, 9.3});
+    EXPECT_GT(before, 10.0f);
+    EXPECT_FLOAT_EQ(list.Find("Q1ALFA")->distance_km, 0.0f);
+}
+
+}  // namespace
+}  // namespace builtin_host
