@@ -10,8 +10,9 @@ namespace builtin_host {
 
 // Positions (uncompressed with ambiguity, compressed, Mic-E), course/speed/altitude,
 // objects and items, status reports, third-party frames (decoded as their inner frame).
-// Never throws: a frame it cannot make sense of comes back with `error` set and with
-// whatever was read before the fault (at least the source when the header was good).
+// Never throws: a frame it cannot make sense of comes back with `error` set and nothing
+// but its source and TNC2 text (when the header was readable), so no half-read position
+// reaches the station list.
 Decoded Decode(std::string_view tnc2Line);
 
 }  // namespace builtin_host

@@ -17,20 +17,21 @@ struct Tnc2Frame {
 // What the decoder makes of a frame. Optional fields are absent when the frame does not
 // carry them.
 struct Decoded {
-    std::string source;   // the station the data belongs to (inner source of third-party)
-    std::string object;   // object or item name, empty for a plain station report
+    std::string source;  // the station the data belongs to (inner source of third-party)
+    std::string object;  // object or item name, empty for a plain station report
     bool objectKilled = false;
     std::optional<double> latitude_deg;   // north positive
     std::optional<double> longitude_deg;  // east positive
     std::optional<int> course_deg;        // 0..360, 0 = unknown in Mic-E/"ccc/sss"
     std::optional<double> speed_kmh;
     std::optional<double> altitude_m;
+    std::optional<double> range_km;  // radio range of a compressed report
     // "EMERGENCY", "EN ROUTE", ..., "CUSTOM-0".."CUSTOM-6", "UNKNOWN"; empty when none.
     std::string messageType;
     std::string comment;  // comment or status text
     bool isStatus = false;
-    std::string tnc2;     // the (inner, for third-party) frame as one TNC2 line
-    std::string error;    // non-empty when the frame could not be decoded
+    std::string tnc2;   // the (inner, for third-party) frame as one TNC2 line
+    std::string error;  // non-empty when the frame could not be decoded
 };
 
 }  // namespace builtin_host

@@ -1,0 +1,180 @@
+// APRS decoding: picks the format by the data type identifier and hands over to the
+// position, Mic-E and status readers.
+#include "builtin_host/AprsDecoder.h"
+
+#include <exception>
+
+#include "builtin_host/MicE.h"
+#include "builtin_host/PositionFormats.h"
+#include "builtin_host/Tnc2.h"
+
+namespace builtin_host {
+namespace {
+
+constexpr int kMaxThirdPartyDepth = 4;
+constexpr std::size_t kTimestampLength = 7;
+constexpr std::size_t kObjectNameLength = 9;
+constexpr std::size_t kMaxItemNameLength = 9;
+constexpr std::size_t kMaxBangOffset = 40;  // a position may follow "!" this far in
+constexpr std::string_view kEmergencyCode = "!EMERGENCY!";
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "DDHHMMz", "DDHHMM/" or "HHMMSSh".
+bool IsTimestamp(std::string_view text) {
+    if (text.size() < kTimestampLength) return false;
+    for (std::size_t i = 0; i < 6; ++i) {
+        if (!IsDigit(text[i])) return false;
+    }
+    return text[6] == 'z' || text[6] == '/' || text[6] == 'h';
+}
+
+std::string_view TrimRight(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+void ReadPosition(std::string_view text, Decoded& d) {
+    if (const auto comment = position::Read(text, d)) d.comment = std::string(*comment);
+}
+
+void ReadTimestampedPosition(std::string_view text, Decoded& d) {
+    if (!IsTimestamp(text)) {
+        d.error = "bad timestamp";
+        return;
+    }
+    ReadPosition(text.substr(kTimestampLength), d);
+}
+
+// ";NNNNNNNNN*DDHHMMzPOSITION": the name is always nine characters, "_" marks a kill.
+void ReadObject(std::string_view body, Decoded& d) {
+    if (body.size() < kObjectNameLength + 1 || (body[9] != '*' && body[9] != '_')) {
+        d.error = "bad object";
+        return;
+    }
+    d.object = std::string(TrimRight(body.substr(0, kObjectNameLength)));
+    d.objectKilled = body[9] == '_';
+    if (d.object.empty()) d.error = "object without a name";
+    if (d.error.empty()) ReadTimestampedPosition(body.substr(kObjectNameLength + 1), d);
+}
+
+// ")NAME!POSITION": three to nine characters, ended by "!" (alive) or "_" (killed).
+void ReadItem(std::string_view body, Decoded& d) {
+    const auto end = body.find_first_of("!_");
+    if (end == std::string_view::npos || end < 3 || end > kMaxItemNameLength) {
+        d.error = "bad item";
+        return;
+    }
+    d.object = std::string(body.substr(0, end));
+    d.objectKilled = body[end] == '_';
+    ReadPosition(body.substr(end + 1), d);
+}
+
+void ReadStatus(std::string_view body, Decoded& d) {
+    if (body.size() >= kTimestampLength && IsTimestamp(body) && body[6] == 'z') {
+        body.remove_prefix(kTimestampLength);
+    }
+    d.comment = std::string(body);
+    d.isStatus = true;
+}
+
+// Position reports from older trackers may carry text before the "!".
+void ReadLatePosition(std::string_view payload, Decoded& d) {
+    const auto bang = payload.find('!');
+    if (bang == std::string_view::npos || bang > kMaxBangOffset) return;
+    Decoded attempt = d;
+    ReadPosition(payload.substr(bang + 1), attempt);
+    if (attempt.error.empty()) d = std::move(attempt);
+}
+
+void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d);
+
+void ReadThirdParty(std::string_view inner, int depth, Decoded& d) {
+    const auto innerFrame = ParseTnc2(inner);
+    if (!innerFrame) {
+        d.error = "bad third-party header";
+        return;
+    }
+    if (depth >= kMaxThirdPartyDepth) {
+        d.error = "third-party frames nested too deep";
+        return;
+    }
+    d = Decoded{};
+    DecodeFrame(*innerFrame, depth + 1, d);
+}
+
+void ReadPayload(const Tnc2Frame& frame, int depth, Decoded& d) {
+    const std::string_view payload = frame.payload;
+    if (payload.empty()) {
+        d.error = "empty information field";
+        return;
+    }
+    const char type = payload[0];
+    const std::string_view body = payload.substr(1);
+    if (mic_e::IsMicE(type)) return mic_e::Decode(frame.destination, payload, d);
+    switch (type) {
+        case '!':
+        case '=':
+            return ReadPosition(body, d);
+        case '/':
+        case '@':
+            return ReadTimestampedPosition(body, d);
+        case ';':
+            return ReadObject(body, d);
+        case ')':
+            return ReadItem(body, d);
+        case '>':
+            return ReadStatus(body, d);
+        case '}':
+            return ReadThirdParty(body, depth, d);
+        case ':':  // messages, bulletins, telemetry definitions: no station data
+        case 'T':
+        case '_':
+        case '$':
+        case '<':
+        case '?':
+        case '{':
+            return;
+        default:
+            return ReadLatePosition(payload, d);
+    }
+}
+
+void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d) {
+    d.source = frame.source;
+    d.tnc2 = FormatTnc2(frame);
+    ReadPayload(frame, depth, d);
+    if (d.messageType.empty() && d.comment.starts_with(kEmergencyCode)) d.messageType = "EMERGENCY";
+}
+
+// A frame with an error keeps only what says where it came from.
+void KeepOnlyOrigin(Decoded& d) {
+    Decoded origin;
+    origin.source = std::move(d.source);
+    origin.tnc2 = std::move(d.tnc2);
+    origin.error = std::move(d.error);
+    d = std::move(origin);
+}
+
+}  // namespace
+
+Decoded Decode(std::string_view tnc2Line) {
+    Decoded d;
+    try {
+        const auto frame = ParseTnc2(tnc2Line);
+        if (!frame) {
+            d.error = "bad frame header";
+            return d;
+        }
+        DecodeFrame(*frame, 0, d);
+        if (!d.error.empty()) KeepOnlyOrigin(d);
+    } catch (const std::exception& e) {  // out of memory: the frame is lost, not the program
+        d = Decoded{};
+        d.error = e.what();
+    }
+    return d;
+}
+
+}  // namespace builtin_host

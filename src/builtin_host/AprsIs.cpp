@@ -1,0 +1,63 @@
+// APRS-IS client side: we only listen, so the login carries passcode -1.
+#include "builtin_host/AprsIs.h"
+
+namespace builtin_host {
+namespace {
+
+// Keeps a login field on one line and in one word where it must be one.
+std::string Field(std::string_view text, bool blanksAllowed) {
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || (!blanksAllowed && c == ' ')) continue;
+        out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string AprsIsLogin(std::string_view callsign, std::string_view version,
+                        std::string_view filter) {
+    std::string line =
+        "user " + Field(callsign, false) + " pass -1 vers Sirenwatch " + Field(version, false);
+    const std::string cleanFilter = Field(filter, true);
+    if (cleanFilter.find_first_not_of(' ') != std::string::npos) line += " filter " + cleanFilter;
+    return line + "\r\n";
+}
+
+std::vector<std::string> LineSplitter::Feed(std::string_view bytes) {
+    std::vector<std::string> lines;
+    for (const char c : bytes) {
+        if (c == '\n') {
+            if (overflow_) {
+                ++discarded_;
+            } else {
+                if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+                lines.push_back(std::move(line_));
+            }
+            line_.clear();
+            overflow_ = false;
+        } else if (!overflow_) {
+            // One byte of slack for the CR of a line that is exactly at the limit.
+            if (line_.size() > max_ || (line_.size() == max_ && c != '\r')) {
+                overflow_ = true;
+                line_.clear();
+            } else {
+                line_.push_back(c);
+            }
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> AprsIsReceiver::Feed(std::string_view bytes) {
+    std::vector<std::string> traffic;
+    for (auto& line : lines_.Feed(bytes)) {
+        if (line.empty() || line[0] == '#') continue;
+        traffic.push_back(std::move(line));
+    }
+    return traffic;
+}
+
+}  // namespace builtin_host

@@ -1,0 +1,177 @@
+// Mic-E decoding. Each destination character carries a latitude digit plus one flag: a
+// message bit (characters 1-3) or north / +100 degrees / west (characters 4-6).
+#include "builtin_host/MicE.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "builtin_host/PositionFormats.h"
+
+namespace builtin_host::mic_e {
+namespace {
+
+enum class Bit { Zero, Custom, Standard };
+
+struct DestinationChar {
+    int digit = 0;  // 0..9, blanks (ambiguity) count as 0
+    bool blank = false;
+    Bit bit = Bit::Zero;
+};
+
+std::optional<DestinationChar> ReadDestinationChar(char c, bool flagPosition) {
+    if (c >= '0' && c <= '9') return DestinationChar{c - '0', false, Bit::Zero};
+    if (c == 'L') return DestinationChar{0, true, Bit::Zero};
+    if (c >= 'P' && c <= 'Y') return DestinationChar{c - 'P', false, Bit::Standard};
+    if (c == 'Z') return DestinationChar{0, true, Bit::Standard};
+    if (flagPosition) return std::nullopt;  // custom codes exist only for message bits
+    if (c >= 'A' && c <= 'J') return DestinationChar{c - 'A', false, Bit::Custom};
+    if (c == 'K') return DestinationChar{0, true, Bit::Custom};
+    return std::nullopt;
+}
+
+std::string MessageType(const std::array<Bit, 3>& bits) {
+    static constexpr std::array<const char*, 7> kStandard{
+        "OFF DUTY", "EN ROUTE", "IN SERVICE", "RETURNING", "COMMITTED", "SPECIAL", "PRIORITY"};
+    bool standard = false, custom = false;
+    int value = 0;
+    for (const Bit bit : bits) {
+        standard |= bit == Bit::Standard;
+        custom |= bit == Bit::Custom;
+        value = value * 2 + (bit == Bit::Zero ? 0 : 1);
+    }
+    if (value == 0) return "EMERGENCY";
+    if (standard && custom) return "UNKNOWN";
+    const int index = 7 - value;  // 111 is message 0
+    return custom ? "CUSTOM-" + std::to_string(index) : kStandard[static_cast<std::size_t>(index)];
+}
+
+struct LongitudeFlags {
+    bool offset = false;
+    bool west = false;
+    int ambiguity = 0;
+};
+
+bool ReadLatitude(std::string_view destination, Decoded& d, LongitudeFlags& flags) {
+    const std::string_view call = destination.substr(0, destination.find('-'));
+    if (call.size() != 6) return false;
+    std::array<DestinationChar, 6> chars{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const auto c = ReadDestinationChar(call[i], i >= 3);
+        if (!c) return false;
+        chars[i] = *c;
+    }
+    int ambiguity = 0;
+    for (std::size_t i = 6; i-- > 2 && chars[i].blank;) ++ambiguity;
+    const int degrees = chars[0].digit * 10 + chars[1].digit;
+    const double minutes = chars[2].digit * 10 + chars[3].digit + chars[4].digit / 10.0 +
+                           chars[5].digit / 100.0 + position::AmbiguityCentre_min(ambiguity);
+    if (degrees > 89 || minutes >= 60) return false;
+    const bool north = chars[3].bit != Bit::Zero;
+    flags = {chars[4].bit != Bit::Zero, chars[5].bit != Bit::Zero, ambiguity};
+    d.latitude_deg = (north ? 1 : -1) * (degrees + minutes / 60.0);
+    d.messageType = MessageType({chars[0].bit, chars[1].bit, chars[2].bit});
+    return true;
+}
+
+// The latitude's blanked digits are ignored in the longitude too (hundredths first).
+double BlankedMinutes(int minutes, int hundredths, int ambiguity) {
+    static constexpr std::array<int, 5> kUnit{1, 10, 100, 1000, 6000};  // in 1/100 minute
+    const int unit = kUnit[static_cast<std::size_t>(ambiguity)];
+    const int value = (minutes * 100 + hundredths) / unit * unit;
+    return value / 100.0 + position::AmbiguityCentre_min(ambiguity);
+}
+
+bool ReadLongitude(std::string_view info, const LongitudeFlags& flags, Decoded& d) {
+    int degrees = static_cast<unsigned char>(info[1]) - 28 + (flags.offset ? 100 : 0);
+    if (degrees >= 180 && degrees <= 189) {
+        degrees -= 80;
+    } else if (degrees >= 190 && degrees <= 199) {
+        degrees -= 190;
+    }
+    int minutes = static_cast<unsigned char>(info[2]) - 28;
+    if (minutes >= 60) minutes -= 60;
+    const int hundredths = static_cast<unsigned char>(info[3]) - 28;
+    if (degrees < 0 || degrees > 179 || minutes < 0 || minutes > 59 || hundredths < 0 ||
+        hundredths > 99) {
+        return false;
+    }
+    const double value = degrees + BlankedMinutes(minutes, hundredths, flags.ambiguity) / 60.0;
+    d.longitude_deg = flags.west ? -value : value;
+    return true;
+}
+
+bool ReadCourseSpeed(std::string_view info, Decoded& d) {
+    const int sp = static_cast<unsigned char>(info[4]) - 28;
+    const int dc = static_cast<unsigned char>(info[5]) - 28;
+    const int se = static_cast<unsigned char>(info[6]) - 28;
+    if (sp < 0 || dc < 0 || se < 0) return false;
+    int knots = sp * 10 + dc / 10;
+    if (knots >= 800) knots -= 800;
+    int course = (dc % 10) * 100 + se;
+    if (course >= 400) course -= 400;
+    if (knots > 799 || course > 360) return false;
+    d.speed_kmh = knots * position::kKmPerNauticalMile;
+    d.course_deg = course;
+    return true;
+}
+
+// The text after the symbol: an optional radio type byte, an optional "xxx}" altitude
+// (base 91, metres above 10 km below sea level), then the comment, which may end in the
+// radio's two-character (or one-character Kenwood) signature.
+std::string_view ReadStatus(std::string_view text, Decoded& d) {
+    char type = 0;
+    if (!text.empty() && (text[0] == '>' || text[0] == ']' || text[0] == '`' || text[0] == '\'')) {
+        type = text[0];
+        text.remove_prefix(1);
+    }
+    if (text.size() >= 4 && text[3] == '}') {
+        int value = 0;
+        bool valid = true;
+        for (std::size_t i = 0; i < 3; ++i) {
+            valid &= text[i] >= '!' && text[i] <= '{';
+            value = value * 91 + (text[i] - '!');
+        }
+        if (valid) {
+            d.altitude_m = value - 10000;
+            text.remove_prefix(4);
+        }
+    }
+    if ((type == '>' || type == ']') && !text.empty() &&
+        (text.back() == '=' || text.back() == '^')) {
+        text.remove_suffix(1);
+    } else if ((type == '`' || type == '\'') && text.size() >= 2) {
+        text.remove_suffix(2);
+    }
+    if (!d.altitude_m) d.altitude_m = position::AltitudeInComment_m(text);
+    return text;
+}
+
+}  // namespace
+
+bool IsMicE(char dataType) {
+    return dataType == '`' || dataType == '\'' || dataType == '\x1C' || dataType == '\x1D';
+}
+
+void Decode(std::string_view destination, std::string_view info, Decoded& d) {
+    LongitudeFlags flags;
+    if (!ReadLatitude(destination, d, flags)) {
+        d.error = "bad Mic-E destination";
+        return;
+    }
+    if (info.size() < 9) {
+        d.error = "Mic-E information field too short";
+        return;
+    }
+    if (!ReadLongitude(info, flags, d)) {
+        d.error = "bad Mic-E longitude";
+        return;
+    }
+    if (!ReadCourseSpeed(info, d)) {
+        d.error = "bad Mic-E course or speed";
+        return;
+    }
+    d.comment = std::string(ReadStatus(info.substr(9), d));
+}
+
+}  // namespace builtin_host::mic_e

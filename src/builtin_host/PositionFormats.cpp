@@ -1,0 +1,178 @@
+// Uncompressed ("DDMM.hhN/DDDMM.hhW$") and compressed ("/YYYYXXXX$csT") positions.
+#include "builtin_host/PositionFormats.h"
+
+#include <array>
+#include <cmath>
+
+namespace builtin_host::position {
+namespace {
+
+constexpr std::size_t kUncompressedLength = 19;
+constexpr std::size_t kCompressedLength = 13;
+constexpr char kWeatherSymbol = '_';
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsSymbolTable(char c) {
+    return c == '/' || c == '\\' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'j');
+}
+
+bool IsBase91(char c) {
+    return c >= '!' && c <= '{';
+}
+
+int Base91(std::string_view text) {
+    int value = 0;
+    for (const char c : text) value = value * 91 + (c - '!');
+    return value;
+}
+
+int Number(std::string_view digits) {
+    int value = 0;
+    for (const char c : digits) value = value * 10 + (c - '0');
+    return value;
+}
+
+std::optional<std::string_view> Fail(Decoded& d, const char* reason) {
+    d.error = reason;
+    return std::nullopt;
+}
+
+// "DDMM.hhN": the number of digits blanked from the right (0..4), or nothing when the
+// text is not a latitude. Blanked digits become "0" in `digits`.
+std::optional<int> LatitudeAmbiguity(std::string_view text, std::array<char, 8>& digits) {
+    static constexpr std::array<std::size_t, 4> kBlankOrder{6, 5, 3, 2};
+    for (std::size_t i = 0; i < 8; ++i) digits[i] = text[i];
+    int level = 0;
+    while (level < 4 && digits[kBlankOrder[level]] == ' ') digits[kBlankOrder[level++]] = '0';
+    for (const std::size_t i : {0, 1, 2, 3, 5, 6}) {
+        if (!IsDigit(digits[i])) return std::nullopt;
+    }
+    if (digits[4] != '.' || (digits[7] != 'N' && digits[7] != 'S')) return std::nullopt;
+    return level;
+}
+
+// "DDDMM.hhW" with the latitude's ambiguity applied: the same digits count as blank.
+std::optional<double> Longitude(std::string_view text, int ambiguity) {
+    static constexpr std::array<std::size_t, 4> kBlankOrder{7, 6, 4, 3};
+    std::array<char, 9> digits{};
+    for (std::size_t i = 0; i < 9; ++i) digits[i] = text[i];
+    for (int i = 0; i < ambiguity; ++i) digits[kBlankOrder[i]] = '0';
+    for (const std::size_t i : {0, 1, 2, 3, 4, 6, 7}) {
+        if (!IsDigit(digits[i])) return std::nullopt;
+    }
+    if (digits[5] != '.' || (digits[8] != 'E' && digits[8] != 'W')) return std::nullopt;
+    const int degrees = Number({digits.data(), 3});
+    const double minutes = Number({digits.data() + 3, 2}) + Number({digits.data() + 6, 2}) / 100.0;
+    if (minutes >= 60 || degrees + minutes / 60 > 180) return std::nullopt;
+    const double value = degrees + (minutes + AmbiguityCentre_min(ambiguity)) / 60.0;
+    return digits[8] == 'W' ? -value : value;
+}
+
+std::optional<std::string_view> ReadUncompressed(std::string_view text, Decoded& d) {
+    if (text.size() < kUncompressedLength) return Fail(d, "position too short");
+    std::array<char, 8> lat{};
+    const auto ambiguity = LatitudeAmbiguity(text.substr(0, 8), lat);
+    if (!ambiguity || (!IsSymbolTable(text[8]) && !IsDigit(text[8]))) {
+        return Fail(d, "bad latitude");
+    }
+    const int degrees = Number({lat.data(), 2});
+    const double minutes = Number({lat.data() + 2, 2}) + Number({lat.data() + 5, 2}) / 100.0;
+    if (minutes >= 60 || degrees + minutes / 60 > 90) return Fail(d, "latitude out of range");
+    const auto lon = Longitude(text.substr(9, 9), *ambiguity);
+    if (!lon) return Fail(d, "bad longitude");
+
+    const double lat_deg = degrees + (minutes + AmbiguityCentre_min(*ambiguity)) / 60.0;
+    d.latitude_deg = lat[7] == 'S' ? -lat_deg : lat_deg;
+    d.longitude_deg = lon;
+    return text.substr(kUncompressedLength);
+}
+
+// "ccc/sss" in front of the comment; "..." or blanks mean unknown.
+std::string_view ReadCourseSpeed(std::string_view comment, Decoded& d) {
+    if (comment.size() < 7 || comment[3] != '/') return comment;
+    const auto field = [&](std::size_t pos) -> std::optional<std::optional<int>> {
+        const std::string_view f = comment.substr(pos, 3);
+        if (f == "..." || f == "   ") return std::optional<int>{};
+        if (!IsDigit(f[0]) || !IsDigit(f[1]) || !IsDigit(f[2])) return std::nullopt;
+        return std::optional<int>{Number(f)};
+    };
+    const auto course = field(0), speed = field(4);
+    if (!course || !speed) return comment;
+    if (*course && **course <= 360) d.course_deg = **course;
+    if (*speed) d.speed_kmh = **speed * kKmPerNauticalMile;
+    return comment.substr(7);
+}
+
+void ReadCompressedExtension(char c, char s, char type, Decoded& d) {
+    if (c == ' ' || !IsBase91(c) || !IsBase91(s)) return;
+    const bool ggaAltitude = ((type - '!') & 0x18) == 0x10;
+    if (ggaAltitude) {
+        d.altitude_m = std::pow(1.002, Base91({&c, 1}) * 91 + Base91({&s, 1})) * kMetresPerFoot;
+    } else if (c == '{') {
+        d.range_km = 2.0 * std::pow(1.08, s - '!') * kKmPerMile;
+    } else if (c <= 'z') {
+        d.course_deg = (c - '!') * 4;
+        d.speed_kmh = (std::pow(1.08, s - '!') - 1.0) * kKmPerNauticalMile;
+    }
+}
+
+std::optional<std::string_view> ReadCompressed(std::string_view text, Decoded& d) {
+    // Some encoders end a report without extension in " T", one byte short; nothing is
+    // lost by taking it, since a blank course byte means the rest is ignored.
+    const bool shortForm = text.size() == kCompressedLength - 1 && text[10] == ' ';
+    if (text.size() < kCompressedLength && !shortForm) {
+        return Fail(d, "compressed position too short");
+    }
+    for (std::size_t i = 1; i <= 8; ++i) {
+        if (!IsBase91(text[i])) return Fail(d, "bad compressed position");
+    }
+    const double lat = 90.0 - Base91(text.substr(1, 4)) / 380926.0;
+    const double lon = -180.0 + Base91(text.substr(5, 4)) / 190463.0;
+    if (lat < -90.0 || lon > 180.0) return Fail(d, "compressed position out of range");
+    d.latitude_deg = lat;
+    d.longitude_deg = lon;
+    if (shortForm) return text.substr(text.size());
+    ReadCompressedExtension(text[10], text[11], text[12], d);
+    return text.substr(kCompressedLength);
+}
+
+}  // namespace
+
+double AmbiguityCentre_min(int level) {
+    static constexpr std::array<double, 5> kHalfBox{0.0, 0.05, 0.5, 5.0, 30.0};
+    return kHalfBox[static_cast<std::size_t>(level < 0 ? 0 : level > 4 ? 4 : level)];
+}
+
+std::optional<double> AltitudeInComment_m(std::string_view text) {
+    const auto at = text.find("/A=");
+    if (at == std::string_view::npos || text.size() < at + 9) return std::nullopt;
+    const std::string_view digits = text.substr(at + 3, 6);
+    const bool negative = digits[0] == '-';
+    for (std::size_t i = negative ? 1 : 0; i < digits.size(); ++i) {
+        if (!IsDigit(digits[i])) return std::nullopt;
+    }
+    const int feet = negative ? -Number(digits.substr(1)) : Number(digits);
+    return feet * kMetresPerFoot;
+}
+
+std::optional<std::string_view> Read(std::string_view text, Decoded& d) {
+    if (text.empty()) return Fail(d, "missing position");
+    std::optional<std::string_view> comment;
+    if (IsDigit(text[0]) || text[0] == ' ') {
+        comment = ReadUncompressed(text, d);
+        if (comment && text[kUncompressedLength - 1] != kWeatherSymbol) {
+            comment = ReadCourseSpeed(*comment, d);
+        }
+    } else if (IsSymbolTable(text[0])) {
+        comment = ReadCompressed(text, d);
+    } else {
+        return Fail(d, "bad position");
+    }
+    if (comment && !d.altitude_m) d.altitude_m = AltitudeInComment_m(*comment);
+    return comment;
+}
+
+}  // namespace builtin_host::position

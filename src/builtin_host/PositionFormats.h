@@ -1,0 +1,29 @@
+// The two plain position formats (uncompressed with ambiguity, compressed) and the comment
+// extensions that may follow them; shared by position reports, objects and items.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "builtin_host/Decoded.h"
+
+namespace builtin_host::position {
+
+inline constexpr double kKmPerNauticalMile = 1.852;
+inline constexpr double kMetresPerFoot = 0.3048;
+inline constexpr double kKmPerMile = 1.609344;
+
+// Reads the position at the start of `text` into `d` with what follows it: latitude,
+// longitude; course/speed, range or altitude of the compressed format; a leading "ccc/sss"
+// after an uncompressed one (not for a weather station, whose pair is the wind); "/A=" in
+// the comment unless the altitude is known already. Gives the comment without the
+// course/speed extension, or nothing with `d.error` set when the position is not valid.
+std::optional<std::string_view> Read(std::string_view text, Decoded& d);
+
+// "/A=nnnnnn" (feet, may be negative) anywhere in the text.
+std::optional<double> AltitudeInComment_m(std::string_view text);
+
+// Half a box of the given ambiguity level (0..4), in minutes of arc.
+double AmbiguityCentre_min(int level);
+
+}  // namespace builtin_host::position

@@ -1,0 +1,327 @@
+// APRS decoder vectors: the protocol reference's own examples plus hand-built Mic-E and
+// compressed frames, each checked field by field.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "builtin_host/AprsDecoder.h"
+
+namespace builtin_host {
+namespace {
+
+constexpr double kDegTolerance = 0.00001;
+
+struct Vector {
+    const char* line;
+    std::optional<double> lat = {}, lon = {};
+    std::optional<int> course = {};
+    std::optional<double> speed_kmh = {}, altitude_m = {};
+    const char* messageType = "";
+    const char* comment = "";
+    const char* object = "";
+};
+
+void ExpectNear(const std::optional<double>& actual, const std::optional<double>& expected,
+                double tolerance, const char* what) {
+    ASSERT_EQ(actual.has_value(), expected.has_value()) << what;
+    if (expected) {
+        EXPECT_NEAR(*actual, *expected, tolerance) << what;
+    }
+}
+
+void ExpectDecodes(const Vector& v) {
+    SCOPED_TRACE(v.line);
+    const Decoded d = Decode(v.line);
+    EXPECT_EQ(d.error, "");
+    ExpectNear(d.latitude_deg, v.lat, kDegTolerance, "latitude");
+    ExpectNear(d.longitude_deg, v.lon, kDegTolerance, "longitude");
+    EXPECT_EQ(d.course_deg, v.course);
+    ExpectNear(d.speed_kmh, v.speed_kmh, 0.05, "speed");
+    ExpectNear(d.altitude_m, v.altitude_m, 0.5, "altitude");
+    EXPECT_EQ(d.messageType, v.messageType);
+    EXPECT_EQ(d.comment, v.comment);
+    EXPECT_EQ(d.object, v.object);
+}
+
+class ReferenceExamples : public ::testing::TestWithParam<Vector> {};
+TEST_P(ReferenceExamples, Decode) {
+    ExpectDecodes(GetParam());
+}
+
+constexpr double kLat4903 = 49.0 + 3.5 / 60, kLon07201 = -(72.0 + 1.75 / 60);
+
+INSTANTIATE_TEST_SUITE_P(
+    Uncompressed, ReferenceExamples,
+    ::testing::Values(
+        Vector{"N0CALL>APRS:!4903.50N/07201.75W-Test 001234",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               {},
+               "",
+               "Test 001234"},
+        Vector{"N0CALL>APRS:!4903.50N/07201.75W-Test /A=001234",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               1234 * 0.3048,
+               "",
+               "Test /A=001234"},
+        Vector{"N0CALL>APRS:=4903.50S/07201.75E-", -kLat4903, -kLon07201},
+        Vector{"N0CALL>APRS:/092345z4903.50N/07201.75W>Test1234",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               {},
+               "",
+               "Test1234"},
+        Vector{"N0CALL>APRS:@092345/4903.50N/07201.75W>088/036", kLat4903, kLon07201, 88,
+               36 * 1.852},
+        Vector{"N0CALL>APRS:!4903.50N/07201.75W>.../...moving",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               {},
+               "",
+               "moving"},
+        // Weather station: the pair after the symbol is wind, not the station's motion.
+        Vector{"N0CALL>APRS:!4903.50N/07201.75W_220/004g005t077",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               {},
+               "",
+               "220/004g005t077"},
+        Vector{"N0CALL>APRS:!4903.50N/07201.75W-/A=-00100",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               -100 * 0.3048,
+               "",
+               "/A=-00100"}));
+
+// Ambiguity blanks digits from the right; we place the station in the middle of the box.
+INSTANTIATE_TEST_SUITE_P(
+    Ambiguity, ReferenceExamples,
+    ::testing::Values(Vector{"N0CALL>APRS:!4903.5 N/07201.75W-", 49 + 3.55 / 60, -(72 + 1.75 / 60)},
+                      Vector{"N0CALL>APRS:!4903.  N/07201.  W-", 49 + 3.5 / 60, -(72 + 1.5 / 60)},
+                      Vector{"N0CALL>APRS:!490 .  N/0720 .  W-", 49 + 5.0 / 60, -(72 + 5.0 / 60)},
+                      Vector{"N0CALL>APRS:!49  .  N/072  .  W-", 49.5, -72.5}));
+
+// Compressed examples of the reference, and frames whose bodies follow the encoder's rules
+// (Lat 90 / Lon -180 gives "!!!!!!!!"; Dir 90 Vel 0 gives "7!"; Alt 1000 ft gives "F{" "R").
+INSTANTIATE_TEST_SUITE_P(
+    Compressed, ReferenceExamples,
+    ::testing::Values(
+        Vector{"N0CALL>APRS:=/5L!!<*e7> sTComment", 49.5, -72.75, {}, {}, {}, "", "Comment"},
+        Vector{"N0CALL>APRS:!/5L!!<*e7>7P[", 49.5, -72.75, 88, 36.2324 * 1.852},
+        Vector{"N0CALL>APRS:!/5L!!<*e7OS]S", 49.5, -72.75, {}, {}, 10004 * 0.3048},
+        Vector{"N0CALL>APRS:!/!!!!!!!!>  B", 90.0, -180.0},
+        // The encoder's " B" without extension lacks the ignored s byte; accepted at the end.
+        Vector{"N0CALL>APRS:!/!!!!!!!!> B", 90.0, -180.0},
+        Vector{"N0CALL>APRS:!/NN!!NN!!>7!B", 0.0, 0.0, 88, 0.0},
+        Vector{"N0CALL>APRS:!/NN!!NN!!>F{R", 0.0, 0.0, {}, {}, 1000 * 0.3048},
+        Vector{"N0CALL>APRS:@092345z/5L!!<*e7>7P[moving",
+               49.5,
+               -72.75,
+               88,
+               36.2324 * 1.852,
+               {},
+               "",
+               "moving"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    ObjectsItemsStatus, ReferenceExamples,
+    ::testing::Values(
+        Vector{"AB1CD>APRS:;LEADER   *092345z4903.50N/07201.75W>088/036",
+               kLat4903,
+               kLon07201,
+               88,
+               36 * 1.852,
+               {},
+               "",
+               "",
+               "LEADER"},
+        Vector{"AB1CD>APRS:;CAR      *111111z/5L!!<*e7>7P[",
+               49.5,
+               -72.75,
+               88,
+               36.2324 * 1.852,
+               {},
+               "",
+               "",
+               "CAR"},
+        Vector{"AB1CD>APRS:)AID #2!4903.50N/07201.75WA",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               {},
+               "",
+               "",
+               "AID #2"},
+        Vector{"AB1CD>APRS:>Net Control Center", {}, {}, {}, {}, {}, "", "Net Control Center"},
+        Vector{
+            "AB1CD>APRS:>092345zNet Control Center", {}, {}, {}, {}, {}, "", "Net Control Center"},
+        Vector{"AB1CD>APRS:>!EMERGENCY! car fire",
+               {},
+               {},
+               {},
+               {},
+               {},
+               "EMERGENCY",
+               "!EMERGENCY! car fire"},
+        Vector{"AB1CD>APRS:!4903.50N/07201.75W-!EMERGENCY!",
+               kLat4903,
+               kLon07201,
+               {},
+               {},
+               {},
+               "EMERGENCY",
+               "!EMERGENCY!"},
+        Vector{"AB1CD>APRS:>help !EMERGENCY!", {}, {}, {}, {}, {}, "", "help !EMERGENCY!"},
+        Vector{"AB1CD>APRS::N0CALL   :hello{1"}, Vector{"AB1CD>APRS:T#005,199,000,255,073"}));
+
+// The destination "423W1T" carries 42 deg 37.14 min N, west, no longitude offset and the
+// message bits 0,0,0; the information field 71 deg 20.83 min, 36 kn, course 251 and 200 m.
+constexpr double kMicELat = 42 + 37.14 / 60, kMicELon = -(71 + 20.83 / 60);
+
+INSTANTIATE_TEST_SUITE_P(
+    MicE, ReferenceExamples,
+    ::testing::Values(
+        Vector{"N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test", kMicELat, kMicELon, 251,
+               36 * 1.852, 200, "EMERGENCY", "EMERGENCY test"},
+        // South and east; longitudes of 5 deg (offset +100, 190..199 wrap) and 100 deg
+        // (180..189 wrap, minutes 60 meaning 0).
+        Vector{"N0CALL>423714:`c0ooZO>/", -kMicELat, -kMicELon, 251, 36 * 1.852, {}, "EMERGENCY"},
+        Vector{"N0CALL>423WQT:`{0ooZO>/",
+               kMicELat,
+               -(5 + 20.83 / 60),
+               251,
+               36 * 1.852,
+               {},
+               "EMERGENCY"},
+        Vector{"N0CALL>423WQT:`lXooZO>/",
+               kMicELat,
+               -(100 + 0.83 / 60),
+               251,
+               36 * 1.852,
+               {},
+               "EMERGENCY"},
+        // Speed 0 and course 0 (unknown); a status with altitude but no radio type byte.
+        Vector{"N0CALL>423W1T:'c0ol \x1c>/!!!}", kMicELat, kMicELon, 0, 0.0, -10000, "EMERGENCY"},
+        // Radio signatures around the comment are not part of it.
+        Vector{"N0CALL>423W1T:`c0ooZO>/`hello_%",
+               kMicELat,
+               kMicELon,
+               251,
+               36 * 1.852,
+               {},
+               "EMERGENCY",
+               "hello"},
+        Vector{"N0CALL>423W1T:`c0ooZO>/>\"6)}on air=", kMicELat, kMicELon, 251, 36 * 1.852, 200,
+               "EMERGENCY", "on air"},
+        // Mic-E ambiguity: two latitude digits blank, the same two of the longitude ignored.
+        Vector{"N0CALL>423WLZ:`c0ooZO>/",
+               42 + 37.5 / 60,
+               -(71 + 20.5 / 60),
+               251,
+               36 * 1.852,
+               {},
+               "EMERGENCY"}));
+
+struct MessageBits {
+    const char* destination;
+    const char* messageType;
+};
+
+class MicEMessages : public ::testing::TestWithParam<MessageBits> {};
+
+TEST_P(MicEMessages, DestinationBitsGiveTheMessageType) {
+    const std::string line = std::string("N0CALL-9>") + GetParam().destination + ":`c0ooZO>/";
+    const Decoded d = Decode(line);
+    EXPECT_EQ(d.error, "");
+    EXPECT_EQ(d.messageType, GetParam().messageType) << line;
+    EXPECT_NEAR(d.latitude_deg.value_or(0), kMicELat, kDegTolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllCodes, MicEMessages,
+    ::testing::Values(MessageBits{"TRSW1T", "OFF DUTY"}, MessageBits{"TR3W1T", "EN ROUTE"},
+                      MessageBits{"T2SW1T", "IN SERVICE"}, MessageBits{"T23W1T", "RETURNING"},
+                      MessageBits{"4RSW1T", "COMMITTED"}, MessageBits{"4R3W1T", "SPECIAL"},
+                      MessageBits{"42SW1T", "PRIORITY"}, MessageBits{"423W1T", "EMERGENCY"},
+                      MessageBits{"ECDW1T", "CUSTOM-0"}, MessageBits{"EC3W1T", "CUSTOM-1"},
+                      MessageBits{"E2DW1T", "CUSTOM-2"}, MessageBits{"E23W1T", "CUSTOM-3"},
+                      MessageBits{"4CDW1T", "CUSTOM-4"}, MessageBits{"4C3W1T", "CUSTOM-5"},
+                      MessageBits{"42DW1T", "CUSTOM-6"}, MessageBits{"TC3W1T", "UNKNOWN"},
+                      MessageBits{"4RDW1T", "UNKNOWN"}, MessageBits{"TRDW1T-3", "UNKNOWN"}));
+
+TEST(Decode, MicEEmergencyCodeInCommentDoesNotOverrideTheMessageBits) {
+    const Decoded d = Decode("N0CALL>TRSW1T:`c0ooZO>/!EMERGENCY!");
+    EXPECT_EQ(d.messageType, "OFF DUTY");
+}
+
+TEST(Decode, ThirdPartyFrameIsDecodedAsItsInnerFrame) {
+    const Decoded d =
+        Decode("IGATE>APRS,WIDE2-1:}N0CALL-9>423W1T,TCPIP,IGATE*:`c0ooZO>/]\"6)}EMERGENCY");
+    EXPECT_EQ(d.error, "");
+    EXPECT_EQ(d.source, "N0CALL-9");
+    EXPECT_EQ(d.tnc2, "N0CALL-9>423W1T,TCPIP,IGATE*:`c0ooZO>/]\"6)}EMERGENCY");
+    EXPECT_EQ(d.messageType, "EMERGENCY");
+    EXPECT_NEAR(d.latitude_deg.value_or(0), kMicELat, kDegTolerance);
+}
+
+TEST(Decode, ObjectKillIsReported) {
+    const Decoded d = Decode("AB1CD>APRS:;LEADER   _092345z4903.50N/07201.75W>");
+    EXPECT_EQ(d.object, "LEADER");
+    EXPECT_TRUE(d.objectKilled);
+    EXPECT_EQ(d.source, "AB1CD");
+}
+
+TEST(Decode, CompressedRangeIsInKilometres) {
+    const Decoded d = Decode("N0CALL>APRS:=/5L!!<*e7>{?!");
+    EXPECT_NEAR(d.range_km.value_or(0), 20.1253 * 1.609344, 0.01);
+    EXPECT_FALSE(d.course_deg.has_value());
+}
+
+TEST(Decode, KeepsTheFrameTextAndTheSourceOfAPlainFrame) {
+    const Decoded d = Decode("N0CALL-9>APRS,WIDE1-1*:>hi\r\n");
+    EXPECT_EQ(d.source, "N0CALL-9");
+    EXPECT_EQ(d.tnc2, "N0CALL-9>APRS,WIDE1-1*:>hi");
+    EXPECT_TRUE(d.isStatus);
+}
+
+// Malformed frames: an error, no half-read data, and above all no crash.
+class Malformed : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Malformed, SetsErrorAndKeepsNoPosition) {
+    const Decoded d = Decode(GetParam());
+    EXPECT_NE(d.error, "") << GetParam();
+    EXPECT_FALSE(d.latitude_deg.has_value());
+    EXPECT_EQ(d.messageType, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, Malformed,
+    ::testing::Values("", "no header here", ">APRS:!", "N0CALL>:x", "N0CALL>APRS:",
+                      "N0CALL>APRS:!4903.50N/072", "N0CALL>APRS:!4963.50N/07201.75W-",
+                      "N0CALL>APRS:!9103.50N/07201.75W-", "N0CALL>APRS:!4903.50N/18101.75W-",
+                      "N0CALL>APRS:!4903.50X/07201.75W-", "N0CALL>APRS:!/5L!!<*e",
+                      "N0CALL>APRS:!/5L!~<*e7>7P[", "N0CALL>APRS:/0923454903.50N/07201.75W>",
+                      "N0CALL>APRS:;LEADER*0923", "N0CALL>APRS:)AB!4903.50N/07201.75W-",
+                      "N0CALL>423W1T:`c0o", "N0CALL>423W1:`c0ooZO>/", "N0CALL>423A1T:`c0ooZO>/",
+                      "N0CALL>423W1T:`\x01"
+                      "0ooZO>/",
+                      "N0CALL>423W1T:`c0o\x01ZO>/", "N0CALL>APRS:}garbage",
+                      "A>B:}A>B:}A>B:}A>B:}A>B:}A>B:!4903.50N/07201.75W-"));
+
+}  // namespace
+}  // namespace builtin_host
