@@ -11,7 +11,9 @@ namespace geo {
 double ConvertiCoordinate(const std::string& Coordinate);
 
 // 2730.25 (latitude) -> "45.30.25N", -552.34 (longitude) -> "009.12.34W". The text is the
-// same whatever the regional decimal symbol.
+// same whatever the regional decimal symbol. The minutes are rounded after the degrees were
+// taken, so 2759.999 gives "45.60.00N". A value that is not finite gives "-----", the text
+// of a missing position.
 void FormattaCoordinata(float value, std::string& text, bool longitudine);
 
 // The display text with its first "." removed: "45.30.25N" -> "4530.25N".

@@ -13,7 +13,13 @@ namespace platform {
 // The leading number of a text, "." being the only decimal point: leading blanks are
 // skipped, a sign and an exponent are taken, whatever follows the number is ignored.
 // "1abc" -> 1, "abc" -> 0, "-552.34W" -> -552.34, "2730,25" -> 2730.
+// A number too large for a double reads as the largest double of its sign, one too small
+// as 0.
 double Val(std::string_view text);
+
+// True when the whole text, less blanks around it, is one number that Val reads completely:
+// "12.5" and " -3e2 " are numbers; "", "abc", "12abc", "12,5" and "." are not.
+bool IsNumber(std::string_view text);
 
 // Whole part rounded down (toward minus infinity): Int(-1.5) == -2.
 double Int(double value);
@@ -26,7 +32,10 @@ std::int32_t ToInt32(double value);
 
 // Format patterns: "#0.00", "00.00", "###", "00", "000". Decimals are rounded half away
 // from zero on the decimal value; the decimal symbol is the regional one.
-// "###" gives the empty text for values that round to 0.
+// "###" gives the empty text for values that round to 0. Rounding works on the value's
+// 15-significant-digit decimal form, so 10.005 gives "10.01" although the double is a hair
+// below it. A result that rounds to zero carries no minus sign; a value that is not finite
+// formats as 0 would.
 std::string Format(double value, std::string_view pattern, const Regional& regional);
 
 // Shortest text that reads back as the same single-precision value:
@@ -39,7 +48,9 @@ std::string NumberText(double value, const Regional& regional);
 
 // "hh:mm:ss", 24-hour clock.
 std::string TimeText(const DateTime& when);
-// The date in the regional short date format.
+// The date in the regional short date format: d and M without padding, dd and MM (or longer
+// runs) two digits, y and yy the year of the century, yyy or longer the full year; every
+// other character stands as it is.
 std::string ShortDateText(const DateTime& when, const Regional& regional);
 
 // ASCII upper case (the program's texts compare in upper case).
