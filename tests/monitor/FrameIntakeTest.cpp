@@ -1,0 +1,221 @@
+// Frame intake: the raw box, the decision, the re-entry guard, the test log, the hidden
+// test-button switch, and what a failing host call does to a frame.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "fakes/World.h"
+
+namespace {
+
+using fakes::World;
+
+TEST(FrameIntake, OtherMessageTypesChangeOnlyTheRawBox) {
+    World w;
+    fakes::StationData plain = World::Emergency();
+    plain.messageType = "Off duty";
+    w.host.SetStation("IW2ABC-9", plain);
+    w.Receive("IW2ABC-9");
+
+    EXPECT_EQ(w.main.TxtRawData.Text(), World::Frame("IW2ABC-9"));
+    EXPECT_EQ(w.main.TxtNominativo.Text(), "");
+    EXPECT_TRUE(w.table.GrigliaVuota());
+    EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 0), "");
+    EXPECT_FALSE(w.alarm.IsOn());
+    EXPECT_EQ(w.host.RedrawCount(), 0);
+    EXPECT_EQ(w.intake.InElaborazione(), 0);
+    EXPECT_EQ(w.intake.NominativoRx(), "IW2ABC-9");
+}
+
+TEST(FrameIntake, UnknownStationIsNotAnEmergency) {
+    World w;
+    w.Receive("NOBODY");
+    EXPECT_EQ(w.main.TxtNominativo.Text(), "");
+    EXPECT_EQ(w.intake.InElaborazione(), 0);
+}
+
+TEST(FrameIntake, MessageTypeIsComparedInUpperCaseAgainstTheConfiguredType) {
+    const struct {
+        const char* configured;
+        const char* reported;
+        bool emergency;
+    } cases[] = {{"EMERGENCY", "emergency", true},
+                 {"EMERGENCY", "EMERGENCY", true},
+                 {"EMERGENCY", "Emergency!", false},
+                 {"PRIORITY", "Priority", true},
+                 {"PRIORITY", "Emergency", false},
+                 {"priority", "priority", false}};  // the reported type is upper-cased only
+    for (const auto& c : cases) {
+        World w;
+        w.values.TipoMessaggio = c.configured;
+        fakes::StationData data = World::Emergency();
+        data.messageType = c.reported;
+        w.ReceiveEmergency("IW2ABC-9", data);
+        EXPECT_EQ(!w.table.GrigliaVuota(), c.emergency) << c.configured << " / " << c.reported;
+    }
+}
+
+TEST(FrameIntake, AsksTheHostAboutTheSenderOfTheFrame) {
+    World w;
+    w.ReceiveEmergency("IW2ABC-9");
+    EXPECT_EQ(w.host.station.Callsign(), "IW2ABC-9");
+    EXPECT_EQ(w.host.Count("GetAprsData"), 2);
+    EXPECT_EQ(w.host.Count("GetStation"), 1);
+}
+
+TEST(FrameIntake, FrameArrivingDuringAHostCallIsShownRawAndDropped) {
+    World w;
+    w.host.SetStation("IW2ABC-9", World::Emergency());
+    w.host.SetStation("IK1XYZ", World::Emergency());
+    w.host.DeliverDuringGetStation(World::Frame("IK1XYZ"));
+    std::string rawDuringNested;
+    w.main.TxtRawData.Subscribe([&] { rawDuringNested = w.main.TxtRawData.Text(); });
+
+    w.Receive("IW2ABC-9");
+
+    EXPECT_EQ(rawDuringNested, World::Frame("IK1XYZ"));  // the last change of the raw box
+    EXPECT_EQ(w.Callsigns(), std::vector<std::string>{"IW2ABC-9"});
+    EXPECT_EQ(w.host.Count("GetStation"), 1);
+    EXPECT_EQ(w.intake.InElaborazione(), 0);
+
+    w.Receive("IK1XYZ");  // the guard is open again
+    EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"IW2ABC-9", "IK1XYZ"}));
+}
+
+TEST(FrameIntake, TestModeLogsEveryHandledFrameAsTheHostDeliveredIt) {
+    World w;
+    w.values.ModoTest = 1;
+    const std::string path = w.fp.program.dir.File("5_12_2026.log");
+    ASSERT_TRUE(w.log.Open(path));
+    w.host.SetStation("IK1XYZ", World::Emergency());
+    w.host.DeliverDuringGetStation(World::Frame("IK1XYZ"));  // dropped: not logged
+    w.ReceiveEmergency("IW2ABC-9");
+    w.Receive("NOBODY");
+    w.log.Close();
+
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    EXPECT_EQ(content.str(), World::Frame("IW2ABC-9") + "\r\n" + World::Frame("NOBODY") + "\r\n");
+}
+
+TEST(FrameIntake, NoLogOutsideTestMode) {
+    World w;
+    const std::string path = w.fp.program.dir.File("log.log");
+    ASSERT_TRUE(w.log.Open(path));
+    w.ReceiveEmergency("IW2ABC-9");
+    w.log.Close();
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(in.peek(), std::char_traits<char>::eof());
+}
+
+TEST(TestLog, AppendsToWhatIsThereAndIgnoresWritesWhenClosed) {
+    fakes::TempDir dir;
+    const std::string path = dir.File("t.log");
+    monitor::TestLog log;
+    log.WriteLine("lost");
+    EXPECT_FALSE(log.IsOpen());
+    ASSERT_TRUE(log.Open(path));
+    log.WriteLine("one");
+    log.Close();
+    ASSERT_TRUE(log.Open(path));
+    log.WriteLine("two");
+    log.Close();
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    EXPECT_EQ(content.str(), "one\r\ntwo\r\n");
+    EXPECT_FALSE(log.Open(dir.File("no/such/folder/t.log")));
+}
+
+TEST(FrameIntake, ClickThenLowerCaseTTogglesTheTestButton) {
+    World w;
+    auto key = [&](char c) {
+        std::int16_t code = c;
+        w.main.TxtRawData.onKeyPress(code);
+        EXPECT_EQ(code, c);  // the key still reaches the box
+    };
+    key('t');  // not armed
+    EXPECT_FALSE(w.main.CmdTest.Visible());
+    w.main.TxtRawData.onClick();
+    key('T');
+    key('x');
+    EXPECT_FALSE(w.main.CmdTest.Visible());
+    EXPECT_TRUE(w.intake.AbilitaTest());
+    key('t');
+    EXPECT_TRUE(w.main.CmdTest.Visible());
+    EXPECT_FALSE(w.intake.AbilitaTest());
+    key('t');  // disarmed by the switch
+    EXPECT_TRUE(w.main.CmdTest.Visible());
+    w.main.TxtRawData.onClick();
+    key('t');
+    EXPECT_FALSE(w.main.CmdTest.Visible());
+}
+
+// Every host call of the frame path, made to fail once: the frame is dropped, one box
+// names the failure, and the next frame is handled normally.
+class FailingHostCall : public testing::TestWithParam<const char*> {};
+
+TEST_P(FailingHostCall, DropsTheFrameReportsOnceAndGoesOn) {
+    World w;
+    w.host.SetStation("IW2ABC-9", World::Emergency());
+    w.host.FailOn(GetParam(), 1);
+
+    w.Receive("IW2ABC-9");
+
+    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(w.fp.dialogs.boxes[0].buttons, platform::Buttons::Ok);
+    EXPECT_NE(w.fp.dialogs.boxes[0].text.find(std::string(GetParam()) + " failed"),
+              std::string::npos);
+    EXPECT_EQ(w.intake.InElaborazione(), 0);
+
+    w.ReceiveEmergency("IK1XYZ");
+    EXPECT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.main.TxtNominativo.Text(), "IK1XYZ");
+    EXPECT_NE(w.table.VerificaNominativo("IK1XYZ"), 0);
+    EXPECT_EQ(w.intake.InElaborazione(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingHostCall,
+                         testing::Values("GetAprsData", "SetCallsign", "GetStation",
+                                         "GetMessageType", "GetBeaconText", "GetDistance",
+                                         "GetCourse", "GetSpeed", "GetLatitude", "GetLongitude",
+                                         "GetAltitude", "DistanceAndBearing", "SetDrawWidth",
+                                         "SetFillStyle", "SetFillColor", "RedrawMap"));
+
+TEST(FrameIntake, FramesArrivingWhileTheFailureIsShownAreOnlyShownRaw) {
+    World w;
+    w.host.SetStation("IW2ABC-9", World::Emergency());
+    w.host.SetStation("IK1XYZ", World::Emergency());
+    w.host.FailOn("GetStation", 1);
+    w.fp.dialogs.onMsgBox = [&](const fakes::Box&) { w.Receive("IK1XYZ"); };
+
+    w.Receive("IW2ABC-9");
+
+    EXPECT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.main.TxtRawData.Text(), World::Frame("IK1XYZ"));
+    EXPECT_TRUE(w.table.GrigliaVuota());
+    EXPECT_EQ(w.intake.InElaborazione(), 0);
+}
+
+TEST(FrameIntake, FailureWhileDrawingCirclesIsReportedOnceAndTheFrameIsStillRecorded) {
+    World w;
+    w.host.FailOn("DrawCircle", 1);
+    w.ReceiveEmergency("IW2ABC-9");
+    EXPECT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.Callsigns(), std::vector<std::string>{"IW2ABC-9"});
+    EXPECT_EQ(w.intake.InElaborazione(), 0);
+}
+
+TEST(FrameIntake, FailureTextFollowsTheLanguage) {
+    World w;
+    w.values.CodiceLingua = 2000;
+    w.host.FailOn("GetStation", 1);
+    w.Receive("IW2ABC-9");
+    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.boxes[0].text, "Error while talking to UI-View32:\nGetStation failed");
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// The station table: set-up, look-up, row writing, and removal by double-click.
+#include <gtest/gtest.h>
+
+#include "fakes/World.h"
+
+namespace {
+
+using fakes::World;
+
+TEST(StationTable, SetUpHidesTheHostColumnsOutsideTestMode) {
+    for (std::int16_t test : {0, 1}) {
+        World w;
+        w.values.ModoTest = test;
+        w.table.SetUp();
+        const ui::Grid& g = w.main.FGridStazioni;
+        const int widths[10] = {900,  950,  750, 1100,           800,
+                                1200, 1000, 900, test ? 900 : 0, test ? 900 : 0};
+        for (int c = 0; c < 10; ++c) EXPECT_EQ(g.ColWidth(c), widths[c]) << c;
+        EXPECT_EQ(g.TextMatrix(0, 8), "snglong");
+        EXPECT_EQ(g.TextMatrix(0, 9), "snglat");
+        EXPECT_TRUE(w.table.GrigliaVuota());
+    }
+}
+
+TEST(StationTable, VerificaNominativoMatchesExactlyAndLeavesTheCursorOnTheLastRowSeen) {
+    World w;
+    EXPECT_EQ(w.table.VerificaNominativo("IW2ABC-9"), 0);  // blank row only
+    w.ReceiveEmergency("IW2ABC-9");
+    w.ReceiveEmergency("iw2abc-9");  // differs in case: its own row
+    w.ReceiveEmergency("IK1XYZ");
+    EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"IW2ABC-9", "iw2abc-9", "IK1XYZ"}));
+    EXPECT_EQ(w.table.VerificaNominativo("iw2abc-9"), 2);
+    EXPECT_EQ(w.main.FGridStazioni.Row(), 2);
+    EXPECT_EQ(w.main.FGridStazioni.Col(), 0);
+    EXPECT_EQ(w.table.VerificaNominativo("NONE"), 0);
+    EXPECT_EQ(w.main.FGridStazioni.Row(), 3);
+}
+
+TEST(StationTable, ScriviRigaLeavesTheCursorOnColumnNine) {
+    World w;
+    w.table.ScriviRiga(1, {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"});
+    EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 9), "J");
+    EXPECT_EQ(w.main.FGridStazioni.Row(), 1);
+    EXPECT_EQ(w.main.FGridStazioni.Col(), 9);
+}
+
+// A world with three stations, the cursor on a cell of the middle one.
+struct ThreeStations : World {
+    ThreeStations() {
+        ReceiveEmergency("A1AAA");
+        ReceiveEmergency("B2BBB");
+        ReceiveEmergency("C3CCC");
+        host.ClearCalls();
+        main.FGridStazioni.SetRow(2);
+        main.FGridStazioni.SetCol(3);
+    }
+    void DoubleClick() { main.FGridStazioni.onDblClick(); }
+};
+
+TEST(StationTable, OkRemovesExactlyTheCurrentRowAndRedrawsTheMap) {
+    ThreeStations w;
+    w.DoubleClick();
+    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.boxes[0].text, "Vuoi eliminare questo nominativo?");
+    EXPECT_EQ(w.fp.dialogs.boxes[0].buttons, platform::Buttons::OkCancel);
+    EXPECT_EQ(w.fp.dialogs.boxes[0].icon, platform::Icon::Critical);
+    EXPECT_FALSE(w.fp.dialogs.boxes[0].title.has_value());
+    EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"A1AAA", "C3CCC"}));
+    EXPECT_EQ(w.host.RedrawCount(), 1);
+    EXPECT_EQ(w.host.map.Circles().size(), 2u);
+}
+
+TEST(StationTable, CancelKeepsTheRowAndDoesNotRedraw) {
+    ThreeStations w;
+    w.values.CodiceLingua = 2000;
+    w.fp.dialogs.NextAnswer(platform::Answer::Cancel);
+    w.DoubleClick();
+    EXPECT_EQ(w.fp.dialogs.boxes.at(0).text, "Do you want to remove this call?");
+    EXPECT_EQ(w.Callsigns().size(), 3u);
+    EXPECT_EQ(w.host.RedrawCount(), 0);
+}
+
+TEST(StationTable, HeaderRowAndEmptyCellsAskNothing) {
+    ThreeStations w;
+    w.main.TimerAllarme.Tick();  // an alarm tick leaves the cursor in the header row
+    ASSERT_EQ(w.main.FGridStazioni.Row(), 0);
+    w.DoubleClick();
+    w.main.FGridStazioni.SetRow(1);
+    w.main.FGridStazioni.SetText("");
+    w.DoubleClick();
+    EXPECT_TRUE(w.fp.dialogs.boxes.empty());
+    EXPECT_EQ(w.main.FGridStazioni.Rows(), 4);
+    EXPECT_EQ(w.host.RedrawCount(), 0);
+}
+
+TEST(StationTable, RemovingTheOnlyStationLeavesOneBlankRowAndTheNextEmergencyFillsIt) {
+    World w;
+    w.ReceiveEmergency("A1AAA");
+    w.main.FGridStazioni.SetRow(1);
+    w.main.FGridStazioni.SetCol(0);
+    w.main.FGridStazioni.onDblClick();
+    EXPECT_TRUE(w.table.GrigliaVuota());
+    ASSERT_EQ(w.main.FGridStazioni.Rows(), 2);
+    for (int c = 0; c < 10; ++c) EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, c), "") << c;
+
+    w.main.FGridStazioni.onDblClick();  // the blank row asks nothing
+    EXPECT_EQ(w.fp.dialogs.boxes.size(), 1u);
+
+    w.alarm.CmdTacitaAllarme_Click();
+    w.ReceiveEmergency("B2BBB");
+    EXPECT_EQ(w.Callsigns(), std::vector<std::string>{"B2BBB"});
+    EXPECT_TRUE(w.alarm.IsOn());
+}
+
+TEST(StationTable, AFrameHandledWhileTheQuestionIsOpenDoesNotChangeWhichRowGoes) {
+    ThreeStations w;
+    // The repeat from C3CCC moves the cursor to its row while the question is open.
+    w.fp.dialogs.onMsgBox = [&](const fakes::Box&) { w.ReceiveEmergency("C3CCC"); };
+    w.DoubleClick();
+    EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"A1AAA", "C3CCC"}));
+}
+
+TEST(StationTable, FailingRedrawAfterRemovalIsReportedOnce) {
+    ThreeStations w;
+    w.host.FailOn("RedrawMap", 1);
+    w.DoubleClick();
+    ASSERT_EQ(w.fp.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(w.fp.dialogs.boxes[1].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(w.Callsigns().size(), 2u);
+}
+
+}  // namespace
