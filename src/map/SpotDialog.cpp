@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "host/HostPorts.h"
+#include "monitor/HostFailure.h"
 #include "platform/NumberText.h"
 
 namespace map {
@@ -120,12 +120,7 @@ void SpotDialog::CmdOk_Click(std::int16_t Index) {
 
 void SpotDialog::RedrawMapReportingFailure() {
     if (!redrawMap_) return;
-    try {
-        redrawMap_();
-    } catch (const host::HostError& e) {
-        dialogs_.MsgBox(std::string("UI-View32: ") + e.what(), platform::Buttons::Ok,
-                        platform::Icon::Exclamation);
-    }
+    monitor::GuardHostCall(dialogs_, values_.CodiceLingua, redrawMap_);
 }
 
 }  // namespace map

@@ -1,0 +1,84 @@
+// The program's start-up checks and settings, and its shut-down: the main window's load and
+// unload, and the host's closing event.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "geo/Units.h"
+#include "host/ProgramValues.h"
+#include "monitor/FrmMain.h"
+#include "monitor/TestLog.h"
+#include "platform/Ports.h"
+#include "settings/Captions.h"
+#include "settings/GestioneINI_New.h"
+
+namespace host {
+
+class Lifecycle {
+public:
+    // Start-up steps carried out by the parts that own the host objects.
+    struct HostSteps {
+        std::function<void()> connectHost;  // host objects, event listeners; may throw
+        std::function<void()> setUpTable;   // station table: empty state, widths, headers
+    };
+
+    Lifecycle(monitor::FrmMain& main, ProgramValues& values, platform::Ports& ports,
+              settings::GestioneINI_New& ini, settings::Captions& captions, geo::Units& units,
+              monitor::TestLog& log, HostSteps steps);
+
+    // Runs once. False when a check failed: its message was shown, the program was told to
+    // quit, and nothing more was written.
+    bool Form_Load();
+    // Saves the circle style and the window's place, then ends the program. Runs once, and
+    // only after a start-up that got through.
+    void Form_Unload();
+    // The host is closing: the same shut-down as closing the window.
+    void mUIV_UIView32IsClosing();
+
+    bool Running() const { return state_ == State::Running; }
+
+    // "05_12_2026.log": the test log's name for a day.
+    static std::string TestLogName(const platform::DateTime& day);
+    static constexpr const char* kSection = "SetUp";
+
+private:
+    enum class State { NotStarted, Running, Ended };
+
+    std::string Read(const std::string& key);
+    std::string ReadHost(const std::string& section, const std::string& key);
+    // The stored text as a number; nothing when it does not hold one.
+    std::optional<double> ReadNumber(const std::string& key);
+    bool Fail(const std::string& text, platform::Icon icon,
+              const std::optional<std::string>& title = std::nullopt);
+
+    void SetIdentity();
+    void StampVersion();
+    bool CheckHostInstalled();
+    void ReadHomeStation();
+    void ReadUnits();
+    void ReadCircleStyle();
+    void ReadLanguage();
+    bool CheckHostVersion();
+    bool CheckSingleInstance();
+    bool ConvertHomeCoordinates();
+    void PlaceWindow();
+    void ReadMessageType();
+    bool ConnectHost();
+    void StartTestMode();
+
+    std::string T(int offset) const;
+
+    monitor::FrmMain& main_;
+    ProgramValues& values_;
+    platform::Ports& ports_;
+    settings::GestioneINI_New& ini_;
+    settings::Captions& captions_;
+    geo::Units& units_;
+    monitor::TestLog& log_;
+    HostSteps steps_;
+    State state_ = State::NotStarted;
+};
+
+}  // namespace host

@@ -1,0 +1,419 @@
+// Start-up and shut-down of the whole program against the fake host and fake ports, with real
+// settings files in temporary folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "fakes/FakeHost.h"
+#include "fakes/FakePorts.h"
+#include "host/Sirenwatch.h"
+#include "settings/ProfileFile.h"
+#include "settings/StringTable.h"
+
+namespace {
+
+using platform::Icon;
+using settings::LoadResString;
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The file's lines, without their line ends.
+std::vector<std::string> FileLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(FileText(path));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class Startup : public ::testing::Test {
+protected:
+    Startup() { InstallHost(); }
+
+    // The host: installed in its own folder, with a home station, version 1.86.
+    void InstallHost(const std::string& version = "1.86",
+                     const std::string& longitude = "00912.34E",
+                     const std::string& latitude = "4530.25N") {
+        fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", hostDir.Path() + "/");
+        HostKey("Station", "Callsign", "IW2XYZ");
+        HostKey("Station", "Longitude", longitude);
+        HostKey("Station", "Latitude", latitude);
+        HostKey("SetUp", "PROGRAM_VERSION", version);
+    }
+    void HostKey(const std::string& section, const std::string& key, const std::string& value) {
+        settings::WriteProfileString(hostDir.File("Uiview32.INI"), section, key, value);
+    }
+    std::string IniFile() const { return fp.program.dir.File("Sirenwatch.ini"); }
+    // A settings file of an earlier run of this version.
+    void StoreUsualSettings() {
+        Store("Version", "1.11");
+        for (auto [key, value] : {std::pair{"CircleColor", "255"},
+                                  {"CircleWidth", "5"},
+                                  {"FillType", "7"},
+                                  {"FillColor", "16777215"},
+                                  {"Unit", "1"},
+                                  {"Language", "1"},
+                                  {"Left", "1200"},
+                                  {"Top", "800"}})
+            Store(key, value);
+    }
+    void Store(const std::string& key, const std::string& value) {
+        settings::WriteProfileString(IniFile(), "SetUp", key, value);
+    }
+    std::string Stored(const std::string& key) const {
+        return settings::ReadProfileString(IniFile(), "SetUp", key);
+    }
+    bool Start() {
+        program = std::make_unique<host::Sirenwatch>(fp.ports, host);
+        return program->Start();
+    }
+    host::ProgramValues& Values() { return program->Values(); }
+    monitor::FrmMain& Main() { return program->Main(); }
+    // The one message box shown, checked for an OK button.
+    const fakes::Box& OnlyBox() {
+        EXPECT_EQ(fp.dialogs.boxes.size(), 1u);
+        if (fp.dialogs.boxes.empty()) fp.dialogs.boxes.push_back({});
+        EXPECT_EQ(fp.dialogs.boxes[0].buttons, platform::Buttons::Ok);
+        return fp.dialogs.boxes[0];
+    }
+    void ExpectEnded() {
+        EXPECT_EQ(fp.app.quitCount, 1);
+        EXPECT_EQ(host.Listener(), nullptr) << "no host connection after a failed check";
+        EXPECT_FALSE(program->Running());
+    }
+
+    fakes::FakePorts fp;
+    fakes::FakeHost host;
+    fakes::TempDir hostDir;
+    std::unique_ptr<host::Sirenwatch> program;
+};
+
+TEST_F(Startup, FirstRunWritesTheDefaultsInOrderEvenWhenTheHostCheckFails) {
+    fp.userStore.values.clear();
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(
+        FileLines(IniFile()),
+        (std::vector<std::string>{"[SetUp]", "Version=1.11", "CircleColor=255", "CircleWidth=5",
+                                  "FillType=7", "FillColor=16777215", "Unit=1"}));
+}
+
+TEST_F(Startup, NoHostFolderShowsTheBilingualMessageAndEnds) {
+    StoreUsualSettings();
+    const std::string before = FileText(IniFile());
+    fp.userStore.values.clear();
+    EXPECT_FALSE(Start());
+    const fakes::Box& box = OnlyBox();
+    EXPECT_EQ(box.text,
+              "ATTENZIONE !!\r" + LoadResString(1100) + "\r\rATTENTION !!\r" + LoadResString(2100));
+    EXPECT_EQ(box.icon, Icon::Critical);
+    EXPECT_EQ(box.title, std::nullopt);
+    ExpectEnded();
+    program->Close();  // a front end closing the window afterwards writes nothing either
+    EXPECT_EQ(FileText(IniFile()), before);
+}
+
+TEST_F(Startup, ADifferentStoredVersionIsTheOnlyKeyRewritten) {
+    StoreUsualSettings();
+    Store("Version", "1.05");
+    Store("CircleWidth", "3");
+    Store("Unit", "2");
+    std::string expected = FileText(IniFile());
+    expected.replace(expected.find("Version=1.05"), 12, "Version=1.11");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(FileText(IniFile()), expected);
+    EXPECT_EQ(Values().SpessoreCerchio, 3.0f);
+}
+
+TEST_F(Startup, HostVersionMustBeAtLeast186) {
+    struct Case {
+        const char* version;
+        bool accepted;
+    };
+    for (const Case& c : {Case{"1.85", false}, Case{"1.86", true}, Case{"", false},
+                          Case{"abc", false}, Case{"1.9", true}, Case{"2.00 beta", true}}) {
+        fakes::FakePorts ports;
+        fakes::FakeHost fakeHost;
+        HostKey("SetUp", "PROGRAM_VERSION", c.version);
+        ports.userStore.values = fp.userStore.values;
+        host::Sirenwatch sirenwatch(ports.ports, fakeHost);
+        EXPECT_EQ(sirenwatch.Start(), c.accepted) << c.version;
+        if (c.accepted) continue;
+        ASSERT_EQ(ports.dialogs.boxes.size(), 1u) << c.version;
+        EXPECT_EQ(ports.dialogs.boxes[0].text, LoadResString(1104) + "\r" + LoadResString(1127));
+        EXPECT_EQ(ports.dialogs.boxes[0].icon, Icon::Critical);
+        EXPECT_EQ(ports.app.quitCount, 1);
+    }
+}
+
+TEST_F(Startup, ASecondInstanceSaysSoInItsLanguageAndWritesNothingMore) {
+    StoreUsualSettings();
+    Store("Language", "2");
+    const std::string before = FileText(IniFile());
+    fp.instance.another = true;
+    EXPECT_FALSE(Start());
+    const fakes::Box& box = OnlyBox();
+    EXPECT_EQ(box.text, "Sirenwatch  Ver. 1.11 is already running.");
+    EXPECT_EQ(box.icon, Icon::Exclamation);
+    EXPECT_EQ(box.title, std::nullopt);
+    ExpectEnded();
+    program->Close();
+    EXPECT_EQ(FileText(IniFile()), before);
+}
+
+TEST_F(Startup, OneHomeCoordinateMissingEnds) {
+    StoreUsualSettings();
+    HostKey("Station", "Longitude", "");
+    EXPECT_FALSE(Start());
+    const fakes::Box& box = OnlyBox();
+    EXPECT_EQ(box.text,
+              LoadResString(1104) + "\r" + LoadResString(1102) + "\r" + LoadResString(1103));
+    EXPECT_EQ(box.icon, Icon::Critical);
+    EXPECT_EQ(box.title, "Sirenwatch  Ver. 1.11");
+    ExpectEnded();
+}
+
+TEST_F(Startup, AHealthyStartConnectsAndSetsEverythingUp) {
+    StoreUsualSettings();
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(fp.dialogs.boxes.empty());
+    EXPECT_EQ(fp.app.quitCount, 0);
+    EXPECT_EQ(Main().Caption(), "Sirenwatch  Ver. 1.11");
+    EXPECT_EQ(fp.layer.Topmost(), true);
+    EXPECT_EQ(Values().FileIni, IniFile());
+    EXPECT_EQ(Values().HelpFile, fp.program.dir.File("Sirenwatch.chm"));
+    EXPECT_EQ(Values().CartellaUIView, hostDir.Path() + "/");
+    EXPECT_EQ(Values().NominativoStazione, "IW2XYZ");
+    EXPECT_DOUBLE_EQ(Values().LatitudineStazione, 45.5);
+    EXPECT_NEAR(Values().LongitudineStazione, 9.2, 1e-9);
+    EXPECT_EQ(Main().Left(), 1200);
+    EXPECT_EQ(Main().Top(), 800);
+    EXPECT_EQ(Main().Frame1.Caption(), "Ultima Emergenza Ricevuta");
+    EXPECT_EQ(Main().FGridStazioni.ColWidth(8), 0);
+    EXPECT_NE(host.Listener(), nullptr);
+    EXPECT_NE(host.map.Listener(), nullptr);
+
+    // Frames now flow from the host into the table, and the map follows.
+    host.SetStation("IW2ABC-9", {.beaconText = "IW2ABC-9>Help",
+                                 .messageType = "EMERGENCY",
+                                 .longitude = -552.34f,
+                                 .latitude = 2730.25f});
+    host.Deliver("12:00:01 IW2ABC-9>APRS:!4530.25N/00912.34W>Help");
+    EXPECT_EQ(Main().FGridStazioni.TextMatrix(1, 0), "IW2ABC-9");
+    EXPECT_EQ(host.map.Circles().size(), 1u);
+}
+
+TEST_F(Startup, MessageTypeIsUpperCasedAndDefaultsToEmergency) {
+    for (const char* stored : {"emergency", "Priority", ""}) {
+        fakes::FakePorts ports;
+        ports.userStore.values = fp.userStore.values;
+        settings::WriteProfileString(ports.program.dir.File("Sirenwatch.ini"), "SetUp",
+                                     "MessageType", stored);
+        fakes::FakeHost fakeHost;
+        host::Sirenwatch sirenwatch(ports.ports, fakeHost);
+        ASSERT_TRUE(sirenwatch.Start());
+        EXPECT_EQ(sirenwatch.Values().TipoMessaggio,
+                  std::string(stored) == "Priority" ? "PRIORITY" : "EMERGENCY");
+    }
+}
+
+// Each stored text, one start: what the program makes of it.
+struct StoredCase {
+    const char* key;
+    const char* text;  // nullptr: the key is missing
+};
+
+class StoredValues : public Startup {
+protected:
+    // Starts from the usual settings, changed by `change`, then the case applied.
+    void StartWith(const StoredCase& c, const std::function<void()>& change = nullptr) {
+        fp.dialogs.boxes.clear();
+        StoreUsualSettings();
+        if (change) change();
+        if (c.text) {
+            Store(c.key, c.text);
+        } else {
+            std::string text = FileText(IniFile());
+            const auto at = text.find(std::string(c.key) + "=");
+            text.erase(at, text.find('\n', at) + 1 - at);
+            WriteFile(IniFile(), text);
+        }
+        ASSERT_TRUE(Start()) << c.key;
+        EXPECT_TRUE(fp.dialogs.boxes.empty()) << c.key;
+    }
+};
+
+TEST_F(StoredValues, UnitOtherThanOneIsImperial) {
+    for (auto [text, imperial] : {std::pair{"2", true}, {"0", true}, {"3", true}, {"1", false}}) {
+        StartWith({"Unit", text});
+        EXPECT_EQ(Values().FattoreUnita, imperial ? 1.609344 : 1.0) << text;
+        EXPECT_EQ(Main().MnuUnit[1].Checked(), imperial) << text;
+        EXPECT_EQ(Main().MnuUnit[0].Checked(), !imperial) << text;
+        EXPECT_EQ(Main().LblDistanza.Caption(), LoadResString(imperial ? 1112 : 1110)) << text;
+    }
+}
+
+TEST_F(StoredValues, UnitMissingOrNotANumberIsMetric) {
+    for (const char* text : {static_cast<const char*>(nullptr), "km", "", "2x"}) {
+        StartWith({"Unit", text});
+        EXPECT_EQ(Values().FattoreUnita, 1.0);
+        EXPECT_TRUE(Main().MnuUnit[0].Checked());
+    }
+}
+
+TEST_F(StoredValues, LanguageOtherThanEnglishIsItalianWithItsItemChecked) {
+    struct Case {
+        const char* text;
+        int code;
+    };
+    for (const Case& c : {Case{"2", 2000}, Case{"1", 1000}, Case{nullptr, 1000}, Case{"7", 1000},
+                          Case{"english", 1000}, Case{"0", 1000}}) {
+        StartWith({"Language", c.text});
+        EXPECT_EQ(Values().CodiceLingua, c.code);
+        EXPECT_EQ(Main().MnuNazione[0].Checked(), c.code == 1000);
+        EXPECT_EQ(Main().MnuNazione[1].Checked(), c.code == 2000);
+        EXPECT_EQ(Main().Frame1.Caption(), LoadResString(c.code));
+    }
+}
+
+TEST_F(StoredValues, WindowPlaceWithoutANumberStaysAsDesigned) {
+    for (const char* text : {static_cast<const char*>(nullptr), "left", "", "12px"}) {
+        StartWith({"Left", text});
+        EXPECT_EQ(Main().Left(), 0);
+        EXPECT_EQ(Main().Top(), 800);
+    }
+    StartWith({"Top", "1234,4"});  // a value written with the regional decimal comma
+    EXPECT_EQ(Main().Top(), 1234);
+}
+
+TEST_F(StoredValues, CircleStyleWithoutANumberTakesItsDefault) {
+    for (const char* key : {"CircleColor", "CircleWidth", "FillType", "FillColor"}) {
+        for (const char* text : {static_cast<const char*>(nullptr), "red"}) {
+            StartWith({key, text}, [this] {
+                Store("CircleColor", "65280");
+                Store("CircleWidth", "2");
+                Store("FillType", "0");
+                Store("FillColor", "0");
+            });
+            const std::string k = key;
+            EXPECT_EQ(Values().ColoreCerchio, k == "CircleColor" ? 255 : 65280) << key;
+            EXPECT_EQ(Values().SpessoreCerchio, k == "CircleWidth" ? 5.0f : 2.0f) << key;
+            EXPECT_EQ(Values().TipoRiempimento, k == "FillType" ? 7.0f : 0.0f) << key;
+            EXPECT_EQ(Values().ColoreRiempimento, k == "FillColor" ? 16777215.0 : 0.0) << key;
+        }
+    }
+}
+
+TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
+    StoreUsualSettings();
+    Store("Test", "1abc");  // the leading number counts
+    const std::string log = fp.program.dir.File("05_12_2026.log");
+    WriteFile(log, "earlier\r\n");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Values().ModoTest, 1);
+    EXPECT_EQ(Main().FGridStazioni.ColWidth(8), 900);
+    EXPECT_EQ(Main().FGridStazioni.ColWidth(9), 900);
+    host.Deliver("12:00:02 IW2ABC-9>APRS:>fine");
+    program->Close();
+    EXPECT_EQ(FileText(log), "earlier\r\n12:00:02 IW2ABC-9>APRS:>fine\r\n");
+}
+
+TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
+    StoreUsualSettings();
+    Store("Test", "1");
+    std::filesystem::create_directory(fp.program.dir.File("05_12_2026.log"));
+    ASSERT_TRUE(Start());
+    const fakes::Box& box = OnlyBox();
+    EXPECT_EQ(box.icon, Icon::Exclamation);
+    EXPECT_NE(box.text.find("05_12_2026.log"), std::string::npos);
+    host.Deliver("12:00:02 IW2ABC-9>APRS:>one");
+    host.Deliver("12:00:03 IW2ABC-9>APRS:>two");
+    EXPECT_EQ(fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(Main().TxtRawData.Text(), "12:00:03 IW2ABC-9>APRS:>two");
+}
+
+TEST_F(Startup, ClosingWhileMinimisedSavesTheStyleButNotThePlace) {
+    StoreUsualSettings();
+    ASSERT_TRUE(Start());
+    Values().SpessoreCerchio = 3;
+    Values().ColoreCerchio = 16711680;
+    Values().TipoRiempimento = 0;
+    Values().ColoreRiempimento = 65535;
+    Main().SetLeft(4000);
+    Main().SetState(ui::WindowState::Minimized);
+    Main().onClose();
+    const std::string text = FileText(IniFile());
+    EXPECT_EQ(text.find("[Setup]"), std::string::npos);
+    EXPECT_EQ(text.find("[SetUp]"), text.rfind("[SetUp]")) << "one section only";
+    EXPECT_EQ(Stored("CircleWidth"), "3");
+    EXPECT_EQ(Stored("CircleColor"), "16711680");
+    EXPECT_EQ(Stored("FillType"), "0");
+    EXPECT_EQ(Stored("FillColor"), "65535");
+    EXPECT_EQ(Stored("Left"), "1200");
+    EXPECT_EQ(Stored("Top"), "800");
+    EXPECT_EQ(fp.app.quitCount, 1);
+}
+
+TEST_F(Startup, ClosingSavesTheWindowsPlace) {
+    StoreUsualSettings();
+    ASSERT_TRUE(Start());
+    Main().SetLeft(4000);
+    Main().SetTop(-300);
+    Main().onClose();
+    EXPECT_EQ(Stored("Left"), "4000");
+    EXPECT_EQ(Stored("Top"), "-300");
+}
+
+TEST_F(Startup, TheHostClosingShutsDownAsClosingTheWindowDoes) {
+    StoreUsualSettings();
+    Store("Test", "1");
+    ASSERT_TRUE(Start());
+    Values().SpessoreCerchio = 9;
+    Main().SetTop(2500);
+    host.Close();
+    EXPECT_EQ(Stored("CircleWidth"), "9");
+    EXPECT_EQ(Stored("Top"), "2500");
+    EXPECT_EQ(fp.app.quitCount, 1);
+
+    // The window closing afterwards does not save or quit a second time.
+    Main().SetTop(10);
+    Main().onClose();
+    EXPECT_EQ(Stored("Top"), "2500");
+    EXPECT_EQ(fp.app.quitCount, 1);
+}
+
+TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
+    StoreUsualSettings();
+    host.FailOn("GetMap");
+    EXPECT_FALSE(Start());
+    const fakes::Box& box = OnlyBox();
+    EXPECT_EQ(box.icon, Icon::Critical);
+    EXPECT_EQ(fp.app.quitCount, 1);
+}
+
+TEST_F(Startup, MenusReachTheirDialogs) {
+    StoreUsualSettings();
+    ASSERT_TRUE(Start());
+    fp.dialogs.onModal = [](ui::Form& f) { f.Hide(); };
+    Main().MnuInfo.onClick();
+    Main().MnuMarca.onClick();
+    Main().MnuHelp.onClick();
+    EXPECT_EQ(fp.dialogs.modalForms, (std::vector<std::string>{"FrmInfo", "FrmMarcaPunto"}));
+    EXPECT_EQ(host.RedrawCount(), 1);
+    EXPECT_EQ(fp.help.opened, (std::vector<std::string>{Values().HelpFile}));
+}
+
+}  // namespace
