@@ -1,0 +1,134 @@
+// Unit switching: check marks, captions, the stored "Unit", and distances re-expressed.
+#include <gtest/gtest.h>
+
+#include "fakes/World.h"
+#include "monitor/RegionalNumber.h"
+#include "settings/ProfileFile.h"
+
+namespace {
+
+using fakes::World;
+
+// A world with stations at the given distance cells.
+struct UnitWorld : World {
+    explicit UnitWorld(std::vector<std::string> distances, const char* decimal = ",") {
+        fp.regional.set(decimal, "dd/MM/yyyy");
+        for (size_t i = 0; i < distances.size(); ++i) {
+            ReceiveEmergency("S" + std::to_string(i));
+            main.FGridStazioni.SetTextMatrix(static_cast<int>(i) + 1, 3, distances[i]);
+        }
+        if (!distances.empty()) main.TxtDistanza.SetText(distances.back());
+    }
+    std::vector<std::string> Distances() const {
+        std::vector<std::string> cells;
+        for (int r = 1; r < main.FGridStazioni.Rows(); ++r)
+            cells.push_back(main.FGridStazioni.TextMatrix(r, 3));
+        return cells;
+    }
+    std::string StoredUnit() const {
+        return settings::ReadProfileString(values.FileIni, "SetUp", "Unit");
+    }
+};
+
+TEST(Units, KilometresToMilesAndBackKeepTheDecimals) {
+    for (const char* decimal : {",", "."}) {
+        const std::string sep = decimal;
+        UnitWorld w({"16" + sep + "1"}, decimal);
+        w.main.MnuUnit[1].onClick();
+        EXPECT_EQ(w.Distances(), std::vector<std::string>{"10" + sep + "00"});
+        EXPECT_EQ(w.main.TxtDistanza.Text(), "10" + sep + "00");
+        w.main.MnuUnit[0].onClick();
+        EXPECT_EQ(w.Distances(), std::vector<std::string>{"16" + sep + "09"});
+        EXPECT_EQ(w.main.TxtDistanza.Text(), "16" + sep + "09");
+    }
+}
+
+TEST(Units, ChoosingTheUnitInForceConvertsNothingButStillRecaptionsAndSaves) {
+    UnitWorld w({"16,1"});
+    w.main.LblDistanza.SetCaption("stale");
+    w.main.MnuUnit[0].onClick();
+    EXPECT_EQ(w.Distances(), std::vector<std::string>{"16,1"});
+    EXPECT_EQ(w.main.LblDistanza.Caption(), "Distanza (Km)");
+    EXPECT_EQ(w.StoredUnit(), "1");
+}
+
+TEST(Units, EveryStationAndThePanelAreConvertedOnce) {
+    UnitWorld w({"16,1", "3,2", "100"});
+    w.main.MnuUnit[1].onClick();
+    EXPECT_EQ(w.Distances(), (std::vector<std::string>{"10,00", "1,99", "62,14"}));
+    EXPECT_EQ(w.main.TxtDistanza.Text(), "62,14");
+    EXPECT_EQ(w.StoredUnit(), "2");
+    EXPECT_EQ(w.values.UnitaMisura, 2);
+    EXPECT_DOUBLE_EQ(w.values.FattoreUnita, 1.609344);
+}
+
+TEST(Units, EmptyTableAndEmptyPanelStayBlank) {
+    UnitWorld w({});
+    w.main.MnuUnit[1].onClick();
+    EXPECT_EQ(w.Distances(), std::vector<std::string>{""});
+    EXPECT_EQ(w.main.TxtDistanza.Text(), "");
+}
+
+TEST(Units, OtherColumnsAndTheSpeedAreUntouched) {
+    UnitWorld w({"16,1"});
+    const std::string before = w.main.FGridStazioni.TextMatrix(1, 5);
+    w.main.MnuUnit[1].onClick();
+    EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 5), before);
+    EXPECT_EQ(w.main.TxtVelocita.Text(), "50");
+}
+
+TEST(Units, CheckMarksAndCaptionsFollowTheUnitInBothLanguages) {
+    const struct {
+        int language;
+        int index;
+        const char* distance;
+        const char* speed;
+    } cases[] = {{1000, 0, "Distanza (Km)", "Velocita' (Km/h)"},
+                 {1000, 1, "Distanza (Miglia)", "Velocita' (Miglia/h)"},
+                 {2000, 0, "Distance (Km)", "Course (Km/h)"},
+                 {2000, 1, "Distance (Miles)", "Course (mph)"}};
+    for (const auto& c : cases) {
+        World w;
+        w.values.CodiceLingua = c.language;
+        w.main.MnuUnit[c.index].onClick();
+        EXPECT_EQ(w.main.MnuUnit[0].Checked(), c.index == 0);
+        EXPECT_EQ(w.main.MnuUnit[1].Checked(), c.index == 1);
+        EXPECT_EQ(w.main.LblDistanza.Caption(), c.distance);
+        EXPECT_EQ(w.main.LblVelocita.Caption(), c.speed);
+        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(0, 3), c.distance);
+        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(0, 5), c.speed);
+    }
+}
+
+TEST(Units, SetUpReadsTheStoredUnit) {
+    const std::pair<std::int16_t, bool> cases[] = {{1, true}, {2, false}, {0, false}};
+    for (auto [stored, metric] : cases) {
+        World w;
+        w.units.SetUp(stored);
+        EXPECT_EQ(w.main.MnuUnit[0].Checked(), metric) << stored;
+        EXPECT_EQ(w.main.MnuUnit[1].Checked(), !metric) << stored;
+        EXPECT_DOUBLE_EQ(w.values.FattoreUnita, metric ? 1.0 : 1.609344);
+    }
+}
+
+TEST(RegionalNumber, ReadsTheProgramsOwnTexts) {
+    platform::FixedRegional comma(",");
+    platform::FixedRegional dot(".");
+    const struct {
+        const char* text;
+        const platform::Regional& regional;
+        double value;
+    } cases[] = {{"2730,25", comma, 2730.25},
+                 {"-552,34", comma, -552.34},
+                 {"10,00", comma, 10},
+                 {"16.1", comma, 16.1},
+                 {"2730.25", dot, 2730.25},
+                 {"2730,25", dot, 2730},
+                 {"", comma, 0},
+                 {"-----", comma, 0},
+                 {"-99999", comma, -99999}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(monitor::RegionalVal(c.text, c.regional), c.value) << c.text;
+}
+
+}  // namespace
