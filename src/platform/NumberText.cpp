@@ -64,13 +64,12 @@ NumberSpan FindNumber(std::string_view text) {
 // Rough power of ten of a number that from_chars found out of range: enough to tell an
 // overflow from an underflow.
 long DecimalMagnitude(std::string_view text, const NumberSpan& span) {
-    long magnitude = 0;
     std::string_view mantissa = text.substr(span.mantissa, span.exponent - span.mantissa);
     size_t point = mantissa.find('.');
     size_t first = mantissa.find_first_of("123456789");
     if (first == std::string_view::npos) return 0;
     if (point == std::string_view::npos) point = mantissa.size();
-    magnitude =
+    long magnitude =
         first < point ? static_cast<long>(point - first) : -static_cast<long>(first - point);
     if (span.end > span.exponent) {
         std::string_view exp = text.substr(span.exponent + 1, span.end - span.exponent - 1);
