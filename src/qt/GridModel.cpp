@@ -1,0 +1,95 @@
+// Forwards the grid's notifications to Qt's model signals.
+#include "qt/GridModel.h"
+
+#include <QBrush>
+#include <QPointer>
+
+#include "qt/Colors.h"
+
+namespace qt {
+
+GridModel::GridModel(ui::Grid& grid, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid), rows_(grid.Rows()) {
+    QPointer<GridModel> self(this);
+    grid_.SubscribeGrid([self](const ui::GridChange& change) {
+        if (self) self->OnGridChange(change);
+    });
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : grid_.Cols();
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
+    int row = index.row();
+    int col = index.column();
+    switch (role) {
+        case Qt::DisplayRole:
+            return QString::fromStdString(grid_.TextMatrix(row, col));
+        case Qt::BackgroundRole:
+            return QBrush(ToQColor(IsFixed(row, col) ? grid_.BackColorFixed() : grid_.BackColor()));
+        case Qt::ForegroundRole:
+            return QBrush(Qt::black);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal && section >= 0 && section < grid_.Cols())
+        return QString::fromStdString(grid_.TextMatrix(0, section));
+    return QVariant(section);
+}
+
+void GridModel::OnGridChange(const ui::GridChange& change) {
+    using Kind = ui::GridChange::Kind;
+    switch (change.kind) {
+        case Kind::Cell:
+            if (change.row < rows_) {
+                QModelIndex cell = index(change.row, change.col);
+                emit dataChanged(cell, cell, {Qt::DisplayRole});
+                if (change.row == 0) emit headerDataChanged(Qt::Horizontal, change.col, change.col);
+            }
+            break;
+        case Kind::RowsInserted:
+            if (change.row != rows_ || grid_.Rows() != rows_ + 1) return Resync();
+            beginInsertRows({}, rows_, rows_);
+            ++rows_;
+            endInsertRows();
+            break;
+        case Kind::RowsRemoved:
+            if (change.row < 1 || change.row >= rows_ || grid_.Rows() != rows_ - 1) return Resync();
+            beginRemoveRows({}, change.row, change.row);
+            --rows_;
+            endRemoveRows();
+            break;
+        case Kind::Layout:
+            if (grid_.Rows() != rows_) return Resync();
+            if (rows_ > 0)
+                emit dataChanged(index(0, 0), index(rows_ - 1, grid_.Cols() - 1),
+                                 {Qt::BackgroundRole});
+            emit layoutOfColumnsChanged();
+            break;
+        case Kind::Current:
+            emit currentCellChanged(change.row, change.col);
+            break;
+    }
+}
+
+// The grid and the view disagree (a change we could not follow step by step): start over.
+void GridModel::Resync() {
+    beginResetModel();
+    rows_ = grid_.Rows();
+    endResetModel();
+    emit layoutOfColumnsChanged();
+}
+
+}  // namespace qt

@@ -1,0 +1,41 @@
+// The station table's grid as a Qt table model. Row 0 (the fixed header row) and column 0
+// (the fixed first column) are ordinary rows and columns here, painted in the grid's
+// fixed-cell colour, so the alarm's blink shows; the view hides Qt's own headers.
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "ui/Grid.h"
+
+namespace qt {
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    GridModel(ui::Grid& grid, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    ui::Grid& Grid() const { return grid_; }
+    static bool IsFixed(int row, int col) { return row == 0 || col == 0; }
+
+signals:
+    // The grid's current cell moved.
+    void currentCellChanged(int row, int col);
+    // Column widths changed.
+    void layoutOfColumnsChanged();
+
+private:
+    void OnGridChange(const ui::GridChange& change);
+    void Resync();
+
+    ui::Grid& grid_;
+    // Rows as the view knows them: the grid has already changed when it tells us.
+    int rows_ = 0;
+};
+
+}  // namespace qt

@@ -1,0 +1,203 @@
+// The small platform ports with Qt.
+#include "qt/QtPorts.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QtGlobal>
+
+namespace qt {
+
+// ---- window layer
+
+void QtWindowLayer::SetWindow(QWidget* window) {
+    window_ = window;
+    Apply();
+}
+
+void QtWindowLayer::SetTopmost(bool topmost) {
+    topmost_ = topmost;
+    Apply();
+}
+
+void QtWindowLayer::Apply() {
+    if (!window_ || !topmost_) return;
+    if (window_->testAttribute(Qt::WA_WState_Created) &&
+        window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == *topmost_)
+        return;
+    bool visible = window_->isVisible();
+    bool minimized = window_->isMinimized();
+    // Changing the flag hides the window: show it again as it was.
+    window_->setWindowFlag(Qt::WindowStaysOnTopHint, *topmost_);
+    if (!visible) return;
+    if (minimized) {
+        window_->showMinimized();
+    } else {
+        window_->show();
+    }
+}
+
+// ---- single instance
+
+QtSingleInstance::QtSingleInstance(QString folder, QString name) {
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    path_ = QDir(folder).filePath(name);
+}
+
+bool QtSingleInstance::AnotherInstanceRunning() {
+    if (lock_ && lock_->isLocked()) return false;
+    lock_ = std::make_unique<QLockFile>(path_);
+    // Never stale by age: a live holder keeps it however long it runs; a dead one is
+    // recognised by its process id.
+    lock_->setStaleLockTime(0);
+    if (lock_->tryLock(0)) return false;
+    bool another = lock_->error() == QLockFile::LockFailedError;
+    if (!another) qWarning("Sirenwatch: cannot create the lock file %s", qPrintable(path_));
+    lock_.reset();
+    return another;
+}
+
+// ---- clock
+
+platform::DateTime QtClock::Now() const {
+    QDateTime now = QDateTime::currentDateTime();
+    QDate d = now.date();
+    QTime t = now.time();
+    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+// ---- regional formats
+
+namespace {
+
+// One run of a pattern letter in the core's tokens; day names are dropped.
+QString DateToken(QChar letter, qsizetype count) {
+    if (letter == 'd') return count <= 2 ? QString(count, 'd') : QString();
+    if (letter == 'M') return count == 1 ? QStringLiteral("M") : QStringLiteral("MM");
+    return count == 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
+}
+
+bool IsTokenLetter(QChar c) {
+    return c == 'd' || c == 'M' || c == 'y';
+}
+
+// Separators left at either end by a dropped day name (", ") go.
+QString TrimSeparators(QString s) {
+    auto isLetter = [](QChar c) { return IsTokenLetter(c); };
+    while (!s.isEmpty() && !isLetter(s.front())) s.remove(0, 1);
+    while (!s.isEmpty() && !isLetter(s.back())) s.chop(1);
+    return s;
+}
+
+}  // namespace
+
+std::string ToShortDatePattern(const QString& qtPattern) {
+    QString out;
+    for (qsizetype i = 0; i < qtPattern.size();) {
+        QChar c = qtPattern[i];
+        if (c == '\'') {
+            qsizetype end = qtPattern.indexOf('\'', i + 1);
+            if (end < 0) end = qtPattern.size();
+            QString literal = qtPattern.mid(i + 1, end - i - 1);
+            bool confusing = std::any_of(literal.begin(), literal.end(), IsTokenLetter);
+            if (!confusing) out += literal;
+            i = end + 1;
+        } else if (IsTokenLetter(c)) {
+            qsizetype run = 1;
+            while (i + run < qtPattern.size() && qtPattern[i + run] == c) ++run;
+            out += DateToken(c, run);
+            i += run;
+        } else if (!c.isLetter()) {
+            out += c;
+            ++i;
+        } else {
+            ++i;  // a pattern letter the core does not know (era, week day...)
+        }
+    }
+    out = TrimSeparators(out);
+    bool complete = out.contains('d') && out.contains('M') && out.contains('y');
+    return complete ? out.toStdString() : std::string("dd/MM/yyyy");
+}
+
+std::string QtRegional::decimalSymbol() const {
+    return locale_.decimalPoint().toStdString();
+}
+
+std::string QtRegional::shortDateFormat() const {
+    return ToShortDatePattern(locale_.dateFormat(QLocale::ShortFormat));
+}
+
+// ---- program identity
+
+std::string QtProgramInfo::Folder() const {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::string QtProgramInfo::ExeName() const {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+std::string QtProgramInfo::ExePath() const {
+    QFileInfo exe(QCoreApplication::applicationFilePath());
+    QString real = exe.canonicalFilePath();
+    return (real.isEmpty() ? exe.absoluteFilePath() : real).toStdString();
+}
+
+platform::VersionNumbers QtProgramInfo::Version() const {
+    return {SIRENWATCH_VERSION_MAJOR, SIRENWATCH_VERSION_MINOR, SIRENWATCH_VERSION_PATCH};
+}
+
+// ---- help
+
+namespace {
+
+// Whether the desktop has a program for CHM files. xdg-open starts (and so "succeeds") even
+// when it has none, so ask xdg-mime; fixed arguments, no shell, bounded wait.
+bool DesktopHasChmHandler() {
+    QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) return false;
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("application/vnd.ms-htmlhelp")});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return false;
+    }
+    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+}  // namespace
+
+QtHelp::QtHelp(QString htmlIndex, UrlOpener open, HandlerCheck chmHandler)
+    : htmlIndex_(std::move(htmlIndex)), open_(std::move(open)), chmHandler_(std::move(chmHandler)) {
+    if (!open_) open_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    if (!chmHandler_) chmHandler_ = DesktopHasChmHandler;
+}
+
+void QtHelp::Open(const std::string& helpFile) {
+    QFileInfo chm(QString::fromStdString(helpFile));
+    if (chm.isFile() && chmHandler_() && open_(QUrl::fromLocalFile(chm.absoluteFilePath()))) return;
+    QString html = htmlIndex_.isEmpty()
+                       ? QDir(QCoreApplication::applicationDirPath()).filePath("help/index.html")
+                       : htmlIndex_;
+    if (QFileInfo(html).isFile() && open_(QUrl::fromLocalFile(QFileInfo(html).absoluteFilePath())))
+        return;
+    qWarning("Sirenwatch: no help could be opened (%s)", qPrintable(chm.filePath()));
+}
+
+// ---- quitting
+
+void QtApplication::Quit() {
+    if (!QCoreApplication::instance()) return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+}  // namespace qt

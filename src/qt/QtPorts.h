@@ -1,0 +1,94 @@
+// The small platform ports with Qt: window layer, single instance, clock, regional formats,
+// program identity, help and quitting.
+#pragma once
+
+#include <QLocale>
+#include <QLockFile>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/Ports.h"
+
+namespace qt {
+
+// Topmost on and off for one window; a state asked for before the window exists is applied
+// when it is set.
+class QtWindowLayer final : public platform::WindowLayer {
+public:
+    void SetWindow(QWidget* window);
+    void SetTopmost(bool topmost) override;
+
+private:
+    void Apply();
+
+    QPointer<QWidget> window_;
+    std::optional<bool> topmost_;
+};
+
+// A lock file in the user's runtime folder, held from the first check to the program's end.
+class QtSingleInstance final : public platform::SingleInstance {
+public:
+    // Empty folder: QStandardPaths::RuntimeLocation.
+    explicit QtSingleInstance(QString folder = {}, QString name = "sirenwatch.lock");
+    bool AnotherInstanceRunning() override;
+    QString LockPath() const { return path_; }
+
+private:
+    QString path_;
+    std::unique_ptr<QLockFile> lock_;
+};
+
+class QtClock final : public platform::Clock {
+public:
+    platform::DateTime Now() const override;
+};
+
+// Qt's date pattern in the tokens the core formats with (d, dd, M, MM, yy, yyyy); day and
+// month names become numbers or are dropped, quoted text is kept without its quotes.
+std::string ToShortDatePattern(const QString& qtPattern);
+
+class QtRegional final : public platform::Regional {
+public:
+    explicit QtRegional(QLocale locale = QLocale::system()) : locale_(std::move(locale)) {}
+    std::string decimalSymbol() const override;
+    std::string shortDateFormat() const override;
+
+private:
+    QLocale locale_;
+};
+
+class QtProgramInfo final : public platform::ProgramInfo {
+public:
+    std::string Folder() const override;
+    std::string ExeName() const override;
+    std::string ExePath() const override;
+    platform::VersionNumbers Version() const override;
+};
+
+// Opens the CHM help with the desktop's handler; where there is none, our HTML help
+// ("help/index.html" beside the executable) in the browser.
+class QtHelp final : public platform::Help {
+public:
+    using UrlOpener = std::function<bool(const QUrl&)>;
+    using HandlerCheck = std::function<bool()>;
+    // Defaults: QDesktopServices::openUrl, and xdg-mime's answer for CHM files.
+    explicit QtHelp(QString htmlIndex = {}, UrlOpener open = {}, HandlerCheck chmHandler = {});
+    void Open(const std::string& helpFile) override;
+
+private:
+    QString htmlIndex_;
+    UrlOpener open_;
+    HandlerCheck chmHandler_;
+};
+
+// Ends the event loop once the current handler has returned to it.
+class QtApplication final : public platform::Application {
+public:
+    void Quit() override;
+};
+
+}  // namespace qt
