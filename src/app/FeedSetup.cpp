@@ -1,0 +1,63 @@
+// Choosing and creating the feed.
+#include "app/FeedSetup.h"
+
+#include "platform/Paths.h"
+#include "qt/feeds/AprsIsFeed.h"
+#include "qt/feeds/KissFeed.h"
+#include "qt/feeds/ReplayFeed.h"
+#include "qt/feeds/StdinFeed.h"
+
+namespace app {
+
+builtin_host::FeedSettings EffectiveFeed(builtin_host::FeedSettings feed,
+                                         const CommandLine& options,
+                                         const std::string& programFolder) {
+    using builtin_host::FeedSource;
+    switch (options.feed) {
+        case FeedChoice::FromSettings:
+            break;
+        case FeedChoice::Kiss:
+            feed.source = FeedSource::Kiss;
+            feed.kissHost = options.endpoint.host;
+            feed.kissPort = options.endpoint.port;
+            break;
+        case FeedChoice::AprsIs:
+            feed.source = FeedSource::AprsIs;
+            feed.aprsIsHost = options.endpoint.host;
+            feed.aprsIsPort = options.endpoint.port;
+            break;
+        case FeedChoice::Replay:
+            feed.source = FeedSource::Replay;
+            feed.replayFile = options.replayFile;
+            break;
+        case FeedChoice::Stdin:
+            feed.source = FeedSource::Stdin;
+            break;
+    }
+    if (options.fast) feed.fast = true;
+    if (options.filter) feed.filter = *options.filter;
+    if (feed.replayFile.empty()) feed.replayFile = platform::JoinPath(programFolder, "demo.tnc2");
+    return feed;
+}
+
+std::unique_ptr<qt::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,
+                                          const std::string& callsign, const std::string& version) {
+    using builtin_host::FeedSource;
+    switch (feed.source) {
+        case FeedSource::Kiss:
+            return std::make_unique<qt::feeds::KissFeed>(QString::fromStdString(feed.kissHost),
+                                                         feed.kissPort);
+        case FeedSource::AprsIs:
+            return std::make_unique<qt::feeds::AprsIsFeed>(QString::fromStdString(feed.aprsIsHost),
+                                                           feed.aprsIsPort, callsign, version,
+                                                           feed.filter);
+        case FeedSource::Stdin:
+            return std::make_unique<qt::feeds::StdinFeed>();
+        case FeedSource::Replay:
+            break;
+    }
+    return std::make_unique<qt::feeds::ReplayFeed>(QString::fromStdString(feed.replayFile),
+                                                   feed.fast);
+}
+
+}  // namespace app

@@ -1,0 +1,122 @@
+// Composition of the executable: first-run host set-up, ports, the add-on, windows, feed.
+#include "app/Program.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStandardPaths>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "app/FeedSetup.h"
+#include "app/StopSignals.h"
+#include "builtin_host/BuiltinHost.h"
+#include "builtin_host/HostSetup.h"
+#include "host/Sirenwatch.h"
+#include "platform/Paths.h"
+#include "qt/FormWindow.h"
+#include "qt/MapView.h"
+#include "qt/QtPlatform.h"
+#include "qt/headless/EmergencyReport.h"
+#include "qt/headless/HeadlessDialogs.h"
+
+namespace app {
+
+namespace {
+
+// Makes sure the add-on finds a host with a home station, and reads the host's settings.
+builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
+    const std::string dataHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+    const auto setup = builtin_host::EnsureHostSetup(
+        qt::UserStoreFolder(), dataHome, platform::JoinPath(programFolder, "demo.tnc2"));
+    if (!setup.error.empty()) std::cerr << "sirenwatch: host set-up: " << setup.error << '\n';
+    return builtin_host::LoadHostSettings(setup.folder);
+}
+
+// The map window of the built-in host, beside the add-on's window. Closing it closes the
+// host, and the add-on with it.
+std::unique_ptr<qt::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
+                                           const builtin_host::HostSettings& settings,
+                                           const QWidget& mainWindow) {
+    auto map = std::make_unique<qt::MapView>(host.MapState(), host.Stations());
+    map->SetHomeCallsign(settings.callsign);
+    map->SetSpanKm(settings.mapScale);
+    map->onClose = [&host] { host.Close(); };
+    host.SetFrameListener([view = map.get()] { view->StationsChanged(); });
+    map->resize(640, 480);
+    map->move(mainWindow.frameGeometry().right() + 16, mainWindow.frameGeometry().top());
+    map->show();
+    return map;
+}
+
+void StartFeed(qt::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
+               qt::MapView* map) {
+    feed.SetLineHandler([&host](const std::string& line) { host.OnTnc2Line(line); });
+    feed.SetStatusHandler([map](const QString& status) {
+        std::cerr << "feed: " << status.toStdString() << std::endl;
+        if (map) map->setWindowTitle("Sirenwatch host - " + status);
+    });
+    // Headless, the end of the traffic is the end of the run: the host closes as its window
+    // would, so the add-on saves its settings on the way out.
+    if (headless) feed.SetEndHandler([&host] { host.Close(); });
+    feed.Start();
+}
+
+}  // namespace
+
+std::string VersionText() {
+    return std::to_string(SIRENWATCH_VERSION_MAJOR) + "." +
+           std::to_string(SIRENWATCH_VERSION_MINOR) + "." +
+           std::to_string(SIRENWATCH_VERSION_PATCH);
+}
+
+bool NoDisplay() {
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int RunProgram(const CommandLine& options, bool headless) {
+    QApplication::setApplicationName("Sirenwatch");
+    QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
+    // The program ends through its own close path only, never because a window went away.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    qt::QtPlatform platform;
+    const std::string folder = platform.program.Folder();
+    QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
+    const builtin_host::HostSettings hostSettings = PrepareHost(folder);
+
+    qt::headless::HeadlessDialogs quietDialogs(std::cerr);
+    qt::headless::SilentSound silence;
+    platform::Ports headlessPorts{
+        quietDialogs,   silence,           platform.layer,   platform.userStore, platform.instance,
+        platform.clock, platform.regional, platform.program, platform.help,      platform.app};
+    platform::Ports& ports = headless ? headlessPorts : platform.ports;
+
+    builtin_host::BuiltinHost host(
+        platform.clock,
+        builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
+    host::Sirenwatch program(ports, host);
+    qt::FormWindow mainWindow(program.Main());
+    platform.SetMainWindow(&mainWindow);
+    std::optional<qt::headless::EmergencyReport> report;
+    if (headless) report.emplace(program.Main(), std::cout);
+    StopSignals stop([&host] {
+        host.Close();
+        QApplication::exit(0);  // when the add-on was not running, nobody else quits
+    });
+
+    if (!program.Start()) return 1;
+    program.Main().Show();
+
+    std::unique_ptr<qt::MapView> map;
+    if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
+    const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
+    const std::string call = options.call.value_or(
+        hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
+    auto feed = MakeFeed(feedSettings, call, VersionText());
+    StartFeed(*feed, host, headless, map.get());
+    return QApplication::exec();
+}
+
+}  // namespace app
