@@ -1,0 +1,7 @@
+// Fuzzes the APRS decoder with whole monitor lines.
+#include "builtin_host/AprsDecoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    builtin_host::Decode({reinterpret_cast<const char*>(data), size});
+    return 0;
+}
