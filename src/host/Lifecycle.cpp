@@ -99,6 +99,12 @@ bool Lifecycle::Form_Load() {
 }
 
 void Lifecycle::Form_Unload() {
+    if (state_ == State::NotStarted) {
+        // Closed before it ever started: nothing of this run is worth saving.
+        state_ = State::Ended;
+        ports_.app.Quit();
+        return;
+    }
     if (state_ != State::Running) return;
     state_ = State::Ended;
     // "Setup" and "SetUp" name the same section: section names match whatever their case.

@@ -31,8 +31,8 @@ public:
     // Runs once. False when a check failed: its message was shown, the program was told to
     // quit, and nothing more was written.
     bool Form_Load();
-    // Saves the circle style and the window's place, then ends the program. Runs once, and
-    // only after a start-up that got through.
+    // Saves the circle style and the window's place, then ends the program. Saves only after
+    // a start-up that got through, and only once.
     void Form_Unload();
     // The host is closing: the same shut-down as closing the window.
     void mUIV_UIView32IsClosing();

@@ -416,4 +416,13 @@ TEST_F(Startup, MenusReachTheirDialogs) {
     EXPECT_EQ(fp.help.opened, (std::vector<std::string>{Values().HelpFile}));
 }
 
+TEST_F(Startup, ClosingBeforeStartQuitsWithoutWriting) {
+    program = std::make_unique<host::Sirenwatch>(fp.ports, host);
+    program->Close();
+    EXPECT_EQ(fp.app.quitCount, 1);
+    EXPECT_FALSE(std::filesystem::exists(IniFile()));
+    EXPECT_FALSE(program->Start());
+    EXPECT_TRUE(fp.dialogs.boxes.empty());
+}
+
 }  // namespace

@@ -8,6 +8,8 @@
 #include "map/FrmMarcaPunto.h"
 #include "map/SpotDialog.h"
 #include "monitor/FrmMain.h"
+#include "settings/Captions.h"
+#include "settings/GestioneINI_New.h"
 
 namespace {
 
@@ -15,6 +17,7 @@ struct SpotWorld {
     SpotWorld() {
         main.SetCaption("Sirenwatch  Ver. 1.11");
         main.SetGeometry({3000, 500, 5610, 6525});
+        values.FileIni = fp.program.dir.File("Sirenwatch.ini");
         spot.Bind();
         main.MnuMarca.onClick = [this] { spot.MnuMarca_Click(); };
     }
@@ -35,13 +38,18 @@ struct SpotWorld {
     monitor::FrmMain main;
     map::FrmMarcaPunto dialog;
     host::ProgramValues values;
+    settings::GestioneINI_New ini{fp.regional};
+    settings::Captions captions{main, dialog, values, ini};
     int captionsApplied = 0;
     map::SpotDialog spot{dialog,
                          main,
                          values,
                          fp.dialogs,
                          fp.layer,
-                         [this] { ++captionsApplied; },
+                         [this] {
+                             ++captionsApplied;
+                             captions.GestioneLingua(values.CodiceLingua);
+                         },
                          [this] { host.RedrawMap(); }};
     std::string seenWidth;
     int seenStyle = -2;
@@ -130,6 +138,22 @@ TEST(SpotDialog, PreviewFollowsThePicks) {
             EXPECT_EQ(d.ShapeCerchio.FillColor(), 65280);
         },
         1);
+}
+
+TEST(SpotDialog, AfterSwitchingToEnglishTheListIsEnglishAndTheSelectionStillMatches) {
+    SpotWorld w;
+    w.values.TipoRiempimento = 3;
+    w.captions.GestioneLingua(w.values.CodiceLingua);
+    w.main.MnuNazione[1].onClick();
+    w.Open(nullptr, 0);
+    EXPECT_EQ(w.seenItems, (std::vector<std::string>{
+                               "Solid", "Trasparent", "Horizontal Line", "Vertical Line",
+                               "Upward Diagonal", "Downward Diagonal", "Cross", "Diagonal Cross"}));
+    EXPECT_EQ(w.seenStyle, 3);
+    EXPECT_EQ(w.dialog.LblSpessore.Caption(), "Circle Width");
+    EXPECT_EQ(w.values.TipoRiempimento, 3.0f);
+    // The captions re-applied after the dialog keep the list English and in order.
+    EXPECT_EQ(w.dialog.ListStile.Items()[7], "Diagonal Cross");
 }
 
 TEST(SpotDialog, HandEditedValuesShowTheNearestValidOne) {
