@@ -18,6 +18,11 @@ SocketFeed::SocketFeed(QString host, quint16 port, QObject* parent)
             [this](QAbstractSocket::SocketError) { Lost(socket_.errorString()); });
 }
 
+// A socket closing as it is destroyed still signals: by then the derived feed is gone.
+SocketFeed::~SocketFeed() {
+    socket_.disconnect(this);
+}
+
 void SocketFeed::Start() {
     Connect();
 }

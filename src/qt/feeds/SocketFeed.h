@@ -18,6 +18,7 @@ public:
     static constexpr int kConnectTimeout_ms = 15000;
 
     SocketFeed(QString host, quint16 port, QObject* parent = nullptr);
+    ~SocketFeed() override;
 
     void Start() override;
     QString Describe() const override;

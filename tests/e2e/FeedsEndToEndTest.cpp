@@ -1,0 +1,243 @@
+// The real executable, headless, fed through each transport by servers of the test's own
+// on 127.0.0.1: it must report each emergency with the panel's values, survive a dropped
+// connection, and end cleanly through its normal close path.
+#include <gtest/gtest.h>
+
+#include <GeographicLib/Geodesic.hpp>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <fstream>
+
+#include "SirenwatchRun.h"
+#include "builtin_host/AprsDecoder.h"
+#include "builtin_host/Ax25.h"
+#include "builtin_host/Kiss.h"
+#include "builtin_host/Replay.h"
+
+namespace e2e {
+namespace {
+
+// Mic-E, message bits 000 (Emergency): 42°37.14'N 71°20.83'W, 36 kn, course 251, 200 m.
+const char kEmergency[] = "N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test";
+const char kSecondEmergency[] = "N0CALL-7>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY again";
+const char kOrdinary[] = "IW2ABC>APRS,WIDE2-1:!4530.00N/00915.00E-Home station";
+constexpr double kLatitude = 42 + 37.14 / 60, kLongitude = -(71 + 20.83 / 60);
+// The home station a first run sets up.
+constexpr double kHomeLatitude = 45 + 30.25 / 60, kHomeLongitude = 9 + 12.34 / 60;
+
+constexpr int kStep_ms = 15000;  // generous per step: the machine may be busy compiling
+
+std::string Kiss(const char* tnc2) {
+    const auto frame = builtin_host::Tnc2ToAx25(tnc2);
+    EXPECT_TRUE(frame.has_value()) << tnc2;
+    return builtin_host::KissEncode(frame.value_or(""));
+}
+
+// Sends bytes in pieces with pauses between them, so the receiver sees them in separate reads.
+void SendInChunks(SirenwatchRun& run, QTcpSocket* peer, const std::string& bytes, int pieces) {
+    const std::size_t size = bytes.size() / pieces + 1;
+    for (std::size_t at = 0; at < bytes.size(); at += size) {
+        peer->write(bytes.data() + at, static_cast<qint64>(std::min(size, bytes.size() - at)));
+        peer->flush();
+        run.WaitFor([] { return false; }, 60);
+    }
+}
+
+void ExpectFirstEmergency(const QStringList& e) {
+    ASSERT_EQ(e.size(), 12) << e.join('|').toStdString();
+    EXPECT_EQ(e[1], "N0CALL-9");
+    EXPECT_EQ(e[2], "EMERGENCY");
+    EXPECT_TRUE(e[3].contains("EMERGENCY test")) << e[3].toStdString();
+    EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d \\S.*$").match(e[4]).hasMatch())
+        << e[4].toStdString();
+
+    double distance_m = 0, azimuth = 0, unused = 0;
+    GeographicLib::Geodesic::WGS84().Inverse(kHomeLatitude, kHomeLongitude, kLatitude, kLongitude,
+                                             distance_m, azimuth, unused);
+    const double bearing = azimuth < 0 ? azimuth + 360 : azimuth;
+    EXPECT_NEAR(e[5].toDouble(), distance_m / 1000, 0.2) << "distance " << e[5].toStdString();
+    EXPECT_EQ(e[6], "251");
+    EXPECT_NEAR(e[7].toDouble(), 36 * 1.852, 0.1) << "speed " << e[7].toStdString();
+    EXPECT_NEAR(DisplayToDegrees(e[8]), kLatitude, 0.0002) << e[8].toStdString();
+    EXPECT_NEAR(DisplayToDegrees(e[9]), kLongitude, 0.0002) << e[9].toStdString();
+    EXPECT_NEAR(e[10].toDouble(), bearing, 1.0) << "bearing " << e[10].toStdString();
+    EXPECT_NEAR(e[11].toDouble(), 200, 1.0) << "altitude " << e[11].toStdString();
+}
+
+// The end every run shares: SIGTERM closes like the host closing, settings are written.
+void ExpectCleanEnd(SirenwatchRun& run) {
+    ASSERT_TRUE(run.Terminate()) << run.Errors().toStdString();
+    EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.ExitCode(), 0) << run.Errors().toStdString();
+    std::ifstream ini(run.SettingsFile().toStdString());
+    const std::string text((std::istreambuf_iterator<char>(ini)), {});
+    EXPECT_NE(text.find("CircleColor"), std::string::npos) << text;
+}
+
+class Server {
+public:
+    explicit Server(quint16 port = 0) {
+        EXPECT_TRUE(server_.listen(QHostAddress::LocalHost, port))
+            << server_.errorString().toStdString();
+    }
+    quint16 Port() const { return server_.serverPort(); }
+    QTcpSocket* WaitForClient(SirenwatchRun& run) {
+        run.WaitFor([this] { return server_.hasPendingConnections(); }, kStep_ms);
+        return server_.nextPendingConnection();
+    }
+    void Close() { server_.close(); }
+    bool Listen(quint16 port) { return server_.listen(QHostAddress::LocalHost, port); }
+
+private:
+    QTcpServer server_;
+};
+
+TEST(EndToEnd, KissEmergencySplitAcrossChunksAndAfterReconnect) {
+    Server server;
+    const quint16 port = server.Port();
+    SirenwatchRun run;
+    run.Start({"--kiss", QString("127.0.0.1:%1").arg(port)});
+
+    QTcpSocket* peer = server.WaitForClient(run);
+    ASSERT_NE(peer, nullptr) << run.Errors().toStdString();
+    // An ordinary station, an over-long frame that must be thrown away, then the emergency
+    // cut into pieces, the cut falling inside the frame.
+    std::string oversize = builtin_host::KissEncode(std::string(1000, 'x'));
+    std::string bytes = Kiss(kOrdinary) + oversize + Kiss(kEmergency);
+    SendInChunks(run, peer, bytes, 7);
+    ASSERT_TRUE(run.WaitFor([&] { return run.Emergencies().size() == 1; }, kStep_ms))
+        << run.Errors().toStdString();
+    ExpectFirstEmergency(run.Emergencies()[0]);
+    EXPECT_EQ(run.CountLines("ALARM\ton"), 1);
+
+    // The TNC goes away and comes back on the same port.
+    peer->abort();
+    server.Close();
+    ASSERT_TRUE(run.WaitFor([&] { return run.Errors().contains("retrying"); }, kStep_ms));
+    ASSERT_TRUE(server.Listen(port));
+    peer = server.WaitForClient(run);
+    ASSERT_NE(peer, nullptr) << run.Errors().toStdString();
+    SendInChunks(run, peer, Kiss(kSecondEmergency), 3);
+    ASSERT_TRUE(run.WaitFor([&] { return run.Emergencies().size() == 2; }, kStep_ms))
+        << run.Errors().toStdString();
+    EXPECT_EQ(run.Emergencies()[1][1], "N0CALL-7");
+    EXPECT_EQ(run.CountLines("ALARM\ton"), 1) << "the alarm was still on: no second start";
+    ExpectCleanEnd(run);
+}
+
+TEST(EndToEnd, AprsIsLoginFilterAndReconnect) {
+    Server server;
+    const quint16 port = server.Port();
+    SirenwatchRun run;
+    run.Start({"--aprs-is", QString("127.0.0.1:%1").arg(port), "--filter", "r/42/-71/100"});
+
+    QTcpSocket* peer = server.WaitForClient(run);
+    ASSERT_NE(peer, nullptr) << run.Errors().toStdString();
+    peer->write("# aprsc 2.1 test server\r\n");
+    ASSERT_TRUE(run.WaitFor([&] { return peer->canReadLine(); }, kStep_ms));
+    const QString login = QString::fromLatin1(peer->readLine());
+    EXPECT_TRUE(login.startsWith("user N0CALL pass -1 vers Sirenwatch ")) << login.toStdString();
+    EXPECT_TRUE(login.endsWith(" filter r/42/-71/100\r\n")) << login.toStdString();
+
+    const std::string traffic = std::string("# logresp N0CALL unverified, server T2TEST\r\n") +
+                                kOrdinary + "\r\n" + kEmergency + "\r\n";
+    SendInChunks(run, peer, traffic, 5);
+    ASSERT_TRUE(run.WaitFor([&] { return run.Emergencies().size() == 1; }, kStep_ms))
+        << run.Errors().toStdString();
+    ExpectFirstEmergency(run.Emergencies()[0]);
+
+    peer->abort();
+    server.Close();
+    ASSERT_TRUE(run.WaitFor([&] { return run.Errors().contains("retrying"); }, kStep_ms));
+    ASSERT_TRUE(server.Listen(port));
+    peer = server.WaitForClient(run);
+    ASSERT_NE(peer, nullptr);
+    ASSERT_TRUE(run.WaitFor([&] { return peer->canReadLine(); }, kStep_ms));
+    EXPECT_TRUE(QString::fromLatin1(peer->readLine()).startsWith("user N0CALL pass -1"));
+    // A line far longer than the protocol allows is dropped whole; the next one still counts.
+    const std::string flood = std::string(5000, 'A') + "\r\n" + kSecondEmergency + "\r\n";
+    SendInChunks(run, peer, flood, 4);
+    ASSERT_TRUE(run.WaitFor([&] { return run.Emergencies().size() == 2; }, kStep_ms))
+        << run.Errors().toStdString();
+    EXPECT_EQ(run.Emergencies()[1][1], "N0CALL-7");
+    ExpectCleanEnd(run);
+}
+
+// The emergencies of the demo capture, in order, as the decoder sees them line by line.
+QStringList DemoEmergencySenders(const QString& file) {
+    std::ifstream in(file.toStdString());
+    QStringList senders;
+    for (const auto& line : builtin_host::ReadReplay(in)) {
+        const auto decoded = builtin_host::Decode(line.tnc2);
+        if (decoded.error.empty() && decoded.messageType == "EMERGENCY")
+            senders << QString::fromStdString(decoded.source);
+    }
+    return senders;
+}
+
+void ExpectDemoRun(SirenwatchRun& run) {
+    ASSERT_TRUE(run.WaitForExit(30000)) << "the run did not end at the end of the traffic";
+    EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.ExitCode(), 0) << run.Errors().toStdString();
+    const QStringList expected = DemoEmergencySenders(run.ProgramFolder() + "/demo.tnc2");
+    ASSERT_GE(expected.size(), 2) << "the demo should hold emergencies";
+    QStringList reported;
+    for (const auto& e : run.Emergencies()) reported << e.value(1);
+    EXPECT_EQ(reported, expected) << run.Errors().toStdString();
+    EXPECT_EQ(run.CountLines("ALARM\ton"), 1);
+    EXPECT_TRUE(QFile::exists(run.SettingsFile()));
+}
+
+TEST(EndToEnd, ReplayOfTheDemoEndsAfterItsLastFrame) {
+    SirenwatchRun run;
+    run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
+    ExpectDemoRun(run);
+}
+
+TEST(EndToEnd, DemoFromTheHostSettingsOnFirstRun) {
+    // No feed option: the first run sets up the host, whose feed replays the demo.
+    SirenwatchRun run;
+    run.Start({"--fast"});
+    ExpectDemoRun(run);
+    EXPECT_TRUE(QFile::exists(run.DataHome() + "/sirenwatch/host/Uiview32.INI"));
+}
+
+TEST(EndToEnd, StandardInputEndsTheRunAtItsEnd) {
+    SirenwatchRun run;
+    run.Process().setStandardInputFile(QString(SIRENWATCH_DEMO));
+    run.Start({"--stdin"});
+    ExpectDemoRun(run);
+}
+
+TEST(EndToEnd, UnreachableTnCIsRetriedWithGrowingDelays) {
+    Server probe;  // a free port nobody listens on once the probe closes
+    const quint16 port = probe.Port();
+    probe.Close();
+    SirenwatchRun run;
+    run.Start({"--kiss", QString("127.0.0.1:%1").arg(port)});
+    ASSERT_TRUE(run.WaitFor([&] { return run.Errors().contains("retrying in 2 s"); }, kStep_ms))
+        << run.Errors().toStdString();
+    EXPECT_TRUE(run.Errors().contains("retrying in 1 s"));
+    ExpectCleanEnd(run);
+}
+
+TEST(EndToEnd, HelpVersionAndBadOptions) {
+    SirenwatchRun run;
+    run.Process().start(run.ProgramFolder() + "/sirenwatch", {"--version"});
+    ASSERT_TRUE(run.WaitForExit(kStep_ms));
+    EXPECT_EQ(run.ExitCode(), 0);
+    EXPECT_TRUE(run.OutputLines().value(0).startsWith("sirenwatch "))
+        << run.OutputLines().join('\n').toStdString();
+
+    SirenwatchRun bad;
+    bad.Process().start(bad.ProgramFolder() + "/sirenwatch", {"--kiss"});
+    ASSERT_TRUE(bad.WaitForExit(kStep_ms));
+    EXPECT_EQ(bad.ExitCode(), 2);
+    EXPECT_TRUE(bad.Errors().contains("--kiss needs a value")) << bad.Errors().toStdString();
+}
+
+}  // namespace
+}  // namespace e2e
