@@ -1,0 +1,97 @@
+// Frames per second along the built-in host's whole path: TNC2 line -> decoder -> station
+// list -> the add-on's frame handler deciding (and, for emergencies, recording) with the
+// real core, on the demo capture; and the station list alone under a flood of new callsigns.
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "builtin_host/AprsDecoder.h"
+#include "builtin_host/BuiltinHost.h"
+#include "builtin_host/HostSettings.h"
+#include "builtin_host/Replay.h"
+#include "fakes/FakePorts.h"
+#include "host/Sirenwatch.h"
+#include "settings/ProfileFile.h"
+
+namespace {
+
+std::vector<std::string> DemoLines() {
+    std::ifstream in(std::string(SIRENWATCH_SOURCE_DIR) + "/data/demo.tnc2", std::ios::binary);
+    std::vector<std::string> lines;
+    for (const auto& line : builtin_host::ReadReplay(in)) lines.push_back(line.tnc2);
+    return lines;
+}
+
+// The program started against the built-in host, as the executable puts them together.
+struct Station {
+    fakes::FakePorts fp;
+    fakes::TempDir hostDir;
+    std::unique_ptr<builtin_host::BuiltinHost> host;
+    std::unique_ptr<host::Sirenwatch> program;
+
+    Station() {
+        builtin_host::HostSettings hs;
+        hs.callsign = "N0CALL";
+        hs.latitudeText = "4530.25N";
+        hs.longitudeText = "00912.34E";
+        builtin_host::SaveHostSettings(hostDir.Path() + "/", hs);
+        fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", hostDir.Path() + "/");
+        settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
+                                     "2");
+        host = std::make_unique<builtin_host::BuiltinHost>(fp.clock,
+                                                           *builtin_host::HomeFromSettings(hs));
+        program = std::make_unique<host::Sirenwatch>(fp.ports, *host);
+        started = program->Start();
+    }
+    bool started = false;
+};
+
+void BM_HostPath_DemoCapture(benchmark::State& state) {
+    const std::vector<std::string> lines = DemoLines();
+    Station station;
+    if (!station.started || lines.empty()) {
+        state.SkipWithError("the program did not start or the demo capture is missing");
+        return;
+    }
+    for (auto _ : state) {
+        for (const std::string& line : lines) station.host->OnTnc2Line(line);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
+    state.counters["stations"] = static_cast<double>(station.host->Stations().Size());
+}
+BENCHMARK(BM_HostPath_DemoCapture);
+
+// The same capture without an add-on connected: decoder and station list only.
+void BM_HostPath_NoAddOn(benchmark::State& state) {
+    const std::vector<std::string> lines = DemoLines();
+    fakes::SettableClock clock;
+    builtin_host::BuiltinHost host(clock, {45.504167, 9.205667});
+    for (auto _ : state) {
+        for (const std::string& line : lines) host.OnTnc2Line(line);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
+}
+BENCHMARK(BM_HostPath_NoAddOn);
+
+// A busy APRS-IS feed: every frame from a callsign not heard before, so the list stays at
+// its cap and drops the station heard longest ago on every frame.
+void BM_StationList_FloodAtCapacity(benchmark::State& state) {
+    builtin_host::StationList list({45.504167, 9.205667},
+                                   builtin_host::StationList::kDefaultCapacity);
+    builtin_host::Decoded frame = builtin_host::Decode("Q1ALFA>APRS:=4530.90N/00913.10E-Fixed");
+    std::uint64_t n = 0;
+    for (auto _ : state) {
+        frame.source.assign("Q").append(std::to_string(n++));
+        benchmark::DoNotOptimize(list.Update(frame));
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["stations"] = static_cast<double>(list.Size());
+}
+BENCHMARK(BM_StationList_FloodAtCapacity);
+
+}  // namespace
+
+BENCHMARK_MAIN();
