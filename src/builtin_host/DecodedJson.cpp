@@ -94,12 +94,10 @@ std::string JsonString(std::string_view text) {
 }
 
 std::string ToJson(const Decoded& d) {
-    const std::optional<double> course =
-        d.course_deg ? std::optional<double>(*d.course_deg) : std::nullopt;
     std::string json = "{\"source\":" + JsonString(d.source);
     json += ",\"latitude\":" + Number(d.latitude_deg, 6);
     json += ",\"longitude\":" + Number(d.longitude_deg, 6);
-    json += ",\"course\":" + Number(course, 0);
+    json += ",\"course\":" + (d.course_deg ? std::to_string(*d.course_deg) : "null");
     json += ",\"speed_kmh\":" + Number(d.speed_kmh, 1);
     json += ",\"altitude_m\":" + Number(d.altitude_m, 1);
     json += ",\"message_type\":" + JsonString(d.messageType);

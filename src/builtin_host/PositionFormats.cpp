@@ -90,19 +90,24 @@ std::optional<std::string_view> ReadUncompressed(std::string_view text, Decoded&
     return text.substr(kUncompressedLength);
 }
 
-// "ccc/sss" in front of the comment; "..." or blanks mean unknown.
+constexpr int kUnknownField = -1;
+constexpr int kBadField = -2;
+
+// Three digits, or "..." / blanks for unknown.
+int CourseSpeedField(std::string_view f) {
+    if (f == "..." || f == "   ") return kUnknownField;
+    if (!IsDigit(f[0]) || !IsDigit(f[1]) || !IsDigit(f[2])) return kBadField;
+    return Number(f);
+}
+
+// "ccc/sss" in front of the comment.
 std::string_view ReadCourseSpeed(std::string_view comment, Decoded& d) {
     if (comment.size() < 7 || comment[3] != '/') return comment;
-    const auto field = [&](std::size_t pos) -> std::optional<std::optional<int>> {
-        const std::string_view f = comment.substr(pos, 3);
-        if (f == "..." || f == "   ") return std::optional<int>{};
-        if (!IsDigit(f[0]) || !IsDigit(f[1]) || !IsDigit(f[2])) return std::nullopt;
-        return std::optional<int>{Number(f)};
-    };
-    const auto course = field(0), speed = field(4);
-    if (!course || !speed) return comment;
-    if (*course && **course <= 360) d.course_deg = **course;
-    if (*speed) d.speed_kmh = **speed * kKmPerNauticalMile;
+    const int course = CourseSpeedField(comment.substr(0, 3));
+    const int speed = CourseSpeedField(comment.substr(4, 3));
+    if (course == kBadField || speed == kBadField) return comment;
+    if (course >= 0 && course <= 360) d.course_deg = course;
+    if (speed >= 0) d.speed_kmh = speed * kKmPerNauticalMile;
     return comment.substr(7);
 }
 
