@@ -13,7 +13,7 @@ struct Sirenwatch::Connection {
     Connection(Sirenwatch& program, Application& application)
         : app(application),
           map(app.GetMap()),
-          station(program.connector_.CreateStation()),
+          station(program.CreateStation()),
           table(program.main_, program.values_, app, program.ports_.dialogs),
           recorder(program.main_, program.values_, app, map, *station, table, program.alarm_,
                    program.ports_.regional),
@@ -89,6 +89,12 @@ void Sirenwatch::BindMainWindow() {
 void Sirenwatch::ConnectHost() {
     Application& app = connector_.CreateApplication();
     connection_ = std::make_unique<Connection>(*this, app);
+}
+
+std::unique_ptr<Station> Sirenwatch::CreateStation() {
+    std::unique_ptr<Station> station = connector_.CreateStation();
+    if (!station) throw HostError("no station object");
+    return station;
 }
 
 void Sirenwatch::SetUpTable() {

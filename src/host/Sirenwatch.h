@@ -49,6 +49,7 @@ private:
     struct Connection;
 
     void ConnectHost();
+    std::unique_ptr<Station> CreateStation();
     void SetUpTable();
     void RedrawMap();
     void BindMainWindow();
