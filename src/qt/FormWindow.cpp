@@ -22,6 +22,10 @@ FormWindow::FormWindow(ui::Form& form, QWidget* parent)
     : QWidget(parent, parent ? Qt::Dialog : Qt::Window), form_(form) {
     setObjectName(QString::fromStdString(form.Name()));
     QFont f = font();
+    // A narrow sans serif where there is one: the controls are sized for one.
+    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                   QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans Condensed"),
+                   f.family()});
     f.setPointSize(kFormFontPoints);
     setFont(f);
 
@@ -77,7 +81,8 @@ QWidget* FormWindow::Bind(ui::Control& control, QWidget* parent) {
     if (auto* c = dynamic_cast<ui::Shape*>(&control)) return bindShape(*c, parent);
     if (auto* c = dynamic_cast<ui::Frame*>(&control)) return bindFrame(*c, parent);
     if (auto* c = dynamic_cast<ui::Image*>(&control)) return bindImage(*c, parent);
-    if (auto* c = dynamic_cast<ui::Timer*>(&control)) bindTimer(*c, this);
+    if (auto* c = dynamic_cast<ui::Timer*>(&control))
+        bindTimer(*c, this)->setObjectName(QString::fromStdString(c->Name()));
     return nullptr;
 }
 

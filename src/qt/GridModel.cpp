@@ -30,7 +30,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     int col = index.column();
     switch (role) {
         case Qt::DisplayRole:
-            return QString::fromStdString(grid_.TextMatrix(row, col));
+            return QString::fromStdString(grid_.TextMatrix(GridRow(row), col));
         case Qt::BackgroundRole:
             return QBrush(ToQColor(IsFixed(row, col) ? grid_.BackColorFixed() : grid_.BackColor()));
         case Qt::ForegroundRole:
@@ -47,6 +47,11 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     if (orientation == Qt::Horizontal && section >= 0 && section < grid_.Cols())
         return QString::fromStdString(grid_.TextMatrix(0, section));
     return QVariant(section);
+}
+
+int GridModel::GridRow(int viewRow) const {
+    if (removing_ < 0 || viewRow < removing_) return viewRow;
+    return viewRow == removing_ ? -1 : viewRow - 1;
 }
 
 void GridModel::OnGridChange(const ui::GridChange& change) {
@@ -67,8 +72,11 @@ void GridModel::OnGridChange(const ui::GridChange& change) {
             break;
         case Kind::RowsRemoved:
             if (change.row < 1 || change.row >= rows_ || grid_.Rows() != rows_ - 1) return Resync();
+            // Until endRemoveRows the view still sees the old rows, the removed one included.
+            removing_ = change.row;
             beginRemoveRows({}, change.row, change.row);
             --rows_;
+            removing_ = -1;
             endRemoveRows();
             break;
         case Kind::Layout:

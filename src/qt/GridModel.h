@@ -32,10 +32,13 @@ signals:
 private:
     void OnGridChange(const ui::GridChange& change);
     void Resync();
+    // The grid's row behind a row of the view (-1 for the row being removed).
+    int GridRow(int viewRow) const;
 
     ui::Grid& grid_;
     // Rows as the view knows them: the grid has already changed when it tells us.
     int rows_ = 0;
+    int removing_ = -1;
 };
 
 }  // namespace qt

@@ -2,6 +2,7 @@
 #include "qt/GridView.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include "qt/SafeCall.h"
 #include "qt/Twips.h"
@@ -24,14 +25,21 @@ GridView::GridView(ui::Grid& grid, QWidget* parent) : QTableView(parent), model_
     // No highlight: the fixed cells must always show their own colour, as the alarm blinks.
     setSelectionMode(QAbstractItemView::NoSelection);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);  // clipped, as the grid always showed it
     ApplyColumnWidths();
 
     connect(&model_, &GridModel::layoutOfColumnsChanged, this, &GridView::ApplyColumnWidths);
     connect(&model_, &QAbstractItemModel::modelReset, this, &GridView::ApplyColumnWidths);
     connect(&model_, &GridModel::currentCellChanged, this, [this](int row, int col) {
         QModelIndex cell = model_.index(row, col);
-        if (cell.isValid() && cell != currentIndex())
-            selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+        if (!cell.isValid() || cell == currentIndex()) return;
+        // The program moves the current cell all the time (every write, every alarm tick):
+        // the view must not scroll after it, or the user's click would land elsewhere.
+        int x = horizontalScrollBar()->value();
+        int y = verticalScrollBar()->value();
+        selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+        horizontalScrollBar()->setValue(x);
+        verticalScrollBar()->setValue(y);
     });
     connect(this, &QAbstractItemView::clicked, this, &GridView::OnClicked);
     connect(this, &QAbstractItemView::doubleClicked, this, &GridView::OnDoubleClicked);

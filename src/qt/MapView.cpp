@@ -84,8 +84,8 @@ void MapView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect(), QColor(236, 242, 230));
     Projection p = MakeProjection();
-    PaintStations(painter, p);
     PaintCircles(painter, p);
+    PaintStations(painter, p);
     PaintHome(painter, p);
     PaintScale(painter, p);
 }

@@ -89,9 +89,9 @@ bool IsTokenLetter(QChar c) {
 
 // Separators left at either end by a dropped day name (", ") go.
 QString TrimSeparators(QString s) {
-    auto isLetter = [](QChar c) { return IsTokenLetter(c); };
-    while (!s.isEmpty() && !isLetter(s.front())) s.remove(0, 1);
-    while (!s.isEmpty() && !isLetter(s.back())) s.chop(1);
+    auto isSeparator = [](QChar c) { return c.isSpace() || c.isPunct(); };
+    while (!s.isEmpty() && isSeparator(s.front())) s.remove(0, 1);
+    while (!s.isEmpty() && isSeparator(s.back())) s.chop(1);
     return s;
 }
 

@@ -1,0 +1,274 @@
+// The binders, one kind of control at a time, and the form window built from them.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "monitor/FrmMain.h"
+#include "qt/Binders.h"
+#include "qt/Colors.h"
+#include "qt/FormWindow.h"
+#include "qt/ShapeWidget.h"
+#include "qt/Twips.h"
+
+namespace {
+
+TEST(Colors, ModelColoursAreBlueGreenRedFromTheHighByte) {
+    struct Case {
+        ui::Color model;
+        QColor qt;
+    };
+    for (const Case& c : {Case{255, QColor(255, 0, 0)}, Case{65280, QColor(0, 255, 0)},
+                          Case{16711680, QColor(0, 0, 255)}, Case{0x80FF80, QColor(128, 255, 128)},
+                          Case{0xC0FFFF, QColor(255, 255, 192)}, Case{0, QColor(0, 0, 0)}}) {
+        EXPECT_EQ(qt::ToQColor(c.model), c.qt) << c.model;
+        EXPECT_EQ(qt::FromQColor(c.qt), c.model);
+    }
+    EXPECT_FALSE(qt::ToQColor(-1).isValid()) << "-1 is the toolkit's default";
+}
+
+TEST(Twips, BecomePixelsAtTheLogicalDpi) {
+    EXPECT_EQ(qt::TwipsToPixels(1440, 96), 96);
+    EXPECT_EQ(qt::TwipsToPixels(5610, 96), 374);
+    EXPECT_EQ(qt::TwipsToPixels(1440, 120), 120);
+    EXPECT_EQ(qt::PixelsToTwips(96, 96), 1440);
+}
+
+TEST(ShapeBinder, FillStylesAreQtBrushPatterns) {
+    const Qt::BrushStyle expected[] = {Qt::SolidPattern, Qt::NoBrush,         Qt::HorPattern,
+                                       Qt::VerPattern,   Qt::BDiagPattern,    Qt::FDiagPattern,
+                                       Qt::CrossPattern, Qt::DiagCrossPattern};
+    ui::Shape model("ShapeCerchio", {0, 0, 1200, 1000});
+    QWidget parent;
+    qt::ShapeWidget* shape = qt::bindShape(model, &parent);
+    model.SetFillColor(65535);
+    for (int style = 0; style < 8; ++style) {
+        EXPECT_EQ(qt::BrushStyleFor(style), expected[style]);
+        model.SetFillStyle(style);
+        EXPECT_EQ(shape->FillBrush().style(), expected[style]) << style;
+    }
+    EXPECT_EQ(qt::BrushStyleFor(8), Qt::NoBrush);
+    model.SetFillStyle(0);
+    EXPECT_EQ(shape->FillBrush().color(), QColor(255, 255, 0));
+    model.SetBorderColor(255);
+    model.SetBorderWidth(4);
+    EXPECT_EQ(shape->LinePen().color(), QColor(255, 0, 0));
+    EXPECT_EQ(shape->LinePen().width(), 4);
+    // Drawn for real: the centre is filled with the fill colour.
+    parent.resize(200, 200);
+    QImage image = shape->grab().toImage();
+    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(255, 255, 0));
+}
+
+TEST(LabelBinder, ShowsCaptionsAsPlainTextAndFollowsChanges) {
+    ui::Label model("LblInfo", {120, 240, 4095, 1575});
+    QWidget parent;
+    QLabel* label = qt::bindLabel(model, &parent);
+    model.SetCaption("<b>Q1ABC</b>\r\nline two");
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), "<b>Q1ABC</b>\nline two");
+    double dpi = qt::LogicalDpi(label);
+    EXPECT_EQ(label->geometry(), qt::ToPixels(model.Geometry(), dpi));
+    model.SetVisible(false);
+    EXPECT_FALSE(label->isVisibleTo(&parent));
+}
+
+TEST(TextBoxBinder, MultiLineBoxForwardsKeysAndClicksButStaysReadOnly) {
+    ui::TextBox model("TxtRawData", {120, 5040, 5415, 840});
+    model.SetMultiLine(true);
+    std::vector<int> keys;
+    int clicks = 0;
+    model.onKeyPress = [&](std::int16_t& key) { keys.push_back(key); };
+    model.onClick = [&] { ++clicks; };
+    QWidget parent;
+    auto* box = qobject_cast<QPlainTextEdit*>(qt::bindTextBox(model, &parent));
+    ASSERT_NE(box, nullptr);
+    model.SetText("12:00:01 Q1ABC>APRS:<i>x</i>");
+    EXPECT_EQ(box->toPlainText(), "12:00:01 Q1ABC>APRS:<i>x</i>");
+    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_T);
+    QTest::keyClick(box, Qt::Key_Left);  // no character: not a key press for the model
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(keys, std::vector<int>{116});
+    EXPECT_TRUE(box->isReadOnly());
+    EXPECT_EQ(box->toPlainText(), "12:00:01 Q1ABC>APRS:<i>x</i>");
+}
+
+TEST(TextBoxBinder, SingleLineBoxEditsTheModel) {
+    ui::TextBox model("TxtNominativo", {135, 495, 1770, 285});
+    model.SetBackColor(ui::kLightYellow);
+    QWidget parent;
+    auto* box = qobject_cast<QLineEdit*>(qt::bindTextBox(model, &parent));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->palette().color(QPalette::Base), QColor(255, 255, 192));
+    QTest::keyClicks(box, "Q1");
+    EXPECT_EQ(model.Text(), "Q1");
+    model.SetText("Q2XYZ");
+    EXPECT_EQ(box->text(), "Q2XYZ");
+}
+
+TEST(ButtonBinder, ClickRunsTheHandlerAndSwatchesPaintTheirColour) {
+    ui::Button model("CmdColoreCerchio(3)", {1305, 495, 330, 195});
+    model.SetBackColor(16711680);
+    int clicks = 0;
+    model.onClick = [&] { ++clicks; };
+    QWidget parent;
+    QPushButton* button = qt::bindButton(model, &parent);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    QImage image = button->grab().toImage();
+    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(0, 0, 255));
+}
+
+TEST(CheckBoxBinder, GoesBothWays) {
+    ui::CheckBox model("CheckAvvio", {120, 1815, 5175, 255});
+    QWidget parent;
+    QCheckBox* box = qt::bindCheckBox(model, &parent);
+    model.SetCaption("Automatic starting");
+    model.SetChecked(true);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(box->text(), "Automatic starting");
+    box->click();
+    EXPECT_FALSE(model.Checked());
+}
+
+TEST(ListBoxBinder, PickingARowSetsTheIndexAndRunsClick) {
+    ui::ListBox model("ListStile", {90, 1845, 2355, 1230});
+    for (const char* item : {"Solid", "Transparent", "Horizontal"}) model.AddItem(item);
+    int clicks = 0;
+    model.onClick = [&] { ++clicks; };
+    QWidget parent;
+    parent.resize(400, 400);
+    parent.show();
+    QListWidget* list = qt::bindListBox(model, &parent);
+    ASSERT_EQ(list->count(), 3);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(2)).center());
+    EXPECT_EQ(model.ListIndex(), 2);
+    EXPECT_EQ(clicks, 1);
+    model.SetListIndex(0);
+    EXPECT_EQ(list->currentRow(), 0);
+    model.Clear();
+    model.AddItem("Continuo");
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "Continuo");
+}
+
+TEST(ScrollBarBinder, RangeAndValueFollowAndUserMovesRunChange) {
+    ui::ScrollBar model("HSSpessoreCerchio", {2655, 1890, 1905, 240});
+    model.SetRange(1, 10);
+    int changes = 0;
+    model.onChange = [&] { ++changes; };
+    QWidget parent;
+    QScrollBar* bar = qt::bindScrollBar(model, &parent);
+    EXPECT_EQ(bar->orientation(), Qt::Horizontal);
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_EQ(bar->maximum(), 10);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(model.Value(), 2);
+    EXPECT_EQ(changes, 1);
+    model.SetValue(9);
+    EXPECT_EQ(bar->value(), 9);
+}
+
+TEST(TimerBinder, RunsWhileEnabledAtTheModelsInterval) {
+    ui::Timer model("TimerAllarme");
+    model.SetInterval(2000);
+    int ticks = 0;
+    model.onTick = [&] { ++ticks; };
+    QObject owner;
+    QTimer* timer = qt::bindTimer(model, &owner);
+    EXPECT_FALSE(timer->isActive());
+    model.SetTimerEnabled(true);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 2000);
+    model.SetInterval(10);
+    EXPECT_EQ(timer->interval(), 10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
+    model.SetTimerEnabled(false);
+    EXPECT_FALSE(timer->isActive());
+}
+
+TEST(FormWindowTest, BuildsEveryControlWithFrameChildrenInsideTheFrame) {
+    monitor::FrmMain form;
+    qt::FormWindow window(form);
+    auto* frame = window.Find<QGroupBox>(form.Frame1);
+    auto* label = window.Find<QLabel>(form.LblNominativo);
+    ASSERT_TRUE(frame && label);
+    EXPECT_EQ(label->parentWidget(), frame);
+    double dpi = qt::LogicalDpi(&window);
+    EXPECT_EQ(label->pos(), QPoint(qt::TwipsToPixels(135, dpi), qt::TwipsToPixels(270, dpi)));
+    EXPECT_NE(window.Find<QPlainTextEdit>(form.TxtRawData), nullptr);
+    EXPECT_FALSE(window.Find<QPushButton>(form.CmdTest)->isVisibleTo(&window));
+    EXPECT_NE(window.findChild<QTimer*>("TimerAllarme"), nullptr);
+    form.SetCaption("Sirenwatch <b>1.1</b>");
+    EXPECT_EQ(window.windowTitle(), "Sirenwatch <b>1.1</b>");
+}
+
+TEST(FormWindowTest, MenusFollowCheckMarksAndClicksLetTheModelDecide) {
+    monitor::FrmMain form;
+    int clicks = 0;
+    form.MnuNazione[1].onClick = [&] {
+        ++clicks;
+        form.MnuNazione[0].SetChecked(false);
+        form.MnuNazione[1].SetChecked(true);
+    };
+    form.MnuNazione[0].SetChecked(true);
+    qt::FormWindow window(form);
+    QAction* italian = nullptr;
+    QAction* english = nullptr;
+    std::function<void(QWidget*)> find = [&](QWidget* w) {
+        for (QAction* a : w->actions()) {
+            if (a->text() == "Italiano") italian = a;
+            if (a->text() == "English") english = a;
+            if (a->menu()) find(a->menu());
+        }
+    };
+    find(window.MenuBar());
+    ASSERT_TRUE(italian && english);
+    EXPECT_TRUE(italian->isChecked());
+    EXPECT_FALSE(english->isChecked());
+    english->trigger();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(italian->isChecked());
+    EXPECT_TRUE(english->isChecked());
+    // A click the model refuses leaves the check mark as the model has it.
+    english->trigger();
+    EXPECT_TRUE(english->isChecked());
+}
+
+TEST(FormWindowTest, ShownStatePositionAndMinimisedFollowTheForm) {
+    monitor::FrmMain form;
+    qt::FormWindow window(form);
+    form.SetLeft(1440);
+    form.SetTop(720);
+    double dpi = qt::LogicalDpi(&window);
+    EXPECT_EQ(window.pos(), QPoint(qt::TwipsToPixels(1440, dpi), qt::TwipsToPixels(720, dpi)));
+    form.Show();
+    EXPECT_TRUE(window.isVisible());
+    int hidden = 0;
+    QObject::connect(&window, &qt::FormWindow::formHidden, [&] { ++hidden; });
+    form.Hide();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(hidden, 1);
+}
+
+TEST(FormWindowTest, TitleBarCloseRunsTheFormsCloseHandler) {
+    monitor::FrmMain form;
+    int closes = 0;
+    form.onClose = [&] { ++closes; };
+    qt::FormWindow window(form);
+    form.Show();
+    window.close();
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(window.isVisible()) << "the handler decides whether the window goes";
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// The station table's Qt model and view over the grid model.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QTest>
+
+#include "qt/Colors.h"
+#include "qt/GridView.h"
+
+namespace {
+
+ui::Grid MakeTable() {
+    return ui::Grid("FGridStazioni", {120, 3375, 5415, 1575}, 2, 10);
+}
+
+TEST(GridModel, FollowsRowsAppendedWrittenAndRemovedUnderTheModelTester) {
+    ui::Grid grid = MakeTable();
+    qt::GridModel model(grid);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+
+    grid.SetTextMatrix(0, 0, "Callsign");
+    grid.SetTextMatrix(1, 0, "Q1AAA");
+    for (const char* row : {"Q2BBB\t06/12/2026\t10:00:01", "Q3CCC\t06/12/2026", "Q4DDD"})
+        grid.AddItem(row);
+    ASSERT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(model.index(3, 1).data().toString(), "06/12/2026");
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "Callsign");
+
+    grid.RemoveItem(2);
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.index(2, 0).data().toString(), "Q3CCC");
+    grid.RemoveItem(0);   // the header row is never removed
+    grid.RemoveItem(99);  // nor a row that is not there
+    EXPECT_EQ(model.rowCount(), 4);
+    while (grid.Rows() > 2) grid.RemoveItem(grid.Rows() - 1);
+    EXPECT_EQ(model.rowCount(), 2);
+
+    grid.SetRow(1);
+    grid.SetCol(3);
+    grid.SetText("12,5");
+    EXPECT_EQ(model.index(1, 3).data().toString(), "12,5");
+    grid.SetBackColorFixed(ui::kRed);
+    grid.SetColWidth(8, 0);
+}
+
+TEST(GridModel, FixedRowAndColumnTakeTheFixedCellColour) {
+    ui::Grid grid = MakeTable();
+    grid.AddItem("Q1AAA");
+    qt::GridModel model(grid);
+    auto colour = [&](int r, int c) {
+        return model.index(r, c).data(Qt::BackgroundRole).value<QBrush>().color();
+    };
+    const QColor lightGreen(128, 255, 128), lightYellow(255, 255, 192);
+    EXPECT_EQ(colour(0, 5), lightGreen);
+    EXPECT_EQ(colour(2, 0), lightGreen);
+    EXPECT_EQ(colour(2, 5), lightYellow);
+    grid.SetBackColorFixed(ui::kRed);
+    EXPECT_EQ(colour(0, 5), QColor(255, 0, 0));
+    EXPECT_EQ(colour(2, 5), lightYellow);
+}
+
+TEST(GridModel, TextFromTheAirIsPlainText) {
+    ui::Grid grid = MakeTable();
+    grid.AddItem("<b>Q1</b>\t<img src=x>");
+    qt::GridModel model(grid);
+    EXPECT_EQ(model.index(2, 1).data().toString(), "<img src=x>");
+}
+
+class GridViewTest : public ::testing::Test {
+protected:
+    GridViewTest() {
+        for (int c = 0; c < 10; ++c) grid.SetColWidth(c, c >= 8 ? 0 : 900);
+        grid.AddItem("Q1AAA\tx");
+        grid.AddItem("Q2BBB\ty");
+        view.resize(600, 200);
+        view.show();
+    }
+    // QTest sends only the double-click event; a real one follows a press and a release.
+    void DoubleClick(QPoint at) {
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
+    }
+    QPoint Centre(int row, int col) {
+        return view.visualRect(view.Model().index(row, col)).center();
+    }
+
+    ui::Grid grid = MakeTable();
+    qt::GridView view{grid, nullptr};
+};
+
+TEST_F(GridViewTest, ZeroWidthColumnsAreHiddenAndComeBackInTestMode) {
+    EXPECT_TRUE(view.isColumnHidden(8));
+    EXPECT_TRUE(view.isColumnHidden(9));
+    EXPECT_EQ(view.columnWidth(1), qRound(900 * view.logicalDpiY() / 1440.0));
+    grid.SetColWidth(8, 900);
+    grid.SetColWidth(9, 900);
+    EXPECT_FALSE(view.isColumnHidden(8));
+    EXPECT_FALSE(view.isColumnHidden(9));
+}
+
+TEST_F(GridViewTest, ClickMovesTheCurrentCellAndDoubleClickThenRunsTheHandler) {
+    int doubleClicks = 0;
+    std::pair<int, int> currentAtDoubleClick;
+    grid.onDblClick = [&] {
+        ++doubleClicks;
+        currentAtDoubleClick = {grid.Row(), grid.Col()};
+    };
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Centre(2, 1));
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_EQ(grid.Col(), 1);
+    EXPECT_EQ(doubleClicks, 0);
+
+    DoubleClick(Centre(3, 0));
+    EXPECT_EQ(doubleClicks, 1);
+    EXPECT_EQ(currentAtDoubleClick, (std::pair{3, 0}));
+}
+
+TEST_F(GridViewTest, AHandlerThatThrowsDoesNotReachTheEventLoop) {
+    grid.onDblClick = [] { throw std::runtime_error("host gone"); };
+    DoubleClick(Centre(2, 0));
+    SUCCEED();
+}
+
+TEST_F(GridViewTest, TheGridsCurrentCellBecomesTheViewsCurrentIndex) {
+    grid.SetRow(3);
+    grid.SetCol(1);
+    EXPECT_EQ(view.currentIndex(), view.Model().index(3, 1));
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// The whole program on the Qt front end, offscreen: the real composition root against the
+// built-in host, real form windows, modal dialogs and map view; message boxes scripted,
+// everything else from the test fakes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMenuBar>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include "builtin_host/BuiltinHost.h"
+#include "builtin_host/HostSettings.h"
+#include "fakes/FakePorts.h"
+#include "host/Sirenwatch.h"
+#include "qt/FormWindow.h"
+#include "qt/MapView.h"
+#include "qt/QtDialogs.h"
+#include "qt/QtPorts.h"
+#include "settings/ProfileFile.h"
+
+namespace qttest {
+
+// Message boxes answered by script (a test never waits on one); forms shown for real.
+class HybridDialogs final : public platform::Dialogs {
+public:
+    platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
+                            const std::optional<std::string>& title = std::nullopt) override {
+        return scripted.MsgBox(text, buttons, icon, title);
+    }
+    void ShowModal(ui::Form& form) override { real.ShowModal(form); }
+
+    fakes::ScriptedDialogs scripted;
+    qt::QtDialogs real;
+};
+
+// Saves a picture of the widget under the build folder and prints where.
+inline QString SaveScreenshot(QWidget& widget, const QString& name) {
+    QDir dir(QStringLiteral(SIRENWATCH_SCREENSHOT_DIR));
+    dir.mkpath(QStringLiteral("."));
+    QString path = dir.filePath(name + QStringLiteral(".png"));
+    EXPECT_TRUE(widget.grab().save(path)) << path.toStdString();
+    std::printf("screenshot: %s\n", qPrintable(path));
+    return path;
+}
+
+// The menu action with this text, searched through the whole bar.
+inline QAction* FindAction(QWidget* container, const QString& text) {
+    for (QAction* action : container->actions()) {
+        if (action->text() == text) return action;
+        if (action->menu())
+            if (QAction* found = FindAction(action->menu(), text)) return found;
+    }
+    return nullptr;
+}
+
+inline constexpr char kEmergencyFrame[] =
+    R"(Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/"5\}Car off the road, need help)";
+
+class QtWorld : public ::testing::Test {
+protected:
+    // language: 1 Italian, 2 English.
+    explicit QtWorld(int language = 1) {
+        builtin_host::HostSettings hs;
+        hs.callsign = "N0CALL";
+        hs.latitudeText = "4530.25N";
+        hs.longitudeText = "00912.34E";
+        EXPECT_TRUE(builtin_host::SaveHostSettings(hostDir.Path() + "/", hs));
+        fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", hostDir.Path() + "/");
+        settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
+                                     std::to_string(language));
+        host = std::make_unique<builtin_host::BuiltinHost>(fp.clock,
+                                                           *builtin_host::HomeFromSettings(hs));
+        program = std::make_unique<host::Sirenwatch>(ports, *host);
+        mainWindow = std::make_unique<qt::FormWindow>(program->Main());
+        dialogs.real.SetOwner(mainWindow.get());
+        layer.SetWindow(mainWindow.get());
+        mapView = std::make_unique<qt::MapView>(host->MapState(), host->Stations());
+        mapView->SetHomeCallsign("N0CALL");
+    }
+    ~QtWorld() override {
+        // Windows go before the models they show.
+        mapView.reset();
+        mainWindow.reset();
+    }
+
+    void StartAndShow() {
+        ASSERT_TRUE(program->Start());
+        ASSERT_TRUE(dialogs.scripted.boxes.empty()) << dialogs.scripted.boxes[0].text;
+        mainWindow->show();
+        QApplication::processEvents();
+    }
+
+    // Runs what the user does in the next modal dialog, once it is on screen; hides the form
+    // afterwards if the user left it open, so a failing test cannot hang.
+    void WhenModal(std::function<void(qt::FormWindow&)> user) {
+        QTimer::singleShot(0, [this, user] {
+            qt::FormWindow* window = dialogs.real.ModalWindow();
+            if (!window) return ADD_FAILURE() << "no modal window";
+            user(*window);
+            if (dialogs.real.ModalWindow() == window && window->Form().Shown())
+                window->Form().Hide();
+        });
+    }
+
+    monitor::FrmMain& Main() { return program->Main(); }
+
+    fakes::FakePorts fp;
+    HybridDialogs dialogs;
+    qt::QtWindowLayer layer;
+    platform::Ports ports{dialogs,  fp.sound,    layer,      fp.userStore, fp.instance,
+                          fp.clock, fp.regional, fp.program, fp.help,      fp.app};
+    fakes::TempDir hostDir;
+    std::unique_ptr<builtin_host::BuiltinHost> host;
+    std::unique_ptr<host::Sirenwatch> program;
+    std::unique_ptr<qt::FormWindow> mainWindow;
+    std::unique_ptr<qt::MapView> mapView;
+};
+
+}  // namespace qttest
