@@ -209,6 +209,12 @@ TEST(FrameIntake, FailureWhileDrawingCirclesIsReportedOnceAndTheFrameIsStillReco
     EXPECT_EQ(w.intake.InElaborazione(), 0);
 }
 
+TEST(HostEvents, ClosingOfTheHostReachesTheProgram) {
+    World w;
+    w.host.Close();
+    EXPECT_EQ(w.closingCount, 1);
+}
+
 TEST(FrameIntake, FailureTextFollowsTheLanguage) {
     World w;
     w.values.CodiceLingua = 2000;
