@@ -37,6 +37,8 @@ struct HostSettings {
     std::string longitudeText;  // compact form, "00912.34E"
     std::string programVersion = "1.86";
     FeedSettings feed;
+    // The map's scale as the add-on reads it (GetScale): its circles get a radius of
+    // mapScale / 25 minutes of arc. The map view opens this many kilometres wide.
     float mapScale = 50;
 };
 
