@@ -48,15 +48,15 @@ void FrameIntake::MostraRawData(ui::TextBox& box, const std::string& text) {
 void FrameIntake::GestioneMessaggio(const std::string& TipoMsg, const std::string& DatiAprs) {
     inElaborazione_ = 1;
     nominativoRx_.clear();
-    if (values_.ModoTest == 1) log_.WriteLine(DatiAprs);
-    nominativoRx_ = aprs_.Nominativo(DatiAprs);
     // A failing host call drops the frame. The box is shown while the guard still holds, so
     // frames arriving meanwhile are only shown, as during any other host call.
-    GuardHostCall(ports_.dialogs, values_.CodiceLingua, [&] { Handle(TipoMsg); });
+    GuardHostCall(ports_.dialogs, values_.CodiceLingua, [&] { Handle(TipoMsg, DatiAprs); });
     inElaborazione_ = 0;
 }
 
-void FrameIntake::Handle(const std::string& TipoMsg) {
+void FrameIntake::Handle(const std::string& TipoMsg, const std::string& DatiAprs) {
+    if (values_.ModoTest == 1) log_.WriteLine(DatiAprs);
+    nominativoRx_ = aprs_.Nominativo(DatiAprs);
     station_.SetCallsign(nominativoRx_);
     bool found = false;
     app_.GetStation(station_, found);

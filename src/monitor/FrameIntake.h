@@ -42,7 +42,7 @@ public:
     static double CutDistance(float kilometres, double fattoreUnita);
 
 private:
-    void Handle(const std::string& TipoMsg);
+    void Handle(const std::string& TipoMsg, const std::string& DatiAprs);
     void FillPanel(const std::string& messageType, const Reception& reception,
                    const std::string& beacon);
 
