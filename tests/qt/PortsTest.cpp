@@ -109,6 +109,10 @@ struct BoxCase {
     const char* shownTitle;
 };
 
+void PrintTo(const BoxCase& c, std::ostream* os) {
+    *os << c.shownTitle << ", " << c.buttonCount << " button(s), icon " << int(c.qtIcon);
+}
+
 class QtMessageBox : public ::testing::TestWithParam<BoxCase> {};
 
 TEST_P(QtMessageBox, ShowsIconButtonsAndTitleAndReturnsTheAnswer) {

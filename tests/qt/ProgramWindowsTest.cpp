@@ -34,6 +34,10 @@ struct LanguageCase {
     const char* languageMenu;
 };
 
+void PrintTo(const LanguageCase& c, std::ostream* os) {
+    *os << c.screenshot;
+}
+
 class MainWindowCaptions : public QtWorld, public ::testing::WithParamInterface<LanguageCase> {
 protected:
     MainWindowCaptions() : QtWorld(GetParam().language) {}
