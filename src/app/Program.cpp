@@ -96,10 +96,11 @@ int RunProgram(const CommandLine& options, bool headless) {
     builtin_host::BuiltinHost host(
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
+    // The report outlives the forms it listens to, whatever they signal as they go.
+    std::optional<qt::headless::EmergencyReport> report;
     host::Sirenwatch program(ports, host);
     qt::FormWindow mainWindow(program.Main());
     platform.SetMainWindow(&mainWindow);
-    std::optional<qt::headless::EmergencyReport> report;
     if (headless) report.emplace(program.Main(), std::cout);
     StopSignals stop([&host] {
         host.Close();
