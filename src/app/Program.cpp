@@ -41,7 +41,7 @@ std::unique_ptr<qt::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
                                            const QWidget& mainWindow) {
     auto map = std::make_unique<qt::MapView>(host.MapState(), host.Stations());
     map->SetHomeCallsign(settings.callsign);
-    map->SetSpanKm(settings.mapScale);
+    map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
     host.SetFrameListener([view = map.get()] { view->StationsChanged(); });
     map->resize(640, 480);
