@@ -130,6 +130,8 @@ std::string QtRegional::decimalSymbol() const {
 }
 
 std::string QtRegional::shortDateFormat() const {
+    // The C locale's "d MMM yyyy" would read "6 12 2026" with numeric months.
+    if (locale_.language() == QLocale::C) return "dd/MM/yyyy";
     return ToShortDatePattern(locale_.dateFormat(QLocale::ShortFormat));
 }
 

@@ -37,6 +37,9 @@ TEST(QtRegional, DecimalSymbolAndDateFormatComeFromTheLocale) {
     qt::QtRegional american(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(american.decimalSymbol(), ".");
     EXPECT_EQ(american.shortDateFormat(), "M/d/yy");
+    qt::QtRegional plainC(QLocale::c());
+    EXPECT_EQ(plainC.decimalSymbol(), ".");
+    EXPECT_EQ(plainC.shortDateFormat(), "dd/MM/yyyy");
 }
 
 TEST(QtSingleInstance, ASecondHolderFindsTheFirstUntilItEnds) {
