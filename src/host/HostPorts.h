@@ -24,14 +24,14 @@ public:
     virtual ~Station() = default;
     virtual void SetCallsign(const std::string& callsign) = 0;
     // Read after Application::GetStation.
-    virtual std::string GetBeaconText() = 0;   // "CALL>message"
+    virtual std::string GetBeaconText() = 0;  // "CALL>message"
     virtual std::string GetMessageType() = 0;
-    virtual float GetLongitude() = 0;          // minutes of arc, east positive, or kMissing
-    virtual float GetLatitude() = 0;           // minutes of arc, north positive, or kMissing
-    virtual float GetAltitude() = 0;           // or kMissing
+    virtual float GetLongitude() = 0;  // minutes of arc, east positive, or kMissing
+    virtual float GetLatitude() = 0;   // minutes of arc, north positive, or kMissing
+    virtual float GetAltitude() = 0;   // or kMissing
     virtual float GetSpeed() = 0;
-    virtual std::int16_t GetCourse() = 0;      // degrees
-    virtual float GetDistance() = 0;           // km from the home station
+    virtual std::int16_t GetCourse() = 0;  // degrees
+    virtual float GetDistance() = 0;       // km from the home station
 };
 
 class MapEvents {

@@ -4,10 +4,14 @@ namespace map {
 
 namespace {
 // The list as the dialog is designed, before any caption is applied: the Italian styles.
-constexpr const char* kDesignedStyles[8] = {
-    "Continuo",           "Trasparente",          "Linea Orizzontale",
-    "Linea Verticale",    "Diagonale verso l'alto", "Diagonale verso il basso",
-    "Intersecante",       "Diagonale Intersecante"};
+constexpr const char* kDesignedStyles[8] = {"Continuo",
+                                            "Trasparente",
+                                            "Linea Orizzontale",
+                                            "Linea Verticale",
+                                            "Diagonale verso l'alto",
+                                            "Diagonale verso il basso",
+                                            "Intersecante",
+                                            "Diagonale Intersecante"};
 }  // namespace
 
 FrmMarcaPunto::FrmMarcaPunto() : ui::Form("FrmMarcaPunto", {0, 1500, 4830, 3255}) {

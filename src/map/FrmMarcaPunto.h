@@ -14,13 +14,12 @@ public:
     static constexpr ui::Color kSwatch[6] = {255, 65535, 65280, 16711680, 0, 16777215};
 
     ui::Label LblColoreCerchio{"LblColoreCerchio", {90, 180, 1725, 240}};
-    ui::Button CmdColoreCerchio[6] = {
-        ui::Button{"CmdColoreCerchio(0)", {90, 495, 330, 195}},
-        ui::Button{"CmdColoreCerchio(1)", {495, 495, 330, 195}},
-        ui::Button{"CmdColoreCerchio(2)", {900, 495, 330, 195}},
-        ui::Button{"CmdColoreCerchio(3)", {1305, 495, 330, 195}},
-        ui::Button{"CmdColoreCerchio(4)", {1710, 495, 330, 195}},
-        ui::Button{"CmdColoreCerchio(5)", {2115, 495, 330, 195}}};
+    ui::Button CmdColoreCerchio[6] = {ui::Button{"CmdColoreCerchio(0)", {90, 495, 330, 195}},
+                                      ui::Button{"CmdColoreCerchio(1)", {495, 495, 330, 195}},
+                                      ui::Button{"CmdColoreCerchio(2)", {900, 495, 330, 195}},
+                                      ui::Button{"CmdColoreCerchio(3)", {1305, 495, 330, 195}},
+                                      ui::Button{"CmdColoreCerchio(4)", {1710, 495, 330, 195}},
+                                      ui::Button{"CmdColoreCerchio(5)", {2115, 495, 330, 195}}};
     ui::Label LblColoreRiempimento{"LblColoreRiempimento", {90, 900, 1725, 240}};
     ui::Button CmdColoreRiempimento[6] = {
         ui::Button{"CmdColoreRiempimento(0)", {90, 1215, 330, 195}},

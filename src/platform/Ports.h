@@ -73,9 +73,9 @@ struct VersionNumbers {
 class ProgramInfo {
 public:
     virtual ~ProgramInfo() = default;
-    virtual std::string Folder() const = 0;      // the executable's folder, no trailing separator
-    virtual std::string ExeName() const = 0;     // file name without extension ("Sirenwatch")
-    virtual std::string ExePath() const = 0;     // full path of the executable as the OS knows it
+    virtual std::string Folder() const = 0;   // the executable's folder, no trailing separator
+    virtual std::string ExeName() const = 0;  // file name without extension ("Sirenwatch")
+    virtual std::string ExePath() const = 0;  // full path of the executable as the OS knows it
     virtual VersionNumbers Version() const = 0;
 };
 

@@ -15,7 +15,7 @@ std::string ReadProfileString(const std::string& file, const std::string& sectio
 // Creates file, section and key as needed and replaces a value in place. The file is written
 // whole to a temporary file beside it and renamed over the old one. Returns false when the
 // file could not be written; the old file is then left as it was.
-bool WriteProfileString(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& value);
+bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value);
 
 }  // namespace settings

@@ -40,11 +40,24 @@ public:
 
     const std::string& Name() const { return name_; }
     const Rect& Geometry() const { return geometry_; }
-    void SetGeometry(Rect r) { geometry_ = r; Changed(); }
+    void SetGeometry(Rect r) {
+        geometry_ = r;
+        Changed();
+    }
     bool Visible() const { return visible_; }
-    void SetVisible(bool v) { if (visible_ != v) { visible_ = v; Changed(); } }
+    void SetVisible(bool v) {
+        if (visible_ != v) {
+            visible_ = v;
+            Changed();
+        }
+    }
     bool Enabled() const { return enabled_; }
-    void SetEnabled(bool e) { if (enabled_ != e) { enabled_ = e; Changed(); } }
+    void SetEnabled(bool e) {
+        if (enabled_ != e) {
+            enabled_ = e;
+            Changed();
+        }
+    }
 
     // A control inside a frame has its geometry relative to that frame.
     Control* Parent() const { return parent_; }
@@ -71,10 +84,16 @@ class Label : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) { caption_ = std::move(c); Changed(); }
+    void SetCaption(std::string c) {
+        caption_ = std::move(c);
+        Changed();
+    }
     // -1: the toolkit's default background.
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) { backColor_ = c; Changed(); }
+    void SetBackColor(Color c) {
+        backColor_ = c;
+        Changed();
+    }
 
 private:
     std::string caption_;
@@ -85,11 +104,20 @@ class TextBox : public Control {
 public:
     using Control::Control;
     const std::string& Text() const { return text_; }
-    void SetText(std::string t) { text_ = std::move(t); Changed(); }
+    void SetText(std::string t) {
+        text_ = std::move(t);
+        Changed();
+    }
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) { backColor_ = c; Changed(); }
+    void SetBackColor(Color c) {
+        backColor_ = c;
+        Changed();
+    }
     bool MultiLine() const { return multiLine_; }
-    void SetMultiLine(bool m) { multiLine_ = m; Changed(); }
+    void SetMultiLine(bool m) {
+        multiLine_ = m;
+        Changed();
+    }
 
     std::function<void()> onClick;
     // The typed character's code, by reference as the toolkit hands it.
@@ -105,10 +133,16 @@ class Button : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) { caption_ = std::move(c); Changed(); }
+    void SetCaption(std::string c) {
+        caption_ = std::move(c);
+        Changed();
+    }
     // Swatch buttons show a colour; -1 is the toolkit's default.
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) { backColor_ = c; Changed(); }
+    void SetBackColor(Color c) {
+        backColor_ = c;
+        Changed();
+    }
 
     std::function<void()> onClick;
 
@@ -121,9 +155,15 @@ class CheckBox : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) { caption_ = std::move(c); Changed(); }
+    void SetCaption(std::string c) {
+        caption_ = std::move(c);
+        Changed();
+    }
     bool Checked() const { return checked_; }
-    void SetChecked(bool c) { checked_ = c; Changed(); }
+    void SetChecked(bool c) {
+        checked_ = c;
+        Changed();
+    }
 
 private:
     std::string caption_;
@@ -134,8 +174,15 @@ class ListBox : public Control {
 public:
     using Control::Control;
     const std::vector<std::string>& Items() const { return items_; }
-    void Clear() { items_.clear(); listIndex_ = -1; Changed(); }
-    void AddItem(std::string item) { items_.push_back(std::move(item)); Changed(); }
+    void Clear() {
+        items_.clear();
+        listIndex_ = -1;
+        Changed();
+    }
+    void AddItem(std::string item) {
+        items_.push_back(std::move(item));
+        Changed();
+    }
     // Selected position, -1 for none. Setting it runs onClick, as a real list box does.
     int ListIndex() const { return listIndex_; }
     void SetListIndex(int i) {
@@ -144,7 +191,10 @@ public:
         if (onClick) onClick();
     }
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) { backColor_ = c; Changed(); }
+    void SetBackColor(Color c) {
+        backColor_ = c;
+        Changed();
+    }
 
     std::function<void()> onClick;
 
@@ -159,7 +209,11 @@ public:
     using Control::Control;
     int Min() const { return min_; }
     int Max() const { return max_; }
-    void SetRange(int min, int max) { min_ = min; max_ = max; Changed(); }
+    void SetRange(int min, int max) {
+        min_ = min;
+        max_ = max;
+        Changed();
+    }
     int Value() const { return value_; }
     // Runs onChange only when the value really changes, as a real scroll bar does.
     void SetValue(int v) {
@@ -184,15 +238,27 @@ class Shape : public Control {
 public:
     using Control::Control;
     Color BorderColor() const { return borderColor_; }
-    void SetBorderColor(Color c) { borderColor_ = c; Changed(); }
+    void SetBorderColor(Color c) {
+        borderColor_ = c;
+        Changed();
+    }
     int BorderWidth() const { return borderWidth_; }
-    void SetBorderWidth(int w) { borderWidth_ = w; Changed(); }
+    void SetBorderWidth(int w) {
+        borderWidth_ = w;
+        Changed();
+    }
     // 0 solid, 1 transparent, 2 horizontal, 3 vertical, 4 upward diagonal,
     // 5 downward diagonal, 6 cross, 7 diagonal cross.
     int FillStyle() const { return fillStyle_; }
-    void SetFillStyle(int s) { fillStyle_ = s; Changed(); }
+    void SetFillStyle(int s) {
+        fillStyle_ = s;
+        Changed();
+    }
     Color FillColor() const { return fillColor_; }
-    void SetFillColor(Color c) { fillColor_ = c; Changed(); }
+    void SetFillColor(Color c) {
+        fillColor_ = c;
+        Changed();
+    }
 
 private:
     Color borderColor_ = 0;
@@ -205,7 +271,10 @@ class Frame : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) { caption_ = std::move(c); Changed(); }
+    void SetCaption(std::string c) {
+        caption_ = std::move(c);
+        Changed();
+    }
 
 private:
     std::string caption_;
@@ -216,7 +285,10 @@ class Image : public Control {
 public:
     using Control::Control;
     const std::string& Icon() const { return icon_; }
-    void SetIcon(std::string i) { icon_ = std::move(i); Changed(); }
+    void SetIcon(std::string i) {
+        icon_ = std::move(i);
+        Changed();
+    }
 
 private:
     std::string icon_;
@@ -226,9 +298,15 @@ class MenuItem : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) { caption_ = std::move(c); Changed(); }
+    void SetCaption(std::string c) {
+        caption_ = std::move(c);
+        Changed();
+    }
     bool Checked() const { return checked_; }
-    void SetChecked(bool c) { checked_ = c; Changed(); }
+    void SetChecked(bool c) {
+        checked_ = c;
+        Changed();
+    }
     // Sub-items, in display order (not owned).
     const std::vector<MenuItem*>& Children() const { return children_; }
     void Add(MenuItem& child) { children_.push_back(&child); }
@@ -247,10 +325,20 @@ class Timer : public Control {
 public:
     using Control::Control;
     int Interval() const { return interval_; }
-    void SetInterval(int ms) { interval_ = ms; Changed(); }
+    void SetInterval(int ms) {
+        interval_ = ms;
+        Changed();
+    }
     bool TimerEnabled() const { return timerEnabled_; }
-    void SetTimerEnabled(bool e) { if (timerEnabled_ != e) { timerEnabled_ = e; Changed(); } }
-    void Tick() { if (timerEnabled_ && onTick) onTick(); }
+    void SetTimerEnabled(bool e) {
+        if (timerEnabled_ != e) {
+            timerEnabled_ = e;
+            Changed();
+        }
+    }
+    void Tick() {
+        if (timerEnabled_ && onTick) onTick();
+    }
 
     std::function<void()> onTick;
 
@@ -266,22 +354,46 @@ class Form : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) { caption_ = std::move(c); Changed(); }
+    void SetCaption(std::string c) {
+        caption_ = std::move(c);
+        Changed();
+    }
     const std::string& Icon() const { return icon_; }
-    void SetIcon(std::string i) { icon_ = std::move(i); Changed(); }
+    void SetIcon(std::string i) {
+        icon_ = std::move(i);
+        Changed();
+    }
     int Left() const { return Geometry().left; }
     int Top() const { return Geometry().top; }
     int Width() const { return Geometry().width; }
     int Height() const { return Geometry().height; }
-    void SetLeft(int l) { Rect r = Geometry(); r.left = l; SetGeometry(r); }
-    void SetTop(int t) { Rect r = Geometry(); r.top = t; SetGeometry(r); }
+    void SetLeft(int l) {
+        Rect r = Geometry();
+        r.left = l;
+        SetGeometry(r);
+    }
+    void SetTop(int t) {
+        Rect r = Geometry();
+        r.top = t;
+        SetGeometry(r);
+    }
     WindowState State() const { return state_; }
-    void SetState(WindowState s) { state_ = s; Changed(); }
+    void SetState(WindowState s) {
+        state_ = s;
+        Changed();
+    }
 
     // Shown means on screen; Hide() ends a modal display.
     bool Shown() const { return shown_; }
-    void Show() { shown_ = true; Changed(); }
-    void Hide() { shown_ = false; Changed(); if (onHide) onHide(); }
+    void Show() {
+        shown_ = true;
+        Changed();
+    }
+    void Hide() {
+        shown_ = false;
+        Changed();
+        if (onHide) onHide();
+    }
 
     // The controls in creation order (not owned), for a front end that builds widgets.
     const std::vector<Control*>& Controls() const { return controls_; }

@@ -37,7 +37,9 @@ void Grid::SetTextMatrix(int r, int c, std::string text) {
     Notify({GridChange::Kind::Cell, r, c});
 }
 
-int Grid::ColWidth(int c) const { return (c >= 0 && c < cols_) ? widths_[c] : 0; }
+int Grid::ColWidth(int c) const {
+    return (c >= 0 && c < cols_) ? widths_[c] : 0;
+}
 
 void Grid::SetColWidth(int c, int twips) {
     if (c < 0 || c >= cols_) return;

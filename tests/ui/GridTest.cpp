@@ -1,6 +1,6 @@
-#include "ui/Grid.h"
-
 #include <gtest/gtest.h>
+
+#include "ui/Grid.h"
 
 namespace {
 
