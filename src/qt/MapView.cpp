@@ -155,6 +155,9 @@ void MapView::closeEvent(QCloseEvent* event) {
 void MapView::wheelEvent(QWheelEvent* event) {
     double steps = event->angleDelta().y() / 120.0;
     SetSpanKm(spanKm_ * std::pow(1.25, -steps));
+    // Like a real station program, a zoom changes the scale the add-on sizes its circles
+    // by, and redraws the map so they are drawn again at the new size.
+    if (map_.SetScale(static_cast<float>(spanKm_))) SafeCall([this] { map_.Redraw(); });
     event->accept();
 }
 

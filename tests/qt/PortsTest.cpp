@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <fstream>
 
 #include "builtin_host/HostMap.h"
@@ -199,6 +200,20 @@ TEST(MapView, DrawsTheCirclesAndClosingItClosesTheHost) {
     EXPECT_EQ(image.pixelColor(200 + 5, 200 + 5), QColor(0, 255, 0));
     view.close();
     EXPECT_EQ(closes, 1);
+}
+
+TEST(MapView, ZoomingChangesTheScaleAndRedrawsTheMap) {
+    builtin_host::HostMap map;
+    builtin_host::StationList stations({45.5, 9.2});
+    qt::MapView view(map, stations);
+    view.SetSpanKm(50);
+    view.resize(400, 400);
+    const auto redraws = map.RedrawCount();
+    QWheelEvent zoomOut(QPointF(200, 200), QPointF(200, 200), QPoint(), QPoint(0, -120),
+                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&view, &zoomOut);
+    EXPECT_FLOAT_EQ(map.GetScale(), 62.5f);
+    EXPECT_EQ(map.RedrawCount(), redraws + 1);
 }
 
 }  // namespace
