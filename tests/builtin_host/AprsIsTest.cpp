@@ -12,15 +12,13 @@ namespace {
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
 
+// The login is one line of fixed words: user input cannot add lines or words to it.
 TEST(AprsIs, LoginLine) {
     EXPECT_EQ(AprsIsLogin("N0CALL", "1.1.1", "r/45.5/9.2/100"),
               "user N0CALL pass -1 vers Sirenwatch 1.1.1 filter r/45.5/9.2/100\r\n");
     EXPECT_EQ(AprsIsLogin("N0CALL", "1.1.1"), "user N0CALL pass -1 vers Sirenwatch 1.1.1\r\n");
     EXPECT_EQ(AprsIsLogin("N0CALL", "1.1.1", "  "),
               "user N0CALL pass -1 vers Sirenwatch 1.1.1\r\n");
-}
-
-TEST(AprsIs, LoginCannotBeSplitIntoMoreLinesOrWords) {
     EXPECT_EQ(AprsIsLogin("N0 CALL\r\nuser X", "1\n", "r/1/2/3\r\n#x"),
               "user N0CALLuserX pass -1 vers Sirenwatch 1 filter r/1/2/3#x\r\n");
 }

@@ -2,7 +2,7 @@
 // the capture's emergency stations reach the panel, the table and the map.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <array>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -17,10 +17,9 @@
 namespace builtin_host {
 namespace {
 
-// What the panel showed right after one emergency.
-struct Panel {
-    std::string callsign, message, beacon, distance, course, speed, lat, lon, bearing, altitude;
-};
+// What the panel showed right after one emergency: callsign, message, beacon, distance,
+// course, speed, latitude, longitude, bearing, altitude.
+using Panel = std::array<std::string, 10>;
 
 class DemoReplay : public ::testing::Test {
 protected:
@@ -38,8 +37,8 @@ protected:
         program = std::make_unique<::host::Sirenwatch>(fp.ports, *host);
     }
 
-    // Replays the capture, the clock following its timestamps; notes the panel whenever an
-    // emergency has just refreshed it.
+    // The clock follows the capture's timestamps; the panel is noted whenever an emergency
+    // has just refreshed it.
     void Replay() {
         std::ifstream in(std::string(SIRENWATCH_SOURCE_DIR) + "/data/demo.tnc2", std::ios::binary);
         ASSERT_TRUE(in) << "data/demo.tnc2 missing";
@@ -89,22 +88,14 @@ TEST_F(DemoReplay, OnlyTheEmergencyStationsReachThePanelTableAndMap) {
     // kilometres from N0CALL cut to tenths; bearings are in whole degrees, worked out by the
     // add-on from coordinates it cuts to hundredths of a degree. Both were checked by hand
     // with a flat-earth estimate (23.8 km at 294 degrees, 37.7 km at 334 degrees).
-    ASSERT_EQ(panels.size(), 3u);
-    const char* expected[][10] = {
-        {"Q7MOB-9", "EMERGENCY", "Car off the road, need help", "23,8", "45", "0", "45.35.50N",
-         "008.55.62E", "295", "160"},
-        {"Q4HIKE-7", "EMERGENCY", "Injured ankle on the trail", "37,6", "315", "1,852", "45.48.50N",
-         "008.59.55E", "334", "870"},
-        {"Q7MOB-9", "EMERGENCY", "Car off the road, need help", "23,7", "45", "0", "45.35.48N",
-         "008.55.66E", "295", "158"},
-    };
-    for (std::size_t i = 0; i < panels.size(); ++i) {
-        SCOPED_TRACE(i);
-        const Panel& p = panels[i];
-        const std::string got[] = {p.callsign, p.message, p.beacon, p.distance, p.course,
-                                   p.speed,    p.lat,     p.lon,    p.bearing,  p.altitude};
-        for (int k = 0; k < 10; ++k) EXPECT_EQ(got[k], expected[i][k]) << "field " << k;
-    }
+    EXPECT_EQ(panels, (std::vector<Panel>{
+                          {"Q7MOB-9", "EMERGENCY", "Car off the road, need help", "23,8", "45", "0",
+                           "45.35.50N", "008.55.62E", "295", "160"},
+                          {"Q4HIKE-7", "EMERGENCY", "Injured ankle on the trail", "37,6", "315",
+                           "1,852", "45.48.50N", "008.59.55E", "334", "870"},
+                          {"Q7MOB-9", "EMERGENCY", "Car off the road, need help", "23,7", "45", "0",
+                           "45.35.48N", "008.55.66E", "295", "158"},
+                      }));
 
     // One row per emergency station, in the order they were first heard.
     const ui::Grid& table = Main().FGridStazioni;

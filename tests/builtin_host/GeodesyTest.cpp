@@ -25,22 +25,19 @@ TEST(Geodesy, MatchesReferenceDistancesAndBearings) {
         // Bearings west and south come as 0..360, not negative.
         {"west", 0, 1, 0, 0, 111.319491, 270},
         {"south", 1, 0, 0, 0, 110.574389, 180},
+        // The same point: no distance, and a bearing that is still in range.
+        {"same point", 45.5, 9.2, 45.5, 9.2, 0, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const DistanceBearing db = Inverse(c.lat1, c.lon1, c.lat2, c.lon2);
         EXPECT_NEAR(db.distance_km, c.distance_km, 1e-5);
-        EXPECT_NEAR(db.bearing_deg, c.bearing_deg, 1e-5);
+        if (c.bearing_deg >= 0) {
+            EXPECT_NEAR(db.bearing_deg, c.bearing_deg, 1e-5);
+        }
         EXPECT_GE(db.bearing_deg, 0);
         EXPECT_LT(db.bearing_deg, 360);
     }
-}
-
-TEST(Geodesy, SamePointIsZeroDistanceWithABearingInRange) {
-    const DistanceBearing db = Inverse(45.5, 9.2, 45.5, 9.2);
-    EXPECT_DOUBLE_EQ(db.distance_km, 0);
-    EXPECT_GE(db.bearing_deg, 0);
-    EXPECT_LT(db.bearing_deg, 360);
 }
 
 TEST(Geodesy, ValidPointRejectsWhatCannotBeAPosition) {

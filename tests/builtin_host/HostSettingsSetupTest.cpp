@@ -22,6 +22,13 @@ struct SetupWorld {
 
     std::string Registered() { return store.Get("Peak Systems", "UI-View32", "Program Folder"); }
     std::string HostFile() { return Registered() + "Uiview32.INI"; }
+    // Another host's folder with its own settings, registered as given.
+    std::string RegisterOther(const std::string& folder) {
+        fs::create_directories(folder);
+        std::ofstream(folder + "/Uiview32.INI") << "[Station]\nCallsign=Q7XRAY\n";
+        EXPECT_TRUE(store.Set("Peak Systems", "UI-View32", "Program Folder", folder));
+        return folder;
+    }
 };
 
 std::string Contents(const std::string& path) {
@@ -52,9 +59,12 @@ TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
     EXPECT_TRUE(fs::exists(w.HostFile()));
 }
 
-TEST(HostSetup, SecondRunChangesNothing) {
+TEST(HostSetup, LaterRunsKeepEditsAndBringBackADeletedFile) {
     SetupWorld w;
     EnsureHostSetup(w.config, w.data, w.demo);
+    HostSettings edited = LoadHostSettings(w.Registered());
+    edited.callsign = "Q1ALFA";
+    ASSERT_TRUE(SaveHostSettings(w.Registered(), edited));
     const std::string store = Contents(w.config + "/Peak Systems.ini");
     const std::string host = Contents(w.HostFile());
 
@@ -63,30 +73,15 @@ TEST(HostSetup, SecondRunChangesNothing) {
     EXPECT_FALSE(again.createdFolder || again.wroteSettings || again.registered);
     EXPECT_EQ(Contents(w.config + "/Peak Systems.ini"), store);
     EXPECT_EQ(Contents(w.HostFile()), host);
-}
-
-TEST(HostSetup, EditedSettingsSurviveAndADeletedFileComesBack) {
-    SetupWorld w;
-    EnsureHostSetup(w.config, w.data, w.demo);
-    HostSettings edited = LoadHostSettings(w.Registered());
-    edited.callsign = "Q1ALFA";
-    ASSERT_TRUE(SaveHostSettings(w.Registered(), edited));
-
-    EnsureHostSetup(w.config, w.data, w.demo);
-    EXPECT_EQ(LoadHostSettings(w.Registered()).callsign, "Q1ALFA");
 
     fs::remove(w.HostFile());
-    const SetupResult r = EnsureHostSetup(w.config, w.data, w.demo);
-    EXPECT_TRUE(r.wroteSettings);
+    EXPECT_TRUE(EnsureHostSetup(w.config, w.data, w.demo).wroteSettings);
     EXPECT_EQ(LoadHostSettings(w.Registered()).callsign, "N0CALL");
 }
 
 TEST(HostSetup, AnotherRegisteredHostIsLeftAlone) {
     SetupWorld w;
-    const std::string other = w.dir.Path() + "/other/";
-    fs::create_directories(other);
-    std::ofstream(other + "Uiview32.INI") << "[Station]\nCallsign=Q7XRAY\n";
-    ASSERT_TRUE(w.store.Set("Peak Systems", "UI-View32", "Program Folder", other));
+    const std::string other = w.RegisterOther(w.dir.Path() + "/other/");
 
     const SetupResult r = EnsureHostSetup(w.config, w.data, w.demo);
     EXPECT_EQ(r.error, "");
@@ -98,10 +93,7 @@ TEST(HostSetup, AnotherRegisteredHostIsLeftAlone) {
 
 TEST(HostSetup, RegisteredFolderWithoutSeparatorIsMended) {
     SetupWorld w;
-    const std::string other = w.dir.Path() + "/other";
-    fs::create_directories(other);
-    std::ofstream(other + "/Uiview32.INI") << "[Station]\nCallsign=Q7XRAY\n";
-    w.store.Set("Peak Systems", "UI-View32", "Program Folder", other);
+    const std::string other = w.RegisterOther(w.dir.Path() + "/other");
 
     const SetupResult r = EnsureHostSetup(w.config, w.data, w.demo);
     EXPECT_TRUE(r.registered);

@@ -11,29 +11,23 @@ namespace {
 using namespace std::string_literals;
 
 TEST(Tnc2, SplitsAndJoinsBack) {
-    const std::string line = "N0CALL-9>APRS,WIDE1-1*,qAR,IGATE:!4903.50N/07201.75W-a:b>c";
-    const auto frame = ParseTnc2(line + "\r\n");
-    ASSERT_TRUE(frame.has_value());
-    EXPECT_EQ(frame->source, "N0CALL-9");
-    EXPECT_EQ(frame->destination, "APRS");
-    EXPECT_EQ(frame->path, "WIDE1-1*,qAR,IGATE");
-    EXPECT_EQ(frame->payload, "!4903.50N/07201.75W-a:b>c");
-    EXPECT_EQ(FormatTnc2(*frame), line);
-}
-
-TEST(Tnc2, NoPathAndEmptyPayload) {
-    const auto frame = ParseTnc2("A>B:");
-    ASSERT_TRUE(frame.has_value());
-    EXPECT_EQ(frame->path, "");
-    EXPECT_EQ(frame->payload, "");
-    EXPECT_EQ(FormatTnc2(*frame), "A>B:");
-}
-
-TEST(Tnc2, PayloadBytesAreKept) {
-    const std::string payload = "\x01\xC0\xFF text \x7F"s;
-    const auto frame = ParseTnc2("A>B:" + payload);
-    ASSERT_TRUE(frame.has_value());
-    EXPECT_EQ(frame->payload, payload);
+    const Tnc2Frame cases[] = {
+        {"N0CALL-9", "APRS", "WIDE1-1*,qAR,IGATE", "!4903.50N/07201.75W-a:b>c"},
+        {"A", "B", "", ""},
+        {"A", "B", "", "\x01\xC0\xFF text \x7F"s},  // payload bytes are kept as they are
+    };
+    for (const Tnc2Frame& c : cases) {
+        const std::string line = FormatTnc2(c);
+        SCOPED_TRACE(line);
+        const auto frame = ParseTnc2(line + "\r\n");
+        ASSERT_TRUE(frame.has_value());
+        EXPECT_EQ(frame->source, c.source);
+        EXPECT_EQ(frame->destination, c.destination);
+        EXPECT_EQ(frame->path, c.path);
+        EXPECT_EQ(frame->payload, c.payload);
+    }
+    EXPECT_EQ(FormatTnc2(cases[0]), "N0CALL-9>APRS,WIDE1-1*,qAR,IGATE:!4903.50N/07201.75W-a:b>c");
+    EXPECT_EQ(FormatTnc2(cases[1]), "A>B:");
 }
 
 TEST(Tnc2, UnusableHeadersAreRefused) {
