@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "builtin_host/BuiltinHost.h"
+#include "builtin_host/Geodesy.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
 
@@ -52,7 +53,9 @@ TEST(BuiltinHost, StationObjectInTheHostsUnitsAndNothingLingers) {
     EXPECT_EQ(w.station->GetCourse(), 251);
     EXPECT_NEAR(w.station->GetSpeed(), 66.7, 0.1);
     EXPECT_NEAR(w.station->GetAltitude(), 200, 1);
-    EXPECT_GT(w.station->GetDistance(), 6000);
+    EXPECT_NEAR(w.station->GetDistance(),
+                Inverse(kHome.latitude_deg, kHome.longitude_deg, 42.619, -71.347167).distance_km,
+                0.01);
 
     EXPECT_FALSE(w.Look("Q9NONE"));
     EXPECT_EQ(w.station->GetMessageType(), "");

@@ -1,7 +1,7 @@
-// The station list: last data per callsign in the host's units, objects, bounds.
+// The station list: last data per callsign, objects, bounds. Units are checked through the
+// host's station object in BuiltinHostTest.
 #include <gtest/gtest.h>
 
-#include "builtin_host/Geodesy.h"
 #include "builtin_host/StationList.h"
 
 namespace builtin_host {
@@ -24,30 +24,6 @@ Decoded Status(std::string source, std::string text) {
     d.comment = std::move(text);
     d.isStatus = true;
     return d;
-}
-
-TEST(StationList, PositionReportInTheHostsUnits) {
-    StationList list(kHome);
-    Decoded d = Position("Q3SOS-9", 45.5, -9.25);
-    d.course_deg = 251;
-    d.speed_kmh = 66.672;
-    d.altitude_m = 200;
-    d.messageType = "emergency";
-    d.comment = "fell off the trail";
-    list.Update(d);
-
-    const StationData* s = list.Find("Q3SOS-9");
-    ASSERT_NE(s, nullptr);
-    EXPECT_FLOAT_EQ(s->latitude_min, 2730.0f);
-    EXPECT_FLOAT_EQ(s->longitude_min, -555.0f);
-    EXPECT_EQ(s->course_deg, 251);
-    EXPECT_FLOAT_EQ(s->speed_kmh, 66.672f);
-    EXPECT_FLOAT_EQ(s->altitude_m, 200.0f);
-    EXPECT_EQ(s->messageType, "EMERGENCY");
-    EXPECT_EQ(s->beaconText, "Q3SOS-9>fell off the trail");
-    const DistanceBearing expected = Inverse(kHome.latitude_deg, kHome.longitude_deg, 45.5, -9.25);
-    EXPECT_FLOAT_EQ(s->distance_km, static_cast<float>(expected.distance_km));
-    EXPECT_NEAR(s->bearing_deg, 270, 10);
 }
 
 TEST(StationList, StationWithoutAUsablePositionGivesTheMissingMarkers) {
