@@ -31,9 +31,8 @@ struct UnitWorld : World {
 };
 
 TEST(Units, KilometresToMilesAndBackKeepTheDecimals) {
-    for (const char* decimal : {",", "."}) {
-        const std::string sep = decimal;
-        UnitWorld w({"16" + sep + "1"}, decimal);
+    for (const std::string sep : {",", "."}) {
+        UnitWorld w({"16" + sep + "1"}, sep.c_str());
         w.main.MnuUnit[1].onClick();
         EXPECT_EQ(w.Distances(), std::vector<std::string>{"10" + sep + "00"});
         EXPECT_EQ(w.main.TxtDistanza.Text(), "10" + sep + "00");
@@ -52,13 +51,15 @@ TEST(Units, ChoosingTheUnitInForceConvertsNothingButStillRecaptionsAndSaves) {
     EXPECT_EQ(w.StoredUnit(), "1");
 }
 
-TEST(Units, EveryStationAndThePanelAreConvertedOnce) {
+TEST(Units, EveryStationAndThePanelAreConvertedOnceAndNothingElse) {
     UnitWorld w({"16,1", "3,2", "100"});
+    const std::string speed = w.main.FGridStazioni.TextMatrix(1, 5);
     w.main.MnuUnit[1].onClick();
     EXPECT_EQ(w.Distances(), (std::vector<std::string>{"10,00", "1,99", "62,14"}));
     EXPECT_EQ(w.main.TxtDistanza.Text(), "62,14");
+    EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 5), speed);
+    EXPECT_EQ(w.main.TxtVelocita.Text(), "50");
     EXPECT_EQ(w.StoredUnit(), "2");
-    EXPECT_EQ(w.values.UnitaMisura, 2);
     EXPECT_DOUBLE_EQ(w.values.FattoreUnita, 1.609344);
 }
 
@@ -67,14 +68,6 @@ TEST(Units, EmptyTableAndEmptyPanelStayBlank) {
     w.main.MnuUnit[1].onClick();
     EXPECT_EQ(w.Distances(), std::vector<std::string>{""});
     EXPECT_EQ(w.main.TxtDistanza.Text(), "");
-}
-
-TEST(Units, OtherColumnsAndTheSpeedAreUntouched) {
-    UnitWorld w({"16,1"});
-    const std::string before = w.main.FGridStazioni.TextMatrix(1, 5);
-    w.main.MnuUnit[1].onClick();
-    EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 5), before);
-    EXPECT_EQ(w.main.TxtVelocita.Text(), "50");
 }
 
 TEST(Units, CheckMarksAndCaptionsFollowTheUnitInBothLanguages) {
@@ -100,20 +93,8 @@ TEST(Units, CheckMarksAndCaptionsFollowTheUnitInBothLanguages) {
     }
 }
 
-TEST(Units, SetUpReadsTheStoredUnit) {
-    const std::pair<std::int16_t, bool> cases[] = {{1, true}, {2, false}, {0, false}};
-    for (auto [stored, metric] : cases) {
-        World w;
-        w.units.SetUp(stored);
-        EXPECT_EQ(w.main.MnuUnit[0].Checked(), metric) << stored;
-        EXPECT_EQ(w.main.MnuUnit[1].Checked(), !metric) << stored;
-        EXPECT_DOUBLE_EQ(w.values.FattoreUnita, metric ? 1.0 : 1.609344);
-    }
-}
-
 TEST(RegionalNumber, ReadsTheProgramsOwnTexts) {
-    platform::FixedRegional comma(",");
-    platform::FixedRegional dot(".");
+    const platform::FixedRegional comma(","), dot(".");
     const struct {
         const char* text;
         const platform::Regional& regional;

@@ -29,10 +29,8 @@ std::string FileText(const std::string& path) {
 std::vector<std::string> FileLines(const std::string& path) {
     std::vector<std::string> lines;
     std::istringstream in(FileText(path));
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(0, line.find('\r')));
     return lines;
 }
 
@@ -42,34 +40,25 @@ void WriteFile(const std::string& path, const std::string& text) {
 
 class Startup : public ::testing::Test {
 protected:
-    Startup() { InstallHost(); }
-
-    // The host: installed in its own folder, with a home station, version 1.86.
-    void InstallHost(const std::string& version = "1.86",
-                     const std::string& longitude = "00912.34E",
-                     const std::string& latitude = "4530.25N") {
+    // The host installed in its own folder, with a home station, version 1.86; and the
+    // settings file of an earlier run of this version.
+    Startup() {
         fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", hostDir.Path() + "/");
         HostKey("Station", "Callsign", "IW2XYZ");
-        HostKey("Station", "Longitude", longitude);
-        HostKey("Station", "Latitude", latitude);
-        HostKey("SetUp", "PROGRAM_VERSION", version);
+        HostKey("Station", "Longitude", "00912.34E");
+        HostKey("Station", "Latitude", "4530.25N");
+        HostKey("SetUp", "PROGRAM_VERSION", "1.86");
+        StoreUsualSettings();
     }
     void HostKey(const std::string& section, const std::string& key, const std::string& value) {
         settings::WriteProfileString(hostDir.File("Uiview32.INI"), section, key, value);
     }
     std::string IniFile() const { return fp.program.dir.File("Sirenwatch.ini"); }
-    // A settings file of an earlier run of this version.
     void StoreUsualSettings() {
-        Store("Version", "1.11");
-        for (auto [key, value] : {std::pair{"CircleColor", "255"},
-                                  {"CircleWidth", "5"},
-                                  {"FillType", "7"},
-                                  {"FillColor", "16777215"},
-                                  {"Unit", "1"},
-                                  {"Language", "1"},
-                                  {"Left", "1200"},
-                                  {"Top", "800"}})
-            Store(key, value);
+        WriteFile(IniFile(),
+                  "[SetUp]\r\nVersion=1.11\r\nCircleColor=255\r\nCircleWidth=5\r\n"
+                  "FillType=7\r\nFillColor=16777215\r\nUnit=1\r\nLanguage=1\r\n"
+                  "Left=1200\r\nTop=800\r\n");
     }
     void Store(const std::string& key, const std::string& value) {
         settings::WriteProfileString(IniFile(), "SetUp", key, value);
@@ -78,6 +67,7 @@ protected:
         return settings::ReadProfileString(IniFile(), "SetUp", key);
     }
     bool Start() {
+        settingsAtStart = FileText(IniFile());
         program = std::make_unique<host::Sirenwatch>(fp.ports, host);
         return program->Start();
     }
@@ -90,19 +80,28 @@ protected:
         EXPECT_EQ(fp.dialogs.boxes[0].buttons, platform::Buttons::Ok);
         return fp.dialogs.boxes[0];
     }
-    void ExpectEnded() {
+    // A failed check: its one box, the program ended, and nothing written then or on closing.
+    void ExpectEndedAfter(const std::string& text, Icon icon,
+                          const std::optional<std::string>& title) {
+        EXPECT_EQ(OnlyBox().text, text);
+        EXPECT_EQ(OnlyBox().icon, icon);
+        EXPECT_EQ(OnlyBox().title, title);
         EXPECT_EQ(fp.app.quitCount, 1);
         EXPECT_EQ(host.Listener(), nullptr) << "no host connection after a failed check";
         EXPECT_FALSE(program->Running());
+        program->Close();  // a front end closing the window afterwards
+        EXPECT_EQ(FileText(IniFile()), settingsAtStart);
     }
 
     fakes::FakePorts fp;
     fakes::FakeHost host;
     fakes::TempDir hostDir;
     std::unique_ptr<host::Sirenwatch> program;
+    std::string settingsAtStart;
 };
 
 TEST_F(Startup, FirstRunWritesTheDefaultsInOrderEvenWhenTheHostCheckFails) {
+    std::filesystem::remove(IniFile());
     fp.userStore.values.clear();
     EXPECT_FALSE(Start());
     EXPECT_EQ(
@@ -112,22 +111,14 @@ TEST_F(Startup, FirstRunWritesTheDefaultsInOrderEvenWhenTheHostCheckFails) {
 }
 
 TEST_F(Startup, NoHostFolderShowsTheBilingualMessageAndEnds) {
-    StoreUsualSettings();
-    const std::string before = FileText(IniFile());
     fp.userStore.values.clear();
     EXPECT_FALSE(Start());
-    const fakes::Box& box = OnlyBox();
-    EXPECT_EQ(box.text,
-              "ATTENZIONE !!\r" + LoadResString(1100) + "\r\rATTENTION !!\r" + LoadResString(2100));
-    EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_EQ(box.title, std::nullopt);
-    ExpectEnded();
-    program->Close();  // a front end closing the window afterwards writes nothing either
-    EXPECT_EQ(FileText(IniFile()), before);
+    ExpectEndedAfter(
+        "ATTENZIONE !!\r" + LoadResString(1100) + "\r\rATTENTION !!\r" + LoadResString(2100),
+        Icon::Critical, std::nullopt);
 }
 
 TEST_F(Startup, ADifferentStoredVersionIsTheOnlyKeyRewritten) {
-    StoreUsualSettings();
     Store("Version", "1.05");
     Store("CircleWidth", "3");
     Store("Unit", "2");
@@ -139,72 +130,47 @@ TEST_F(Startup, ADifferentStoredVersionIsTheOnlyKeyRewritten) {
 }
 
 TEST_F(Startup, HostVersionMustBeAtLeast186) {
-    struct Case {
-        const char* version;
-        bool accepted;
-    };
-    for (const Case& c : {Case{"1.85", false}, Case{"1.86", true}, Case{"", false},
-                          Case{"abc", false}, Case{"1.9", true}, Case{"2.00 beta", true}}) {
-        fakes::FakePorts ports;
-        fakes::FakeHost fakeHost;
-        HostKey("SetUp", "PROGRAM_VERSION", c.version);
-        ports.userStore.values = fp.userStore.values;
-        host::Sirenwatch sirenwatch(ports.ports, fakeHost);
-        EXPECT_EQ(sirenwatch.Start(), c.accepted) << c.version;
-        if (c.accepted) continue;
-        ASSERT_EQ(ports.dialogs.boxes.size(), 1u) << c.version;
-        EXPECT_EQ(ports.dialogs.boxes[0].text, LoadResString(1104) + "\r" + LoadResString(1127));
-        EXPECT_EQ(ports.dialogs.boxes[0].icon, Icon::Critical);
-        EXPECT_EQ(ports.app.quitCount, 1);
+    const std::pair<const char*, bool> cases[] = {{"1.85", false}, {"", false},
+                                                  {"abc", false},  {"1.86", true},
+                                                  {"1.9", true},   {"2.00 beta", true}};
+    for (auto [version, accepted] : cases) {
+        SCOPED_TRACE(version);
+        fp.dialogs.boxes.clear();
+        fp.app.quitCount = 0;
+        HostKey("SetUp", "PROGRAM_VERSION", version);
+        EXPECT_EQ(Start(), accepted);
+        if (accepted) continue;
+        ExpectEndedAfter(LoadResString(1104) + "\r" + LoadResString(1127), Icon::Critical,
+                         std::nullopt);
     }
 }
 
 TEST_F(Startup, ASecondInstanceSaysSoInItsLanguageAndWritesNothingMore) {
-    StoreUsualSettings();
     Store("Language", "2");
-    const std::string before = FileText(IniFile());
     fp.instance.another = true;
     EXPECT_FALSE(Start());
-    const fakes::Box& box = OnlyBox();
-    EXPECT_EQ(box.text, "Sirenwatch  Ver. 1.11 is already running.");
-    EXPECT_EQ(box.icon, Icon::Exclamation);
-    EXPECT_EQ(box.title, std::nullopt);
-    ExpectEnded();
-    program->Close();
-    EXPECT_EQ(FileText(IniFile()), before);
+    ExpectEndedAfter("Sirenwatch  Ver. 1.11 is already running.", Icon::Exclamation, std::nullopt);
 }
 
 TEST_F(Startup, OneHomeCoordinateMissingEnds) {
-    StoreUsualSettings();
     HostKey("Station", "Longitude", "");
     EXPECT_FALSE(Start());
-    const fakes::Box& box = OnlyBox();
-    EXPECT_EQ(box.text,
-              LoadResString(1104) + "\r" + LoadResString(1102) + "\r" + LoadResString(1103));
-    EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_EQ(box.title, "Sirenwatch  Ver. 1.11");
-    ExpectEnded();
+    ExpectEndedAfter(LoadResString(1104) + "\r" + LoadResString(1102) + "\r" + LoadResString(1103),
+                     Icon::Critical, "Sirenwatch  Ver. 1.11");
 }
 
 TEST_F(Startup, AHealthyStartConnectsAndSetsEverythingUp) {
-    StoreUsualSettings();
     ASSERT_TRUE(Start());
     EXPECT_TRUE(fp.dialogs.boxes.empty());
     EXPECT_EQ(fp.app.quitCount, 0);
     EXPECT_EQ(Main().Caption(), "Sirenwatch  Ver. 1.11");
     EXPECT_EQ(fp.layer.Topmost(), true);
-    EXPECT_EQ(Values().FileIni, IniFile());
-    EXPECT_EQ(Values().HelpFile, fp.program.dir.File("Sirenwatch.chm"));
-    EXPECT_EQ(Values().CartellaUIView, hostDir.Path() + "/");
     EXPECT_EQ(Values().NominativoStazione, "IW2XYZ");
     EXPECT_DOUBLE_EQ(Values().LatitudineStazione, 45.5);
     EXPECT_NEAR(Values().LongitudineStazione, 9.2, 1e-9);
     EXPECT_EQ(Main().Left(), 1200);
     EXPECT_EQ(Main().Top(), 800);
-    EXPECT_EQ(Main().Frame1.Caption(), "Ultima Emergenza Ricevuta");
     EXPECT_EQ(Main().FGridStazioni.ColWidth(8), 0);
-    EXPECT_NE(host.Listener(), nullptr);
-    EXPECT_NE(host.map.Listener(), nullptr);
 
     // Frames now flow from the host into the table, and the map follows.
     host.SetStation("IW2ABC-9", {.beaconText = "IW2ABC-9>Help",
@@ -214,20 +180,6 @@ TEST_F(Startup, AHealthyStartConnectsAndSetsEverythingUp) {
     host.Deliver("12:00:01 IW2ABC-9>APRS:!4530.25N/00912.34W>Help");
     EXPECT_EQ(Main().FGridStazioni.TextMatrix(1, 0), "IW2ABC-9");
     EXPECT_EQ(host.map.Circles().size(), 1u);
-}
-
-TEST_F(Startup, MessageTypeIsUpperCasedAndDefaultsToEmergency) {
-    for (const char* stored : {"emergency", "Priority", ""}) {
-        fakes::FakePorts ports;
-        ports.userStore.values = fp.userStore.values;
-        settings::WriteProfileString(ports.program.dir.File("Sirenwatch.ini"), "SetUp",
-                                     "MessageType", stored);
-        fakes::FakeHost fakeHost;
-        host::Sirenwatch sirenwatch(ports.ports, fakeHost);
-        ASSERT_TRUE(sirenwatch.Start());
-        EXPECT_EQ(sirenwatch.Values().TipoMessaggio,
-                  std::string(stored) == "Priority" ? "PRIORITY" : "EMERGENCY");
-    }
 }
 
 // Each stored text, one start: what the program makes of it.
@@ -256,21 +208,24 @@ protected:
     }
 };
 
-TEST_F(StoredValues, UnitOtherThanOneIsImperial) {
-    for (auto [text, imperial] : {std::pair{"2", true}, {"0", true}, {"3", true}, {"1", false}}) {
+TEST_F(StoredValues, UnitOtherThanOneIsImperialAndMissingOrNotANumberIsMetric) {
+    const std::pair<const char*, bool> cases[] = {{"2", true},      {"0", true},   {"3", true},
+                                                  {"1", false},     {"km", false}, {"", false},
+                                                  {nullptr, false}, {"2x", false}};
+    for (auto [text, imperial] : cases) {
         StartWith({"Unit", text});
-        EXPECT_EQ(Values().FattoreUnita, imperial ? 1.609344 : 1.0) << text;
-        EXPECT_EQ(Main().MnuUnit[1].Checked(), imperial) << text;
-        EXPECT_EQ(Main().MnuUnit[0].Checked(), !imperial) << text;
-        EXPECT_EQ(Main().LblDistanza.Caption(), LoadResString(imperial ? 1112 : 1110)) << text;
+        SCOPED_TRACE(text ? text : "missing");
+        EXPECT_EQ(Values().FattoreUnita, imperial ? 1.609344 : 1.0);
+        EXPECT_EQ(Main().MnuUnit[1].Checked(), imperial);
+        EXPECT_EQ(Main().MnuUnit[0].Checked(), !imperial);
+        EXPECT_EQ(Main().LblDistanza.Caption(), LoadResString(imperial ? 1112 : 1110));
     }
 }
 
-TEST_F(StoredValues, UnitMissingOrNotANumberIsMetric) {
-    for (const char* text : {static_cast<const char*>(nullptr), "km", "", "2x"}) {
-        StartWith({"Unit", text});
-        EXPECT_EQ(Values().FattoreUnita, 1.0);
-        EXPECT_TRUE(Main().MnuUnit[0].Checked());
+TEST_F(StoredValues, MessageTypeIsUpperCasedAndDefaultsToEmergency) {
+    for (const char* text : {"emergency", "Priority", ""}) {
+        StartWith({"MessageType", text});
+        EXPECT_EQ(Values().TipoMessaggio, *text == 'P' ? "PRIORITY" : "EMERGENCY") << text;
     }
 }
 
@@ -318,7 +273,6 @@ TEST_F(StoredValues, CircleStyleWithoutANumberTakesItsDefault) {
 }
 
 TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
-    StoreUsualSettings();
     Store("Test", "1abc");  // the leading number counts
     const std::string log = fp.program.dir.File("05_12_2026.log");
     WriteFile(log, "earlier\r\n");
@@ -332,7 +286,6 @@ TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
 }
 
 TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
-    StoreUsualSettings();
     Store("Test", "1");
     std::filesystem::create_directory(fp.program.dir.File("05_12_2026.log"));
     ASSERT_TRUE(Start());
@@ -346,7 +299,6 @@ TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
 }
 
 TEST_F(Startup, ClosingWhileMinimisedSavesTheStyleButNotThePlace) {
-    StoreUsualSettings();
     ASSERT_TRUE(Start());
     Values().SpessoreCerchio = 3;
     Values().ColoreCerchio = 16711680;
@@ -367,45 +319,37 @@ TEST_F(Startup, ClosingWhileMinimisedSavesTheStyleButNotThePlace) {
     EXPECT_EQ(fp.app.quitCount, 1);
 }
 
-TEST_F(Startup, ClosingSavesTheWindowsPlace) {
-    StoreUsualSettings();
-    ASSERT_TRUE(Start());
-    Main().SetLeft(4000);
-    Main().SetTop(-300);
-    Main().onClose();
-    EXPECT_EQ(Stored("Left"), "4000");
-    EXPECT_EQ(Stored("Top"), "-300");
-}
+TEST_F(Startup, TheHostOrTheWindowClosingSavesAndQuitsOnce) {
+    for (bool hostFirst : {true, false}) {
+        SCOPED_TRACE(hostFirst ? "host first" : "window first");
+        fp.app.quitCount = 0;
+        Store("Test", "1");
+        ASSERT_TRUE(Start());
+        Values().SpessoreCerchio = 9;
+        Main().SetLeft(4000);
+        Main().SetTop(-300);
+        hostFirst ? host.Close() : Main().onClose();
+        EXPECT_EQ(Stored("CircleWidth"), "9");
+        EXPECT_EQ(Stored("Left"), "4000");
+        EXPECT_EQ(Stored("Top"), "-300");
+        EXPECT_EQ(fp.app.quitCount, 1);
 
-TEST_F(Startup, TheHostClosingShutsDownAsClosingTheWindowDoes) {
-    StoreUsualSettings();
-    Store("Test", "1");
-    ASSERT_TRUE(Start());
-    Values().SpessoreCerchio = 9;
-    Main().SetTop(2500);
-    host.Close();
-    EXPECT_EQ(Stored("CircleWidth"), "9");
-    EXPECT_EQ(Stored("Top"), "2500");
-    EXPECT_EQ(fp.app.quitCount, 1);
-
-    // The window closing afterwards does not save or quit a second time.
-    Main().SetTop(10);
-    Main().onClose();
-    EXPECT_EQ(Stored("Top"), "2500");
-    EXPECT_EQ(fp.app.quitCount, 1);
+        // The other closing afterwards does not save or quit a second time.
+        Main().SetTop(10);
+        hostFirst ? Main().onClose() : host.Close();
+        EXPECT_EQ(Stored("Top"), "-300");
+        EXPECT_EQ(fp.app.quitCount, 1);
+    }
 }
 
 TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
-    StoreUsualSettings();
     host.FailOn("GetMap");
     EXPECT_FALSE(Start());
-    const fakes::Box& box = OnlyBox();
-    EXPECT_EQ(box.icon, Icon::Critical);
+    EXPECT_EQ(OnlyBox().icon, Icon::Critical);
     EXPECT_EQ(fp.app.quitCount, 1);
 }
 
 TEST_F(Startup, MenusReachTheirDialogs) {
-    StoreUsualSettings();
     ASSERT_TRUE(Start());
     fp.dialogs.onModal = [](ui::Form& f) { f.Hide(); };
     Main().MnuInfo.onClick();
@@ -413,14 +357,15 @@ TEST_F(Startup, MenusReachTheirDialogs) {
     Main().MnuHelp.onClick();
     EXPECT_EQ(fp.dialogs.modalForms, (std::vector<std::string>{"FrmInfo", "FrmMarcaPunto"}));
     EXPECT_EQ(host.RedrawCount(), 1);
-    EXPECT_EQ(fp.help.opened, (std::vector<std::string>{Values().HelpFile}));
+    EXPECT_EQ(fp.help.opened, std::vector<std::string>{fp.program.dir.File("Sirenwatch.chm")});
 }
 
 TEST_F(Startup, ClosingBeforeStartQuitsWithoutWriting) {
+    const std::string before = FileText(IniFile());
     program = std::make_unique<host::Sirenwatch>(fp.ports, host);
     program->Close();
     EXPECT_EQ(fp.app.quitCount, 1);
-    EXPECT_FALSE(std::filesystem::exists(IniFile()));
+    EXPECT_EQ(FileText(IniFile()), before);
     EXPECT_FALSE(program->Start());
     EXPECT_TRUE(fp.dialogs.boxes.empty());
 }

@@ -66,35 +66,17 @@ TEST(Circles, OnlyStationsWithAPositionGetACircle) {
         w.AddRow(c.longitude, c.latitude);
         EXPECT_EQ(w.Redraw().size(), c.circle ? 5u : 0u) << c.longitude << " " << c.latitude;
     }
-}
-
-TEST(Circles, EmptyTableDrawsNothing) {
-    TableWorld w;
-    EXPECT_TRUE(w.Redraw().empty());
+    TableWorld empty;
+    EXPECT_TRUE(empty.Redraw().empty());
 }
 
 TEST(Circles, RegionalDecimalsAreReadBackWhole) {
     for (const char* symbol : {",", "."}) {
-        TableWorld w;
+        World w;
         w.fp.regional.set(symbol, "dd/MM/yyyy");
-        fakes::StationData data = World::Emergency();
-        w.ReceiveEmergency("IW2ABC-9", data);
+        w.ReceiveEmergency("IW2ABC-9");
         EXPECT_EQ(w.host.map.Circles().back(), Circle(-552.34f, 2730.25f)) << symbol;
     }
-}
-
-TEST(Circles, StyleChangesReachTheNextRedraw) {
-    TableWorld w;
-    w.AddRow("100", "200");
-    w.AddRow("300", "400");
-    w.values.SpessoreCerchio = 3;
-    w.host.RedrawMap();
-    const std::vector<Call> calls = w.host.map.Calls();
-    ASSERT_EQ(calls.size(), 10u);
-    EXPECT_EQ(calls[0], (Call{"SetDrawWidth", {3}}));
-    EXPECT_EQ(calls[5], (Call{"SetDrawWidth", {3}}));
-    EXPECT_EQ(calls[4], Circle(100, 200));
-    EXPECT_EQ(calls[9], Circle(300, 400));
 }
 
 TEST(Circles, FailingMapCallStopsThisRedrawAndIsReportedOnce) {

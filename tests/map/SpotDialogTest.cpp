@@ -2,55 +2,41 @@
 // the map is redrawn either way.
 #include <gtest/gtest.h>
 
-#include "fakes/FakeHost.h"
-#include "fakes/FakePorts.h"
-#include "host/ProgramValues.h"
-#include "map/FrmMarcaPunto.h"
+#include "fakes/World.h"
 #include "map/SpotDialog.h"
-#include "monitor/FrmMain.h"
-#include "settings/Captions.h"
-#include "settings/GestioneINI_New.h"
 
 namespace {
 
-struct SpotWorld {
+struct SpotWorld : fakes::World {
     SpotWorld() {
         main.SetCaption("Sirenwatch  Ver. 1.11");
         main.SetGeometry({3000, 500, 5610, 6525});
-        values.FileIni = fp.program.dir.File("Sirenwatch.ini");
-        spot.Bind();
-        main.MnuMarca.onClick = [this] { spot.MnuMarca_Click(); };
+        dialog.Bind();
+        main.MnuMarca.onClick = [this] { dialog.MnuMarca_Click(); };
     }
     // Runs the user's actions while the dialog is open, then closes it with the button.
     void Open(std::function<void(map::FrmMarcaPunto&)> actions, int button) {
         fp.dialogs.onModal = [this, actions, button](ui::Form&) {
-            seenWidth = dialog.LblValore.Caption();
-            seenStyle = dialog.ListStile.ListIndex();
-            seenItems = dialog.ListStile.Items();
-            if (actions) actions(dialog);
-            dialog.CmdOk[button].onClick();
+            seenWidth = spot.LblValore.Caption();
+            seenStyle = spot.ListStile.ListIndex();
+            seenItems = spot.ListStile.Items();
+            if (actions) actions(spot);
+            spot.CmdOk[button].onClick();
         };
         main.MnuMarca.onClick();
     }
 
-    fakes::FakePorts fp;
-    fakes::FakeHost host;
-    monitor::FrmMain main;
-    map::FrmMarcaPunto dialog;
-    host::ProgramValues values;
-    settings::GestioneINI_New ini{fp.regional};
-    settings::Captions captions{main, dialog, values, ini};
     int captionsApplied = 0;
-    map::SpotDialog spot{dialog,
-                         main,
-                         values,
-                         fp.dialogs,
-                         fp.layer,
-                         [this] {
-                             ++captionsApplied;
-                             captions.GestioneLingua(values.CodiceLingua);
-                         },
-                         [this] { host.RedrawMap(); }};
+    map::SpotDialog dialog{spot,
+                           main,
+                           values,
+                           fp.dialogs,
+                           fp.layer,
+                           [this] {
+                               ++captionsApplied;
+                               captions.GestioneLingua(values.CodiceLingua);
+                           },
+                           [this] { host.RedrawMap(); }};
     std::string seenWidth;
     int seenStyle = -2;
     std::vector<std::string> seenItems;
@@ -68,30 +54,27 @@ TEST(SpotDialog, OpensWithTheStoredStyleCentredOnTheMainWindow) {
     EXPECT_EQ(w.seenWidth, "5");
     EXPECT_EQ(w.seenStyle, 7);
     EXPECT_EQ(w.seenItems[7], "Diagonale Intersecante");
-    EXPECT_EQ(w.dialog.ShapeCerchio.BorderColor(), 255);
-    EXPECT_EQ(w.dialog.ShapeCerchio.FillColor(), 16777215);
-    EXPECT_EQ(w.dialog.ShapeCerchio.BorderWidth(), 5);
-    EXPECT_EQ(w.dialog.ShapeCerchio.FillStyle(), 7);
-    EXPECT_EQ(w.dialog.Caption(), "Sirenwatch  Ver. 1.11 - Spot SetUp");
-    EXPECT_EQ(w.dialog.Icon(), w.main.Icon());
-    EXPECT_EQ(w.dialog.Left(), 3000 + 5610 / 2 - w.dialog.Width() / 2);
-    EXPECT_EQ(w.dialog.Top(), 1500);
+    EXPECT_EQ(w.spot.ShapeCerchio.BorderColor(), 255);
+    EXPECT_EQ(w.spot.ShapeCerchio.FillColor(), 16777215);
+    EXPECT_EQ(w.spot.ShapeCerchio.BorderWidth(), 5);
+    EXPECT_EQ(w.spot.ShapeCerchio.FillStyle(), 7);
+    EXPECT_EQ(w.spot.Caption(), "Sirenwatch  Ver. 1.11 - Spot SetUp");
+    EXPECT_EQ(w.spot.Icon(), w.main.Icon());
+    EXPECT_EQ(w.spot.Left(), 3000 + 5610 / 2 - w.spot.Width() / 2);
+    EXPECT_EQ(w.spot.Top(), 1500);
 }
 
-TEST(SpotDialog, StoredWidthOneIsShownAndKeptByOk) {
-    SpotWorld w;
-    w.values.SpessoreCerchio = 1;  // the scroll bar already stands at 1
-    w.Open(nullptr, 0);
-    EXPECT_EQ(w.seenWidth, "1");
-    EXPECT_EQ(w.values.SpessoreCerchio, 1.0f);
-}
-
-TEST(SpotDialog, OkStoresThePicksAndRedrawsWithTopmostRestored) {
+TEST(SpotDialog, PreviewFollowsThePicksAndOkStoresThemThenRedrawsWithTopmostRestored) {
     SpotWorld w;
     w.Open(
         [](map::FrmMarcaPunto& d) {
             PickBlueWidth3Solid(d);
             d.CmdColoreRiempimento[1].onClick();
+            EXPECT_EQ(d.ShapeCerchio.BorderColor(), 16711680);
+            EXPECT_EQ(d.ShapeCerchio.BorderWidth(), 3);
+            EXPECT_EQ(d.LblValore.Caption(), "3");
+            EXPECT_EQ(d.ShapeCerchio.FillStyle(), 0);
+            EXPECT_EQ(d.ShapeCerchio.FillColor(), 65535);
         },
         0);
     EXPECT_EQ(w.values.SpessoreCerchio, 3.0f);
@@ -101,7 +84,7 @@ TEST(SpotDialog, OkStoresThePicksAndRedrawsWithTopmostRestored) {
     EXPECT_EQ(w.fp.layer.calls, (std::vector<bool>{false, true}));
     EXPECT_EQ(w.captionsApplied, 1);
     EXPECT_EQ(w.host.RedrawCount(), 1);
-    EXPECT_FALSE(w.dialog.Shown());
+    EXPECT_FALSE(w.spot.Shown());
 }
 
 TEST(SpotDialog, AnnullaKeepsTheSettingsButStillRedraws) {
@@ -119,70 +102,55 @@ TEST(SpotDialog, AnnullaKeepsTheSettingsButStillRedraws) {
     EXPECT_EQ(w.captionsApplied, 1);
     EXPECT_EQ(w.host.RedrawCount(), 1);
 
-    // Cancelled picks are gone when the dialog opens again.
-    w.Open(nullptr, 1);
-    EXPECT_EQ(w.seenWidth, "5");
-    EXPECT_EQ(w.dialog.ShapeCerchio.BorderColor(), 255);
-}
-
-TEST(SpotDialog, PreviewFollowsThePicks) {
-    SpotWorld w;
-    w.Open(
-        [](map::FrmMarcaPunto& d) {
-            PickBlueWidth3Solid(d);
-            d.CmdColoreRiempimento[2].onClick();
-            EXPECT_EQ(d.ShapeCerchio.BorderColor(), 16711680);
-            EXPECT_EQ(d.ShapeCerchio.BorderWidth(), 3);
-            EXPECT_EQ(d.LblValore.Caption(), "3");
-            EXPECT_EQ(d.ShapeCerchio.FillStyle(), 0);
-            EXPECT_EQ(d.ShapeCerchio.FillColor(), 65280);
-        },
-        1);
+    // Cancelled picks are gone when the dialog opens again; the title bar's close cancels too.
+    w.fp.dialogs.onModal = [&w](ui::Form& f) {
+        EXPECT_EQ(w.spot.LblValore.Caption(), "5");
+        EXPECT_EQ(w.spot.ShapeCerchio.BorderColor(), 255);
+        PickBlueWidth3Solid(w.spot);
+        f.onClose();
+    };
+    w.main.MnuMarca.onClick();
+    EXPECT_EQ(w.values.SpessoreCerchio, 5.0f);
+    EXPECT_EQ(w.host.RedrawCount(), 2);
 }
 
 TEST(SpotDialog, AfterSwitchingToEnglishTheListIsEnglishAndTheSelectionStillMatches) {
     SpotWorld w;
     w.values.TipoRiempimento = 3;
-    w.captions.GestioneLingua(w.values.CodiceLingua);
     w.main.MnuNazione[1].onClick();
     w.Open(nullptr, 0);
     EXPECT_EQ(w.seenItems, (std::vector<std::string>{
                                "Solid", "Trasparent", "Horizontal Line", "Vertical Line",
                                "Upward Diagonal", "Downward Diagonal", "Cross", "Diagonal Cross"}));
     EXPECT_EQ(w.seenStyle, 3);
-    EXPECT_EQ(w.dialog.LblSpessore.Caption(), "Circle Width");
+    EXPECT_EQ(w.spot.LblSpessore.Caption(), "Circle Width");
     EXPECT_EQ(w.values.TipoRiempimento, 3.0f);
     // The captions re-applied after the dialog keep the list English and in order.
-    EXPECT_EQ(w.dialog.ListStile.Items()[7], "Diagonal Cross");
+    EXPECT_EQ(w.spot.ListStile.Items()[7], "Diagonal Cross");
 }
 
-TEST(SpotDialog, HandEditedValuesShowTheNearestValidOne) {
-    struct Case {
+// Stored values as a hand-edited file may hold: shown as the nearest valid one, kept by OK.
+TEST(SpotDialog, StoredValuesShowTheNearestValidOneAndOkKeepsIt) {
+    const struct {
         float width, style;
         const char* shownWidth;
         int shownStyle;
-    };
-    for (const Case& c : {Case{0, -1, "1", 0}, Case{15, 9, "10", 7}, Case{-300, 1e9f, "1", 7},
-                          Case{2.5f, 3.5f, "2", 4}}) {
+    } cases[] = {{1, 7, "1", 7},
+                 {0, -1, "1", 0},
+                 {15, 9, "10", 7},
+                 {2.5f, 3.5f, "2", 4},
+                 {-300, 1e9f, "1", 7}};
+    for (const auto& c : cases) {
         SpotWorld w;
         w.values.SpessoreCerchio = c.width;
         w.values.TipoRiempimento = c.style;
         w.Open(nullptr, 0);
         EXPECT_EQ(w.seenWidth, c.shownWidth) << c.width;
         EXPECT_EQ(w.seenStyle, c.shownStyle) << c.style;
+        EXPECT_EQ(w.values.SpessoreCerchio, std::stof(c.shownWidth)) << c.width;
+        EXPECT_EQ(w.values.TipoRiempimento, c.shownStyle) << c.style;
         EXPECT_EQ(w.host.RedrawCount(), 1);
     }
-}
-
-TEST(SpotDialog, ClosingFromTheTitleBarCancels) {
-    SpotWorld w;
-    w.fp.dialogs.onModal = [&w](ui::Form& f) {
-        PickBlueWidth3Solid(w.dialog);
-        f.onClose();
-    };
-    w.main.MnuMarca.onClick();
-    EXPECT_EQ(w.values.SpessoreCerchio, 5.0f);
-    EXPECT_EQ(w.host.RedrawCount(), 1);
 }
 
 TEST(SpotDialog, AFailingRedrawIsReportedAndTheProgramGoesOn) {

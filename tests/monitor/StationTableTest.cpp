@@ -1,4 +1,4 @@
-// The station table: set-up, look-up, row writing, and removal by double-click.
+// The station table: look-up, and removal by double-click.
 #include <gtest/gtest.h>
 
 #include "fakes/World.h"
@@ -6,21 +6,6 @@
 namespace {
 
 using fakes::World;
-
-TEST(StationTable, SetUpHidesTheHostColumnsOutsideTestMode) {
-    for (std::int16_t test : {0, 1}) {
-        World w;
-        w.values.ModoTest = test;
-        w.table.SetUp();
-        const ui::Grid& g = w.main.FGridStazioni;
-        const int widths[10] = {900,  950,  750, 1100,           800,
-                                1200, 1000, 900, test ? 900 : 0, test ? 900 : 0};
-        for (int c = 0; c < 10; ++c) EXPECT_EQ(g.ColWidth(c), widths[c]) << c;
-        EXPECT_EQ(g.TextMatrix(0, 8), "snglong");
-        EXPECT_EQ(g.TextMatrix(0, 9), "snglat");
-        EXPECT_TRUE(w.table.GrigliaVuota());
-    }
-}
 
 TEST(StationTable, VerificaNominativoMatchesExactlyAndLeavesTheCursorOnTheLastRowSeen) {
     World w;
@@ -31,25 +16,14 @@ TEST(StationTable, VerificaNominativoMatchesExactlyAndLeavesTheCursorOnTheLastRo
     EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"IW2ABC-9", "iw2abc-9", "IK1XYZ"}));
     EXPECT_EQ(w.table.VerificaNominativo("iw2abc-9"), 2);
     EXPECT_EQ(w.main.FGridStazioni.Row(), 2);
-    EXPECT_EQ(w.main.FGridStazioni.Col(), 0);
     EXPECT_EQ(w.table.VerificaNominativo("NONE"), 0);
     EXPECT_EQ(w.main.FGridStazioni.Row(), 3);
-}
-
-TEST(StationTable, ScriviRigaLeavesTheCursorOnColumnNine) {
-    World w;
-    w.table.ScriviRiga(1, {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"});
-    EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 9), "J");
-    EXPECT_EQ(w.main.FGridStazioni.Row(), 1);
-    EXPECT_EQ(w.main.FGridStazioni.Col(), 9);
 }
 
 // A world with three stations, the cursor on a cell of the middle one.
 struct ThreeStations : World {
     ThreeStations() {
-        ReceiveEmergency("A1AAA");
-        ReceiveEmergency("B2BBB");
-        ReceiveEmergency("C3CCC");
+        for (const char* callsign : {"A1AAA", "B2BBB", "C3CCC"}) ReceiveEmergency(callsign);
         host.ClearCalls();
         main.FGridStazioni.SetRow(2);
         main.FGridStazioni.SetCol(3);
