@@ -230,17 +230,14 @@ TEST_F(StoredValues, MessageTypeIsUpperCasedAndDefaultsToEmergency) {
 }
 
 TEST_F(StoredValues, LanguageOtherThanEnglishIsItalianWithItsItemChecked) {
-    struct Case {
-        const char* text;
-        int code;
-    };
-    for (const Case& c : {Case{"2", 2000}, Case{"1", 1000}, Case{nullptr, 1000}, Case{"7", 1000},
-                          Case{"english", 1000}, Case{"0", 1000}}) {
-        StartWith({"Language", c.text});
-        EXPECT_EQ(Values().CodiceLingua, c.code);
-        EXPECT_EQ(Main().MnuNazione[0].Checked(), c.code == 1000);
-        EXPECT_EQ(Main().MnuNazione[1].Checked(), c.code == 2000);
-        EXPECT_EQ(Main().Frame1.Caption(), LoadResString(c.code));
+    const std::pair<const char*, int> cases[] = {{"2", 2000}, {"1", 1000}, {nullptr, 1000},
+                                                 {"7", 1000}, {"0", 1000}, {"english", 1000}};
+    for (auto [text, code] : cases) {
+        StartWith({"Language", text});
+        EXPECT_EQ(Values().CodiceLingua, code);
+        EXPECT_EQ(Main().MnuNazione[0].Checked(), code == 1000);
+        EXPECT_EQ(Main().MnuNazione[1].Checked(), code == 2000);
+        EXPECT_EQ(Main().Frame1.Caption(), LoadResString(code));
     }
 }
 

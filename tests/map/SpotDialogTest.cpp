@@ -26,16 +26,18 @@ struct SpotWorld : fakes::World {
         main.MnuMarca.onClick();
     }
 
+    void ApplyCaptions() {
+        ++captionsApplied;
+        captions.GestioneLingua(values.CodiceLingua);
+    }
+
     int captionsApplied = 0;
     map::SpotDialog dialog{spot,
                            main,
                            values,
                            fp.dialogs,
                            fp.layer,
-                           [this] {
-                               ++captionsApplied;
-                               captions.GestioneLingua(values.CodiceLingua);
-                           },
+                           [this] { ApplyCaptions(); },
                            [this] { host.RedrawMap(); }};
     std::string seenWidth;
     int seenStyle = -2;
