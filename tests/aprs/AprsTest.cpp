@@ -1,6 +1,8 @@
 // The class Aprs: frame text cutters and the compressed position encoder.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "aprs/Aprs.h"
 
 namespace {
@@ -110,14 +112,8 @@ TEST(AprsCompressed, ExtensionsFollowInTheirOrderAndAltitudeSetsR) {
 }
 
 TEST(AprsCompressed, ArgumentsThatCannotBeEncodedGiveTheEmptyText) {
-    struct Case {
-        const char* lat;
-        const char* lon;
-        const char* dir;
-        const char* vel;
-        const char* range;
-        const char* alt;
-    } cases[] = {
+    const std::array<const char*, 6> cases[] = {
+        // lat, lon, course, speed, range, altitude
         {"abc", "0", "", "", "", ""},   {"", "0", "", "", "", ""},
         {"45,5", "0", "", "", "", ""},  {"12abc", "0", "", "", "", ""},
         {"90.01", "0", "", "", "", ""}, {"-90.01", "0", "", "", "", ""},
@@ -132,9 +128,8 @@ TEST(AprsCompressed, ArgumentsThatCannotBeEncodedGiveTheEmptyText) {
         {"1e999", "0", "", "", "", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(kAprs.Comp_Pos_Rep(c.lat, c.lon, c.dir, c.vel, c.range, c.alt), "")
-            << c.lat << " " << c.lon << " " << c.dir << " " << c.vel << " " << c.range << " "
-            << c.alt;
+        EXPECT_EQ(kAprs.Comp_Pos_Rep(c[0], c[1], c[2], c[3], c[4], c[5]), "")
+            << testing::PrintToString(c);
     }
 }
 

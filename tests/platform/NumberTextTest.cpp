@@ -61,9 +61,7 @@ TEST(NumberTextVal, IsNumberWantsOneWholeNumber) {
         EXPECT_FALSE(platform::IsNumber(no)) << no;
 }
 
-TEST(NumberTextRounding, IntRoundsDownAndHalvesGoToEven) {
-    EXPECT_EQ(platform::Int(-1.5), -2);
-    EXPECT_EQ(platform::Int(2.9), 2);
+TEST(NumberTextRounding, HalvesGoToTheEvenNeighbour) {
     struct Case {
         double value;
         std::int64_t expected;
@@ -71,7 +69,9 @@ TEST(NumberTextRounding, IntRoundsDownAndHalvesGoToEven) {
     for (const auto& c : cases) EXPECT_EQ(platform::RoundHalfEven(c.value), c.expected) << c.value;
 }
 
-TEST(NumberTextRounding, NarrowIntegersSaturate) {
+TEST(NumberTextRounding, IntRoundsDownAndNarrowIntegersSaturate) {
+    EXPECT_EQ(platform::Int(-1.5), -2);
+    EXPECT_EQ(platform::Int(2.9), 2);
     EXPECT_EQ(platform::ToInt16(40000), INT16_MAX);
     EXPECT_EQ(platform::ToInt16(-40000), INT16_MIN);
     EXPECT_EQ(platform::ToInt16(6.5), 6);
@@ -82,7 +82,7 @@ TEST(NumberTextRounding, NarrowIntegersSaturate) {
     EXPECT_EQ(platform::RoundHalfEven(1e300), INT64_MAX);
 }
 
-TEST(NumberTextFormat, PatternsRoundHalfAwayFromZeroOnTheDecimalValue) {
+TEST(NumberTextFormat, PatternsRoundHalfAwayFromZeroOnTheShownValue) {
     struct Case {
         double value;
         const char* pattern;
@@ -111,6 +111,10 @@ TEST(NumberTextFormat, PatternsRoundHalfAwayFromZeroOnTheDecimalValue) {
         {123, "00", "123"},
         {0, "000", "000"},
         {1e20, "#0.00", "100000000000000000000,00"},
+        {2759.7f - 2700.0f, "00.00", "59,70"},  // a single's leftover: 59.699951171875
+        {30.125f, "00.00", "30,13"},
+        {std::nan(""), "#0.00", "0,00"},
+        {-INFINITY, "###", ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(platform::Format(c.value, c.pattern, kComma), c.expected)
@@ -118,17 +122,6 @@ TEST(NumberTextFormat, PatternsRoundHalfAwayFromZeroOnTheDecimalValue) {
         EXPECT_EQ(platform::Format(c.value, c.pattern, kPoint), WithPoint(c.expected))
             << c.value << " " << c.pattern;
     }
-}
-
-TEST(NumberTextFormat, SingleValuesRoundOnWhatTheyShow) {
-    // 59.699951171875 is what is left of 2759.7f after 45 degrees.
-    EXPECT_EQ(platform::Format(2759.7f - 2700.0f, "00.00", kPoint), "59.70");
-    EXPECT_EQ(platform::Format(30.125f, "00.00", kComma), "30,13");
-}
-
-TEST(NumberTextFormat, NonFiniteValuesFormatAsZero) {
-    EXPECT_EQ(platform::Format(std::nan(""), "#0.00", kPoint), "0.00");
-    EXPECT_EQ(platform::Format(-INFINITY, "###", kPoint), "");
 }
 
 TEST(NumberTextShortest, SingleAndDoubleTextsReadBackAsTheSameValue) {

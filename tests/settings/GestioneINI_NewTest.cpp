@@ -1,7 +1,7 @@
 // The settings class: numbers stored as plain text, the version text, reading back.
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "fakes/FakePorts.h"
 #include "settings/GestioneINI_New.h"
 
 namespace settings {
@@ -14,21 +14,23 @@ TEST(GestioneINI_New, VersionJoinsMinorAndRevision) {
 }
 
 TEST(GestioneINI_New, StoresNumbersAsPlainTextWhateverTheDecimalSymbol) {
-    settings_test::TempFolder dir;
+    fakes::TempDir dir;
     const std::string ini = dir.File("Sirenwatch.ini");
-    platform::FixedRegional regional(",");
-    GestioneINI_New settings(regional);
-    settings.ScriviValore(ini, "SetUp", "FillColor", 16777215.0);
-    settings.ScriviValore(ini, "SetUp", "CircleColor", 255);
-    settings.ScriviValore(ini, "SetUp", "MessageType", "emergency");
-    EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "FillColor"), "16777215");
-    EXPECT_EQ(settings.LeggiValore(ini, "setup", "circlecolor"), "255");
-    EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "MessageType"), "emergency");
-    EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "Nothing"), "");
+    for (const char* decimal : {",", "."}) {
+        platform::FixedRegional regional(decimal);
+        GestioneINI_New settings(regional);
+        settings.ScriviValore(ini, "SetUp", "FillColor", 16777215.0);
+        settings.ScriviValore(ini, "SetUp", "CircleColor", 255);
+        settings.ScriviValore(ini, "SetUp", "MessageType", "emergency");
+        EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "FillColor"), "16777215") << decimal;
+        EXPECT_EQ(settings.LeggiValore(ini, "setup", "circlecolor"), "255") << decimal;
+        EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "MessageType"), "emergency");
+        EXPECT_EQ(settings.LeggiValore(ini, "SetUp", "Nothing"), "");
+    }
 }
 
 TEST(GestioneINI_New, FailedWriteIsSilent) {
-    settings_test::TempFolder dir;
+    fakes::TempDir dir;
     platform::FixedRegional regional;
     GestioneINI_New settings(regional);
     settings.ScriviValore(dir.File("no/such/folder.ini"), "SetUp", "Unit", 1);

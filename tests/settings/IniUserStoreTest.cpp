@@ -3,15 +3,16 @@
 
 #include <filesystem>
 
-#include "TempFolder.h"
+#include "FileText.h"
+#include "fakes/FakePorts.h"
 #include "settings/IniUserStore.h"
 
 namespace settings {
 namespace {
 
 TEST(IniUserStore, HostFolderLivesInTheApplicationsFile) {
-    settings_test::TempFolder dir;
-    const std::string config = (dir.Path() / "config" / "nested").string();
+    fakes::TempDir dir;
+    const std::string config = dir.File("config/nested");
     IniUserStore store(config);
     EXPECT_EQ(store.Get("Peak Systems", "UI-View32", "Program Folder"), "");
 
@@ -25,16 +26,16 @@ TEST(IniUserStore, HostFolderLivesInTheApplicationsFile) {
 }
 
 TEST(IniUserStore, ApplicationNamesCannotLeaveTheFolder) {
-    settings_test::TempFolder dir;
-    IniUserStore store((dir.Path() / "config").string());
+    fakes::TempDir dir;
+    IniUserStore store(dir.File("config"));
     EXPECT_FALSE(store.Set("../escape", "S", "K", "1"));
     EXPECT_FALSE(store.Set("", "S", "K", "1"));
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "escape.ini"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("escape.ini")));
     EXPECT_EQ(store.Get("../escape", "S", "K"), "");
 }
 
 TEST(IniUserStore, UnusableFolderFailsWithoutThrowing) {
-    settings_test::TempFolder dir;
+    fakes::TempDir dir;
     settings_test::WriteAll(dir.File("file"), "x");
     IniUserStore store(dir.File("file") + "/config");
     EXPECT_FALSE(store.Set("Peak Systems", "UI-View32", "Program Folder", "/x/"));

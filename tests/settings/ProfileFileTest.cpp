@@ -4,127 +4,100 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "TempFolder.h"
+#include "FileText.h"
+#include "fakes/FakePorts.h"
 #include "settings/ProfileFile.h"
 
 namespace settings {
 namespace {
 
 using settings_test::ReadAll;
-using settings_test::TempFolder;
 using settings_test::WriteAll;
 namespace fs = std::filesystem;
 
-const std::string kSample =
-    "; Sirenwatch settings\n"
-    "# hand-edited\n"
-    "\n"
-    "[Other]\n"
-    "Colour=blue\n"
-    "\n"
-    "[SetUp]\n"
-    "Version=1.11\n"
-    "CircleColor=255\n"
-    "; the unit: 1 km, 2 miles\n"
-    "Unit=1\n"
-    "\n"
-    "; last one\n"
-    "[Tail]\n"
-    "Left=120\n";
-
 TEST(ProfileFile, HundredWritesChangeOnlyTheWrittenKeys) {
-    TempFolder dir;
+    const std::string sample =
+        "; Sirenwatch settings\n# hand-edited\n\n[Other]\nColour=blue\n\n[SetUp]\nVersion=1.11\n"
+        "CircleColor=255\n; the unit: 1 km, 2 miles\nUnit=1\n\n; last one\n[Tail]\nLeft=120\n";
+    fakes::TempDir dir;
     const std::string ini = dir.File("Sirenwatch.ini");
-    WriteAll(ini, kSample);
+    WriteAll(ini, sample);
     for (int i = 0; i < 100; ++i) {
         ASSERT_TRUE(WriteProfileString(ini, "SetUp", "CircleColor", std::to_string(i)));
         ASSERT_TRUE(WriteProfileString(ini, "Tail", "Left", std::to_string(1000 + i)));
     }
-    std::string expected = kSample;
+    ASSERT_TRUE(WriteProfileString(ini, "SetUp", "Language", "2"));
+    std::string expected = sample;
     expected.replace(expected.find("CircleColor=255"), 15, "CircleColor=99");
     expected.replace(expected.find("Left=120"), 8, "Left=1099");
+    expected.insert(expected.find("Unit=1\n") + 7, "Language=2\n");  // after the section's last key
     EXPECT_EQ(ReadAll(ini), expected);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
         << "no temporary file may stay behind";
 }
 
-TEST(ProfileFile, NewKeyGoesAfterTheSectionsLastKey) {
-    TempFolder dir;
-    const std::string ini = dir.File("a.ini");
-    WriteAll(ini, kSample);
-    ASSERT_TRUE(WriteProfileString(ini, "SetUp", "Language", "2"));
-    std::string expected = kSample;
-    expected.insert(expected.find("Unit=1\n") + 7, "Language=2\n");
-    EXPECT_EQ(ReadAll(ini), expected);
-}
-
-TEST(ProfileFile, CreatesFileAndSectionWithTheCallersSpelling) {
-    TempFolder dir;
-    const std::string ini = dir.File("new.ini");
-    ASSERT_TRUE(WriteProfileString(ini, "Setup", "CircleWidth", "5"));
-    ASSERT_TRUE(WriteProfileString(ini, "SETUP", "FillType", "7"));
+TEST(ProfileFile, WritesCreateWhatIsMissingAndMatchNamesWithoutCase) {
 #ifdef _WIN32
-    EXPECT_EQ(ReadAll(ini), "[Setup]\r\nCircleWidth=5\r\nFillType=7\r\n");
+    const std::string nl = "\r\n";
 #else
-    EXPECT_EQ(ReadAll(ini), "[Setup]\nCircleWidth=5\nFillType=7\n");
+    const std::string nl = "\n";
 #endif
+    struct Write {
+        const char *section, *key, *value;
+    };
+    struct Case {
+        const char* before;  // nullptr: no file yet
+        std::vector<Write> writes;
+        std::string after;
+    } cases[] = {
+        {nullptr,  // a new section takes the caller's spelling
+         {{"Setup", "CircleWidth", "5"}, {"SETUP", "FillType", "7"}},
+         "[Setup]" + nl + "CircleWidth=5" + nl + "FillType=7" + nl},
+        {"[SetUp]\nCircleColor=255\n",
+         {{"Setup", "circlecolor", "65280"}},
+         "[SetUp]\nCircleColor=65280\n"},
+        {"[SetUp]\r\nUnit=1\r\n[Other]\r\nX=1",  // line ends kept as found
+         {{"SetUp", "Unit", "2"}, {"Other", "Y", "3"}, {"New", "Z", "4"}},
+         "[SetUp]\r\nUnit=2\r\n[Other]\r\nX=1\r\nY=3\r\n[New]\r\nZ=4\r\n"},
+    };
+    fakes::TempDir dir;
+    for (const Case& c : cases) {
+        const std::string ini = dir.File("case.ini");
+        fs::remove(ini);
+        if (c.before) WriteAll(ini, c.before);
+        for (const Write& w : c.writes)
+            ASSERT_TRUE(WriteProfileString(ini, w.section, w.key, w.value));
+        EXPECT_EQ(ReadAll(ini), c.after);
+    }
 }
 
-TEST(ProfileFile, SectionAndKeyMatchWithoutRegardToCase) {
-    TempFolder dir;
+TEST(ProfileFile, ReadTrimsBlanksAndQuotesAndFindsOnlyItsOwnSection) {
+    fakes::TempDir dir;
     const std::string ini = dir.File("a.ini");
-    WriteAll(ini, "[SetUp]\nCircleColor=255\n");
-    ASSERT_TRUE(WriteProfileString(ini, "Setup", "circlecolor", "65280"));
-    EXPECT_EQ(ReadAll(ini), "[SetUp]\nCircleColor=65280\n");
-    EXPECT_EQ(ReadProfileString(ini, "SETUP", "CIRCLECOLOR"), "65280");
-}
-
-TEST(ProfileFile, KeepsTheLineEndsAsFound) {
-    TempFolder dir;
-    const std::string ini = dir.File("a.ini");
-    WriteAll(ini, "[SetUp]\r\nUnit=1\r\n[Other]\r\nX=1");
-    ASSERT_TRUE(WriteProfileString(ini, "SetUp", "Unit", "2"));
-    ASSERT_TRUE(WriteProfileString(ini, "Other", "Y", "3"));
-    ASSERT_TRUE(WriteProfileString(ini, "New", "Z", "4"));
-    EXPECT_EQ(ReadAll(ini), "[SetUp]\r\nUnit=2\r\n[Other]\r\nX=1\r\nY=3\r\n[New]\r\nZ=4\r\n");
-    EXPECT_EQ(ReadProfileString(ini, "SetUp", "Unit"), "2");
-    EXPECT_EQ(ReadProfileString(ini, "Other", "X"), "1");
-}
-
-struct ReadCase {
-    std::string line;
-    std::string expected;
-};
-
-class ProfileFileRead : public testing::TestWithParam<ReadCase> {};
-
-TEST_P(ProfileFileRead, TrimsBlanksAndQuotes) {
-    TempFolder dir;
-    const std::string ini = dir.File("a.ini");
-    WriteAll(ini, "[S]\r\n" + GetParam().line + "\r\n");
-    EXPECT_EQ(ReadProfileString(ini, "S", "Key"), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, ProfileFileRead,
-                         testing::Values(ReadCase{"Key=value", "value"},
-                                         ReadCase{"  Key  =  value \t", "value"},
-                                         ReadCase{"Key=\" padded \"", " padded "},
-                                         ReadCase{"Key=\"", "\""}, ReadCase{"Key=", ""},
-                                         ReadCase{"Key=a=b", "a=b"}, ReadCase{";Key=commented", ""},
-                                         ReadCase{"Keys=other", ""}, ReadCase{"Key=\"\"", ""}));
-
-TEST(ProfileFile, MissingFileSectionOrKeyReadsEmpty) {
-    TempFolder dir;
-    const std::string ini = dir.File("a.ini");
-    EXPECT_EQ(ReadProfileString(ini, "SetUp", "Unit"), "");
-    WriteAll(ini, "[SetUp]\nUnit=1\n[Other]\nLeft=3\n");
+    EXPECT_EQ(ReadProfileString(ini, "S", "Key"), "") << "no file";
+    const std::pair<const char*, const char*> lines[] = {{"Key=value", "value"},
+                                                         {"  Key  =  value \t", "value"},
+                                                         {"Key=\" padded \"", " padded "},
+                                                         {"Key=\"", "\""},
+                                                         {"Key=\"\"", ""},
+                                                         {"Key=", ""},
+                                                         {"Key=a=b", "a=b"},
+                                                         {";Key=commented", ""},
+                                                         {"Keys=other", ""}};
+    for (const auto& [line, expected] : lines) {
+        WriteAll(ini, "[S]\r\n" + std::string(line) + "\r\n");
+        EXPECT_EQ(ReadProfileString(ini, "S", "Key"), expected) << line;
+    }
+    WriteAll(ini, "[s]\nUnit=1\n[Other]\nKey=3\n");
+    EXPECT_EQ(ReadProfileString(ini, "S", "UNIT"), "1");
+    EXPECT_EQ(ReadProfileString(ini, "S", "Key"), "") << "a key of another section";
     EXPECT_EQ(ReadProfileString(ini, "Nothing", "Unit"), "");
-    EXPECT_EQ(ReadProfileString(ini, "SetUp", "Left"), "") << "a key of another section";
 }
 
 TEST(ProfileFile, LongValueIsCutToTheBuffer) {
-    TempFolder dir;
+    fakes::TempDir dir;
     const std::string ini = dir.File("a.ini");
     const std::string ascii(300, 'x');
     ASSERT_TRUE(WriteProfileString(ini, "SetUp", "MessageType", ascii));
@@ -139,7 +112,7 @@ TEST(ProfileFile, LongValueIsCutToTheBuffer) {
 }
 
 TEST(ProfileFile, ValuesWithEdgeBlanksOrQuotesReadBackUnchanged) {
-    TempFolder dir;
+    fakes::TempDir dir;
     const std::string ini = dir.File("a.ini");
     for (const std::string value : {" lead", "trail ", "\"quoted\"", "in \"mid\" dle", ""}) {
         ASSERT_TRUE(WriteProfileString(ini, "S", "K", value));
@@ -148,7 +121,7 @@ TEST(ProfileFile, ValuesWithEdgeBlanksOrQuotesReadBackUnchanged) {
 }
 
 TEST(ProfileFile, RefusesTextThatWouldBreakTheFile) {
-    TempFolder dir;
+    fakes::TempDir dir;
     const std::string ini = dir.File("a.ini");
     WriteAll(ini, "[S]\nK=1\n");
     EXPECT_FALSE(WriteProfileString(ini, "S", "K", "1\n[Evil]\nX=2"));
@@ -159,9 +132,9 @@ TEST(ProfileFile, RefusesTextThatWouldBreakTheFile) {
 }
 
 TEST(ProfileFile, FailedWriteLeavesTheOldFile) {
-    TempFolder dir;
+    fakes::TempDir dir;
     EXPECT_FALSE(WriteProfileString(dir.File("missing/a.ini"), "S", "K", "1"));
-    EXPECT_FALSE(fs::exists(dir.Path() / "missing"));
+    EXPECT_FALSE(fs::exists(dir.File("missing")));
 
     WriteAll(dir.File("plain"), "not a folder");
     EXPECT_FALSE(WriteProfileString(dir.File("plain/a.ini"), "S", "K", "1"));
@@ -175,8 +148,8 @@ TEST(ProfileFile, FailedWriteLeavesTheOldFile) {
 }
 
 TEST(ProfileFile, FailedWriteInAReadOnlyFolder) {
-    TempFolder dir;
-    if (settings_test::PermissionsAreIgnored(dir))
+    fakes::TempDir dir;
+    if (settings_test::PermissionsAreIgnored(dir.Path()))
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     const std::string ini = dir.File("a.ini");
     WriteAll(ini, "[S]\nK=1\n");
@@ -187,11 +160,11 @@ TEST(ProfileFile, FailedWriteInAReadOnlyFolder) {
 }
 
 TEST(ProfileFile, WritingThroughALinkKeepsTheLink) {
-    TempFolder dir;
+    fakes::TempDir dir;
     WriteAll(dir.File("real.ini"), "[S]\nK=1\n");
-    fs::create_symlink("real.ini", dir.Path() / "link.ini");
+    fs::create_symlink("real.ini", dir.File("link.ini"));
     ASSERT_TRUE(WriteProfileString(dir.File("link.ini"), "S", "K", "2"));
-    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.ini"));
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.ini")));
     EXPECT_EQ(ReadAll(dir.File("real.ini")), "[S]\nK=2\n");
 }
 
