@@ -10,7 +10,6 @@ World::World() {
     units.SetUp(values.UnitaMisura);
     captions.GestioneLingua(values.CodiceLingua);
     table.SetUp();
-    events.onClosing = [this] { ++closingCount; };
     host.Connect(&events);
     host.map.Connect(&events);
 }

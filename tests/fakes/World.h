@@ -66,7 +66,6 @@ struct World {
             captions.GestioneLingua(values.CodiceLingua);
         }};
     monitor::HostEvents events{intake, circles};
-    int closingCount = 0;
 };
 
 }  // namespace fakes
