@@ -4,6 +4,7 @@
 #include <string>
 
 #include "builtin_host/Ax25.h"
+#include "builtin_host/TestNames.h"
 
 namespace builtin_host {
 namespace {
@@ -38,6 +39,11 @@ struct RoundTrip {
     const char* in;
     const char* out;
 };
+
+// Readable test names: the frame, not the struct's bytes.
+void PrintTo(const RoundTrip& c, std::ostream* os) {
+    PrintSafe(c.in, os);
+}
 
 class Ax25RoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 

@@ -23,6 +23,10 @@ std::string Frame(const Report& r) {
     return "N0CALL>APRS:!/" + body.substr(0, 8) + ">" + body.substr(8);
 }
 
+void PrintTo(const Report& r, std::ostream* os) {
+    *os << static_cast<int>(r.lat * 1000) << '_' << static_cast<int>(r.lon * 1000);
+}
+
 class EncoderRoundTrip : public ::testing::TestWithParam<Report> {};
 
 TEST_P(EncoderRoundTrip, DecodesWhatWasEncoded) {

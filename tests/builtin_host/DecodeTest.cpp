@@ -6,6 +6,7 @@
 #include <string>
 
 #include "builtin_host/AprsDecoder.h"
+#include "builtin_host/TestNames.h"
 
 namespace builtin_host {
 namespace {
@@ -30,6 +31,11 @@ void ExpectNear(const std::optional<double>& actual, const std::optional<double>
     if (expected) {
         EXPECT_NEAR(*actual, *expected, tolerance) << what;
     }
+}
+
+// Readable test names: the frame, not the struct's bytes.
+void PrintTo(const Vector& v, std::ostream* os) {
+    PrintSafe(v.line, os);
 }
 
 class ReferenceExamples : public ::testing::TestWithParam<Vector> {};
@@ -143,6 +149,10 @@ struct MessageBits {
     const char* destination;
     const char* messageType;
 };
+
+void PrintTo(const MessageBits& m, std::ostream* os) {
+    PrintSafe(m.destination, os);
+}
 
 class MicEMessages : public ::testing::TestWithParam<MessageBits> {};
 

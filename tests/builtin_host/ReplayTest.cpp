@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "builtin_host/Replay.h"
+#include "builtin_host/TestNames.h"
 
 namespace builtin_host {
 namespace {
@@ -13,6 +14,10 @@ struct ReplayCase {
     std::optional<double> time_s = {};
     const char* tnc2 = nullptr;  // none: the line is skipped
 };
+
+void PrintTo(const ReplayCase& c, std::ostream* os) {
+    PrintSafe(c.text, os);
+}
 
 class ReplayLines : public ::testing::TestWithParam<ReplayCase> {};
 
