@@ -6,18 +6,15 @@
 namespace app {
 namespace {
 
-TEST(CommandLine, NoArgumentsTakesTheFeedFromTheSettings) {
-    const auto r = ParseCommandLine({});
+TEST(CommandLine, FeedsAndTheirValues) {
+    auto r = ParseCommandLine({});
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.options.feed, FeedChoice::FromSettings);
     EXPECT_FALSE(r.options.headless);
-}
 
-TEST(CommandLine, FeedsAndTheirValues) {
-    auto r = ParseCommandLine({"--kiss", "127.0.0.1:8002", "--headless"});
+    r = ParseCommandLine({"--kiss", "127.0.0.1:8002", "--headless"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.options.feed, FeedChoice::Kiss);
-    EXPECT_EQ(r.options.endpoint.host, "127.0.0.1");
     EXPECT_EQ(r.options.endpoint.port, 8002);
     EXPECT_TRUE(r.options.headless);
 
@@ -53,35 +50,29 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--frobnicate"},
         {"--replay="},
     };
-    for (const auto& args : bad) {
-        const auto r = ParseCommandLine(args);
-        EXPECT_FALSE(r.ok()) << args[0] << (args.size() > 1 ? " " + args[1] : "");
-    }
+    for (const auto& args : bad)
+        EXPECT_FALSE(ParseCommandLine(args).ok()) << args[0] << (args.size() > 1 ? args[1] : "");
 }
 
 TEST(CommandLine, Endpoints) {
     struct Case {
         const char* text;
-        bool ok;
-        const char* host;
+        const char* host;  // nullptr: refused
         int port;
     };
-    const Case cases[] = {
-        {"127.0.0.1:8001", true, "127.0.0.1", 8001},
-        {"localhost", true, "localhost", 8001},
-        {"[::1]:9000", true, "::1", 9000},
-        {"[::1]", true, "::1", 8001},
-        {"::1", false, "", 0},
-        {":8001", false, "", 0},
-        {"host:", false, "", 0},
-        {"[::1]x", false, "", 0},
-        {"", false, "", 0},
-    };
-    for (const auto& c : cases) {
+    for (const Case& c : {Case{"127.0.0.1:8001", "127.0.0.1", 8001},
+                          {"localhost", "localhost", 8001},
+                          {"[::1]:9000", "::1", 9000},
+                          {"[::1]", "::1", 8001},
+                          {"::1", nullptr, 0},
+                          {":8001", nullptr, 0},
+                          {"host:", nullptr, 0},
+                          {"[::1]x", nullptr, 0},
+                          {"", nullptr, 0}}) {
         const auto e = ParseEndpoint(c.text, kDefaultKissPort);
-        ASSERT_EQ(e.has_value(), c.ok) << c.text;
+        ASSERT_EQ(e.has_value(), c.host != nullptr) << c.text;
         if (!e) continue;
-        EXPECT_EQ(e->host, c.host) << c.text;
+        EXPECT_EQ(e->host, c.host);
         EXPECT_EQ(e->port, c.port) << c.text;
     }
 }

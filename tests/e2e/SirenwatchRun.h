@@ -3,39 +3,97 @@
 // data and runtime folders. Output is collected while the test's own servers run.
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace e2e {
 
 class SirenwatchRun {
 public:
-    SirenwatchRun();
-    ~SirenwatchRun();
+    SirenwatchRun() : root_(QString(SIRENWATCH_E2E_TMP) + "/run-XXXXXX") {
+        QDir root(root_.path());
+        for (const char* sub : {"bin", "home", "config", "data", "runtime"}) root.mkpath(sub);
+        QFile::setPermissions(root_.path() + "/runtime",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // What the program needs from its folder: itself, the demo traffic and the siren.
+        const QString source = QFileInfo(QString(SIRENWATCH_EXE)).absolutePath();
+        for (const char* name : {"sirenwatch", "demo.tnc2", "lowtemp.wav"})
+            if (!QFile::copy(source + "/" + name, ProgramFolder() + "/" + name))
+                throw std::runtime_error(std::string("cannot copy ") + name);
 
-    // Starts "sirenwatch --headless ARGS".
-    void Start(const QStringList& args);
-    // Processes events (the test's servers, the child's output) until the condition holds
-    // or the time is up; gives the condition's last value.
-    bool WaitFor(const std::function<bool()>& condition, int timeout_ms);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", root_.path() + "/home");
+        env.insert("XDG_CONFIG_HOME", root_.path() + "/config");
+        env.insert("XDG_DATA_HOME", DataHome());
+        env.insert("XDG_RUNTIME_DIR", root_.path() + "/runtime");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LC_ALL", "C.UTF-8");  // "." as the decimal symbol
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        process_.setProcessEnvironment(env);
+        process_.setWorkingDirectory(root_.path());
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput,
+                         [this] { stdout_ += process_.readAllStandardOutput(); });
+        QObject::connect(&process_, &QProcess::readyReadStandardError,
+                         [this] { stderr_ += process_.readAllStandardError(); });
+    }
+    ~SirenwatchRun() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+
+    // Starts the executable, with "--headless" before ARGS unless told otherwise.
+    void Start(const QStringList& args, bool headless = true) {
+        process_.start(ProgramFolder() + "/sirenwatch",
+                       headless ? QStringList{"--headless"} + args : args);
+        if (!process_.waitForStarted(10000)) throw std::runtime_error("sirenwatch did not start");
+    }
+    // Processes events (the test's servers, the child's output) until the condition holds or
+    // the time is up.
+    bool WaitFor(const std::function<bool()>& condition, int timeout_ms) {
+        QDeadlineTimer deadline(timeout_ms);
+        while (!condition()) {
+            if (deadline.hasExpired()) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (process_.state() == QProcess::Running) process_.waitForReadyRead(5);
+            QThread::msleep(2);
+        }
+        return true;
+    }
+    bool WaitForExit(int timeout_ms) {
+        return WaitFor([this] { return process_.state() == QProcess::NotRunning; }, timeout_ms);
+    }
     // Asks the program to end as a user would (SIGTERM: the normal close path) and waits.
-    bool Terminate(int timeout_ms = 10000);
-    bool WaitForExit(int timeout_ms);
+    bool Terminate() {
+        process_.terminate();
+        return WaitForExit(10000);
+    }
 
-    // Lines printed on standard output so far, and those that start with "EMERGENCY", split
-    // at tabs (12 fields: the word and the panel's eleven values).
-    QStringList OutputLines() const;
-    std::vector<QStringList> Emergencies() const;
-    int CountLines(const QString& line) const;
-    QString Errors() const { return QString::fromUtf8(stderr_); }
+    QStringList OutputLines() const {
+        return QString::fromUtf8(stdout_).split('\n', Qt::SkipEmptyParts);
+    }
+    // The lines that start with "EMERGENCY", split at tabs: the word and the panel's eleven
+    // values.
+    std::vector<QStringList> Emergencies() const {
+        std::vector<QStringList> found;
+        for (const QString& line : OutputLines())
+            if (line.startsWith("EMERGENCY\t")) found.push_back(line.split('\t'));
+        return found;
+    }
+    int CountLines(const QString& line) const { return int(OutputLines().count(line)); }
+    std::string Errors() const { return stderr_.toStdString(); }
+    bool ErrorsSay(const char* text) const { return stderr_.contains(text); }
     int ExitCode() const { return process_.exitCode(); }
     QProcess::ExitStatus ExitStatus() const { return process_.exitStatus(); }
-
-    // The program's own folder (the copy) and its settings file.
-    QString ProgramFolder() const;
+    QString ProgramFolder() const { return root_.path() + "/bin"; }
     QString SettingsFile() const { return ProgramFolder() + "/Sirenwatch.ini"; }
     QString DataHome() const { return root_.path() + "/data"; }
     QProcess& Process() { return process_; }
@@ -43,11 +101,7 @@ public:
 private:
     QTemporaryDir root_;
     QProcess process_;
-    QByteArray stdout_;
-    QByteArray stderr_;
+    QByteArray stdout_, stderr_;
 };
-
-// Host-map degrees of a display coordinate "DD.MM.mmH" / "DDD.MM.mmH".
-double DisplayToDegrees(const QString& text);
 
 }  // namespace e2e

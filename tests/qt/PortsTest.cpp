@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <fstream>
+#include <tuple>
 
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
@@ -32,15 +33,14 @@ TEST(QtRegional, QtDatePatternsBecomeTheCoreTokens) {
 }
 
 TEST(QtRegional, DecimalSymbolAndDateFormatComeFromTheLocale) {
-    qt::QtRegional italian(QLocale(QLocale::Italian, QLocale::Italy));
-    EXPECT_EQ(italian.decimalSymbol(), ",");
-    EXPECT_EQ(italian.shortDateFormat(), "dd/MM/yy");
-    qt::QtRegional american(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(american.decimalSymbol(), ".");
-    EXPECT_EQ(american.shortDateFormat(), "M/d/yy");
-    qt::QtRegional plainC(QLocale::c());
-    EXPECT_EQ(plainC.decimalSymbol(), ".");
-    EXPECT_EQ(plainC.shortDateFormat(), "dd/MM/yyyy");
+    for (auto [locale, decimal, date] :
+         {std::tuple{QLocale(QLocale::Italian, QLocale::Italy), ",", "dd/MM/yy"},
+          std::tuple{QLocale(QLocale::English, QLocale::UnitedStates), ".", "M/d/yy"},
+          std::tuple{QLocale::c(), ".", "dd/MM/yyyy"}}) {
+        qt::QtRegional regional(locale);
+        EXPECT_EQ(regional.decimalSymbol(), decimal) << date;
+        EXPECT_EQ(regional.shortDateFormat(), date);
+    }
 }
 
 TEST(QtSingleInstance, ASecondHolderFindsTheFirstUntilItEnds) {
@@ -60,40 +60,22 @@ TEST(QtSingleInstance, AnUnwritableFolderDoesNotClaimAnotherInstance) {
     EXPECT_FALSE(instance.AnotherInstanceRunning());
 }
 
-class QtHelpTest : public ::testing::Test {
-protected:
-    QtHelpTest() {
-        chm = dir.filePath("Sirenwatch.chm");
-        html = dir.filePath("help/index.html");
-        QDir(dir.path()).mkpath("help");
-        std::ofstream(chm.toStdString()) << "ITSF";
-        std::ofstream(html.toStdString()) << "<html></html>";
-    }
-    qt::QtHelp Help(bool chmHandler) {
-        return qt::QtHelp(
-            html,
-            [this](const QUrl& url) {
-                opened.push_back(url.toLocalFile());
-                return true;
-            },
-            [chmHandler] { return chmHandler; });
-    }
-
+TEST(QtHelp, OpensTheChmWhereTheDesktopHasAViewerElseOurHtmlHelp) {
     QTemporaryDir dir;
-    QString chm, html;
+    const QString chm = dir.filePath("Sirenwatch.chm"), html = dir.filePath("index.html");
+    std::ofstream(chm.toStdString()) << "ITSF";
+    std::ofstream(html.toStdString()) << "<html></html>";
     std::vector<QString> opened;
-};
-
-TEST_F(QtHelpTest, OpensTheChmWhereTheDesktopHasAViewer) {
-    Help(true).Open(chm.toStdString());
-    EXPECT_EQ(opened, std::vector<QString>{chm});
-}
-
-TEST_F(QtHelpTest, OpensTheHtmlHelpWhereThereIsNoChmViewerOrNoChm) {
-    Help(false).Open(chm.toStdString());
+    auto help = [&](bool chmViewer) {
+        return qt::QtHelp(
+            html, [&](const QUrl& url) { return opened.push_back(url.toLocalFile()), true; },
+            [chmViewer] { return chmViewer; });
+    };
+    help(true).Open(chm.toStdString());
+    help(false).Open(chm.toStdString());
     QFile::remove(chm);
-    Help(true).Open(chm.toStdString());
-    EXPECT_EQ(opened, (std::vector<QString>{html, html}));
+    help(true).Open(chm.toStdString());
+    EXPECT_EQ(opened, (std::vector<QString>{chm, html, html}));
 }
 
 TEST(QtSound, AMissingFileGivesTheBeep) {
@@ -104,53 +86,40 @@ TEST(QtSound, AMissingFileGivesTheBeep) {
     EXPECT_EQ(beeps, 2);
 }
 
-struct BoxCase {
-    platform::Icon icon;
-    platform::Buttons buttons;
-    std::optional<std::string> title;
-    QMessageBox::Icon qtIcon;
-    int buttonCount;
-    const char* shownTitle;
-};
-
-void PrintTo(const BoxCase& c, std::ostream* os) {
-    *os << c.shownTitle << ", " << c.buttonCount << " button(s), icon " << int(c.qtIcon);
+TEST(QtMessageBox, ShowsIconButtonsAndTitleAndReturnsTheAnswer) {
+    using platform::Buttons, platform::Icon;
+    struct Case {
+        Icon icon;
+        Buttons buttons;
+        std::optional<std::string> title;
+        QMessageBox::Icon qtIcon;
+        const char* shownTitle;
+    };
+    for (const Case& c :
+         {Case{Icon::Critical, Buttons::OkCancel, {}, QMessageBox::Critical, "Sirenwatch"},
+          Case{Icon::Question, Buttons::OkCancel, "Attention !!", QMessageBox::Question,
+               "Attention !!"},
+          Case{Icon::Exclamation, Buttons::Ok, {}, QMessageBox::Warning, "Sirenwatch"},
+          Case{Icon::Information, Buttons::Ok, "Info", QMessageBox::Information, "Info"}}) {
+        const bool okCancel = c.buttons == Buttons::OkCancel;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = true;
+            EXPECT_EQ(box->icon(), c.qtIcon);
+            EXPECT_EQ(box->buttons().size(), okCancel ? 2 : 1);
+            EXPECT_EQ(box->windowTitle(), c.shownTitle);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->text(), "<b>Q1ABC</b>\nsecond line");
+            box->escapeButton()->click();  // Esc or the title bar: Cancel where there is one
+        });
+        qt::QtDialogs dialogs;
+        auto answer = dialogs.MsgBox("<b>Q1ABC</b>\rsecond line", c.buttons, c.icon, c.title);
+        EXPECT_TRUE(seen) << c.shownTitle;
+        EXPECT_EQ(answer, okCancel ? platform::Answer::Cancel : platform::Answer::Ok);
+    }
 }
-
-class QtMessageBox : public ::testing::TestWithParam<BoxCase> {};
-
-TEST_P(QtMessageBox, ShowsIconButtonsAndTitleAndReturnsTheAnswer) {
-    const BoxCase& c = GetParam();
-    qt::QtDialogs dialogs;
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        seen = true;
-        EXPECT_EQ(box->icon(), c.qtIcon);
-        EXPECT_EQ(box->buttons().size(), c.buttonCount);
-        EXPECT_EQ(box->windowTitle(), c.shownTitle);
-        EXPECT_EQ(box->textFormat(), Qt::PlainText);
-        EXPECT_EQ(box->text(), "<b>Q1ABC</b>\nsecond line");
-        box->escapeButton()->click();  // Esc or the title bar: Cancel where there is one
-    });
-    platform::Answer answer =
-        dialogs.MsgBox("<b>Q1ABC</b>\rsecond line", c.buttons, c.icon, c.title);
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(answer, c.buttons == platform::Buttons::OkCancel ? platform::Answer::Cancel
-                                                               : platform::Answer::Ok);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    IconsAndButtons, QtMessageBox,
-    ::testing::Values(BoxCase{platform::Icon::Critical, platform::Buttons::OkCancel, std::nullopt,
-                              QMessageBox::Critical, 2, "Sirenwatch"},
-                      BoxCase{platform::Icon::Question, platform::Buttons::OkCancel, "Attention !!",
-                              QMessageBox::Question, 2, "Attention !!"},
-                      BoxCase{platform::Icon::Exclamation, platform::Buttons::Ok, std::nullopt,
-                              QMessageBox::Warning, 1, "Sirenwatch"},
-                      BoxCase{platform::Icon::Information, platform::Buttons::Ok, "Info",
-                              QMessageBox::Information, 1, "Info"}));
 
 TEST(QtWindowLayer, TopmostOnAndOffKeepsTheWindowOnScreen) {
     QWidget window;
@@ -169,51 +138,44 @@ TEST(QtWindowLayer, TopmostOnAndOffKeepsTheWindowOnScreen) {
 
 TEST(QtProgramInfo, NamesOurOwnExecutable) {
     qt::QtProgramInfo info;
-    EXPECT_EQ(info.ExeName(), "qt_tests");
     EXPECT_EQ(info.Folder(), QCoreApplication::applicationDirPath().toStdString());
     EXPECT_EQ(info.ExePath(), info.Folder() + "/qt_tests");
-    EXPECT_EQ(info.Version().major, SIRENWATCH_VERSION_MAJOR);
+    EXPECT_EQ(info.ExeName(), "qt_tests");
 }
 
-TEST(QtApplication, QuitEndsTheRunningEventLoop) {
-    qt::QtApplication app;
-    QTimer::singleShot(0, [&] { app.Quit(); });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });  // a bound, never reached
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-}
+// The host's map window over its own map state.
+struct MapWindow {
+    builtin_host::HostMap map;
+    builtin_host::StationList stations{{45.5, 9.2}};
+    qt::MapView view{map, stations};
+    MapWindow() { view.resize(400, 400); }
+};
 
 TEST(MapView, DrawsTheCirclesAndClosingItClosesTheHost) {
-    builtin_host::HostMap map;
-    builtin_host::StationList stations({45.5, 9.2});
-    qt::MapView view(map, stations);
+    MapWindow w;
     int closes = 0;
-    view.onClose = [&] { ++closes; };
-    view.resize(400, 400);
-    view.show();
-    map.SetDrawWidth(3);
-    map.SetFillStyle(0);
-    map.SetFillColor(65280);
-    map.DrawCircle(9.2f * 60, 45.5f * 60, 2, 255, 0, 0, 1);
-    ASSERT_EQ(map.Circles().size(), 1u);
-    QImage image = view.grab().toImage();
+    w.view.onClose = [&] { ++closes; };
+    w.view.show();
+    w.map.SetDrawWidth(3);
+    w.map.SetFillStyle(0);
+    w.map.SetFillColor(65280);
+    w.map.DrawCircle(9.2f * 60, 45.5f * 60, 2, 255, 0, 0, 1);
+    QImage image = w.view.grab().toImage();
     // The circle sits on the home station: its fill is round the centre.
     EXPECT_EQ(image.pixelColor(200 + 5, 200 + 5), QColor(0, 255, 0));
-    view.close();
+    w.view.close();
     EXPECT_EQ(closes, 1);
 }
 
 TEST(MapView, ZoomingChangesTheScaleAndRedrawsTheMap) {
-    builtin_host::HostMap map;
-    builtin_host::StationList stations({45.5, 9.2});
-    qt::MapView view(map, stations);
-    view.SetSpanKm(50);
-    view.resize(400, 400);
-    const auto redraws = map.RedrawCount();
+    MapWindow w;
+    w.view.SetSpanKm(50);
+    const auto redraws = w.map.RedrawCount();
     QWheelEvent zoomOut(QPointF(200, 200), QPointF(200, 200), QPoint(), QPoint(0, -120),
                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&view, &zoomOut);
-    EXPECT_FLOAT_EQ(map.GetScale(), 62.5f);
-    EXPECT_EQ(map.RedrawCount(), redraws + 1);
+    QCoreApplication::sendEvent(&w.view, &zoomOut);
+    EXPECT_FLOAT_EQ(w.map.GetScale(), 62.5f);
+    EXPECT_EQ(w.map.RedrawCount(), redraws + 1);
 }
 
 }  // namespace

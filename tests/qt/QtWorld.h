@@ -1,6 +1,5 @@
 // The whole program on the Qt front end, offscreen: the real composition root against the
-// built-in host, real form windows, modal dialogs and map view; message boxes scripted,
-// everything else from the test fakes.
+// built-in host, real form windows, modal dialogs and map view; message boxes scripted.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,14 +37,12 @@ public:
     qt::QtDialogs real;
 };
 
-// Saves a picture of the widget under the build folder and prints where.
-inline QString SaveScreenshot(QWidget& widget, const QString& name) {
+inline void SaveScreenshot(QWidget& widget, const QString& name) {
     QDir dir(QStringLiteral(SIRENWATCH_SCREENSHOT_DIR));
     dir.mkpath(QStringLiteral("."));
     QString path = dir.filePath(name + QStringLiteral(".png"));
     EXPECT_TRUE(widget.grab().save(path)) << path.toStdString();
     std::printf("screenshot: %s\n", qPrintable(path));
-    return path;
 }
 
 // The menu action with this text, searched through the whole bar.
@@ -83,8 +80,7 @@ protected:
         mapView->SetHomeCallsign("N0CALL");
     }
     ~QtWorld() override {
-        // Windows go before the models they show.
-        mapView.reset();
+        mapView.reset();  // windows go before the models they show
         mainWindow.reset();
     }
 
@@ -95,8 +91,8 @@ protected:
         QApplication::processEvents();
     }
 
-    // Runs what the user does in the next modal dialog, once it is on screen; hides the form
-    // afterwards if the user left it open, so a failing test cannot hang.
+    // Runs what the user does in the next modal dialog; hides the form afterwards if the user
+    // left it open, so a failing test cannot hang.
     void WhenModal(std::function<void(qt::FormWindow&)> user) {
         QTimer::singleShot(0, [this, user] {
             qt::FormWindow* window = dialogs.real.ModalWindow();
@@ -106,7 +102,11 @@ protected:
                 window->Form().Hide();
         });
     }
-
+    void Trigger(const QString& menu) {
+        QAction* action = FindAction(mainWindow->MenuBar(), menu);
+        ASSERT_NE(action, nullptr) << menu.toStdString();
+        action->trigger();
+    }
     monitor::FrmMain& Main() { return program->Main(); }
 
     fakes::FakePorts fp;
