@@ -1,11 +1,14 @@
-// The built-in host as the add-on meets it: frames announced, stations looked up.
+// The built-in host as the add-on meets it: frames announced, stations looked up, its map
+// and its geodesy.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/Geodesy.h"
+#include "builtin_host/HostMap.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
 
@@ -143,10 +146,117 @@ TEST(BuiltinHost, DistanceAndBearingInKilometresAndDegrees) {
 // A station object that this host did not create cannot be filled: a host error, not a crash.
 TEST(BuiltinHost, ForeignStationObjectIsAHostError) {
     World w;
-    fakes::CallBook book;
-    fakes::FakeStation other(book);
+    fakes::FakeHost other;
     bool found = true;
-    EXPECT_THROW(w.host.GetStation(other, found), host::HostError);
+    EXPECT_THROW(w.host.GetStation(other.station, found), host::HostError);
+}
+
+// Draws like the add-on's map handler: settings first, then one circle per station.
+struct Drawer final : host::MapEvents {
+    host::Map& map;
+    int redrawn = 0;
+    explicit Drawer(host::Map& m) : map(m) {}
+    void MapRedrawn() override {
+        ++redrawn;
+        map.SetDrawWidth(3);
+        map.SetFillStyle(7);
+        map.SetFillColor(0xFFFFFF);
+        map.DrawCircle(-552.34f, 2730.25f, map.GetScale() / 25, 255, 0, 6.283185958862305, 1);
+        map.SetDrawWidth(5);
+        map.DrawCircle(-550.0f, 2731.0f, map.GetScale() / 25, 0xFF00, 0, 6.283185958862305, 1);
+    }
+};
+
+TEST(HostMap, RedrawClearsDrawsAgainAndTellsTheViewOnce) {
+    HostMap map;
+    map.DrawCircle(1, 2, 3, 4, 0, 6.28, 1);
+    map.Redraw();  // nobody connected yet: just cleared
+    EXPECT_TRUE(map.Circles().empty());
+
+    Drawer drawer(map);
+    map.Connect(&drawer);
+    int viewUpdates = 0;
+    map.SetChangeListener([&] { ++viewUpdates; });
+    map.Redraw();
+    map.Redraw();
+
+    EXPECT_EQ(drawer.redrawn, 2);
+    EXPECT_EQ(viewUpdates, 2);
+    ASSERT_EQ(map.Circles().size(), 2u);  // the first redraw's circles are gone
+    const Circle& c = map.Circles()[0];
+    EXPECT_FLOAT_EQ(c.x, -552.34f);
+    EXPECT_FLOAT_EQ(c.y, 2730.25f);
+    EXPECT_FLOAT_EQ(c.radius, 2.0f);  // default scale 50
+    EXPECT_EQ(c.color, 255);
+    EXPECT_DOUBLE_EQ(c.endAngle, 6.283185958862305);
+    EXPECT_EQ(c.drawWidth, 3);
+    EXPECT_EQ(c.fillStyle, 7);
+    EXPECT_EQ(c.fillColor, 0xFFFFFF);
+    EXPECT_EQ(map.Circles()[1].drawWidth, 5);  // settings in force when each was drawn
+}
+
+TEST(HostMap, RedrawAskedFromInsideARedrawDoesNotRecurse) {
+    struct Again final : host::MapEvents {
+        HostMap map;
+        int calls = 0;
+        void MapRedrawn() override {
+            ++calls;
+            map.Redraw();
+        }
+    } again;
+    again.map.Connect(&again);
+    again.map.Redraw();
+    EXPECT_EQ(again.calls, 1);
+}
+
+TEST(HostMap, ScaleMustBePositive) {
+    HostMap map;
+    EXPECT_FLOAT_EQ(map.GetScale(), 50);
+    EXPECT_TRUE(map.SetScale(100));
+    EXPECT_FALSE(map.SetScale(0));
+    EXPECT_FALSE(map.SetScale(-5));
+    EXPECT_FLOAT_EQ(map.GetScale(), 100);
+}
+
+struct Case {
+    const char* name;
+    double lat1, lon1, lat2, lon2;
+    double distance_km;
+    double bearing_deg;
+};
+
+TEST(Geodesy, MatchesReferenceDistancesAndBearings) {
+    const Case cases[] = {
+        // GeographicLib's own example, JFK to LHR: 5551759.400 m, azimuth 51.198883.
+        {"JFK-LHR", 40.6, -73.8, 51.6, -0.5, 5551.759400, 51.198883},
+        // One degree along the equator and along a meridian on WGS84.
+        {"equator", 0, 0, 0, 1, 111.319491, 90},
+        {"meridian", 0, 0, 1, 0, 110.574389, 0},
+        // Bearings west and south come as 0..360, not negative.
+        {"west", 0, 1, 0, 0, 111.319491, 270},
+        {"south", 1, 0, 0, 0, 110.574389, 180},
+        // The same point: no distance, and a bearing that is still in range.
+        {"same point", 45.5, 9.2, 45.5, 9.2, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DistanceBearing db = Inverse(c.lat1, c.lon1, c.lat2, c.lon2);
+        EXPECT_NEAR(db.distance_km, c.distance_km, 1e-5);
+        if (c.bearing_deg >= 0) {
+            EXPECT_NEAR(db.bearing_deg, c.bearing_deg, 1e-5);
+        }
+        EXPECT_GE(db.bearing_deg, 0);
+        EXPECT_LT(db.bearing_deg, 360);
+    }
+}
+
+TEST(Geodesy, ValidPointRejectsWhatCannotBeAPosition) {
+    EXPECT_TRUE(ValidPoint(90, 180));
+    EXPECT_TRUE(ValidPoint(-90, -180));
+    EXPECT_FALSE(ValidPoint(90.0001, 0));
+    EXPECT_FALSE(ValidPoint(-99999.0 / 60, 0));
+    EXPECT_FALSE(ValidPoint(std::numeric_limits<double>::quiet_NaN(), 0));
+    EXPECT_FALSE(ValidPoint(0, std::numeric_limits<double>::infinity()));
 }
 
 }  // namespace

@@ -1,24 +1,22 @@
 // A scripted station program for tests and benchmarks: station data per callsign, a settable
-// bearing, a map that records every call in order, synchronous MapRedrawn on RedrawMap,
-// nested DataAvailable while GetStation runs, and any named call made to fail.
+// bearing, a journal of every call, synchronous MapRedrawn on RedrawMap, nested DataAvailable
+// while GetStation runs, and any named call made to fail.
 //
-// Usage:
 //   fakes::FakeHost host;
-//   host.SetStation("IW2ABC-9", {.messageType = "EMERGENCY", .latitude = 2730.25f, ...});
-//   host.Connect(&listener);           // also host.GetMap().Connect(&mapListener)
+//   host.SetStation("IW2ABC-9", data);   // what GetStation answers for that callsign
 //   host.Deliver("12:00:01 IW2ABC-9>APRS:...");  // GetAprsData answers this, DataAvailable raised
-//   host.FailOn("GetStation");         // that call throws host::HostError until ClearFailures()
-//   host.map.Calls()                   // {"SetDrawWidth",{5}}, {"GetScale",{}},
-//   {"DrawCircle",{...}}
-// Operation names are those of host/HostPorts.h ("GetLatitude", "DrawCircle", "RedrawMap"...).
+//   host.FailOn("GetStation");           // that call throws host::HostError from now on
+//   host.map.Calls()                     // {"SetDrawWidth",{5}}, {"GetScale",{}}, ...
+// Call names are those of host/HostPorts.h.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/HostPorts.h"
@@ -44,124 +42,125 @@ struct Call {
     bool operator==(const Call&) const = default;
 };
 
-class FakeHost;
-
-// Shared by the fake objects: which calls fail, and the journal of every call made.
+// A journal of calls. A child journal (the map's) also records into its parent, which alone
+// decides which calls fail.
 class CallBook {
 public:
-    // Throws host::HostError when the call is set to fail; records it either way.
+    explicit CallBook(CallBook* parent = nullptr) : parent_(parent) {}
+    // Records the call; throws host::HostError when it is set to fail.
     void Enter(const std::string& name, std::vector<double> values = {});
-    void FailOn(const std::string& name, int times = -1);  // -1: until ClearFailures()
-    void ClearFailures() { failures_.clear(); }
+    template <class T>
+    T Answer(const std::string& name, T value) {
+        Enter(name);
+        return value;
+    }
+    void FailOn(const std::string& name, int times) { failures_[name] = times; }
     const std::vector<Call>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
-    int Count(const std::string& name) const;
+    int Count(const std::string& name) const {
+        return int(std::ranges::count(calls_, name, &Call::name));
+    }
 
 private:
-    std::map<std::string, int> failures_;
+    CallBook* parent_;
+    std::map<std::string, int> failures_;  // calls left to fail; -1: always
     std::vector<Call> calls_;
 };
 
 class FakeMap final : public host::Map {
 public:
-    explicit FakeMap(CallBook& book) : book_(book) {}
+    explicit FakeMap(CallBook& hostBook) : book_(&hostBook) {}
     void DrawCircle(float x, float y, float radius, std::int32_t color, float startAngle,
-                    double endAngle, float aspect) override;
-    float GetScale() override;
-    void SetDrawWidth(std::int16_t width) override;
-    void SetFillStyle(std::int16_t style) override;
-    void SetFillColor(std::int32_t color) override;
-    void Connect(host::MapEvents* listener) override { listener_ = listener; }
+                    double endAngle, float aspect) override {
+        book_.Enter("DrawCircle", {x, y, radius, double(color), startAngle, endAngle, aspect});
+    }
+    float GetScale() override { return book_.Answer("GetScale", scale); }
+    void SetDrawWidth(std::int16_t width) override { book_.Enter("SetDrawWidth", {double(width)}); }
+    void SetFillStyle(std::int16_t style) override { book_.Enter("SetFillStyle", {double(style)}); }
+    void SetFillColor(std::int32_t color) override { book_.Enter("SetFillColor", {double(color)}); }
+    void Connect(host::MapEvents* l) override { listener = l; }
 
     // Only the map's own calls, in order.
-    const std::vector<Call>& Calls() const { return calls_; }
-    void ClearCalls() { calls_.clear(); }
+    const std::vector<Call>& Calls() const { return book_.Calls(); }
+    void ClearCalls() { book_.ClearCalls(); }
     std::vector<Call> Circles() const;  // the DrawCircle calls only
     float scale = 50;
-    host::MapEvents* Listener() const { return listener_; }
+    host::MapEvents* listener = nullptr;
 
 private:
-    void Record(const std::string& name, std::vector<double> values);
-    CallBook& book_;
-    std::vector<Call> calls_;
-    host::MapEvents* listener_ = nullptr;
+    CallBook book_;
 };
 
 // A station object of the fake host; GetStation copies the host's data into it.
 class FakeStation final : public host::Station {
 public:
     explicit FakeStation(CallBook& book) : book_(book) {}
-    void SetCallsign(const std::string& callsign) override;
-    std::string GetBeaconText() override;
-    std::string GetMessageType() override;
-    float GetLongitude() override;
-    float GetLatitude() override;
-    float GetAltitude() override;
-    float GetSpeed() override;
-    std::int16_t GetCourse() override;
-    float GetDistance() override;
+    void SetCallsign(const std::string& c) override { callsign = book_.Answer("SetCallsign", c); }
+    std::string GetBeaconText() override { return book_.Answer("GetBeaconText", data.beaconText); }
+    std::string GetMessageType() override {
+        return book_.Answer("GetMessageType", data.messageType);
+    }
+    float GetLongitude() override { return book_.Answer("GetLongitude", data.longitude); }
+    float GetLatitude() override { return book_.Answer("GetLatitude", data.latitude); }
+    float GetAltitude() override { return book_.Answer("GetAltitude", data.altitude); }
+    float GetSpeed() override { return book_.Answer("GetSpeed", data.speed); }
+    std::int16_t GetCourse() override { return book_.Answer("GetCourse", data.course); }
+    float GetDistance() override { return book_.Answer("GetDistance", data.distance); }
 
-    const std::string& Callsign() const { return callsign_; }
+    std::string callsign;
     StationData data;
 
 private:
     CallBook& book_;
-    std::string callsign_;
 };
 
 class FakeHost final : public host::Application, public host::Connector {
     CallBook book_;  // first: the map and the station below record into it
 
 public:
-    FakeHost() = default;
-
     // --- scripting ---
     void SetStation(const std::string& callsign, StationData data) { stations_[callsign] = data; }
-    void RemoveStation(const std::string& callsign) { stations_.erase(callsign); }
-    // Makes text the current frame and raises DataAvailable; the previous frame text is
-    // restored afterwards, so a nested delivery does not disturb the outer one.
+    // Makes text the current frame and raises DataAvailable; the outer frame text is restored
+    // afterwards, so a nested delivery does not disturb the outer one.
     void Deliver(const std::string& frameText);
-    void SetFrame(const std::string& frameText) { frame_ = frameText; }
     // The next GetStation delivers this frame (nested DataAvailable) before it answers.
-    void DeliverDuringGetStation(const std::string& frameText) {
-        nestedFrames_.push_back(frameText);
+    void DeliverDuringGetStation(const std::string& frameText) { nested_.push_back(frameText); }
+    void Close() {
+        if (listener_) listener_->UIView32IsClosing();
     }
-    // Raises UIView32IsClosing.
-    void Close();
     void FailOn(const std::string& name, int times = -1) { book_.FailOn(name, times); }
-    void ClearFailures() { book_.ClearFailures(); }
     double bearing = 0;   // second output of DistanceAndBearing
     double distance = 0;  // first output
 
     // --- what happened ---
     const std::vector<Call>& Calls() const { return book_.Calls(); }  // every object's calls
     int Count(const std::string& name) const { return book_.Count(name); }
-    int RedrawCount() const { return book_.Count("RedrawMap"); }
+    int RedrawCount() const { return Count("RedrawMap"); }
     void ClearCalls() {
         book_.ClearCalls();
         map.ClearCalls();
     }
     host::ApplicationEvents* Listener() const { return listener_; }
 
-    // --- host::Application ---
-    void DistanceAndBearing(double lat1, double lon1, double lat2, double lon2, double& distance,
-                            double& bearing, bool flag) override;
+    // --- host::Application and host::Connector ---
+    void DistanceAndBearing(double lat1, double lon1, double lat2, double lon2, double& distanceOut,
+                            double& bearingOut, bool flag) override;
     void GetStation(host::Station& station, bool& found) override;
     void RedrawMap() override;
-    std::string GetAprsData() override;
-    host::Map& GetMap() override;
+    std::string GetAprsData() override { return book_.Answer("GetAprsData", frame_); }
+    host::Map& GetMap() override { return book_.Answer<host::Map&>("GetMap", map); }
     void Connect(host::ApplicationEvents* listener) override { listener_ = listener; }
-
-    // --- host::Connector ---
     host::Application& CreateApplication() override { return *this; }
-    std::unique_ptr<host::Station> CreateStation() override;
+    std::unique_ptr<host::Station> CreateStation() override {
+        return std::make_unique<FakeStation>(book_);
+    }
 
     FakeMap map{book_};
     FakeStation station{book_};  // a ready station object for tests that need just one
 
 private:
     std::map<std::string, StationData> stations_;
-    std::vector<std::string> nestedFrames_;
+    std::vector<std::string> nested_;
     std::string frame_;
     host::ApplicationEvents* listener_ = nullptr;
 };

@@ -3,7 +3,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <system_error>
+#include <filesystem>
 
 #include "platform/Paths.h"
 #include "ui/Controls.h"
@@ -28,24 +28,15 @@ void ScriptedDialogs::ShowModal(ui::Form& form) {
     if (form.Shown()) form.Hide();
 }
 
-std::string MapUserStore::Get(const std::string& application, const std::string& section,
-                              const std::string& key) {
-    auto found = values.find({application, section, key});
-    return found == values.end() ? std::string() : found->second;
-}
-
 TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (;;) {
-        std::filesystem::path candidate =
-            base / ("sirenwatch-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate.string();
-            return;
-        }
-    }
+    auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::filesystem::path candidate;
+    do {
+        candidate = std::filesystem::temp_directory_path() /
+                    ("sirenwatch-test-" + stamp + "-" + std::to_string(counter++));
+    } while (!std::filesystem::create_directory(candidate));
+    path_ = candidate.string();
 }
 
 TempDir::~TempDir() {
@@ -58,7 +49,7 @@ std::string TempDir::File(const std::string& name) const {
 }
 
 std::string SettableProgramInfo::ExePath() const {
-    return platform::JoinPath(Folder(), exeName);
+    return platform::JoinPath(Folder(), ExeName());
 }
 
 }  // namespace fakes

@@ -1,13 +1,7 @@
 // Fakes of every platform port, and FakePorts, which holds one of each and hands them out as
-// platform::Ports. Each fake records what the core asked of it and answers as scripted:
-//
-//   fakes::FakePorts fp;                     // clock at 5 December 2026 12:00:01, "," decimals
-//   fp.dialogs.NextAnswer(platform::Answer::Cancel);   // the next MsgBox answers Cancel
-//   fp.dialogs.onModal = [](ui::Form& f) { ...; f.Hide(); };  // what the user does in a dialog
-//   fp.clock.now = {2026, 12, 24, 8, 0, 0};
-//   fp.regional.set(".", "MM/dd/yyyy");
-//   core code gets fp.ports (a platform::Ports of references to these fakes)
-//   fp.dialogs.boxes, fp.sound.played, fp.layer.calls, fp.app.quitCount ... tell what happened
+// platform::Ports (fp.ports). Each fake records what the core asked of it and answers as
+// scripted: the clock stands at 5 December 2026 12:00:01, numbers use "," and "dd/MM/yyyy",
+// message boxes answer Ok unless told otherwise (fp.dialogs.NextAnswer).
 #pragma once
 
 #include <deque>
@@ -38,8 +32,7 @@ public:
     void NextAnswer(platform::Answer answer) { answers_.push_back(answer); }
     platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
                             const std::optional<std::string>& title = std::nullopt) override;
-    // Shows the form (Form::Show), runs onModal on it, then hides it if it is still shown,
-    // as a modal loop ends when the user closes the window.
+    // Shows the form, runs onModal on it, then hides it if still shown, as a modal loop ends.
     void ShowModal(ui::Form& form) override;
 
     std::vector<Box> boxes;
@@ -60,16 +53,19 @@ public:
 class RecordingWindowLayer final : public platform::WindowLayer {
 public:
     void SetTopmost(bool topmost) override { calls.push_back(topmost); }
-    std::vector<bool> calls;
     std::optional<bool> Topmost() const {
         return calls.empty() ? std::nullopt : std::optional<bool>(calls.back());
     }
+    std::vector<bool> calls;
 };
 
 class MapUserStore final : public platform::UserStore {
 public:
     std::string Get(const std::string& application, const std::string& section,
-                    const std::string& key) override;
+                    const std::string& key) override {
+        auto found = values.find({application, section, key});
+        return found == values.end() ? std::string() : found->second;
+    }
     void Set(const std::string& application, const std::string& section, const std::string& key,
              std::string value) {
         values[{application, section, key}] = std::move(value);
@@ -103,18 +99,16 @@ private:
     std::string path_;
 };
 
-// The program lives in a temporary folder unless a test says otherwise.
+// The program "Sirenwatch" 1.1.1, living in a temporary folder unless folder is set.
 class SettableProgramInfo final : public platform::ProgramInfo {
 public:
     std::string Folder() const override { return folder.empty() ? dir.Path() : folder; }
-    std::string ExeName() const override { return exeName; }
+    std::string ExeName() const override { return "Sirenwatch"; }
     std::string ExePath() const override;
-    platform::VersionNumbers Version() const override { return version; }
+    platform::VersionNumbers Version() const override { return {1, 1, 1}; }
 
     TempDir dir;
-    std::string folder;  // empty: dir.Path()
-    std::string exeName = "Sirenwatch";
-    platform::VersionNumbers version{1, 1, 1};
+    std::string folder;
 };
 
 class RecordingHelp final : public platform::Help {
@@ -129,7 +123,6 @@ public:
     int quitCount = 0;
 };
 
-// One of each fake, and the Ports bundle the core takes.
 struct FakePorts {
     ScriptedDialogs dialogs;
     RecordingSound sound;
@@ -137,7 +130,7 @@ struct FakePorts {
     MapUserStore userStore;
     SettableSingleInstance instance;
     SettableClock clock;
-    platform::FixedRegional regional;  // "," and "dd/MM/yyyy" unless set otherwise
+    platform::FixedRegional regional;
     SettableProgramInfo program;
     RecordingHelp help;
     RecordingApplication app;

@@ -15,16 +15,14 @@ World::World() {
 }
 
 StationData World::Emergency() {
-    StationData data;
-    data.beaconText = "IW2ABC-9>Help needed";
-    data.messageType = "Emergency";
-    data.latitude = 2730.25f;
-    data.longitude = -552.34f;
-    data.altitude = 120;
-    data.speed = 50;
-    data.course = 270;
-    data.distance = 12.37f;
-    return data;
+    return {.beaconText = "IW2ABC-9>Help needed",
+            .messageType = "Emergency",
+            .longitude = -552.34f,
+            .latitude = 2730.25f,
+            .altitude = 120,
+            .speed = 50,
+            .course = 270,
+            .distance = 12.37f};
 }
 
 std::string World::Frame(const std::string& callsign) {

@@ -1,14 +1,6 @@
-// The usual world for tests of the main window's behaviour: fakes of the host and of every
-// port, the program-wide values, the main window and its subsystems wired together as the
-// program wires them (station table set up, host events connected, captions applied).
-//
-//   fakes::World w;                                   // metric, Italian, "," decimals
-//   w.host.SetStation("IW2ABC-9", w.Emergency());     // an emergency station with a position
-//   w.Receive("IW2ABC-9");                            // the host announces one frame from it
-//   EXPECT_EQ(w.main.TxtNominativo.Text(), "IW2ABC-9");
-//
-// Values that start-up would read (ModoTest, TipoMessaggio, the home station...) can be
-// changed on w.values before the first frame; call w.table.SetUp() again after ModoTest.
+// The usual world for tests of the main window's behaviour: the fake host and ports, and the
+// main window's subsystems wired as the program wires them (metric, Italian, "," decimals).
+// Change w.values before the first frame; call w.table.SetUp() again after ModoTest.
 #pragma once
 
 #include <string>
@@ -40,7 +32,6 @@ struct World {
     static StationData Emergency();
     // The frame text the host hands over for a frame from callsign.
     static std::string Frame(const std::string& callsign);
-    // The host announces a frame from callsign.
     void Receive(const std::string& callsign) { host.Deliver(Frame(callsign)); }
     // Adds an emergency station and receives a frame from it.
     void ReceiveEmergency(const std::string& callsign, StationData data = Emergency());
