@@ -1,7 +1,6 @@
 // Unit switching and recalculation of the distances on screen.
 #include "geo/Units.h"
 
-#include "monitor/RegionalNumber.h"
 #include "platform/NumberText.h"
 
 namespace geo {
@@ -49,7 +48,7 @@ void Units::MnuUnit_Click(std::int16_t Index) {
 std::string Units::Convert(const std::string& text) const {
     // An empty cell holds no distance (the blank row of an empty table, an empty panel).
     if (text.empty()) return text;
-    const double v = monitor::RegionalVal(text, regional_);
+    const double v = platform::RegionalVal(text, regional_);
     const double converted =
         values_.FattoreUnita == 1 ? v * kKilometresPerMile : v / values_.FattoreUnita;
     return platform::Format(converted, "#0.00", regional_);

@@ -2,7 +2,6 @@
 #include "map/Circles.h"
 
 #include "monitor/HostFailure.h"
-#include "monitor/RegionalNumber.h"
 #include "platform/NumberText.h"
 
 namespace map {
@@ -30,9 +29,9 @@ void Circles::DrawAll() {
         table_.SetRow(r);
         table_.SetCol(kLongitudeColumn);
         // The cells hold text the program wrote in the regional format.
-        const auto longitude = static_cast<float>(monitor::RegionalVal(table_.Text(), regional_));
+        const auto longitude = static_cast<float>(platform::RegionalVal(table_.Text(), regional_));
         table_.SetCol(kLatitudeColumn);
-        const auto latitude = static_cast<float>(monitor::RegionalVal(table_.Text(), regional_));
+        const auto latitude = static_cast<float>(platform::RegionalVal(table_.Text(), regional_));
         if (HasPosition(longitude) && HasPosition(latitude)) {
             DisegnaCerchio(latitude, longitude, values_.SpessoreCerchio, values_.ColoreCerchio,
                            values_.TipoRiempimento, values_.ColoreRiempimento);

@@ -171,6 +171,17 @@ bool IsNumber(std::string_view text) {
     return true;
 }
 
+double RegionalVal(std::string_view text, const Regional& regional) {
+    const std::string symbol = regional.decimalSymbol();
+    if (symbol.empty() || symbol == ".") return Val(text);
+    const std::string_view::size_type at = text.find(symbol);
+    if (at == std::string_view::npos) return Val(text);
+    std::string plain(text.substr(0, at));
+    plain += '.';
+    plain += text.substr(at + symbol.size());
+    return Val(plain);
+}
+
 double Int(double value) {
     return std::floor(value);
 }

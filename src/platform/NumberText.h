@@ -21,6 +21,11 @@ double Val(std::string_view text);
 // "12.5" and " -3e2 " are numbers; "", "abc", "12abc", "12,5" and "." are not.
 bool IsNumber(std::string_view text);
 
+// Val for text the program wrote itself in the regional format: the first regional decimal
+// symbol is the decimal point ("16,09" -> 16.09 with ","), so a value survives a round trip
+// through a cell. Text without that symbol reads as Val reads it.
+double RegionalVal(std::string_view text, const Regional& regional);
+
 // Whole part rounded down (toward minus infinity): Int(-1.5) == -2.
 double Int(double value);
 

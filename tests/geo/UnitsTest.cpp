@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/World.h"
-#include "monitor/RegionalNumber.h"
+#include "platform/NumberText.h"
 #include "settings/ProfileFile.h"
 
 namespace {
@@ -109,7 +109,7 @@ TEST(RegionalNumber, ReadsTheProgramsOwnTexts) {
                  {"-----", comma, 0},
                  {"-99999", comma, -99999}};
     for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(monitor::RegionalVal(c.text, c.regional), c.value) << c.text;
+        EXPECT_DOUBLE_EQ(platform::RegionalVal(c.text, c.regional), c.value) << c.text;
 }
 
 }  // namespace
