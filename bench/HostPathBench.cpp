@@ -13,7 +13,7 @@
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/Replay.h"
 #include "fakes/FakePorts.h"
-#include "host/Sirenwatch.h"
+#include "program/Sirenwatch.h"
 #include "settings/ProfileFile.h"
 
 namespace {
@@ -30,7 +30,7 @@ struct Station {
     fakes::FakePorts fp;
     fakes::TempDir hostDir;
     std::unique_ptr<builtin_host::BuiltinHost> host;
-    std::unique_ptr<host::Sirenwatch> program;
+    std::unique_ptr<program::Sirenwatch> program;
 
     Station() {
         builtin_host::HostSettings hs;
@@ -43,7 +43,7 @@ struct Station {
                                      "2");
         host = std::make_unique<builtin_host::BuiltinHost>(fp.clock,
                                                            *builtin_host::HomeFromSettings(hs));
-        program = std::make_unique<host::Sirenwatch>(fp.ports, *host);
+        program = std::make_unique<program::Sirenwatch>(fp.ports, *host);
         started = program->Start();
     }
     bool started = false;

@@ -2,10 +2,10 @@
 #include "app/FeedSetup.h"
 
 #include "platform/Paths.h"
-#include "qt/feeds/AprsIsFeed.h"
-#include "qt/feeds/KissFeed.h"
-#include "qt/feeds/ReplayFeed.h"
-#include "qt/feeds/StdinFeed.h"
+#include "qt_host/feeds/AprsIsFeed.h"
+#include "qt_host/feeds/KissFeed.h"
+#include "qt_host/feeds/ReplayFeed.h"
+#include "qt_host/feeds/StdinFeed.h"
 
 namespace app {
 
@@ -40,24 +40,25 @@ builtin_host::FeedSettings EffectiveFeed(builtin_host::FeedSettings feed,
     return feed;
 }
 
-std::unique_ptr<qt::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,
-                                          const std::string& callsign, const std::string& version) {
+std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,
+                                               const std::string& callsign,
+                                               const std::string& version) {
     using builtin_host::FeedSource;
     switch (feed.source) {
         case FeedSource::Kiss:
-            return std::make_unique<qt::feeds::KissFeed>(QString::fromStdString(feed.kissHost),
-                                                         feed.kissPort);
+            return std::make_unique<qt_host::feeds::KissFeed>(QString::fromStdString(feed.kissHost),
+                                                              feed.kissPort);
         case FeedSource::AprsIs:
-            return std::make_unique<qt::feeds::AprsIsFeed>(QString::fromStdString(feed.aprsIsHost),
-                                                           feed.aprsIsPort, callsign, version,
-                                                           feed.filter);
+            return std::make_unique<qt_host::feeds::AprsIsFeed>(
+                QString::fromStdString(feed.aprsIsHost), feed.aprsIsPort, callsign, version,
+                feed.filter);
         case FeedSource::Stdin:
-            return std::make_unique<qt::feeds::StdinFeed>();
+            return std::make_unique<qt_host::feeds::StdinFeed>();
         case FeedSource::Replay:
             break;
     }
-    return std::make_unique<qt::feeds::ReplayFeed>(QString::fromStdString(feed.replayFile),
-                                                   feed.fast);
+    return std::make_unique<qt_host::feeds::ReplayFeed>(QString::fromStdString(feed.replayFile),
+                                                        feed.fast);
 }
 
 }  // namespace app

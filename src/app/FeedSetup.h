@@ -6,7 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "builtin_host/HostSettings.h"
-#include "qt/feeds/Feed.h"
+#include "qt_host/feeds/Feed.h"
 
 namespace app {
 
@@ -17,7 +17,8 @@ builtin_host::FeedSettings EffectiveFeed(builtin_host::FeedSettings fromHost,
                                          const std::string& programFolder);
 
 // The transport for those settings. `callsign` logs in to APRS-IS.
-std::unique_ptr<qt::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,
-                                          const std::string& callsign, const std::string& version);
+std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,
+                                               const std::string& callsign,
+                                               const std::string& version);
 
 }  // namespace app

@@ -12,13 +12,13 @@
 #include "app/StopSignals.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
-#include "host/Sirenwatch.h"
 #include "platform/Paths.h"
+#include "program/EmergencyReport.h"
+#include "program/HeadlessDialogs.h"
+#include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
-#include "qt/MapView.h"
 #include "qt/QtPlatform.h"
-#include "qt/headless/EmergencyReport.h"
-#include "qt/headless/HeadlessDialogs.h"
+#include "qt_host/MapView.h"
 
 namespace app {
 
@@ -36,10 +36,10 @@ builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
 
 // The map window of the built-in host, beside the add-on's window. Closing it closes the
 // host, and the add-on with it.
-std::unique_ptr<qt::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
-                                           const builtin_host::HostSettings& settings,
-                                           const QWidget& mainWindow) {
-    auto map = std::make_unique<qt::MapView>(host.MapState(), host.Stations());
+std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
+                                                const builtin_host::HostSettings& settings,
+                                                const QWidget& mainWindow) {
+    auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
     map->SetHomeCallsign(settings.callsign);
     map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
@@ -50,8 +50,8 @@ std::unique_ptr<qt::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     return map;
 }
 
-void StartFeed(qt::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
-               qt::MapView* map) {
+void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
+               qt_host::MapView* map) {
     feed.SetLineHandler([&host](const std::string& line) { host.OnTnc2Line(line); });
     feed.SetStatusHandler([map](const QString& status) {
         std::cerr << "feed: " << status.toStdString() << std::endl;
@@ -86,8 +86,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
     const builtin_host::HostSettings hostSettings = PrepareHost(folder);
 
-    qt::headless::HeadlessDialogs quietDialogs(std::cerr);
-    qt::headless::SilentSound silence;
+    program::HeadlessDialogs quietDialogs(std::cerr);
+    program::SilentSound silence;
     platform::Ports headlessPorts{
         quietDialogs,   silence,           platform.layer,   platform.userStore, platform.instance,
         platform.clock, platform.regional, platform.program, platform.help,      platform.app};
@@ -97,8 +97,8 @@ int RunProgram(const CommandLine& options, bool headless) {
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
     // The report outlives the forms it listens to, whatever they signal as they go.
-    std::optional<qt::headless::EmergencyReport> report;
-    host::Sirenwatch program(ports, host);
+    std::optional<program::EmergencyReport> report;
+    program::Sirenwatch program(ports, host);
     qt::FormWindow mainWindow(program.Main());
     platform.SetMainWindow(&mainWindow);
     if (headless) report.emplace(program.Main(), std::cout);
@@ -110,7 +110,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     if (!program.Start()) return 1;
     program.Main().Show();
 
-    std::unique_ptr<qt::MapView> map;
+    std::unique_ptr<qt_host::MapView> map;
     if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(

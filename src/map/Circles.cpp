@@ -1,7 +1,7 @@
 // Drawing the stations' circles on the host's map.
 #include "map/Circles.h"
 
-#include "monitor/HostFailure.h"
+#include "host/HostFailure.h"
 #include "platform/NumberText.h"
 
 namespace map {
@@ -16,12 +16,12 @@ bool HasPosition(float value) {
 }
 }  // namespace
 
-Circles::Circles(ui::Grid& table, const host::ProgramValues& values, host::Map& map,
+Circles::Circles(ui::Grid& table, const platform::ProgramValues& values, host::Map& map,
                  const platform::Regional& regional, platform::Dialogs& dialogs)
     : table_(table), values_(values), map_(map), regional_(regional), dialogs_(dialogs) {}
 
 void Circles::mUivMap_MapRedrawn() {
-    monitor::GuardHostCall(dialogs_, values_.CodiceLingua, [this] { DrawAll(); });
+    host::GuardHostCall(dialogs_, values_.CodiceLingua, [this] { DrawAll(); });
 }
 
 void Circles::DrawAll() {

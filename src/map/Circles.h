@@ -5,15 +5,15 @@
 #include <cstdint>
 
 #include "host/HostPorts.h"
-#include "host/ProgramValues.h"
 #include "platform/Ports.h"
+#include "platform/ProgramValues.h"
 #include "ui/Grid.h"
 
 namespace map {
 
 class Circles {
 public:
-    Circles(ui::Grid& table, const host::ProgramValues& values, host::Map& map,
+    Circles(ui::Grid& table, const platform::ProgramValues& values, host::Map& map,
             const platform::Regional& regional, platform::Dialogs& dialogs);
 
     // The map's MapRedrawn: a circle for each station row with a position. A host failure
@@ -31,7 +31,7 @@ private:
     void DrawAll();
 
     ui::Grid& table_;
-    const host::ProgramValues& values_;
+    const platform::ProgramValues& values_;
     host::Map& map_;
     const platform::Regional& regional_;
     platform::Dialogs& dialogs_;

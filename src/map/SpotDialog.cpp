@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "monitor/HostFailure.h"
+#include "host/HostFailure.h"
 #include "platform/NumberText.h"
 
 namespace map {
@@ -19,9 +19,10 @@ bool IsSwatch(std::int16_t index) {
 }
 }  // namespace
 
-SpotDialog::SpotDialog(FrmMarcaPunto& dialog, const ui::Form& main, host::ProgramValues& values,
-                       platform::Dialogs& dialogs, platform::WindowLayer& layer,
-                       std::function<void()> applyCaptions, std::function<void()> redrawMap)
+SpotDialog::SpotDialog(forms::FrmMarcaPunto& dialog, const ui::Form& main,
+                       platform::ProgramValues& values, platform::Dialogs& dialogs,
+                       platform::WindowLayer& layer, std::function<void()> applyCaptions,
+                       std::function<void()> redrawMap)
     : dialog_(dialog),
       main_(main),
       values_(values),
@@ -120,7 +121,7 @@ void SpotDialog::CmdOk_Click(std::int16_t Index) {
 
 void SpotDialog::RedrawMapReportingFailure() {
     if (!redrawMap_) return;
-    monitor::GuardHostCall(dialogs_, values_.CodiceLingua, redrawMap_);
+    host::GuardHostCall(dialogs_, values_.CodiceLingua, redrawMap_);
 }
 
 }  // namespace map

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "host/ProgramValues.h"
-#include "map/FrmMarcaPunto.h"
+#include "forms/FrmMarcaPunto.h"
 #include "platform/Ports.h"
+#include "platform/ProgramValues.h"
 #include "ui/Controls.h"
 
 namespace map {
@@ -16,7 +16,7 @@ class SpotDialog {
 public:
     // applyCaptions re-applies every caption in the current language; redrawMap asks the
     // host to redraw its map (it may throw host::HostError).
-    SpotDialog(FrmMarcaPunto& dialog, const ui::Form& main, host::ProgramValues& values,
+    SpotDialog(forms::FrmMarcaPunto& dialog, const ui::Form& main, platform::ProgramValues& values,
                platform::Dialogs& dialogs, platform::WindowLayer& layer,
                std::function<void()> applyCaptions, std::function<void()> redrawMap);
 
@@ -37,9 +37,9 @@ public:
 private:
     void RedrawMapReportingFailure();
 
-    FrmMarcaPunto& dialog_;
+    forms::FrmMarcaPunto& dialog_;
     const ui::Form& main_;
-    host::ProgramValues& values_;
+    platform::ProgramValues& values_;
     platform::Dialogs& dialogs_;
     platform::WindowLayer& layer_;
     std::function<void()> applyCaptions_;

@@ -5,7 +5,7 @@
 
 namespace monitor {
 
-Alarm::Alarm(FrmMain& form, platform::Sound& sound, const platform::ProgramInfo& program)
+Alarm::Alarm(forms::FrmMain& form, platform::Sound& sound, const platform::ProgramInfo& program)
     : form_(form), sound_(sound), soundFile_(platform::JoinPath(program.Folder(), "lowtemp.wav")) {
     form_.TimerAllarme.onTick = [this] { TimerAllarme_Timer(); };
     form_.CmdTacitaAllarme.onClick = [this] { CmdTacitaAllarme_Click(); };

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "monitor/FrmMain.h"
+#include "forms/FrmMain.h"
 #include "platform/Ports.h"
 
 namespace monitor {
@@ -12,7 +12,7 @@ namespace monitor {
 class Alarm {
 public:
     // The sound is "lowtemp.wav" in the program's folder.
-    Alarm(FrmMain& form, platform::Sound& sound, const platform::ProgramInfo& program);
+    Alarm(forms::FrmMain& form, platform::Sound& sound, const platform::ProgramInfo& program);
 
     // Enables the timer; the first sound comes one tick later. Starting a running alarm
     // changes nothing.
@@ -25,7 +25,7 @@ public:
     void CmdTest_Click();           // sound at once, then run as an alarm
 
 private:
-    FrmMain& form_;
+    forms::FrmMain& form_;
     platform::Sound& sound_;
     std::string soundFile_;
 };

@@ -13,7 +13,7 @@ constexpr std::int16_t kRefreshFillStyle = 2;
 constexpr std::int32_t kRefreshFillColor = 0xFFFF00;
 }  // namespace
 
-EmergencyRecorder::EmergencyRecorder(FrmMain& form, const host::ProgramValues& values,
+EmergencyRecorder::EmergencyRecorder(forms::FrmMain& form, const platform::ProgramValues& values,
                                      host::Application& app, host::Map& map, host::Station& station,
                                      StationTable& table, Alarm& alarm,
                                      const platform::Regional& regional)

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "forms/FrmMain.h"
 #include "host/HostPorts.h"
-#include "host/ProgramValues.h"
 #include "monitor/Alarm.h"
-#include "monitor/FrmMain.h"
 #include "monitor/StationTable.h"
+#include "platform/ProgramValues.h"
 #include "platform/Regional.h"
 
 namespace monitor {
@@ -25,9 +25,9 @@ struct Reception {
 
 class EmergencyRecorder {
 public:
-    EmergencyRecorder(FrmMain& form, const host::ProgramValues& values, host::Application& app,
-                      host::Map& map, host::Station& station, StationTable& table, Alarm& alarm,
-                      const platform::Regional& regional);
+    EmergencyRecorder(forms::FrmMain& form, const platform::ProgramValues& values,
+                      host::Application& app, host::Map& map, host::Station& station,
+                      StationTable& table, Alarm& alarm, const platform::Regional& regional);
 
     // Position, bearing, panel, table, alarm and map refresh for one emergency. Host failures
     // propagate to the frame handler.
@@ -48,8 +48,8 @@ private:
     void Enter(const RigaStazione& row);
     void RefreshMap();
 
-    FrmMain& form_;
-    const host::ProgramValues& values_;
+    forms::FrmMain& form_;
+    const platform::ProgramValues& values_;
     host::Application& app_;
     host::Map& map_;
     host::Station& station_;

@@ -3,7 +3,7 @@
 
 #include <charconv>
 
-#include "monitor/HostFailure.h"
+#include "host/HostFailure.h"
 #include "platform/NumberText.h"
 
 namespace monitor {
@@ -12,9 +12,9 @@ namespace {
 constexpr std::int16_t kToggleKey = 't';
 }
 
-FrameIntake::FrameIntake(FrmMain& form, const host::ProgramValues& values, host::Application& app,
-                         host::Station& station, EmergencyRecorder& recorder, TestLog& log,
-                         platform::Ports& ports)
+FrameIntake::FrameIntake(forms::FrmMain& form, const platform::ProgramValues& values,
+                         host::Application& app, host::Station& station,
+                         EmergencyRecorder& recorder, TestLog& log, platform::Ports& ports)
     : form_(form),
       values_(values),
       app_(app),
@@ -29,11 +29,11 @@ FrameIntake::FrameIntake(FrmMain& form, const host::ProgramValues& values, host:
 void FrameIntake::mUIV_DataAvailable() {
     std::string frame;
     auto fetch = [&] { frame = app_.GetAprsData(); };
-    if (!GuardHostCall(ports_.dialogs, values_.CodiceLingua, fetch)) return;
+    if (!host::GuardHostCall(ports_.dialogs, values_.CodiceLingua, fetch)) return;
     MostraRawData(form_.TxtRawData, frame);
     if (inElaborazione_ != 0) return;
     inElaborazione_ = 1;
-    if (!GuardHostCall(ports_.dialogs, values_.CodiceLingua, fetch)) {
+    if (!host::GuardHostCall(ports_.dialogs, values_.CodiceLingua, fetch)) {
         inElaborazione_ = 0;
         return;
     }
@@ -50,7 +50,7 @@ void FrameIntake::GestioneMessaggio(const std::string& TipoMsg, const std::strin
     nominativoRx_.clear();
     // A failing host call drops the frame. The box is shown while the guard still holds, so
     // frames arriving meanwhile are only shown, as during any other host call.
-    GuardHostCall(ports_.dialogs, values_.CodiceLingua, [&] { Handle(TipoMsg, DatiAprs); });
+    host::GuardHostCall(ports_.dialogs, values_.CodiceLingua, [&] { Handle(TipoMsg, DatiAprs); });
     inElaborazione_ = 0;
 }
 

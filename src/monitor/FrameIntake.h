@@ -7,18 +7,18 @@
 #include <string>
 
 #include "aprs/Aprs.h"
+#include "forms/FrmMain.h"
 #include "host/HostPorts.h"
-#include "host/ProgramValues.h"
 #include "monitor/EmergencyRecorder.h"
-#include "monitor/FrmMain.h"
 #include "monitor/TestLog.h"
 #include "platform/Ports.h"
+#include "platform/ProgramValues.h"
 
 namespace monitor {
 
 class FrameIntake {
 public:
-    FrameIntake(FrmMain& form, const host::ProgramValues& values, host::Application& app,
+    FrameIntake(forms::FrmMain& form, const platform::ProgramValues& values, host::Application& app,
                 host::Station& station, EmergencyRecorder& recorder, TestLog& log,
                 platform::Ports& ports);
 
@@ -46,8 +46,8 @@ private:
     void FillPanel(const std::string& messageType, const Reception& reception,
                    const std::string& beacon);
 
-    FrmMain& form_;
-    const host::ProgramValues& values_;
+    forms::FrmMain& form_;
+    const platform::ProgramValues& values_;
     host::Application& app_;
     host::Station& station_;
     EmergencyRecorder& recorder_;

@@ -1,7 +1,7 @@
 // The station table's operations.
 #include "monitor/StationTable.h"
 
-#include "monitor/HostFailure.h"
+#include "host/HostFailure.h"
 #include "settings/StringTable.h"
 
 namespace monitor {
@@ -11,8 +11,8 @@ constexpr int kColumnWidths[8] = {900, 950, 750, 1100, 800, 1200, 1000, 900};
 constexpr int kHiddenColumnWidth = 900;
 }  // namespace
 
-StationTable::StationTable(FrmMain& form, const host::ProgramValues& values, host::Application& app,
-                           platform::Dialogs& dialogs)
+StationTable::StationTable(forms::FrmMain& form, const platform::ProgramValues& values,
+                           host::Application& app, platform::Dialogs& dialogs)
     : grid_(form.FGridStazioni), values_(values), app_(app), dialogs_(dialogs) {
     grid_.onDblClick = [this] { FGridStazioni_DblClick(); };
 }
@@ -68,7 +68,7 @@ void StationTable::FGridStazioni_DblClick() {
     const int target = grid_.TextMatrix(row, 0) == callsign ? row : VerificaNominativo(callsign);
     if (target < 1) return;
     Remove(target);
-    GuardHostCall(dialogs_, values_.CodiceLingua, [this] { app_.RedrawMap(); });
+    host::GuardHostCall(dialogs_, values_.CodiceLingua, [this] { app_.RedrawMap(); });
 }
 
 void StationTable::Remove(int row) {

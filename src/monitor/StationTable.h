@@ -6,10 +6,10 @@
 #include <array>
 #include <string>
 
+#include "forms/FrmMain.h"
 #include "host/HostPorts.h"
-#include "host/ProgramValues.h"
-#include "monitor/FrmMain.h"
 #include "platform/Ports.h"
+#include "platform/ProgramValues.h"
 
 namespace monitor {
 
@@ -19,8 +19,8 @@ using RigaStazione = std::array<std::string, 10>;
 
 class StationTable {
 public:
-    StationTable(FrmMain& form, const host::ProgramValues& values, host::Application& app,
-                 platform::Dialogs& dialogs);
+    StationTable(forms::FrmMain& form, const platform::ProgramValues& values,
+                 host::Application& app, platform::Dialogs& dialogs);
 
     // Start-up: empty state, column widths (8 and 9 shown only in test mode), their headers.
     void SetUp();
@@ -41,7 +41,7 @@ private:
     void Remove(int row);
 
     ui::Grid& grid_;
-    const host::ProgramValues& values_;
+    const platform::ProgramValues& values_;
     host::Application& app_;
     platform::Dialogs& dialogs_;
     bool grigliaVuota_ = true;

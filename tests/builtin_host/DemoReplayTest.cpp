@@ -11,7 +11,7 @@
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/Replay.h"
 #include "fakes/FakePorts.h"
-#include "host/Sirenwatch.h"
+#include "program/Sirenwatch.h"
 #include "settings/ProfileFile.h"
 
 namespace builtin_host {
@@ -34,7 +34,7 @@ protected:
                                      "2");
         fp.clock.now = {2026, 12, 6, 10, 0, 0};
         host = std::make_unique<BuiltinHost>(fp.clock, *HomeFromSettings(hs));
-        program = std::make_unique<::host::Sirenwatch>(fp.ports, *host);
+        program = std::make_unique<::program::Sirenwatch>(fp.ports, *host);
     }
 
     // The clock follows the capture's timestamps; the panel is noted whenever an emergency
@@ -64,12 +64,12 @@ protected:
                 m.TxtLat.Text(),        m.TxtLong.Text(),      m.TxtAzimut.Text(),
                 m.TxtAltezza.Text()};
     }
-    monitor::FrmMain& Main() { return program->Main(); }
+    forms::FrmMain& Main() { return program->Main(); }
 
     fakes::FakePorts fp;
     fakes::TempDir hostDir;
     std::unique_ptr<BuiltinHost> host;
-    std::unique_ptr<::host::Sirenwatch> program;
+    std::unique_ptr<::program::Sirenwatch> program;
     std::vector<Panel> panels;
 };
 

@@ -9,6 +9,7 @@
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
 #include "fakes/FakePorts.h"
+#include "fakes/FileText.h"
 #include "settings/IniUserStore.h"
 #include "settings/ProfileFile.h"
 
@@ -141,11 +142,6 @@ struct SetupWorld {
     }
 };
 
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
     SetupWorld w;
     const SetupResult r = EnsureHostSetup(w.config, w.data, w.demo);
@@ -175,14 +171,14 @@ TEST(HostSetup, LaterRunsKeepEditsAndBringBackADeletedFile) {
     HostSettings edited = LoadHostSettings(w.Registered());
     edited.callsign = "Q1ALFA";
     ASSERT_TRUE(SaveHostSettings(w.Registered(), edited));
-    const std::string store = Contents(w.config + "/Peak Systems.ini");
-    const std::string host = Contents(w.HostFile());
+    const std::string store = fakes::ReadAll(w.config + "/Peak Systems.ini");
+    const std::string host = fakes::ReadAll(w.HostFile());
 
     const SetupResult again = EnsureHostSetup(w.config, w.data, w.demo);
     EXPECT_EQ(again.error, "");
     EXPECT_FALSE(again.createdFolder || again.wroteSettings || again.registered);
-    EXPECT_EQ(Contents(w.config + "/Peak Systems.ini"), store);
-    EXPECT_EQ(Contents(w.HostFile()), host);
+    EXPECT_EQ(fakes::ReadAll(w.config + "/Peak Systems.ini"), store);
+    EXPECT_EQ(fakes::ReadAll(w.HostFile()), host);
 
     fs::remove(w.HostFile());
     EXPECT_TRUE(EnsureHostSetup(w.config, w.data, w.demo).wroteSettings);

@@ -10,8 +10,6 @@ World::World() {
     units.SetUp(values.UnitaMisura);
     captions.GestioneLingua(values.CodiceLingua);
     table.SetUp();
-    host.Connect(&events);
-    host.map.Connect(&events);
 }
 
 StationData World::Emergency() {

@@ -7,18 +7,18 @@
 
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
-#include "geo/Units.h"
-#include "host/ProgramValues.h"
+#include "forms/FrmMain.h"
+#include "forms/FrmMarcaPunto.h"
 #include "map/Circles.h"
-#include "map/FrmMarcaPunto.h"
 #include "monitor/Alarm.h"
 #include "monitor/EmergencyRecorder.h"
 #include "monitor/FrameIntake.h"
-#include "monitor/FrmMain.h"
-#include "monitor/HostEvents.h"
 #include "monitor/StationTable.h"
 #include "monitor/TestLog.h"
-#include "settings/Captions.h"
+#include "monitor/Units.h"
+#include "platform/ProgramValues.h"
+#include "program/Captions.h"
+#include "program/HostSession.h"
 #include "settings/GestioneINI_New.h"
 
 namespace fakes {
@@ -40,23 +40,22 @@ struct World {
 
     FakePorts fp;
     FakeHost host;
-    host::ProgramValues values;
-    monitor::FrmMain main;
-    map::FrmMarcaPunto spot;
+    platform::ProgramValues values;
+    forms::FrmMain main;
+    forms::FrmMarcaPunto spot;
     settings::GestioneINI_New ini{fp.regional};
-    settings::Captions captions{main, spot, values, ini};
+    program::Captions captions{main, spot, values, ini};
     monitor::TestLog log;
-    monitor::StationTable table{main, values, host, fp.dialogs};
     monitor::Alarm alarm{main, fp.sound, fp.program};
-    monitor::EmergencyRecorder recorder{main,         values, host,  host.map,
-                                        host.station, table,  alarm, fp.regional};
-    monitor::FrameIntake intake{main, values, host, host.station, recorder, log, fp.ports};
-    map::Circles circles{main.FGridStazioni, values, host.map, fp.regional, fp.dialogs};
-    geo::Units units{
+    program::HostSession session{main, values, fp.ports, alarm, log, host, host.station};
+    monitor::StationTable& table = session.table;
+    monitor::EmergencyRecorder& recorder = session.recorder;
+    monitor::FrameIntake& intake = session.intake;
+    map::Circles& circles = session.circles;
+    monitor::Units units{
         main.MnuUnit, main.FGridStazioni, main.TxtDistanza, values, fp.regional, ini, [this] {
             captions.GestioneLingua(values.CodiceLingua);
         }};
-    monitor::HostEvents events{intake, circles};
 };
 
 }  // namespace fakes

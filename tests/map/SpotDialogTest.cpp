@@ -15,7 +15,7 @@ struct SpotWorld : fakes::World {
         main.MnuMarca.onClick = [this] { dialog.MnuMarca_Click(); };
     }
     // Runs the user's actions while the dialog is open, then closes it with the button.
-    void Open(std::function<void(map::FrmMarcaPunto&)> actions, int button) {
+    void Open(std::function<void(forms::FrmMarcaPunto&)> actions, int button) {
         fp.dialogs.onModal = [this, actions, button](ui::Form&) {
             seenWidth = spot.LblValore.Caption();
             seenStyle = spot.ListStile.ListIndex();
@@ -44,7 +44,7 @@ struct SpotWorld : fakes::World {
     std::vector<std::string> seenItems;
 };
 
-void PickBlueWidth3Solid(map::FrmMarcaPunto& d) {
+void PickBlueWidth3Solid(forms::FrmMarcaPunto& d) {
     d.CmdColoreCerchio[3].onClick();
     d.HSSpessoreCerchio.SetValue(3);
     d.ListStile.SetListIndex(0);
@@ -69,7 +69,7 @@ TEST(SpotDialog, OpensWithTheStoredStyleCentredOnTheMainWindow) {
 TEST(SpotDialog, PreviewFollowsThePicksAndOkStoresThemThenRedrawsWithTopmostRestored) {
     SpotWorld w;
     w.Open(
-        [](map::FrmMarcaPunto& d) {
+        [](forms::FrmMarcaPunto& d) {
             PickBlueWidth3Solid(d);
             d.CmdColoreRiempimento[1].onClick();
             EXPECT_EQ(d.ShapeCerchio.BorderColor(), 16711680);
@@ -92,7 +92,7 @@ TEST(SpotDialog, PreviewFollowsThePicksAndOkStoresThemThenRedrawsWithTopmostRest
 TEST(SpotDialog, AnnullaKeepsTheSettingsButStillRedraws) {
     SpotWorld w;
     w.Open(
-        [](map::FrmMarcaPunto& d) {
+        [](forms::FrmMarcaPunto& d) {
             PickBlueWidth3Solid(d);
             d.CmdColoreRiempimento[4].onClick();
         },

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "fakes/FileText.h"
 #include "fakes/World.h"
 
 namespace {
@@ -82,9 +83,7 @@ TEST(FrameIntake, OnlyTestModeLogsEveryHandledFrameAsTheHostDeliveredIt) {
         w.Receive("NOBODY");
         w.log.Close();
 
-        std::ostringstream content;
-        content << std::ifstream(path, std::ios::binary).rdbuf();
-        EXPECT_EQ(content.str(),
+        EXPECT_EQ(fakes::ReadAll(path),
                   test ? World::Frame("IW2ABC-9") + "\r\n" + World::Frame("NOBODY") + "\r\n" : "");
     }
 }

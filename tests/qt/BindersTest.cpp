@@ -11,11 +11,11 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "QtWorld.h"
-#include "monitor/FrmMain.h"
+#include "forms/FrmMain.h"
 #include "qt/Binders.h"
 #include "qt/Colors.h"
 #include "qt/FormWindow.h"
+#include "qt/QtWorld.h"
 #include "qt/ShapeWidget.h"
 #include "qt/Twips.h"
 
@@ -195,7 +195,7 @@ TEST(TimerBinder, RunsWhileEnabledAtTheModelsInterval) {
 }
 
 TEST(FormWindowTest, BuildsEveryControlWithFrameChildrenInsideTheFrame) {
-    monitor::FrmMain form;
+    forms::FrmMain form;
     qt::FormWindow window(form);
     auto* frame = window.Find<QGroupBox>(form.Frame1);
     auto* label = window.Find<QLabel>(form.LblNominativo);
@@ -211,7 +211,7 @@ TEST(FormWindowTest, BuildsEveryControlWithFrameChildrenInsideTheFrame) {
 }
 
 TEST(FormWindowTest, MenusFollowCheckMarksAndClicksLetTheModelDecide) {
-    monitor::FrmMain form;
+    forms::FrmMain form;
     int clicks = 0;
     form.MnuNazione[1].onClick = [&] {
         ++clicks;
@@ -235,7 +235,7 @@ TEST(FormWindowTest, MenusFollowCheckMarksAndClicksLetTheModelDecide) {
 }
 
 TEST(FormWindowTest, FollowsTheFormsPlaceAndShownStateAndTitleBarCloseAsksTheForm) {
-    monitor::FrmMain form;
+    forms::FrmMain form;
     int closes = 0, hidden = 0;
     form.onClose = [&] { ++closes; };
     qt::FormWindow window(form);

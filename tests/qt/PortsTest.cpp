@@ -12,10 +12,10 @@
 
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
-#include "qt/MapView.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
 #include "qt/QtSound.h"
+#include "qt_host/MapView.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ TEST(QtProgramInfo, NamesOurOwnExecutable) {
 struct MapWindow {
     builtin_host::HostMap map;
     builtin_host::StationList stations{{45.5, 9.2}};
-    qt::MapView view{map, stations};
+    qt_host::MapView view{map, stations};
     MapWindow() { view.resize(400, 400); }
 };
 

@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "QtWorld.h"
 #include "qt/GridView.h"
+#include "qt/QtWorld.h"
 #include "qt/ShapeWidget.h"
 
 namespace qttest {
@@ -94,7 +94,7 @@ TEST_F(ProgramWindows, SpotSetUpPicksReachThePreviewAndTheMap) {
     mapView->show();
     bool previewChecked = false;
     WhenModal([&](qt::FormWindow& dialog) {
-        map::FrmMarcaPunto& form = program->SpotForm();
+        forms::FrmMarcaPunto& form = program->SpotForm();
         QTest::mouseClick(dialog.Find<QPushButton>(form.CmdColoreCerchio[3]), Qt::LeftButton);
         QTest::mouseClick(dialog.Find<QPushButton>(form.CmdColoreRiempimento[1]), Qt::LeftButton);
         auto* list = dialog.Find<QListWidget>(form.ListStile);

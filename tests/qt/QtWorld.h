@@ -15,11 +15,11 @@
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
 #include "fakes/FakePorts.h"
-#include "host/Sirenwatch.h"
+#include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
-#include "qt/MapView.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
+#include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
 
 namespace qttest {
@@ -72,11 +72,11 @@ protected:
                                      std::to_string(language));
         host = std::make_unique<builtin_host::BuiltinHost>(fp.clock,
                                                            *builtin_host::HomeFromSettings(hs));
-        program = std::make_unique<host::Sirenwatch>(ports, *host);
+        program = std::make_unique<program::Sirenwatch>(ports, *host);
         mainWindow = std::make_unique<qt::FormWindow>(program->Main());
         dialogs.real.SetOwner(mainWindow.get());
         layer.SetWindow(mainWindow.get());
-        mapView = std::make_unique<qt::MapView>(host->MapState(), host->Stations());
+        mapView = std::make_unique<qt_host::MapView>(host->MapState(), host->Stations());
         mapView->SetHomeCallsign("N0CALL");
     }
     ~QtWorld() override {
@@ -107,7 +107,7 @@ protected:
         ASSERT_NE(action, nullptr) << menu.toStdString();
         action->trigger();
     }
-    monitor::FrmMain& Main() { return program->Main(); }
+    forms::FrmMain& Main() { return program->Main(); }
 
     fakes::FakePorts fp;
     HybridDialogs dialogs;
@@ -116,9 +116,9 @@ protected:
                           fp.clock, fp.regional, fp.program, fp.help,      fp.app};
     fakes::TempDir hostDir;
     std::unique_ptr<builtin_host::BuiltinHost> host;
-    std::unique_ptr<host::Sirenwatch> program;
+    std::unique_ptr<program::Sirenwatch> program;
     std::unique_ptr<qt::FormWindow> mainWindow;
-    std::unique_ptr<qt::MapView> mapView;
+    std::unique_ptr<qt_host::MapView> mapView;
 };
 
 }  // namespace qttest

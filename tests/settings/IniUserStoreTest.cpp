@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "FileText.h"
 #include "fakes/FakePorts.h"
+#include "fakes/FileText.h"
 #include "settings/IniUserStore.h"
 
 namespace settings {
@@ -21,7 +21,7 @@ TEST(IniUserStore, HostFolderLivesInTheApplicationsFile) {
     EXPECT_TRUE(std::filesystem::exists(config + "/Peak Systems.ini"));
     EXPECT_EQ(store.Get("Peak Systems", "ui-view32", "program folder"), longFolder)
         << "stored folders are not cut to the settings file's 254 characters";
-    EXPECT_EQ(settings_test::ReadAll(config + "/Peak Systems.ini"),
+    EXPECT_EQ(fakes::ReadAll(config + "/Peak Systems.ini"),
               "[UI-View32]\nProgram Folder=" + longFolder + "\n");
 }
 
@@ -36,7 +36,7 @@ TEST(IniUserStore, ApplicationNamesCannotLeaveTheFolder) {
 
 TEST(IniUserStore, UnusableFolderFailsWithoutThrowing) {
     fakes::TempDir dir;
-    settings_test::WriteAll(dir.File("file"), "x");
+    fakes::WriteAll(dir.File("file"), "x");
     IniUserStore store(dir.File("file") + "/config");
     EXPECT_FALSE(store.Set("Peak Systems", "UI-View32", "Program Folder", "/x/"));
     EXPECT_EQ(store.Get("Peak Systems", "UI-View32", "Program Folder"), "");

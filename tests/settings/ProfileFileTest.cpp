@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "FileText.h"
 #include "fakes/FakePorts.h"
+#include "fakes/FileText.h"
 #include "settings/ProfileFile.h"
 
 namespace settings {
 namespace {
 
-using settings_test::ReadAll;
-using settings_test::WriteAll;
+using fakes::ReadAll;
+using fakes::WriteAll;
 namespace fs = std::filesystem;
 
 TEST(ProfileFile, HundredWritesChangeOnlyTheWrittenKeys) {
@@ -149,7 +149,7 @@ TEST(ProfileFile, FailedWriteLeavesTheOldFile) {
 
 TEST(ProfileFile, FailedWriteInAReadOnlyFolder) {
     fakes::TempDir dir;
-    if (settings_test::PermissionsAreIgnored(dir.Path()))
+    if (fakes::PermissionsAreIgnored(dir.Path()))
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     const std::string ini = dir.File("a.ini");
     WriteAll(ini, "[S]\nK=1\n");

@@ -1,0 +1,16 @@
+// Reporting a failed call to the station program.
+#include "host/HostFailure.h"
+
+namespace host {
+
+std::string HostFailureText(int codiceLingua, const std::string& what) {
+    if (codiceLingua == 1000) return "Errore nella comunicazione con UI-View32:\n" + what;
+    return "Error while talking to UI-View32:\n" + what;
+}
+
+void ReportHostFailure(platform::Dialogs& dialogs, int codiceLingua, const std::string& what) {
+    dialogs.MsgBox(HostFailureText(codiceLingua, what), platform::Buttons::Ok,
+                   platform::Icon::Exclamation);
+}
+
+}  // namespace host

@@ -1,0 +1,53 @@
+// Message boxes and modal forms without a screen.
+#include "program/HeadlessDialogs.h"
+
+#include "ui/Controls.h"
+
+namespace program {
+
+namespace {
+
+const char* IconWord(platform::Icon icon) {
+    switch (icon) {
+        case platform::Icon::Critical:
+            return "error";
+        case platform::Icon::Exclamation:
+            return "warning";
+        case platform::Icon::Question:
+            return "question";
+        case platform::Icon::Information:
+            return "information";
+        case platform::Icon::None:
+            break;
+    }
+    return "message";
+}
+
+}  // namespace
+
+platform::Answer HeadlessDialogs::MsgBox(const std::string& text, platform::Buttons buttons,
+                                         platform::Icon icon,
+                                         const std::optional<std::string>& title) {
+    out_ << IconWord(icon) << ": " << title.value_or("Sirenwatch") << ":";
+    std::string line;
+    for (char c : text + '\r') {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty()) out_ << "\n    " << line;
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    out_ << (buttons == platform::Buttons::OkCancel ? "\n    [answered OK]" : "") << std::endl;
+    return platform::Answer::Ok;
+}
+
+void HeadlessDialogs::ShowModal(ui::Form& form) {
+    out_ << "dialog: " << form.Caption() << ": closed (no screen)" << std::endl;
+    form.Show();
+    if (form.onActivate) form.onActivate();
+    if (form.onClose) form.onClose();
+    if (form.Shown()) form.Hide();
+}
+
+}  // namespace program

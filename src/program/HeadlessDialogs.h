@@ -1,0 +1,32 @@
+// Ports for running without a screen: message boxes go to standard error and take their
+// default button, modal forms are closed at once, and no sound is played.
+#pragma once
+
+#include <ostream>
+
+#include "platform/Ports.h"
+
+namespace program {
+
+class HeadlessDialogs final : public platform::Dialogs {
+public:
+    explicit HeadlessDialogs(std::ostream& out) : out_(out) {}
+
+    // Prints "TITLE: TEXT" (the text's line breaks kept, each line indented) and answers
+    // OK: the default button of both an OK box and an OK/Cancel box.
+    platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
+                            const std::optional<std::string>& title = std::nullopt) override;
+    // Loads the form and closes it again the way its title-bar close would (its cancel path).
+    void ShowModal(ui::Form& form) override;
+
+private:
+    std::ostream& out_;
+};
+
+// The alarm is reported on standard output instead of being heard.
+class SilentSound final : public platform::Sound {
+public:
+    void Play(const std::string&) override {}
+};
+
+}  // namespace program

@@ -1,0 +1,269 @@
+// Start-up in its fixed order (identity, settings version, host checks, home station, units,
+// circle style, language, window place, captions, host connection, test mode) and shut-down.
+#include "program/Lifecycle.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+#include "geo/Coordinates.h"
+#include "host/HostFailure.h"
+#include "platform/NumberText.h"
+#include "platform/Paths.h"
+#include "settings/StringTable.h"
+
+namespace program {
+
+namespace {
+
+constexpr const char* kCR = "\r";
+constexpr int kItalian = 1000;
+constexpr int kEnglish = 2000;
+
+// First-run defaults of the circle style and the unit.
+constexpr double kDefaultCircleColor = 255;
+constexpr double kDefaultCircleWidth = 5;
+constexpr double kDefaultFillType = 7;
+constexpr double kDefaultFillColor = 16777215;
+constexpr double kDefaultUnit = 1;
+
+// A whole stored value read as a number: blanks around it are allowed, the decimal point may
+// be "." or the regional symbol; anything else in the text means "not a number".
+std::optional<double> StoredNumber(std::string text, const platform::Regional& regional) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    const std::string symbol = regional.decimalSymbol();
+    if (!symbol.empty() && symbol != ".") {
+        if (const auto at = text.find(symbol); at != std::string::npos)
+            text.replace(at, symbol.size(), ".");
+    }
+    if (text.front() == '+') text.erase(0, 1);
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::string TestLogUnavailableText(int codiceLingua, const std::string& path) {
+    if (codiceLingua == kItalian)
+        return "Impossibile aprire il file di log " + path +
+               ". Il programma prosegue senza registrare i pacchetti.";
+    return "The test log " + path + " cannot be opened. The program goes on without logging.";
+}
+
+}  // namespace
+
+Lifecycle::Lifecycle(forms::FrmMain& main, platform::ProgramValues& values, platform::Ports& ports,
+                     settings::GestioneINI_New& ini, program::Captions& captions,
+                     monitor::Units& units, monitor::TestLog& log, HostSteps steps)
+    : main_(main),
+      values_(values),
+      ports_(ports),
+      ini_(ini),
+      captions_(captions),
+      units_(units),
+      log_(log),
+      steps_(std::move(steps)) {}
+
+std::string Lifecycle::TestLogName(const platform::DateTime& day) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%02d_%02d_%04d.log", day.day, day.month, day.year);
+    return name;
+}
+
+bool Lifecycle::Form_Load() {
+    if (state_ != State::NotStarted) return Running();
+    SetIdentity();
+    ports_.layer.SetTopmost(true);
+    values_.FileIni = platform::JoinPath(ports_.program.Folder(), "Sirenwatch.ini");
+    StampVersion();
+    if (!CheckHostInstalled()) return false;
+    ReadHomeStation();
+    ReadUnits();
+    ReadCircleStyle();
+    ReadLanguage();
+    if (!CheckHostVersion() || !CheckSingleInstance() || !ConvertHomeCoordinates()) return false;
+    PlaceWindow();
+    ReadMessageType();
+    captions_.GestioneLingua(values_.CodiceLingua);
+    main_.TxtRawData.SetText("");
+    if (!ConnectHost()) return false;
+    StartTestMode();
+    if (steps_.setUpTable) steps_.setUpTable();
+    state_ = State::Running;
+    return true;
+}
+
+void Lifecycle::Form_Unload() {
+    if (state_ == State::NotStarted) {
+        // Closed before it ever started: nothing of this run is worth saving.
+        state_ = State::Ended;
+        ports_.app.Quit();
+        return;
+    }
+    if (state_ != State::Running) return;
+    state_ = State::Ended;
+    // "Setup" and "SetUp" name the same section: section names match whatever their case.
+    const std::string& file = values_.FileIni;
+    ini_.ScriviValore(file, "Setup", "CircleColor", static_cast<double>(values_.ColoreCerchio));
+    ini_.ScriviValore(file, "Setup", "CircleWidth", static_cast<double>(values_.SpessoreCerchio));
+    ini_.ScriviValore(file, "Setup", "FillType", static_cast<double>(values_.TipoRiempimento));
+    ini_.ScriviValore(file, "Setup", "FillColor", values_.ColoreRiempimento);
+    if (values_.ModoTest == 1) log_.Close();
+    // A minimised window's place says nothing about where the user wants it.
+    if (main_.State() != ui::WindowState::Minimized) {
+        ini_.ScriviValore(file, kSection, "Left", static_cast<double>(main_.Left()));
+        ini_.ScriviValore(file, kSection, "Top", static_cast<double>(main_.Top()));
+    }
+    ports_.app.Quit();
+}
+
+void Lifecycle::mUIV_UIView32IsClosing() {
+    Form_Unload();
+}
+
+std::string Lifecycle::Read(const std::string& key) {
+    return ini_.LeggiValore(values_.FileIni, kSection, key);
+}
+
+std::string Lifecycle::ReadHost(const std::string& section, const std::string& key) {
+    // The stored folder ends with its separator, so the name is appended as it stands.
+    return ini_.LeggiValore(values_.CartellaUIView + "Uiview32.INI", section, key);
+}
+
+std::optional<double> Lifecycle::ReadNumber(const std::string& key) {
+    return StoredNumber(Read(key), ports_.regional);
+}
+
+bool Lifecycle::Fail(const std::string& text, platform::Icon icon,
+                     const std::optional<std::string>& title) {
+    ports_.dialogs.MsgBox(text, platform::Buttons::Ok, icon, title);
+    state_ = State::Ended;
+    ports_.app.Quit();
+    return false;
+}
+
+std::string Lifecycle::T(int offset) const {
+    return settings::LoadResString(values_.CodiceLingua + offset);
+}
+
+void Lifecycle::SetIdentity() {
+    values_.VersioneMinima = 1.86;
+    values_.HelpFile = platform::JoinPath(ports_.program.Folder(), "Sirenwatch.chm");
+    values_.VersioneProgramma = settings::GestioneINI_New::Version(ports_.program.Version());
+    main_.SetCaption(main_.Caption() + "  Ver. " + values_.VersioneProgramma);
+}
+
+void Lifecycle::StampVersion() {
+    const std::string stored = Read("Version");
+    const std::string& file = values_.FileIni;
+    if (stored != values_.VersioneProgramma)
+        ini_.ScriviValore(file, kSection, "Version", values_.VersioneProgramma);
+    if (!stored.empty()) return;
+    ini_.ScriviValore(file, kSection, "CircleColor", kDefaultCircleColor);
+    ini_.ScriviValore(file, kSection, "CircleWidth", kDefaultCircleWidth);
+    ini_.ScriviValore(file, kSection, "FillType", kDefaultFillType);
+    ini_.ScriviValore(file, kSection, "FillColor", kDefaultFillColor);
+    ini_.ScriviValore(file, kSection, "Version", values_.VersioneProgramma);
+    ini_.ScriviValore(file, kSection, "Unit", kDefaultUnit);
+}
+
+bool Lifecycle::CheckHostInstalled() {
+    values_.CartellaUIView = ports_.userStore.Get("Peak Systems", "UI-View32", "Program Folder");
+    if (!values_.CartellaUIView.empty()) return true;
+    // The language is not known yet: both are shown.
+    return Fail(std::string("ATTENZIONE !!") + kCR + settings::LoadResString(1100) + kCR + kCR +
+                    "ATTENTION !!" + kCR + settings::LoadResString(2100),
+                platform::Icon::Critical);
+}
+
+void Lifecycle::ReadHomeStation() {
+    values_.NominativoStazione = ReadHost("Station", "Callsign");
+    values_.LongitudineStazioneText = ReadHost("Station", "Longitude");
+    values_.LatitudineStazioneText = ReadHost("Station", "Latitude");
+}
+
+void Lifecycle::ReadUnits() {
+    const double unit = ReadNumber("Unit").value_or(kDefaultUnit);
+    units_.SetUp(platform::ToInt16(unit));
+}
+
+void Lifecycle::ReadCircleStyle() {
+    values_.SpessoreCerchio = static_cast<float>(kDefaultCircleWidth);
+    values_.ColoreCerchio = static_cast<std::int32_t>(kDefaultCircleColor);
+    values_.TipoRiempimento = static_cast<float>(kDefaultFillType);
+    values_.ColoreRiempimento = kDefaultFillColor;
+    // A key that is missing or holds no number keeps its first-run default.
+    if (auto v = ReadNumber("CircleWidth")) values_.SpessoreCerchio = static_cast<float>(*v);
+    if (auto v = ReadNumber("CircleColor")) values_.ColoreCerchio = platform::ToInt32(*v);
+    if (auto v = ReadNumber("FillType")) values_.TipoRiempimento = static_cast<float>(*v);
+    if (auto v = ReadNumber("FillColor")) values_.ColoreRiempimento = *v;
+}
+
+void Lifecycle::ReadLanguage() {
+    // Anything but English is Italian, so a missing or odd value still leaves one language
+    // checked and every text id valid.
+    const bool english = ReadNumber("Language") == 2.0;
+    main_.MnuNazione[0].SetChecked(!english);
+    main_.MnuNazione[1].SetChecked(english);
+    values_.CodiceLingua = english ? kEnglish : kItalian;
+}
+
+bool Lifecycle::CheckHostVersion() {
+    const double version = platform::Val(ReadHost("SetUp", "PROGRAM_VERSION"));
+    if (version >= values_.VersioneMinima) return true;
+    return Fail(T(104) + kCR + T(127), platform::Icon::Critical);
+}
+
+bool Lifecycle::CheckSingleInstance() {
+    if (!ports_.instance.AnotherInstanceRunning()) return true;
+    return Fail(main_.Caption() + " " + T(126), platform::Icon::Exclamation);
+}
+
+bool Lifecycle::ConvertHomeCoordinates() {
+    if (values_.LongitudineStazioneText.empty() || values_.LatitudineStazioneText.empty())
+        return Fail(T(104) + kCR + T(102) + kCR + T(103), platform::Icon::Critical,
+                    main_.Caption());
+    values_.LongitudineStazione = geo::ConvertiCoordinate(values_.LongitudineStazioneText);
+    values_.LatitudineStazione = geo::ConvertiCoordinate(values_.LatitudineStazioneText);
+    return true;
+}
+
+void Lifecycle::PlaceWindow() {
+    // Without a stored number the window keeps its designed place.
+    if (auto left = ReadNumber("Left")) main_.SetLeft(platform::ToInt32(*left));
+    if (auto top = ReadNumber("Top")) main_.SetTop(platform::ToInt32(*top));
+}
+
+void Lifecycle::ReadMessageType() {
+    values_.TipoMessaggio = platform::UCase(Read("MessageType"));
+    if (values_.TipoMessaggio.empty()) values_.TipoMessaggio = "EMERGENCY";
+}
+
+bool Lifecycle::ConnectHost() {
+    if (!steps_.connectHost) return true;
+    try {
+        steps_.connectHost();
+        return true;
+    } catch (const std::exception& e) {
+        // Without the host there is nothing to watch.
+        return Fail(host::HostFailureText(values_.CodiceLingua, e.what()),
+                    platform::Icon::Critical);
+    }
+}
+
+void Lifecycle::StartTestMode() {
+    values_.ModoTest = platform::ToInt16(platform::Val(Read("Test")));
+    if (values_.ModoTest != 1) return;
+    const std::string path =
+        platform::JoinPath(ports_.program.Folder(), TestLogName(ports_.clock.Now()));
+    if (!log_.Open(path))
+        ports_.dialogs.MsgBox(TestLogUnavailableText(values_.CodiceLingua, path),
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
+}
+
+}  // namespace program

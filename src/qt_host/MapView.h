@@ -1,0 +1,54 @@
+// The built-in host's map window: the home station, the stations heard and the circles the
+// add-on drew at the last redraw, on an equirectangular projection around the home station.
+#pragma once
+
+#include <QPainter>
+#include <QWidget>
+#include <functional>
+
+#include "builtin_host/HostMap.h"
+#include "builtin_host/StationList.h"
+
+namespace qt_host {
+
+class MapView : public QWidget {
+    Q_OBJECT
+public:
+    // Takes the map's change listener, so it repaints after every redraw.
+    MapView(builtin_host::HostMap& map, const builtin_host::StationList& stations,
+            QWidget* parent = nullptr);
+
+    // Runs when the user closes the window (the host closes with it).
+    std::function<void()> onClose;
+
+    // Call when stations were heard; repaints once the event loop is free.
+    void StationsChanged() { update(); }
+    // Half the width of the view, in kilometres, at the current zoom.
+    double SpanKm() const { return spanKm_; }
+    void SetSpanKm(double km);
+    std::string HomeCallsign() const { return homeCall_; }
+    void SetHomeCallsign(std::string call) {
+        homeCall_ = std::move(call);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    struct Projection;
+    Projection MakeProjection() const;
+    void PaintCircles(QPainter& painter, const Projection& p) const;
+    void PaintStations(QPainter& painter, const Projection& p) const;
+    void PaintHome(QPainter& painter, const Projection& p) const;
+    void PaintScale(QPainter& painter, const Projection& p) const;
+
+    builtin_host::HostMap& map_;
+    const builtin_host::StationList& stations_;
+    double spanKm_ = 50;
+    std::string homeCall_;
+};
+
+}  // namespace qt_host

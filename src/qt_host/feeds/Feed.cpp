@@ -1,0 +1,33 @@
+// Common delivery of lines, status and end for every feed.
+#include "qt_host/feeds/Feed.h"
+
+#include <exception>
+#include <iostream>
+
+namespace qt_host::feeds {
+
+void Feed::DeliverLine(const std::string& line) {
+    ++delivered_;
+    if (!onLine_) return;
+    try {
+        onLine_(line);
+    } catch (const std::exception& e) {
+        std::cerr << "sirenwatch: a received line could not be handled: " << e.what() << '\n';
+    } catch (...) {
+        std::cerr << "sirenwatch: a received line could not be handled\n";
+    }
+}
+
+void Feed::SetStatus(const QString& status) {
+    if (status == status_) return;
+    status_ = status;
+    if (onStatus_) onStatus_(status_);
+}
+
+void Feed::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    if (onEnd_) onEnd_();
+}
+
+}  // namespace qt_host::feeds

@@ -1,0 +1,50 @@
+// A source of TNC2 monitor lines for the built-in host, running on the Qt event loop.
+// Every transport (socket, file, standard input) hands lines on through the same callbacks.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace qt_host::feeds {
+
+class Feed : public QObject {
+    Q_OBJECT
+public:
+    using LineHandler = std::function<void(const std::string& tnc2Line)>;
+    using StatusHandler = std::function<void(const QString& status)>;
+    using EndHandler = std::function<void()>;
+
+    explicit Feed(QObject* parent = nullptr) : QObject(parent) {}
+
+    void SetLineHandler(LineHandler handler) { onLine_ = std::move(handler); }
+    // Told whenever the state of the feed changes ("connected to ...", "retrying in 2 s").
+    void SetStatusHandler(StatusHandler handler) { onStatus_ = std::move(handler); }
+    // Told once when a feed with an end (a file, standard input) has delivered its last line.
+    void SetEndHandler(EndHandler handler) { onEnd_ = std::move(handler); }
+
+    virtual void Start() = 0;
+    // What the feed reads from, for status texts ("KISS 127.0.0.1:8001").
+    virtual QString Describe() const = 0;
+
+    const QString& Status() const { return status_; }
+    bool Finished() const { return finished_; }
+    std::uint64_t LinesDelivered() const { return delivered_; }
+
+protected:
+    // Hands one line on; whatever the receiver throws stays here.
+    void DeliverLine(const std::string& line);
+    void SetStatus(const QString& status);
+    void Finish();
+
+private:
+    LineHandler onLine_;
+    StatusHandler onStatus_;
+    EndHandler onEnd_;
+    QString status_;
+    bool finished_ = false;
+    std::uint64_t delivered_ = 0;
+};
+
+}  // namespace qt_host::feeds

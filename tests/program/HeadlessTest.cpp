@@ -1,0 +1,74 @@
+// Headless ports: what a script reads on standard output and standard error.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "forms/FrmMain.h"
+#include "program/EmergencyReport.h"
+#include "program/HeadlessDialogs.h"
+
+namespace program {
+namespace {
+
+TEST(HeadlessDialogs, PrintsTitleAndEveryLineAndTakesTheDefaultButton) {
+    std::ostringstream err;
+    HeadlessDialogs dialogs(err);
+    EXPECT_EQ(dialogs.MsgBox("ATTENZIONE !!\rtext one\r\rATTENTION !!", platform::Buttons::Ok,
+                             platform::Icon::Critical),
+              platform::Answer::Ok);
+    EXPECT_EQ(err.str(), "error: Sirenwatch:\n    ATTENZIONE !!\n    text one\n    ATTENTION !!\n");
+
+    err.str("");
+    EXPECT_EQ(dialogs.MsgBox("Remove?", platform::Buttons::OkCancel, platform::Icon::Question,
+                             std::string("Sirenwatch  Ver. 1.11")),
+              platform::Answer::Ok);
+    EXPECT_EQ(err.str(), "question: Sirenwatch  Ver. 1.11:\n    Remove?\n    [answered OK]\n");
+}
+
+TEST(HeadlessDialogs, ModalFormIsClosedThroughItsClosePath) {
+    std::ostringstream err;
+    HeadlessDialogs dialogs(err);
+    ui::Form form("FrmTest");
+    int loaded = 0, cancelled = 0;
+    form.onActivate = [&] { ++loaded; };
+    form.onClose = [&] {
+        ++cancelled;
+        form.Hide();
+    };
+    dialogs.ShowModal(form);
+    EXPECT_EQ(loaded, 1);
+    EXPECT_EQ(cancelled, 1);
+    EXPECT_FALSE(form.Shown());
+
+    ui::Form plain("FrmPlain");  // no close handler: hidden all the same
+    dialogs.ShowModal(plain);
+    EXPECT_FALSE(plain.Shown());
+}
+
+TEST(EmergencyReport, OneLinePerEmergencyAndPerAlarmChange) {
+    forms::FrmMain form;
+    std::ostringstream out;
+    EmergencyReport report(form, out);
+    form.TxtNominativo.SetText("Q7MOB-9");
+    form.TxtMsg.SetText("EMERGENCY");
+    form.TxtBeaconMsg.SetText("help\tneeded\r\nnow");  // air text: tabs and breaks are blanked
+    form.TxtAltezza.SetText("160");
+    form.TimerAllarme.SetTimerEnabled(true);
+    form.TimerAllarme.SetInterval(2000);  // other changes of the timer say nothing
+    form.TimerAllarme.SetTimerEnabled(true);
+    form.TxtAltezza.SetText("-----");
+    form.TimerAllarme.SetTimerEnabled(false);
+
+    std::istringstream lines(out.str());
+    std::string line;
+    std::vector<std::string> all;
+    while (std::getline(lines, line)) all.push_back(line);
+    ASSERT_EQ(all.size(), 4u) << out.str();
+    EXPECT_EQ(all[0], "EMERGENCY\tQ7MOB-9\tEMERGENCY\thelp needed  now\t\t\t\t\t\t\t\t160");
+    EXPECT_EQ(all[1], "ALARM\ton");
+    EXPECT_TRUE(all[2].ends_with("\t-----"));
+    EXPECT_EQ(all[3], "ALARM\toff");
+}
+
+}  // namespace
+}  // namespace program

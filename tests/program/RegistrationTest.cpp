@@ -1,0 +1,187 @@
+// The registration dialog: defaults, reading an existing file back, the file "OK" writes,
+// "NO", and a file that cannot be written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fakes/FileText.h"
+#include "fakes/World.h"
+#include "program/Registration.h"
+
+namespace program {
+namespace {
+
+using fakes::ReadAll;
+using fakes::WriteAll;
+
+class Registration : public testing::Test {
+protected:
+    Registration() { w.values.CartellaUIView = w.fp.program.dir.Path() + "/"; }
+
+    // Opens the dialog from the menu; `action` plays the user while it is on screen.
+    void Open(std::function<void(forms::FrmXTR&)> action) {
+        w.fp.dialogs.onModal = [this, action](ui::Form& form) {
+            action(static_cast<forms::FrmXTR&>(form));
+            closedByAction = !form.Shown();
+        };
+        w.main.MnuXTR.onClick();
+    }
+    static void PressOk(forms::FrmXTR& f) { f.CmdOk[0].onClick(); }
+    static void PressNo(forms::FrmXTR& f) { f.CmdOk[1].onClick(); }
+    std::string Setting(const std::string& key) {
+        return w.ini.LeggiValore(w.values.FileIni, "SetUp", key);
+    }
+    std::string XtrFile() const { return w.values.CartellaUIView + "Sirenwetch.xtr"; }
+
+    fakes::World w;
+    forms::FrmXTR xtr;
+    bool closedByAction = false;
+    int captionsApplied = 0;
+    RegistrationDialog dialog{xtr,        w.main, w.values,
+                              w.fp.ports, w.ini,  [this] { ++captionsApplied; }};
+};
+
+TEST_F(Registration, OkWritesTheDefaultsAsFourCrLfLines) {
+    Open(PressOk);
+    EXPECT_EQ(ReadAll(XtrFile()),
+              "Sirenwatch\r\n" + w.fp.program.ExePath() + "\r\nFALSE\r\nTRUE\r\n");
+    EXPECT_EQ(Setting("FirstTime"), "0");
+    EXPECT_EQ(Setting("Language"), "1");
+    EXPECT_TRUE(closedByAction) << "the button closes the dialog";
+    EXPECT_EQ(w.fp.layer.calls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(captionsApplied, 1);
+    EXPECT_EQ(xtr.Icon(), w.main.Icon());
+}
+
+TEST_F(Registration, PathWithABlankIsQuoted) {
+    w.fp.program.folder = "/home/op/my programs";
+    Open([](forms::FrmXTR& f) {
+        EXPECT_EQ(f.LblPathProgramma.Caption(), "\"/home/op/my programs/Sirenwatch\"");
+        PressOk(f);
+    });
+    EXPECT_EQ(ReadAll(XtrFile()),
+              "Sirenwatch\r\n\"/home/op/my programs/Sirenwatch\"\r\nFALSE\r\nTRUE\r\n");
+}
+
+TEST_F(Registration, ExistingFileWinsOverTheDefaults) {
+    WriteAll(XtrFile(), "Old Name\r\n/old/place/sirenwatch\r\ntrue\r\nFALSE\r\n");
+    Open([](forms::FrmXTR& f) {
+        EXPECT_EQ(f.LblNomeProgramma.Caption(), "Old Name");
+        EXPECT_EQ(f.LblPathProgramma.Caption(), "/old/place/sirenwatch");
+        EXPECT_TRUE(f.CheckAvvio.Checked());
+        EXPECT_TRUE(f.CheckChiusura.Checked()) << "line 4 is never read";
+        EXPECT_FALSE(f.CheckChiusura.Enabled());
+        PressOk(f);
+    });
+    EXPECT_EQ(ReadAll(XtrFile()), "Old Name\r\n/old/place/sirenwatch\r\nTRUE\r\nTRUE\r\n");
+}
+
+TEST_F(Registration, ShortFileLinesRepeatThePreviousText) {
+    struct Case {
+        const char *content, *name, *path;
+        bool autoStart;
+    } cases[] = {{"", "", "", false},
+                 {"OnlyName\r\n", "OnlyName", "OnlyName", false},
+                 {"N\nP\nTrUe\n", "N", "P", true},
+                 {"N\r\nP\r\nyes\r\n", "N", "P", false},
+                 {"N\r\nP", "N", "P", false}};
+    for (const Case& c : cases) {
+        WriteAll(XtrFile(), c.content);
+        Open([&c](forms::FrmXTR& f) {
+            EXPECT_EQ(f.LblNomeProgramma.Caption(), c.name) << c.content;
+            EXPECT_EQ(f.LblPathProgramma.Caption(), c.path) << c.content;
+            EXPECT_EQ(f.CheckAvvio.Checked(), c.autoStart) << c.content;
+            PressNo(f);
+        });
+    }
+}
+
+TEST_F(Registration, NoLeavesTheFileAsItIs) {
+    Open(PressNo);
+    EXPECT_FALSE(std::filesystem::exists(XtrFile()));
+    EXPECT_EQ(Setting("FirstTime"), "0");
+    EXPECT_EQ(Setting("Language"), "1");
+
+    const std::string old = "Kept\r\n/x\r\nTRUE\r\nTRUE\r\n";
+    WriteAll(XtrFile(), old);
+    Open([](forms::FrmXTR& f) {
+        f.CheckAvvio.SetChecked(false);
+        PressNo(f);
+    });
+    EXPECT_EQ(ReadAll(XtrFile()), old);
+}
+
+TEST_F(Registration, LanguageFollowsTheStoredSettingItalianWhenMissing) {
+    w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", 2);
+    Open([](forms::FrmXTR& f) {
+        EXPECT_EQ(f.LblRichiesta.Caption(), "Do you want to create a XTR file for Sirenwatch?");
+        EXPECT_EQ(f.LblNome.Caption(), "Program Name");
+        EXPECT_EQ(f.LblPath.Caption(), "Path");
+        EXPECT_EQ(f.CheckAvvio.Caption(), "Automatic starting with UI-View");
+        EXPECT_EQ(f.CheckChiusura.Caption(), "Automatic closing with UI-View");
+        PressNo(f);
+    });
+    EXPECT_EQ(w.values.CodiceLingua, 2000);
+
+    std::filesystem::remove(w.values.FileIni);
+    Open([](forms::FrmXTR& f) {
+        EXPECT_EQ(f.LblRichiesta.Caption(), "Vuoi creare il file XTR per Sirenwatch?");
+        PressNo(f);
+    });
+    EXPECT_EQ(w.values.CodiceLingua, 1000);
+    EXPECT_EQ(Setting("Language"), "1");
+}
+
+TEST_F(Registration, ClosingFromTheTitleBarAnswersNothingAndTheNextOpeningStartsAfresh) {
+    Open([](forms::FrmXTR& f) {
+        f.CheckAvvio.SetChecked(true);
+        f.onClose();
+    });
+    EXPECT_TRUE(closedByAction);
+    EXPECT_EQ(Setting("FirstTime"), "");
+    EXPECT_FALSE(std::filesystem::exists(XtrFile()));
+    EXPECT_EQ(w.fp.layer.calls, (std::vector<bool>{false, true}));
+    Open([](forms::FrmXTR& f) {
+        EXPECT_FALSE(f.CheckAvvio.Checked());
+        EXPECT_EQ(f.LblNomeProgramma.Caption(), "Sirenwatch");
+        PressNo(f);
+    });
+}
+
+TEST_F(Registration, UnwritableFileIsToldAndTheProgramGoesOn) {
+    const std::string old = "Old\r\n/x\r\nFALSE\r\nTRUE\r\n";
+    WriteAll(XtrFile(), old);
+    std::filesystem::permissions(XtrFile(), std::filesystem::perms::owner_read);
+    w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", 2);
+    Open([](forms::FrmXTR& f) {
+        f.CheckAvvio.SetChecked(true);
+        PressOk(f);
+    });
+    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    const auto& box = w.fp.dialogs.boxes.front();
+    EXPECT_EQ(box.icon, platform::Icon::Exclamation);
+    EXPECT_NE(box.text.find("The XTR file was not written."), std::string::npos);
+    EXPECT_NE(box.text.find(XtrFile()), std::string::npos);
+    EXPECT_NE(box.text.find("Reason: "), std::string::npos);
+    EXPECT_EQ(ReadAll(XtrFile()), old);
+    EXPECT_EQ(Setting("FirstTime"), "0");
+    EXPECT_EQ(Setting("Language"), "2");
+    EXPECT_TRUE(closedByAction);
+    EXPECT_EQ(captionsApplied, 1);
+}
+
+TEST_F(Registration, HostFolderWithoutSeparatorIsUsedAndAMissingOneIsTold) {
+    w.values.CartellaUIView = w.fp.program.dir.Path();
+    Open(PressOk);
+    EXPECT_TRUE(std::filesystem::exists(w.fp.program.dir.File("Sirenwetch.xtr")));
+
+    w.values.CartellaUIView = w.fp.program.dir.File("no-such-folder") + "/";
+    Open(PressOk);
+    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_NE(w.fp.dialogs.boxes[0].text.find("Il file XTR non e' stato scritto."),
+              std::string::npos);
+    EXPECT_NE(w.fp.dialogs.boxes[0].text.find("Motivo: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace program
