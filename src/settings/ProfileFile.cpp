@@ -77,18 +77,19 @@ std::string_view ParsedText(const std::vector<Line>& lines, size_t i) {
     return text;
 }
 
-// The section name of a header line "[name]", or nothing for any other line.
+// The section name of a header line "[name]", or nothing for any other line. The name runs
+// to the last "]" of the line, so "[S]]" is the section "S]".
 std::optional<std::string_view> SectionName(std::string_view text) {
     text = Trim(text);
     if (!text.starts_with('[')) return std::nullopt;
-    size_t close = text.find(']');
+    size_t close = text.rfind(']');
     if (close == std::string_view::npos) return std::nullopt;
     return Trim(text.substr(1, close - 1));
 }
 
+// Only ";" starts a comment; "#x=1" is the key "#x", as Windows reads it.
 bool IsComment(std::string_view text) {
-    text = Trim(text);
-    return text.starts_with(';') || text.starts_with('#');
+    return Trim(text).starts_with(';');
 }
 
 // The key of a "key=value" line, or nothing for comments and lines without "=".
@@ -99,27 +100,34 @@ std::optional<std::string_view> KeyName(std::string_view text) {
     return Trim(text.substr(0, eq));
 }
 
-// Where a section sits in the file: its header line and one past its last line.
+// Where a section's lines sit in the file: the first line after its header and one past
+// its last line.
 struct SectionRange {
-    size_t header = 0;
+    size_t begin = 0;
     size_t end = 0;
 };
 
+size_t SectionEnd(const std::vector<Line>& lines, size_t begin) {
+    size_t end = begin;
+    while (end < lines.size() && !SectionName(ParsedText(lines, end))) ++end;
+    return end;
+}
+
+// Lines above the first header form the section named "", which always exists and so is
+// the one found for that name even when a "[]" header follows.
 std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view name) {
+    if (name.empty()) return SectionRange{0, SectionEnd(lines, 0)};
     for (size_t i = 0; i < lines.size(); ++i) {
         auto found = SectionName(ParsedText(lines, i));
-        if (!found || !SameName(*found, name)) continue;
-        size_t end = i + 1;
-        while (end < lines.size() && !SectionName(ParsedText(lines, end))) ++end;
-        return SectionRange{i, end};
+        if (found && SameName(*found, name)) return SectionRange{i + 1, SectionEnd(lines, i + 1)};
     }
     return std::nullopt;
 }
 
 std::optional<size_t> FindKey(const std::vector<Line>& lines, const SectionRange& section,
                               std::string_view key) {
-    for (size_t i = section.header + 1; i < section.end; ++i) {
-        auto found = KeyName(lines[i].text);
+    for (size_t i = section.begin; i < section.end; ++i) {
+        auto found = KeyName(ParsedText(lines, i));
         if (found && SameName(*found, key)) return i;
     }
     return std::nullopt;
@@ -144,13 +152,16 @@ std::string CutToCharacters(std::string_view text, int maxChars) {
     return std::string(text.substr(0, pos));
 }
 
+// One pair of matching quotes, double or single, around the whole value is not part of it.
 std::string_view Unquoted(std::string_view value) {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
 }
 
-// A value that would lose blanks or quotes on reading back is stored inside quotes.
+// A value that would lose blanks or quotes on reading back is stored inside double quotes;
+// reading takes off only that pair, so 'x' is stored as "'x'" and comes back as 'x'.
 std::string StoredValue(const std::string& value) {
     bool loses = Trim(value).size() != value.size() || Unquoted(value).size() != value.size();
     return loses ? '"' + value + '"' : value;
@@ -161,10 +172,11 @@ bool HasLineBreak(std::string_view s) {
 }
 
 // Names and values that would break the file's structure (or slip in other keys) are refused.
+// A "]" in a section name is fine: the header's name runs to its last "]".
 bool Writable(const std::string& section, const std::string& key, const std::string& value) {
     return !Trim(section).empty() && !Trim(key).empty() && !HasLineBreak(section) &&
-           !HasLineBreak(key) && !HasLineBreak(value) && section.find(']') == std::string::npos &&
-           key.find('=') == std::string::npos && !IsComment(key) && !Trim(key).starts_with('[');
+           !HasLineBreak(key) && !HasLineBreak(value) && key.find('=') == std::string::npos &&
+           !IsComment(key) && !Trim(key).starts_with('[');
 }
 
 std::string_view LineEndOf(const std::vector<Line>& lines) {
@@ -191,9 +203,9 @@ void SetValue(std::vector<Line>& lines, const std::string& section, const std::s
     }
     // A new key goes after the section's last key, so comments and blank lines that
     // introduce the next section stay with it.
-    size_t insertAt = range->header + 1;
-    for (size_t i = range->header + 1; i < range->end; ++i)
-        if (KeyName(lines[i].text)) insertAt = i + 1;
+    size_t insertAt = range->begin;
+    for (size_t i = range->begin; i < range->end; ++i)
+        if (KeyName(ParsedText(lines, i))) insertAt = i + 1;
     if (lines[insertAt - 1].end.empty()) lines[insertAt - 1].end = eol;
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {key + "=" + stored, eol});
 }

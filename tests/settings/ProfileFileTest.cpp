@@ -82,6 +82,9 @@ TEST(ProfileFile, ReadTrimsBlanksAndQuotesAndFindsOnlyItsOwnSection) {
                                                          {"Key=\" padded \"", " padded "},
                                                          {"Key=\"", "\""},
                                                          {"Key=\"\"", ""},
+                                                         {"Key='single'", "single"},
+                                                         {"Key='", "'"},
+                                                         {"Key='mixed\"", "'mixed\""},
                                                          {"Key=", ""},
                                                          {"Key=a=b", "a=b"},
                                                          {";Key=commented", ""},
@@ -94,6 +97,24 @@ TEST(ProfileFile, ReadTrimsBlanksAndQuotesAndFindsOnlyItsOwnSection) {
     EXPECT_EQ(ReadProfileString(ini, "S", "UNIT"), "1");
     EXPECT_EQ(ReadProfileString(ini, "S", "Key"), "") << "a key of another section";
     EXPECT_EQ(ReadProfileString(ini, "Nothing", "Unit"), "");
+}
+
+TEST(ProfileFile, HeadersCommentsAndKeysAboveTheFirstSection) {
+    fakes::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    WriteAll(ini, "\xEF\xBB\xBFTop=above\n#Key=hash\n[S]]\nKey=bracket\n[T]\n#Key=t\n");
+    const struct {
+        const char *section, *key, *value;
+    } reads[] = {
+        {"", "Top", "above"},      // above the first header, behind a byte-order mark
+        {"", "#Key", "hash"},      // "#" starts a key, not a comment
+        {"", "Key", ""},           // ... so there is no key "Key" above the first header
+        {"S]", "Key", "bracket"},  // the name runs to the header's last "]"
+        {"S", "Key", ""},          // ... so there is no section "S"
+        {"T", "#key", "t"},        // "#" keys match without case like any other
+    };
+    for (const auto& r : reads)
+        EXPECT_EQ(ReadProfileString(ini, r.section, r.key), r.value) << r.section << "/" << r.key;
 }
 
 TEST(ProfileFile, LongValueIsCutToTheBuffer) {
@@ -114,10 +135,16 @@ TEST(ProfileFile, LongValueIsCutToTheBuffer) {
 TEST(ProfileFile, ValuesWithEdgeBlanksOrQuotesReadBackUnchanged) {
     fakes::TempDir dir;
     const std::string ini = dir.File("a.ini");
-    for (const std::string value : {" lead", "trail ", "\"quoted\"", "in \"mid\" dle", ""}) {
+    for (const std::string value : {" lead", "trail ", "\"quoted\"", "in \"mid\" dle", "",
+                                    "'single'", "\"mixed'", " 'blank' "}) {
         ASSERT_TRUE(WriteProfileString(ini, "S", "K", value));
         EXPECT_EQ(ReadProfileString(ini, "S", "K"), value);
     }
+    // Names that only read back right under the Windows rules: a "]" inside a section name,
+    // a key starting with "#".
+    ASSERT_TRUE(WriteProfileString(ini, "S]", "#K", "v"));
+    EXPECT_EQ(ReadProfileString(ini, "S]", "#K"), "v");
+    EXPECT_EQ(ReadProfileString(ini, "S", "K"), " 'blank' ");
 }
 
 TEST(ProfileFile, RefusesTextThatWouldBreakTheFile) {
@@ -125,7 +152,8 @@ TEST(ProfileFile, RefusesTextThatWouldBreakTheFile) {
     const std::string ini = dir.File("a.ini");
     WriteAll(ini, "[S]\nK=1\n");
     EXPECT_FALSE(WriteProfileString(ini, "S", "K", "1\n[Evil]\nX=2"));
-    EXPECT_FALSE(WriteProfileString(ini, "S]", "K", "1"));
+    EXPECT_FALSE(WriteProfileString(ini, "", "K", "1"));
+    EXPECT_FALSE(WriteProfileString(ini, "S", ";K", "1"));
     EXPECT_FALSE(WriteProfileString(ini, "S", "K=", "1"));
     EXPECT_FALSE(WriteProfileString(ini, "S", "", "1"));
     EXPECT_EQ(ReadAll(ini), "[S]\nK=1\n");
