@@ -82,20 +82,30 @@ double BlankedMinutes(int minutes, int hundredths, int ambiguity) {
     return value / 100.0 + position::AmbiguityCentre_min(ambiguity);
 }
 
+// Each longitude byte is its value + 28. Degrees 10..99 use bytes 38..127; with the +100
+// flag the same bytes carry 110..179, and the bytes that would give 180..199 stand for
+// 100..109 and 0..9. Minutes below 10 are sent as 60..69, so the minutes byte is 38..97.
+// Any other byte is not a longitude, and guessing one would put the station somewhere else.
 bool ReadLongitude(std::string_view info, const LongitudeFlags& flags, Decoded& d) {
-    int degrees = static_cast<unsigned char>(info[1]) - 28 + (flags.offset ? 100 : 0);
-    if (degrees >= 180 && degrees <= 189) {
-        degrees -= 80;
-    } else if (degrees >= 190 && degrees <= 199) {
-        degrees -= 190;
-    }
-    int minutes = static_cast<unsigned char>(info[2]) - 28;
-    if (minutes >= 60) minutes -= 60;
-    const int hundredths = static_cast<unsigned char>(info[3]) - 28;
-    if (degrees < 0 || degrees > 179 || minutes < 0 || minutes > 59 || hundredths < 0 ||
-        hundredths > 99) {
+    const int degreesByte = static_cast<unsigned char>(info[1]);
+    const int minutesByte = static_cast<unsigned char>(info[2]);
+    const int hundredthsByte = static_cast<unsigned char>(info[3]);
+    if (degreesByte < 38 || degreesByte > 127 || minutesByte < 38 || minutesByte > 97 ||
+        hundredthsByte < 28 || hundredthsByte > 127) {
         return false;
     }
+    int degrees = degreesByte - 28;
+    if (flags.offset) {
+        degrees += 100;
+        if (degrees >= 190) {
+            degrees -= 190;
+        } else if (degrees >= 180) {
+            degrees -= 80;
+        }
+    }
+    int minutes = minutesByte - 28;
+    if (minutes >= 60) minutes -= 60;
+    const int hundredths = hundredthsByte - 28;
     const double value = degrees + BlankedMinutes(minutes, hundredths, flags.ambiguity) / 60.0;
     d.longitude_deg = flags.west ? -value : value;
     return true;

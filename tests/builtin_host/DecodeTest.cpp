@@ -144,6 +144,11 @@ INSTANTIATE_TEST_SUITE_P(
         // The "!EMERGENCY!" code does not override Mic-E message bits saying "off duty".
         Vector{"N0CALL>TRSW1T:`c0ooZO>/!EMERGENCY!",
                {kMicELat, kMicELon, 251, kKn36, {}, "OFF DUTY", "!EMERGENCY!"}},
+        // The ends of the longitude byte ranges: 110 deg 9 min (offset), 99 deg 10 min.
+        Vector{"N0CALL>423WQT:`&aooZO>/",
+               {kMicELat, -(110 + 9.83 / 60), 251, kKn36, {}, "EMERGENCY"}},
+        Vector{"N0CALL>423W1T:`\x7f&ooZO>/",
+               {kMicELat, -(99 + 10.83 / 60), 251, kKn36, {}, "EMERGENCY"}},
         // Mic-E ambiguity: two latitude digits blank, the same two of the longitude ignored.
         Vector{"N0CALL>423WLZ:`c0ooZO>/",
                {42 + 37.5 / 60, -(71 + 20.5 / 60), 251, kKn36, {}, "EMERGENCY"}}));
@@ -215,6 +220,13 @@ INSTANTIATE_TEST_SUITE_P(
                       "N0CALL>423W1T:`\x01"
                       "0ooZO>/",
                       "N0CALL>423W1T:`c0o\x01ZO>/", "N0CALL>APRS:}garbage",
+                      // Mic-E longitude bytes outside the encoding: minutes byte below 38 or
+                      // above 97; degrees byte below 38 or above 127, with or without the +100
+                      // flag.
+                      "N0CALL>T2SP0W:`c\x1eooZO>/", "N0CALL>423W1T:`cbooZO>/",
+                      "N0CALL>423W1T:`%0ooZO>/", "N0CALL>423WQT:`%0ooZO>/",
+                      "N0CALL>423W1T:`\x80"
+                      "0ooZO>/",
                       "A>B:}A>B:}A>B:}A>B:}A>B:}A>B:!4903.50N/07201.75W-"));
 
 // Compressed reports of our own encoder decode to what went in, within the format's resolution
