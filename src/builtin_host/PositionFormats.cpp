@@ -1,6 +1,7 @@
 // Uncompressed ("DDMM.hhN/DDDMM.hhW$") and compressed ("/YYYYXXXX$csT") positions.
 #include "builtin_host/PositionFormats.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -67,7 +68,9 @@ std::optional<double> Longitude(std::string_view text, int ambiguity) {
     const int degrees = Number({digits.data(), 3});
     const double minutes = Number({digits.data() + 3, 2}) + Number({digits.data() + 6, 2}) / 100.0;
     if (minutes >= 60 || degrees + minutes / 60 > 180) return std::nullopt;
-    const double value = degrees + (minutes + AmbiguityCentre_min(ambiguity)) / 60.0;
+    // The middle of a box that reaches past 180 degrees ("180  .  W") is taken at 180.
+    const double value =
+        std::min(degrees + (minutes + AmbiguityCentre_min(ambiguity)) / 60.0, 180.0);
     return digits[8] == 'W' ? -value : value;
 }
 
@@ -84,7 +87,8 @@ std::optional<std::string_view> ReadUncompressed(std::string_view text, Decoded&
     const auto lon = Longitude(text.substr(9, 9), *ambiguity);
     if (!lon) return Fail(d, "bad longitude");
 
-    const double lat_deg = degrees + (minutes + AmbiguityCentre_min(*ambiguity)) / 60.0;
+    const double lat_deg =
+        std::min(degrees + (minutes + AmbiguityCentre_min(*ambiguity)) / 60.0, 90.0);
     d.latitude_deg = lat[7] == 'S' ? -lat_deg : lat_deg;
     d.longitude_deg = lon;
     return text.substr(kUncompressedLength);

@@ -87,7 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Vector{"N0CALL>APRS:!4903.5 N/07201.75W-", {49 + 3.55 / 60, kLon}},
                       Vector{"N0CALL>APRS:!4903.  N/07201.  W-", {49 + 3.5 / 60, -(72 + 1.5 / 60)}},
                       Vector{"N0CALL>APRS:!490 .  N/0720 .  W-", {49 + 5.0 / 60, -(72 + 5.0 / 60)}},
-                      Vector{"N0CALL>APRS:!49  .  N/072  .  W-", {49.5, -72.5}}));
+                      Vector{"N0CALL>APRS:!49  .  N/072  .  W-", {49.5, -72.5}},
+                      // A box at the edge of the globe: its middle is taken at the edge.
+                      Vector{"N0CALL>APRS:!90  .  N/07201.75W-", {90.0, -72.5}},
+                      Vector{"N0CALL>APRS:!49  .  S/180  .  W-", {-49.5, -180.0}}));
 
 // The reference's examples; packets of our own encoder are checked further down.
 INSTANTIATE_TEST_SUITE_P(
