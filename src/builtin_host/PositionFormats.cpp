@@ -156,15 +156,15 @@ double AmbiguityCentre_min(int level) {
 }
 
 std::optional<double> AltitudeInComment_m(std::string_view text) {
-    const auto at = text.find("/A=");
-    if (at == std::string_view::npos || text.size() < at + 9) return std::nullopt;
-    const std::string_view digits = text.substr(at + 3, 6);
-    const bool negative = digits[0] == '-';
-    for (std::size_t i = negative ? 1 : 0; i < digits.size(); ++i) {
-        if (!IsDigit(digits[i])) return std::nullopt;
+    for (auto at = text.find("/A="); at != std::string_view::npos; at = text.find("/A=", at + 1)) {
+        const std::string_view digits = text.substr(at + 3, 6);
+        if (digits.size() < 6) break;
+        const bool negative = digits[0] == '-';
+        const std::string_view number = negative ? digits.substr(1) : digits;
+        if (!std::all_of(number.begin(), number.end(), IsDigit)) continue;
+        return (negative ? -Number(number) : Number(number)) * kMetresPerFoot;
     }
-    const int feet = negative ? -Number(digits.substr(1)) : Number(digits);
-    return feet * kMetresPerFoot;
+    return std::nullopt;
 }
 
 std::optional<std::string_view> Read(std::string_view text, Decoded& d) {

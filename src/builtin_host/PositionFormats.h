@@ -20,7 +20,7 @@ inline constexpr double kKmPerMile = 1.609344;
 // course/speed extension, or nothing with `d.error` set when the position is not valid.
 std::optional<std::string_view> Read(std::string_view text, Decoded& d);
 
-// "/A=nnnnnn" (feet, may be negative) anywhere in the text.
+// The first well-formed "/A=nnnnnn" or "/A=-nnnnn" (feet) anywhere in the text.
 std::optional<double> AltitudeInComment_m(std::string_view text);
 
 // Half a box of the given ambiguity level (0..4), in minutes of arc.

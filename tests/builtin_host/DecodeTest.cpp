@@ -79,7 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
         Vector{"N0CALL>APRS:!4903.50N/07201.75W_220/004g005t077",
                {.lat = kLat, .lon = kLon, .comment = "220/004g005t077"}},
         Vector{"N0CALL>APRS:!4903.50N/07201.75W-/A=-00100",
-               {.lat = kLat, .lon = kLon, .altitude_m = -100 * 0.3048, .comment = "/A=-00100"}}));
+               {.lat = kLat, .lon = kLon, .altitude_m = -100 * 0.3048, .comment = "/A=-00100"}},
+        // The first well-formed altitude counts, wherever it stands.
+        Vector{"N0CALL>APRS:!4903.50N/07201.75W-/A=12 m, /A=001234",
+               {.lat = kLat,
+                .lon = kLon,
+                .altitude_m = 1234 * 0.3048,
+                .comment = "/A=12 m, /A=001234"}}));
 
 // Ambiguity blanks digits from the right; we place the station in the middle of the box.
 INSTANTIATE_TEST_SUITE_P(
