@@ -72,9 +72,12 @@ void ReadItem(std::string_view body, Decoded& d) {
     ReadPosition(body.substr(end + 1), d);
 }
 
+// ">DDHHMMztext" or ">IO91SX/G text": a status has either a timestamp or a locator.
 void ReadStatus(std::string_view body, Decoded& d) {
     if (body.size() >= kTimestampLength && IsTimestamp(body) && body[6] == 'z') {
         body.remove_prefix(kTimestampLength);
+    } else if (const auto text = position::ReadLocator(body, d)) {
+        body = *text;
     }
     d.comment = std::string(body);
     d.isStatus = true;

@@ -9,7 +9,8 @@
 namespace builtin_host {
 
 // Positions (uncompressed with ambiguity, compressed, Mic-E), course/speed/altitude,
-// objects and items, status reports, third-party frames (decoded as their inner frame).
+// objects and items, status reports (a Maidenhead locator gives the middle of its square),
+// third-party frames (decoded as their inner frame).
 // Never throws: a frame it cannot make sense of comes back with `error` set and nothing
 // but its source and TNC2 text (when the header was readable), so no half-read position
 // reaches the station list.

@@ -148,7 +148,55 @@ std::optional<std::string_view> ReadCompressed(std::string_view text, Decoded& d
     return text.substr(kCompressedLength);
 }
 
+bool InRange(char c, char low, char high) {
+    return c >= low && c <= high;
+}
+
+// Subsquare letters are written in either case ("IO91SX", "IO91sx").
+int SubsquareIndex(char c) {
+    if (InRange(c, 'a', 'x')) return c - 'a';
+    if (InRange(c, 'A', 'X')) return c - 'A';
+    return -1;
+}
+
+// What may follow a locator: nothing, a blank before the text, or the symbol (table and
+// code) followed by nothing or a blank. Gives the text, or nothing when the locator does
+// not end here, which keeps ordinary status text from being read as a locator.
+std::optional<std::string_view> TextAfterLocator(std::string_view rest) {
+    const bool symbol =
+        rest.size() >= 2 &&
+        (rest[0] == '/' || rest[0] == '\\' || IsDigit(rest[0]) || InRange(rest[0], 'A', 'Z')) &&
+        InRange(rest[1], '!', '~');
+    if (symbol) rest.remove_prefix(2);
+    if (rest.empty()) return rest;
+    if (rest[0] == ' ') return rest.substr(1);
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<std::string_view> ReadLocator(std::string_view text, Decoded& d) {
+    if (text.size() < 4 || !InRange(text[0], 'A', 'R') || !InRange(text[1], 'A', 'R') ||
+        !IsDigit(text[2]) || !IsDigit(text[3])) {
+        return std::nullopt;
+    }
+    // South-west corner of the 2 x 1 degree square.
+    const double lon = (text[0] - 'A') * 20 - 180 + (text[2] - '0') * 2;
+    const double lat = (text[1] - 'A') * 10 - 90 + (text[3] - '0');
+    // Six characters whenever they can be: "IO91SX" is never "IO91" with the symbol "SX".
+    if (text.size() >= 6 && SubsquareIndex(text[4]) >= 0 && SubsquareIndex(text[5]) >= 0) {
+        if (const auto rest = TextAfterLocator(text.substr(6))) {
+            d.longitude_deg = lon + (SubsquareIndex(text[4]) + 0.5) * 5.0 / 60.0;
+            d.latitude_deg = lat + (SubsquareIndex(text[5]) + 0.5) * 2.5 / 60.0;
+            return rest;
+        }
+    }
+    const auto rest = TextAfterLocator(text.substr(4));
+    if (!rest) return std::nullopt;
+    d.longitude_deg = lon + 1.0;
+    d.latitude_deg = lat + 0.5;
+    return rest;
+}
 
 double AmbiguityCentre_min(int level) {
     static constexpr std::array<double, 5> kHalfBox{0.0, 0.05, 0.5, 5.0, 30.0};

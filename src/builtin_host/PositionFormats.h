@@ -20,6 +20,12 @@ inline constexpr double kKmPerMile = 1.609344;
 // course/speed extension, or nothing with `d.error` set when the position is not valid.
 std::optional<std::string_view> Read(std::string_view text, Decoded& d);
 
+// A Maidenhead locator opening a status text ("IO91SX/G text", "JN45 text"): four or six
+// characters, then the end, a blank, or the symbol followed by the end or a blank. Places
+// `d` in the middle of the square and gives the text after it; nothing, with `d` untouched,
+// when the text does not open with a locator.
+std::optional<std::string_view> ReadLocator(std::string_view text, Decoded& d);
+
 // The first well-formed "/A=nnnnnn" or "/A=-nnnnn" (feet) anywhere in the text.
 std::optional<double> AltitudeInComment_m(std::string_view text);
 

@@ -60,8 +60,10 @@ const StationData* StationList::Update(const Decoded& frame) {
     if (frame.altitude_m) s.altitude_m = ToFloat(*frame.altitude_m);
 
     // A position report says what the station is doing now, so its type (or the lack of
-    // one) replaces the old one; a status or other report only adds a type it carries.
-    if (hasPosition || !frame.messageType.empty()) s.messageType = Upper(frame.messageType);
+    // one) replaces the old one; a status (even one placing the station by its locator) or
+    // other report only adds a type it carries.
+    const bool positionReport = hasPosition && !frame.isStatus;
+    if (positionReport || !frame.messageType.empty()) s.messageType = Upper(frame.messageType);
     if (frame.isStatus || !frame.comment.empty() || s.beaconText.empty()) {
         s.beaconText = key + ">" + frame.comment;
     }

@@ -127,6 +127,20 @@ INSTANTIATE_TEST_SUITE_P(
                {.lat = kLat, .lon = kLon, .messageType = "EMERGENCY", .comment = "!EMERGENCY!"}},
         // The code counts only at the start of the text.
         Vector{"AB1CD>APRS:>help !EMERGENCY!", {.comment = "help !EMERGENCY!"}},
+        // A status opening with a Maidenhead locator: the middle of the square; the text
+        // starts after the locator, its symbol and one blank.
+        Vector{
+            "AB1CD>APRS:>PM05lj/- Net Control",
+            {.lat = 35 + 9.5 * 2.5 / 60, .lon = 120 + 11.5 * 5.0 / 60, .comment = "Net Control"}},
+        Vector{"AB1CD>APRS:>IO91SX/G", {51 + 23.5 * 2.5 / 60, -2 + 18.5 * 5.0 / 60}},
+        Vector{"AB1CD>APRS:>JN45 !EMERGENCY! car fire",
+               {.lat = 45.5,
+                .lon = 9.0,
+                .messageType = "EMERGENCY",
+                .comment = "!EMERGENCY! car fire"}},
+        // Text that only looks like one: no blank after the symbol, a field letter past "R".
+        Vector{"AB1CD>APRS:>IO91SX/Gone", {.comment = "IO91SX/Gone"}},
+        Vector{"AB1CD>APRS:>SR12 test", {.comment = "SR12 test"}},
         Vector{"AB1CD>APRS::N0CALL   :hello{1"}, Vector{"AB1CD>APRS:T#005,199,000,255,073"}));
 
 // The destination "423W1T" carries 42 deg 37.14 min N, west, no longitude offset and the

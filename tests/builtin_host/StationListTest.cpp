@@ -59,6 +59,13 @@ TEST(StationList, LaterFramesKeepWhatTheyDoNotCarry) {
     EXPECT_FLOAT_EQ(s->latitude_min, 2736.0f);
     EXPECT_EQ(s->messageType, "EMERGENCY");
 
+    // Nor does a status placing the station by its locator end the emergency.
+    Decoded located = Status("Q2MOB-9", "battery low");
+    located.latitude_deg = 45.5;
+    located.longitude_deg = 9.0;
+    list.Update(located);
+    EXPECT_EQ(s->messageType, "EMERGENCY");
+
     // A new position report without a message type ends the emergency; no comment keeps
     // the last beacon text.
     list.Update(Position("Q2MOB-9", 45.7, 9.3));
