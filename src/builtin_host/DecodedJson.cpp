@@ -3,7 +3,11 @@
 
 #include <array>
 #include <charconv>
+#include <istream>
 #include <optional>
+#include <ostream>
+
+#include "builtin_host/AprsDecoder.h"
 
 namespace builtin_host {
 namespace {
@@ -105,6 +109,14 @@ std::string ToJson(const Decoded& d) {
     json += ",\"object\":" + JsonString(d.object);
     json += ",\"error\":" + JsonString(d.error);
     return json + '}';
+}
+
+void DecodeLines(std::istream& in, std::ostream& out) {
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out << ToJson(Decode(line)) << '\n';
+    }
 }
 
 }  // namespace builtin_host

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "aprs/Aprs.h"
 #include "builtin_host/AprsDecoder.h"
@@ -308,6 +310,20 @@ TEST(DecodeJson, TheMicEEmergencyExample) {
               "\"course\":251,\"speed_kmh\":66.7,\"altitude_m\":200.0,"
               "\"message_type\":\"EMERGENCY\",\"comment\":\"EMERGENCY test\",\"object\":\"\","
               "\"error\":\"\"}");
+}
+
+TEST(DecodeJson, OneOutputLinePerInputLineEmptyLinesIncluded) {
+    std::istringstream in("N0CALL>APRS:>one\r\n\n\r\nN0CALL>APRS:>four");
+    std::ostringstream out;
+    DecodeLines(in, out);
+    std::istringstream result(out.str());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(result, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << out.str();
+    EXPECT_NE(lines[0].find("\"comment\":\"one\""), std::string::npos);
+    EXPECT_NE(lines[1].find("\"error\":\"bad frame header\""), std::string::npos);
+    EXPECT_NE(lines[2].find("\"error\":\"bad frame header\""), std::string::npos);
+    EXPECT_NE(lines[3].find("\"comment\":\"four\""), std::string::npos);
 }
 
 TEST(DecodeJson, MissingValuesAreNull) {
