@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/HostPorts.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
 #include "settings/ProfileFile.h"
@@ -85,10 +86,10 @@ std::string FeedSourceText(FeedSource source) {
 }
 
 std::string HostIniPath(const std::string& folder) {
-    if (folder.empty()) return kHostIniName;
+    if (folder.empty()) return host::kSettingsFileName;
     const char last = folder.back();
-    if (last == '/' || last == platform::kPathSeparator) return folder + kHostIniName;
-    return platform::JoinPath(folder, kHostIniName);
+    if (last == '/' || last == platform::kPathSeparator) return folder + host::kSettingsFileName;
+    return platform::JoinPath(folder, host::kSettingsFileName);
 }
 
 HostSettings LoadHostSettings(const std::string& folder) {

@@ -8,10 +8,10 @@
 #include <string_view>
 
 #include "builtin_host/StationList.h"
+#include "host/HostPorts.h"
 
 namespace builtin_host {
 
-inline constexpr char kHostIniName[] = "Uiview32.INI";
 inline constexpr char kHostSection[] = "Sirenwatch Host";
 
 enum class FeedSource { Replay, Kiss, AprsIs, Stdin };
@@ -35,7 +35,7 @@ struct HostSettings {
     std::string callsign;
     std::string latitudeText;   // compact form, "4530.25N"
     std::string longitudeText;  // compact form, "00912.34E"
-    std::string programVersion = "1.86";
+    std::string programVersion = host::kLowestVersionText;
     FeedSettings feed;
     // The map's scale as the add-on reads it (GetScale): its circles get a radius of
     // mapScale / 25 minutes of arc. The map view opens this many kilometres wide.

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "builtin_host/HostSettings.h"
+#include "host/HostPorts.h"
 #include "platform/Paths.h"
 #include "settings/IniUserStore.h"
 
@@ -33,7 +34,7 @@ HostSettings DefaultSettings(const std::string& demoFile) {
     s.callsign = kDefaultCallsign;
     s.latitudeText = kDefaultLatitude;
     s.longitudeText = kDefaultLongitude;
-    s.programVersion = "1.86";
+    s.programVersion = host::kLowestVersionText;
     s.feed.source = FeedSource::Replay;
     s.feed.replayFile = demoFile;
     s.feed.filter = "r/45.50/9.21/50";
@@ -59,8 +60,8 @@ void Provide(const std::string& folder, const std::string& demoFile, SetupResult
 }
 
 void Register(settings::IniUserStore& store, const std::string& folder, SetupResult& result) {
-    if (!store.Set(kStoreApplication, kStoreSection, kStoreKey, folder)) {
-        result.error = "Cannot write " + store.FileOf(kStoreApplication);
+    if (!store.Set(host::kStoreApplication, host::kStoreSection, host::kStoreKey, folder)) {
+        result.error = "Cannot write " + store.FileOf(host::kStoreApplication);
         return;
     }
     result.registered = true;
@@ -76,7 +77,8 @@ SetupResult EnsureHostSetup(const std::string& configHome, const std::string& da
                             const std::string& demoFile) {
     settings::IniUserStore store(configHome);
     const std::string ours = DefaultHostFolder(dataHome);
-    const std::string registered = store.Get(kStoreApplication, kStoreSection, kStoreKey);
+    const std::string registered =
+        store.Get(host::kStoreApplication, host::kStoreSection, host::kStoreKey);
     SetupResult result;
     std::error_code ec;
 
@@ -91,7 +93,8 @@ SetupResult EnsureHostSetup(const std::string& configHome, const std::string& da
     if (SameFolder(result.folder, ours)) Provide(ours, demoFile, result);
     if (!result.error.empty()) return result;
     if (!fs::exists(HostIniPath(result.folder), ec)) {
-        result.error = "The registered host folder " + registered + " has no " + kHostIniName;
+        result.error =
+            "The registered host folder " + registered + " has no " + host::kSettingsFileName;
         return result;
     }
     if (registered != result.folder) Register(store, result.folder, result);

@@ -6,10 +6,6 @@
 
 namespace builtin_host {
 
-inline constexpr char kStoreApplication[] = "Peak Systems";
-inline constexpr char kStoreSection[] = "UI-View32";
-inline constexpr char kStoreKey[] = "Program Folder";
-
 // The home station the default settings file gives: our demo traffic is heard around it.
 inline constexpr char kDefaultCallsign[] = "N0CALL";
 inline constexpr char kDefaultLatitude[] = "4530.25N";

@@ -16,6 +16,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Where the host keeps what the add-on reads: its install folder in the per-user store, and
+// its settings file in that folder. kLowestVersion is the oldest host the add-on runs beside.
+inline constexpr char kStoreApplication[] = "Peak Systems";
+inline constexpr char kStoreSection[] = "UI-View32";
+inline constexpr char kStoreKey[] = "Program Folder";
+inline constexpr char kSettingsFileName[] = "Uiview32.INI";
+inline constexpr double kLowestVersion = 1.86;
+inline constexpr char kLowestVersionText[] = "1.86";
+
 // The value the host gives for a missing position or altitude.
 inline constexpr float kMissing = -99999.0f;
 

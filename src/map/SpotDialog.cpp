@@ -48,11 +48,7 @@ void SpotDialog::Bind() {
 }
 
 void SpotDialog::MnuMarca_Click() {
-    // Out of the topmost layer, or the modal dialog could end up behind the main window.
-    layer_.SetTopmost(false);
-    Form_Activate();
-    dialogs_.ShowModal(dialog_);
-    layer_.SetTopmost(true);
+    platform::ShowModalDialog(dialogs_, layer_, dialog_, [this] { Form_Activate(); });
     if (applyCaptions_) applyCaptions_();
     RedrawMapReportingFailure();
 }

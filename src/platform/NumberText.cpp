@@ -171,14 +171,29 @@ bool IsNumber(std::string_view text) {
     return true;
 }
 
-double RegionalVal(std::string_view text, const Regional& regional) {
+namespace {
+
+// The text with its first regional decimal symbol turned into ".".
+std::string WithDecimalPoint(std::string_view text, const Regional& regional) {
     const std::string symbol = regional.decimalSymbol();
-    if (symbol.empty() || symbol == ".") return Val(text);
-    const std::string_view::size_type at = text.find(symbol);
-    if (at == std::string_view::npos) return Val(text);
+    const std::string_view::size_type at =
+        symbol.empty() || symbol == "." ? std::string_view::npos : text.find(symbol);
+    if (at == std::string_view::npos) return std::string(text);
     std::string plain(text.substr(0, at));
     plain += '.';
     plain += text.substr(at + symbol.size());
+    return plain;
+}
+
+}  // namespace
+
+double RegionalVal(std::string_view text, const Regional& regional) {
+    return Val(WithDecimalPoint(text, regional));
+}
+
+std::optional<double> StoredNumber(std::string_view text, const Regional& regional) {
+    const std::string plain = WithDecimalPoint(text, regional);
+    if (!IsNumber(plain)) return std::nullopt;
     return Val(plain);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ bool IsNumber(std::string_view text);
 // symbol is the decimal point ("16,09" -> 16.09 with ","), so a value survives a round trip
 // through a cell. Text without that symbol reads as Val reads it.
 double RegionalVal(std::string_view text, const Regional& regional);
+
+// A whole stored value as a number: blanks around it are allowed, the decimal point may be "."
+// or the regional symbol; an empty text or anything else in it gives no number.
+std::optional<double> StoredNumber(std::string_view text, const Regional& regional);
 
 // Whole part rounded down (toward minus infinity): Int(-1.5) == -2.
 double Int(double value);

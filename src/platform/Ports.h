@@ -42,6 +42,16 @@ public:
     virtual void SetTopmost(bool topmost) = 0;
 };
 
+// Loads a dialog and shows it modally with the main window out of the topmost layer meanwhile,
+// or the dialog could end up behind the main window.
+template <typename Load>
+void ShowModalDialog(Dialogs& dialogs, WindowLayer& layer, ui::Form& form, Load load) {
+    layer.SetTopmost(false);
+    load();
+    dialogs.ShowModal(form);
+    layer.SetTopmost(true);
+}
+
 // The per-user settings store (application / section / key); a missing entry is empty text.
 class UserStore {
 public:

@@ -11,7 +11,7 @@ struct ProgramValues {
     std::string CartellaUIView;  // the host's install folder, as stored
     std::string HelpFile;        // the program's help file, opened by the help menu
     std::string VersioneProgramma;
-    double VersioneMinima = 1.86;
+    double VersioneMinima = 0;  // the lowest host version accepted, set at start-up
 
     int CodiceLingua = 1000;       // 1000 Italian, 2000 English
     std::int16_t UnitaMisura = 1;  // 1 metric, anything else imperial

@@ -8,12 +8,9 @@ namespace program {
 
 namespace {
 
-constexpr int kItalian = 1000;
-constexpr int kEnglish = 2000;
-
 // A code the table has no block for would blank every caption; Italian is shown instead.
 int KnownCode(int code) {
-    return code == kEnglish ? kEnglish : kItalian;
+    return code == settings::kEnglish ? settings::kEnglish : settings::kItalian;
 }
 
 const std::string& T(int code, int offset) {
@@ -39,7 +36,7 @@ void Captions::GestioneLingua(int CodLingua) {
 
 void Captions::MnuNazione_Click(int Index) {
     if (Index != 0 && Index != 1) return;
-    values_.CodiceLingua = Index == 0 ? kItalian : kEnglish;
+    values_.CodiceLingua = Index == 0 ? settings::kItalian : settings::kEnglish;
     main_.MnuNazione[0].SetChecked(Index == 0);
     main_.MnuNazione[1].SetChecked(Index == 1);
     ini_.ScriviValore(values_.FileIni, "SetUp", "Language", static_cast<double>(Index + 1));

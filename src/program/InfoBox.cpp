@@ -25,11 +25,7 @@ void InfoBox::Bind() {
 }
 
 void InfoBox::MnuInfo_Click() {
-    // Out of the topmost layer while the box is open, or it could sit behind the main window.
-    layer_.SetTopmost(false);
-    Form_Load();
-    dialogs_.ShowModal(box_);
-    layer_.SetTopmost(true);
+    platform::ShowModalDialog(dialogs_, layer_, box_, [this] { Form_Load(); });
 }
 
 void InfoBox::MnuHelp_Click() {

@@ -10,6 +10,7 @@
 
 #include "geo/Coordinates.h"
 #include "host/HostFailure.h"
+#include "host/HostPorts.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
 #include "settings/StringTable.h"
@@ -19,8 +20,6 @@ namespace program {
 namespace {
 
 constexpr const char* kCR = "\r";
-constexpr int kItalian = 1000;
-constexpr int kEnglish = 2000;
 
 // First-run defaults of the circle style and the unit.
 constexpr double kDefaultCircleColor = 255;
@@ -29,27 +28,8 @@ constexpr double kDefaultFillType = 7;
 constexpr double kDefaultFillColor = 16777215;
 constexpr double kDefaultUnit = 1;
 
-// A whole stored value read as a number: blanks around it are allowed, the decimal point may
-// be "." or the regional symbol; anything else in the text means "not a number".
-std::optional<double> StoredNumber(std::string text, const platform::Regional& regional) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-    const std::string symbol = regional.decimalSymbol();
-    if (!symbol.empty() && symbol != ".") {
-        if (const auto at = text.find(symbol); at != std::string::npos)
-            text.replace(at, symbol.size(), ".");
-    }
-    if (text.front() == '+') text.erase(0, 1);
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 std::string TestLogUnavailableText(int codiceLingua, const std::string& path) {
-    if (codiceLingua == kItalian)
+    if (codiceLingua == settings::kItalian)
         return "Impossibile aprire il file di log " + path +
                ". Il programma prosegue senza registrare i pacchetti.";
     return "The test log " + path + " cannot be opened. The program goes on without logging.";
@@ -132,11 +112,11 @@ std::string Lifecycle::Read(const std::string& key) {
 
 std::string Lifecycle::ReadHost(const std::string& section, const std::string& key) {
     // The stored folder ends with its separator, so the name is appended as it stands.
-    return ini_.LeggiValore(values_.CartellaUIView + "Uiview32.INI", section, key);
+    return ini_.LeggiValore(values_.CartellaUIView + host::kSettingsFileName, section, key);
 }
 
 std::optional<double> Lifecycle::ReadNumber(const std::string& key) {
-    return StoredNumber(Read(key), ports_.regional);
+    return platform::StoredNumber(Read(key), ports_.regional);
 }
 
 bool Lifecycle::Fail(const std::string& text, platform::Icon icon,
@@ -152,7 +132,7 @@ std::string Lifecycle::T(int offset) const {
 }
 
 void Lifecycle::SetIdentity() {
-    values_.VersioneMinima = 1.86;
+    values_.VersioneMinima = host::kLowestVersion;
     values_.HelpFile = platform::JoinPath(ports_.program.Folder(), "Sirenwatch.chm");
     values_.VersioneProgramma = settings::GestioneINI_New::Version(ports_.program.Version());
     main_.SetCaption(main_.Caption() + "  Ver. " + values_.VersioneProgramma);
@@ -173,7 +153,8 @@ void Lifecycle::StampVersion() {
 }
 
 bool Lifecycle::CheckHostInstalled() {
-    values_.CartellaUIView = ports_.userStore.Get("Peak Systems", "UI-View32", "Program Folder");
+    values_.CartellaUIView =
+        ports_.userStore.Get(host::kStoreApplication, host::kStoreSection, host::kStoreKey);
     if (!values_.CartellaUIView.empty()) return true;
     // The language is not known yet: both are shown.
     return Fail(std::string("ATTENZIONE !!") + kCR + settings::LoadResString(1100) + kCR + kCR +
@@ -207,10 +188,10 @@ void Lifecycle::ReadCircleStyle() {
 void Lifecycle::ReadLanguage() {
     // Anything but English is Italian, so a missing or odd value still leaves one language
     // checked and every text id valid.
-    const bool english = ReadNumber("Language") == 2.0;
+    values_.CodiceLingua = settings::LanguageCode(Read("Language"), ports_.regional);
+    const bool english = values_.CodiceLingua == settings::kEnglish;
     main_.MnuNazione[0].SetChecked(!english);
     main_.MnuNazione[1].SetChecked(english);
-    values_.CodiceLingua = english ? kEnglish : kItalian;
 }
 
 bool Lifecycle::CheckHostVersion() {

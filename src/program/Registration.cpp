@@ -15,8 +15,6 @@ namespace program {
 namespace {
 
 constexpr const char* kFileName = "Sirenwetch.xtr";
-constexpr int kItalian = 1000;
-constexpr int kEnglish = 2000;
 
 // Told when the file could not be written; kept apart from the program's string table.
 struct NotWrittenText {
@@ -28,11 +26,6 @@ constexpr NotWrittenText kNotWrittenEnglish{"The XTR file was not written.", "Re
 
 bool EndsWithSeparator(const std::string& folder) {
     return !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
-}
-
-// The stored "Language" as a code; a missing or unusable value gives Italian.
-int LanguageCode(const std::string& stored) {
-    return platform::Val(stored) == 2 ? kEnglish : kItalian;
 }
 
 std::string TrueFalse(bool checked) {
@@ -70,17 +63,15 @@ RegistrationDialog::RegistrationDialog(forms::FrmXTR& form, forms::FrmMain& main
 }
 
 void RegistrationDialog::MnuXTR_Click() {
-    ports_.layer.SetTopmost(false);
-    Form_Load();
-    ports_.dialogs.ShowModal(form_);
-    ports_.layer.SetTopmost(true);
+    platform::ShowModalDialog(ports_.dialogs, ports_.layer, form_, [this] { Form_Load(); });
     if (reapplyCaptions_) reapplyCaptions_();
 }
 
 void RegistrationDialog::Form_Load() {
     form_.Reset();
     form_.SetIcon(main_.Icon());
-    values_.CodiceLingua = LanguageCode(ini_.LeggiValore(values_.FileIni, "SetUp", "Language"));
+    values_.CodiceLingua = settings::LanguageCode(
+        ini_.LeggiValore(values_.FileIni, "SetUp", "Language"), ports_.regional);
     const int code = values_.CodiceLingua;
     form_.LblRichiesta.SetCaption(settings::LoadResString(code + 101));
     form_.LblNome.SetCaption(settings::LoadResString(code + 14));
@@ -129,7 +120,7 @@ void RegistrationDialog::WriteFileXTR(const std::string& autoStart, const std::s
     std::error_code error;
     if (settings::ReplaceFileContent(FileXTR(), content, error)) return;
     const NotWrittenText& text =
-        values_.CodiceLingua == kEnglish ? kNotWrittenEnglish : kNotWrittenItalian;
+        values_.CodiceLingua == settings::kEnglish ? kNotWrittenEnglish : kNotWrittenItalian;
     ports_.dialogs.MsgBox(
         std::string(text.sentence) + "\n" + FileXTR() + "\n" + text.reason + " " + error.message(),
         platform::Buttons::Ok, platform::Icon::Exclamation);

@@ -2,6 +2,7 @@
 #include "qt/Binders.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -9,7 +10,9 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <vector>
 
+#include "platform/ProgramIcon.h"
 #include "qt/Colors.h"
 #include "qt/GridView.h"
 #include "qt/SafeCall.h"
@@ -64,37 +67,18 @@ bool ForwardKey(ui::TextBox& model, QKeyEvent* event) {
     return code != 0;
 }
 
-class LineBox : public QLineEdit {
+// A line or multi-line box whose typed characters and clicks reach the model's handlers.
+template <typename Base>
+class TextBoxWidget : public Base {
 public:
-    LineBox(ui::TextBox& model, QWidget* parent) : QLineEdit(parent), model_(model) {}
+    TextBoxWidget(ui::TextBox& model, QWidget* parent) : Base(parent), model_(model) {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if (ForwardKey(model_, event)) QLineEdit::keyPressEvent(event);
+        if (ForwardKey(model_, event)) Base::keyPressEvent(event);
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
-        QLineEdit::mouseReleaseEvent(event);
-        SafeCall(model_.onClick);
-    }
-
-private:
-    ui::TextBox& model_;
-};
-
-// Read-only for typing, but keys still reach the handler (the raw-frame box's switch).
-class MultiLineBox : public QPlainTextEdit {
-public:
-    MultiLineBox(ui::TextBox& model, QWidget* parent) : QPlainTextEdit(parent), model_(model) {
-        setReadOnly(true);
-        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (ForwardKey(model_, event)) QPlainTextEdit::keyPressEvent(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        QPlainTextEdit::mouseReleaseEvent(event);
+        Base::mouseReleaseEvent(event);
         SafeCall(model_.onClick);
     }
 
@@ -131,24 +115,10 @@ private:
     const ui::Button& model_;
 };
 
-QPixmap PaintProgramIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    // A red beacon with two arcs of sound either side.
-    qreal s = size;
-    p.setPen(QPen(QColor(90, 0, 0), s / 24));
-    p.setBrush(QColor(220, 20, 20));
-    p.drawEllipse(QRectF(s * 0.3, s * 0.3, s * 0.4, s * 0.4));
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(220, 20, 20), s / 16, Qt::SolidLine, Qt::RoundCap));
-    for (qreal inset : {0.18, 0.06}) {
-        QRectF arc(s * inset, s * inset, s * (1 - 2 * inset), s * (1 - 2 * inset));
-        p.drawArc(arc, 150 * 16, 60 * 16);
-        p.drawArc(arc, -30 * 16, 60 * 16);
-    }
-    return pixmap;
+QPixmap ProgramIconPixmap(int size) {
+    const std::vector<std::uint8_t> rgba = platform::ProgramIconRgba(size);
+    const QImage image(rgba.data(), size, size, size * 4, QImage::Format_RGBA8888);
+    return QPixmap::fromImage(image);  // copies the pixels
 }
 
 void BindMenuItem(ui::MenuItem& item, QWidget* container);
@@ -203,7 +173,10 @@ QLabel* bindLabel(ui::Label& model, QWidget* parent) {
 
 QWidget* bindTextBox(ui::TextBox& model, QWidget* parent) {
     if (model.MultiLine()) {
-        auto* box = new MultiLineBox(model, parent);
+        auto* box = new TextBoxWidget<QPlainTextEdit>(model, parent);
+        // Read-only for typing, but keys still reach the handler (the raw-frame box's switch).
+        box->setReadOnly(true);
+        box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         Follow(model, box, [&model](QPlainTextEdit* w) {
             QString text = DisplayText(model.Text());
             if (w->toPlainText() != text) w->setPlainText(text);
@@ -211,7 +184,7 @@ QWidget* bindTextBox(ui::TextBox& model, QWidget* parent) {
         });
         return box;
     }
-    auto* box = new LineBox(model, parent);
+    auto* box = new TextBoxWidget<QLineEdit>(model, parent);
     QObject::connect(box, &QLineEdit::textEdited, box,
                      [&model](const QString& text) { model.SetText(text.toStdString()); });
     Follow(model, box, [&model](QLineEdit* w) {
@@ -339,7 +312,7 @@ QIcon IconFor(const std::string& name) {
     QIcon app = QApplication::windowIcon();
     if (!app.isNull() && !app.availableSizes().isEmpty()) return app;
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) icon.addPixmap(PaintProgramIcon(size));
+    for (int size : {16, 32, 48, 64}) icon.addPixmap(ProgramIconPixmap(size));
     return icon;
 }
 

@@ -5,6 +5,8 @@
 #include <array>
 #include <string_view>
 
+#include "platform/NumberText.h"
+
 namespace settings {
 
 namespace {
@@ -70,9 +72,6 @@ constexpr std::array<Entry, 46> kTexts{{
     {127, "Verione di UI-View32 non corretta.", "UI-View32 version not correct."},
 }};
 
-constexpr int kItalian = 1000;
-constexpr int kEnglish = 2000;
-
 }  // namespace
 
 const std::string& LoadResString(int id) {
@@ -98,6 +97,10 @@ const std::string& LoadResString(int id) {
     if (offset < 0 || it == kTexts.end()) return empty;
     const auto index = static_cast<size_t>(it - kTexts.begin());
     return isEnglish ? english[index] : italian[index];
+}
+
+int LanguageCode(std::string_view stored, const platform::Regional& regional) {
+    return platform::StoredNumber(stored, regional) == 2.0 ? kEnglish : kItalian;
 }
 
 }  // namespace settings
