@@ -10,7 +10,7 @@ constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kAuthorLine = "Author: the Sirenwatch team";
 constexpr const char* kAprsLine =
     "APRS is a registered trademark of APRS Software and Bob Bruninga, WB4APR";
-constexpr const char* kUiViewLine = "UI-View 32 is a trademark of Roger Barker, G4IDE";
+constexpr const char* kUiViewLine = "UI-View 32 is a trademark of Peak Systems";
 }  // namespace
 
 InfoBox::InfoBox(forms::FrmInfo& box, const ui::Form& main, const platform::ProgramValues& values,

@@ -90,8 +90,8 @@ void Lifecycle::Form_Unload() {
     // "Setup" and "SetUp" name the same section: section names match whatever their case.
     const std::string& file = values_.FileIni;
     ini_.ScriviValore(file, "Setup", "CircleColor", static_cast<double>(values_.ColoreCerchio));
-    ini_.ScriviValore(file, "Setup", "CircleWidth", static_cast<double>(values_.SpessoreCerchio));
-    ini_.ScriviValore(file, "Setup", "FillType", static_cast<double>(values_.TipoRiempimento));
+    ini_.ScriviValore(file, "Setup", "CircleWidth", values_.SpessoreCerchio);
+    ini_.ScriviValore(file, "Setup", "FillType", values_.TipoRiempimento);
     ini_.ScriviValore(file, "Setup", "FillColor", values_.ColoreRiempimento);
     if (values_.ModoTest == 1) log_.Close();
     // A minimised window's place says nothing about where the user wants it.

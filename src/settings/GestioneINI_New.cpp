@@ -30,6 +30,11 @@ void GestioneINI_New::ScriviValore(const std::string& File, const std::string& S
     ScriviValore(File, Sezione, Chiave, platform::NumberText(Valore, regional_));
 }
 
+void GestioneINI_New::ScriviValore(const std::string& File, const std::string& Sezione,
+                                   const std::string& Chiave, float Valore) {
+    ScriviValore(File, Sezione, Chiave, platform::SingleText(Valore, regional_));
+}
+
 std::string GestioneINI_New::Version(const platform::VersionNumbers& v) {
     return std::to_string(v.major) + "." + std::to_string(v.minor) + std::to_string(v.revision);
 }

@@ -19,9 +19,16 @@ public:
     // Stores the text; a failed write reports nothing and leaves the old file intact.
     void ScriviValore(const std::string& File, const std::string& Sezione,
                       const std::string& Chiave, const std::string& Valore);
-    // Numbers are stored in the platform's default number-to-text form (255 -> "255").
+    // Numbers are stored in the platform's default number-to-text form (255 -> "255"); a
+    // single-precision value in its own shortest form, so 2.3f is stored as "2.3".
     void ScriviValore(const std::string& File, const std::string& Sezione,
                       const std::string& Chiave, double Valore);
+    void ScriviValore(const std::string& File, const std::string& Sezione,
+                      const std::string& Chiave, float Valore);
+    void ScriviValore(const std::string& File, const std::string& Sezione,
+                      const std::string& Chiave, int Valore) {
+        ScriviValore(File, Sezione, Chiave, static_cast<double>(Valore));
+    }
 
     // "major.minor" + revision without a separator: 1.1.1 -> "1.11", 1.0.5 -> "1.05".
     static std::string Version(const platform::VersionNumbers& v);

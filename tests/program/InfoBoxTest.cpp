@@ -57,7 +57,7 @@ TEST(InfoBox, ShowsFiveLinesUnderTheMainWindowsCaption) {
     EXPECT_NE(lines[1].find("Sirenwatch team"), std::string::npos);
     EXPECT_EQ(lines[2], "");
     EXPECT_NE(lines[3].find("Bob Bruninga, WB4APR"), std::string::npos);
-    EXPECT_NE(lines[4].find("Roger Barker, G4IDE"), std::string::npos);
+    EXPECT_EQ(lines[4], "UI-View 32 is a trademark of Peak Systems");
 }
 
 }  // namespace

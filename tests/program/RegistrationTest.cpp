@@ -111,7 +111,7 @@ TEST_F(Registration, NoLeavesTheFileAsItIs) {
     EXPECT_EQ(ReadAll(XtrFile()), old);
 }
 
-TEST_F(Registration, LanguageFollowsTheStoredSettingItalianWhenMissing) {
+TEST_F(Registration, LanguageFollowsTheStoredSettingAsStartUpReadsIt) {
     w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", 2);
     Open([](forms::FrmXTR& f) {
         EXPECT_EQ(f.LblRichiesta.Caption(), "Do you want to create a XTR file for Sirenwatch?");
@@ -123,13 +123,16 @@ TEST_F(Registration, LanguageFollowsTheStoredSettingItalianWhenMissing) {
     });
     EXPECT_EQ(w.values.CodiceLingua, 2000);
 
-    std::filesystem::remove(w.values.FileIni);
-    Open([](forms::FrmXTR& f) {
-        EXPECT_EQ(f.LblRichiesta.Caption(), "Vuoi creare il file XTR per Sirenwatch?");
-        PressNo(f);
-    });
-    EXPECT_EQ(w.values.CodiceLingua, 1000);
-    EXPECT_EQ(Setting("Language"), "1");
+    // Read as start-up reads it: only the number 2 is English.
+    for (const char* stored : {"", "2abc"}) {
+        w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", stored);
+        Open([](forms::FrmXTR& f) {
+            EXPECT_EQ(f.LblRichiesta.Caption(), "Vuoi creare il file XTR per Sirenwatch?");
+            PressNo(f);
+        });
+        EXPECT_EQ(w.values.CodiceLingua, 1000) << stored;
+        EXPECT_EQ(Setting("Language"), "1");
+    }
 }
 
 TEST_F(Registration, ClosingFromTheTitleBarAnswersNothingAndTheNextOpeningStartsAfresh) {

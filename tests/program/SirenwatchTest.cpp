@@ -224,8 +224,9 @@ TEST_F(StoredValues, MessageTypeIsUpperCasedAndDefaultsToEmergency) {
 }
 
 TEST_F(StoredValues, LanguageOtherThanEnglishIsItalianWithItsItemChecked) {
-    const std::pair<const char*, int> cases[] = {{"2", 2000}, {"1", 1000}, {nullptr, 1000},
-                                                 {"7", 1000}, {"0", 1000}, {"english", 1000}};
+    const std::pair<const char*, int> cases[] = {{"2", 2000},    {"1", 1000},  {nullptr, 1000},
+                                                 {"7", 1000},    {"0", 1000},  {"english", 1000},
+                                                 {"2abc", 1000}, {" 2 ", 2000}};
     for (auto [text, code] : cases) {
         StartWith({"Language", text});
         EXPECT_EQ(Values().CodiceLingua, code);
@@ -291,9 +292,9 @@ TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
 
 TEST_F(Startup, ClosingWhileMinimisedSavesTheStyleButNotThePlace) {
     ASSERT_TRUE(Start());
-    Values().SpessoreCerchio = 3;
+    Values().SpessoreCerchio = 2.3f;  // single precision, written as it reads
     Values().ColoreCerchio = 16711680;
-    Values().TipoRiempimento = 0;
+    Values().TipoRiempimento = 6.6f;
     Values().ColoreRiempimento = 65535;
     Main().SetLeft(4000);
     Main().SetState(ui::WindowState::Minimized);
@@ -301,9 +302,9 @@ TEST_F(Startup, ClosingWhileMinimisedSavesTheStyleButNotThePlace) {
     const std::string text = fakes::ReadAll(IniFile());
     EXPECT_EQ(text.find("[Setup]"), std::string::npos);
     EXPECT_EQ(text.find("[SetUp]"), text.rfind("[SetUp]")) << "one section only";
-    EXPECT_EQ(Stored("CircleWidth"), "3");
+    EXPECT_EQ(Stored("CircleWidth"), "2,3");
     EXPECT_EQ(Stored("CircleColor"), "16711680");
-    EXPECT_EQ(Stored("FillType"), "0");
+    EXPECT_EQ(Stored("FillType"), "6,6");
     EXPECT_EQ(Stored("FillColor"), "65535");
     EXPECT_EQ(Stored("Left"), "1200");
     EXPECT_EQ(Stored("Top"), "800");
