@@ -43,10 +43,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Horizontal && section >= 0 && section < grid_.Cols())
-        return QString::fromStdString(grid_.TextMatrix(0, section));
-    return QVariant(section);
+    QModelIndex cell = orientation == Qt::Horizontal ? index(0, section) : index(section, 0);
+    return cell.isValid() ? data(cell, role) : QVariant();
 }
 
 int GridModel::GridRow(int viewRow) const {
@@ -62,6 +60,7 @@ void GridModel::OnGridChange(const ui::GridChange& change) {
                 QModelIndex cell = index(change.row, change.col);
                 emit dataChanged(cell, cell, {Qt::DisplayRole});
                 if (change.row == 0) emit headerDataChanged(Qt::Horizontal, change.col, change.col);
+                if (change.col == 0) emit headerDataChanged(Qt::Vertical, change.row, change.row);
             }
             break;
         case Kind::RowsInserted:
@@ -81,9 +80,13 @@ void GridModel::OnGridChange(const ui::GridChange& change) {
             break;
         case Kind::Layout:
             if (grid_.Rows() != rows_) return Resync();
-            if (rows_ > 0)
+            if (rows_ > 0) {
                 emit dataChanged(index(0, 0), index(rows_ - 1, grid_.Cols() - 1),
                                  {Qt::BackgroundRole});
+                // The fixed-cell colour is the headers' colour too.
+                emit headerDataChanged(Qt::Horizontal, 0, grid_.Cols() - 1);
+                emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
+            }
             emit layoutOfColumnsChanged();
             break;
         case Kind::Current:

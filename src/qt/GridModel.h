@@ -1,6 +1,8 @@
 // The station table's grid as a Qt table model. Row 0 (the fixed header row) and column 0
 // (the fixed first column) are ordinary rows and columns here, painted in the grid's
-// fixed-cell colour, so the alarm's blink shows; the view hides Qt's own headers.
+// fixed-cell colour, so the alarm's blink shows. They are also the header data: the
+// horizontal header's section c is cell (0, c), the vertical header's section r is cell
+// (r, 0), in every role.
 #pragma once
 
 #include <QAbstractTableModel>

@@ -28,6 +28,7 @@ TEST(GridModel, FollowsRowsAppendedWrittenAndRemovedUnderTheModelTester) {
     EXPECT_EQ(model.index(3, 1).data().toString(), "06/12/2026");
     EXPECT_EQ(model.index(4, 1).data().toString(), "<img>") << "air text stays plain text";
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "Callsign");
+    EXPECT_EQ(model.headerData(3, Qt::Vertical).toString(), "Q3CCC");
 
     grid.RemoveItem(2);
     EXPECT_EQ(model.rowCount(), 4);
