@@ -4,12 +4,16 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QScrollBar>
-#include <QTest>
 
 #include "qt/Colors.h"
 #include "qt/GridView.h"
+#include "qt/QtWorld.h"
+#include "qt/Twips.h"
 
 namespace {
+
+using qttest::ClickCell;
+using qttest::PaintedColor;
 
 ui::Grid MakeTable() {
     return ui::Grid("FGridStazioni", {120, 3375, 5415, 1575}, 2, 10);
@@ -72,15 +76,6 @@ protected:
         view.resize(600, 200);
         view.show();
     }
-    // QTest sends only the double-click event; a real one follows a press and a release.
-    void DoubleClick(QPoint at) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
-    }
-    QPoint Centre(int row, int col) {
-        return view.visualRect(view.Model().index(row, col)).center();
-    }
-
     ui::Grid grid = MakeTable();
     qt::GridView view{grid, nullptr};
 };
@@ -101,19 +96,26 @@ TEST_F(GridViewTest, ClickMovesTheCurrentCellAndDoubleClickThenRunsTheHandler) {
         ++doubleClicks;
         currentAtDoubleClick = {grid.Row(), grid.Col()};
     };
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Centre(2, 1));
+    ClickCell(view, 2, 1);
     EXPECT_EQ(grid.Row(), 2);
     EXPECT_EQ(grid.Col(), 1);
+    ClickCell(view, 0, 2);  // a heading
+    EXPECT_EQ(grid.Row(), 0);
+    EXPECT_EQ(grid.Col(), 2);
     EXPECT_EQ(doubleClicks, 0);
 
-    DoubleClick(Centre(3, 0));
+    ClickCell(view, 3, 0, true);  // a callsign
     EXPECT_EQ(doubleClicks, 1);
     EXPECT_EQ(currentAtDoubleClick, (std::pair{3, 0}));
+    ClickCell(view, 2, 5, true);
+    EXPECT_EQ(doubleClicks, 2);
+    EXPECT_EQ(currentAtDoubleClick, (std::pair{2, 5}));
 }
 
 TEST_F(GridViewTest, AHandlerThatThrowsDoesNotReachTheEventLoop) {
     grid.onDblClick = [] { throw std::runtime_error("host gone"); };
-    DoubleClick(Centre(2, 0));
+    ClickCell(view, 2, 0, true);
+    ClickCell(view, 0, 0, true);
     SUCCEED();
 }
 
@@ -126,6 +128,43 @@ TEST_F(GridViewTest, TheGridsCurrentCellBecomesTheViewsCurrentIndexWithoutScroll
     EXPECT_EQ(view.currentIndex(), view.Model().index(3, 7));
     EXPECT_EQ(view.horizontalScrollBar()->value(), 0) << "a click must land where it was aimed";
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(GridViewTest, HeadingsAndCallsignsStayInSightAndBlinkScrolledToTheEnd) {
+    const char* headings[] = {"Nominativo", "Data",      "Ora",         "Distanza (Km)",
+                              "Direzione",  "Velocita'", "Longitudine", "Latitudine"};
+    for (int c = 0; c < 8; ++c) grid.SetTextMatrix(0, c, headings[c]);
+    for (const char* call : {"Q3CCC", "Q4DDD", "Q5EEE", "Q6FFF"})
+        grid.AddItem(std::string(call) +
+                     "\t06/12/2026\t12:00:01\t23,8\t45\t0\t008.55.62E\t45.35.50N");
+    // The table's size on the main window: narrower than its columns, five rows high.
+    double dpi = view.logicalDpiY();
+    view.resize(qt::TwipsToPixels(5415, dpi), qt::TwipsToPixels(1575, dpi));
+    QScrollBar* across = view.horizontalScrollBar();
+    QScrollBar* down = view.verticalScrollBar();
+    QApplication::processEvents();
+    ASSERT_GT(across->maximum(), 0);
+    ASSERT_GT(down->maximum(), 0);
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+    const int last = grid.Rows() - 1;
+    ASSERT_FALSE(view.CellRect(last, 7).isEmpty());
+    ASSERT_TRUE(view.CellRect(1, 1).isEmpty()) << "the body has scrolled";
+
+    // The corner, the last column's heading and the last row's callsign, through an alarm
+    // tick that turns the fixed cells red and the acknowledgement that turns them back.
+    const QColor red(255, 0, 0), lightGreen(128, 255, 128), lightYellow(255, 255, 192);
+    for (auto [colour, expected] : {std::pair{ui::kRed, red}, {ui::kLightGreen, lightGreen}}) {
+        grid.SetBackColorFixed(colour);
+        for (auto [row, col] : {std::pair{0, 0}, {0, 7}, {last, 0}}) {
+            QRect cell = view.CellRect(row, col);
+            EXPECT_FALSE(cell.isEmpty()) << row << "," << col << " scrolled away";
+            EXPECT_TRUE(view.rect().contains(cell)) << row << "," << col;
+            EXPECT_EQ(PaintedColor(view, row, col), expected) << row << "," << col;
+        }
+        EXPECT_EQ(PaintedColor(view, last, 7), lightYellow) << "only the fixed cells blink";
+        if (colour == ui::kRed) qttest::SaveScreenshot(view, "table-scrolled-alarm");
+    }
 }
 
 }  // namespace

@@ -15,13 +15,6 @@
 namespace qttest {
 namespace {
 
-// The colour a cell is painted with on screen, at its bottom-left corner: clear of the text
-// and of the grid lines.
-QColor PaintedColor(qt::GridView& view, int row, int col) {
-    QRect cell = view.visualRect(view.Model().index(row, col));
-    return view.viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.bottom() - 1);
-}
-
 struct LanguageCase {
     int language;
     const char* screenshot;
@@ -153,9 +146,7 @@ TEST_F(ProgramWindows, DoubleClickOnAStationAsksAndRemovesIt) {
     host->OnTnc2Line(kEmergencyFrame);
     auto* table = mainWindow->Find<qt::GridView>(Main().FGridStazioni);
     dialogs.scripted.NextAnswer(platform::Answer::Ok);
-    QPoint cell = table->visualRect(table->Model().index(1, 0)).center();
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);   // a real double-click
-    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell);  // follows a click
+    ClickCell(*table, 1, 0, true);  // on the callsign
     ASSERT_EQ(dialogs.scripted.boxes.size(), 1u);
     EXPECT_EQ(dialogs.scripted.boxes[0].icon, platform::Icon::Critical);
     EXPECT_EQ(table->Model().index(1, 0).data().toString(), "") << "the only station goes";

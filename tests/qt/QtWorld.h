@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenuBar>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -17,6 +19,7 @@
 #include "fakes/FakePorts.h"
 #include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
+#include "qt/GridView.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
 #include "qt_host/MapView.h"
@@ -43,6 +46,35 @@ inline void SaveScreenshot(QWidget& widget, const QString& name) {
     QString path = dir.filePath(name + QStringLiteral(".png"));
     EXPECT_TRUE(widget.grab().save(path)) << path.toStdString();
     std::printf("screenshot: %s\n", qPrintable(path));
+}
+
+// What a widget shows on screen once pending paints are done: taken from its window's backing
+// store, so a part that missed a repaint still shows its old colours.
+inline QImage OnScreen(QWidget& widget) {
+    QApplication::processEvents();
+    QPoint at = widget.mapTo(widget.window(), QPoint(0, 0));
+    return widget.screen()
+        ->grabWindow(widget.window()->winId(), at.x(), at.y(), widget.width(), widget.height())
+        .toImage();
+}
+
+// The colour a table cell shows on screen, at its bottom-left corner: clear of the text and
+// of the grid lines. Invalid when the cell is out of sight.
+inline QColor PaintedColor(qt::GridView& view, int row, int col) {
+    QRect cell = view.CellRect(row, col);
+    if (cell.isEmpty()) return {};
+    return OnScreen(view).pixelColor(cell.left() + 1, cell.bottom() - 1);
+}
+
+// Clicks a table cell where it shows, as a user would: the events go to the part of the view
+// under the cell's centre (the body, a header or the corner). A double-click follows a click.
+inline void ClickCell(qt::GridView& view, int row, int col, bool twice = false) {
+    QPoint at = view.CellRect(row, col).center();
+    QWidget* target = view.childAt(at);
+    ASSERT_NE(target, nullptr) << "cell " << row << "," << col << " is out of sight";
+    QPoint local = target->mapFrom(&view, at);
+    QTest::mouseClick(target, Qt::LeftButton, {}, local);
+    if (twice) QTest::mouseDClick(target, Qt::LeftButton, {}, local);
 }
 
 // The menu action with this text, searched through the whole bar.
