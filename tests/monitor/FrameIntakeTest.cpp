@@ -49,6 +49,8 @@ TEST(FrameIntake, MessageTypeIsComparedInUpperCaseAgainstTheConfiguredType) {
         data.messageType = c.reported;
         w.ReceiveEmergency("IW2ABC-9", data);
         EXPECT_EQ(!w.table.GrigliaVuota(), c.emergency) << c.configured << " / " << c.reported;
+        // The message box shows the configured type, whatever case the host reported.
+        EXPECT_EQ(w.main.TxtMsg.Text(), c.emergency ? c.configured : "");
     }
 }
 
