@@ -40,10 +40,7 @@ public:
 
     const std::string& Name() const { return name_; }
     const Rect& Geometry() const { return geometry_; }
-    void SetGeometry(Rect r) {
-        geometry_ = r;
-        Changed();
-    }
+    void SetGeometry(Rect r) { Set(geometry_, r); }
     bool Visible() const { return visible_; }
     void SetVisible(bool v) {
         if (visible_ != v) {
@@ -70,6 +67,12 @@ protected:
     void Changed() {
         for (auto& l : listeners_) l();
     }
+    // Stores a property's new value and tells the listeners.
+    template <typename T, typename V>
+    void Set(T& field, V&& value) {
+        field = std::forward<V>(value);
+        Changed();
+    }
 
 private:
     std::string name_;
@@ -84,16 +87,10 @@ class Label : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) {
-        caption_ = std::move(c);
-        Changed();
-    }
+    void SetCaption(std::string c) { Set(caption_, std::move(c)); }
     // -1: the toolkit's default background.
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) {
-        backColor_ = c;
-        Changed();
-    }
+    void SetBackColor(Color c) { Set(backColor_, c); }
 
 private:
     std::string caption_;
@@ -104,20 +101,11 @@ class TextBox : public Control {
 public:
     using Control::Control;
     const std::string& Text() const { return text_; }
-    void SetText(std::string t) {
-        text_ = std::move(t);
-        Changed();
-    }
+    void SetText(std::string t) { Set(text_, std::move(t)); }
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) {
-        backColor_ = c;
-        Changed();
-    }
+    void SetBackColor(Color c) { Set(backColor_, c); }
     bool MultiLine() const { return multiLine_; }
-    void SetMultiLine(bool m) {
-        multiLine_ = m;
-        Changed();
-    }
+    void SetMultiLine(bool m) { Set(multiLine_, m); }
 
     std::function<void()> onClick;
     // The typed character's code, by reference as the toolkit hands it.
@@ -133,16 +121,10 @@ class Button : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) {
-        caption_ = std::move(c);
-        Changed();
-    }
+    void SetCaption(std::string c) { Set(caption_, std::move(c)); }
     // Swatch buttons show a colour; -1 is the toolkit's default.
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) {
-        backColor_ = c;
-        Changed();
-    }
+    void SetBackColor(Color c) { Set(backColor_, c); }
 
     std::function<void()> onClick;
 
@@ -155,15 +137,9 @@ class CheckBox : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) {
-        caption_ = std::move(c);
-        Changed();
-    }
+    void SetCaption(std::string c) { Set(caption_, std::move(c)); }
     bool Checked() const { return checked_; }
-    void SetChecked(bool c) {
-        checked_ = c;
-        Changed();
-    }
+    void SetChecked(bool c) { Set(checked_, c); }
 
 private:
     std::string caption_;
@@ -191,10 +167,7 @@ public:
         if (onClick) onClick();
     }
     Color BackColor() const { return backColor_; }
-    void SetBackColor(Color c) {
-        backColor_ = c;
-        Changed();
-    }
+    void SetBackColor(Color c) { Set(backColor_, c); }
 
     std::function<void()> onClick;
 
@@ -238,27 +211,15 @@ class Shape : public Control {
 public:
     using Control::Control;
     Color BorderColor() const { return borderColor_; }
-    void SetBorderColor(Color c) {
-        borderColor_ = c;
-        Changed();
-    }
+    void SetBorderColor(Color c) { Set(borderColor_, c); }
     int BorderWidth() const { return borderWidth_; }
-    void SetBorderWidth(int w) {
-        borderWidth_ = w;
-        Changed();
-    }
+    void SetBorderWidth(int w) { Set(borderWidth_, w); }
     // 0 solid, 1 transparent, 2 horizontal, 3 vertical, 4 upward diagonal,
     // 5 downward diagonal, 6 cross, 7 diagonal cross.
     int FillStyle() const { return fillStyle_; }
-    void SetFillStyle(int s) {
-        fillStyle_ = s;
-        Changed();
-    }
+    void SetFillStyle(int s) { Set(fillStyle_, s); }
     Color FillColor() const { return fillColor_; }
-    void SetFillColor(Color c) {
-        fillColor_ = c;
-        Changed();
-    }
+    void SetFillColor(Color c) { Set(fillColor_, c); }
 
 private:
     Color borderColor_ = 0;
@@ -271,10 +232,7 @@ class Frame : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) {
-        caption_ = std::move(c);
-        Changed();
-    }
+    void SetCaption(std::string c) { Set(caption_, std::move(c)); }
 
 private:
     std::string caption_;
@@ -285,10 +243,7 @@ class Image : public Control {
 public:
     using Control::Control;
     const std::string& Icon() const { return icon_; }
-    void SetIcon(std::string i) {
-        icon_ = std::move(i);
-        Changed();
-    }
+    void SetIcon(std::string i) { Set(icon_, std::move(i)); }
 
 private:
     std::string icon_;
@@ -298,15 +253,9 @@ class MenuItem : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) {
-        caption_ = std::move(c);
-        Changed();
-    }
+    void SetCaption(std::string c) { Set(caption_, std::move(c)); }
     bool Checked() const { return checked_; }
-    void SetChecked(bool c) {
-        checked_ = c;
-        Changed();
-    }
+    void SetChecked(bool c) { Set(checked_, c); }
     // Sub-items, in display order (not owned).
     const std::vector<MenuItem*>& Children() const { return children_; }
     void Add(MenuItem& child) { children_.push_back(&child); }
@@ -325,10 +274,7 @@ class Timer : public Control {
 public:
     using Control::Control;
     int Interval() const { return interval_; }
-    void SetInterval(int ms) {
-        interval_ = ms;
-        Changed();
-    }
+    void SetInterval(int ms) { Set(interval_, ms); }
     bool TimerEnabled() const { return timerEnabled_; }
     void SetTimerEnabled(bool e) {
         if (timerEnabled_ != e) {
@@ -354,15 +300,9 @@ class Form : public Control {
 public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string c) {
-        caption_ = std::move(c);
-        Changed();
-    }
+    void SetCaption(std::string c) { Set(caption_, std::move(c)); }
     const std::string& Icon() const { return icon_; }
-    void SetIcon(std::string i) {
-        icon_ = std::move(i);
-        Changed();
-    }
+    void SetIcon(std::string i) { Set(icon_, std::move(i)); }
     int Left() const { return Geometry().left; }
     int Top() const { return Geometry().top; }
     int Width() const { return Geometry().width; }
@@ -378,10 +318,7 @@ public:
         SetGeometry(r);
     }
     WindowState State() const { return state_; }
-    void SetState(WindowState s) {
-        state_ = s;
-        Changed();
-    }
+    void SetState(WindowState s) { Set(state_, s); }
 
     // Shown means on screen; Hide() ends a modal display.
     bool Shown() const { return shown_; }
