@@ -9,8 +9,7 @@ std::string HostFailureText(int codiceLingua, const std::string& what) {
 }
 
 void ReportHostFailure(platform::Dialogs& dialogs, int codiceLingua, const std::string& what) {
-    dialogs.MsgBox(HostFailureText(codiceLingua, what), platform::Buttons::Ok,
-                   platform::Icon::Exclamation);
+    dialogs.Notice(HostFailureText(codiceLingua, what), platform::Icon::Exclamation);
 }
 
 }  // namespace host

@@ -1,5 +1,5 @@
-// What the core asks of the platform: message boxes, modal display, sound, window layer,
-// per-user store, single instance, clock, program identity, help. Fakes stand in for tests.
+// What the core asks of the platform: message boxes and notices, modal display, sound, window
+// layer, per-user store, single instance, clock, program identity, help. Fakes stand in for tests.
 #pragma once
 
 #include <optional>
@@ -25,6 +25,9 @@ public:
                           const std::optional<std::string>& title = std::nullopt) = 0;
     // Shows the form modally; returns when the form is hidden (Form::Hide).
     virtual void ShowModal(ui::Form& form) = 0;
+    // A notice that does not wait for the user: it returns at once and the program goes on.
+    // At most one is on screen; a notice while one is still open takes its place there.
+    virtual void Notice(const std::string& text, Icon icon) = 0;
 };
 
 // Asynchronous playback; a new play replaces a sound still playing. A file that cannot be

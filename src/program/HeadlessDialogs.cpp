@@ -28,7 +28,19 @@ const char* IconWord(platform::Icon icon) {
 platform::Answer HeadlessDialogs::MsgBox(const std::string& text, platform::Buttons buttons,
                                          platform::Icon icon,
                                          const std::optional<std::string>& title) {
-    out_ << IconWord(icon) << ": " << title.value_or("Sirenwatch") << ":";
+    Print(text, icon, title.value_or("Sirenwatch"));
+    out_ << (buttons == platform::Buttons::OkCancel ? "\n    [answered OK]" : "") << std::endl;
+    return platform::Answer::Ok;
+}
+
+void HeadlessDialogs::Notice(const std::string& text, platform::Icon icon) {
+    Print(text, icon, "Sirenwatch");
+    out_ << std::endl;
+}
+
+void HeadlessDialogs::Print(const std::string& text, platform::Icon icon,
+                            const std::string& title) {
+    out_ << IconWord(icon) << ": " << title << ":";
     std::string line;
     for (char c : text + '\r') {
         if (c == '\r' || c == '\n') {
@@ -38,8 +50,6 @@ platform::Answer HeadlessDialogs::MsgBox(const std::string& text, platform::Butt
             line += c;
         }
     }
-    out_ << (buttons == platform::Buttons::OkCancel ? "\n    [answered OK]" : "") << std::endl;
-    return platform::Answer::Ok;
 }
 
 void HeadlessDialogs::ShowModal(ui::Form& form) {

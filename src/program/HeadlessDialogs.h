@@ -1,5 +1,5 @@
-// Ports for running without a screen: message boxes go to standard error and take their
-// default button, modal forms are closed at once, and no sound is played.
+// Ports for running without a screen: message boxes and notices go to standard error and boxes
+// take their default button, modal forms are closed at once, and no sound is played.
 #pragma once
 
 #include <ostream>
@@ -18,8 +18,13 @@ public:
                             const std::optional<std::string>& title = std::nullopt) override;
     // Loads the form and closes it again the way its title-bar close would (its cancel path).
     void ShowModal(ui::Form& form) override;
+    // Prints "TITLE: TEXT" as a box does; nothing waits.
+    void Notice(const std::string& text, platform::Icon icon) override;
 
 private:
+    // "ICON: TITLE:" and the text's lines, indented, without the final line end.
+    void Print(const std::string& text, platform::Icon icon, const std::string& title);
+
     std::ostream& out_;
 };
 

@@ -1,4 +1,5 @@
-// Message boxes with QMessageBox; modal forms in a local event loop.
+// Message boxes with QMessageBox, notices with a non-modal one; modal forms in a local event
+// loop.
 #include "qt/QtDialogs.h"
 
 #include <QEventLoop>
@@ -52,6 +53,25 @@ platform::Answer QtDialogs::MsgBox(const std::string& text, platform::Buttons bu
     }
     box.exec();
     return box.clickedButton() == ok ? platform::Answer::Ok : platform::Answer::Cancel;
+}
+
+QtDialogs::~QtDialogs() {
+    delete notice_.data();  // without an owner nobody else would
+}
+
+void QtDialogs::Notice(const std::string& text, platform::Icon icon) {
+    if (!notice_) {
+        notice_ = new QMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kDefaultTitle),
+                                  QString(), QMessageBox::Ok, owner_);
+        notice_->setAttribute(Qt::WA_DeleteOnClose);
+        notice_->setWindowModality(Qt::NonModal);
+        notice_->setTextFormat(Qt::PlainText);
+    }
+    notice_->setIcon(BoxIcon(icon));
+    notice_->setText(BoxText(text));
+    // Shown, never executed: the caller goes straight on. An open notice is not raised again,
+    // so a run of failures does not keep taking the focus.
+    if (!notice_->isVisible()) notice_->show();
 }
 
 void QtDialogs::ShowModal(ui::Form& form) {

@@ -28,6 +28,11 @@ void ScriptedDialogs::ShowModal(ui::Form& form) {
     if (form.Shown()) form.Hide();
 }
 
+void ScriptedDialogs::Notice(const std::string& text, platform::Icon icon) {
+    notices.push_back({text, icon});
+    if (onNotice) onNotice(notices.back());
+}
+
 TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
     auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());

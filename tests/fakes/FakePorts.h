@@ -1,7 +1,7 @@
 // Fakes of every platform port, and FakePorts, which holds one of each and hands them out as
 // platform::Ports (fp.ports). Each fake records what the core asked of it and answers as
 // scripted: the clock stands at 5 December 2026 12:00:01, numbers use "," and "dd/MM/yyyy",
-// message boxes answer Ok unless told otherwise (fp.dialogs.NextAnswer).
+// message boxes answer Ok unless told otherwise (fp.dialogs.NextAnswer), notices are kept.
 #pragma once
 
 #include <deque>
@@ -26,6 +26,12 @@ struct Box {
     std::optional<std::string> title;
 };
 
+// A notice as the core gave it.
+struct Notice {
+    std::string text;
+    platform::Icon icon;
+};
+
 class ScriptedDialogs final : public platform::Dialogs {
 public:
     // Answers are used in order; when none is queued the box answers Ok.
@@ -34,11 +40,15 @@ public:
                             const std::optional<std::string>& title = std::nullopt) override;
     // Shows the form, runs onModal on it, then hides it if still shown, as a modal loop ends.
     void ShowModal(ui::Form& form) override;
+    // Recorded, then onNotice runs: what happens while the notice is on screen.
+    void Notice(const std::string& text, platform::Icon icon) override;
 
     std::vector<Box> boxes;
+    std::vector<fakes::Notice> notices;
     std::vector<std::string> modalForms;       // names of the forms shown modally
     std::function<void(ui::Form&)> onModal;    // what the user does while a form is modal
     std::function<void(const Box&)> onMsgBox;  // runs while a box is "open"
+    std::function<void(const fakes::Notice&)> onNotice;
 
 private:
     std::deque<platform::Answer> answers_;

@@ -85,8 +85,8 @@ TEST(Circles, FailingMapCallStopsThisRedrawAndIsReportedOnce) {
     w.AddRow("300", "400");
     w.host.FailOn("GetScale", 1);
     w.Redraw();
-    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices[0].icon, platform::Icon::Exclamation);
     EXPECT_TRUE(w.host.map.Circles().empty());
     EXPECT_EQ(w.Redraw().size(), 10u);  // the next redraw draws both
 }

@@ -159,8 +159,8 @@ TEST(SpotDialog, AFailingRedrawIsReportedAndTheProgramGoesOn) {
     SpotWorld w;
     w.host.FailOn("RedrawMap");
     EXPECT_NO_THROW(w.Open(nullptr, 0));
-    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].icon, platform::Icon::Exclamation);
+    ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices[0].icon, platform::Icon::Exclamation);
     EXPECT_EQ(w.fp.layer.Topmost(), true);
 }
 

@@ -112,7 +112,7 @@ TEST(FrameIntake, ClickThenLowerCaseTTogglesTheTestButton) {
     EXPECT_FALSE(w.main.CmdTest.Visible());
 }
 
-// Every host call of the frame path, made to fail once: the frame is dropped, one box
+// Every host call of the frame path, made to fail once: the frame is dropped, one notice
 // names the failure, and the next frame is handled normally.
 class FailingHostCall : public testing::TestWithParam<const char*> {};
 
@@ -123,15 +123,15 @@ TEST_P(FailingHostCall, DropsTheFrameReportsOnceAndGoesOn) {
 
     w.Receive("IW2ABC-9");
 
-    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].icon, platform::Icon::Exclamation);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].buttons, platform::Buttons::Ok);
-    EXPECT_NE(w.fp.dialogs.boxes[0].text.find(std::string(GetParam()) + " failed"),
+    EXPECT_TRUE(w.fp.dialogs.boxes.empty());
+    ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices[0].icon, platform::Icon::Exclamation);
+    EXPECT_NE(w.fp.dialogs.notices[0].text.find(std::string(GetParam()) + " failed"),
               std::string::npos);
     EXPECT_EQ(w.intake.InElaborazione(), 0);
 
     w.ReceiveEmergency("IK1XYZ");
-    EXPECT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices.size(), 1u);
     EXPECT_EQ(w.main.TxtNominativo.Text(), "IK1XYZ");
     EXPECT_NE(w.table.VerificaNominativo("IK1XYZ"), 0);
     EXPECT_EQ(w.intake.InElaborazione(), 0);
@@ -150,12 +150,12 @@ TEST(FrameIntake, FramesArrivingWhileTheFailureIsShownAreOnlyShownRaw) {
     w.host.SetStation("IW2ABC-9", World::Emergency());
     w.host.SetStation("IK1XYZ", World::Emergency());
     w.host.FailOn("GetStation", 1);
-    w.fp.dialogs.onMsgBox = [&](const fakes::Box&) { w.Receive("IK1XYZ"); };
+    w.fp.dialogs.onNotice = [&](const fakes::Notice&) { w.Receive("IK1XYZ"); };
 
     w.Receive("IW2ABC-9");
 
-    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].text, "Error while talking to UI-View32:\nGetStation failed");
+    ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices[0].text, "Error while talking to UI-View32:\nGetStation failed");
     EXPECT_EQ(w.main.TxtRawData.Text(), World::Frame("IK1XYZ"));
     EXPECT_TRUE(w.table.GrigliaVuota());
     EXPECT_EQ(w.intake.InElaborazione(), 0);
@@ -165,7 +165,7 @@ TEST(FrameIntake, FailureWhileDrawingCirclesIsReportedOnceAndTheFrameIsStillReco
     World w;
     w.host.FailOn("DrawCircle", 1);
     w.ReceiveEmergency("IW2ABC-9");
-    EXPECT_EQ(w.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices.size(), 1u);
     EXPECT_EQ(w.Callsigns(), std::vector<std::string>{"IW2ABC-9"});
     EXPECT_EQ(w.intake.InElaborazione(), 0);
 }

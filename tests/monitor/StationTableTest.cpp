@@ -114,8 +114,9 @@ TEST(StationTable, FailingRedrawAfterRemovalIsReportedOnce) {
     ThreeStations w;
     w.host.FailOn("RedrawMap", 1);
     w.DoubleClick();
-    ASSERT_EQ(w.fp.dialogs.boxes.size(), 2u);
-    EXPECT_EQ(w.fp.dialogs.boxes[1].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(w.fp.dialogs.boxes.size(), 1u);  // the question
+    ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices[0].icon, platform::Icon::Exclamation);
     EXPECT_EQ(w.Callsigns().size(), 2u);
 }
 

@@ -23,6 +23,13 @@ TEST(HeadlessDialogs, PrintsTitleAndEveryLineAndTakesTheDefaultButton) {
                              std::string("Sirenwatch  Ver. 1.11")),
               platform::Answer::Ok);
     EXPECT_EQ(err.str(), "question: Sirenwatch  Ver. 1.11:\n    Remove?\n    [answered OK]\n");
+
+    err.str("");
+    dialogs.Notice("Error while talking to UI-View32:\nGetLatitude failed",
+                   platform::Icon::Exclamation);
+    EXPECT_EQ(
+        err.str(),
+        "warning: Sirenwatch:\n    Error while talking to UI-View32:\n    GetLatitude failed\n");
 }
 
 TEST(HeadlessDialogs, ModalFormIsClosedThroughItsClosePath) {

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -119,6 +120,36 @@ TEST(QtMessageBox, ShowsIconButtonsAndTitleAndReturnsTheAnswer) {
         EXPECT_TRUE(seen) << c.shownTitle;
         EXPECT_EQ(answer, okCancel ? platform::Answer::Cancel : platform::Answer::Ok);
     }
+}
+
+TEST(QtNotice, ReturnsAtOnceKeepsOneOpenAndGoesAwayWhenClosed) {
+    QWidget owner;
+    qt::QtDialogs dialogs;
+    dialogs.SetOwner(&owner);
+    dialogs.Notice("<b>GetLatitude failed</b>\rsecond line", platform::Icon::Exclamation);
+
+    QPointer<QMessageBox> box = dialogs.OpenNotice();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_EQ(box->windowTitle(), "Sirenwatch");
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->text(), "<b>GetLatitude failed</b>\nsecond line");
+
+    dialogs.Notice("RedrawMap failed", platform::Icon::Exclamation);  // still one box
+    EXPECT_EQ(dialogs.OpenNotice(), box.data());
+    EXPECT_EQ(box->text(), "RedrawMap failed");
+    EXPECT_EQ(owner.findChildren<QMessageBox*>().size(), 1);
+
+    box->button(QMessageBox::Ok)->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull());
+    EXPECT_EQ(dialogs.OpenNotice(), nullptr);
+
+    dialogs.Notice("GetAltitude failed", platform::Icon::Exclamation);  // a fresh one
+    ASSERT_NE(dialogs.OpenNotice(), nullptr);
+    EXPECT_TRUE(dialogs.OpenNotice()->isVisible());
 }
 
 TEST(QtWindowLayer, TopmostOnAndOffKeepsTheWindowOnScreen) {

@@ -27,7 +27,8 @@
 
 namespace qttest {
 
-// Message boxes answered by script (a test never waits on one); forms shown for real.
+// Message boxes answered by script (a test never waits on one), notices recorded; forms shown
+// for real.
 class HybridDialogs final : public platform::Dialogs {
 public:
     platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
@@ -35,6 +36,9 @@ public:
         return scripted.MsgBox(text, buttons, icon, title);
     }
     void ShowModal(ui::Form& form) override { real.ShowModal(form); }
+    void Notice(const std::string& text, platform::Icon icon) override {
+        scripted.Notice(text, icon);
+    }
 
     fakes::ScriptedDialogs scripted;
     qt::QtDialogs real;
