@@ -2,6 +2,7 @@
 #include "monitor/EmergencyRecorder.h"
 
 #include "geo/Coordinates.h"
+#include "host/HostFailure.h"
 #include "platform/NumberText.h"
 
 namespace monitor {
@@ -26,13 +27,14 @@ EmergencyRecorder::EmergencyRecorder(forms::FrmMain& form, const platform::Progr
       alarm_(alarm),
       regional_(regional) {}
 
-void EmergencyRecorder::Record(const Reception& reception) {
-    const float latitude = station_.GetLatitude();
-    const float longitude = station_.GetLongitude();
-    const float altitude = station_.GetAltitude();
+std::vector<std::string> EmergencyRecorder::Record(const Reception& reception) {
+    Failures failures;
+    const std::optional<float> latitude = Read(&host::Station::GetLatitude, failures);
+    const std::optional<float> longitude = Read(&host::Station::GetLongitude, failures);
+    const float altitude = Read(&host::Station::GetAltitude, failures).value_or(host::kMissing);
     const Position lat = Place(latitude, false);
     const Position lon = Place(longitude, true);
-    const double azimut = Bearing(lat, lon);
+    const double azimut = Bearing(lat, lon, failures);
 
     form_.TxtLat.SetText(lat.text);
     form_.TxtLong.SetText(lon.text);
@@ -40,31 +42,56 @@ void EmergencyRecorder::Record(const Reception& reception) {
     form_.TxtAltezza.SetText(altitude != host::kMissing ? platform::SingleText(altitude, regional_)
                                                         : kNoValue);
 
-    Enter(Row(reception, lat, lon));
-    RefreshMap();
+    Enter(Row(reception, lat, lon, failures));
+    RefreshMap(failures);
+    return failures;
 }
 
-EmergencyRecorder::Position EmergencyRecorder::Place(float value, bool longitude) const {
+std::optional<float> EmergencyRecorder::Read(float (host::Station::*getter)(), Failures& failures) {
+    float value = host::kMissing;
+    if (auto failure = host::TryHostCall([&] { value = (station_.*getter)(); })) {
+        failures.push_back(*failure);
+        return std::nullopt;
+    }
+    return value;
+}
+
+EmergencyRecorder::Position EmergencyRecorder::Place(std::optional<float> value,
+                                                     bool longitude) const {
     Position place;
-    if (value == host::kMissing) return place;
-    geo::FormattaCoordinata(value, place.text, longitude);
+    place.answered = value.has_value();
+    if (!value || *value == host::kMissing) return place;
+    geo::FormattaCoordinata(*value, place.text, longitude);
     place.degrees = geo::ConvertiCoordinate(geo::CompactFromDisplay(place.text));
     place.known = true;
     return place;
 }
 
-double EmergencyRecorder::Bearing(const Position& lat, const Position& lon) {
+double EmergencyRecorder::Bearing(const Position& lat, const Position& lon, Failures& failures) {
     if (!lat.known || !lon.known) return 0;
     double distance = 0;
     double bearing = 0;
-    app_.DistanceAndBearing(values_.LatitudineStazione, values_.LongitudineStazione, lat.degrees,
-                            lon.degrees, distance, bearing, true);
+    auto ask = [&] {
+        app_.DistanceAndBearing(values_.LatitudineStazione, values_.LongitudineStazione,
+                                lat.degrees, lon.degrees, distance, bearing, true);
+    };
+    if (auto failure = host::TryHostCall(ask)) {
+        failures.push_back(*failure);
+        return 0;
+    }
     // Whole degrees; below half a degree the "###" text is empty and reads as 0.
     return platform::Val(platform::Format(bearing, "###", regional_));
 }
 
 RigaStazione EmergencyRecorder::Row(const Reception& reception, const Position& lat,
-                                    const Position& lon) {
+                                    const Position& lon, Failures& failures) {
+    // The raw cells are read afresh, but not after a failed read: a station shown without
+    // position must not get a circle from a second answer.
+    auto fresh = [&](const Position& place, float (host::Station::*getter)()) {
+        return place.answered ? Read(getter, failures).value_or(host::kMissing) : host::kMissing;
+    };
+    const float longitude = fresh(lon, &host::Station::GetLongitude);
+    const float latitude = fresh(lat, &host::Station::GetLatitude);
     return {reception.callsign,
             platform::ShortDateText(reception.when, regional_),
             platform::TimeText(reception.when),
@@ -73,8 +100,8 @@ RigaStazione EmergencyRecorder::Row(const Reception& reception, const Position& 
             platform::SingleText(reception.speed, regional_),
             lon.text,
             lat.text,
-            platform::SingleText(station_.GetLongitude(), regional_),
-            platform::SingleText(station_.GetLatitude(), regional_)};
+            platform::SingleText(longitude, regional_),
+            platform::SingleText(latitude, regional_)};
 }
 
 void EmergencyRecorder::Enter(const RigaStazione& row) {
@@ -95,11 +122,15 @@ void EmergencyRecorder::Enter(const RigaStazione& row) {
     alarm_.Start();
 }
 
-void EmergencyRecorder::RefreshMap() {
-    map_.SetDrawWidth(kRefreshWidth);
-    map_.SetFillStyle(kRefreshFillStyle);
-    map_.SetFillColor(kRefreshFillColor);
-    app_.RedrawMap();
+void EmergencyRecorder::RefreshMap(Failures& failures) {
+    // Stops at the first failure: the map stays as it was rather than redrawn half set up.
+    auto refresh = [this] {
+        map_.SetDrawWidth(kRefreshWidth);
+        map_.SetFillStyle(kRefreshFillStyle);
+        map_.SetFillColor(kRefreshFillColor);
+        app_.RedrawMap();
+    };
+    if (auto failure = host::TryHostCall(refresh)) failures.push_back(*failure);
 }
 
 void EmergencyRecorder::VisualizzaForm() {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "forms/FrmMain.h"
 #include "host/HostPorts.h"
@@ -29,9 +31,11 @@ public:
                       host::Application& app, host::Map& map, host::Station& station,
                       StationTable& table, Alarm& alarm, const platform::Regional& regional);
 
-    // Position, bearing, panel, table, alarm and map refresh for one emergency. Host failures
-    // propagate to the frame handler.
-    void Record(const Reception& reception);
+    // Position, bearing, panel, table, alarm and map refresh for one emergency. A failing host
+    // call here costs only what it was asked for: a position or altitude read counts as
+    // missing, the bearing as not worked out, a map call leaves the map as it is. The station
+    // is recorded all the same; what failed is given back for the caller to report.
+    std::vector<std::string> Record(const Reception& reception);
 
     // Brings a minimised main window back to its normal state.
     void VisualizzaForm();
@@ -41,12 +45,17 @@ private:
         std::string text = "-----";  // display text or "-----"
         double degrees = 0;
         bool known = false;
+        bool answered = true;  // false: the host failed to give it
     };
-    Position Place(float value, bool longitude) const;
-    double Bearing(const Position& lat, const Position& lon);
-    RigaStazione Row(const Reception& reception, const Position& lat, const Position& lon);
+    using Failures = std::vector<std::string>;
+    // A position or altitude read from the station object; nothing when the call failed.
+    std::optional<float> Read(float (host::Station::*getter)(), Failures& failures);
+    Position Place(std::optional<float> value, bool longitude) const;
+    double Bearing(const Position& lat, const Position& lon, Failures& failures);
+    RigaStazione Row(const Reception& reception, const Position& lat, const Position& lon,
+                     Failures& failures);
     void Enter(const RigaStazione& row);
-    void RefreshMap();
+    void RefreshMap(Failures& failures);
 
     forms::FrmMain& form_;
     const platform::ProgramValues& values_;

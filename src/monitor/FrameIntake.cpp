@@ -2,6 +2,7 @@
 #include "monitor/FrameIntake.h"
 
 #include <charconv>
+#include <vector>
 
 #include "host/HostFailure.h"
 #include "platform/NumberText.h"
@@ -33,8 +34,9 @@ void FrameIntake::mUIV_DataAvailable() {
     MostraRawData(form_.TxtRawData, frame);
     if (inElaborazione_ != 0) return;
     inElaborazione_ = 1;
-    if (!host::GuardHostCall(ports_.dialogs, values_.CodiceLingua, fetch)) {
+    if (auto failure = host::TryHostCall(fetch)) {
         inElaborazione_ = 0;
+        Report({*failure});
         return;
     }
     GestioneMessaggio(values_.TipoMessaggio, frame);
@@ -48,21 +50,28 @@ void FrameIntake::MostraRawData(ui::TextBox& box, const std::string& text) {
 void FrameIntake::GestioneMessaggio(const std::string& TipoMsg, const std::string& DatiAprs) {
     inElaborazione_ = 1;
     nominativoRx_.clear();
-    // A failing host call drops the frame. The box is shown while the guard still holds, so
-    // frames arriving meanwhile are only shown, as during any other host call.
-    host::GuardHostCall(ports_.dialogs, values_.CodiceLingua, [&] { Handle(TipoMsg, DatiAprs); });
+    std::vector<std::string> failures;
+    // A failure while the frame is identified drops it; later ones come back in failures.
+    if (auto failure = host::TryHostCall([&] { failures = Handle(TipoMsg, DatiAprs); }))
+        failures.push_back(*failure);
     inElaborazione_ = 0;
+    // Told only with the guard open again, so the next frame is handled however long the
+    // report stays on screen.
+    Report(failures);
 }
 
-void FrameIntake::Handle(const std::string& TipoMsg, const std::string& DatiAprs) {
+std::vector<std::string> FrameIntake::Handle(const std::string& TipoMsg,
+                                             const std::string& DatiAprs) {
     if (values_.ModoTest == 1) log_.WriteLine(DatiAprs);
     nominativoRx_ = aprs_.Nominativo(DatiAprs);
     station_.SetCallsign(nominativoRx_);
     bool found = false;
     app_.GetStation(station_, found);
     const std::string messageType = platform::UCase(station_.GetMessageType());
-    if (TipoMsg != messageType) return;
+    if (TipoMsg != messageType) return {};
 
+    // Everything the first boxes show is read before any of them changes: a failure up to
+    // here leaves the panel as it was, never half of one station beside half of another.
     const std::string beacon = aprs_.BeaconMessage(station_.GetBeaconText(), ">");
     Reception reception;
     reception.callsign = nominativoRx_;
@@ -72,7 +81,14 @@ void FrameIntake::Handle(const std::string& TipoMsg, const std::string& DatiAprs
     reception.speed = station_.GetSpeed();
     reception.when = ports_.clock.Now();
     FillPanel(messageType, reception, beacon);
-    recorder_.Record(reception);
+    return recorder_.Record(reception);
+}
+
+void FrameIntake::Report(const std::vector<std::string>& failures) {
+    if (failures.empty()) return;
+    std::string what;
+    for (const std::string& failure : failures) what += (what.empty() ? "" : "\n") + failure;
+    host::ReportHostFailure(ports_.dialogs, values_.CodiceLingua, what);
 }
 
 void FrameIntake::FillPanel(const std::string& messageType, const Reception& reception,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "aprs/Aprs.h"
 #include "forms/FrmMain.h"
@@ -22,13 +23,15 @@ public:
                 host::Station& station, EmergencyRecorder& recorder, TestLog& log,
                 platform::Ports& ports);
 
-    // The host's DataAvailable. A host failure drops the frame and is reported once; the
-    // next frame is handled normally.
+    // The host's DataAvailable. Never throws; a failing host call is reported once per frame,
+    // after the frame is done with, and the next frame is handled normally.
     void mUIV_DataAvailable();
     // Empties the box, then puts the text in.
     void MostraRawData(ui::TextBox& box, const std::string& text);
     // Decides on one frame; for an emergency fills the panel and records the station.
-    // Never throws: a failing host call is reported and the frame dropped.
+    // Never throws. A failing call that identifies the frame or reads what the first panel
+    // boxes show drops the frame; any later one only costs what it was asked for (see
+    // EmergencyRecorder::Record), and the station is recorded.
     void GestioneMessaggio(const std::string& TipoMsg, const std::string& DatiAprs);
 
     void TxtRawData_Click();
@@ -42,7 +45,10 @@ public:
     static double CutDistance(float kilometres, double fattoreUnita);
 
 private:
-    void Handle(const std::string& TipoMsg, const std::string& DatiAprs);
+    // The frame's work; throws when the frame is to be dropped, else gives back what failed.
+    std::vector<std::string> Handle(const std::string& TipoMsg, const std::string& DatiAprs);
+    // One report for all that failed on one frame; none when nothing did.
+    void Report(const std::vector<std::string>& failures);
     void FillPanel(const std::string& messageType, const Reception& reception,
                    const std::string& beacon);
 

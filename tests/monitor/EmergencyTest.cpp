@@ -132,6 +132,55 @@ TEST(Emergency, MissingValuesShowDashesAndAskNoBearing) {
     }
 }
 
+// A host read that fails counts as not there: the new station's panel and row show what they
+// would for a missing value, never the previous station's, and the station is still listed.
+TEST(Emergency, FailedPositionReadOrBearingCountsAsMissingAndTheStationIsStillListed) {
+    const struct {
+        const char* failing;
+        int times;
+        const char *lat, *azimut, *altezza, *hiddenLat;
+        int bearingCalls, circles;
+    } cases[] = {
+        {"DistanceAndBearing", -1, "45.30.25N", "0", "120", "2730,25", 1, 2},
+        {"GetLatitude", -1, "-----", "0", "120", "-99999", 0, 1},
+        {"GetLatitude", 1, "-----", "0", "120", "-99999", 0, 1},  // not asked again for the row
+        {"GetAltitude", 1, "45.30.25N", "45", "-----", "2730,25", 1, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.failing) + " x" + std::to_string(c.times));
+        World w;
+        w.host.bearing = 45;
+        w.ReceiveEmergency("IK1XYZ", {.beaconText = "IK1XYZ>Help",
+                                      .messageType = "EMERGENCY",
+                                      .longitude = 600,
+                                      .latitude = 2400,
+                                      .altitude = 300});
+        w.host.ClearCalls();
+        w.host.FailOn(c.failing, c.times);
+
+        w.ReceiveEmergency("IW2ABC-9");
+
+        EXPECT_EQ(w.main.TxtNominativo.Text(), "IW2ABC-9");
+        EXPECT_EQ(w.main.TxtLat.Text(), c.lat);
+        EXPECT_EQ(w.main.TxtLong.Text(), "009.12.34W");
+        EXPECT_EQ(w.main.TxtAzimut.Text(), c.azimut);
+        EXPECT_EQ(w.main.TxtAltezza.Text(), c.altezza);
+        EXPECT_EQ(w.host.Count("DistanceAndBearing"), c.bearingCalls);
+
+        ASSERT_EQ(w.Callsigns(), (std::vector<std::string>{"IK1XYZ", "IW2ABC-9"}));
+        const ui::Grid& g = w.main.FGridStazioni;
+        EXPECT_EQ(g.TextMatrix(2, 6), "009.12.34W");
+        EXPECT_EQ(g.TextMatrix(2, 7), c.lat);
+        EXPECT_EQ(g.TextMatrix(2, 8), "-552,34");
+        EXPECT_EQ(g.TextMatrix(2, 9), c.hiddenLat);
+        EXPECT_EQ(w.host.map.Circles().size(), size_t(c.circles));
+        EXPECT_TRUE(w.alarm.IsOn());
+        ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+        EXPECT_EQ(w.fp.dialogs.notices[0].text, "Errore nella comunicazione con UI-View32:\n" +
+                                                    std::string(c.failing) + " failed");
+    }
+}
+
 // The bearing in whole degrees (below half a degree "###" gives nothing, shown as 0); the
 // distance cut to tenths in the current unit.
 TEST(Emergency, BearingIsRoundedAndDistanceCutToTenthsInTheCurrentUnit) {

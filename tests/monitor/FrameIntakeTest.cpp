@@ -112,11 +112,12 @@ TEST(FrameIntake, ClickThenLowerCaseTTogglesTheTestButton) {
     EXPECT_FALSE(w.main.CmdTest.Visible());
 }
 
-// Every host call of the frame path, made to fail once: the frame is dropped, one notice
-// names the failure, and the next frame is handled normally.
-class FailingHostCall : public testing::TestWithParam<const char*> {};
+// A call that identifies the frame or reads what the first panel boxes show, made to fail
+// once: the frame is dropped with the panel untouched, one notice names the failure, and the
+// next frame is handled normally.
+class FailingIdentifyingCall : public testing::TestWithParam<const char*> {};
 
-TEST_P(FailingHostCall, DropsTheFrameReportsOnceAndGoesOn) {
+TEST_P(FailingIdentifyingCall, DropsTheFrameReportsOnceAndGoesOn) {
     World w;
     w.host.SetStation("IW2ABC-9", World::Emergency());
     w.host.FailOn(GetParam(), 1);
@@ -128,6 +129,9 @@ TEST_P(FailingHostCall, DropsTheFrameReportsOnceAndGoesOn) {
     EXPECT_EQ(w.fp.dialogs.notices[0].icon, platform::Icon::Exclamation);
     EXPECT_NE(w.fp.dialogs.notices[0].text.find(std::string(GetParam()) + " failed"),
               std::string::npos);
+    EXPECT_EQ(w.main.TxtNominativo.Text(), "");
+    EXPECT_TRUE(w.table.GrigliaVuota());
+    EXPECT_FALSE(w.alarm.IsOn());
     EXPECT_EQ(w.intake.InElaborazione(), 0);
 
     w.ReceiveEmergency("IK1XYZ");
@@ -137,28 +141,82 @@ TEST_P(FailingHostCall, DropsTheFrameReportsOnceAndGoesOn) {
     EXPECT_EQ(w.intake.InElaborazione(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingHostCall,
+INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingIdentifyingCall,
                          testing::Values("GetAprsData", "SetCallsign", "GetStation",
                                          "GetMessageType", "GetBeaconText", "GetDistance",
-                                         "GetCourse", "GetSpeed", "GetLatitude", "GetLongitude",
-                                         "GetAltitude", "DistanceAndBearing", "SetDrawWidth",
-                                         "SetFillStyle", "SetFillColor", "RedrawMap"));
+                                         "GetCourse", "GetSpeed"));
 
-TEST(FrameIntake, FramesArrivingWhileTheFailureIsShownAreOnlyShownRaw) {
+// Any later call made to fail: the station is still recorded and alarmed, and one notice,
+// given once the row is written, names the failure.
+class FailingLaterCall : public testing::TestWithParam<const char*> {};
+
+TEST_P(FailingLaterCall, RecordsTheStationThenReportsOnce) {
     World w;
-    w.values.CodiceLingua = 2000;
     w.host.SetStation("IW2ABC-9", World::Emergency());
-    w.host.SetStation("IK1XYZ", World::Emergency());
-    w.host.FailOn("GetStation", 1);
-    w.fp.dialogs.onNotice = [&](const fakes::Notice&) { w.Receive("IK1XYZ"); };
+    w.host.FailOn(GetParam(), 1);
+    std::vector<std::string> listedAtReport;
+    w.fp.dialogs.onNotice = [&](const fakes::Notice&) { listedAtReport = w.Callsigns(); };
 
     w.Receive("IW2ABC-9");
 
     ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
-    EXPECT_EQ(w.fp.dialogs.notices[0].text, "Error while talking to UI-View32:\nGetStation failed");
-    EXPECT_EQ(w.main.TxtRawData.Text(), World::Frame("IK1XYZ"));
-    EXPECT_TRUE(w.table.GrigliaVuota());
+    EXPECT_NE(w.fp.dialogs.notices[0].text.find(std::string(GetParam()) + " failed"),
+              std::string::npos);
+    EXPECT_EQ(listedAtReport, std::vector<std::string>{"IW2ABC-9"});
+    EXPECT_EQ(w.main.TxtNominativo.Text(), "IW2ABC-9");
+    EXPECT_TRUE(w.alarm.IsOn());
     EXPECT_EQ(w.intake.InElaborazione(), 0);
+    // A failing map setting leaves the map as it was: no redraw on a half-set style.
+    const bool mapSetting = std::string(GetParam()).starts_with("Set");
+    EXPECT_EQ(w.host.RedrawCount(), mapSetting ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingLaterCall,
+                         testing::Values("GetLatitude", "GetLongitude", "GetAltitude",
+                                         "DistanceAndBearing", "SetDrawWidth", "SetFillStyle",
+                                         "SetFillColor", "RedrawMap"));
+
+TEST(FrameIntake, EmergenciesArrivingWhileAFailureIsReportedAreAllRecorded) {
+    // The first frame fails while it is identified (dropped) or on its bearing (kept); ten
+    // more stations call in while its notice is on screen.
+    for (const char* failing : {"GetStation", "DistanceAndBearing"}) {
+        SCOPED_TRACE(failing);
+        World w;
+        w.values.CodiceLingua = 2000;
+        std::vector<std::string> expected;
+        if (failing != std::string("GetStation")) expected.push_back("IW2ABC-9");
+        w.host.SetStation("IW2ABC-9", World::Emergency());
+        for (int i = 0; i < 10; ++i) {
+            const std::string call = "IK1XY" + std::to_string(i);
+            w.host.SetStation(call, World::Emergency());
+            expected.push_back(call);
+        }
+        w.host.FailOn(failing, 1);
+        w.fp.dialogs.onNotice = [&](const fakes::Notice&) {
+            for (int i = 0; i < 10; ++i) w.Receive("IK1XY" + std::to_string(i));
+        };
+
+        w.Receive("IW2ABC-9");
+
+        ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+        EXPECT_EQ(w.fp.dialogs.notices[0].text,
+                  "Error while talking to UI-View32:\n" + std::string(failing) + " failed");
+        EXPECT_TRUE(w.fp.dialogs.boxes.empty());
+        EXPECT_EQ(w.Callsigns(), expected);
+        EXPECT_EQ(w.main.TxtNominativo.Text(), "IK1XY9");
+        EXPECT_TRUE(w.alarm.IsOn());
+        EXPECT_EQ(w.intake.InElaborazione(), 0);
+    }
+}
+
+TEST(FrameIntake, SeveralFailuresOnOneFrameMakeOneReport) {
+    World w;
+    w.host.FailOn("GetAltitude", 1);
+    w.host.FailOn("SetFillColor", 1);
+    w.ReceiveEmergency("IW2ABC-9");
+    ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
+    EXPECT_EQ(w.fp.dialogs.notices[0].text,
+              "Errore nella comunicazione con UI-View32:\nGetAltitude failed\nSetFillColor failed");
 }
 
 TEST(FrameIntake, FailureWhileDrawingCirclesIsReportedOnceAndTheFrameIsStillRecorded) {
