@@ -206,11 +206,18 @@ bool Lifecycle::CheckSingleInstance() {
 }
 
 bool Lifecycle::ConvertHomeCoordinates() {
-    if (values_.LongitudineStazioneText.empty() || values_.LatitudineStazioneText.empty())
+    auto missing = [this] {
         return Fail(T(104) + kCR + T(102) + kCR + T(103), platform::Icon::Critical,
                     main_.Caption());
+    };
+    if (values_.LongitudineStazioneText.empty() || values_.LatitudineStazioneText.empty())
+        return missing();
     values_.LongitudineStazione = geo::ConvertiCoordinate(values_.LongitudineStazioneText);
     values_.LatitudineStazione = geo::ConvertiCoordinate(values_.LatitudineStazioneText);
+    // A home off the globe would fail every bearing later on: refuse it now, as a missing one.
+    if (!(std::fabs(values_.LatitudineStazione) <= 90) ||
+        !(std::fabs(values_.LongitudineStazione) <= 180))
+        return missing();
     return true;
 }
 

@@ -153,6 +153,27 @@ TEST_F(Startup, OneHomeCoordinateMissingEnds) {
                      Icon::Critical, "Sirenwatch  Ver. 1.11");
 }
 
+TEST_F(Startup, AHomeOffTheGlobeIsRefusedLikeAMissingOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"9530.25N", "00912.34E"}, {"9030.00S", "00912.34E"}, {"4530.25N", "18030.00W"}};
+    for (auto [latitude, longitude] : cases) {
+        SCOPED_TRACE(std::string(latitude) + " " + longitude);
+        fp.dialogs.boxes.clear();
+        fp.app.quitCount = 0;
+        HostKey("Station", "Latitude", latitude);
+        HostKey("Station", "Longitude", longitude);
+        EXPECT_FALSE(Start());
+        ExpectEndedAfter(
+            LoadResString(1104) + "\r" + LoadResString(1102) + "\r" + LoadResString(1103),
+            Icon::Critical, "Sirenwatch  Ver. 1.11");
+    }
+    // The edges themselves are on the globe.
+    fp.dialogs.boxes.clear();
+    HostKey("Station", "Latitude", "9000.00S");
+    HostKey("Station", "Longitude", "18000.00E");
+    EXPECT_TRUE(Start());
+}
+
 TEST_F(Startup, AHealthyStartConnectsAndSetsEverythingUp) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(fp.dialogs.boxes.empty());
