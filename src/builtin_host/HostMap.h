@@ -43,7 +43,6 @@ public:
     bool SetScale(float scale);
 
     const std::vector<Circle>& Circles() const { return circles_; }
-    std::int16_t DrawWidth() const { return drawWidth_; }
     std::int16_t FillStyle() const { return fillStyle_; }
     std::int32_t FillColor() const { return fillColor_; }
     std::uint64_t RedrawCount() const { return redraws_; }

@@ -52,7 +52,6 @@ public:
 
     const StationData* Find(std::string_view callsign) const;
     std::size_t Size() const { return byCall_.size(); }
-    std::size_t Capacity() const { return capacity_; }
 
     // A new home position: every distance and bearing is worked out again.
     void SetHome(HomePosition home);

@@ -31,8 +31,6 @@ public:
     void ListStile_Click();
     void CmdOk_Click(std::int16_t Index);
 
-    std::int32_t ColoreCerchioScelto() const { return coloreCerchioScelto_; }
-    double ColoreRiempimentoScelto() const { return coloreRiempimentoScelto_; }
 
 private:
     void RedrawMapReportingFailure();

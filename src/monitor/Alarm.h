@@ -18,7 +18,6 @@ public:
     // changes nothing.
     void Start();
     bool IsOn() const;
-    const std::string& SoundFile() const { return soundFile_; }
 
     void TimerAllarme_Timer();      // sound, then flip the fixed-cell colour once
     void CmdTacitaAllarme_Click();  // stop, fixed cells back to light green

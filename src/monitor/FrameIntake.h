@@ -39,7 +39,6 @@ public:
 
     int InElaborazione() const { return inElaborazione_; }
     const std::string& NominativoRx() const { return nominativoRx_; }
-    bool AbilitaTest() const { return abilitaTest_; }
 
     // Distance in the current unit, cut down to tenths (12.37 km -> 12.3).
     static double CutDistance(float kilometres, double fattoreUnita);

@@ -10,7 +10,6 @@ class TestLog {
 public:
     // Opens path for appending (creating it); false when it cannot be opened.
     bool Open(const std::string& path);
-    bool IsOpen() const { return file_.is_open(); }
     // Writes text and CR LF, flushed at once so a crash loses no line. No-op when closed.
     void WriteLine(const std::string& text);
     void Close();

@@ -9,12 +9,12 @@ namespace {
 constexpr int kDistanceColumn = 3;
 }
 
-Units::Units(ui::MenuItem (&MnuUnit)[2], ui::Grid& table, ui::TextBox& TxtDistanza,
+Units::Units(ui::MenuItem (&unitItems)[2], ui::Grid& table, ui::TextBox& distanceBox,
              platform::ProgramValues& values, const platform::Regional& regional,
              settings::GestioneINI_New& ini, std::function<void()> reapplyCaptions)
-    : mnuUnit_(MnuUnit),
+    : mnuUnit_(unitItems),
       table_(table),
-      txtDistanza_(TxtDistanza),
+      txtDistanza_(distanceBox),
       values_(values),
       regional_(regional),
       ini_(ini),

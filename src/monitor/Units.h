@@ -19,7 +19,7 @@ class Units {
 public:
     // reapplyCaptions re-applies every caption in the current language (the distance and
     // speed captions follow the unit).
-    Units(ui::MenuItem (&MnuUnit)[2], ui::Grid& table, ui::TextBox& TxtDistanza,
+    Units(ui::MenuItem (&unitItems)[2], ui::Grid& table, ui::TextBox& distanceBox,
           platform::ProgramValues& values, const platform::Regional& regional,
           settings::GestioneINI_New& ini, std::function<void()> reapplyCaptions);
 

@@ -123,10 +123,6 @@ GridView::GridView(ui::Grid& grid, QWidget* parent) : QTableView(parent), model_
     connect(this, &QAbstractItemView::doubleClicked, this, &GridView::OnDoubleClicked);
 }
 
-QColor GridView::CellColor(int row, int col) const {
-    return model_.data(model_.index(row, col), Qt::BackgroundRole).value<QBrush>().color();
-}
-
 QRect GridView::CellRect(int row, int col) const {
     if (!model_.index(row, col).isValid() || (col > 0 && isColumnHidden(col))) return {};
     const QHeaderView* top = horizontalHeader();

@@ -17,8 +17,6 @@ public:
     GridView(ui::Grid& grid, QWidget* parent);
 
     GridModel& Model() { return model_; }
-    // The colour a cell is painted with (its background role).
-    QColor CellColor(int row, int col) const;
     // Where a cell shows, in the view's coordinates, cut to the part in sight (empty when
     // it is scrolled away or its column is hidden).
     QRect CellRect(int row, int col) const;

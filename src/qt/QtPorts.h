@@ -35,7 +35,6 @@ public:
     // Empty folder: QStandardPaths::RuntimeLocation.
     explicit QtSingleInstance(QString folder = {}, QString name = "sirenwatch.lock");
     bool AnotherInstanceRunning() override;
-    QString LockPath() const { return path_; }
 
 private:
     QString path_;

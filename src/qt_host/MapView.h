@@ -24,9 +24,7 @@ public:
     // Call when stations were heard; repaints once the event loop is free.
     void StationsChanged() { update(); }
     // Half the width of the view, in kilometres, at the current zoom.
-    double SpanKm() const { return spanKm_; }
     void SetSpanKm(double km);
-    std::string HomeCallsign() const { return homeCall_; }
     void SetHomeCallsign(std::string call) {
         homeCall_ = std::move(call);
         update();

@@ -24,8 +24,6 @@ public:
 
     int Rows() const { return static_cast<int>(cells_.size()); }
     int Cols() const { return cols_; }
-    int FixedRows() const { return 1; }
-    int FixedCols() const { return 1; }
 
     // The current cell.
     int Row() const { return row_; }

@@ -7,7 +7,6 @@
 namespace qt_host::feeds {
 
 void Feed::DeliverLine(const std::string& line) {
-    ++delivered_;
     if (!onLine_) return;
     try {
         onLine_(line);

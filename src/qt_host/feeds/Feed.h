@@ -29,8 +29,6 @@ public:
     virtual QString Describe() const = 0;
 
     const QString& Status() const { return status_; }
-    bool Finished() const { return finished_; }
-    std::uint64_t LinesDelivered() const { return delivered_; }
 
 protected:
     // Hands one line on; whatever the receiver throws stays here.
@@ -44,7 +42,6 @@ private:
     EndHandler onEnd_;
     QString status_;
     bool finished_ = false;
-    std::uint64_t delivered_ = 0;
 };
 
 }  // namespace qt_host::feeds

@@ -22,8 +22,6 @@ public:
 
     void Start() override;
     QString Describe() const override;
-    // The delay before the next attempt, as it stands now.
-    int NextRetry_ms() const { return retryDelay_ms_; }
 
 protected:
     // A connection is up (a login goes out here).
