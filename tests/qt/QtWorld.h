@@ -94,30 +94,33 @@ inline QAction* FindAction(QWidget* container, const QString& text) {
 inline constexpr char kEmergencyFrame[] =
     R"(Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/"5\}Car off the road, need help)";
 
+// The host as installed: its settings file with the home station in a folder of its own, and
+// the per-user entry that tells where that folder is.
+inline builtin_host::HostSettings InstallHost(const fakes::TempDir& folder,
+                                              fakes::MapUserStore& userStore) {
+    builtin_host::HostSettings home;
+    home.callsign = "N0CALL";
+    home.latitudeText = "4530.25N";
+    home.longitudeText = "00912.34E";
+    EXPECT_TRUE(builtin_host::SaveHostSettings(folder.Path() + "/", home));
+    userStore.Set("Peak Systems", "UI-View32", "Program Folder", folder.Path() + "/");
+    return home;
+}
+
 class QtWorld : public ::testing::Test {
 protected:
     // language: 1 Italian, 2 English.
     explicit QtWorld(int language = 1) {
-        builtin_host::HostSettings hs;
-        hs.callsign = "N0CALL";
-        hs.latitudeText = "4530.25N";
-        hs.longitudeText = "00912.34E";
-        EXPECT_TRUE(builtin_host::SaveHostSettings(hostDir.Path() + "/", hs));
-        fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", hostDir.Path() + "/");
         settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
                                      std::to_string(language));
-        host = std::make_unique<builtin_host::BuiltinHost>(fp.clock,
-                                                           *builtin_host::HomeFromSettings(hs));
+        host = std::make_unique<builtin_host::BuiltinHost>(
+            fp.clock, *builtin_host::HomeFromSettings(InstallHost(hostDir, fp.userStore)));
         program = std::make_unique<program::Sirenwatch>(ports, *host);
         mainWindow = std::make_unique<qt::FormWindow>(program->Main());
         dialogs.real.SetOwner(mainWindow.get());
         layer.SetWindow(mainWindow.get());
         mapView = std::make_unique<qt_host::MapView>(host->MapState(), host->Stations());
         mapView->SetHomeCallsign("N0CALL");
-    }
-    ~QtWorld() override {
-        mapView.reset();  // windows go before the models they show
-        mainWindow.reset();
     }
 
     void StartAndShow() {
@@ -153,6 +156,7 @@ protected:
     fakes::TempDir hostDir;
     std::unique_ptr<builtin_host::BuiltinHost> host;
     std::unique_ptr<program::Sirenwatch> program;
+    // Declared after the models they show, so the windows go first.
     std::unique_ptr<qt::FormWindow> mainWindow;
     std::unique_ptr<qt_host::MapView> mapView;
 };
