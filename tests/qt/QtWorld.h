@@ -1,5 +1,5 @@
 // The whole program on the Qt front end, offscreen: the real composition root against the
-// built-in host, real form windows, modal dialogs and map view; message boxes scripted.
+// built-in host, real form windows and modal dialogs; message boxes scripted.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,7 +22,6 @@
 #include "qt/GridView.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
-#include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
 
 namespace qttest {
@@ -119,8 +118,6 @@ protected:
         mainWindow = std::make_unique<qt::FormWindow>(program->Main());
         dialogs.real.SetOwner(mainWindow.get());
         layer.SetWindow(mainWindow.get());
-        mapView = std::make_unique<qt_host::MapView>(host->MapState(), host->Stations());
-        mapView->SetHomeCallsign("N0CALL");
     }
 
     void StartAndShow() {
@@ -156,9 +153,7 @@ protected:
     fakes::TempDir hostDir;
     std::unique_ptr<builtin_host::BuiltinHost> host;
     std::unique_ptr<program::Sirenwatch> program;
-    // Declared after the models they show, so the windows go first.
-    std::unique_ptr<qt::FormWindow> mainWindow;
-    std::unique_ptr<qt_host::MapView> mapView;
+    std::unique_ptr<qt::FormWindow> mainWindow;  // declared after the program: goes first
 };
 
 }  // namespace qttest
