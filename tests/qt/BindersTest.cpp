@@ -1,4 +1,5 @@
-// The binders, one kind of control at a time, and the form window built from them.
+// The binders, one kind of control at a time, and the form window built from them: what the
+// widgets show of the models, and what the user does reaching the models' handlers.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -21,48 +22,37 @@
 
 namespace {
 
-TEST(Colors, ModelColoursAreBlueGreenRedFromTheHighByte) {
-    for (auto [model, colour] : {std::pair{255, QColor(255, 0, 0)},
-                                 {65280, QColor(0, 255, 0)},
-                                 {16711680, QColor(0, 0, 255)},
-                                 {0x80FF80, QColor(128, 255, 128)},
-                                 {0xC0FFFF, QColor(255, 255, 192)},
-                                 {0, QColor(0, 0, 0)}}) {
-        EXPECT_EQ(qt::ToQColor(model), colour) << model;
-        EXPECT_EQ(qt::FromQColor(colour), model);
-    }
-    EXPECT_FALSE(qt::ToQColor(-1).isValid()) << "-1 is the toolkit's default";
+// The colour at the middle of what a widget draws.
+QColor CentreColour(QWidget& widget) {
+    QImage image = widget.grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
 }
 
-TEST(Twips, BecomePixelsAtTheLogicalDpi) {
+TEST(Colors, ModelColoursHaveRedInTheLowByteAndMinusOneIsTheDefault) {
+    EXPECT_EQ(qt::ToQColor(0xC0FFFF), QColor(255, 255, 192));
+    EXPECT_EQ(qt::ToQColor(0), QColor(0, 0, 0));
+    EXPECT_FALSE(qt::ToQColor(-1).isValid());
+}
+
+TEST(Twips, BecomePixelsAtTheLogicalDpiAndBack) {
     EXPECT_EQ(qt::TwipsToPixels(5610, 96), 374);
     EXPECT_EQ(qt::TwipsToPixels(1440, 120), 120);
     EXPECT_EQ(qt::PixelsToTwips(96, 96), 1440);
 }
 
-TEST(ShapeBinder, FillStylesAreQtBrushPatterns) {
-    const Qt::BrushStyle expected[] = {Qt::SolidPattern, Qt::NoBrush,         Qt::HorPattern,
-                                       Qt::VerPattern,   Qt::BDiagPattern,    Qt::FDiagPattern,
-                                       Qt::CrossPattern, Qt::DiagCrossPattern};
+TEST(ShapeBinder, DrawsTheModelsLineAndFill) {
     ui::Shape model("ShapeCerchio", {0, 0, 1200, 1000});
     QWidget parent;
     qt::ShapeWidget* shape = qt::bindShape(model, &parent);
     model.SetFillColor(65535);
-    for (int style = 0; style < 8; ++style) {
-        model.SetFillStyle(style);
-        EXPECT_EQ(shape->FillBrush().style(), expected[style]) << style;
-    }
-    EXPECT_EQ(qt::BrushStyleFor(8), Qt::NoBrush) << "a host's stray style draws no fill";
+    model.SetFillStyle(8);
+    EXPECT_EQ(shape->FillBrush().style(), Qt::NoBrush) << "a host's stray style draws no fill";
     model.SetFillStyle(0);
-    EXPECT_EQ(shape->FillBrush().color(), QColor(255, 255, 0));
     model.SetBorderColor(255);
     model.SetBorderWidth(4);
     EXPECT_EQ(shape->LinePen().color(), QColor(255, 0, 0));
     EXPECT_EQ(shape->LinePen().width(), 4);
-    // Drawn for real: the centre is filled with the fill colour.
-    parent.resize(200, 200);
-    QImage image = shape->grab().toImage();
-    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(255, 255, 0));
+    EXPECT_EQ(CentreColour(*shape), QColor(255, 255, 0)) << "a solid yellow fill";
 }
 
 TEST(LabelBinder, ShowsCaptionsAsPlainTextAndFollowsChanges) {
@@ -72,8 +62,7 @@ TEST(LabelBinder, ShowsCaptionsAsPlainTextAndFollowsChanges) {
     model.SetCaption("<b>Q1ABC</b>\r\nline two");
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->text(), "<b>Q1ABC</b>\nline two");
-    double dpi = qt::LogicalDpi(label);
-    EXPECT_EQ(label->geometry(), qt::ToPixels(model.Geometry(), dpi));
+    EXPECT_EQ(label->geometry(), qt::ToPixels(model.Geometry(), qt::LogicalDpi(label)));
     model.SetVisible(false);
     EXPECT_FALSE(label->isVisibleTo(&parent));
 }
@@ -89,14 +78,12 @@ TEST(TextBoxBinder, MultiLineBoxForwardsKeysAndClicksButStaysReadOnly) {
     auto* box = qobject_cast<QPlainTextEdit*>(qt::bindTextBox(model, &parent));
     ASSERT_NE(box, nullptr);
     model.SetText("12:00:01 Q1ABC>APRS:<i>x</i>");
-    EXPECT_EQ(box->toPlainText(), "12:00:01 Q1ABC>APRS:<i>x</i>");
     QTest::mouseClick(box->viewport(), Qt::LeftButton);
     QTest::keyClick(box, Qt::Key_T);
     QTest::keyClick(box, Qt::Key_Left);  // no character: not a key press for the model
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(keys, std::vector<int>{116});
-    EXPECT_TRUE(box->isReadOnly());
-    EXPECT_EQ(box->toPlainText(), "12:00:01 Q1ABC>APRS:<i>x</i>");
+    EXPECT_EQ(box->toPlainText(), "12:00:01 Q1ABC>APRS:<i>x</i>") << "typing changes nothing";
 }
 
 TEST(TextBoxBinder, SingleLineBoxEditsTheModel) {
@@ -121,8 +108,7 @@ TEST(ButtonBinder, ClickRunsTheHandlerAndSwatchesPaintTheirColour) {
     QPushButton* button = qt::bindButton(model, &parent);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
-    QImage image = button->grab().toImage();
-    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(0, 0, 255));
+    EXPECT_EQ(CentreColour(*button), QColor(0, 0, 255));
 }
 
 TEST(CheckBoxBinder, GoesBothWays) {
@@ -143,10 +129,8 @@ TEST(ListBoxBinder, PickingARowSetsTheIndexAndRunsClick) {
     int clicks = 0;
     model.onClick = [&] { ++clicks; };
     QWidget parent;
-    parent.resize(400, 400);
     parent.show();
     QListWidget* list = qt::bindListBox(model, &parent);
-    ASSERT_EQ(list->count(), 3);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(2)).center());
     EXPECT_EQ(model.ListIndex(), 2);
@@ -155,7 +139,7 @@ TEST(ListBoxBinder, PickingARowSetsTheIndexAndRunsClick) {
     EXPECT_EQ(list->currentRow(), 0);
     model.Clear();
     model.AddItem("Continuo");
-    EXPECT_EQ(list->count(), 1);
+    ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->item(0)->text(), "Continuo");
 }
 
@@ -167,16 +151,15 @@ TEST(ScrollBarBinder, RangeAndValueFollowAndUserMovesRunChange) {
     QWidget parent;
     QScrollBar* bar = qt::bindScrollBar(model, &parent);
     EXPECT_EQ(bar->orientation(), Qt::Horizontal);
-    EXPECT_EQ(bar->minimum(), 1);
     EXPECT_EQ(bar->maximum(), 10);
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(model.Value(), 2);
+    EXPECT_EQ(model.Value(), 2) << "from the minimum";
     EXPECT_EQ(changes, 1);
     model.SetValue(9);
     EXPECT_EQ(bar->value(), 9);
 }
 
-TEST(TimerBinder, RunsWhileEnabledAtTheModelsInterval) {
+TEST(TimerBinder, RunsWhileEnabledAtTheModelsIntervalAndTicksTheModel) {
     ui::Timer model("TimerAllarme");
     model.SetInterval(2000);
     int ticks = 0;
@@ -185,16 +168,16 @@ TEST(TimerBinder, RunsWhileEnabledAtTheModelsInterval) {
     QTimer* timer = qt::bindTimer(model, &owner);
     EXPECT_FALSE(timer->isActive());
     model.SetTimerEnabled(true);
+    model.SetInterval(1000);
     EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->interval(), 2000);
-    model.SetInterval(10);
-    EXPECT_EQ(timer->interval(), 10);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
+    EXPECT_EQ(timer->interval(), 1000);
+    QMetaObject::invokeMethod(timer, "timeout");  // what the event loop does every second
+    EXPECT_EQ(ticks, 1);
     model.SetTimerEnabled(false);
     EXPECT_FALSE(timer->isActive());
 }
 
-TEST(FormWindowTest, BuildsEveryControlWithFrameChildrenInsideTheFrame) {
+TEST(FormWindowTest, PlacesFrameChildrenInsideTheFrame) {
     forms::FrmMain form;
     qt::FormWindow window(form);
     auto* frame = window.Find<QGroupBox>(form.Frame1);
@@ -203,11 +186,6 @@ TEST(FormWindowTest, BuildsEveryControlWithFrameChildrenInsideTheFrame) {
     EXPECT_EQ(label->parentWidget(), frame);
     double dpi = qt::LogicalDpi(&window);
     EXPECT_EQ(label->pos(), QPoint(qt::TwipsToPixels(135, dpi), qt::TwipsToPixels(270, dpi)));
-    EXPECT_NE(window.Find<QPlainTextEdit>(form.TxtRawData), nullptr);
-    EXPECT_FALSE(window.Find<QPushButton>(form.CmdTest)->isVisibleTo(&window));
-    EXPECT_NE(window.findChild<QTimer*>("TimerAllarme"), nullptr);
-    form.SetCaption("Sirenwatch <b>1.1</b>");
-    EXPECT_EQ(window.windowTitle(), "Sirenwatch <b>1.1</b>");
 }
 
 TEST(FormWindowTest, MenusFollowCheckMarksAndClicksLetTheModelDecide) {
@@ -224,7 +202,6 @@ TEST(FormWindowTest, MenusFollowCheckMarksAndClicksLetTheModelDecide) {
     QAction* english = qttest::FindAction(window.MenuBar(), "English");
     ASSERT_TRUE(italian && english);
     EXPECT_TRUE(italian->isChecked());
-    EXPECT_FALSE(english->isChecked());
     english->trigger();
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(italian->isChecked());
