@@ -33,16 +33,12 @@ struct Station {
     std::unique_ptr<program::Sirenwatch> program;
 
     Station() {
-        builtin_host::HostSettings hs;
-        hs.callsign = "N0CALL";
-        hs.latitudeText = "4530.25N";
-        hs.longitudeText = "00912.34E";
-        builtin_host::SaveHostSettings(hostDir.Path() + "/", hs);
-        fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", hostDir.Path() + "/");
+        fakes::InstallHost(fp, hostDir.Path());
         settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
                                      "2");
-        host = std::make_unique<builtin_host::BuiltinHost>(fp.clock,
-                                                           *builtin_host::HomeFromSettings(hs));
+        const auto home =
+            builtin_host::HomeFromSettings(builtin_host::LoadHostSettings(hostDir.Path()));
+        host = std::make_unique<builtin_host::BuiltinHost>(fp.clock, *home);
         program = std::make_unique<program::Sirenwatch>(fp.ports, *host);
         started = program->Start();
     }

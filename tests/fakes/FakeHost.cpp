@@ -28,7 +28,7 @@ void FakeHost::Deliver(const std::string& frameText) {
 void FakeHost::DistanceAndBearing(double lat1, double lon1, double lat2, double lon2,
                                   double& distanceOut, double& bearingOut, bool flag) {
     book_.Enter("DistanceAndBearing", {lat1, lon1, lat2, lon2, flag ? 1.0 : 0.0});
-    distanceOut = distance;
+    distanceOut = 0;
     bearingOut = bearing;
 }
 

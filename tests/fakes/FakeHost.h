@@ -129,8 +129,7 @@ public:
         if (listener_) listener_->UIView32IsClosing();
     }
     void FailOn(const std::string& name, int times = -1) { book_.FailOn(name, times); }
-    double bearing = 0;   // second output of DistanceAndBearing
-    double distance = 0;  // first output
+    double bearing = 0;  // what DistanceAndBearing answers; its distance is always 0
 
     // --- what happened ---
     const std::vector<Call>& Calls() const { return book_.Calls(); }  // every object's calls

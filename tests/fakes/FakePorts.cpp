@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/Paths.h"
+#include "settings/ProfileFile.h"
 #include "ui/Controls.h"
 
 namespace fakes {
@@ -55,6 +56,16 @@ std::string TempDir::File(const std::string& name) const {
 
 std::string SettableProgramInfo::ExePath() const {
     return platform::JoinPath(Folder(), ExeName());
+}
+
+void InstallHost(FakePorts& fp, const std::string& folder, const HostInstall& install) {
+    // The host stores its folder with the final separator.
+    fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", folder + "/");
+    const std::string file = platform::JoinPath(folder, "Uiview32.INI");
+    settings::WriteProfileString(file, "Station", "Callsign", install.callsign);
+    settings::WriteProfileString(file, "Station", "Latitude", install.latitude);
+    settings::WriteProfileString(file, "Station", "Longitude", install.longitude);
+    settings::WriteProfileString(file, "SetUp", "PROGRAM_VERSION", install.version);
 }
 
 }  // namespace fakes

@@ -148,4 +148,15 @@ struct FakePorts {
                           clock,   regional, program, help,      app};
 };
 
+// The station program as the add-on finds it installed: the per-user store names its folder,
+// and the settings file there holds the home station and the program's version.
+struct HostInstall {
+    std::string callsign = "N0CALL";
+    std::string latitude = "4530.25N";
+    std::string longitude = "00912.34E";
+    std::string version = "1.86";
+};
+// Installs the host in folder, or changes an installed one to these values.
+void InstallHost(FakePorts& fp, const std::string& folder, const HostInstall& install = {});
+
 }  // namespace fakes

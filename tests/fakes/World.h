@@ -4,22 +4,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
-#include "forms/FrmMain.h"
-#include "forms/FrmMarcaPunto.h"
-#include "map/Circles.h"
-#include "monitor/Alarm.h"
-#include "monitor/EmergencyRecorder.h"
-#include "monitor/FrameIntake.h"
-#include "monitor/StationTable.h"
-#include "monitor/TestLog.h"
 #include "monitor/Units.h"
-#include "platform/ProgramValues.h"
 #include "program/Captions.h"
-#include "program/HostSession.h"
-#include "settings/GestioneINI_New.h"
+#include "program/HostSession.h"  // the main window's subsystems
 
 namespace fakes {
 
@@ -49,7 +40,6 @@ struct World {
     monitor::Alarm alarm{main, fp.sound, fp.program};
     program::HostSession session{main, values, fp.ports, alarm, log, host, host.station};
     monitor::StationTable& table = session.table;
-    monitor::EmergencyRecorder& recorder = session.recorder;
     monitor::FrameIntake& intake = session.intake;
     map::Circles& circles = session.circles;
     monitor::Units units{
