@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/World.h"
+#include "settings/StringTable.h"
 
 namespace {
 
@@ -51,10 +52,8 @@ TEST(StationTable, OkRemovesExactlyTheCurrentRowAndRedrawsTheMap) {
     ThreeStations w;
     w.DoubleClick();
     ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].text, "Vuoi eliminare questo nominativo?");
+    EXPECT_EQ(w.fp.dialogs.boxes[0].text, settings::LoadResString(1105));
     EXPECT_EQ(w.fp.dialogs.boxes[0].buttons, platform::Buttons::OkCancel);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].icon, platform::Icon::Critical);
-    EXPECT_FALSE(w.fp.dialogs.boxes[0].title.has_value());
     EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"A1AAA", "C3CCC"}));
     EXPECT_EQ(w.host.RedrawCount(), 1);
     EXPECT_EQ(w.host.map.Circles().size(), 2u);
@@ -65,7 +64,7 @@ TEST(StationTable, CancelKeepsTheRowAndDoesNotRedraw) {
     w.values.CodiceLingua = 2000;
     w.fp.dialogs.NextAnswer(platform::Answer::Cancel);
     w.DoubleClick();
-    EXPECT_EQ(w.fp.dialogs.boxes.at(0).text, "Do you want to remove this call?");
+    EXPECT_EQ(w.fp.dialogs.boxes.at(0).text, settings::LoadResString(2105));
     EXPECT_EQ(w.Callsigns().size(), 3u);
     EXPECT_EQ(w.host.RedrawCount(), 0);
 }

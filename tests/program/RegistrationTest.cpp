@@ -7,12 +7,14 @@
 #include "fakes/FileText.h"
 #include "fakes/World.h"
 #include "program/Registration.h"
+#include "settings/StringTable.h"
 
 namespace program {
 namespace {
 
 using fakes::ReadAll;
 using fakes::WriteAll;
+using settings::LoadResString;
 
 class Registration : public testing::Test {
 protected:
@@ -48,7 +50,6 @@ TEST_F(Registration, OkWritesTheDefaultsAsFourCrLfLines) {
     EXPECT_EQ(Setting("FirstTime"), "0");
     EXPECT_EQ(Setting("Language"), "1");
     EXPECT_TRUE(closedByAction) << "the button closes the dialog";
-    EXPECT_EQ(w.fp.layer.calls, (std::vector<bool>{false, true}));
     EXPECT_EQ(captionsApplied, 1);
     EXPECT_EQ(xtr.Icon(), w.main.Icon());
 }
@@ -114,11 +115,11 @@ TEST_F(Registration, NoLeavesTheFileAsItIs) {
 TEST_F(Registration, LanguageFollowsTheStoredSettingAsStartUpReadsIt) {
     w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", 2);
     Open([](forms::FrmXTR& f) {
-        EXPECT_EQ(f.LblRichiesta.Caption(), "Do you want to create a XTR file for Sirenwatch?");
-        EXPECT_EQ(f.LblNome.Caption(), "Program Name");
-        EXPECT_EQ(f.LblPath.Caption(), "Path");
-        EXPECT_EQ(f.CheckAvvio.Caption(), "Automatic starting with UI-View");
-        EXPECT_EQ(f.CheckChiusura.Caption(), "Automatic closing with UI-View");
+        EXPECT_EQ(f.LblRichiesta.Caption(), LoadResString(2101));
+        EXPECT_EQ(f.LblNome.Caption(), LoadResString(2014));
+        EXPECT_EQ(f.LblPath.Caption(), LoadResString(2015));
+        EXPECT_EQ(f.CheckAvvio.Caption(), LoadResString(2016));
+        EXPECT_EQ(f.CheckChiusura.Caption(), LoadResString(2017));
         PressNo(f);
     });
     EXPECT_EQ(w.values.CodiceLingua, 2000);
@@ -127,7 +128,7 @@ TEST_F(Registration, LanguageFollowsTheStoredSettingAsStartUpReadsIt) {
     for (const char* stored : {"", "2abc"}) {
         w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", stored);
         Open([](forms::FrmXTR& f) {
-            EXPECT_EQ(f.LblRichiesta.Caption(), "Vuoi creare il file XTR per Sirenwatch?");
+            EXPECT_EQ(f.LblRichiesta.Caption(), LoadResString(1101));
             PressNo(f);
         });
         EXPECT_EQ(w.values.CodiceLingua, 1000) << stored;
@@ -143,7 +144,6 @@ TEST_F(Registration, ClosingFromTheTitleBarAnswersNothingAndTheNextOpeningStarts
     EXPECT_TRUE(closedByAction);
     EXPECT_EQ(Setting("FirstTime"), "");
     EXPECT_FALSE(std::filesystem::exists(XtrFile()));
-    EXPECT_EQ(w.fp.layer.calls, (std::vector<bool>{false, true}));
     Open([](forms::FrmXTR& f) {
         EXPECT_FALSE(f.CheckAvvio.Checked());
         EXPECT_EQ(f.LblNomeProgramma.Caption(), "Sirenwatch");
