@@ -1,5 +1,5 @@
-// Frame intake: the raw box, the decision, the re-entry guard, the test log, the hidden
-// test-button switch, and what a failing host call does to a frame.
+// Frame intake: the raw box, the decision, the re-entry guard, the hidden test-button switch,
+// and what a failing host call does to a frame.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -71,23 +71,6 @@ TEST(FrameIntake, FrameArrivingDuringAHostCallIsShownRawAndDropped) {
 
     w.Receive("IK1XYZ");  // the guard is open again
     EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"IW2ABC-9", "IK1XYZ"}));
-}
-
-TEST(FrameIntake, OnlyTestModeLogsEveryHandledFrameAsTheHostDeliveredIt) {
-    for (std::int16_t test : {0, 1}) {
-        World w;
-        w.values.ModoTest = test;
-        const std::string path = w.fp.program.dir.File("5_12_2026.log");
-        ASSERT_TRUE(w.log.Open(path));
-        w.host.SetStation("IK1XYZ", World::Emergency());
-        w.host.DeliverDuringGetStation(World::Frame("IK1XYZ"));  // dropped: not logged
-        w.ReceiveEmergency("IW2ABC-9");
-        w.Receive("NOBODY");
-        w.log.Close();
-
-        EXPECT_EQ(fakes::ReadAll(path),
-                  test ? World::Frame("IW2ABC-9") + "\r\n" + World::Frame("NOBODY") + "\r\n" : "");
-    }
 }
 
 TEST(FrameIntake, ClickThenLowerCaseTTogglesTheTestButton) {
@@ -217,15 +200,6 @@ TEST(FrameIntake, SeveralFailuresOnOneFrameMakeOneReport) {
     ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
     EXPECT_EQ(w.fp.dialogs.notices[0].text,
               "Errore nella comunicazione con UI-View32:\nGetAltitude failed\nSetFillColor failed");
-}
-
-TEST(FrameIntake, FailureWhileDrawingCirclesIsReportedOnceAndTheFrameIsStillRecorded) {
-    World w;
-    w.host.FailOn("DrawCircle", 1);
-    w.ReceiveEmergency("IW2ABC-9");
-    EXPECT_EQ(w.fp.dialogs.notices.size(), 1u);
-    EXPECT_EQ(w.Callsigns(), std::vector<std::string>{"IW2ABC-9"});
-    EXPECT_EQ(w.intake.InElaborazione(), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "fakes/World.h"
 #include "platform/NumberText.h"
 #include "settings/ProfileFile.h"
+#include "settings/StringTable.h"
 
 namespace {
 
@@ -30,15 +31,18 @@ struct UnitWorld : World {
     }
 };
 
-TEST(Units, KilometresToMilesAndBackKeepTheDecimals) {
+TEST(Units, KilometresToMilesAndBackKeepTheDecimalsAndMoveTheCheckMark) {
     for (const std::string sep : {",", "."}) {
         UnitWorld w({"16" + sep + "1"}, sep.c_str());
         w.main.MnuUnit[1].onClick();
         EXPECT_EQ(w.Distances(), std::vector<std::string>{"10" + sep + "00"});
         EXPECT_EQ(w.main.TxtDistanza.Text(), "10" + sep + "00");
+        EXPECT_TRUE(w.main.MnuUnit[1].Checked() && !w.main.MnuUnit[0].Checked());
+        EXPECT_EQ(w.main.LblDistanza.Caption(), settings::LoadResString(1112));
         w.main.MnuUnit[0].onClick();
         EXPECT_EQ(w.Distances(), std::vector<std::string>{"16" + sep + "09"});
         EXPECT_EQ(w.main.TxtDistanza.Text(), "16" + sep + "09");
+        EXPECT_TRUE(w.main.MnuUnit[0].Checked() && !w.main.MnuUnit[1].Checked());
     }
 }
 
@@ -47,7 +51,7 @@ TEST(Units, ChoosingTheUnitInForceConvertsNothingButStillRecaptionsAndSaves) {
     w.main.LblDistanza.SetCaption("stale");
     w.main.MnuUnit[0].onClick();
     EXPECT_EQ(w.Distances(), std::vector<std::string>{"16,1"});
-    EXPECT_EQ(w.main.LblDistanza.Caption(), "Distanza (Km)");
+    EXPECT_EQ(w.main.LblDistanza.Caption(), settings::LoadResString(1110));
     EXPECT_EQ(w.StoredUnit(), "1");
 }
 
@@ -68,29 +72,6 @@ TEST(Units, EmptyTableAndEmptyPanelStayBlank) {
     w.main.MnuUnit[1].onClick();
     EXPECT_EQ(w.Distances(), std::vector<std::string>{""});
     EXPECT_EQ(w.main.TxtDistanza.Text(), "");
-}
-
-TEST(Units, CheckMarksAndCaptionsFollowTheUnitInBothLanguages) {
-    const struct {
-        int language;
-        int index;
-        const char* distance;
-        const char* speed;
-    } cases[] = {{1000, 0, "Distanza (Km)", "Velocita' (Km/h)"},
-                 {1000, 1, "Distanza (Miglia)", "Velocita' (Miglia/h)"},
-                 {2000, 0, "Distance (Km)", "Course (Km/h)"},
-                 {2000, 1, "Distance (Miles)", "Course (mph)"}};
-    for (const auto& c : cases) {
-        World w;
-        w.values.CodiceLingua = c.language;
-        w.main.MnuUnit[c.index].onClick();
-        EXPECT_EQ(w.main.MnuUnit[0].Checked(), c.index == 0);
-        EXPECT_EQ(w.main.MnuUnit[1].Checked(), c.index == 1);
-        EXPECT_EQ(w.main.LblDistanza.Caption(), c.distance);
-        EXPECT_EQ(w.main.LblVelocita.Caption(), c.speed);
-        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(0, 3), c.distance);
-        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(0, 5), c.speed);
-    }
 }
 
 TEST(RegionalNumber, ReadsTheProgramsOwnTexts) {
