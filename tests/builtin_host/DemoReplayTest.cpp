@@ -9,6 +9,7 @@
 
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
+#include "builtin_host/InstalledHost.h"
 #include "builtin_host/Replay.h"
 #include "fakes/FakePorts.h"
 #include "program/Sirenwatch.h"
@@ -24,12 +25,7 @@ using Panel = std::array<std::string, 10>;
 class DemoReplay : public ::testing::Test {
 protected:
     DemoReplay() {
-        HostSettings hs;
-        hs.callsign = "N0CALL";
-        hs.latitudeText = "4530.25N";
-        hs.longitudeText = "00912.34E";
-        EXPECT_TRUE(SaveHostSettings(hostDir.Path() + "/", hs));
-        fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", hostDir.Path() + "/");
+        const HostSettings hs = InstallHost(fp.userStore, hostDir.Path() + "/");
         settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
                                      "2");
         fp.clock.now = {2026, 12, 6, 10, 0, 0};

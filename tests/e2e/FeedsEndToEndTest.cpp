@@ -8,13 +8,10 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <fstream>
 
 #include "SirenwatchRun.h"
-#include "builtin_host/AprsDecoder.h"
 #include "builtin_host/Ax25.h"
 #include "builtin_host/Kiss.h"
-#include "builtin_host/Replay.h"
 
 namespace e2e {
 namespace {
@@ -154,27 +151,14 @@ TEST(EndToEnd, AprsIsLoginFilterAndReconnect) {
     ExpectCleanEnd(run);
 }
 
-// The emergencies of the demo capture, in order, as the decoder sees them line by line.
-QStringList DemoEmergencySenders(const QString& file) {
-    std::ifstream in(file.toStdString());
-    QStringList senders;
-    for (const auto& line : builtin_host::ReadReplay(in)) {
-        const auto decoded = builtin_host::Decode(line.tnc2);
-        if (decoded.error.empty() && decoded.messageType == "EMERGENCY")
-            senders << QString::fromStdString(decoded.source);
-    }
-    return senders;
-}
-
 void ExpectDemoRun(SirenwatchRun& run) {
     ASSERT_TRUE(run.WaitForExit(30000)) << "the run did not end at the end of the traffic";
     EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
-    const QStringList expected = DemoEmergencySenders(run.ProgramFolder() + "/demo.tnc2");
-    ASSERT_GE(expected.size(), 2) << "the demo should hold emergencies";
+    // The demo capture's three emergency frames, from two stations, in its order.
     QStringList reported;
     for (const auto& e : run.Emergencies()) reported << e.value(1);
-    EXPECT_EQ(reported, expected) << run.Errors();
+    EXPECT_EQ(reported, (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9"})) << run.Errors();
     EXPECT_EQ(run.CountLines("ALARM\ton"), 1);
     EXPECT_TRUE(QFile::exists(run.SettingsFile()));
 }
@@ -211,15 +195,16 @@ TEST(EndToEnd, UnreachableTncIsRetriedWithGrowingDelays) {
     ExpectCleanEnd(run);
 }
 
-TEST(EndToEnd, VersionAndBadOptions) {
+// The command line's own rules are checked without the executable; what only the executable
+// shows is how it ends: --version prints and succeeds, a mistake fails with code 2.
+TEST(EndToEnd, VersionAndABadOptionEndTheRunAtOnce) {
     SirenwatchRun run, bad;
     run.Start({"--version"}, false);
     bad.Start({"--kiss"}, false);
     ASSERT_TRUE(run.WaitForExit(kStep_ms) && bad.WaitForExit(kStep_ms));
     EXPECT_EQ(run.ExitCode(), 0);
     EXPECT_TRUE(run.OutputLines().value(0).startsWith("sirenwatch "));
-    EXPECT_EQ(bad.ExitCode(), 2);
-    EXPECT_TRUE(bad.ErrorsSay("--kiss needs a value")) << bad.Errors();
+    EXPECT_EQ(bad.ExitCode(), 2) << bad.Errors();
 }
 
 }  // namespace
