@@ -28,6 +28,11 @@ TEST(Grid, CurrentCellStaysInsideTheTable) {
     g.SetText("x");
     EXPECT_EQ(g.TextMatrix(1, 0), "x");
     EXPECT_EQ(g.TextMatrix(9, 9), "");
+    // One past the last column is outside too: read as empty, written nowhere.
+    g.SetTextMatrix(1, 10, "outside");
+    g.SetColWidth(10, 500);
+    EXPECT_EQ(g.TextMatrix(1, 10), "");
+    EXPECT_EQ(g.ColWidth(10), 0);
 }
 
 }  // namespace
