@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test. Optional argument: a preset
-# ("default", or "asan" for AddressSanitizer + UndefinedBehaviorSanitizer).
+# ("default", or "asan" for AddressSanitizer + UndefinedBehaviorSanitizer). The default run
+# also builds the Windows executables (x86_64 and i686) and runs the Windows checks under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 preset="${1:-default}"
@@ -9,3 +10,11 @@ scripts/install-deps.sh
 cmake --preset "$preset"
 cmake --build --preset "$preset" -j "$(nproc)"
 ctest --preset "$preset" -j "$(nproc)"
+
+if [ "$preset" = default ]; then
+  for windows in windows-x64 windows-x86; do
+    cmake --preset "$windows"
+    cmake --build --preset "$windows" -j "$(nproc)"
+  done
+  tests/windows/wine_e2e.sh build/windows-x64 build/default
+fi

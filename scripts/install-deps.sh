@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang fp-utils
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
 )
 
 missing=()

@@ -2,14 +2,8 @@
 #include "builtin_host/Geodesy.h"
 
 #include <GeographicLib/Geodesic.hpp>
-#include <cmath>
 
 namespace builtin_host {
-
-bool ValidPoint(double lat_deg, double lon_deg) {
-    return std::isfinite(lat_deg) && std::isfinite(lon_deg) && std::fabs(lat_deg) <= 90.0 &&
-           lon_deg >= -540.0 && lon_deg < 540.0;
-}
 
 DistanceBearing Inverse(double lat1_deg, double lon1_deg, double lat2_deg, double lon2_deg) {
     double s12_m = 0;

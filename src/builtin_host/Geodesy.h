@@ -1,6 +1,8 @@
 // Distances and bearings between two points on the WGS84 ellipsoid, the host's geodesy.
 #pragma once
 
+#include <cmath>
+
 namespace builtin_host {
 
 struct DistanceBearing {
@@ -13,6 +15,9 @@ struct DistanceBearing {
 DistanceBearing Inverse(double lat1_deg, double lon1_deg, double lat2_deg, double lon2_deg);
 
 // A latitude in [-90, 90] and a longitude in [-540, 540), both finite.
-bool ValidPoint(double lat_deg, double lon_deg);
+inline bool ValidPoint(double lat_deg, double lon_deg) {
+    return std::isfinite(lat_deg) && std::isfinite(lon_deg) && std::fabs(lat_deg) <= 90.0 &&
+           lon_deg >= -540.0 && lon_deg < 540.0;
+}
 
 }  // namespace builtin_host

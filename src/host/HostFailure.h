@@ -14,6 +14,9 @@ namespace host {
 // The message for a failure: what went wrong, in the language of codiceLingua.
 std::string HostFailureText(int codiceLingua, const std::string& what);
 
+// The message when the host's objects cannot be created: it is not there to talk to.
+std::string HostUnavailableText(int codiceLingua, const std::string& what);
+
 // One notice naming the failure.
 void ReportHostFailure(platform::Dialogs& dialogs, int codiceLingua, const std::string& what);
 

@@ -16,6 +16,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The host's objects could not be created at all: it is not running or not registered.
+class HostUnavailable : public HostError {
+public:
+    using HostError::HostError;
+};
+
 // Where the host keeps what the add-on reads: its install folder in the per-user store, and
 // its settings file in that folder. kLowestVersion is the oldest host the add-on runs beside.
 inline constexpr char kStoreApplication[] = "Peak Systems";

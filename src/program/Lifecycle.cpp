@@ -237,6 +237,9 @@ bool Lifecycle::ConnectHost() {
     try {
         steps_.connectHost();
         return true;
+    } catch (const host::HostUnavailable& e) {
+        return Fail(host::HostUnavailableText(values_.CodiceLingua, e.what()),
+                    platform::Icon::Critical);
     } catch (const std::exception& e) {
         // Without the host there is nothing to watch.
         return Fail(host::HostFailureText(values_.CodiceLingua, e.what()),

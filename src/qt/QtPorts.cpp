@@ -11,6 +11,8 @@
 #include <QUrl>
 #include <QtGlobal>
 
+#include "platform/DatePattern.h"
+
 namespace qt {
 
 // ---- window layer
@@ -74,55 +76,8 @@ platform::DateTime QtClock::Now() const {
 
 // ---- regional formats
 
-namespace {
-
-// One run of a pattern letter in the core's tokens; day names are dropped.
-QString DateToken(QChar letter, qsizetype count) {
-    if (letter == 'd') return count <= 2 ? QString(count, 'd') : QString();
-    if (letter == 'M') return count == 1 ? QStringLiteral("M") : QStringLiteral("MM");
-    return count == 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
-}
-
-bool IsTokenLetter(QChar c) {
-    return c == 'd' || c == 'M' || c == 'y';
-}
-
-// Separators left at either end by a dropped day name (", ") go.
-QString TrimSeparators(QString s) {
-    auto isSeparator = [](QChar c) { return c.isSpace() || c.isPunct(); };
-    while (!s.isEmpty() && isSeparator(s.front())) s.remove(0, 1);
-    while (!s.isEmpty() && isSeparator(s.back())) s.chop(1);
-    return s;
-}
-
-}  // namespace
-
 std::string ToShortDatePattern(const QString& qtPattern) {
-    QString out;
-    for (qsizetype i = 0; i < qtPattern.size();) {
-        QChar c = qtPattern[i];
-        if (c == '\'') {
-            qsizetype end = qtPattern.indexOf('\'', i + 1);
-            if (end < 0) end = qtPattern.size();
-            QString literal = qtPattern.mid(i + 1, end - i - 1);
-            bool confusing = std::any_of(literal.begin(), literal.end(), IsTokenLetter);
-            if (!confusing) out += literal;
-            i = end + 1;
-        } else if (IsTokenLetter(c)) {
-            qsizetype run = 1;
-            while (i + run < qtPattern.size() && qtPattern[i + run] == c) ++run;
-            out += DateToken(c, run);
-            i += run;
-        } else if (!c.isLetter()) {
-            out += c;
-            ++i;
-        } else {
-            ++i;  // a pattern letter the core does not know (era, week day...)
-        }
-    }
-    out = TrimSeparators(out);
-    bool complete = out.contains('d') && out.contains('M') && out.contains('y');
-    return complete ? out.toStdString() : std::string("dd/MM/yyyy");
+    return platform::ShortDatePattern(qtPattern.toStdString());
 }
 
 std::string QtRegional::decimalSymbol() const {

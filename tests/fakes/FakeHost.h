@@ -129,7 +129,8 @@ public:
         if (listener_) listener_->UIView32IsClosing();
     }
     void FailOn(const std::string& name, int times = -1) { book_.FailOn(name, times); }
-    double bearing = 0;  // what DistanceAndBearing answers; its distance is always 0
+    double bearing = 0;        // what DistanceAndBearing answers; its distance is always 0
+    bool unavailable = false;  // CreateApplication throws host::HostUnavailable
 
     // --- what happened ---
     const std::vector<Call>& Calls() const { return book_.Calls(); }  // every object's calls
@@ -149,7 +150,10 @@ public:
     std::string GetAprsData() override { return book_.Answer("GetAprsData", frame_); }
     host::Map& GetMap() override { return book_.Answer<host::Map&>("GetMap", map); }
     void Connect(host::ApplicationEvents* listener) override { listener_ = listener; }
-    host::Application& CreateApplication() override { return *this; }
+    host::Application& CreateApplication() override {
+        if (unavailable) throw host::HostUnavailable("not registered");
+        return *this;
+    }
     std::unique_ptr<host::Station> CreateStation() override {
         return std::make_unique<FakeStation>(book_);
     }

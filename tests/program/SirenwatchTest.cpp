@@ -8,6 +8,7 @@
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
 #include "fakes/FileText.h"
+#include "host/HostFailure.h"
 #include "program/Sirenwatch.h"
 #include "settings/ProfileFile.h"
 #include "settings/StringTable.h"
@@ -286,6 +287,14 @@ TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
     EXPECT_FALSE(Start());
     EXPECT_EQ(OnlyBox().icon, Icon::Critical);
     EXPECT_EQ(fp.app.quitCount, 1);
+}
+
+TEST_F(Startup, AHostThatIsNotThereIsToldInTheCurrentLanguage) {
+    host.unavailable = true;
+    Store("Language", "2");
+    EXPECT_FALSE(Start());
+    ExpectEndedAfter(host::HostUnavailableText(2000, "not registered"), Icon::Critical);
+    EXPECT_NE(OnlyBox().text.find("not running or not registered"), std::string::npos);
 }
 
 TEST_F(Startup, MenusReachTheirDialogs) {

@@ -20,19 +20,6 @@
 
 namespace {
 
-TEST(QtRegional, QtDatePatternsBecomeTheCoreTokens) {
-    struct Case {
-        const char* qt;
-        const char* core;
-    };
-    for (const Case& c :
-         {Case{"dd/MM/yyyy", "dd/MM/yyyy"}, Case{"M/d/yy", "M/d/yy"}, Case{"dd.MM.yy", "dd.MM.yy"},
-          Case{"yyyy-MM-dd", "yyyy-MM-dd"}, Case{"d MMM yyyy", "d MM yyyy"},
-          Case{"dddd, d MMMM yyyy", "d MM yyyy"}, Case{"yyyy'年'M'月'd'日'", "yyyy年M月d日"},
-          Case{"d'd' M y", "d M yyyy"}, Case{"MMMM", "dd/MM/yyyy"}, Case{"", "dd/MM/yyyy"}})
-        EXPECT_EQ(qt::ToShortDatePattern(QString::fromUtf8(c.qt)), c.core) << c.qt;
-}
-
 TEST(QtRegional, DecimalSymbolAndDateFormatComeFromTheLocale) {
     for (auto [locale, decimal, date] :
          {std::tuple{QLocale(QLocale::Italian, QLocale::Italy), ",", "dd/MM/yy"},

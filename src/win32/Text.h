@@ -1,0 +1,17 @@
+// Text between the core's UTF-8 and Windows' UTF-16, and Windows' error texts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace win32 {
+
+std::wstring Utf16(std::string_view utf8);
+std::string Utf8(std::wstring_view utf16);
+
+// The system's text for an error code, in the user's language, without its line end.
+std::string ErrorText(DWORD code);
+
+}  // namespace win32

@@ -1,0 +1,149 @@
+// The Win32 ports.
+#include "win32/Win32Ports.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/DatePattern.h"
+#include "win32/Text.h"
+
+namespace win32 {
+
+// ---- per-user store
+
+std::string RegistryUserStore::Get(const std::string& application, const std::string& section,
+                                   const std::string& key) {
+    const std::wstring path =
+        Utf16("Software\\VB and VBA Program Settings\\" + application + "\\" + section);
+    const std::wstring name = Utf16(key);
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                     &bytes) != ERROR_SUCCESS)
+        return {};
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
+                     value.data(), &bytes) != ERROR_SUCCESS)
+        return {};
+    value.resize(wcsnlen(value.c_str(), value.size()));
+    return Utf8(value);
+}
+
+// ---- single instance
+
+MutexSingleInstance::~MutexSingleInstance() {
+    if (mutex_) CloseHandle(mutex_);
+}
+
+bool MutexSingleInstance::AnotherInstanceRunning() {
+    if (mutex_) return false;  // this one holds it
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name_.c_str());
+    const bool another = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (another || !mutex) {
+        if (mutex) CloseHandle(mutex);
+        return another;
+    }
+    mutex_ = mutex;
+    return false;
+}
+
+// ---- sound
+
+void WaveSound::Play(const std::string& path) {
+    const std::wstring file = Utf16(path);
+    const bool played = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES &&
+                        PlaySoundW(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    if (!played) MessageBeep(MB_OK);
+}
+
+// ---- window layer
+
+void WindowLayer::SetWindow(HWND window) {
+    window_ = window;
+    Apply();
+}
+
+void WindowLayer::SetTopmost(bool topmost) {
+    topmost_ = topmost;
+    Apply();
+}
+
+void WindowLayer::Apply() {
+    if (!window_ || !topmost_) return;
+    SetWindowPos(window_, *topmost_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// ---- clock and regional formats
+
+platform::DateTime LocalClock::Now() const {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+namespace {
+
+std::string UserLocaleInfo(LCTYPE type) {
+    wchar_t buffer[96] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, 96) == 0) return {};
+    return Utf8(buffer);
+}
+
+}  // namespace
+
+std::string UserRegional::decimalSymbol() const {
+    std::string symbol = UserLocaleInfo(LOCALE_SDECIMAL);
+    return symbol.empty() ? "." : symbol;
+}
+
+std::string UserRegional::shortDateFormat() const {
+    return platform::ShortDatePattern(UserLocaleInfo(LOCALE_SSHORTDATE));
+}
+
+// ---- program identity
+
+std::string ModuleProgramInfo::ExePath() const {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) return Utf8(std::wstring_view(path.data(), length));
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string ModuleProgramInfo::Folder() const {
+    const std::string path = ExePath();
+    return path.substr(0, path.find_last_of("\\/"));
+}
+
+std::string ModuleProgramInfo::ExeName() const {
+    const std::string path = ExePath();
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    const auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+platform::VersionNumbers ModuleProgramInfo::Version() const {
+    return {SIRENWATCH_VERSION_MAJOR, SIRENWATCH_VERSION_MINOR, SIRENWATCH_VERSION_PATCH};
+}
+
+// ---- help
+
+void HtmlHelp::Open(const std::string& helpFile) {
+    const std::wstring file = Utf16(helpFile);
+    using HtmlHelpW = HWND(WINAPI*)(HWND, const wchar_t*, UINT, DWORD_PTR);
+    constexpr UINT kDisplayTopic = 0;
+    // HTML Help keeps its window in the control library: it stays loaded.
+    if (HMODULE control = LoadLibraryW(L"hhctrl.ocx")) {
+        auto open = reinterpret_cast<HtmlHelpW>(
+            reinterpret_cast<void*>(GetProcAddress(control, "HtmlHelpW")));
+        if (open && open(GetDesktopWindow(), file.c_str(), kDisplayTopic, 0)) return;
+    }
+    ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace win32

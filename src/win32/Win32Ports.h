@@ -1,0 +1,87 @@
+// The platform ports with the Win32 API: per-user store in the registry, single instance,
+// alarm sound, topmost state, clock, regional formats, program identity, help and quitting.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/Ports.h"
+
+namespace win32 {
+
+// Where the classic Basic runtime's GetSetting reads:
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>, value <key>.
+class RegistryUserStore final : public platform::UserStore {
+public:
+    std::string Get(const std::string& application, const std::string& section,
+                    const std::string& key) override;
+};
+
+// A named mutex in the user's session, held from the first check to the program's end.
+class MutexSingleInstance final : public platform::SingleInstance {
+public:
+    explicit MutexSingleInstance(std::wstring name = L"Local\\Sirenwatch.SingleInstance")
+        : name_(std::move(name)) {}
+    ~MutexSingleInstance() override;
+    bool AnotherInstanceRunning() override;
+
+private:
+    std::wstring name_;
+    HANDLE mutex_ = nullptr;
+};
+
+// PlaySound, asynchronous; the default beep when the file cannot be played.
+class WaveSound final : public platform::Sound {
+public:
+    void Play(const std::string& path) override;
+};
+
+// SetWindowPos on the main window; a state asked for before the window exists is applied when
+// it is set.
+class WindowLayer final : public platform::WindowLayer {
+public:
+    void SetWindow(HWND window);
+    void SetTopmost(bool topmost) override;
+
+private:
+    void Apply();
+
+    HWND window_ = nullptr;
+    std::optional<bool> topmost_;
+};
+
+class LocalClock final : public platform::Clock {
+public:
+    platform::DateTime Now() const override;
+};
+
+// The user's decimal symbol and short date format.
+class UserRegional final : public platform::Regional {
+public:
+    std::string decimalSymbol() const override;
+    std::string shortDateFormat() const override;
+};
+
+class ModuleProgramInfo final : public platform::ProgramInfo {
+public:
+    std::string Folder() const override;
+    std::string ExeName() const override;
+    std::string ExePath() const override;
+    platform::VersionNumbers Version() const override;
+};
+
+// HTML Help for the CHM file; where HTML Help is missing, the file's own handler.
+class HtmlHelp final : public platform::Help {
+public:
+    void Open(const std::string& helpFile) override;
+};
+
+// Posts the quit message: the message loop ends once the current handler returns.
+class MessageLoopApplication final : public platform::Application {
+public:
+    void Quit() override { PostQuitMessage(0); }
+};
+
+}  // namespace win32

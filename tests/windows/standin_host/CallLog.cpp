@@ -1,0 +1,51 @@
+// The call log.
+#include "CallLog.h"
+
+#include <charconv>
+
+namespace standin {
+
+void CallLog::Open(const std::wstring& path) {
+    if (!path.empty()) file_ = _wfopen(path.c_str(), L"ab");
+}
+
+CallLog::~CallLog() {
+    if (file_) std::fclose(file_);
+}
+
+bool CallLog::Enter(const std::string& name, const std::string& arguments) {
+    const int count = ++counts_[name];
+    const auto planned = failures_.find(name);
+    const bool fail = planned != failures_.end() && planned->second == count;
+    Note(name + (arguments.empty() ? "" : " " + arguments) + (fail ? " -> FAILED" : ""));
+    return fail;
+}
+
+void CallLog::Note(const std::string& line) {
+    if (!file_) return;
+    std::fputs((line + "\n").c_str(), file_);
+    std::fflush(file_);
+}
+
+bool CallLog::PlanFailure(const std::string& spec) {
+    const auto colon = spec.find(':');
+    if (colon == std::string::npos) return false;
+    int nth = 0;
+    const char* first = spec.data() + colon + 1;
+    const char* last = spec.data() + spec.size();
+    if (std::from_chars(first, last, nth).ptr != last || nth < 1) return false;
+    failures_[spec.substr(0, colon)] = nth;
+    return true;
+}
+
+std::string Number(double value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+std::string Number(float value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+}  // namespace standin

@@ -1,0 +1,34 @@
+// The stand-in host's record of every call it receives, one line per call ("SetDrawWidth 5"),
+// and the calls it was told to fail.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace standin {
+
+class CallLog {
+public:
+    // Appends to path; an empty path records nothing.
+    void Open(const std::wstring& path);
+    ~CallLog();
+
+    // Writes the line and tells whether this call is one that must fail.
+    bool Enter(const std::string& name, const std::string& arguments = {});
+    void Note(const std::string& line);
+
+    // "GetStation:3": the third call of GetStation fails.
+    bool PlanFailure(const std::string& spec);
+
+private:
+    std::FILE* file_ = nullptr;
+    std::map<std::string, int> counts_;
+    std::map<std::string, int> failures_;
+};
+
+// Numbers as the log writes them: shortest text that reads back the same.
+std::string Number(double value);
+std::string Number(float value);
+
+}  // namespace standin

@@ -1,0 +1,357 @@
+// standin_host.exe: an out-of-process automation server that stands in for the station program
+// in the Windows tests. It registers the program's class and interface identifiers, plays a
+// capture through the built-in host's logic, raising DataAvailable for each line, and
+// UIView32IsClosing at its end, and writes every call it receives to a log.
+//
+//   standin_host.exe /regserver [OPTIONS]   registers the server (with OPTIONS for each start),
+//                                           and installs the host: settings file, per-user entry
+//   standin_host.exe /unregserver           removes the server's registration only
+//   (started by COM with -Embedding)        serves until the host has closed
+//
+// OPTIONS: --capture FILE  --log FILE  --interval-ms N  --close-after-ms N  --fail NAME:N
+#include <objbase.h>
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Objects.h"
+#include "builtin_host/HostSettings.h"
+#include "builtin_host/HostSetup.h"
+#include "builtin_host/Replay.h"
+#include "host/HostPorts.h"
+#include "win32/Text.h"
+#include "win32/Win32Ports.h"
+
+namespace standin {
+
+namespace {
+
+struct Options {
+    std::wstring capture;
+    std::wstring log;
+    UINT intervalMs = 1;
+    UINT closeAfterMs = 0;
+    std::vector<std::string> failures;
+    std::wstring forRegistration;  // the options as given, passed on to each start
+};
+
+std::wstring ExePath() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    return std::wstring(path, length);
+}
+
+std::wstring ExeFolder() {
+    const std::wstring path = ExePath();
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+// COM starts a local server with "-Embedding" after the registered command line.
+bool StartedByCom(int argc, wchar_t** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::wstring(argv[i]) == L"-Embedding" || std::wstring(argv[i]) == L"/Embedding")
+            return true;
+    return false;
+}
+
+bool ParseOptions(int argc, wchar_t** argv, int first, Options& options) {
+    for (int i = first; i < argc; ++i) {
+        const std::wstring option = argv[i];
+        if (option == L"-Embedding" || option == L"/Embedding") continue;
+        if (i + 1 >= argc) return false;
+        const std::wstring value = argv[++i];
+        options.forRegistration += L" " + option + L" " + Quoted(value);
+        if (option == L"--capture")
+            options.capture = value;
+        else if (option == L"--log")
+            options.log = value;
+        else if (option == L"--interval-ms")
+            options.intervalMs = static_cast<UINT>(std::stoul(value));
+        else if (option == L"--close-after-ms")
+            options.closeAfterMs = static_cast<UINT>(std::stoul(value));
+        else if (option == L"--fail")
+            options.failures.push_back(win32::Utf8(value));
+        else
+            return false;
+    }
+    return true;
+}
+
+// ---- the embedded type library
+
+ITypeLib* Library() {
+    static ITypeLib* library = [] {
+        ITypeLib* loaded = nullptr;
+        LoadTypeLibEx(ExePath().c_str(), REGKIND_NONE, &loaded);
+        return loaded;
+    }();
+    return library;
+}
+
+// ---- registration
+
+std::wstring GuidText(const GUID& guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+bool SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    return RegSetKeyValueW(root, key.c_str(), name, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
+}
+
+bool RegisterClass(const CLSID& clsid, const wchar_t* name, const std::wstring& command) {
+    const std::wstring key = L"CLSID\\" + GuidText(clsid);
+    return SetValue(HKEY_CLASSES_ROOT, key, nullptr, name) &&
+           SetValue(HKEY_CLASSES_ROOT, key + L"\\LocalServer32", nullptr, command) &&
+           SetValue(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, GuidText(LIBID_UIView32));
+}
+
+// The host's install folder with its settings file, and the per-user entry that names it.
+bool InstallHost() {
+    const std::string folder = win32::Utf8(ExeFolder()) + "\\";
+    builtin_host::HostSettings settings;
+    settings.callsign = builtin_host::kDefaultCallsign;
+    settings.latitudeText = builtin_host::kDefaultLatitude;
+    settings.longitudeText = builtin_host::kDefaultLongitude;
+    if (!builtin_host::SaveHostSettings(folder, settings)) return false;
+    const std::wstring store = win32::Utf16(std::string("Software\\VB and VBA Program Settings\\") +
+                                            host::kStoreApplication + "\\" + host::kStoreSection);
+    return SetValue(HKEY_CURRENT_USER, store, win32::Utf16(host::kStoreKey).c_str(),
+                    win32::Utf16(folder));
+}
+
+int Register(const Options& options) {
+    ITypeLib* registered = nullptr;
+    if (FAILED(LoadTypeLibEx(ExePath().c_str(), REGKIND_REGISTER, &registered))) {
+        std::cerr << "standin_host: the type library cannot be registered\n";
+        return 1;
+    }
+    registered->Release();
+    const std::wstring command = Quoted(ExePath()) + options.forRegistration;
+    if (!RegisterClass(CLSID_UIViewApplication, L"UIView32 application (stand-in)", command) ||
+        !RegisterClass(CLSID_UIViewStation, L"UIView32 station (stand-in)", command) ||
+        !InstallHost()) {
+        std::cerr << "standin_host: registration failed\n";
+        return 1;
+    }
+    return 0;
+}
+
+int Unregister() {
+    for (const CLSID* clsid : {&CLSID_UIViewApplication, &CLSID_UIViewStation})
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(*clsid)).c_str());
+    UnRegisterTypeLib(LIBID_UIView32, 1, 0, 0, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + GuidText(LIBID_UIView32)).c_str());
+    return 0;
+}
+
+// ---- serving
+
+// Plays the capture one line per timer tick once the add-on listens, then closes the host.
+class Player {
+public:
+    Player(ApplicationObject& application, std::vector<builtin_host::ReplayLine> lines,
+           const Options& options, CallLog& log)
+        : application_(application), lines_(std::move(lines)), options_(options), log_(log) {}
+
+    void Start(HWND window) {
+        if (started_) return;
+        started_ = true;
+        log_.Note("playing " + std::to_string(lines_.size()) + " lines");
+        SetTimer(window, kPlayTimer, options_.intervalMs, nullptr);
+    }
+    // One tick: the next line, or the host's closing after the last one.
+    void Tick(HWND window) {
+        if (busy_) return;  // a tick that arrives while a frame is being handled waits
+        busy_ = true;
+        if (next_ < lines_.size()) {
+            application_.Host().OnTnc2Line(lines_[next_++].tnc2);
+        } else if (!closing_) {
+            closing_ = true;
+            KillTimer(window, kPlayTimer);
+            SetTimer(window, kCloseTimer, options_.closeAfterMs + 1, nullptr);
+        }
+        busy_ = false;
+    }
+    void Close(HWND window) {
+        KillTimer(window, kCloseTimer);
+        application_.Host().Close();
+        closed_ = true;
+        SetTimer(window, kEndTimer, 200, nullptr);
+    }
+    // After the close: the server ends once the add-on has let go of the events, or after a
+    // while in any case.
+    bool MayEnd() { return closed_ && (!application_.Connected() || ++endTicks_ > 50); }
+
+    static constexpr UINT_PTR kPlayTimer = 1;
+    static constexpr UINT_PTR kCloseTimer = 2;
+    static constexpr UINT_PTR kEndTimer = 3;
+
+private:
+    ApplicationObject& application_;
+    std::vector<builtin_host::ReplayLine> lines_;
+    const Options& options_;
+    CallLog& log_;
+    std::size_t next_ = 0;
+    bool started_ = false;
+    bool busy_ = false;
+    bool closing_ = false;
+    bool closed_ = false;
+    int endTicks_ = 0;
+};
+
+Player* player = nullptr;
+
+LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_TIMER || !player) return DefWindowProcW(window, message, w, l);
+    if (w == Player::kPlayTimer) player->Tick(window);
+    if (w == Player::kCloseTimer) player->Close(window);
+    if (w == Player::kEndTimer && player->MayEnd()) PostQuitMessage(0);
+    return 0;
+}
+
+HWND CreatePlayerWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = PlayerProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"StandinPlayer";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, L"StandinPlayer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+// Makes the application (one for the whole server) or a new station object.
+class Factory final : public IClassFactory {
+public:
+    using Make = std::function<IUnknown*()>;
+    explicit Factory(Make make) : make_(std::move(make)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = (iid == IID_IUnknown || iid == IID_IClassFactory) ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives as long as the server
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        IUnknown* made = make_();
+        const HRESULT hr = made->QueryInterface(iid, object);
+        made->Release();
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+private:
+    Make make_;
+};
+
+std::vector<builtin_host::ReplayLine> ReadCapture(const std::wstring& path) {
+    std::ifstream in{std::filesystem::path(path)};
+    return builtin_host::ReadReplay(in);
+}
+
+int Serve(const Options& options) {
+    CallLog log;
+    log.Open(options.log);
+    for (const auto& failure : options.failures) log.PlanFailure(failure);
+
+    win32::LocalClock clock;
+    const auto settings = builtin_host::LoadHostSettings(win32::Utf8(ExeFolder()) + "\\");
+    builtin_host::BuiltinHost host(
+        clock, builtin_host::HomeFromSettings(settings).value_or(builtin_host::HomePosition{}));
+    const HWND window = CreatePlayerWindow();
+
+    ComPtr<ApplicationObject> application;
+    Player* playing = nullptr;
+    application.Attach(new ApplicationObject(host, log, [&] { playing->Start(window); }));
+    Player thePlayer(*application.Get(), ReadCapture(options.capture), options, log);
+    playing = player = &thePlayer;
+
+    Factory applications([&]() -> IUnknown* {
+        application->AddRef();
+        return static_cast<IUIViewApplication*>(application.Get());
+    });
+    Factory stations([&]() -> IUnknown* {
+        return static_cast<IUIViewStation*>(new StationObject(host.CreateStation(), log));
+    });
+    DWORD cookies[2] = {};
+    CoRegisterClassObject(CLSID_UIViewApplication, &applications, CLSCTX_LOCAL_SERVER,
+                          REGCLS_MULTIPLEUSE, &cookies[0]);
+    CoRegisterClassObject(CLSID_UIViewStation, &stations, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                          &cookies[1]);
+    log.Note("serving");
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    CoRevokeClassObject(cookies[0]);
+    CoRevokeClassObject(cookies[1]);
+    log.Note("ended");
+    player = nullptr;
+    return 0;
+}
+
+}  // namespace
+
+ITypeInfo* TypeInfoFor(const IID& iid) {
+    struct Less {
+        bool operator()(const GUID& a, const GUID& b) const {
+            return std::memcmp(&a, &b, sizeof a) < 0;
+        }
+    };
+    static std::map<GUID, ITypeInfo*, Less> cache;
+    auto found = cache.find(iid);
+    if (found != cache.end()) return found->second;
+    ITypeInfo* info = nullptr;
+    if (Library()) Library()->GetTypeInfoOfGuid(iid, &info);
+    cache[iid] = info;
+    return info;
+}
+
+DISPID EventId(const IID& events, UINT position) {
+    ITypeInfo* info = TypeInfoFor(events);
+    FUNCDESC* function = nullptr;
+    if (!info || FAILED(info->GetFuncDesc(position, &function))) return DISPID_UNKNOWN;
+    const DISPID id = function->memid;
+    info->ReleaseFuncDesc(function);
+    return id;
+}
+
+}  // namespace standin
+
+int wmain(int argc, wchar_t** argv) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    standin::Options options;
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    int result = 2;
+    if (command == L"/regserver" && standin::ParseOptions(argc, argv, 2, options))
+        result = standin::Register(options);
+    else if (command == L"/unregserver")
+        result = standin::Unregister();
+    else if (standin::StartedByCom(argc, argv) && standin::ParseOptions(argc, argv, 1, options))
+        result = standin::Serve(options);
+    else
+        std::cerr << "usage: standin_host.exe /regserver [--capture FILE] [--log FILE] "
+                     "[--interval-ms N] [--close-after-ms N] [--fail NAME:N] | /unregserver\n";
+    CoUninitialize();
+    return result;
+}
