@@ -1,6 +1,8 @@
 // Windows timers for the timer models.
 #include "win32/Timers.h"
 
+#include "win32/SafeCall.h"
+
 namespace win32 {
 
 namespace {
@@ -52,11 +54,8 @@ LRESULT CALLBACK Timers::WindowProc(HWND window, UINT message, WPARAM w, LPARAM 
     if (message != WM_TIMER) return DefWindowProcW(window, message, w, l);
     auto* self = reinterpret_cast<Timers*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self || w < 1 || w > self->timers_.size()) return 0;
-    try {
-        self->timers_[w - 1]->Tick();
-    } catch (...) {
-        // A tick's handler reports its own failures; none may unwind through Windows.
-    }
+    ui::Timer& timer = *self->timers_[w - 1];
+    SafeCall([&timer] { timer.Tick(); });
     return 0;
 }
 

@@ -1,6 +1,6 @@
 // Sirenwatch.exe: the add-on beside the station program on Windows, talking to it through its
-// automation objects. For now it runs headless: emergencies and alarms are printed on standard
-// output, messages on standard error, as the Linux build does with --headless.
+// automation objects, in its native windows; or headless, with emergencies and alarms printed
+// on standard output and messages on standard error, as the Linux build does with --headless.
 #include <objbase.h>
 #include <windows.h>
 
@@ -12,8 +12,11 @@
 #include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
+#include "win32/FormWindow.h"
+#include "win32/SafeCall.h"
 #include "win32/Text.h"
 #include "win32/Timers.h"
+#include "win32/Win32Dialogs.h"
 #include "win32/Win32Ports.h"
 
 namespace {
@@ -24,6 +27,7 @@ DWORD mainThread = 0;
 const char kUsage[] =
     "Usage: Sirenwatch.exe [--headless]\n"
     "Watches the traffic UI-View32 receives for emergency beacons; UI-View32 must be running.\n"
+    "UI-View32 starts it from the registration file written by SetUp > File XTR.\n"
     "  --headless   no windows: one line per emergency and per alarm on standard output\n"
     "  --version    the version\n"
     "  --help       this text\n";
@@ -42,7 +46,25 @@ struct ComApartment {
     bool ok = false;
 };
 
-int Run() {
+// Runs the message loop until the program quits. F1 anywhere opens the help; a close asked
+// for from the console closes the main window.
+void RunMessageLoop(program::Sirenwatch& sirenwatch) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == kCloseMessage) {
+            win32::SafeCall([&] { sirenwatch.Close(); });
+            continue;
+        }
+        if (message.message == WM_KEYDOWN && message.wParam == VK_F1) {
+            win32::SafeCall(sirenwatch.Main().MnuHelp.onClick);
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+int Run(bool headless) {
     win32::RegistryUserStore userStore;
     win32::MutexSingleInstance instance;
     win32::WindowLayer layer;
@@ -51,35 +73,45 @@ int Run() {
     win32::ModuleProgramInfo program;
     win32::HtmlHelp help;
     win32::MessageLoopApplication app;
-    program::HeadlessDialogs dialogs(std::cerr);
+    program::HeadlessDialogs quietDialogs(std::cerr);
     program::SilentSound silence;
-    platform::Ports ports{dialogs, silence,  layer,   userStore, instance,
-                          clock,   regional, program, help,      app};
+    win32::Win32Dialogs dialogs;
+    win32::WaveSound sound;
+    platform::Ports ports{headless ? static_cast<platform::Dialogs&>(quietDialogs) : dialogs,
+                          headless ? static_cast<platform::Sound&>(silence) : sound,
+                          layer,
+                          userStore,
+                          instance,
+                          clock,
+                          regional,
+                          program,
+                          help,
+                          app};
 
     com::ComConnector connector;
     // The report outlives the forms it listens to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     program::Sirenwatch sirenwatch(ports, connector);
-    report.emplace(sirenwatch.Main(), std::cout);
+    std::optional<win32::FormWindow> mainWindow;
+    if (headless) {
+        report.emplace(sirenwatch.Main(), std::cout);
+    } else {
+        mainWindow.emplace(sirenwatch.Main());
+        dialogs.SetOwner(mainWindow->Handle());
+        layer.SetWindow(mainWindow->Handle());
+    }
     win32::Timers timers(sirenwatch.Main());
 
     if (!sirenwatch.Start()) return 1;
     sirenwatch.Main().Show();
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.hwnd == nullptr && message.message == kCloseMessage) {
-            sirenwatch.Close();
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    RunMessageLoop(sirenwatch);
     return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    bool headless = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = win32::Utf8(argv[i]);
         if (option == "--help") {
@@ -95,6 +127,7 @@ int wmain(int argc, wchar_t** argv) {
             std::cerr << "Sirenwatch: unknown option '" << option << "'\n" << kUsage;
             return 2;
         }
+        headless = true;
     }
     ComApartment apartment;
     if (!apartment.ok) {
@@ -103,5 +136,5 @@ int wmain(int argc, wchar_t** argv) {
     }
     mainThread = GetCurrentThreadId();
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-    return Run();
+    return Run(headless);
 }

@@ -1,0 +1,268 @@
+// drive.exe: drives Sirenwatch's windows the way a person would, with window messages, for the
+// Windows tests. Each command is one step; it waits (up to 20 s) for what it needs to appear.
+//
+//   drive.exe tree FILE                 the window tree of every Sirenwatch window, one line each:
+//                                       depth, class, control name, caption, x y w h (pixels,
+//                                       relative to the parent's client area), visible
+//   drive.exe shot CAPTION FILE.bmp     a picture of the top-level window whose caption starts so
+//   drive.exe menu CAPTION...           picks a menu item by its captions from the menu bar down
+//   drive.exe click NAME                clicks the control named NAME (a button)
+//   drive.exe dblclick NAME X Y         double-clicks at X, Y (pixels) in the control named NAME
+//   drive.exe scroll NAME H V           scrolls the control H columns right and V rows down
+//   drive.exe answer CAPTION OK|CANCEL  answers the message box whose caption starts so
+//   drive.exe text NAME                 prints the text of the control named NAME
+//   drive.exe wait NAME TEXT            waits until the control's text contains TEXT
+//   drive.exe close CAPTION             closes the top-level window whose caption starts so
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kNameProperty[] = L"SirenwatchControl";
+constexpr int kTimeoutMs = 20000;
+
+std::wstring Wide(const char* text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), length);
+    out.resize(static_cast<std::size_t>(length - 1));
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), length, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(length - 1));
+    return out;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[4096] = {};
+    // WM_GETTEXT answers for windows of other processes too.
+    SendMessageW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+std::wstring NameOf(HWND window) {
+    const auto atom =
+        static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(window, kNameProperty)));
+    wchar_t name[256] = {};
+    if (atom) GlobalGetAtomNameW(atom, name, 256);
+    return name;
+}
+
+std::vector<HWND> TopWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM found) {
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+// Polls until find() gives a window, or fails the step.
+HWND WaitFor(const std::function<HWND()>& find, const std::string& what) {
+    for (int waited = 0; waited < kTimeoutMs; waited += 100) {
+        if (HWND window = find()) return window;
+        Sleep(100);
+    }
+    std::fprintf(stderr, "drive: %s did not appear\n", what.c_str());
+    std::exit(1);
+}
+
+HWND TopWindow(const std::wstring& captionStart) {
+    return WaitFor(
+        [&] {
+            for (HWND window : TopWindows())
+                if (IsWindowVisible(window) && TextOf(window).rfind(captionStart, 0) == 0)
+                    return window;
+            return HWND{};
+        },
+        "the window '" + Narrow(captionStart) + "'");
+}
+
+HWND FindNamed(HWND parent, const std::wstring& name) {
+    for (HWND child : Children(parent)) {
+        if (NameOf(child) == name) return child;
+        if (HWND inner = FindNamed(child, name)) return inner;
+    }
+    return nullptr;
+}
+
+HWND Control(const std::wstring& name) {
+    return WaitFor(
+        [&] {
+            for (HWND window : TopWindows())
+                if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window))
+                    if (HWND control = FindNamed(window, name)) return control;
+            return HWND{};
+        },
+        "the control " + Narrow(name));
+}
+
+void Tree(std::FILE* out, HWND window, int depth) {
+    RECT r;
+    GetWindowRect(window, &r);
+    POINT origin{r.left, r.top};
+    if (HWND parent = GetParent(window); parent && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
+        ScreenToClient(parent, &origin);
+    std::fprintf(out, "%d\t%s\t%s\t%s\t%ld %ld %ld %ld\t%s\n", depth,
+                 Narrow(ClassOf(window)).c_str(), Narrow(NameOf(window)).c_str(),
+                 Narrow(TextOf(window)).c_str(), origin.x, origin.y, r.right - r.left,
+                 r.bottom - r.top, IsWindowVisible(window) ? "visible" : "hidden");
+    for (HWND child : Children(window)) Tree(out, child, depth + 1);
+}
+
+int TreeCommand(const char* file) {
+    TopWindow(L"Sirenwatch");
+    std::FILE* out = _wfopen(Wide(file).c_str(), L"wb");
+    if (!out) return 1;
+    for (HWND window : TopWindows())
+        if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window)) Tree(out, window, 0);
+    std::fclose(out);
+    return 0;
+}
+
+// The window as it is on the screen, written as a 24-bit BMP.
+int ShotCommand(const std::wstring& caption, const char* file) {
+    HWND window = TopWindow(caption);
+    SetForegroundWindow(window);
+    Sleep(700);  // let it paint
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<char> pixels(static_cast<std::size_t>(stride) * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER fileHeader{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
+    fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::FILE* out = _wfopen(Wide(file).c_str(), L"wb");
+    if (!out) return 1;
+    std::fwrite(&fileHeader, sizeof fileHeader, 1, out);
+    std::fwrite(&header, sizeof header, 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    std::fclose(out);
+    return 0;
+}
+
+// The item reached by following the captions down from the menu bar; & marks are ignored.
+int MenuCommand(int count, char** captions) {
+    HWND window = TopWindow(L"Sirenwatch");
+    HMENU menu = GetMenu(window);
+    for (int i = 0; i < count && menu; ++i) {
+        const std::wstring wanted = Wide(captions[i]);
+        const int items = GetMenuItemCount(menu);
+        int found = -1;
+        for (int item = 0; item < items && found < 0; ++item) {
+            wchar_t text[256] = {};
+            GetMenuStringW(menu, static_cast<UINT>(item), text, 256, MF_BYPOSITION);
+            std::wstring plain;
+            for (wchar_t c : std::wstring(text))
+                if (c != L'&') plain += c;
+            if (plain == wanted) found = item;
+        }
+        if (found < 0) {
+            std::fprintf(stderr, "drive: no menu item '%s'\n", captions[i]);
+            return 1;
+        }
+        if (i + 1 == count) {
+            const UINT id = GetMenuItemID(menu, found);
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+            return 0;
+        }
+        menu = GetSubMenu(menu, found);
+    }
+    return 1;
+}
+
+int AnswerCommand(const std::wstring& caption, const std::string& answer) {
+    HWND box = WaitFor(
+        [&] {
+            for (HWND window : TopWindows())
+                if (ClassOf(window) == L"#32770" && TextOf(window).rfind(caption, 0) == 0)
+                    return window;
+            return HWND{};
+        },
+        "the message box '" + Narrow(caption) + "'");
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer == "OK" ? IDOK : IDCANCEL, BN_CLICKED), 0);
+    return 0;
+}
+
+int WaitTextCommand(const std::wstring& name, const std::wstring& text) {
+    HWND control = Control(name);
+    WaitFor([&] { return TextOf(control).find(text) != std::wstring::npos ? control : HWND{}; },
+            "the text '" + Narrow(text) + "' in " + Narrow(name));
+    return 0;
+}
+
+int ScrollCommand(const std::wstring& name, int right, int down) {
+    HWND control = Control(name);
+    for (int i = 0; i < right; ++i) SendMessageW(control, WM_HSCROLL, SB_LINERIGHT, 0);
+    for (int i = 0; i < down; ++i) SendMessageW(control, WM_VSCROLL, SB_LINEDOWN, 0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "tree" && argc == 3) return TreeCommand(argv[2]);
+    if (command == "shot" && argc == 4) return ShotCommand(Wide(argv[2]), argv[3]);
+    if (command == "menu" && argc >= 3) return MenuCommand(argc - 2, argv + 2);
+    if (command == "click" && argc == 3) {
+        PostMessageW(Control(Wide(argv[2])), BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "dblclick" && argc == 5) {
+        const LPARAM at = MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4]));
+        PostMessageW(Control(Wide(argv[2])), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        return 0;
+    }
+    if (command == "scroll" && argc == 5)
+        return ScrollCommand(Wide(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (command == "answer" && argc == 4) return AnswerCommand(Wide(argv[2]), argv[3]);
+    if (command == "text" && argc == 3) {
+        std::printf("%s\n", Narrow(TextOf(Control(Wide(argv[2])))).c_str());
+        return 0;
+    }
+    if (command == "wait" && argc == 4) return WaitTextCommand(Wide(argv[2]), Wide(argv[3]));
+    if (command == "close" && argc == 3) {
+        PostMessageW(TopWindow(Wide(argv[2])), WM_CLOSE, 0, 0);
+        return 0;
+    }
+    std::fprintf(stderr, "drive: unknown command; see the comment at the top of drive.cpp\n");
+    return 2;
+}
