@@ -462,29 +462,35 @@ void FormWindow::BuildMenus() {
     if (form_.Menus().empty()) return;
     menuItems_.clear();
     HMENU bar = CreateMenu();
-    AppendMenuItems(bar, form_.Menus());
+    AppendMenuItems(bar, form_.Menus(), kFirstMenuId, 100);
     HMENU old = GetMenu(window_);
     SetMenu(window_, bar);
     if (old) DestroyMenu(old);
     DrawMenuBar(window_);
 }
 
-void FormWindow::AppendMenuItems(HMENU menu, const std::vector<ui::MenuItem*>& items) {
+// An item's command is its place: 1000 + 100 x its place on the bar + 10 x its place in that
+// menu + its place in a submenu, places counted from 1 among the items shown ("Info", second
+// on the bar: 1200). Tools that drive the window send these; menus themselves cannot be read
+// from another process everywhere.
+void FormWindow::AppendMenuItems(HMENU menu, const std::vector<ui::MenuItem*>& items, UINT base,
+                                 UINT step) {
+    UINT place = 0;
     for (ui::MenuItem* item : items) {
         if (!item->Visible()) continue;
         if (item->Caption() == "-") {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
+        const UINT id = base + step * ++place;
         const std::wstring caption = Utf16(item->Caption());
         const UINT state = (item->Checked() ? MF_CHECKED : 0) | (item->Enabled() ? 0 : MF_GRAYED);
         if (!item->Children().empty()) {
             HMENU popup = CreatePopupMenu();
-            AppendMenuItems(popup, item->Children());
+            AppendMenuItems(popup, item->Children(), id, step / 10);
             AppendMenuW(menu, MF_POPUP | state, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
             continue;
         }
-        const UINT id = kFirstMenuId + static_cast<UINT>(menuItems_.size());
         menuItems_[id] = item;
         AppendMenuW(menu, MF_STRING | state, id, caption.c_str());
     }

@@ -71,7 +71,7 @@ private:
     HWND BindGrid(ui::Grid& model);
 
     void BuildMenus();
-    void AppendMenuItems(HMENU menu, const std::vector<ui::MenuItem*>& items);
+    void AppendMenuItems(HMENU menu, const std::vector<ui::MenuItem*>& items, UINT base, UINT step);
     void FollowForm();
 
     ui::Form& form_;

@@ -4,15 +4,19 @@
 //   drive.exe tree FILE                 the window tree of every Sirenwatch window, one line each:
 //                                       depth, class, control name, caption, x y w h (pixels,
 //                                       relative to the parent's client area), visible
-//   drive.exe shot CAPTION FILE.bmp     a picture of the top-level window whose caption starts so
-//   drive.exe menu CAPTION...           picks a menu item by its captions from the menu bar down
+//   drive.exe shot FORM FILE.bmp        a picture of the window of the form named FORM (FrmMain...)
+//   drive.exe menu PLACE...             picks the main window's menu item at these places (from 1),
+//                                       from the bar down: "menu 1 1 2" is SetUp > Language >
+//                                       English
 //   drive.exe click NAME                clicks the control named NAME (a button)
 //   drive.exe dblclick NAME X Y         double-clicks at X, Y (pixels) in the control named NAME
 //   drive.exe scroll NAME H V           scrolls the control H columns right and V rows down
 //   drive.exe answer CAPTION OK|CANCEL  answers the message box whose caption starts so
 //   drive.exe text NAME                 prints the text of the control named NAME
 //   drive.exe wait NAME TEXT            waits until the control's text contains TEXT
-//   drive.exe close CAPTION             closes the top-level window whose caption starts so
+//   drive.exe close FORM                closes the window of the form named FORM, as its title bar
+//                                       does
+//   drive.exe gone FORM                 waits until the form's window is no longer shown
 #include <windows.h>
 
 #include <cstdio>
@@ -91,15 +95,16 @@ HWND WaitFor(const std::function<HWND()>& find, const std::string& what) {
     std::exit(1);
 }
 
-HWND TopWindow(const std::wstring& captionStart) {
-    return WaitFor(
-        [&] {
-            for (HWND window : TopWindows())
-                if (IsWindowVisible(window) && TextOf(window).rfind(captionStart, 0) == 0)
-                    return window;
-            return HWND{};
-        },
-        "the window '" + Narrow(captionStart) + "'");
+HWND FindForm(const std::wstring& name) {
+    for (HWND window : TopWindows())
+        if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window) &&
+            NameOf(window) == name)
+            return window;
+    return nullptr;
+}
+
+HWND Form(const std::wstring& name) {
+    return WaitFor([&] { return FindForm(name); }, "the window of " + Narrow(name));
 }
 
 HWND FindNamed(HWND parent, const std::wstring& name) {
@@ -135,7 +140,7 @@ void Tree(std::FILE* out, HWND window, int depth) {
 }
 
 int TreeCommand(const char* file) {
-    TopWindow(L"Sirenwatch");
+    Form(L"FrmMain");
     std::FILE* out = _wfopen(Wide(file).c_str(), L"wb");
     if (!out) return 1;
     for (HWND window : TopWindows())
@@ -145,10 +150,13 @@ int TreeCommand(const char* file) {
 }
 
 // The window as it is on the screen, written as a 24-bit BMP.
-int ShotCommand(const std::wstring& caption, const char* file) {
-    HWND window = TopWindow(caption);
+int ShotCommand(const std::wstring& form, const char* file) {
+    HWND window = Form(form);
     SetForegroundWindow(window);
-    Sleep(700);  // let it paint
+    Sleep(500);  // a window that was just shown or moved settles and paints
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(500);
     RECT r;
     GetWindowRect(window, &r);
     const int width = r.right - r.left;
@@ -178,34 +186,15 @@ int ShotCommand(const std::wstring& caption, const char* file) {
     return 0;
 }
 
-// The item reached by following the captions down from the menu bar; & marks are ignored.
-int MenuCommand(int count, char** captions) {
-    HWND window = TopWindow(L"Sirenwatch");
-    HMENU menu = GetMenu(window);
-    for (int i = 0; i < count && menu; ++i) {
-        const std::wstring wanted = Wide(captions[i]);
-        const int items = GetMenuItemCount(menu);
-        int found = -1;
-        for (int item = 0; item < items && found < 0; ++item) {
-            wchar_t text[256] = {};
-            GetMenuStringW(menu, static_cast<UINT>(item), text, 256, MF_BYPOSITION);
-            std::wstring plain;
-            for (wchar_t c : std::wstring(text))
-                if (c != L'&') plain += c;
-            if (plain == wanted) found = item;
-        }
-        if (found < 0) {
-            std::fprintf(stderr, "drive: no menu item '%s'\n", captions[i]);
-            return 1;
-        }
-        if (i + 1 == count) {
-            const UINT id = GetMenuItemID(menu, found);
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-            return 0;
-        }
-        menu = GetSubMenu(menu, found);
-    }
-    return 1;
+// The item at these places (counted from 1) from the menu bar down: Sirenwatch's windows give
+// each item the command 1000 + 100 x bar place + 10 x menu place + submenu place.
+int MenuCommand(int count, char** places) {
+    UINT id = 1000;
+    UINT step = 100;
+    for (int i = 0; i < count; ++i, step /= 10)
+        id += step * static_cast<UINT>(std::atoi(places[i]));
+    PostMessageW(Form(L"FrmMain"), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    return 0;
 }
 
 int AnswerCommand(const std::wstring& caption, const std::string& answer) {
@@ -260,7 +249,13 @@ int main(int argc, char** argv) {
     }
     if (command == "wait" && argc == 4) return WaitTextCommand(Wide(argv[2]), Wide(argv[3]));
     if (command == "close" && argc == 3) {
-        PostMessageW(TopWindow(Wide(argv[2])), WM_CLOSE, 0, 0);
+        PostMessageW(Form(Wide(argv[2])), WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == "gone" && argc == 3) {
+        const std::wstring form = Wide(argv[2]);
+        WaitFor([&] { return FindForm(form) ? HWND{} : GetDesktopWindow(); },
+                "the end of " + std::string(argv[2]));
         return 0;
     }
     std::fprintf(stderr, "drive: unknown command; see the comment at the top of drive.cpp\n");

@@ -22,6 +22,7 @@ bool CallLog::Enter(const std::string& name, const std::string& arguments) {
 }
 
 void CallLog::Note(const std::string& line) {
+    if (onLine) onLine(line);
     if (!file_) return;
     std::fputs((line + "\n").c_str(), file_);
     std::fflush(file_);

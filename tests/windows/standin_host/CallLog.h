@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -20,6 +21,9 @@ public:
 
     // "GetStation:3": the third call of GetStation fails.
     bool PlanFailure(const std::string& spec);
+
+    // Also told each line, when set (the host's window shows them).
+    std::function<void(const std::string&)> onLine;
 
 private:
     std::FILE* file_ = nullptr;

@@ -9,6 +9,7 @@
 //   (started by COM with -Embedding)        serves until the host has closed
 //
 // OPTIONS: --capture FILE  --log FILE  --interval-ms N  --close-after-ms N  --fail NAME:N
+//          --window 1 (a window that lists the calls, as the station program would be on screen)
 #include <objbase.h>
 #include <shellapi.h>
 #include <windows.h>
@@ -39,6 +40,7 @@ struct Options {
     UINT intervalMs = 1;
     UINT closeAfterMs = 0;
     std::vector<std::string> failures;
+    bool window = false;
     std::wstring forRegistration;  // the options as given, passed on to each start
 };
 
@@ -82,6 +84,8 @@ bool ParseOptions(int argc, wchar_t** argv, int first, Options& options) {
             options.closeAfterMs = static_cast<UINT>(std::stoul(value));
         else if (option == L"--fail")
             options.failures.push_back(win32::Utf8(value));
+        else if (option == L"--window")
+            options.window = value == L"1";
         else
             return false;
     }
@@ -173,6 +177,7 @@ public:
         started_ = true;
         log_.Note("playing " + std::to_string(lines_.size()) + " lines");
         SetTimer(window, kPlayTimer, options_.intervalMs, nullptr);
+        SetTimer(window, kEndTimer, 200, nullptr);
     }
     // One tick: the next line, or the host's closing after the last one.
     void Tick(HWND window) {
@@ -191,11 +196,10 @@ public:
         KillTimer(window, kCloseTimer);
         application_.Host().Close();
         closed_ = true;
-        SetTimer(window, kEndTimer, 200, nullptr);
     }
-    // After the close: the server ends once the add-on has let go of the events, or after a
-    // while in any case.
-    bool MayEnd() { return closed_ && (!application_.Connected() || ++endTicks_ > 50); }
+    // The server ends once the add-on has let go of the events (it closed, or the host's
+    // closing made it close), or a while after the host's closing in any case.
+    bool MayEnd() { return !application_.Connected() || (closed_ && ++endTicks_ > 50); }
 
     static constexpr UINT_PTR kPlayTimer = 1;
     static constexpr UINT_PTR kCloseTimer = 2;
@@ -262,6 +266,22 @@ private:
     Make make_;
 };
 
+// The host on screen: its title, and the calls it receives, newest last.
+HWND CreateCallsWindow(CallLog& log) {
+    HWND window = CreateWindowExW(0, L"LISTBOX", L"UI-View32 (stand-in)",
+                                  WS_OVERLAPPEDWINDOW | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 440, 20,
+                                  420, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    log.onLine = [window](const std::string& line) {
+        const std::wstring text = win32::Utf16(line);
+        const auto index =
+            SendMessageW(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageW(window, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    };
+    return window;
+}
+
 std::vector<builtin_host::ReplayLine> ReadCapture(const std::wstring& path) {
     std::ifstream in{std::filesystem::path(path)};
     return builtin_host::ReadReplay(in);
@@ -271,6 +291,7 @@ int Serve(const Options& options) {
     CallLog log;
     log.Open(options.log);
     for (const auto& failure : options.failures) log.PlanFailure(failure);
+    if (options.window) CreateCallsWindow(log);
 
     win32::LocalClock clock;
     const auto settings = builtin_host::LoadHostSettings(win32::Utf8(ExeFolder()) + "\\");
@@ -305,6 +326,7 @@ int Serve(const Options& options) {
     }
     CoRevokeClassObject(cookies[0]);
     CoRevokeClassObject(cookies[1]);
+    log.onLine = nullptr;
     log.Note("ended");
     player = nullptr;
     return 0;

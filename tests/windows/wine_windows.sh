@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Sirenwatch's Win32 windows under Wine on Xvfb, beside the stand-in host playing the demo:
+# the window tree as designed, driven the way a person would (menus, buttons, a double-click
+# on a row and its question), each step checked in Sirenwatch.ini and the host's call log;
+# and pictures of every window, written as PNG to OUT_DIR.
+# Usage: tests/windows/wine_windows.sh WINDOWS_BUILD_DIR OUT_DIR
+set -euo pipefail
+
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
+windows_build="$(cd "$1" && pwd)"
+mkdir -p "$2"
+out="$(cd "$2" && pwd)"
+work="$(mktemp -d /tmp/sirenwatch-wine-windows.XXXXXX)"
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C LANG=C TZ=UTC
+
+xvfb=""
+finish() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  [ -n "${KEEP_WINE_WORK:-}" ] || rm -rf "$work"
+}
+trap finish EXIT
+
+failures=0
+pass() { echo "PASS: $1"; }
+fail() {
+  echo "FAIL: $1"
+  failures=$((failures + 1))
+}
+expect() {  # expect NAME COMMAND...: passes when the command succeeds
+  local name="$1"
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+eventually() {  # eventually NAME COMMAND...: passes when the command succeeds within 10 s
+  local name="$1"
+  shift
+  for _ in $(seq 50); do
+    if "$@"; then pass "$name"; return; fi
+    sleep 0.2
+  done
+  fail "$name"
+}
+windows_path() { echo "Z:${1//\//\\}"; }
+drive() { wine "$windows_build/tests/windows/drive.exe" "$@"; }
+shot() {  # shot FORM NAME: the form's window as OUT_DIR/NAME.png
+  drive shot "$1" "$(windows_path "$work/$2.bmp")" && convert "$work/$2.bmp" "$out/$2.png"
+}
+ini() { tr -d '\r' <"$app_dir/Sirenwatch.ini"; }
+
+# ---- a display, and a fresh prefix whose programs share one desktop with title bars
+for tool in Xvfb convert wine wineserver; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
+if ! wine wineboot -i >"$work/wineboot.log" 2>&1 || ! wineserver -w; then
+  echo "FAIL: Wine cannot start a prefix:"
+  cat "$work/wineboot.log"
+  exit 1
+fi
+# Debian's Wine does not find its own fonts by itself.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+# One desktop for every program, as Windows has, drawn with title bars.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1000x700 /f >/dev/null
+wineserver -k && wineserver -w
+wineserver -p
+
+host_dir="$work/host"
+app_dir="$work/app"
+mkdir -p "$host_dir" "$app_dir"
+cp "$windows_build/tests/windows/standin_host.exe" "$host_dir/"
+cp "$windows_build/src/app/windows/"{Sirenwatch.exe,lowtemp.wav,Sirenwatch.chm} "$app_dir/"
+calls="$work/calls.log"
+wine "$host_dir/standin_host.exe" /regserver --capture "$(windows_path "$source_dir/data/demo.tnc2")" \
+  --log "$(windows_path "$calls")" --interval-ms 100 --close-after-ms 600000 --window 1
+# In Italian, metric, the window at the desktop's top left corner.
+printf '[SetUp]\r\nVersion=1.11\r\nCircleColor=255\r\nCircleWidth=5\r\nFillType=7\r\nFillColor=16777215\r\nUnit=1\r\nLanguage=1\r\nLeft=150\r\nTop=150\r\n' \
+  >"$app_dir/Sirenwatch.ini"
+
+wine "$app_dir/Sirenwatch.exe" >"$work/sirenwatch.out" 2>&1 &
+sirenwatch=$!
+# Every frame of the demo played and handled.
+all_played() { [ -f "$calls" ] && test "$(grep -c '^raise DataAvailable' "$calls")" -ge 26; }
+for _ in $(seq 150); do all_played && break; sleep 0.2; done
+drive wait TxtNominativo "Q7MOB-9" && drive wait TxtAltezza "158"
+
+# The desktop: Sirenwatch beside the stand-in host's window.
+import -window root -crop 1000x560+0+0 "$out/desktop.png"
+
+# ---- the window tree: classes, captions and places in pixels from the twips (96 DPI)
+drive tree "$(windows_path "$work/tree.txt")"
+cp "$work/tree.txt" "$out/window-tree.txt"
+has() { grep -qP "$1" "$work/tree.txt"; }
+expect "the main window, its caption with the version" has '^0\tSirenwatchForm\tFrmMain\tSirenwatch  Ver\. 1\.11\t'
+expect "the panel frame, captioned in Italian, at (120, 90) twips" \
+  has '^1\tButton\tFrame1\tUltima Emergenza Ricevuta\t8 6 361 216\t'
+expect "a box inside the frame is placed from the frame" \
+  has '^1\tEdit\tTxtNominativo\tQ7MOB-9\t17 39 118 19\tvisible'
+expect "the station table at (120, 3375) twips" has '^1\tSirenwatchGrid\tFGridStazioni\t\t8 225 361 105\t'
+expect "the acknowledge button" has '^1\tButton\tCmdTacitaAllarme\tTacitazione Allarme\t8 402 103 22\tvisible'
+expect "the test button is hidden" has '^1\tButton\tCmdTest\tTest\t.*\thidden'
+
+# ---- pictures: Italian, the alarm blinking, English, the table scrolled
+shot FrmMain main-italian
+shot FrmMain alarm-1 && sleep 2 && shot FrmMain alarm-2
+same_pictures() { compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
+different_pictures() { ! same_pictures "$1" "$2"; }
+expect "the alarm blinks the table" different_pictures "$out/alarm-1.png" "$out/alarm-2.png"
+drive menu 1 1 2  # SetUp > Lingua > English
+drive wait LblNominativo "Callsign"
+shot FrmMain main-english
+expect "English is stored" bash -c "grep -q '^Language=2' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+drive scroll FGridStazioni 5 1
+shot FrmMain table-scrolled
+drive scroll FGridStazioni -5 -1 || true
+
+# ---- units: miles, stored, and the panel follows
+drive menu 1 2 2  # SetUp > Unit > Imperial (Miles)
+drive wait LblDistanza "Miles"
+expect "the imperial unit is stored" bash -c "grep -q '^Unit=2' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+
+# ---- the spot set-up dialog: picture, then OK redraws the circles with the stored style
+drive menu 1 3  # SetUp > Spot SetUp
+shot FrmMarcaPunto spot-setup
+redraws_before=$(grep -c '^RedrawMap' "$calls")
+drive click "CmdOk(0)"
+drive gone FrmMarcaPunto
+more_redraws() { test "$(grep -c '^RedrawMap' "$calls")" -gt "$redraws_before"; }
+eventually "OK in the spot set-up redraws the map" more_redraws
+
+# ---- the registration dialog: OK writes the registration file with the real executable path
+drive menu 1 4  # SetUp > File XTR
+shot FrmXTR file-xtr
+drive click "CmdOk(0)"
+drive gone FrmXTR
+expect "the registration file names Sirenwatch.exe" \
+  grep -qi 'Sirenwatch.exe' "$host_dir/Sirenwetch.xtr"
+
+# ---- the information box
+drive menu 2  # Info
+shot FrmInfo info
+drive click CmdOk
+drive gone FrmInfo
+
+# ---- help: the program goes on whatever the help viewer does
+drive menu 3  # ?
+sleep 2
+expect "Sirenwatch runs on after the help" kill -0 "$sirenwatch"
+
+# ---- acknowledging stops the blinking
+drive click CmdTacitaAllarme
+sleep 1
+shot FrmMain acknowledged-1 && sleep 2.5 && shot FrmMain acknowledged-2
+expect "after the acknowledgement the table is still" \
+  same_pictures "$out/acknowledged-1.png" "$out/acknowledged-2.png"
+
+# ---- a double-click on a station and its question: OK removes it, and its circle
+drive dblclick FGridStazioni 10 24
+drive answer Sirenwatch OK
+last_circles() { awk '/^RedrawMap/ { n = 0 } /^DrawCircle/ { n++ } END { print n }' "$calls"; }
+one_circle() { test "$(last_circles)" -eq 1; }
+eventually "after the removal one circle is drawn" one_circle
+
+# ---- closing saves the window's place and ends Sirenwatch
+drive close FrmMain
+status=0
+wait "$sirenwatch" || status=$?
+expect "closing the window ends Sirenwatch (exit $status)" test "$status" -eq 0
+expect "the circle style is saved on the way out" bash -c "grep -q '^CircleColor=' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+expect "the window's place is saved on the way out" bash -c "grep -q '^Left=' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures Windows window check(s) failed"
+  exit 1
+fi
+echo "All Windows window checks passed; pictures in $out"
