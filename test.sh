@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test. Optional argument: a preset
 # ("default", or "asan" for AddressSanitizer + UndefinedBehaviorSanitizer). The default run
-# also builds the Windows executables (x86_64 and i686) and runs the Windows checks under Wine.
+# also builds the Windows executables and packages (x86_64 and i686) and runs the Windows
+# checks under Wine; pictures of the Windows windows land in build/windows-x64/screenshots.
 set -euo pipefail
 cd "$(dirname "$0")"
 preset="${1:-default}"
@@ -14,7 +15,9 @@ ctest --preset "$preset" -j "$(nproc)"
 if [ "$preset" = default ]; then
   for windows in windows-x64 windows-x86; do
     cmake --preset "$windows"
-    cmake --build --preset "$windows" -j "$(nproc)"
+    cmake --build --preset "$windows" -j "$(nproc)" --target all package_zip
   done
   tests/windows/wine_e2e.sh build/windows-x64 build/default
+  tests/windows/wine_windows.sh build/windows-x64 build/windows-x64/screenshots
+  tests/windows/check_packages.sh build/windows-x64 build/windows-x86
 fi

@@ -8,6 +8,7 @@ packages=(
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang fp-utils
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
+  fonts-wine xvfb imagemagick
 )
 
 missing=()

@@ -67,14 +67,14 @@ std::wstring NameOf(HWND window) {
     return name;
 }
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> TopWindows() {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM found) {
-            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 

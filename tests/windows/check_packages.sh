@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Each Windows package holds what a station operator unzips beside UI-View32, in one folder.
+# Usage: tests/windows/check_packages.sh BUILD_DIR...
+set -euo pipefail
+expected="Sirenwatch/
+Sirenwatch/LEGGIMI.txt
+Sirenwatch/README.txt
+Sirenwatch/Sirenwatch.chm
+Sirenwatch/Sirenwatch.exe
+Sirenwatch/lowtemp.wav"
+failures=0
+for build in "$@"; do
+  for zip in "$build"/Sirenwatch-*-windows-*.zip; do
+    if [ ! -f "$zip" ]; then
+      echo "FAIL: no package in $build"
+      failures=$((failures + 1))
+      continue
+    fi
+    if [ "$(cmake -E tar tf "$zip" | LC_ALL=C sort)" = "$expected" ]; then
+      echo "PASS: $(basename "$zip") holds the program, its sound, its help and the read-me files"
+    else
+      echo "FAIL: $(basename "$zip") holds:"
+      cmake -E tar tf "$zip"
+      failures=$((failures + 1))
+    fi
+  done
+done
+exit "$failures"
