@@ -108,7 +108,9 @@ HICON ProgramIcon(int size) {
         pixels[i + 2] = rgba[i];
         pixels[i + 3] = rgba[i + 3];
     }
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
+    // The colour bitmap's alpha draws the icon; the mask is all zeros.
+    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>((size + 15) / 16 * 2 * size));
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, zeros.data());
     ICONINFO info{TRUE, 0, 0, mask, color};
     HICON icon = CreateIconIndirect(&info);
     DeleteObject(mask);

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -36,6 +37,16 @@ const char kUsage[] =
 BOOL WINAPI OnConsoleEvent(DWORD) {
     PostThreadMessageW(mainThread, kCloseMessage, 0, 0);
     return TRUE;
+}
+
+// A windowed program has no console of its own: started from a command prompt, it writes
+// there, unless its output was redirected already.
+void UseParentConsole() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output != nullptr && output != INVALID_HANDLE_VALUE) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
 }
 
 struct ComApartment {
@@ -111,6 +122,7 @@ int Run(bool headless) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    UseParentConsole();
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = win32::Utf8(argv[i]);
