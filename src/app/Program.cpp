@@ -16,6 +16,7 @@
 #include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
+#include "qt/Binders.h"
 #include "qt/FormWindow.h"
 #include "qt/QtPlatform.h"
 #include "qt_host/MapView.h"
@@ -99,9 +100,17 @@ int RunProgram(const CommandLine& options, bool headless) {
     // The report outlives the forms it listens to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     program::Sirenwatch program(ports, host);
-    qt::FormWindow mainWindow(program.Main());
-    platform.SetMainWindow(&mainWindow);
-    if (headless) report.emplace(program.Main(), std::cout);
+    // Headless there are no widgets at all: the report follows the forms' models, and the
+    // forms' timers tick without a window. Both go before the models they follow.
+    QObject headlessTimers;
+    std::unique_ptr<qt::FormWindow> mainWindow;
+    if (headless) {
+        report.emplace(program.Main(), std::cout);
+        qt::bindFormTimers(program.Main(), &headlessTimers);
+    } else {
+        mainWindow = std::make_unique<qt::FormWindow>(program.Main());
+        platform.SetMainWindow(mainWindow.get());
+    }
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
@@ -111,7 +120,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     program.Main().Show();
 
     std::unique_ptr<qt_host::MapView> map;
-    if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
+    if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);

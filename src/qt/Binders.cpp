@@ -303,6 +303,13 @@ QTimer* bindTimer(ui::Timer& model, QObject* parent) {
     return timer;
 }
 
+void bindFormTimers(ui::Form& form, QObject* parent) {
+    for (ui::Control* control : form.Controls()) {
+        if (auto* timer = dynamic_cast<ui::Timer*>(control))
+            bindTimer(*timer, parent)->setObjectName(QString::fromStdString(timer->Name()));
+    }
+}
+
 void bindMenus(const std::vector<ui::MenuItem*>& menus, QMenuBar* bar) {
     for (ui::MenuItem* item : menus) BindMenuItem(*item, bar);
 }
