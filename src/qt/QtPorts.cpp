@@ -2,7 +2,6 @@
 #include "qt/QtPorts.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -61,15 +60,6 @@ bool QtSingleInstance::AnotherInstanceRunning() {
     if (!another) qWarning("Sirenwatch: cannot create the lock file %s", qPrintable(path_));
     lock_.reset();
     return another;
-}
-
-// ---- clock
-
-platform::DateTime QtClock::Now() const {
-    QDateTime now = QDateTime::currentDateTime();
-    QDate d = now.date();
-    QTime t = now.time();
-    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
 }
 
 // ---- regional formats

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/Ports.h"
+#include "qt/LocalTime.h"
 
 namespace qt {
 
@@ -41,9 +42,13 @@ private:
     std::unique_ptr<QLockFile> lock_;
 };
 
+// The local wall clock; the zone's offset is looked up once a minute.
 class QtClock final : public platform::Clock {
 public:
-    platform::DateTime Now() const override;
+    platform::DateTime Now() const override { return local_.Now(); }
+
+private:
+    mutable LocalTimeCache local_;
 };
 
 // Qt's date pattern in the tokens the core formats with (d, dd, M, MM, yy, yyyy); day and
