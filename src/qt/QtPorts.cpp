@@ -115,15 +115,12 @@ std::string ToShortDatePattern(const QString& qtPattern) {
     return complete ? out.toStdString() : std::string("dd/MM/yyyy");
 }
 
-std::string QtRegional::decimalSymbol() const {
-    return locale_.decimalPoint().toStdString();
-}
-
-std::string QtRegional::shortDateFormat() const {
-    // The C locale's "d MMM yyyy" would read "6 12 2026" with numeric months.
-    if (locale_.language() == QLocale::C) return "dd/MM/yyyy";
-    return ToShortDatePattern(locale_.dateFormat(QLocale::ShortFormat));
-}
+QtRegional::QtRegional(const QLocale& locale)
+    : decimalSymbol_(locale.decimalPoint().toStdString()),
+      // The C locale's "d MMM yyyy" would read "6 12 2026" with numeric months.
+      shortDateFormat_(locale.language() == QLocale::C
+                           ? "dd/MM/yyyy"
+                           : ToShortDatePattern(locale.dateFormat(QLocale::ShortFormat))) {}
 
 // ---- program identity
 

@@ -55,14 +55,16 @@ private:
 // month names become numbers or are dropped, quoted text is kept without its quotes.
 std::string ToShortDatePattern(const QString& qtPattern);
 
+// The locale's formats, read once: the program asks for them on every frame it shows.
 class QtRegional final : public platform::Regional {
 public:
-    explicit QtRegional(QLocale locale = QLocale::system()) : locale_(std::move(locale)) {}
-    std::string decimalSymbol() const override;
-    std::string shortDateFormat() const override;
+    explicit QtRegional(const QLocale& locale = QLocale::system());
+    std::string decimalSymbol() const override { return decimalSymbol_; }
+    std::string shortDateFormat() const override { return shortDateFormat_; }
 
 private:
-    QLocale locale_;
+    std::string decimalSymbol_;
+    std::string shortDateFormat_;
 };
 
 class QtProgramInfo final : public platform::ProgramInfo {
