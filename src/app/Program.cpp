@@ -17,6 +17,7 @@
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "qt/Binders.h"
+#include "qt/DisplayPacer.h"
 #include "qt/FormWindow.h"
 #include "qt/QtPlatform.h"
 #include "qt_host/MapView.h"
@@ -52,8 +53,11 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
 }
 
 void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
-               qt_host::MapView* map) {
-    feed.SetLineHandler([&host](const std::string& line) { host.OnTnc2Line(line); });
+               qt_host::MapView* map, qt::DisplayPacer* pacer) {
+    feed.SetLineHandler([&host, pacer](const std::string& line) {
+        qt::DisplayPacer::Batch batch(pacer);  // the window follows at the screen's pace
+        host.OnTnc2Line(line);
+    });
     feed.SetStatusHandler([map](const QString& status) {
         std::cerr << "feed: " << status.toStdString() << std::endl;
         if (map) map->setWindowTitle("Sirenwatch host - " + status);
@@ -125,7 +129,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
-    StartFeed(*feed, host, headless, map.get());
+    StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     return QApplication::exec();
 }
 

@@ -5,8 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QScrollBar>
 
+#include "qt/DisplayPacer.h"
 #include "qt/SafeCall.h"
 #include "qt/Twips.h"
 
@@ -108,19 +110,31 @@ GridView::GridView(ui::Grid& grid, QWidget* parent) : QTableView(parent), model_
             [this](Qt::Orientation, int first) {
                 if (first == 0) corner_->update();
             });
-    connect(&model_, &GridModel::currentCellChanged, this, [this](int row, int col) {
-        QModelIndex cell = model_.index(row, col);
-        if (!cell.isValid() || cell == currentIndex()) return;
-        // The program moves the current cell all the time (every write, every alarm tick):
-        // the view must not scroll after it, or the user's click would land elsewhere.
-        int x = horizontalScrollBar()->value();
-        int y = verticalScrollBar()->value();
-        selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
-        horizontalScrollBar()->setValue(x);
-        verticalScrollBar()->setValue(y);
-    });
+    // The program moves the current cell all the time (every write, every map redraw walks
+    // the table): in a paced window the view follows only where it ends up.
+    std::function<void()> follow = [self = QPointer<GridView>(this)] {
+        if (self) self->FollowCurrentCell();
+    };
+    connect(&model_, &GridModel::currentCellChanged, this,
+            [this, follow, pacer = QPointer<DisplayPacer>(DisplayPacer::Of(this))] {
+                if (!pacer) return FollowCurrentCell();
+                pacer->Follow(&model_, follow);
+            });
     connect(this, &QAbstractItemView::clicked, this, &GridView::OnClicked);
     connect(this, &QAbstractItemView::doubleClicked, this, &GridView::OnDoubleClicked);
+}
+
+void GridView::FollowCurrentCell() {
+    const ui::Grid& grid = model_.Grid();
+    QModelIndex cell = model_.index(grid.Row(), grid.Col());
+    if (!cell.isValid() || cell == currentIndex()) return;
+    // The view must not scroll after the program's current cell, or the user's click would
+    // land elsewhere.
+    int x = horizontalScrollBar()->value();
+    int y = verticalScrollBar()->value();
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
 }
 
 QRect GridView::CellRect(int row, int col) const {
