@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/FeedSetup.h"
+#include "app/LoopProbe.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
@@ -130,6 +131,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
+    const auto probe = LoopProbe::FromEnvironment();
     return QApplication::exec();
 }
 
