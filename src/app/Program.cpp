@@ -53,6 +53,20 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     return map;
 }
 
+// Headless there are no widgets at all: the report follows the forms' models, and the forms'
+// timers tick without a window, owned by timerOwner. Otherwise the add-on's main window.
+std::unique_ptr<qt::FormWindow> MakeMainWindow(program::Sirenwatch& program,
+                                               qt::QtPlatform& platform, bool headless,
+                                               QObject& timerOwner) {
+    if (headless) {
+        qt::bindFormTimers(program.Main(), &timerOwner);
+        return nullptr;
+    }
+    auto window = std::make_unique<qt::FormWindow>(program.Main());
+    platform.SetMainWindow(window.get());
+    return window;
+}
+
 void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
                qt_host::MapView* map, qt::DisplayPacer* pacer) {
     feed.SetLineHandler([&host, pacer](const std::string& line) {
@@ -105,17 +119,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     // The report outlives the forms it listens to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     program::Sirenwatch program(ports, host);
-    // Headless there are no widgets at all: the report follows the forms' models, and the
-    // forms' timers tick without a window. Both go before the models they follow.
-    QObject headlessTimers;
-    std::unique_ptr<qt::FormWindow> mainWindow;
-    if (headless) {
-        report.emplace(program.Main(), std::cout);
-        qt::bindFormTimers(program.Main(), &headlessTimers);
-    } else {
-        mainWindow = std::make_unique<qt::FormWindow>(program.Main());
-        platform.SetMainWindow(mainWindow.get());
-    }
+    if (headless) report.emplace(program.Main(), std::cout);
+    QObject headlessTimers;  // it and the window go before the models they follow
+    const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
