@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPersistentModelIndex>
-#include <QPointer>
 #include <QScrollBar>
 
 #include "qt/DisplayPacer.h"
@@ -103,6 +102,7 @@ GridView::GridView(ui::Grid& grid, QWidget* parent) : QTableView(parent), model_
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);  // clipped, as the grid always showed it
     ApplyLayout();
+    model_.SetPacer(DisplayPacer::Of(this));
 
     connect(&model_, &GridModel::layoutOfColumnsChanged, this, &GridView::ApplyLayout);
     connect(&model_, &QAbstractItemModel::modelReset, this, &GridView::ApplyLayout);
@@ -110,31 +110,20 @@ GridView::GridView(ui::Grid& grid, QWidget* parent) : QTableView(parent), model_
             [this](Qt::Orientation, int first) {
                 if (first == 0) corner_->update();
             });
-    // The program moves the current cell all the time (every write, every map redraw walks
-    // the table): in a paced window the view follows only where it ends up.
-    std::function<void()> follow = [self = QPointer<GridView>(this)] {
-        if (self) self->FollowCurrentCell();
-    };
-    connect(&model_, &GridModel::currentCellChanged, this,
-            [this, follow, pacer = QPointer<DisplayPacer>(DisplayPacer::Of(this))] {
-                if (!pacer) return FollowCurrentCell();
-                pacer->Follow(&model_, follow);
-            });
+    connect(&model_, &GridModel::currentCellChanged, this, [this](int row, int col) {
+        QModelIndex cell = model_.index(row, col);
+        if (!cell.isValid() || cell == currentIndex()) return;
+        // The program moves the current cell all the time (every write, every alarm tick, and
+        // every map redraw walks the table): the view must not scroll after it, or the user's
+        // click would land elsewhere.
+        int x = horizontalScrollBar()->value();
+        int y = verticalScrollBar()->value();
+        selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+        horizontalScrollBar()->setValue(x);
+        verticalScrollBar()->setValue(y);
+    });
     connect(this, &QAbstractItemView::clicked, this, &GridView::OnClicked);
     connect(this, &QAbstractItemView::doubleClicked, this, &GridView::OnDoubleClicked);
-}
-
-void GridView::FollowCurrentCell() {
-    const ui::Grid& grid = model_.Grid();
-    QModelIndex cell = model_.index(grid.Row(), grid.Col());
-    if (!cell.isValid() || cell == currentIndex()) return;
-    // The view must not scroll after the program's current cell, or the user's click would
-    // land elsewhere.
-    int x = horizontalScrollBar()->value();
-    int y = verticalScrollBar()->value();
-    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
-    horizontalScrollBar()->setValue(x);
-    verticalScrollBar()->setValue(y);
 }
 
 QRect GridView::CellRect(int row, int col) const {

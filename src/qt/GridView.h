@@ -29,8 +29,6 @@ private:
     class FixedCorner;
 
     void ApplyLayout();
-    // The view's current index where the grid's current cell is, without scrolling.
-    void FollowCurrentCell();
     // Paints a fixed cell as the body paints its cells: delegate, then the grid lines on
     // its right and bottom edges.
     void PaintFixedCell(QPainter& painter, const QRect& rect, const QModelIndex& cell) const;

@@ -26,8 +26,14 @@ protected:
 
 TEST_F(PacedMainWindow, InABatchWidgetsShowOnlyTheLastValueAndOnlyOnceFlushed) {
     ASSERT_TRUE(raw && callsign && table);
-    int layouts = 0;
+    int layouts = 0, cellSignals = 0;
     QObject::connect(raw->document(), &QTextDocument::contentsChanged, [&] { ++layouts; });
+    QObject::connect(&table->Model(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& first, const QModelIndex& last) {
+                         ++cellSignals;
+                         EXPECT_EQ(first, table->Model().index(1, 0));
+                         EXPECT_EQ(last, table->Model().index(1, 3));
+                     });
     {
         qt::DisplayPacer::Batch batch(&window.Pacer());
         for (int i = 0; i < 1000; ++i) {
@@ -35,6 +41,7 @@ TEST_F(PacedMainWindow, InABatchWidgetsShowOnlyTheLastValueAndOnlyOnceFlushed) {
             form.TxtRawData.SetText("12:00:01 Q1A>APRS:>frame " + std::to_string(i));
         }
         form.TxtNominativo.SetText("Q7MOB-9");
+        for (int col : {0, 3, 1}) form.FGridStazioni.SetTextMatrix(1, col, "Q7MOB-9");
         form.FGridStazioni.SetRow(1);
         form.FGridStazioni.SetCol(3);
     }
@@ -42,12 +49,15 @@ TEST_F(PacedMainWindow, InABatchWidgetsShowOnlyTheLastValueAndOnlyOnceFlushed) {
     EXPECT_EQ(raw->toPlainText(), "");
     EXPECT_EQ(callsign->text(), "");
     EXPECT_NE(table->currentIndex(), table->Model().index(1, 3));
+    EXPECT_EQ(cellSignals, 0);
+    EXPECT_EQ(table->Model().index(1, 3).data().toString(), "Q7MOB-9") << "always the grid's";
 
     window.Pacer().Flush();
     EXPECT_EQ(raw->toPlainText(), "12:00:01 Q1A>APRS:>frame 999");
     EXPECT_EQ(layouts, 1);
     EXPECT_EQ(callsign->text(), "Q7MOB-9");
     EXPECT_EQ(table->currentIndex(), table->Model().index(1, 3));
+    EXPECT_EQ(cellSignals, 1);
 }
 
 TEST_F(PacedMainWindow, ABatchCatchesUpByItselfAndOutsideOneWidgetsFollowAtOnce) {
