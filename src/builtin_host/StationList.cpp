@@ -78,13 +78,16 @@ std::optional<DistanceBearing> FromHome(const HomePosition& home,
     return Inverse(home.latitude_deg, home.longitude_deg, *latitude_deg, *longitude_deg);
 }
 
-StationData* StationList::Lookup(std::string_view callsign) const {
-    auto it = byCall_.find(TrimRight(callsign));
+const StationData* StationList::Lookup(std::string_view callsign) const {
+    while (!callsign.empty() && callsign.back() == ' ') callsign.remove_suffix(1);
+    // The station asked about is nearly always the one just heard, the newest entry.
+    if (!entries_.empty() && entries_.back().callsign == callsign) return &entries_.back();
+    auto it = byCall_.find(std::string(callsign));
     return it == byCall_.end() ? nullptr : &*it->second;
 }
 
 const StationData* StationList::Find(std::string_view callsign) const {
-    StationData* s = Lookup(callsign);
+    const StationData* s = Lookup(callsign);
     if (s && s->geometryDue) UpdateGeometry(*s);
     return s;
 }
@@ -136,7 +139,7 @@ void StationList::SetPosition(StationData& s, double lat_deg, double lon_deg) {
     s.geometryDue = true;
 }
 
-void StationList::UpdateGeometry(StationData& s) const {
+void StationList::UpdateGeometry(const StationData& s) const {
     const auto db = FromHome(home_, s.latitude_deg, s.longitude_deg);
     s.distance_km = db ? static_cast<float>(db->distance_km) : 0;
     s.bearing_deg = db ? db->bearing_deg : 0;

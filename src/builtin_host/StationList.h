@@ -37,11 +37,11 @@ struct StationData {
     std::int16_t course_deg = 0;
     // From home; 0 while the position is unknown. Worked out when the entry is looked up
     // with Find, not on every position heard.
-    float distance_km = 0;
-    double bearing_deg = 0;
-    bool geometryDue = false;  // the position changed since the two were worked out
-    std::string lastFrame;     // the last TNC2 line that updated the entry
-    std::uint64_t heard = 0;   // order of hearing, larger is more recent
+    mutable float distance_km = 0;
+    mutable double bearing_deg = 0;
+    mutable bool geometryDue = false;  // the position changed since the two were worked out
+    std::string lastFrame;             // the last TNC2 line that updated the entry
+    std::uint64_t heard = 0;           // order of hearing, larger is more recent
 };
 
 // Distance and bearing of a position from home; nothing while either is unknown or invalid.
@@ -78,8 +78,8 @@ private:
     StationData& Touch(const std::string& key);
     void Remove(const std::string& key);
     void SetPosition(StationData& s, double lat_deg, double lon_deg);
-    void UpdateGeometry(StationData& s) const;
-    StationData* Lookup(std::string_view callsign) const;
+    void UpdateGeometry(const StationData& s) const;
+    const StationData* Lookup(std::string_view callsign) const;
 
     HomePosition home_;
     std::size_t capacity_;

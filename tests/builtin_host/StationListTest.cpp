@@ -136,6 +136,8 @@ TEST(HostStation, DistanceIsTheOneOfTheStationLastFilledWorkedOutWhenAsked) {
     station.Fill(list.Peek("Q1ALFA"), list.Home());
     EXPECT_FLOAT_EQ(station.GetDistance(), list.Find("Q1ALFA")->distance_km);
     EXPECT_GT(station.GetDistance(), 20.0f);
+    EXPECT_EQ(list.Peek("Q1ALFA  "), list.Find("Q1ALFA")) << "the newest, padded";
+    ASSERT_NE(list.Peek("Q2BRAVO "), nullptr) << "an older one, padded";
     station.Fill(list.Peek("Q2BRAVO"), list.Home());
     EXPECT_EQ(station.GetDistance(), 0) << "no position, no distance";
     station.Fill(list.Peek("Q1ALFA"), HomePosition{45.7, 9.4});
