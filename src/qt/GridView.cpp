@@ -28,6 +28,10 @@ public:
         setSectionResizeMode(QHeaderView::Fixed);
     }
 
+    // Both headers are as thick as the grid says (the first column's width, a row's height):
+    // nothing to measure. Qt would measure every heading and callsign again after each change.
+    QSize sizeHint() const override { return size(); }
+
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int section) const override {
         view_.PaintFixedCell(*painter, rect, Cell(section));
