@@ -14,7 +14,8 @@ LoopProbe::LoopProbe() {
 }
 
 LoopProbe::~LoopProbe() {
-    std::cerr << "event loop: worst lateness " << worst_ms_ << " ms over "
+    std::cerr << "event loop: worst lateness " << worst_ms_ << " ms at " << worstAt_ms_ / 1000.0
+              << " s, " << worstAfterStartUp_ms_ << " ms after the first second, over "
               << running_.elapsed() / 1000.0 << " s\n";
 }
 
@@ -25,7 +26,12 @@ std::unique_ptr<LoopProbe> LoopProbe::FromEnvironment() {
 
 void LoopProbe::Tick() {
     const qint64 late_ms = sinceLast_.restart() - kPeriod_ms;
-    if (late_ms > worst_ms_) worst_ms_ = late_ms;
+    const qint64 now_ms = running_.elapsed();
+    if (late_ms > worst_ms_) {
+        worst_ms_ = late_ms;
+        worstAt_ms_ = now_ms;
+    }
+    if (now_ms > kStartUp_ms && late_ms > worstAfterStartUp_ms_) worstAfterStartUp_ms_ = late_ms;
 }
 
 }  // namespace app
