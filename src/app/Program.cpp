@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/FeedSetup.h"
+#include "app/LoopProbe.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
@@ -16,6 +17,8 @@
 #include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
+#include "qt/Binders.h"
+#include "qt/DisplayPacer.h"
 #include "qt/FormWindow.h"
 #include "qt/QtPlatform.h"
 #include "qt_host/MapView.h"
@@ -50,9 +53,26 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     return map;
 }
 
+// Headless there are no widgets at all: the report follows the forms' models, and the forms'
+// timers tick without a window, owned by timerOwner. Otherwise the add-on's main window.
+std::unique_ptr<qt::FormWindow> MakeMainWindow(program::Sirenwatch& program,
+                                               qt::QtPlatform& platform, bool headless,
+                                               QObject& timerOwner) {
+    if (headless) {
+        qt::bindFormTimers(program.Main(), &timerOwner);
+        return nullptr;
+    }
+    auto window = std::make_unique<qt::FormWindow>(program.Main());
+    platform.SetMainWindow(window.get());
+    return window;
+}
+
 void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
-               qt_host::MapView* map) {
-    feed.SetLineHandler([&host](const std::string& line) { host.OnTnc2Line(line); });
+               qt_host::MapView* map, qt::DisplayPacer* pacer) {
+    feed.SetLineHandler([&host, pacer](const std::string& line) {
+        qt::DisplayPacer::Batch batch(pacer);  // the window follows at the screen's pace
+        host.OnTnc2Line(line);
+    });
     feed.SetStatusHandler([map](const QString& status) {
         std::cerr << "feed: " << status.toStdString() << std::endl;
         if (map) map->setWindowTitle("Sirenwatch host - " + status);
@@ -99,9 +119,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     // The report outlives the forms it listens to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     program::Sirenwatch program(ports, host);
-    qt::FormWindow mainWindow(program.Main());
-    platform.SetMainWindow(&mainWindow);
     if (headless) report.emplace(program.Main(), std::cout);
+    QObject headlessTimers;  // it and the window go before the models they follow
+    const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
@@ -111,12 +131,13 @@ int RunProgram(const CommandLine& options, bool headless) {
     program.Main().Show();
 
     std::unique_ptr<qt_host::MapView> map;
-    if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
+    if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
-    StartFeed(*feed, host, headless, map.get());
+    StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
+    const auto probe = LoopProbe::FromEnvironment();
     return QApplication::exec();
 }
 

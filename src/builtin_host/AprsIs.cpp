@@ -28,27 +28,36 @@ std::string AprsIsLogin(std::string_view callsign, std::string_view version,
 
 std::vector<std::string> LineSplitter::Feed(std::string_view bytes) {
     std::vector<std::string> lines;
-    for (const char c : bytes) {
-        if (c == '\n') {
-            if (overflow_) {
-                ++discarded_;
-            } else {
-                if (!line_.empty() && line_.back() == '\r') line_.pop_back();
-                lines.push_back(std::move(line_));
-            }
-            line_.clear();
-            overflow_ = false;
-        } else if (!overflow_) {
-            // One byte of slack for the CR of a line that is exactly at the limit.
-            if (line_.size() > max_ || (line_.size() == max_ && c != '\r')) {
-                overflow_ = true;
-                line_.clear();
-            } else {
-                line_.push_back(c);
-            }
-        }
+    for (auto end = bytes.find('\n'); end != std::string_view::npos; end = bytes.find('\n')) {
+        Append(bytes.substr(0, end));
+        EndLine(lines);
+        bytes.remove_prefix(end + 1);
     }
+    Append(bytes);
     return lines;
+}
+
+void LineSplitter::Append(std::string_view piece) {
+    if (overflow_ || piece.empty()) return;
+    // One byte of slack for the CR of a line that is exactly at the limit.
+    const std::size_t size = line_.size() + piece.size();
+    if (size <= max_ || (size == max_ + 1 && piece.back() == '\r')) {
+        line_.append(piece);
+    } else {
+        overflow_ = true;
+        line_.clear();
+    }
+}
+
+void LineSplitter::EndLine(std::vector<std::string>& lines) {
+    if (overflow_) {
+        ++discarded_;
+    } else {
+        if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+        lines.push_back(std::move(line_));
+    }
+    line_.clear();
+    overflow_ = false;
 }
 
 std::vector<std::string> AprsIsReceiver::Feed(std::string_view bytes) {

@@ -24,6 +24,9 @@ public:
     std::size_t discarded() const { return discarded_; }
 
 private:
+    void Append(std::string_view piece);
+    void EndLine(std::vector<std::string>& lines);
+
     std::size_t max_;
     std::string line_;
     bool overflow_ = false;

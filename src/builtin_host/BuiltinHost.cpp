@@ -43,8 +43,8 @@ void BuiltinHost::DistanceAndBearing(double lat1, double lon1, double lat2, doub
 void BuiltinHost::GetStation(host::Station& station, bool& found) {
     auto* ours = dynamic_cast<HostStation*>(&station);
     if (ours == nullptr) throw host::HostError("GetStation: not a station object of this host");
-    const StationData* data = stations_.Find(ours->Callsign());
-    ours->Fill(data);
+    const StationData* data = stations_.Peek(ours->Callsign());
+    ours->Fill(data, stations_.Home());
     found = data != nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <vector>
 
 #include "builtin_host/AprsDecoder.h"
 
@@ -69,19 +70,36 @@ void AppendEscaped(unsigned char c, std::string& out) {
     }
 }
 
-std::string Number(std::optional<double> value, int decimals) {
-    if (!value) return "null";
+void AppendNumber(std::optional<double> value, int decimals, std::string& out) {
     std::array<char, 64> buffer{};
-    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *value,
-                                         std::chars_format::fixed, decimals);
-    return ec == std::errc() ? std::string(buffer.data(), end) : "null";
+    if (value) {
+        const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *value,
+                                             std::chars_format::fixed, decimals);
+        if (ec == std::errc()) return void(out.append(buffer.data(), end));
+    }
+    out += "null";
 }
 
-}  // namespace
+void AppendInteger(std::optional<int> value, std::string& out) {
+    std::array<char, 16> buffer{};
+    if (!value) return void(out += "null");
+    out.append(buffer.data(),
+               std::to_chars(buffer.data(), buffer.data() + buffer.size(), *value).ptr);
+}
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
+// Plain printable ASCII goes through as it is; everything else one character at a time.
+bool Plain(unsigned char c) {
+    return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+}
+
+void AppendJsonString(std::string_view text, std::string& out) {
+    out += '"';
     for (std::size_t i = 0; i < text.size();) {
+        std::size_t run = i;
+        while (run < text.size() && Plain(static_cast<unsigned char>(text[run]))) ++run;
+        out.append(text.substr(i, run - i));
+        if (run == text.size()) break;
+        i = run;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             AppendEscaped(c, out);
@@ -94,29 +112,80 @@ std::string JsonString(std::string_view text) {
             ++i;
         }
     }
-    return out + '"';
+    out += '"';
+}
+
+void AppendJson(const Decoded& d, std::string& json) {
+    json += "{\"source\":";
+    AppendJsonString(d.source, json);
+    json += ",\"latitude\":";
+    AppendNumber(d.latitude_deg, 6, json);
+    json += ",\"longitude\":";
+    AppendNumber(d.longitude_deg, 6, json);
+    json += ",\"course\":";
+    AppendInteger(d.course_deg, json);
+    json += ",\"speed_kmh\":";
+    AppendNumber(d.speed_kmh, 1, json);
+    json += ",\"altitude_m\":";
+    AppendNumber(d.altitude_m, 1, json);
+    json += ",\"message_type\":";
+    AppendJsonString(d.messageType, json);
+    json += ",\"comment\":";
+    AppendJsonString(d.comment, json);
+    json += ",\"object\":";
+    AppendJsonString(d.object, json);
+    json += ",\"error\":";
+    AppendJsonString(d.error, json);
+    json += '}';
+}
+
+void AppendDecodedLine(std::string_view line, std::string& out) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    AppendJson(Decode(line), out);
+    out += '\n';
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+    std::string out;
+    AppendJsonString(text, out);
+    return out;
 }
 
 std::string ToJson(const Decoded& d) {
-    std::string json = "{\"source\":" + JsonString(d.source);
-    json += ",\"latitude\":" + Number(d.latitude_deg, 6);
-    json += ",\"longitude\":" + Number(d.longitude_deg, 6);
-    json += ",\"course\":" + (d.course_deg ? std::to_string(*d.course_deg) : "null");
-    json += ",\"speed_kmh\":" + Number(d.speed_kmh, 1);
-    json += ",\"altitude_m\":" + Number(d.altitude_m, 1);
-    json += ",\"message_type\":" + JsonString(d.messageType);
-    json += ",\"comment\":" + JsonString(d.comment);
-    json += ",\"object\":" + JsonString(d.object);
-    json += ",\"error\":" + JsonString(d.error);
-    return json + '}';
+    std::string json;
+    json.reserve(256);
+    AppendJson(d, json);
+    return json;
 }
 
 void DecodeLines(std::istream& in, std::ostream& out) {
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        out << ToJson(Decode(line)) << '\n';
+    // Read and written in large blocks: the command's time should go to decoding.
+    constexpr std::size_t kBlock = 1 << 16;
+    std::string pending;  // the start of a line the last block cut
+    std::string output;
+    std::vector<char> block(kBlock);
+    while (in.read(block.data(), static_cast<std::streamsize>(kBlock)) || in.gcount() > 0) {
+        std::string_view rest(block.data(), static_cast<std::size_t>(in.gcount()));
+        for (auto end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
+            if (pending.empty()) {
+                AppendDecodedLine(rest.substr(0, end), output);
+            } else {
+                pending.append(rest.substr(0, end));
+                AppendDecodedLine(pending, output);
+                pending.clear();
+            }
+            rest.remove_prefix(end + 1);
+        }
+        pending.append(rest);
+        if (output.size() >= kBlock) {
+            out.write(output.data(), static_cast<std::streamsize>(output.size()));
+            output.clear();
+        }
     }
+    if (!pending.empty()) AppendDecodedLine(pending, output);
+    out.write(output.data(), static_cast<std::streamsize>(output.size()));
 }
 
 }  // namespace builtin_host

@@ -3,14 +3,17 @@
 
 namespace builtin_host {
 
-void HostStation::Fill(const StationData* data) {
+void HostStation::Fill(const StationData* data, const HomePosition& home) {
+    home_ = home;
+    distance_km_.reset();
     if (data == nullptr) {
         beaconText_.clear();
         messageType_.clear();
         longitude_min_ = latitude_min_ = altitude_m_ = host::kMissing;
         speed_kmh_ = 0;
         course_deg_ = 0;
-        distance_km_ = 0;
+        latitude_deg_.reset();
+        longitude_deg_.reset();
         return;
     }
     beaconText_ = data->beaconText;
@@ -20,7 +23,16 @@ void HostStation::Fill(const StationData* data) {
     altitude_m_ = data->altitude_m;
     speed_kmh_ = data->speed_kmh;
     course_deg_ = data->course_deg;
-    distance_km_ = data->distance_km;
+    latitude_deg_ = data->latitude_deg;
+    longitude_deg_ = data->longitude_deg;
+}
+
+float HostStation::GetDistance() {
+    if (!distance_km_) {
+        const auto db = FromHome(home_, latitude_deg_, longitude_deg_);
+        distance_km_ = db ? static_cast<float>(db->distance_km) : 0;
+    }
+    return *distance_km_;
 }
 
 }  // namespace builtin_host

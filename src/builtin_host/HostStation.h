@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "builtin_host/StationList.h"
@@ -21,10 +22,12 @@ public:
     float GetAltitude() override { return altitude_m_; }
     float GetSpeed() override { return speed_kmh_; }
     std::int16_t GetCourse() override { return course_deg_; }
-    float GetDistance() override { return distance_km_; }
+    // Worked out on the first call after Fill: most frames never need it.
+    float GetDistance() override;
 
-    // Takes the station's data, or the values of an unknown station for nullptr.
-    void Fill(const StationData* data);
+    // Takes the station's data, or the values of an unknown station for nullptr, and the
+    // home position its distance is measured from.
+    void Fill(const StationData* data, const HomePosition& home);
 
 private:
     std::string callsign_;
@@ -35,7 +38,10 @@ private:
     float altitude_m_ = host::kMissing;
     float speed_kmh_ = 0;
     std::int16_t course_deg_ = 0;
-    float distance_km_ = 0;
+    std::optional<double> latitude_deg_;
+    std::optional<double> longitude_deg_;
+    HomePosition home_;
+    std::optional<float> distance_km_;
 };
 
 }  // namespace builtin_host

@@ -75,11 +75,16 @@ std::optional<ReplayLine> ParseReplayLine(std::string_view line) {
 
 std::vector<ReplayLine> ReadReplay(std::istream& in) {
     std::vector<ReplayLine> lines;
+    while (auto line = ReadReplayLine(in)) lines.push_back(std::move(*line));
+    return lines;
+}
+
+std::optional<ReplayLine> ReadReplayLine(std::istream& in) {
     std::string text;
     while (std::getline(in, text)) {
-        if (auto line = ParseReplayLine(text)) lines.push_back(std::move(*line));
+        if (auto line = ParseReplayLine(text)) return line;
     }
-    return lines;
+    return std::nullopt;
 }
 
 double ReplayDelay_s(std::optional<double> lastTime_s, const ReplayLine& next) {

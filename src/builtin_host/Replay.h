@@ -26,6 +26,9 @@ std::optional<ReplayLine> ParseReplayLine(std::string_view line);
 // Reads a whole replay file.
 std::vector<ReplayLine> ReadReplay(std::istream& in);
 
+// The next line of a replay file, past comments and blank lines; nothing at its end.
+std::optional<ReplayLine> ReadReplayLine(std::istream& in);
+
 // Seconds to wait before `next`, given the last timestamp seen before it.
 double ReplayDelay_s(std::optional<double> lastTime_s, const ReplayLine& next);
 

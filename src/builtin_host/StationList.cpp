@@ -70,9 +70,30 @@ const StationData* StationList::Update(const Decoded& frame) {
     return &s;
 }
 
-const StationData* StationList::Find(std::string_view callsign) const {
-    auto it = byCall_.find(TrimRight(callsign));
+std::optional<DistanceBearing> FromHome(const HomePosition& home,
+                                        std::optional<double> latitude_deg,
+                                        std::optional<double> longitude_deg) {
+    if (!latitude_deg || !longitude_deg || !ValidPoint(home.latitude_deg, home.longitude_deg))
+        return std::nullopt;
+    return Inverse(home.latitude_deg, home.longitude_deg, *latitude_deg, *longitude_deg);
+}
+
+const StationData* StationList::Lookup(std::string_view callsign) const {
+    while (!callsign.empty() && callsign.back() == ' ') callsign.remove_suffix(1);
+    // The station asked about is nearly always the one just heard, the newest entry.
+    if (!entries_.empty() && entries_.back().callsign == callsign) return &entries_.back();
+    auto it = byCall_.find(std::string(callsign));
     return it == byCall_.end() ? nullptr : &*it->second;
+}
+
+const StationData* StationList::Find(std::string_view callsign) const {
+    const StationData* s = Lookup(callsign);
+    if (s && s->geometryDue) UpdateGeometry(*s);
+    return s;
+}
+
+const StationData* StationList::Peek(std::string_view callsign) const {
+    return Lookup(callsign);
 }
 
 void StationList::SetHome(HomePosition home) {
@@ -115,20 +136,14 @@ void StationList::SetPosition(StationData& s, double lat_deg, double lon_deg) {
     s.longitude_deg = lon_deg;
     s.latitude_min = static_cast<float>(lat_deg * 60.0);
     s.longitude_min = static_cast<float>(lon_deg * 60.0);
-    UpdateGeometry(s);
+    s.geometryDue = true;
 }
 
-void StationList::UpdateGeometry(StationData& s) const {
-    if (!s.latitude_deg || !s.longitude_deg ||
-        !ValidPoint(home_.latitude_deg, home_.longitude_deg)) {
-        s.distance_km = 0;
-        s.bearing_deg = 0;
-        return;
-    }
-    const DistanceBearing db =
-        Inverse(home_.latitude_deg, home_.longitude_deg, *s.latitude_deg, *s.longitude_deg);
-    s.distance_km = static_cast<float>(db.distance_km);
-    s.bearing_deg = db.bearing_deg;
+void StationList::UpdateGeometry(const StationData& s) const {
+    const auto db = FromHome(home_, s.latitude_deg, s.longitude_deg);
+    s.distance_km = db ? static_cast<float>(db->distance_km) : 0;
+    s.bearing_deg = db ? db->bearing_deg : 0;
+    s.geometryDue = false;
 }
 
 }  // namespace builtin_host

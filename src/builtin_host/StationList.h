@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "builtin_host/Decoded.h"
+#include "builtin_host/Geodesy.h"
 #include "host/HostPorts.h"
 
 namespace builtin_host {
@@ -34,11 +35,19 @@ struct StationData {
     float altitude_m = host::kMissing;
     float speed_kmh = 0;
     std::int16_t course_deg = 0;
-    float distance_km = 0;    // from home; 0 while the position is unknown
-    double bearing_deg = 0;   // from home
-    std::string lastFrame;    // the last TNC2 line that updated the entry
-    std::uint64_t heard = 0;  // order of hearing, larger is more recent
+    // From home; 0 while the position is unknown. Worked out when the entry is looked up
+    // with Find, not on every position heard.
+    mutable float distance_km = 0;
+    mutable double bearing_deg = 0;
+    mutable bool geometryDue = false;  // the position changed since the two were worked out
+    std::string lastFrame;             // the last TNC2 line that updated the entry
+    std::uint64_t heard = 0;           // order of hearing, larger is more recent
 };
+
+// Distance and bearing of a position from home; nothing while either is unknown or invalid.
+std::optional<DistanceBearing> FromHome(const HomePosition& home,
+                                        std::optional<double> latitude_deg,
+                                        std::optional<double> longitude_deg);
 
 class StationList {
 public:
@@ -51,6 +60,9 @@ public:
     const StationData* Update(const Decoded& frame);
 
     const StationData* Find(std::string_view callsign) const;
+    // Find without working out distance and bearing: the host's station object does that
+    // only if the add-on asks for the distance.
+    const StationData* Peek(std::string_view callsign) const;
     std::size_t Size() const { return byCall_.size(); }
 
     // A new home position: every distance and bearing is worked out again.
@@ -66,7 +78,8 @@ private:
     StationData& Touch(const std::string& key);
     void Remove(const std::string& key);
     void SetPosition(StationData& s, double lat_deg, double lon_deg);
-    void UpdateGeometry(StationData& s) const;
+    void UpdateGeometry(const StationData& s) const;
+    const StationData* Lookup(std::string_view callsign) const;
 
     HomePosition home_;
     std::size_t capacity_;

@@ -14,6 +14,7 @@
 
 #include "platform/ProgramIcon.h"
 #include "qt/Colors.h"
+#include "qt/DisplayPacer.h"
 #include "qt/GridView.h"
 #include "qt/SafeCall.h"
 #include "qt/ShapeWidget.h"
@@ -46,16 +47,21 @@ void Place(const ui::Control& model, QWidget* w) {
     w->setEnabled(model.Enabled());
 }
 
-// Places the widget now and after every change, then applies the kind's own state.
+// Places the widget now and after every change, then applies the kind's own state; in a
+// window that paces its display, at the window's pace.
 template <typename W, typename Apply>
 void Follow(ui::Control& model, W* widget, Apply apply) {
     QPointer<W> w(widget);
-    auto sync = [&model, w, apply] {
+    std::function<void()> sync = [&model, w, apply] {
         if (!w) return;
         Place(model, w);
         apply(w.data());
     };
-    model.Subscribe(sync);
+    QPointer<DisplayPacer> pacer(DisplayPacer::Of(widget));
+    model.Subscribe([pacer, sync, key = static_cast<const void*>(&model)] {
+        if (pacer) return pacer->Follow(key, sync);
+        sync();
+    });
     sync();
 }
 
@@ -301,6 +307,13 @@ QTimer* bindTimer(ui::Timer& model, QObject* parent) {
     model.Subscribe(sync);
     sync();
     return timer;
+}
+
+void bindFormTimers(ui::Form& form, QObject* parent) {
+    for (ui::Control* control : form.Controls()) {
+        if (auto* timer = dynamic_cast<ui::Timer*>(control))
+            bindTimer(*timer, parent)->setObjectName(QString::fromStdString(timer->Name()));
+    }
 }
 
 void bindMenus(const std::vector<ui::MenuItem*>& menus, QMenuBar* bar) {

@@ -34,6 +34,9 @@ QLabel* bindImage(ui::Image& model, QWidget* parent);
 GridView* bindGrid(ui::Grid& model, QWidget* parent);
 // A timer has no widget: the QTimer is owned by parent.
 QTimer* bindTimer(ui::Timer& model, QObject* parent);
+// The timers of a form that has no window (headless), each owned by parent and named after
+// its model.
+void bindFormTimers(ui::Form& form, QObject* parent);
 // Fills the bar with the menu tree; each item's action follows caption, check mark,
 // visibility and enabled state.
 void bindMenus(const std::vector<ui::MenuItem*>& menus, QMenuBar* bar);

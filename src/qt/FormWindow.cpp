@@ -6,6 +6,7 @@
 #include <QMoveEvent>
 
 #include "qt/Binders.h"
+#include "qt/DisplayPacer.h"
 #include "qt/GridView.h"
 #include "qt/SafeCall.h"
 #include "qt/ShapeWidget.h"
@@ -19,7 +20,9 @@ constexpr int kFormFontPoints = 8;
 }  // namespace
 
 FormWindow::FormWindow(ui::Form& form, QWidget* parent)
-    : QWidget(parent, parent ? Qt::Dialog : Qt::Window), form_(form) {
+    : QWidget(parent, parent ? Qt::Dialog : Qt::Window),
+      form_(form),
+      pacer_(new DisplayPacer(this)) {  // before the controls: their binders look for it
     setObjectName(QString::fromStdString(form.Name()));
     QFont f = font();
     // A narrow sans serif where there is one: the controls are sized for one.

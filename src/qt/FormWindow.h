@@ -11,6 +11,7 @@
 
 namespace qt {
 
+class DisplayPacer;
 class GridView;
 
 class FormWindow : public QWidget {
@@ -26,6 +27,8 @@ public:
         return qobject_cast<W*>(WidgetFor(control));
     }
     QMenuBar* MenuBar() const { return menuBar_; }
+    // Paces the drawing of the window's controls while frames are being handled.
+    DisplayPacer& Pacer() const { return *pacer_; }
 
 signals:
     // The form was hidden (Form::Hide) or the window went away: a modal display ends here.
@@ -42,6 +45,7 @@ private:
     void FollowForm();
 
     ui::Form& form_;
+    DisplayPacer* pacer_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;
     std::map<const ui::Control*, QWidget*> widgets_;

@@ -3,8 +3,10 @@
 
 #include <QBrush>
 #include <QPointer>
+#include <algorithm>
 
 #include "qt/Colors.h"
+#include "qt/DisplayPacer.h"
 
 namespace qt {
 
@@ -14,6 +16,12 @@ GridModel::GridModel(ui::Grid& grid, QObject* parent)
     grid_.SubscribeGrid([self](const ui::GridChange& change) {
         if (self) self->OnGridChange(change);
     });
+    tellChangedCells_ = [self] {
+        if (self) self->TellChangedCells();
+    };
+    tellCurrentCell_ = [self] {
+        if (self) emit self->currentCellChanged(self->grid_.Row(), self->grid_.Col());
+    };
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -56,12 +64,7 @@ void GridModel::OnGridChange(const ui::GridChange& change) {
     using Kind = ui::GridChange::Kind;
     switch (change.kind) {
         case Kind::Cell:
-            if (change.row < rows_) {
-                QModelIndex cell = index(change.row, change.col);
-                emit dataChanged(cell, cell, {Qt::DisplayRole});
-                if (change.row == 0) emit headerDataChanged(Qt::Horizontal, change.col, change.col);
-                if (change.col == 0) emit headerDataChanged(Qt::Vertical, change.row, change.row);
-            }
+            if (change.row < rows_) CellChanged(change.row, change.col);
             break;
         case Kind::RowsInserted:
             if (change.row != rows_ || grid_.Rows() != rows_ + 1) return Resync();
@@ -90,9 +93,41 @@ void GridModel::OnGridChange(const ui::GridChange& change) {
             emit layoutOfColumnsChanged();
             break;
         case Kind::Current:
-            emit currentCellChanged(change.row, change.col);
+            CurrentCellMoved();
             break;
     }
+}
+
+void GridModel::CellChanged(int row, int col) {
+    if (!changed_) changed_ = CellRange{row, col, row, col};
+    CellRange& r = *changed_;
+    r.top = std::min(r.top, row);
+    r.left = std::min(r.left, col);
+    r.bottom = std::max(r.bottom, row);
+    r.right = std::max(r.right, col);
+    if (pacer_) return pacer_->Follow(&tellChangedCells_, tellChangedCells_);
+    TellChangedCells();
+}
+
+void GridModel::SetPacer(DisplayPacer* pacer) {
+    pacer_ = pacer;
+}
+
+void GridModel::CurrentCellMoved() {
+    if (pacer_) return pacer_->Follow(&tellCurrentCell_, tellCurrentCell_);
+    tellCurrentCell_();
+}
+
+void GridModel::TellChangedCells() {
+    if (!changed_) return;
+    const CellRange r = *changed_;
+    changed_.reset();
+    // Rows may have gone meanwhile.
+    const int bottom = std::min(r.bottom, rows_ - 1);
+    if (r.top > bottom) return;
+    emit dataChanged(index(r.top, r.left), index(bottom, r.right), {Qt::DisplayRole});
+    if (r.top == 0) emit headerDataChanged(Qt::Horizontal, r.left, r.right);
+    if (r.left == 0) emit headerDataChanged(Qt::Vertical, r.top, bottom);
 }
 
 // The grid and the view disagree (a change we could not follow step by step): start over.

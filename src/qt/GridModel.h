@@ -6,10 +6,15 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QPointer>
+#include <functional>
+#include <optional>
 
 #include "ui/Grid.h"
 
 namespace qt {
+
+class DisplayPacer;
 
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -23,6 +28,9 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     ui::Grid& Grid() const { return grid_; }
+    // In a paced window, the cells written and the current cell's moves while frames are
+    // handled are told to the views once per paced moment (the data is always the grid's).
+    void SetPacer(DisplayPacer* pacer);
     static bool IsFixed(int row, int col) { return row == 0 || col == 0; }
 
 signals:
@@ -33,6 +41,9 @@ signals:
 
 private:
     void OnGridChange(const ui::GridChange& change);
+    void CellChanged(int row, int col);
+    void TellChangedCells();
+    void CurrentCellMoved();
     void Resync();
     // The grid's row behind a row of the view (-1 for the row being removed).
     int GridRow(int viewRow) const;
@@ -41,6 +52,14 @@ private:
     // Rows as the view knows them: the grid has already changed when it tells us.
     int rows_ = 0;
     int removing_ = -1;
+
+    struct CellRange {
+        int top, left, bottom, right;
+    };
+    std::optional<CellRange> changed_;  // cells written and not told yet
+    QPointer<DisplayPacer> pacer_;
+    std::function<void()> tellChangedCells_;
+    std::function<void()> tellCurrentCell_;
 };
 
 }  // namespace qt

@@ -7,6 +7,7 @@
 #include <QPersistentModelIndex>
 #include <QScrollBar>
 
+#include "qt/DisplayPacer.h"
 #include "qt/SafeCall.h"
 #include "qt/Twips.h"
 
@@ -26,6 +27,10 @@ public:
         // The widths are the grid's: the user must not drag them.
         setSectionResizeMode(QHeaderView::Fixed);
     }
+
+    // Both headers are as thick as the grid says (the first column's width, a row's height):
+    // nothing to measure. Qt would measure every heading and callsign again after each change.
+    QSize sizeHint() const override { return size(); }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int section) const override {
@@ -101,6 +106,7 @@ GridView::GridView(ui::Grid& grid, QWidget* parent) : QTableView(parent), model_
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);  // clipped, as the grid always showed it
     ApplyLayout();
+    model_.SetPacer(DisplayPacer::Of(this));
 
     connect(&model_, &GridModel::layoutOfColumnsChanged, this, &GridView::ApplyLayout);
     connect(&model_, &QAbstractItemModel::modelReset, this, &GridView::ApplyLayout);
@@ -111,8 +117,9 @@ GridView::GridView(ui::Grid& grid, QWidget* parent) : QTableView(parent), model_
     connect(&model_, &GridModel::currentCellChanged, this, [this](int row, int col) {
         QModelIndex cell = model_.index(row, col);
         if (!cell.isValid() || cell == currentIndex()) return;
-        // The program moves the current cell all the time (every write, every alarm tick):
-        // the view must not scroll after it, or the user's click would land elsewhere.
+        // The program moves the current cell all the time (every write, every alarm tick, and
+        // every map redraw walks the table): the view must not scroll after it, or the user's
+        // click would land elsewhere.
         int x = horizontalScrollBar()->value();
         int y = verticalScrollBar()->value();
         selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);

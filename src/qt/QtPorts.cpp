@@ -2,7 +2,6 @@
 #include "qt/QtPorts.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -65,30 +64,18 @@ bool QtSingleInstance::AnotherInstanceRunning() {
     return another;
 }
 
-// ---- clock
-
-platform::DateTime QtClock::Now() const {
-    QDateTime now = QDateTime::currentDateTime();
-    QDate d = now.date();
-    QTime t = now.time();
-    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
-}
-
 // ---- regional formats
 
 std::string ToShortDatePattern(const QString& qtPattern) {
     return platform::ShortDatePattern(qtPattern.toStdString());
 }
 
-std::string QtRegional::decimalSymbol() const {
-    return locale_.decimalPoint().toStdString();
-}
-
-std::string QtRegional::shortDateFormat() const {
-    // The C locale's "d MMM yyyy" would read "6 12 2026" with numeric months.
-    if (locale_.language() == QLocale::C) return "dd/MM/yyyy";
-    return ToShortDatePattern(locale_.dateFormat(QLocale::ShortFormat));
-}
+QtRegional::QtRegional(const QLocale& locale)
+    : decimalSymbol_(locale.decimalPoint().toStdString()),
+      // The C locale's "d MMM yyyy" would read "6 12 2026" with numeric months.
+      shortDateFormat_(locale.language() == QLocale::C
+                           ? "dd/MM/yyyy"
+                           : ToShortDatePattern(locale.dateFormat(QLocale::ShortFormat))) {}
 
 // ---- program identity
 

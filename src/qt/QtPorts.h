@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/Ports.h"
+#include "qt/LocalTime.h"
 
 namespace qt {
 
@@ -41,23 +42,29 @@ private:
     std::unique_ptr<QLockFile> lock_;
 };
 
+// The local wall clock; the zone's offset is looked up once a minute.
 class QtClock final : public platform::Clock {
 public:
-    platform::DateTime Now() const override;
+    platform::DateTime Now() const override { return local_.Now(); }
+
+private:
+    mutable LocalTimeCache local_;
 };
 
 // Qt's date pattern in the tokens the core formats with (d, dd, M, MM, yy, yyyy); day and
 // month names become numbers or are dropped, quoted text is kept without its quotes.
 std::string ToShortDatePattern(const QString& qtPattern);
 
+// The locale's formats, read once: the program asks for them on every frame it shows.
 class QtRegional final : public platform::Regional {
 public:
-    explicit QtRegional(QLocale locale = QLocale::system()) : locale_(std::move(locale)) {}
-    std::string decimalSymbol() const override;
-    std::string shortDateFormat() const override;
+    explicit QtRegional(const QLocale& locale = QLocale::system());
+    std::string decimalSymbol() const override { return decimalSymbol_; }
+    std::string shortDateFormat() const override { return shortDateFormat_; }
 
 private:
-    QLocale locale_;
+    std::string decimalSymbol_;
+    std::string shortDateFormat_;
 };
 
 class QtProgramInfo final : public platform::ProgramInfo {

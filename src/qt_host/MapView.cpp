@@ -58,10 +58,17 @@ MapView::MapView(builtin_host::HostMap& map, const builtin_host::StationList& st
     setWindowTitle(QStringLiteral("Sirenwatch host map"));
     setMinimumSize(320, 240);
     resize(640, 480);
+    repaint_.setSingleShot(true);
+    repaint_.setInterval(kRepaintDelay_ms);
+    connect(&repaint_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     QPointer<MapView> self(this);
     map_.SetChangeListener([self] {
-        if (self) self->update();
+        if (self) self->RepaintSoon();
     });
+}
+
+void MapView::RepaintSoon() {
+    if (!repaint_.isActive()) repaint_.start();
 }
 
 void MapView::SetSpanKm(double km) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -21,8 +22,10 @@ public:
     // Runs when the user closes the window (the host closes with it).
     std::function<void()> onClose;
 
-    // Call when stations were heard; repaints once the event loop is free.
-    void StationsChanged() { update(); }
+    // Call when stations were heard; repaints a moment later, once for all the stations
+    // heard meanwhile (a flood of frames must not repaint the whole map for each one).
+    void StationsChanged() { RepaintSoon(); }
+    static constexpr int kRepaintDelay_ms = 100;
     // Half the width of the view, in kilometres, at the current zoom.
     void SetSpanKm(double km);
     void SetHomeCallsign(std::string call) {
@@ -42,11 +45,15 @@ private:
     void PaintStations(QPainter& painter, const Projection& p) const;
     void PaintHome(QPainter& painter, const Projection& p) const;
     void PaintScale(QPainter& painter, const Projection& p) const;
+    // The stations and the add-on's drawing change with the traffic: repainted at most ten
+    // times a second.
+    void RepaintSoon();
 
     builtin_host::HostMap& map_;
     const builtin_host::StationList& stations_;
     double spanKm_ = 50;
     std::string homeCall_;
+    QTimer repaint_;
 };
 
 }  // namespace qt_host

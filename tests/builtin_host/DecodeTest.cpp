@@ -249,6 +249,23 @@ TEST(DecodeJson, OneOutputLinePerInputLineEmptyLinesIncluded) {
     EXPECT_NE(lines[3].find("\"comment\":\"four\""), std::string::npos);
 }
 
+TEST(DecodeJson, LinesCutByTheReadBlocksComeOutWholeAndInOrder) {
+    // Lines of uneven lengths, far more than one read block, the last without a line end.
+    std::string input, expected;
+    for (int i = 0; i < 3000; ++i) {
+        std::string line = "Q1A-" + std::to_string(i % 16) + ">APRS:>status " +
+                           std::string(static_cast<std::size_t>(i % 97), 'x') + "\xC3\xA8";
+        input += line + (i % 5 == 0 ? "\r\n" : "\n");
+        expected += ToJson(Decode(line)) + "\n";
+    }
+    input += "Q2B>APRS:>last";
+    expected += ToJson(Decode("Q2B>APRS:>last")) + "\n";
+    std::istringstream in(input);
+    std::ostringstream out;
+    DecodeLines(in, out);
+    EXPECT_EQ(out.str(), expected);
+}
+
 TEST(DecodeJson, StringsAreEscapedAndAlwaysValidUtf8) {
     EXPECT_EQ(JsonString("a\"b\\c\n\t\x01\x7F"), "\"a\\\"b\\\\c\\n\\t\\u0001\\u007f\"");
     EXPECT_EQ(JsonString("caff\xC3\xA8 \xE2\x82\xAC"), "\"caff\xC3\xA8 \xE2\x82\xAC\"");

@@ -119,6 +119,18 @@ TEST(AprsIs, OverlongLineIsDroppedWithoutBufferingIt) {
     EXPECT_EQ(splitter.discarded(), 1u);
 }
 
+TEST(AprsIs, TheLimitHoldsForALineCutIntoPieces) {
+    LineSplitter splitter;
+    const std::string limit(LineSplitter::kMaxLineBytes, 'x');
+    EXPECT_EQ(splitter.Feed(limit.substr(0, 300)), Lines{});
+    EXPECT_EQ(splitter.Feed(limit.substr(300) + "\r"), Lines{});
+    EXPECT_EQ(splitter.Feed("\n"), (Lines{limit}));
+    EXPECT_EQ(splitter.Feed(limit.substr(1) + "\r"), Lines{});
+    EXPECT_EQ(splitter.Feed("y\nA>B:next"), Lines{}) << "one past the limit, and not a CR";
+    EXPECT_EQ(splitter.Feed("\n"), (Lines{"A>B:next"}));
+    EXPECT_EQ(splitter.discarded(), 1u);
+}
+
 TEST(AprsIs, ServerCommentsAndEmptyLinesAreSkippedAndBytesKept) {
     AprsIsReceiver receiver;
     const auto lines = receiver.Feed(

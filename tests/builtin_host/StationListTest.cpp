@@ -2,6 +2,7 @@
 // host's station object in BuiltinHostTest.
 #include <gtest/gtest.h>
 
+#include "builtin_host/HostStation.h"
 #include "builtin_host/StationList.h"
 
 namespace builtin_host {
@@ -124,6 +125,25 @@ TEST(StationList, NewHomeMovesEveryDistance) {
     list.SetHome({45.6, 9.3});
     EXPECT_GT(before, 10.0f);
     EXPECT_FLOAT_EQ(list.Find("Q1ALFA")->distance_km, 0.0f);
+}
+
+TEST(HostStation, DistanceIsTheOneOfTheStationLastFilledWorkedOutWhenAsked) {
+    StationList list(kHome);
+    list.Update(Position("Q1ALFA", 45.6, 9.3));
+    list.Update(Status("Q2BRAVO", "QRV on 145.500"));
+    list.Update(Position("Q1ALFA", 45.7, 9.4));  // moved since it was last looked up
+    HostStation station;
+    station.Fill(list.Peek("Q1ALFA"), list.Home());
+    EXPECT_FLOAT_EQ(station.GetDistance(), list.Find("Q1ALFA")->distance_km);
+    EXPECT_GT(station.GetDistance(), 20.0f);
+    EXPECT_EQ(list.Peek("Q1ALFA  "), list.Find("Q1ALFA")) << "the newest, padded";
+    ASSERT_NE(list.Peek("Q2BRAVO "), nullptr) << "an older one, padded";
+    station.Fill(list.Peek("Q2BRAVO"), list.Home());
+    EXPECT_EQ(station.GetDistance(), 0) << "no position, no distance";
+    station.Fill(list.Peek("Q1ALFA"), HomePosition{45.7, 9.4});
+    EXPECT_FLOAT_EQ(station.GetDistance(), 0.0f) << "from the home it was given";
+    station.Fill(nullptr, list.Home());
+    EXPECT_EQ(station.GetDistance(), 0);
 }
 
 }  // namespace

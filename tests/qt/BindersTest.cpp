@@ -177,6 +177,23 @@ TEST(TimerBinder, RunsWhileEnabledAtTheModelsIntervalAndTicksTheModel) {
     EXPECT_FALSE(timer->isActive());
 }
 
+TEST(FormTimers, RunWithoutAWindowAtTheModelsInterval) {
+    forms::FrmMain form;
+    int ticks = 0;
+    form.TimerAllarme.onTick = [&] { ++ticks; };
+    QObject owner;
+    qt::bindFormTimers(form, &owner);
+    auto* timer = owner.findChild<QTimer*>("TimerAllarme");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_FALSE(timer->isActive());
+    form.TimerAllarme.SetTimerEnabled(true);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 2000);
+    QMetaObject::invokeMethod(timer, "timeout");
+    EXPECT_EQ(ticks, 1);
+    EXPECT_TRUE(owner.findChildren<QWidget*>().isEmpty());
+}
+
 TEST(FormWindowTest, PlacesFrameChildrenInsideTheFrame) {
     forms::FrmMain form;
     qt::FormWindow window(form);

@@ -1,11 +1,24 @@
 // Replay of a recorded file on the event loop.
 #include "qt_host/feeds/ReplayFeed.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <cmath>
-#include <fstream>
 
 namespace qt_host::feeds {
+
+namespace {
+
+// How long one slice of lines due at once may hold the event loop.
+constexpr qint64 kSlice_ms = 8;
+
+std::size_t CountLines(std::istream& in) {
+    std::size_t count = 0;
+    while (builtin_host::ReadReplayLine(in)) ++count;
+    return count;
+}
+
+}  // namespace
 
 ReplayFeed::ReplayFeed(QString file, bool fast, QObject* parent)
     : Feed(parent), file_(std::move(file)), fast_(fast) {
@@ -18,33 +31,45 @@ QString ReplayFeed::Describe() const {
 }
 
 void ReplayFeed::Start() {
-    std::ifstream in(file_.toStdString(), std::ios::binary);
-    if (!in || QFileInfo(file_).isDir()) {
+    in_.open(file_.toStdString(), std::ios::binary);
+    if (!in_ || QFileInfo(file_).isDir()) {
         SetStatus(QString("%1: cannot read %2").arg(Describe(), file_));
         Finish();
         return;
     }
-    lines_ = builtin_host::ReadReplay(in);
-    SetStatus(QString("%1: %2 lines").arg(Describe()).arg(lines_.size()));
+    // Counted first, for the status; then read again from the start as it is replayed.
+    total_ = CountLines(in_);
+    in_.clear();
+    in_.seekg(0);
+    SetStatus(QString("%1: %2 lines").arg(Describe()).arg(total_));
+    ReadAhead();
     ScheduleNext();
 }
 
+double ReplayFeed::DelayOfNext_s() const {
+    double delay_s = fast_ ? 0 : builtin_host::ReplayDelay_s(lastTime_s_, *next_);
+    return std::isfinite(delay_s) && delay_s > 0 ? delay_s : 0;
+}
+
 void ReplayFeed::ScheduleNext() {
-    if (next_ >= lines_.size()) {
-        SetStatus(QString("%1: finished, %2 lines").arg(Describe()).arg(lines_.size()));
+    if (!next_) {
+        SetStatus(QString("%1: finished, %2 lines").arg(Describe()).arg(total_));
         Finish();
         return;
     }
-    double delay_s = fast_ ? 0 : builtin_host::ReplayDelay_s(lastTime_s_, lines_[next_]);
-    if (!std::isfinite(delay_s) || delay_s < 0) delay_s = 0;
     // QTimer takes an int of milliseconds: a gap of weeks in a capture waits 24 days at most.
-    timer_.start(static_cast<int>(std::min(delay_s * 1000.0, 2.0e9)));
+    timer_.start(static_cast<int>(std::min(DelayOfNext_s() * 1000.0, 2.0e9)));
 }
 
 void ReplayFeed::Next() {
-    const auto& line = lines_[next_++];
-    if (line.time_s) lastTime_s_ = line.time_s;
-    DeliverLine(line.tnc2);
+    QElapsedTimer slice;
+    slice.start();
+    do {
+        const builtin_host::ReplayLine line = std::move(*next_);
+        if (line.time_s) lastTime_s_ = line.time_s;
+        ReadAhead();
+        DeliverLine(line.tnc2);
+    } while (next_ && DelayOfNext_s() == 0 && !slice.hasExpired(kSlice_ms));
     ScheduleNext();
 }
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -25,8 +26,9 @@ void StdinFeed::Start() {
 }
 
 void StdinFeed::ReadAvailable() {
-    char buffer[4096];
-    const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+    // A slice of about a thousand lines: a few milliseconds of work between other events.
+    std::array<char, 65536> buffer;
+    const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
     if (n < 0) {
         End(Describe() + ": " + QString::fromLocal8Bit(std::strerror(errno)));
@@ -43,7 +45,8 @@ void StdinFeed::ReadAvailable() {
     // A modal box opened while a line is handled runs a nested event loop; keep this
     // notifier quiet until the slice is done so lines stay in order.
     notifier_->setEnabled(false);
-    for (const auto& line : lines_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+    for (const auto& line :
+         lines_.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
         if (auto parsed = builtin_host::ParseReplayLine(line)) DeliverLine(parsed->tnc2);
     }
     if (notifier_) notifier_->setEnabled(true);
