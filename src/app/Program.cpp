@@ -18,6 +18,7 @@
 #include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
 #include "qt/QtPlatform.h"
+#include "qt_host/FeedWatch.h"
 #include "qt_host/MapView.h"
 
 namespace app {
@@ -61,6 +62,28 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
     // would, so the add-on saves its settings on the way out.
     if (headless) feed.SetEndHandler([&host] { host.Close(); });
     feed.Start();
+}
+
+// Silence on the feed: a band on the map and the siren once, or a line headless.
+std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
+                                              qt_host::MapView* map, platform::Sound& sound,
+                                              std::string sirenFile) {
+    auto watch = std::make_unique<qt_host::FeedWatch>(feed, limit_s);
+    watch->onSilent = [&feed, map, &sound, siren = std::move(sirenFile)](std::int64_t silent_s,
+                                                                         std::int64_t last_s) {
+        if (map == nullptr) {
+            std::cout << "FEED\tsilent\t" << silent_s << '\t' << feed.Describe().toStdString()
+                      << std::endl;
+            return;
+        }
+        map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), last_s, silent_s));
+        sound.Play(siren);
+    };
+    watch->onBack = [map] {
+        if (map == nullptr) std::cout << "FEED\tback" << std::endl;
+        if (map != nullptr) map->SetWarning({});
+    };
+    return watch;
 }
 
 }  // namespace
@@ -116,6 +139,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
+    const auto watch = WatchFeed(
+        *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
+        map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get());
     return QApplication::exec();
 }

@@ -40,6 +40,9 @@ struct HostSettings {
     // The map's scale as the add-on reads it (GetScale): its circles get a radius of
     // mapScale / 25 minutes of arc. The map view opens this many kilometres wide.
     float mapScale = 50;
+    // Minutes without anything heard before the feed counts as silent; none: the feed's
+    // default, 0: never.
+    std::optional<double> silenceMinutes;
 };
 
 // The settings file of a host folder. The folder is stored with a trailing separator (the

@@ -88,6 +88,7 @@ void MapView::paintEvent(QPaintEvent*) {
     PaintStations(painter, p);
     PaintHome(painter, p);
     PaintScale(painter, p);
+    PaintWarning(painter);
 }
 
 void MapView::PaintCircles(QPainter& painter, const Projection& p) const {
@@ -145,6 +146,18 @@ void MapView::PaintScale(QPainter& painter, const Projection& p) const {
     painter.setPen(Qt::black);
     painter.drawText(left + QPointF(0, -9), LengthText(barKm));
     painter.drawText(QPointF(12, 18), QStringLiteral("Scale %1").arg(map_.GetScale()));
+}
+
+void MapView::PaintWarning(QPainter& painter) const {
+    if (warning_.isEmpty()) return;
+    const QRect band(0, 0, width(), 28);
+    painter.fillRect(band, QColor(200, 20, 20));
+    painter.setPen(Qt::white);
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.drawText(band.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, warning_);
+    painter.setFont(font());
 }
 
 void MapView::closeEvent(QCloseEvent* event) {

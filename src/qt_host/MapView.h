@@ -25,6 +25,12 @@ public:
     void StationsChanged() { update(); }
     // Half the width of the view, in kilometres, at the current zoom.
     void SetSpanKm(double km);
+    // A warning band across the top of the map (a silent feed); empty text removes it.
+    void SetWarning(const QString& text) {
+        warning_ = text;
+        update();
+    }
+    const QString& Warning() const { return warning_; }
     void SetHomeCallsign(std::string call) {
         homeCall_ = std::move(call);
         update();
@@ -42,11 +48,13 @@ private:
     void PaintStations(QPainter& painter, const Projection& p) const;
     void PaintHome(QPainter& painter, const Projection& p) const;
     void PaintScale(QPainter& painter, const Projection& p) const;
+    void PaintWarning(QPainter& painter) const;
 
     builtin_host::HostMap& map_;
     const builtin_host::StationList& stations_;
     double spanKm_ = 50;
     std::string homeCall_;
+    QString warning_;
 };
 
 }  // namespace qt_host
