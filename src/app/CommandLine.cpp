@@ -41,6 +41,7 @@ private:
             {"-h", [&] { o.help = true; }},
             {"--version", [&] { o.version = true; }},
             {"--headless", [&] { o.headless = true; }},
+            {"--json", [&] { o.json = true; }},
             {"--fast", [&] { o.fast = true; }},
             {"--stdin", [&] { SetFeed(FeedChoice::Stdin, name); }},
             {"--kiss", [&] { EndpointFeed(FeedChoice::Kiss, name, kDefaultKissPort); }},
@@ -175,6 +176,9 @@ Other options:
                        alarm is printed on standard output, and a replay or standard
                        input that ends ends the program (chosen by itself when there is
                        no display)
+  --json               print each emergency (with the evidence of why it is one), alarm
+                       and feed event as one JSON object per line on standard output,
+                       instead of the tab-separated lines
   -h, --help           show this text and exit
   --version            show the version and exit
 )";

@@ -28,6 +28,7 @@ struct CommandLine {
     std::optional<std::string> filter;  // --filter: APRS-IS server filter
     std::optional<std::string> call;    // --call: APRS-IS login callsign
     bool headless = false;
+    bool json = false;  // --json: events as JSON objects on standard output
     bool help = false;
     bool version = false;
 };

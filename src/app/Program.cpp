@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/FeedSetup.h"
+#include "app/Incidents.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
@@ -41,6 +42,7 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
                                                 const builtin_host::HostSettings& settings,
                                                 const QWidget& mainWindow) {
     auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
+    map->SetEvidence(&host.Emergencies());
     map->SetHomeCallsign(settings.callsign);
     map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
@@ -64,26 +66,37 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
     feed.Start();
 }
 
-// Silence on the feed: a band on the map and the siren once, or a line headless.
+// Silence on the feed: an event, and with windows a band on the map and the siren once.
 std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
-                                              qt_host::MapView* map, platform::Sound& sound,
-                                              std::string sirenFile) {
+                                              Incidents& incidents, qt_host::MapView* map,
+                                              platform::Sound& sound, std::string sirenFile) {
     auto watch = std::make_unique<qt_host::FeedWatch>(feed, limit_s);
-    watch->onSilent = [&feed, map, &sound, siren = std::move(sirenFile)](std::int64_t silent_s,
-                                                                         std::int64_t last_s) {
-        if (map == nullptr) {
-            std::cout << "FEED\tsilent\t" << silent_s << '\t' << feed.Describe().toStdString()
-                      << std::endl;
-            return;
-        }
+    watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
+                          std::int64_t silent_s, std::int64_t last_s) {
+        incidents.FeedSilent(feed.Describe(), silent_s, last_s);
+        if (map == nullptr) return;
         map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), last_s, silent_s));
         sound.Play(siren);
     };
-    watch->onBack = [map] {
-        if (map == nullptr) std::cout << "FEED\tback" << std::endl;
+    watch->onBack = [&feed, &incidents, map] {
+        incidents.FeedBack(feed.Describe());
         if (map != nullptr) map->SetWarning({});
     };
     return watch;
+}
+
+// Where events go: standard output in the form asked for; the add-on's own tab-separated
+// lines come from its report, so only the feed's lines are printed here without --json.
+void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, bool json,
+                    bool headless) {
+    if (json) {
+        incidents.AddSink(JsonLinePrinter(std::cout));
+    } else if (headless) {
+        incidents.AddSink(FeedLinePrinter(std::cout));
+    }
+    host.SetEvidenceListener([&incidents](const builtin_host::EvidenceBook::Noted& noted) {
+        incidents.EvidenceNoted(noted);
+    });
 }
 
 }  // namespace
@@ -119,18 +132,22 @@ int RunProgram(const CommandLine& options, bool headless) {
     builtin_host::BuiltinHost host(
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
-    // The report outlives the forms it listens to, whatever they signal as they go.
+    // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
+    std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);
     qt::FormWindow mainWindow(program.Main());
     platform.SetMainWindow(&mainWindow);
-    if (headless) report.emplace(program.Main(), std::cout);
+    if (headless && !options.json) report.emplace(program.Main(), std::cout);
+    incidents.emplace(program.Main(), host.Emergencies(), qt_host::FeedWatch::SystemSeconds);
+    RouteIncidents(*incidents, host, options.json, headless);
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
     });
 
     if (!program.Start()) return 1;
+    host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
     program.Main().Show();
 
     std::unique_ptr<qt_host::MapView> map;
@@ -141,7 +158,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     auto feed = MakeFeed(feedSettings, call, VersionText());
     const auto watch = WatchFeed(
         *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
-        map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
+        *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get());
     return QApplication::exec();
 }

@@ -3,7 +3,10 @@
 #include "qt_host/MapView.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -35,7 +38,43 @@ QString LengthText(double km) {
     return QStringLiteral("%1 km").arg(km, 0, 'f', 0);
 }
 
+QString LocalTime(std::int64_t seconds) {
+    return QDateTime::fromSecsSinceEpoch(seconds).toString("yyyy-MM-dd HH:mm:ss");
+}
+
+QString EvidenceDetail(const builtin_host::Evidence& e) {
+    QStringList hops;
+    for (const std::string& hop : e.path.digipeaters) hops << QString::fromStdString(hop);
+    QString via = e.path.viaInternet ? QStringLiteral("Internet") : QStringLiteral("radio");
+    if (!e.path.gateway.empty()) via += " (gateway " + QString::fromStdString(e.path.gateway) + ")";
+    return QStringList{
+        "IN EMERGENCY: " + QString::fromStdString(e.cause),
+        "Frame: " + QString::fromStdString(e.frame),
+        "Path: " + (hops.isEmpty() ? QStringLiteral("direct") : hops.join(',')),
+        "Heard directly from: " + QString::fromStdString(e.path.heardFrom),
+        "Came by: " + via,
+        QString("Heard %1 times, first %2, last %3")
+            .arg(e.count)
+            .arg(LocalTime(e.firstHeard_s), LocalTime(e.lastHeard_s)),
+    }
+        .join('\n');
+}
+
 }  // namespace
+
+QString StationDetail(const builtin_host::StationData& s, const builtin_host::Evidence* evidence) {
+    QStringList lines{QString::fromStdString(s.callsign)};
+    if (s.latitude_deg && s.longitude_deg) {
+        lines << QString("%1, %2  (%3 km, %4°)")
+                     .arg(*s.latitude_deg, 0, 'f', 5)
+                     .arg(*s.longitude_deg, 0, 'f', 5)
+                     .arg(s.distance_km, 0, 'f', 1)
+                     .arg(s.bearing_deg, 0, 'f', 0);
+    }
+    if (!s.beaconText.empty()) lines << QString::fromStdString(s.beaconText);
+    if (evidence != nullptr) lines << EvidenceDetail(*evidence);
+    return lines.join('\n');
+}
 
 // Kilometres east and north of the home station.
 struct MapView::Projection {
@@ -58,6 +97,7 @@ MapView::MapView(builtin_host::HostMap& map, const builtin_host::StationList& st
     setWindowTitle(QStringLiteral("Sirenwatch host map"));
     setMinimumSize(320, 240);
     resize(640, 480);
+    setMouseTracking(true);
     QPointer<MapView> self(this);
     map_.SetChangeListener([self] {
         if (self) self->update();
@@ -118,8 +158,11 @@ void MapView::PaintStations(QPainter& painter, const Projection& p) const {
         QPointF at = p.ToScreen(*s.latitude_deg, *s.longitude_deg);
         if (!area.contains(at)) return;
         painter.setPen(QPen(QColor(40, 40, 40), 1));
-        painter.setBrush(s.isObject ? QColor(120, 120, 220) : QColor(30, 120, 30));
-        painter.drawEllipse(at, 3, 3);
+        const bool emergency = evidence_ != nullptr && evidence_->Find(s.callsign) != nullptr;
+        painter.setBrush(emergency    ? QColor(220, 30, 30)
+                         : s.isObject ? QColor(120, 120, 220)
+                                      : QColor(30, 120, 30));
+        painter.drawEllipse(at, emergency ? 5 : 3, emergency ? 5 : 3);
         // Drawn as text, never interpreted: the name comes from the air.
         painter.drawText(at + QPointF(5, -4), QString::fromStdString(s.callsign));
     });
@@ -158,6 +201,46 @@ void MapView::PaintWarning(QPainter& painter) const {
     painter.setFont(bold);
     painter.drawText(band.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, warning_);
     painter.setFont(font());
+}
+
+QString MapView::DetailAt(QPointF point) const {
+    constexpr double kReach_px = 8;
+    const Projection p = MakeProjection();
+    const builtin_host::StationData* nearest = nullptr;
+    double best = kReach_px * kReach_px;
+    stations_.ForEach([&](const builtin_host::StationData& s) {
+        if (!s.latitude_deg || !s.longitude_deg) return;
+        const QPointF d = p.ToScreen(*s.latitude_deg, *s.longitude_deg) - point;
+        const double squared = d.x() * d.x() + d.y() * d.y();
+        if (squared <= best) {
+            best = squared;
+            nearest = &s;
+        }
+    });
+    if (nearest == nullptr) return {};
+    return StationDetail(*nearest, evidence_ ? evidence_->Find(nearest->callsign) : nullptr);
+}
+
+// Air text goes into the tip escaped, so it is shown as it came and never interpreted.
+void MapView::ShowDetail(QPointF point, QPoint globalPoint) {
+    const QString detail = DetailAt(point);
+    if (detail.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    QToolTip::showText(globalPoint, "<p style='white-space:pre'>" + detail.toHtmlEscaped() + "</p>",
+                       this);
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() == Qt::NoButton)
+        ShowDetail(event->position(), event->globalPosition().toPoint());
+    QWidget::mouseMoveEvent(event);
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event) {
+    ShowDetail(event->position(), event->globalPosition().toPoint());
+    QWidget::mouseReleaseEvent(event);
 }
 
 void MapView::closeEvent(QCloseEvent* event) {

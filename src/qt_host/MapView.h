@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "builtin_host/Evidence.h"
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
 
@@ -31,6 +32,14 @@ public:
         update();
     }
     const QString& Warning() const { return warning_; }
+    // The evidence of stations in emergency: drawn in red, detailed on hover and click.
+    void SetEvidence(const builtin_host::EvidenceBook* evidence) {
+        evidence_ = evidence;
+        update();
+    }
+    // The detail of the station drawn nearest to a point of the view, within a few pixels;
+    // empty when there is none. Plain text.
+    QString DetailAt(QPointF point) const;
     void SetHomeCallsign(std::string call) {
         homeCall_ = std::move(call);
         update();
@@ -40,6 +49,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     struct Projection;
@@ -49,12 +60,18 @@ private:
     void PaintHome(QPainter& painter, const Projection& p) const;
     void PaintScale(QPainter& painter, const Projection& p) const;
     void PaintWarning(QPainter& painter) const;
+    void ShowDetail(QPointF point, QPoint globalPoint);
 
     builtin_host::HostMap& map_;
     const builtin_host::StationList& stations_;
     double spanKm_ = 50;
     std::string homeCall_;
     QString warning_;
+    const builtin_host::EvidenceBook* evidence_ = nullptr;
 };
+
+// What the map tells about a station: its data and, for one in emergency, why.
+QString StationDetail(const builtin_host::StationData& station,
+                      const builtin_host::Evidence* evidence);
 
 }  // namespace qt_host
