@@ -17,6 +17,13 @@ std::optional<std::uint16_t> ParsePort(std::string_view text) {
     return static_cast<std::uint16_t>(value);
 }
 
+bool EndsWithExportType(const std::string& file) {
+    if (file.size() < 4) return false;
+    std::string end = file.substr(file.size() - 4);
+    for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return end == ".gpx" || end == ".kml";
+}
+
 class Parser {
 public:
     explicit Parser(const std::vector<std::string>& args) : args_(args) {}
@@ -53,6 +60,8 @@ private:
              }},
             {"--filter", [&] { o.filter = Value(name); }},
             {"--call", [&] { o.call = Value(name); }},
+            {"--export", [&] { o.exportFile = Value(name); }},
+            {"--since", [&] { o.since = Value(name); }},
         };
         const auto found = table.find(name);
         if (found == table.end()) {
@@ -60,7 +69,8 @@ private:
             return;
         }
         const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--replay" ||
-                                name == "--filter" || name == "--call";
+                                name == "--filter" || name == "--call" || name == "--export" ||
+                                name == "--since";
         if (inlineValue_ && !takesValue) {
             Fail(name + " takes no value");
             return;
@@ -104,6 +114,14 @@ private:
     void CheckCombination() {
         const auto& o = result_.options;
         if (o.help || o.version) return;
+        if (o.since && !o.exportFile) {
+            Fail("--since belongs to --export");
+            return;
+        }
+        if (o.exportFile && !EndsWithExportType(*o.exportFile)) {
+            Fail("--export: the file name must end in .gpx or .kml");
+            return;
+        }
         const bool aprsIsOrSettings =
             o.feed == FeedChoice::AprsIs || o.feed == FeedChoice::FromSettings;
         if ((o.filter || o.call) && !aprsIsOrSettings)
@@ -170,6 +188,12 @@ Feeds:
   --replay FILE        a recorded file of monitor lines, paced by its timestamps
     --fast             replay as fast as possible
   --stdin              monitor lines on standard input
+
+The incident log:
+  --export FILE        write the emergencies and the tracks of the stations in emergency
+                       from the incident log to FILE (.gpx or .kml) and exit
+    --since TIME       only from TIME on: "2026-12-07" or "2026-12-07T10:00" (local
+                       time), or with its zone ("...Z", "...+01:00")
 
 Other options:
   --headless           no windows: messages go to standard error, each emergency and

@@ -28,7 +28,9 @@ struct CommandLine {
     std::optional<std::string> filter;  // --filter: APRS-IS server filter
     std::optional<std::string> call;    // --call: APRS-IS login callsign
     bool headless = false;
-    bool json = false;  // --json: events as JSON objects on standard output
+    bool json = false;                      // --json: events as JSON objects on standard output
+    std::optional<std::string> exportFile;  // --export: the incident log as GPX or KML
+    std::optional<std::string> since;       // --since: only what happened from then on
     bool help = false;
     bool version = false;
 };

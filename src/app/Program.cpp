@@ -2,13 +2,18 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QIcon>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <iostream>
 #include <memory>
 #include <optional>
 
 #include "app/FeedSetup.h"
+#include "app/IncidentExport.h"
+#include "app/IncidentLog.h"
 #include "app/Incidents.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BuiltinHost.h"
@@ -66,6 +71,20 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
     feed.Start();
 }
 
+// The map window's export: the whole incident log to a file the user picks.
+void ExportFromMap(const QString& logFolder, QWidget& parent) {
+    const QString file = QFileDialog::getSaveFileName(&parent, "Export incidents",
+                                                      QDir::homePath() + "/incidents.gpx",
+                                                      "GPX (*.gpx);;KML (*.kml)");
+    if (file.isEmpty()) return;
+    const ExportResult result = ExportIncidents(logFolder, file, std::nullopt);
+    if (result.ok) {
+        QMessageBox::information(&parent, "Export incidents", result.message);
+    } else {
+        QMessageBox::warning(&parent, "Export incidents", result.message);
+    }
+}
+
 // Silence on the feed: an event, and with windows a band on the map and the siren once.
 std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
                                               Incidents& incidents, qt_host::MapView* map,
@@ -87,8 +106,9 @@ std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::i
 
 // Where events go: standard output in the form asked for; the add-on's own tab-separated
 // lines come from its report, so only the feed's lines are printed here without --json.
-void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, bool json,
-                    bool headless) {
+void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, IncidentLog& log,
+                    bool json, bool headless) {
+    incidents.AddSink([&log](const QJsonObject& event) { log.Append(event); });
     if (json) {
         incidents.AddSink(JsonLinePrinter(std::cout));
     } else if (headless) {
@@ -134,13 +154,14 @@ int RunProgram(const CommandLine& options, bool headless) {
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
     // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
+    IncidentLog log(IncidentLog::DefaultFolder());
     std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);
     qt::FormWindow mainWindow(program.Main());
     platform.SetMainWindow(&mainWindow);
     if (headless && !options.json) report.emplace(program.Main(), std::cout);
     incidents.emplace(program.Main(), host.Emergencies(), qt_host::FeedWatch::SystemSeconds);
-    RouteIncidents(*incidents, host, options.json, headless);
+    RouteIncidents(*incidents, host, log, options.json, headless);
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
@@ -152,6 +173,7 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     std::unique_ptr<qt_host::MapView> map;
     if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
+    if (map) map->onExport = [&log, view = map.get()] { ExportFromMap(log.Folder(), *view); };
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);

@@ -3,7 +3,9 @@
 #include "qt_host/MapView.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDateTime>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -241,6 +243,14 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
 void MapView::mouseReleaseEvent(QMouseEvent* event) {
     ShowDetail(event->position(), event->globalPosition().toPoint());
     QWidget::mouseReleaseEvent(event);
+}
+
+void MapView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!onExport) return;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Export incidents (GPX, KML)..."), this,
+                   [this] { qt::SafeCall(onExport); });
+    menu.exec(event->globalPos());
 }
 
 void MapView::closeEvent(QCloseEvent* event) {

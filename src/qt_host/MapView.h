@@ -21,6 +21,8 @@ public:
 
     // Runs when the user closes the window (the host closes with it).
     std::function<void()> onClose;
+    // When set, the window's context menu offers to export the incidents.
+    std::function<void()> onExport;
 
     // Call when stations were heard; repaints once the event loop is free.
     void StationsChanged() { update(); }
@@ -51,6 +53,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct Projection;

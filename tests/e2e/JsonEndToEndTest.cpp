@@ -2,6 +2,8 @@
 // panel's values of the tab-separated lines and the evidence of why they alarmed.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -69,6 +71,27 @@ TEST(JsonEndToEnd, DemoEmergenciesAreTheTabLinesTwinsWithTheirEvidence) {
     EXPECT_EQ(OfKind(events, "alarm").size(), 1u);
     EXPECT_EQ(OfKind(events, "alarm")[0]["state"], "on");
     EXPECT_TRUE(OfKind(events, "position").empty()) << "positions go to the log only";
+}
+
+// The watch writes its incident log in the data folder; --export reads it back as GPX.
+TEST(JsonEndToEnd, TheDemoLeavesAnIncidentLogThatExportsToGpx) {
+    SirenwatchRun run;
+    run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
+    ASSERT_TRUE(run.WaitForExit(kRun_ms)) << run.Errors();
+    const QString folder = run.DataHome() + "/sirenwatch/incidents";
+    const QStringList logs = QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files);
+    ASSERT_EQ(logs.size(), 1) << run.Errors();
+
+    // The exporter is the same executable, run again with the same data folder.
+    const QString gpx = run.DataHome() + "/out.gpx";
+    run.Start({"--export", gpx}, false);
+    ASSERT_TRUE(run.WaitForExit(kRun_ms));
+    EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
+    QFile file(gpx);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    EXPECT_EQ(content.count("<wpt "), 3);
+    EXPECT_EQ(content.count("<trk>"), 2) << "Q7MOB-9 and Q4HIKE-7";
 }
 
 }  // namespace
