@@ -62,6 +62,7 @@ private:
             {"--call", [&] { o.call = Value(name); }},
             {"--export", [&] { o.exportFile = Value(name); }},
             {"--since", [&] { o.since = Value(name); }},
+            {"--on-emergency", [&] { o.onEmergency = Value(name); }},
         };
         const auto found = table.find(name);
         if (found == table.end()) {
@@ -70,7 +71,7 @@ private:
         }
         const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--replay" ||
                                 name == "--filter" || name == "--call" || name == "--export" ||
-                                name == "--since";
+                                name == "--since" || name == "--on-emergency";
         if (inlineValue_ && !takesValue) {
             Fail(name + " takes no value");
             return;
@@ -188,6 +189,15 @@ Feeds:
   --replay FILE        a recorded file of monitor lines, paced by its timestamps
     --fast             replay as fast as possible
   --stdin              monitor lines on standard input
+
+Telling the operator:
+  --on-emergency COMMAND
+                       run COMMAND (split into words like a shell would, but run without
+                       one) for each new emergency, with SIRENWATCH_CALLSIGN,
+                       SIRENWATCH_LATITUDE, SIRENWATCH_LONGITUDE, SIRENWATCH_DISTANCE,
+                       SIRENWATCH_BEARING, SIRENWATCH_FRAME... in its environment and a
+                       summary on its standard input; stopped after 30 s
+  Desktop notifications are sent wherever the desktop's notification service runs.
 
 The incident log:
   --export FILE        write the emergencies and the tracks of the stations in emergency

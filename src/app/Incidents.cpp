@@ -44,9 +44,10 @@ QJsonObject EvidenceJson(const builtin_host::Evidence& e) {
     return json;
 }
 
-Incidents::Incidents(forms::FrmMain& form, const builtin_host::EvidenceBook& evidence,
-                     EpochClock clock)
+Incidents::Incidents(forms::FrmMain& form, const platform::ProgramValues& values,
+                     const builtin_host::EvidenceBook& evidence, EpochClock clock)
     : form_(form),
+      values_(values),
       evidence_(evidence),
       clock_(std::move(clock)),
       alarmOn_(form.TimerAllarme.TimerEnabled()) {
@@ -57,12 +58,20 @@ Incidents::Incidents(forms::FrmMain& form, const builtin_host::EvidenceBook& evi
 
 void Incidents::Emergency() {
     const forms::FrmMain& f = form_;
-    QJsonObject event{{"event", "emergency"},           {"callsign", Text(f.TxtNominativo)},
-                      {"message", Text(f.TxtMsg)},      {"beacon", Text(f.TxtBeaconMsg)},
-                      {"received", Text(f.TxtOraRx)},   {"distance", Text(f.TxtDistanza)},
-                      {"course", Text(f.TxtDirezione)}, {"speed", Text(f.TxtVelocita)},
-                      {"latitude", Text(f.TxtLat)},     {"longitude", Text(f.TxtLong)},
-                      {"bearing", Text(f.TxtAzimut)},   {"altitude", Text(f.TxtAltezza)}};
+    QJsonObject event{
+        {"event", "emergency"},
+        {"callsign", Text(f.TxtNominativo)},
+        {"message", Text(f.TxtMsg)},
+        {"beacon", Text(f.TxtBeaconMsg)},
+        {"received", Text(f.TxtOraRx)},
+        {"distance", Text(f.TxtDistanza)},
+        {"course", Text(f.TxtDirezione)},
+        {"speed", Text(f.TxtVelocita)},
+        {"latitude", Text(f.TxtLat)},
+        {"longitude", Text(f.TxtLong)},
+        {"bearing", Text(f.TxtAzimut)},
+        {"altitude", Text(f.TxtAltezza)},
+        {"unit", values_.UnitaMisura == 1 ? QStringLiteral("km") : QStringLiteral("mi")}};
     const builtin_host::Evidence* e = evidence_.Find(f.TxtNominativo.Text());
     event["new"] = e == nullptr || e->count == 1;
     if (e != nullptr) event["evidence"] = EvidenceJson(*e);

@@ -12,6 +12,7 @@
 
 #include "builtin_host/Evidence.h"
 #include "forms/FrmMain.h"
+#include "platform/ProgramValues.h"
 
 namespace app {
 
@@ -20,8 +21,10 @@ public:
     using Sink = std::function<void(const QJsonObject&)>;
     using EpochClock = std::function<std::int64_t()>;
 
-    // Follows the main window's panel and alarm as the headless report does.
-    Incidents(forms::FrmMain& form, const builtin_host::EvidenceBook& evidence, EpochClock clock);
+    // Follows the main window's panel and alarm as the headless report does; the values give
+    // the unit the panel's distance and speed are in.
+    Incidents(forms::FrmMain& form, const platform::ProgramValues& values,
+              const builtin_host::EvidenceBook& evidence, EpochClock clock);
 
     void AddSink(Sink sink) { sinks_.push_back(std::move(sink)); }
 
@@ -36,6 +39,7 @@ private:
     void Emit(QJsonObject event);
 
     forms::FrmMain& form_;
+    const platform::ProgramValues& values_;
     const builtin_host::EvidenceBook& evidence_;
     EpochClock clock_;
     bool alarmOn_ = false;

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+#include "app/DesktopNotifier.h"
+#include "app/EmergencyCommand.h"
 #include "app/FeedSetup.h"
 #include "app/IncidentExport.h"
 #include "app/IncidentLog.h"
@@ -160,8 +162,18 @@ int RunProgram(const CommandLine& options, bool headless) {
     qt::FormWindow mainWindow(program.Main());
     platform.SetMainWindow(&mainWindow);
     if (headless && !options.json) report.emplace(program.Main(), std::cout);
-    incidents.emplace(program.Main(), host.Emergencies(), qt_host::FeedWatch::SystemSeconds);
+    incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
+                      qt_host::FeedWatch::SystemSeconds);
     RouteIncidents(*incidents, host, log, options.json, headless);
+    DesktopNotifier notifier(QDBusConnection::sessionBus(),
+                             QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png")));
+    incidents->AddSink([&notifier](const QJsonObject& event) { notifier.Tell(event); });
+    const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
+    std::unique_ptr<EmergencyCommand> onEmergency;
+    if (!command.empty()) {
+        onEmergency = std::make_unique<EmergencyCommand>(QString::fromStdString(command));
+        incidents->AddSink([run = onEmergency.get()](const QJsonObject& e) { run->Run(e); });
+    }
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits

@@ -132,6 +132,7 @@ HostSettings LoadHostSettings(const std::string& folder) {
     const double scale = platform::Val(ReadOr(file, "MapScale", ""));
     if (std::isfinite(scale) && scale > 0 && scale < 1e9) s.mapScale = static_cast<float>(scale);
     s.silenceMinutes = ParseMinutes(ReadOr(file, "SilenceMinutes", ""));
+    s.onEmergency = ReadOr(file, "OnEmergency", "");
     return s;
 }
 
@@ -149,6 +150,7 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
         {"Filter", f.filter},
         {"MapScale", ScaleText(s.mapScale)},
         {"SilenceMinutes", s.silenceMinutes ? MinutesText(*s.silenceMinutes) : ""},
+        {"OnEmergency", s.onEmergency},
     };
     bool ok = settings::WriteProfileString(file, kStation, "Callsign", s.callsign) &&
               settings::WriteProfileString(file, kStation, "Latitude", s.latitudeText) &&

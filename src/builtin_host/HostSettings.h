@@ -43,6 +43,8 @@ struct HostSettings {
     // Minutes without anything heard before the feed counts as silent; none: the feed's
     // default, 0: never.
     std::optional<double> silenceMinutes;
+    // A command run for each new emergency (split into words, no shell); empty: none.
+    std::string onEmergency;
 };
 
 // The settings file of a host folder. The folder is stored with a trailing separator (the

@@ -23,7 +23,7 @@ auto Fields(const HostSettings& s) {
     const FeedSettings& f = s.feed;
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
-                    f.filter, s.mapScale, s.silenceMinutes);
+                    f.filter, s.mapScale, s.silenceMinutes, s.onEmergency);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -42,7 +42,8 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                         .aprsIsPort = 10152,
                                         .filter = "r/45.50/9.21/50 b/Q*"},
                                .mapScale = 12.5f,
-                               .silenceMinutes = 0.5};
+                               .silenceMinutes = 0.5,
+                               .onEmergency = "notify-team --urgent \"a b\""};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));
 

@@ -55,6 +55,7 @@ TEST(JsonEndToEnd, DemoEmergenciesAreTheTabLinesTwinsWithTheirEvidence) {
 
     const QJsonObject first = emergencies[0]["evidence"].toObject();
     EXPECT_TRUE(emergencies[0]["new"].toBool());
+    EXPECT_EQ(emergencies[0]["unit"], "km");
     EXPECT_EQ(first["cause"], "Mic-E message bits 000 (Emergency)");
     EXPECT_TRUE(first["frame"].toString().startsWith("Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`"));
     const QJsonObject path = first["path"].toObject();
