@@ -18,6 +18,7 @@
 #include "app/IncidentLog.h"
 #include "app/Incidents.h"
 #include "app/StopSignals.h"
+#include "builtin_host/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
 #include "platform/Paths.h"
@@ -41,6 +42,18 @@ builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
         qt::UserStoreFolder(), dataHome, platform::JoinPath(programFolder, "demo.tnc2"));
     if (!setup.error.empty()) std::cerr << "sirenwatch: host set-up: " << setup.error << '\n';
     return builtin_host::LoadHostSettings(setup.folder);
+}
+
+// The land and borders beside the executable; without them the map has a plain background.
+std::shared_ptr<const builtin_host::BaseMap> LoadShippedBaseMap(const std::string& folder) {
+    const std::string file = platform::JoinPath(folder, "basemap.txt");
+    std::string error;
+    auto map = builtin_host::LoadBaseMap(file, &error);
+    if (!map) {
+        std::cerr << "sirenwatch: no base map: " << error << '\n';
+        return nullptr;
+    }
+    return std::make_shared<const builtin_host::BaseMap>(std::move(*map));
 }
 
 // The map window of the built-in host, beside the add-on's window. Closing it closes the
@@ -185,6 +198,7 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     std::unique_ptr<qt_host::MapView> map;
     if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
+    if (map) map->SetBaseMap(LoadShippedBaseMap(folder));
     if (map) map->onExport = [&log, view = map.get()] { ExportFromMap(log.Folder(), *view); };
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(

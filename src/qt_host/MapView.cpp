@@ -1,10 +1,10 @@
-// Paints the built-in host's map: a flat projection around the home station, the stations
-// heard, the add-on's circles and a scale bar.
+// Paints the built-in host's map: the base map, the stations heard, the add-on's circles and
+// a scale bar, and lets the user pan and zoom it.
 #include "qt_host/MapView.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QDateTime>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,18 +12,19 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "qt/Colors.h"
 #include "qt/SafeCall.h"
 #include "qt/ShapeWidget.h"
+#include "qt_host/BaseMapLayer.h"
+#include "qt_host/StationDetail.h"
 
 namespace qt_host {
 
 namespace {
 
-constexpr double kKmPerDegreeLat = 110.574;
-constexpr double kKmPerDegreeLonAtEquator = 111.320;
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kKmPerDegreeLat = MapProjection::kKmPerDegreeLat;
 constexpr double kMinSpanKm = 0.5;
 constexpr double kMaxSpanKm = 20000;
 
@@ -40,58 +41,7 @@ QString LengthText(double km) {
     return QStringLiteral("%1 km").arg(km, 0, 'f', 0);
 }
 
-QString LocalTime(std::int64_t seconds) {
-    return QDateTime::fromSecsSinceEpoch(seconds).toString("yyyy-MM-dd HH:mm:ss");
-}
-
-QString EvidenceDetail(const builtin_host::Evidence& e) {
-    QStringList hops;
-    for (const std::string& hop : e.path.digipeaters) hops << QString::fromStdString(hop);
-    QString via = e.path.viaInternet ? QStringLiteral("Internet") : QStringLiteral("radio");
-    if (!e.path.gateway.empty()) via += " (gateway " + QString::fromStdString(e.path.gateway) + ")";
-    return QStringList{
-        "IN EMERGENCY: " + QString::fromStdString(e.cause),
-        "Frame: " + QString::fromStdString(e.frame),
-        "Path: " + (hops.isEmpty() ? QStringLiteral("direct") : hops.join(',')),
-        "Heard directly from: " + QString::fromStdString(e.path.heardFrom),
-        "Came by: " + via,
-        QString("Heard %1 times, first %2, last %3")
-            .arg(e.count)
-            .arg(LocalTime(e.firstHeard_s), LocalTime(e.lastHeard_s)),
-    }
-        .join('\n');
-}
-
 }  // namespace
-
-QString StationDetail(const builtin_host::StationData& s, const builtin_host::Evidence* evidence) {
-    QStringList lines{QString::fromStdString(s.callsign)};
-    if (s.latitude_deg && s.longitude_deg) {
-        lines << QString("%1, %2  (%3 km, %4°)")
-                     .arg(*s.latitude_deg, 0, 'f', 5)
-                     .arg(*s.longitude_deg, 0, 'f', 5)
-                     .arg(s.distance_km, 0, 'f', 1)
-                     .arg(s.bearing_deg, 0, 'f', 0);
-    }
-    if (!s.beaconText.empty()) lines << QString::fromStdString(s.beaconText);
-    if (evidence != nullptr) lines << EvidenceDetail(*evidence);
-    return lines.join('\n');
-}
-
-// Kilometres east and north of the home station.
-struct MapView::Projection {
-    double homeLat = 0;
-    double homeLon = 0;
-    double pixelsPerKm = 1;
-    QPointF centre;
-
-    QPointF ToScreen(double latDeg, double lonDeg) const {
-        double eastKm =
-            (lonDeg - homeLon) * kKmPerDegreeLonAtEquator * std::cos(homeLat * kPi / 180);
-        double northKm = (latDeg - homeLat) * kKmPerDegreeLat;
-        return {centre.x() + eastKm * pixelsPerKm, centre.y() - northKm * pixelsPerKm};
-    }
-};
 
 MapView::MapView(builtin_host::HostMap& map, const builtin_host::StationList& stations,
                  QWidget* parent)
@@ -111,29 +61,36 @@ void MapView::SetSpanKm(double km) {
     update();
 }
 
-MapView::Projection MapView::MakeProjection() const {
+MapProjection MapView::Projection() const {
     const auto& home = stations_.Home();
-    Projection p;
+    MapProjection p;
     p.homeLat = home.latitude_deg;
     p.homeLon = home.longitude_deg;
     p.centre = QPointF(width() / 2.0, height() / 2.0);
     p.pixelsPerKm = (std::min(width(), height()) / 2.0) / spanKm_;
+    p.centreEastKm = centreEastKm_;
+    p.centreNorthKm = centreNorthKm_;
     return p;
+}
+
+QPointF MapView::ScreenPoint(double latDeg, double lonDeg) const {
+    return Projection().ToScreen(latDeg, lonDeg);
 }
 
 void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), QColor(236, 242, 230));
-    Projection p = MakeProjection();
+    const MapProjection p = Projection();
+    PaintBaseMap(painter, baseMap_.get(), p, rect());
     PaintCircles(painter, p);
     PaintStations(painter, p);
     PaintHome(painter, p);
     PaintScale(painter, p);
+    PaintAttribution(painter);
     PaintWarning(painter);
 }
 
-void MapView::PaintCircles(QPainter& painter, const Projection& p) const {
+void MapView::PaintCircles(QPainter& painter, const MapProjection& p) const {
     for (const builtin_host::Circle& c : map_.Circles()) {
         QPointF centre = p.ToScreen(c.y / 60.0, c.x / 60.0);
         // The radius is in minutes of arc of latitude.
@@ -153,11 +110,14 @@ void MapView::PaintCircles(QPainter& painter, const Projection& p) const {
     }
 }
 
-void MapView::PaintStations(QPainter& painter, const Projection& p) const {
-    QRectF area = QRectF(rect()).adjusted(-20, -20, 20, 20);
+// Symbols first, then the callsigns beside them: those in emergency, then the most recently
+// heard, each only where it does not cover one already written.
+void MapView::PaintStations(QPainter& painter, const MapProjection& p) const {
+    const QRectF area = QRectF(rect()).adjusted(-20, -20, 20, 20);
+    std::vector<std::pair<QPointF, QString>> emergencyLabels, otherLabels;
     stations_.ForEach([&](const builtin_host::StationData& s) {
         if (!s.latitude_deg || !s.longitude_deg) return;
-        QPointF at = p.ToScreen(*s.latitude_deg, *s.longitude_deg);
+        const QPointF at = p.ToScreen(*s.latitude_deg, *s.longitude_deg);
         if (!area.contains(at)) return;
         painter.setPen(QPen(QColor(40, 40, 40), 1));
         const bool emergency = evidence_ != nullptr && evidence_->Find(s.callsign) != nullptr;
@@ -165,13 +125,36 @@ void MapView::PaintStations(QPainter& painter, const Projection& p) const {
                          : s.isObject ? QColor(120, 120, 220)
                                       : QColor(30, 120, 30));
         painter.drawEllipse(at, emergency ? 5 : 3, emergency ? 5 : 3);
-        // Drawn as text, never interpreted: the name comes from the air.
-        painter.drawText(at + QPointF(5, -4), QString::fromStdString(s.callsign));
+        (emergency ? emergencyLabels : otherLabels)
+            .emplace_back(at, QString::fromStdString(s.callsign));
     });
+    std::vector<std::pair<QPointF, QString>> labels = std::move(emergencyLabels);
+    labels.insert(labels.end(), otherLabels.rbegin(), otherLabels.rend());
+    const auto& home = stations_.Home();
+    std::vector<QRectF> taken{HomeLabelRect(p.ToScreen(home.latitude_deg, home.longitude_deg))};
+    const QFontMetricsF metrics(painter.font());
+    painter.setPen(QColor(20, 20, 20));
+    for (const auto& [at, text] : labels) {
+        const QRectF box = metrics.boundingRect(text).translated(at + QPointF(7, -4));
+        if (std::any_of(taken.begin(), taken.end(),
+                        [&](const QRectF& other) { return other.intersects(box); }))
+            continue;
+        taken.push_back(box);
+        // Drawn as text, never interpreted: the name comes from the air.
+        painter.drawText(at + QPointF(7, -4), text);
+    }
 }
 
-void MapView::PaintHome(QPainter& painter, const Projection& p) const {
-    QPointF home = p.centre;
+QRectF MapView::HomeLabelRect(QPointF home) const {
+    if (homeCall_.empty()) return {};
+    return QFontMetricsF(font())
+        .boundingRect(QString::fromStdString(homeCall_))
+        .translated(home + QPointF(7, 12));
+}
+
+void MapView::PaintHome(QPainter& painter, const MapProjection& p) const {
+    const auto& station = stations_.Home();
+    const QPointF home = p.ToScreen(station.latitude_deg, station.longitude_deg);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(QColor(20, 60, 200));
     painter.drawRect(QRectF(home.x() - 4, home.y() - 4, 8, 8));
@@ -179,7 +162,7 @@ void MapView::PaintHome(QPainter& painter, const Projection& p) const {
         painter.drawText(home + QPointF(7, 12), QString::fromStdString(homeCall_));
 }
 
-void MapView::PaintScale(QPainter& painter, const Projection& p) const {
+void MapView::PaintScale(QPainter& painter, const MapProjection& p) const {
     double barKm = RoundLength(width() / 4.0 / p.pixelsPerKm);
     double barPx = barKm * p.pixelsPerKm;
     QPointF left(12, height() - 16);
@@ -191,6 +174,13 @@ void MapView::PaintScale(QPainter& painter, const Projection& p) const {
     painter.setPen(Qt::black);
     painter.drawText(left + QPointF(0, -9), LengthText(barKm));
     painter.drawText(QPointF(12, 18), QStringLiteral("Scale %1").arg(map_.GetScale()));
+}
+
+void MapView::PaintAttribution(QPainter& painter) const {
+    if (!baseMap_) return;
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawText(rect().adjusted(0, 0, -6, -4), Qt::AlignRight | Qt::AlignBottom,
+                     QStringLiteral("Base map: Natural Earth"));
 }
 
 void MapView::PaintWarning(QPainter& painter) const {
@@ -207,7 +197,7 @@ void MapView::PaintWarning(QPainter& painter) const {
 
 QString MapView::DetailAt(QPointF point) const {
     constexpr double kReach_px = 8;
-    const Projection p = MakeProjection();
+    const MapProjection p = Projection();
     const builtin_host::StationData* nearest = nullptr;
     double best = kReach_px * kReach_px;
     stations_.ForEach([&](const builtin_host::StationData& s) {
@@ -234,15 +224,42 @@ void MapView::ShowDetail(QPointF point, QPoint globalPoint) {
                        this);
 }
 
+void MapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        dragFrom_ = event->position();
+        dragged_ = false;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+// Dragging with the left button moves the map under the pointer; a few pixels of jitter in
+// a click are not a drag.
 void MapView::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() == Qt::NoButton)
+    if (!(event->buttons() & Qt::LeftButton)) {
         ShowDetail(event->position(), event->globalPosition().toPoint());
+    } else if (dragFrom_) {
+        const QPointF moved = event->position() - *dragFrom_;
+        dragged_ = dragged_ || moved.manhattanLength() > 3;
+        if (dragged_) {
+            PanByPixels(moved);
+            dragFrom_ = event->position();
+        }
+    }
     QWidget::mouseMoveEvent(event);
 }
 
 void MapView::mouseReleaseEvent(QMouseEvent* event) {
-    ShowDetail(event->position(), event->globalPosition().toPoint());
+    if (event->button() == Qt::LeftButton && !dragged_)
+        ShowDetail(event->position(), event->globalPosition().toPoint());
+    dragFrom_.reset();
     QWidget::mouseReleaseEvent(event);
+}
+
+void MapView::PanByPixels(QPointF moved) {
+    const double pixelsPerKm = Projection().pixelsPerKm;
+    centreEastKm_ -= moved.x() / pixelsPerKm;
+    centreNorthKm_ += moved.y() / pixelsPerKm;
+    update();
 }
 
 void MapView::contextMenuEvent(QContextMenuEvent* event) {
@@ -258,9 +275,14 @@ void MapView::closeEvent(QCloseEvent* event) {
     qt::SafeCall(onClose);
 }
 
+// The point of the map under the pointer stays under it.
 void MapView::wheelEvent(QWheelEvent* event) {
-    double steps = event->angleDelta().y() / 120.0;
+    const double steps = event->angleDelta().y() / 120.0;
+    const QPointF pointer = event->position();
+    const builtin_host::GeoPoint held = Projection().ToGeo(pointer);
     SetSpanKm(spanKm_ * std::pow(1.25, -steps));
+    const QPointF drift = Projection().ToScreen(held.latitude_deg, held.longitude_deg) - pointer;
+    PanByPixels(-drift);
     // Like a real station program, a zoom changes the scale the add-on sizes its circles
     // by, and redraws the map so they are drawn again at the new size.
     if (map_.SetScale(static_cast<float>(spanKm_))) qt::SafeCall([this] { map_.Redraw(); });

@@ -1,14 +1,18 @@
-// The built-in host's map window: the home station, the stations heard and the circles the
-// add-on drew at the last redraw, on an equirectangular projection around the home station.
+// The built-in host's map window: the home station, the stations heard with their callsigns
+// and the circles the add-on drew at the last redraw, over the offline base map, on a flat
+// projection around the home station. Drag to pan, wheel to zoom around the pointer.
 #pragma once
 
 #include <QPainter>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "builtin_host/Evidence.h"
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
+#include "qt_host/MapProjection.h"
 
 namespace qt_host {
 
@@ -42,6 +46,13 @@ public:
     // The detail of the station drawn nearest to a point of the view, within a few pixels;
     // empty when there is none. Plain text.
     QString DetailAt(QPointF point) const;
+    // The land and borders drawn under everything; none: a plain background.
+    void SetBaseMap(std::shared_ptr<const builtin_host::BaseMap> map) {
+        baseMap_ = std::move(map);
+        update();
+    }
+    // Where a place is drawn in the view now, in pixels.
+    QPointF ScreenPoint(double latDeg, double lonDeg) const;
     void SetHomeCallsign(std::string call) {
         homeCall_ = std::move(call);
         update();
@@ -51,30 +62,34 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    struct Projection;
-    Projection MakeProjection() const;
-    void PaintCircles(QPainter& painter, const Projection& p) const;
-    void PaintStations(QPainter& painter, const Projection& p) const;
-    void PaintHome(QPainter& painter, const Projection& p) const;
-    void PaintScale(QPainter& painter, const Projection& p) const;
+    MapProjection Projection() const;
+    void PanByPixels(QPointF moved);
+    void PaintCircles(QPainter& painter, const MapProjection& p) const;
+    void PaintStations(QPainter& painter, const MapProjection& p) const;
+    void PaintHome(QPainter& painter, const MapProjection& p) const;
+    QRectF HomeLabelRect(QPointF home) const;
+    void PaintScale(QPainter& painter, const MapProjection& p) const;
+    void PaintAttribution(QPainter& painter) const;
     void PaintWarning(QPainter& painter) const;
     void ShowDetail(QPointF point, QPoint globalPoint);
 
     builtin_host::HostMap& map_;
     const builtin_host::StationList& stations_;
     double spanKm_ = 50;
+    double centreEastKm_ = 0;  // the map's point at the view's centre, from home
+    double centreNorthKm_ = 0;
+    std::optional<QPointF> dragFrom_;
+    bool dragged_ = false;
+    std::shared_ptr<const builtin_host::BaseMap> baseMap_;
     std::string homeCall_;
     QString warning_;
     const builtin_host::EvidenceBook* evidence_ = nullptr;
 };
-
-// What the map tells about a station: its data and, for one in emergency, why.
-QString StationDetail(const builtin_host::StationData& station,
-                      const builtin_host::Evidence* evidence);
 
 }  // namespace qt_host
