@@ -56,6 +56,24 @@ std::shared_ptr<const builtin_host::BaseMap> LoadShippedBaseMap(const std::strin
     return std::make_shared<const builtin_host::BaseMap>(std::move(*map));
 }
 
+// Online tiles when the host's settings name a tile server; none otherwise.
+std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const builtin_host::HostSettings& settings) {
+    const QString url = QString::fromStdString(settings.tileUrl);
+    if (url.isEmpty()) return nullptr;
+    if (!qt_host::TileLayer::UsableTemplate(url)) {
+        std::cerr << "sirenwatch: TileUrl needs http(s) and {z}, {x}, {y}: " << settings.tileUrl
+                  << '\n';
+        return nullptr;
+    }
+    qt_host::TileSettings tiles;
+    tiles.urlTemplate = url;
+    tiles.attribution = QString::fromStdString(settings.tileAttribution);
+    tiles.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        "/sirenwatch/tiles";
+    tiles.userAgent = QString::fromStdString("Sirenwatch/" + VersionText());
+    return std::make_unique<qt_host::TileLayer>(tiles);
+}
+
 // The map window of the built-in host, beside the add-on's window. Closing it closes the
 // host, and the add-on with it.
 std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
@@ -199,6 +217,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     std::unique_ptr<qt_host::MapView> map;
     if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
     if (map) map->SetBaseMap(LoadShippedBaseMap(folder));
+    const auto tiles = map ? MakeTileLayer(hostSettings) : nullptr;
+    if (tiles) map->SetTileLayer(tiles.get());
     if (map) map->onExport = [&log, view = map.get()] { ExportFromMap(log.Folder(), *view); };
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(

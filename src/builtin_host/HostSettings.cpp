@@ -133,6 +133,8 @@ HostSettings LoadHostSettings(const std::string& folder) {
     if (std::isfinite(scale) && scale > 0 && scale < 1e9) s.mapScale = static_cast<float>(scale);
     s.silenceMinutes = ParseMinutes(ReadOr(file, "SilenceMinutes", ""));
     s.onEmergency = ReadOr(file, "OnEmergency", "");
+    s.tileUrl = ReadOr(file, "TileUrl", "");
+    s.tileAttribution = ReadOr(file, "TileAttribution", "");
     return s;
 }
 
@@ -151,6 +153,8 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
         {"MapScale", ScaleText(s.mapScale)},
         {"SilenceMinutes", s.silenceMinutes ? MinutesText(*s.silenceMinutes) : ""},
         {"OnEmergency", s.onEmergency},
+        {"TileUrl", s.tileUrl},
+        {"TileAttribution", s.tileAttribution},
     };
     bool ok = settings::WriteProfileString(file, kStation, "Callsign", s.callsign) &&
               settings::WriteProfileString(file, kStation, "Latitude", s.latitudeText) &&

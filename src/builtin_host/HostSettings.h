@@ -45,6 +45,10 @@ struct HostSettings {
     std::optional<double> silenceMinutes;
     // A command run for each new emergency (split into words, no shell); empty: none.
     std::string onEmergency;
+    // Online map tiles over the base map: a URL template with {z}, {x} and {y}, and the
+    // credit the tile server asks to be shown; empty: no tiles.
+    std::string tileUrl;
+    std::string tileAttribution;
 };
 
 // The settings file of a host folder. The folder is stored with a trailing separator (the

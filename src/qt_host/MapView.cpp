@@ -82,6 +82,7 @@ void MapView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const MapProjection p = Projection();
     PaintBaseMap(painter, baseMap_.get(), p, rect());
+    if (tiles_ != nullptr) tiles_->Paint(painter, p, rect());
     PaintCircles(painter, p);
     PaintStations(painter, p);
     PaintHome(painter, p);
@@ -177,10 +178,27 @@ void MapView::PaintScale(QPainter& painter, const MapProjection& p) const {
 }
 
 void MapView::PaintAttribution(QPainter& painter) const {
-    if (!baseMap_) return;
-    painter.setPen(QColor(60, 60, 60));
-    painter.drawText(rect().adjusted(0, 0, -6, -4), Qt::AlignRight | Qt::AlignBottom,
-                     QStringLiteral("Base map: Natural Earth"));
+    QStringList credits;
+    if (baseMap_) credits << QStringLiteral("Base map: Natural Earth");
+    if (tiles_ != nullptr && !tiles_->Attribution().isEmpty()) credits << tiles_->Attribution();
+    if (credits.isEmpty()) return;
+    const QString text = credits.join(QStringLiteral(" | "));
+    QRectF box = QFontMetricsF(font()).boundingRect(text);
+    box.moveBottomRight(QPointF(width() - 4, height() - 2));
+    painter.fillRect(box.adjusted(-3, -1, 3, 1), QColor(255, 255, 255, 190));
+    painter.setPen(QColor(40, 40, 40));
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
+void MapView::SetTileLayer(TileLayer* tiles) {
+    tiles_ = tiles;
+    if (tiles_ != nullptr) {
+        QPointer<MapView> self(this);
+        tiles_->onTileArrived = [self] {
+            if (self) self->update();
+        };
+    }
+    update();
 }
 
 void MapView::PaintWarning(QPainter& painter) const {

@@ -13,6 +13,7 @@
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
 #include "qt_host/MapProjection.h"
+#include "qt_host/TileLayer.h"
 
 namespace qt_host {
 
@@ -51,6 +52,8 @@ public:
         baseMap_ = std::move(map);
         update();
     }
+    // Online tiles drawn over the base map, with their attribution; none by default.
+    void SetTileLayer(TileLayer* tiles);
     // Where a place is drawn in the view now, in pixels.
     QPointF ScreenPoint(double latDeg, double lonDeg) const;
     void SetHomeCallsign(std::string call) {
@@ -87,6 +90,7 @@ private:
     std::optional<QPointF> dragFrom_;
     bool dragged_ = false;
     std::shared_ptr<const builtin_host::BaseMap> baseMap_;
+    TileLayer* tiles_ = nullptr;
     std::string homeCall_;
     QString warning_;
     const builtin_host::EvidenceBook* evidence_ = nullptr;

@@ -23,7 +23,8 @@ auto Fields(const HostSettings& s) {
     const FeedSettings& f = s.feed;
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
-                    f.filter, s.mapScale, s.silenceMinutes, s.onEmergency);
+                    f.filter, s.mapScale, s.silenceMinutes, s.onEmergency, s.tileUrl,
+                    s.tileAttribution);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -43,7 +44,9 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                         .filter = "r/45.50/9.21/50 b/Q*"},
                                .mapScale = 12.5f,
                                .silenceMinutes = 0.5,
-                               .onEmergency = "notify-team --urgent \"a b\""};
+                               .onEmergency = "notify-team --urgent \"a b\"",
+                               .tileUrl = "https://tiles.example.org/{z}/{x}/{y}.png",
+                               .tileAttribution = "© Example contributors"};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));
 
