@@ -104,6 +104,12 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
     feed.Start();
 }
 
+// The user's command for new emergencies, when one is set.
+std::unique_ptr<EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
+    if (command.empty()) return nullptr;
+    return std::make_unique<EmergencyCommand>(QString::fromStdString(command));
+}
+
 // The map window's export: the whole incident log to a file the user picks.
 void ExportFromMap(const QString& logFolder, QWidget& parent) {
     const QString file = QFileDialog::getSaveFileName(&parent, "Export incidents",
@@ -137,19 +143,41 @@ std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::i
     return watch;
 }
 
-// Where events go: standard output in the form asked for; the add-on's own tab-separated
-// lines come from its report, so only the feed's lines are printed here without --json.
-void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, IncidentLog& log,
-                    bool json, bool headless) {
-    incidents.AddSink([&log](const QJsonObject& event) { log.Append(event); });
-    if (json) {
+// Where events go besides standard output: the incident log, the desktop, the user's command.
+struct IncidentOutlets {
+    IncidentLog log{IncidentLog::DefaultFolder()};
+    DesktopNotifier notifier;
+    std::unique_ptr<EmergencyCommand> command;
+};
+
+// Standard output in the form asked for (the add-on's own tab-separated lines come from its
+// report, so only the feed's lines are printed here without --json), and the outlets.
+void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, IncidentOutlets& outlets,
+                    const CommandLine& options, bool headless) {
+    if (options.json) {
         incidents.AddSink(JsonLinePrinter(std::cout));
     } else if (headless) {
         incidents.AddSink(FeedLinePrinter(std::cout));
     }
+    incidents.AddSink([&outlets](const QJsonObject& event) {
+        outlets.log.Append(event);
+        outlets.notifier.Tell(event);
+        if (outlets.command) outlets.command->Run(event);
+    });
     host.SetEvidenceListener([&incidents](const builtin_host::EvidenceBook::Noted& noted) {
         incidents.EvidenceNoted(noted);
     });
+}
+
+// The base map, the tiles when a server is set, and the export in the window's menu.
+void FurnishMap(qt_host::MapView& map, const std::string& folder,
+                const builtin_host::HostSettings& settings, const IncidentLog& log) {
+    map.SetBaseMap(LoadShippedBaseMap(folder));
+    if (auto tiles = MakeTileLayer(settings)) {
+        tiles->setParent(&map);
+        map.SetTileLayer(tiles.release());
+    }
+    map.onExport = [&log, &map] { ExportFromMap(log.Folder(), map); };
 }
 
 }  // namespace
@@ -187,7 +215,11 @@ int RunProgram(const CommandLine& options, bool headless) {
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
     // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
-    IncidentLog log(IncidentLog::DefaultFolder());
+    IncidentOutlets outlets{
+        .notifier =
+            DesktopNotifier(QDBusConnection::sessionBus(),
+                            QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
+        .command = MakeEmergencyCommand(options.onEmergency.value_or(hostSettings.onEmergency))};
     std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);
     qt::FormWindow mainWindow(program.Main());
@@ -195,16 +227,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     if (headless && !options.json) report.emplace(program.Main(), std::cout);
     incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
                       qt_host::FeedWatch::SystemSeconds);
-    RouteIncidents(*incidents, host, log, options.json, headless);
-    DesktopNotifier notifier(QDBusConnection::sessionBus(),
-                             QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png")));
-    incidents->AddSink([&notifier](const QJsonObject& event) { notifier.Tell(event); });
-    const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
-    std::unique_ptr<EmergencyCommand> onEmergency;
-    if (!command.empty()) {
-        onEmergency = std::make_unique<EmergencyCommand>(QString::fromStdString(command));
-        incidents->AddSink([run = onEmergency.get()](const QJsonObject& e) { run->Run(e); });
-    }
+    RouteIncidents(*incidents, host, outlets, options, headless);
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
@@ -216,10 +239,7 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     std::unique_ptr<qt_host::MapView> map;
     if (!headless) map = OpenMapWindow(host, hostSettings, mainWindow);
-    if (map) map->SetBaseMap(LoadShippedBaseMap(folder));
-    const auto tiles = map ? MakeTileLayer(hostSettings) : nullptr;
-    if (tiles) map->SetTileLayer(tiles.get());
-    if (map) map->onExport = [&log, view = map.get()] { ExportFromMap(log.Folder(), *view); };
+    if (map) FurnishMap(*map, folder, hostSettings, outlets.log);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
