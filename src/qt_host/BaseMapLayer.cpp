@@ -22,12 +22,28 @@ GeoBox BoxInView(const MapProjection& p, const QRectF& view) {
             std::min(a.latitude_deg, b.latitude_deg), std::max(a.latitude_deg, b.latitude_deg)};
 }
 
+// The line drawn `shift` degrees east of where its numbers say (a whole turn, near 180°).
 void AddLine(QPainterPath& path, const builtin_host::GeoLine& line, const MapProjection& p,
-             bool closed) {
-    path.moveTo(p.ToScreen(line.points.front().latitude_deg, line.points.front().longitude_deg));
+             double shift, bool closed) {
+    const auto& first = line.points.front();
+    path.moveTo(p.ToScreen(first.latitude_deg, first.longitude_deg + shift));
     for (std::size_t i = 1; i < line.points.size(); ++i)
-        path.lineTo(p.ToScreen(line.points[i].latitude_deg, line.points[i].longitude_deg));
+        path.lineTo(p.ToScreen(line.points[i].latitude_deg, line.points[i].longitude_deg + shift));
     if (closed) path.closeSubpath();
+}
+
+// Every line of `lines` that meets the view, once for each turn of the world the view shows,
+// so the map goes on across 180° as the view does.
+QPainterPath PathInView(const std::vector<builtin_host::GeoLine>& lines, const MapProjection& p,
+                        const GeoBox& box, bool closed) {
+    QPainterPath path;
+    for (const double shift : {-360.0, 0.0, 360.0}) {
+        const GeoBox shifted{box.west - shift, box.east - shift, box.south, box.north};
+        if (shifted.east < -180 || shifted.west > 180) continue;
+        for (const builtin_host::GeoLine& line : lines)
+            if (shifted.Meets(line)) AddLine(path, line, p, shift, closed);
+    }
+    return path;
 }
 
 }  // namespace
@@ -40,17 +56,13 @@ void PaintBaseMap(QPainter& painter, const builtin_host::BaseMap* map, const Map
     }
     painter.fillRect(view, kSeaColor);
     const GeoBox box = BoxInView(p, view);
-    QPainterPath land;
+    QPainterPath land = PathInView(map->land, p, box, true);
     land.setFillRule(Qt::OddEvenFill);
-    for (const builtin_host::GeoLine& ring : map->land)
-        if (box.Meets(ring)) AddLine(land, ring, p, true);
     painter.setPen(QPen(QColor(110, 140, 160), 1));
     painter.setBrush(kLandColor);
     painter.drawPath(land);
 
-    QPainterPath borders;
-    for (const builtin_host::GeoLine& border : map->borders)
-        if (box.Meets(border)) AddLine(borders, border, p, false);
+    const QPainterPath borders = PathInView(map->borders, p, box, false);
     painter.setPen(QPen(QColor(160, 110, 160), 1, Qt::DashLine));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(borders);

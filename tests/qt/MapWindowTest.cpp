@@ -85,5 +85,19 @@ TEST_F(MapWindow, DraggingPansAndTheWheelZoomsAroundThePointer) {
     EXPECT_LT(host->MapState().GetScale(), scale);
 }
 
+// Just east of 180°, the land just west of it (Vanua Levu, Fiji, at 179° E) is drawn
+// beside the home station, not a whole turn of the world away.
+TEST(BaseMapAcross180, LandOnTheOtherSideIsDrawnNextToHome) {
+    builtin_host::HostMap hostMap;
+    builtin_host::StationList stations({-16.5, -179.5});
+    qt_host::MapView map(hostMap, stations);
+    map.SetBaseMap(ShippedBaseMap());
+    map.resize(400, 300);
+    map.SetSpanKm(150);
+    const QPoint vanuaLevu = map.ScreenPoint(-16.5, 179.0 - 360).toPoint();
+    ASSERT_TRUE(map.rect().contains(vanuaLevu));
+    EXPECT_EQ(map.grab().toImage().pixelColor(vanuaLevu), qt_host::kLandColor);
+}
+
 }  // namespace
 }  // namespace qttest
