@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QFileInfo>
 #include <QVariantMap>
 #include <iostream>
 
@@ -15,6 +16,13 @@ QString Escaped(const QJsonObject& event, const char* key) {
 }
 
 }  // namespace
+
+QDBusConnection SessionBusIfAny() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const bool named = !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+                       (!runtime.isEmpty() && QFileInfo::exists(runtime + "/bus"));
+    return named ? QDBusConnection::sessionBus() : QDBusConnection("");
+}
 
 Notification NotificationFor(const QJsonObject& event) {
     const QString kind = event["event"].toString();

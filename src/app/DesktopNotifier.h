@@ -19,9 +19,14 @@ struct Notification {
 // What to tell for an event; an empty summary for events that are not told.
 Notification NotificationFor(const QJsonObject& event);
 
+// The session bus where the environment names one (DBUS_SESSION_BUS_ADDRESS, or the "bus"
+// socket in XDG_RUNTIME_DIR); otherwise a connection that is not connected, so nothing tries
+// to start a bus of its own.
+QDBusConnection SessionBusIfAny();
+
 class DesktopNotifier {
 public:
-    explicit DesktopNotifier(QDBusConnection bus = QDBusConnection::sessionBus(),
+    explicit DesktopNotifier(QDBusConnection bus = SessionBusIfAny(),
                              QString icon = "dialog-warning")
         : bus_(std::move(bus)), icon_(std::move(icon)) {}
 

@@ -216,9 +216,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     IncidentOutlets outlets{
-        .notifier =
-            DesktopNotifier(QDBusConnection::sessionBus(),
-                            QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
+        .notifier = DesktopNotifier(SessionBusIfAny(), QString::fromStdString(platform::JoinPath(
+                                                           folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(options.onEmergency.value_or(hostSettings.onEmergency))};
     std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);

@@ -112,6 +112,9 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
 TEST(DesktopNotifier, NoBusOrNoServiceIsNotAFailure) {
     app::DesktopNotifier nowhere(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"));
     nowhere.Tell(NewEmergency());
+    QDBusConnection::disconnectFromBus("none");
+    app::DesktopNotifier unnamed(QDBusConnection(""));
+    unnamed.Tell(NewEmergency());
 
     PrivateBus bus;
     if (!bus.Running()) GTEST_SKIP() << "no dbus-daemon here";
