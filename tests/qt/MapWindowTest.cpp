@@ -34,7 +34,7 @@ protected:
         map->SetEvidence(&host->Emergencies());
         map->SetBaseMap(ShippedBaseMap());
         map->resize(800, 600);
-        map->SetSpanKm(45);
+        map->SetSpanKm(70);
         map->show();
         QApplication::processEvents();
     }
@@ -82,7 +82,11 @@ TEST_F(MapWindow, DraggingPansAndTheWheelZoomsAroundThePointer) {
     EXPECT_NEAR(place.y(), pointer.y(), 0.5);
     EXPECT_NEAR(QLineF(pointer, map->ScreenPoint(45.504167, 9.205667)).length(),
                 homeDistance * 1.25 * 1.25, 0.5);
-    EXPECT_LT(host->MapState().GetScale(), scale);
+    // The add-on drew its circles again, at a radius of the new scale / 25 minutes of arc.
+    const float newScale = host->MapState().GetScale();
+    EXPECT_NE(newScale, scale);
+    ASSERT_FALSE(host->MapState().Circles().empty());
+    EXPECT_NEAR(host->MapState().Circles()[0].radius, newScale / 25, 1e-3);
 }
 
 // Just east of 180°, the land just west of it (Vanua Levu, Fiji, at 179° E) is drawn
