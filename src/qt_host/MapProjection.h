@@ -29,6 +29,12 @@ struct MapProjection {
         const double northKm = (latDeg - homeLat) * kKmPerDegreeLat - centreNorthKm;
         return {centre.x() + eastKm * pixelsPerKm, centre.y() - northKm * pixelsPerKm};
     }
+    // A single place (a station, a circle) on the turn of the world nearest the view's centre,
+    // so one just across 180° is drawn beside its neighbours.
+    QPointF PlaceToScreen(double latDeg, double lonDeg) const {
+        const double centreLon = homeLon + centreEastKm / KmPerDegreeLon();
+        return ToScreen(latDeg, lonDeg + 360 * std::round((centreLon - lonDeg) / 360));
+    }
     builtin_host::GeoPoint ToGeo(QPointF screen) const {
         const double eastKm = (screen.x() - centre.x()) / pixelsPerKm + centreEastKm;
         const double northKm = (centre.y() - screen.y()) / pixelsPerKm + centreNorthKm;

@@ -74,7 +74,7 @@ MapProjection MapView::Projection() const {
 }
 
 QPointF MapView::ScreenPoint(double latDeg, double lonDeg) const {
-    return Projection().ToScreen(latDeg, lonDeg);
+    return Projection().PlaceToScreen(latDeg, lonDeg);
 }
 
 void MapView::paintEvent(QPaintEvent*) {
@@ -93,7 +93,7 @@ void MapView::paintEvent(QPaintEvent*) {
 
 void MapView::PaintCircles(QPainter& painter, const MapProjection& p) const {
     for (const builtin_host::Circle& c : map_.Circles()) {
-        QPointF centre = p.ToScreen(c.y / 60.0, c.x / 60.0);
+        QPointF centre = p.PlaceToScreen(c.y / 60.0, c.x / 60.0);
         // The radius is in minutes of arc of latitude.
         double radius = c.radius / 60.0 * kKmPerDegreeLat * p.pixelsPerKm;
         double aspect = (c.aspect > 0 && std::isfinite(c.aspect)) ? c.aspect : 1.0;
@@ -118,7 +118,7 @@ void MapView::PaintStations(QPainter& painter, const MapProjection& p) const {
     std::vector<std::pair<QPointF, QString>> emergencyLabels, otherLabels;
     stations_.ForEach([&](const builtin_host::StationData& s) {
         if (!s.latitude_deg || !s.longitude_deg) return;
-        const QPointF at = p.ToScreen(*s.latitude_deg, *s.longitude_deg);
+        const QPointF at = p.PlaceToScreen(*s.latitude_deg, *s.longitude_deg);
         if (!area.contains(at)) return;
         painter.setPen(QPen(QColor(40, 40, 40), 1));
         const bool emergency = evidence_ != nullptr && evidence_->Find(s.callsign) != nullptr;
@@ -220,7 +220,7 @@ QString MapView::DetailAt(QPointF point) const {
     double best = kReach_px * kReach_px;
     stations_.ForEach([&](const builtin_host::StationData& s) {
         if (!s.latitude_deg || !s.longitude_deg) return;
-        const QPointF d = p.ToScreen(*s.latitude_deg, *s.longitude_deg) - point;
+        const QPointF d = p.PlaceToScreen(*s.latitude_deg, *s.longitude_deg) - point;
         const double squared = d.x() * d.x() + d.y() * d.y();
         if (squared <= best) {
             best = squared;

@@ -54,7 +54,7 @@ public:
     }
     // Online tiles drawn over the base map, with their attribution; none by default.
     void SetTileLayer(TileLayer* tiles);
-    // Where a place is drawn in the view now, in pixels.
+    // Where a place is drawn in the view now, in pixels (on the turn of the world in view).
     QPointF ScreenPoint(double latDeg, double lonDeg) const;
     void SetHomeCallsign(std::string call) {
         homeCall_ = std::move(call);

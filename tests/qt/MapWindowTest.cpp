@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 #include <fstream>
 
+#include "builtin_host/AprsDecoder.h"
 #include "builtin_host/BaseMap.h"
 #include "builtin_host/Replay.h"
 #include "qt/QtWorld.h"
@@ -101,6 +102,11 @@ TEST(BaseMapAcross180, LandOnTheOtherSideIsDrawnNextToHome) {
     const QPoint vanuaLevu = map.ScreenPoint(-16.5, 179.0 - 360).toPoint();
     ASSERT_TRUE(map.rect().contains(vanuaLevu));
     EXPECT_EQ(map.grab().toImage().pixelColor(vanuaLevu), qt_host::kLandColor);
+
+    // A station there is drawn, and found, on the same side.
+    stations.Update(builtin_host::Decode("FJ1ABC>APRS:!1630.00S/17900.00E-Vanua Levu"));
+    EXPECT_TRUE(map.rect().contains(map.ScreenPoint(-16.5, 179.0).toPoint()));
+    EXPECT_TRUE(map.DetailAt(QPointF(vanuaLevu)).startsWith("FJ1ABC"));
 }
 
 }  // namespace
