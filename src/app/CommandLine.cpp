@@ -17,6 +17,13 @@ std::optional<std::uint16_t> ParsePort(std::string_view text) {
     return static_cast<std::uint16_t>(value);
 }
 
+bool EndsWithExportType(const std::string& file) {
+    if (file.size() < 4) return false;
+    std::string end = file.substr(file.size() - 4);
+    for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return end == ".gpx" || end == ".kml";
+}
+
 class Parser {
 public:
     explicit Parser(const std::vector<std::string>& args) : args_(args) {}
@@ -41,6 +48,7 @@ private:
             {"-h", [&] { o.help = true; }},
             {"--version", [&] { o.version = true; }},
             {"--headless", [&] { o.headless = true; }},
+            {"--json", [&] { o.json = true; }},
             {"--fast", [&] { o.fast = true; }},
             {"--stdin", [&] { SetFeed(FeedChoice::Stdin, name); }},
             {"--kiss", [&] { EndpointFeed(FeedChoice::Kiss, name, kDefaultKissPort); }},
@@ -52,6 +60,9 @@ private:
              }},
             {"--filter", [&] { o.filter = Value(name); }},
             {"--call", [&] { o.call = Value(name); }},
+            {"--export", [&] { o.exportFile = Value(name); }},
+            {"--since", [&] { o.since = Value(name); }},
+            {"--on-emergency", [&] { o.onEmergency = Value(name); }},
         };
         const auto found = table.find(name);
         if (found == table.end()) {
@@ -59,7 +70,8 @@ private:
             return;
         }
         const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--replay" ||
-                                name == "--filter" || name == "--call";
+                                name == "--filter" || name == "--call" || name == "--export" ||
+                                name == "--since" || name == "--on-emergency";
         if (inlineValue_ && !takesValue) {
             Fail(name + " takes no value");
             return;
@@ -103,6 +115,14 @@ private:
     void CheckCombination() {
         const auto& o = result_.options;
         if (o.help || o.version) return;
+        if (o.since && !o.exportFile) {
+            Fail("--since belongs to --export");
+            return;
+        }
+        if (o.exportFile && !EndsWithExportType(*o.exportFile)) {
+            Fail("--export: the file name must end in .gpx or .kml");
+            return;
+        }
         const bool aprsIsOrSettings =
             o.feed == FeedChoice::AprsIs || o.feed == FeedChoice::FromSettings;
         if ((o.filter || o.call) && !aprsIsOrSettings)
@@ -170,11 +190,29 @@ Feeds:
     --fast             replay as fast as possible
   --stdin              monitor lines on standard input
 
+Telling the operator:
+  --on-emergency COMMAND
+                       run COMMAND (split into words like a shell would, but run without
+                       one) for each new emergency, with SIRENWATCH_CALLSIGN,
+                       SIRENWATCH_LATITUDE, SIRENWATCH_LONGITUDE, SIRENWATCH_DISTANCE,
+                       SIRENWATCH_BEARING, SIRENWATCH_FRAME... in its environment and a
+                       summary on its standard input; stopped after 30 s
+  Desktop notifications are sent wherever the desktop's notification service runs.
+
+The incident log:
+  --export FILE        write the emergencies and the tracks of the stations in emergency
+                       from the incident log to FILE (.gpx or .kml) and exit
+    --since TIME       only from TIME on: "2026-12-07" or "2026-12-07T10:00" (local
+                       time), or with its zone ("...Z", "...+01:00")
+
 Other options:
   --headless           no windows: messages go to standard error, each emergency and
                        alarm is printed on standard output, and a replay or standard
                        input that ends ends the program (chosen by itself when there is
                        no display)
+  --json               print each emergency (with the evidence of why it is one), alarm
+                       and feed event as one JSON object per line on standard output,
+                       instead of the tab-separated lines
   -h, --help           show this text and exit
   --version            show the version and exit
 )";

@@ -2,15 +2,24 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QIcon>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <iostream>
 #include <memory>
 #include <optional>
 
+#include "app/DesktopNotifier.h"
+#include "app/EmergencyCommand.h"
 #include "app/FeedSetup.h"
+#include "app/IncidentExport.h"
+#include "app/IncidentLog.h"
+#include "app/Incidents.h"
 #include "app/LoopProbe.h"
 #include "app/StopSignals.h"
+#include "builtin_host/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
 #include "platform/Paths.h"
@@ -21,6 +30,7 @@
 #include "qt/DisplayPacer.h"
 #include "qt/FormWindow.h"
 #include "qt/QtPlatform.h"
+#include "qt_host/FeedWatch.h"
 #include "qt_host/MapView.h"
 
 namespace app {
@@ -37,12 +47,43 @@ builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
     return builtin_host::LoadHostSettings(setup.folder);
 }
 
+// The land and borders beside the executable; without them the map has a plain background.
+std::shared_ptr<const builtin_host::BaseMap> LoadShippedBaseMap(const std::string& folder) {
+    const std::string file = platform::JoinPath(folder, "basemap.txt");
+    std::string error;
+    auto map = builtin_host::LoadBaseMap(file, &error);
+    if (!map) {
+        std::cerr << "sirenwatch: no base map: " << error << '\n';
+        return nullptr;
+    }
+    return std::make_shared<const builtin_host::BaseMap>(std::move(*map));
+}
+
+// Online tiles when the host's settings name a tile server; none otherwise.
+std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const builtin_host::HostSettings& settings) {
+    const QString url = QString::fromStdString(settings.tileUrl);
+    if (url.isEmpty()) return nullptr;
+    if (!qt_host::TileLayer::UsableTemplate(url)) {
+        std::cerr << "sirenwatch: TileUrl needs http(s) and {z}, {x}, {y}: " << settings.tileUrl
+                  << '\n';
+        return nullptr;
+    }
+    qt_host::TileSettings tiles;
+    tiles.urlTemplate = url;
+    tiles.attribution = QString::fromStdString(settings.tileAttribution);
+    tiles.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        "/sirenwatch/tiles";
+    tiles.userAgent = QString::fromStdString("Sirenwatch/" + VersionText());
+    return std::make_unique<qt_host::TileLayer>(tiles);
+}
+
 // The map window of the built-in host, beside the add-on's window. Closing it closes the
 // host, and the add-on with it.
 std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
                                                 const builtin_host::HostSettings& settings,
                                                 const QWidget& mainWindow) {
     auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
+    map->SetEvidence(&host.Emergencies());
     map->SetHomeCallsign(settings.callsign);
     map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
@@ -83,6 +124,82 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
     feed.Start();
 }
 
+// The user's command for new emergencies, when one is set.
+std::unique_ptr<EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
+    if (command.empty()) return nullptr;
+    return std::make_unique<EmergencyCommand>(QString::fromStdString(command));
+}
+
+// The map window's export: the whole incident log to a file the user picks.
+void ExportFromMap(const QString& logFolder, QWidget& parent) {
+    const QString file = QFileDialog::getSaveFileName(&parent, "Export incidents",
+                                                      QDir::homePath() + "/incidents.gpx",
+                                                      "GPX (*.gpx);;KML (*.kml)");
+    if (file.isEmpty()) return;
+    const ExportResult result = ExportIncidents(logFolder, file, std::nullopt);
+    if (result.ok) {
+        QMessageBox::information(&parent, "Export incidents", result.message);
+    } else {
+        QMessageBox::warning(&parent, "Export incidents", result.message);
+    }
+}
+
+// Silence on the feed: an event, and with windows a band on the map and the siren once.
+std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
+                                              Incidents& incidents, qt_host::MapView* map,
+                                              platform::Sound& sound, std::string sirenFile) {
+    auto watch = std::make_unique<qt_host::FeedWatch>(feed, limit_s);
+    watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
+                          std::int64_t silent_s, std::int64_t last_s) {
+        incidents.FeedSilent(feed.Describe(), silent_s, last_s);
+        if (map == nullptr) return;
+        map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), last_s, silent_s));
+        sound.Play(siren);
+    };
+    watch->onBack = [&feed, &incidents, map] {
+        incidents.FeedBack(feed.Describe());
+        if (map != nullptr) map->SetWarning({});
+    };
+    return watch;
+}
+
+// Where events go besides standard output: the incident log, the desktop, the user's command.
+struct IncidentOutlets {
+    IncidentLog log{IncidentLog::DefaultFolder()};
+    DesktopNotifier notifier;
+    std::unique_ptr<EmergencyCommand> command;
+};
+
+// Standard output in the form asked for (the add-on's own tab-separated lines come from its
+// report, so only the feed's lines are printed here without --json), and the outlets.
+void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, IncidentOutlets& outlets,
+                    const CommandLine& options, bool headless) {
+    if (options.json) {
+        incidents.AddSink(JsonLinePrinter(std::cout));
+    } else if (headless) {
+        incidents.AddSink(FeedLinePrinter(std::cout));
+    }
+    incidents.AddSink([&outlets](const QJsonObject& event) {
+        outlets.log.Append(event);
+        outlets.notifier.Tell(event);
+        if (outlets.command) outlets.command->Run(event);
+    });
+    host.SetEvidenceListener([&incidents](const builtin_host::EvidenceBook::Noted& noted) {
+        incidents.EvidenceNoted(noted);
+    });
+}
+
+// The base map, the tiles when a server is set, and the export in the window's menu.
+void FurnishMap(qt_host::MapView& map, const std::string& folder,
+                const builtin_host::HostSettings& settings, const IncidentLog& log) {
+    map.SetBaseMap(LoadShippedBaseMap(folder));
+    if (auto tiles = MakeTileLayer(settings)) {
+        tiles->setParent(&map);
+        map.SetTileLayer(tiles.release());
+    }
+    map.onExport = [&log, &map] { ExportFromMap(log.Folder(), map); };
+}
+
 }  // namespace
 
 std::string VersionText() {
@@ -116,26 +233,39 @@ int RunProgram(const CommandLine& options, bool headless) {
     builtin_host::BuiltinHost host(
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
-    // The report outlives the forms it listens to, whatever they signal as they go.
+    // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
+    IncidentOutlets outlets{
+        .notifier = DesktopNotifier(SessionBusIfAny(), QString::fromStdString(platform::JoinPath(
+                                                           folder, "sirenwatch.png"))),
+        .command = MakeEmergencyCommand(options.onEmergency.value_or(hostSettings.onEmergency))};
+    std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);
-    if (headless) report.emplace(program.Main(), std::cout);
+    if (headless && !options.json) report.emplace(program.Main(), std::cout);
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
+    incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
+                      qt_host::FeedWatch::SystemSeconds);
+    RouteIncidents(*incidents, host, outlets, options, headless);
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
     });
 
     if (!program.Start()) return 1;
+    host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
     program.Main().Show();
 
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
+    if (map) FurnishMap(*map, folder, hostSettings, outlets.log);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
+    const auto watch = WatchFeed(
+        *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
+        *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = LoopProbe::FromEnvironment();
     return QApplication::exec();

@@ -5,7 +5,29 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
+#include "app/IncidentExport.h"
+#include "app/IncidentLog.h"
 #include "app/Program.h"
+
+namespace {
+
+// --export: the incident log to a file, without the watch.
+int Export(const app::CommandLine& options) {
+    std::optional<QDateTime> since;
+    if (options.since) {
+        since = app::ParseSince(QString::fromStdString(*options.since));
+        if (!since) {
+            std::cerr << "sirenwatch: --since: not a date or time: " << *options.since << '\n';
+            return 2;
+        }
+    }
+    const auto result = app::ExportIncidents(app::IncidentLog::DefaultFolder(),
+                                             QString::fromStdString(*options.exportFile), since);
+    (result.ok ? std::cout : std::cerr) << "sirenwatch: " << result.message.toStdString() << '\n';
+    return result.ok ? 0 : 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const auto parsed = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -20,6 +42,10 @@ int main(int argc, char** argv) {
     if (parsed.options.version) {
         std::cout << "sirenwatch " << app::VersionText() << '\n';
         return 0;
+    }
+    if (parsed.options.exportFile) {
+        QCoreApplication application(argc, argv);
+        return Export(parsed.options);
     }
     const bool headless = parsed.options.headless || app::NoDisplay();
     if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");

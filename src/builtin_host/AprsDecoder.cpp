@@ -149,7 +149,10 @@ void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d) {
     d.source = frame.source;
     d.tnc2 = FormatTnc2(frame);
     ReadPayload(frame, depth, d);
-    if (d.messageType.empty() && d.comment.starts_with(kEmergencyCode)) d.messageType = "EMERGENCY";
+    if (d.messageType.empty() && d.comment.starts_with(kEmergencyCode)) {
+        d.messageType = "EMERGENCY";
+        d.emergencyInComment = true;
+    }
 }
 
 // A frame with an error keeps only what says where it came from.

@@ -1,6 +1,7 @@
 // Feeding frames through the decoder and the station list to the add-on's event handler.
 #include "builtin_host/BuiltinHost.h"
 
+#include <chrono>
 #include <exception>
 #include <utility>
 
@@ -24,7 +25,11 @@ std::string_view WithoutLineEnd(std::string_view line) {
 }  // namespace
 
 BuiltinHost::BuiltinHost(const platform::Clock& clock, HomePosition home, std::size_t capacity)
-    : clock_(clock), stations_(home, capacity) {}
+    : clock_(clock), stations_(home, capacity), epochNow_([] {
+          return std::chrono::duration_cast<std::chrono::seconds>(
+                     std::chrono::system_clock::now().time_since_epoch())
+              .count();
+      }) {}
 
 std::unique_ptr<host::Station> BuiltinHost::CreateStation() {
     return std::make_unique<HostStation>();
@@ -58,8 +63,10 @@ void BuiltinHost::OnTnc2Line(std::string_view line) {
             ++counters_.malformed;
         } else {
             stations_.Update(decoded);
+            const EvidenceBook::Noted noted = evidence_.Note(decoded, epochNow_());
             const std::string& text = decoded.tnc2.empty() ? std::string(line) : decoded.tnc2;
             Announce(platform::TimeText(clock_.Now()) + " " + text);
+            if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);
         }
     } catch (const std::exception& e) {
         ++counters_.listenerFailures;

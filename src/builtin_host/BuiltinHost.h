@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "builtin_host/Evidence.h"
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
 #include "host/HostPorts.h"
@@ -52,6 +53,15 @@ public:
     StationList& Stations() { return stations_; }
     const StationList& Stations() const { return stations_; }
     HostMap& MapState() { return map_; }
+    EvidenceBook& Emergencies() { return evidence_; }
+    const EvidenceBook& Emergencies() const { return evidence_; }
+
+    // Unix time in seconds for the evidence; the system clock unless a test sets one.
+    void SetEpochClock(std::function<std::int64_t()> clock) { epochNow_ = std::move(clock); }
+    // Called after a frame that concerned a station in emergency (its own emergency frame,
+    // or a position it reported since), once the add-on has handled the frame.
+    using EvidenceListener = std::function<void(const EvidenceBook::Noted&)>;
+    void SetEvidenceListener(EvidenceListener listener) { onEvidence_ = std::move(listener); }
 
     // Called after every line, handled or not (a status line or a map view follows here).
     void SetFrameListener(std::function<void()> listener) { onFrame_ = std::move(listener); }
@@ -68,6 +78,9 @@ private:
     FeedCounters counters_;
     std::string lastListenerError_;
     std::function<void()> onFrame_;
+    EvidenceBook evidence_;
+    std::function<std::int64_t()> epochNow_;
+    EvidenceListener onEvidence_;
 };
 
 }  // namespace builtin_host

@@ -28,7 +28,8 @@ struct Decoded {
     std::optional<double> range_km;  // radio range of a compressed report
     // "EMERGENCY", "EN ROUTE", ..., "CUSTOM-0".."CUSTOM-6", "UNKNOWN"; empty when none.
     std::string messageType;
-    std::string comment;  // comment or status text
+    bool emergencyInComment = false;  // the type came from "!EMERGENCY!", not from Mic-E bits
+    std::string comment;              // comment or status text
     bool isStatus = false;
     std::string tnc2;   // the (inner, for third-party) frame as one TNC2 line
     std::string error;  // non-empty when the frame could not be decoded

@@ -54,6 +54,24 @@ std::string ScaleText(float scale) {
     return ec == std::errc() ? std::string(buffer, end) : std::string("50");
 }
 
+std::string MinutesText(double minutes) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, minutes);
+    return ec == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+// Minutes as a plain non-negative number; nothing for empty or unusable text.
+std::optional<double> ParseMinutes(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 // Returns the value, or the fallback when the key is absent or empty.
 std::string ReadOr(const std::string& file, const char* key, const std::string& fallback) {
     std::string value = settings::ReadProfileString(file, kHostSection, key, 1024);
@@ -113,6 +131,10 @@ HostSettings LoadHostSettings(const std::string& folder) {
 
     const double scale = platform::Val(ReadOr(file, "MapScale", ""));
     if (std::isfinite(scale) && scale > 0 && scale < 1e9) s.mapScale = static_cast<float>(scale);
+    s.silenceMinutes = ParseMinutes(ReadOr(file, "SilenceMinutes", ""));
+    s.onEmergency = ReadOr(file, "OnEmergency", "");
+    s.tileUrl = ReadOr(file, "TileUrl", "");
+    s.tileAttribution = ReadOr(file, "TileAttribution", "");
     return s;
 }
 
@@ -129,6 +151,10 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
         {"AprsIsPort", std::to_string(f.aprsIsPort)},
         {"Filter", f.filter},
         {"MapScale", ScaleText(s.mapScale)},
+        {"SilenceMinutes", s.silenceMinutes ? MinutesText(*s.silenceMinutes) : ""},
+        {"OnEmergency", s.onEmergency},
+        {"TileUrl", s.tileUrl},
+        {"TileAttribution", s.tileAttribution},
     };
     bool ok = settings::WriteProfileString(file, kStation, "Callsign", s.callsign) &&
               settings::WriteProfileString(file, kStation, "Latitude", s.latitudeText) &&

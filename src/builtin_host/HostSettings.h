@@ -40,6 +40,15 @@ struct HostSettings {
     // The map's scale as the add-on reads it (GetScale): its circles get a radius of
     // mapScale / 25 minutes of arc. The map view opens this many kilometres wide.
     float mapScale = 50;
+    // Minutes without anything heard before the feed counts as silent; none: the feed's
+    // default, 0: never.
+    std::optional<double> silenceMinutes;
+    // A command run for each new emergency (split into words, no shell); empty: none.
+    std::string onEmergency;
+    // Online map tiles over the base map: a URL template with {z}, {x} and {y}, and the
+    // credit the tile server asks to be shown; empty: no tiles.
+    std::string tileUrl;
+    std::string tileAttribution;
 };
 
 // The settings file of a host folder. The folder is stored with a trailing separator (the

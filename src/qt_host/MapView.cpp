@@ -1,24 +1,30 @@
-// Paints the built-in host's map: a flat projection around the home station, the stations
-// heard, the add-on's circles and a scale bar.
+// Paints the built-in host's map: the base map, the stations heard, the add-on's circles and
+// a scale bar, and lets the user pan and zoom it.
 #include "qt_host/MapView.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "qt/Colors.h"
 #include "qt/SafeCall.h"
 #include "qt/ShapeWidget.h"
+#include "qt_host/BaseMapLayer.h"
+#include "qt_host/StationDetail.h"
 
 namespace qt_host {
 
 namespace {
 
-constexpr double kKmPerDegreeLat = 110.574;
-constexpr double kKmPerDegreeLonAtEquator = 111.320;
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kKmPerDegreeLat = MapProjection::kKmPerDegreeLat;
 constexpr double kMinSpanKm = 0.5;
 constexpr double kMaxSpanKm = 20000;
 
@@ -37,21 +43,6 @@ QString LengthText(double km) {
 
 }  // namespace
 
-// Kilometres east and north of the home station.
-struct MapView::Projection {
-    double homeLat = 0;
-    double homeLon = 0;
-    double pixelsPerKm = 1;
-    QPointF centre;
-
-    QPointF ToScreen(double latDeg, double lonDeg) const {
-        double eastKm =
-            (lonDeg - homeLon) * kKmPerDegreeLonAtEquator * std::cos(homeLat * kPi / 180);
-        double northKm = (latDeg - homeLat) * kKmPerDegreeLat;
-        return {centre.x() + eastKm * pixelsPerKm, centre.y() - northKm * pixelsPerKm};
-    }
-};
-
 MapView::MapView(builtin_host::HostMap& map, const builtin_host::StationList& stations,
                  QWidget* parent)
     : QWidget(parent), map_(map), stations_(stations) {
@@ -61,6 +52,7 @@ MapView::MapView(builtin_host::HostMap& map, const builtin_host::StationList& st
     repaint_.setSingleShot(true);
     repaint_.setInterval(kRepaintDelay_ms);
     connect(&repaint_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    setMouseTracking(true);
     QPointer<MapView> self(this);
     map_.SetChangeListener([self] {
         if (self) self->RepaintSoon();
@@ -76,30 +68,39 @@ void MapView::SetSpanKm(double km) {
     update();
 }
 
-MapView::Projection MapView::MakeProjection() const {
+MapProjection MapView::Projection() const {
     const auto& home = stations_.Home();
-    Projection p;
+    MapProjection p;
     p.homeLat = home.latitude_deg;
     p.homeLon = home.longitude_deg;
     p.centre = QPointF(width() / 2.0, height() / 2.0);
     p.pixelsPerKm = (std::min(width(), height()) / 2.0) / spanKm_;
+    p.centreEastKm = centreEastKm_;
+    p.centreNorthKm = centreNorthKm_;
     return p;
+}
+
+QPointF MapView::ScreenPoint(double latDeg, double lonDeg) const {
+    return Projection().PlaceToScreen(latDeg, lonDeg);
 }
 
 void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), QColor(236, 242, 230));
-    Projection p = MakeProjection();
+    const MapProjection p = Projection();
+    PaintBaseMap(painter, baseMap_.get(), p, rect());
+    if (tiles_ != nullptr) tiles_->Paint(painter, p, rect());
     PaintCircles(painter, p);
     PaintStations(painter, p);
     PaintHome(painter, p);
     PaintScale(painter, p);
+    PaintAttribution(painter);
+    PaintWarning(painter);
 }
 
-void MapView::PaintCircles(QPainter& painter, const Projection& p) const {
+void MapView::PaintCircles(QPainter& painter, const MapProjection& p) const {
     for (const builtin_host::Circle& c : map_.Circles()) {
-        QPointF centre = p.ToScreen(c.y / 60.0, c.x / 60.0);
+        QPointF centre = p.PlaceToScreen(c.y / 60.0, c.x / 60.0);
         // The radius is in minutes of arc of latitude.
         double radius = c.radius / 60.0 * kKmPerDegreeLat * p.pixelsPerKm;
         double aspect = (c.aspect > 0 && std::isfinite(c.aspect)) ? c.aspect : 1.0;
@@ -117,22 +118,51 @@ void MapView::PaintCircles(QPainter& painter, const Projection& p) const {
     }
 }
 
-void MapView::PaintStations(QPainter& painter, const Projection& p) const {
-    QRectF area = QRectF(rect()).adjusted(-20, -20, 20, 20);
+// Symbols first, then the callsigns beside them: those in emergency, then the most recently
+// heard, each only where it does not cover one already written.
+void MapView::PaintStations(QPainter& painter, const MapProjection& p) const {
+    const QRectF area = QRectF(rect()).adjusted(-20, -20, 20, 20);
+    std::vector<std::pair<QPointF, QString>> emergencyLabels, otherLabels;
     stations_.ForEach([&](const builtin_host::StationData& s) {
         if (!s.latitude_deg || !s.longitude_deg) return;
-        QPointF at = p.ToScreen(*s.latitude_deg, *s.longitude_deg);
+        const QPointF at = p.PlaceToScreen(*s.latitude_deg, *s.longitude_deg);
         if (!area.contains(at)) return;
         painter.setPen(QPen(QColor(40, 40, 40), 1));
-        painter.setBrush(s.isObject ? QColor(120, 120, 220) : QColor(30, 120, 30));
-        painter.drawEllipse(at, 3, 3);
-        // Drawn as text, never interpreted: the name comes from the air.
-        painter.drawText(at + QPointF(5, -4), QString::fromStdString(s.callsign));
+        const bool emergency = evidence_ != nullptr && evidence_->Find(s.callsign) != nullptr;
+        painter.setBrush(emergency    ? QColor(220, 30, 30)
+                         : s.isObject ? QColor(120, 120, 220)
+                                      : QColor(30, 120, 30));
+        painter.drawEllipse(at, emergency ? 5 : 3, emergency ? 5 : 3);
+        (emergency ? emergencyLabels : otherLabels)
+            .emplace_back(at, QString::fromStdString(s.callsign));
     });
+    std::vector<std::pair<QPointF, QString>> labels = std::move(emergencyLabels);
+    labels.insert(labels.end(), otherLabels.rbegin(), otherLabels.rend());
+    const auto& home = stations_.Home();
+    std::vector<QRectF> taken{HomeLabelRect(p.ToScreen(home.latitude_deg, home.longitude_deg))};
+    const QFontMetricsF metrics(painter.font());
+    painter.setPen(QColor(20, 20, 20));
+    for (const auto& [at, text] : labels) {
+        const QRectF box = metrics.boundingRect(text).translated(at + QPointF(7, -4));
+        if (std::any_of(taken.begin(), taken.end(),
+                        [&](const QRectF& other) { return other.intersects(box); }))
+            continue;
+        taken.push_back(box);
+        // Drawn as text, never interpreted: the name comes from the air.
+        painter.drawText(at + QPointF(7, -4), text);
+    }
 }
 
-void MapView::PaintHome(QPainter& painter, const Projection& p) const {
-    QPointF home = p.centre;
+QRectF MapView::HomeLabelRect(QPointF home) const {
+    if (homeCall_.empty()) return {};
+    return QFontMetricsF(font())
+        .boundingRect(QString::fromStdString(homeCall_))
+        .translated(home + QPointF(7, 12));
+}
+
+void MapView::PaintHome(QPainter& painter, const MapProjection& p) const {
+    const auto& station = stations_.Home();
+    const QPointF home = p.ToScreen(station.latitude_deg, station.longitude_deg);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(QColor(20, 60, 200));
     painter.drawRect(QRectF(home.x() - 4, home.y() - 4, 8, 8));
@@ -140,7 +170,7 @@ void MapView::PaintHome(QPainter& painter, const Projection& p) const {
         painter.drawText(home + QPointF(7, 12), QString::fromStdString(homeCall_));
 }
 
-void MapView::PaintScale(QPainter& painter, const Projection& p) const {
+void MapView::PaintScale(QPainter& painter, const MapProjection& p) const {
     double barKm = RoundLength(width() / 4.0 / p.pixelsPerKm);
     double barPx = barKm * p.pixelsPerKm;
     QPointF left(12, height() - 16);
@@ -154,14 +184,130 @@ void MapView::PaintScale(QPainter& painter, const Projection& p) const {
     painter.drawText(QPointF(12, 18), QStringLiteral("Scale %1").arg(map_.GetScale()));
 }
 
+void MapView::PaintAttribution(QPainter& painter) const {
+    QStringList credits;
+    if (baseMap_) credits << QStringLiteral("Base map: Natural Earth");
+    if (tiles_ != nullptr && !tiles_->Attribution().isEmpty()) credits << tiles_->Attribution();
+    if (credits.isEmpty()) return;
+    const QString text = credits.join(QStringLiteral(" | "));
+    QRectF box = QFontMetricsF(font()).boundingRect(text);
+    box.moveBottomRight(QPointF(width() - 4, height() - 2));
+    painter.fillRect(box.adjusted(-3, -1, 3, 1), QColor(255, 255, 255, 190));
+    painter.setPen(QColor(40, 40, 40));
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
+void MapView::SetTileLayer(TileLayer* tiles) {
+    tiles_ = tiles;
+    if (tiles_ != nullptr) {
+        QPointer<MapView> self(this);
+        tiles_->onTileArrived = [self] {
+            if (self) self->update();
+        };
+    }
+    update();
+}
+
+void MapView::PaintWarning(QPainter& painter) const {
+    if (warning_.isEmpty()) return;
+    const QRect band(0, 0, width(), 28);
+    painter.fillRect(band, QColor(200, 20, 20));
+    painter.setPen(Qt::white);
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.drawText(band.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, warning_);
+    painter.setFont(font());
+}
+
+QString MapView::DetailAt(QPointF point) const {
+    constexpr double kReach_px = 8;
+    const MapProjection p = Projection();
+    const builtin_host::StationData* nearest = nullptr;
+    double best = kReach_px * kReach_px;
+    stations_.ForEach([&](const builtin_host::StationData& s) {
+        if (!s.latitude_deg || !s.longitude_deg) return;
+        const QPointF d = p.PlaceToScreen(*s.latitude_deg, *s.longitude_deg) - point;
+        const double squared = d.x() * d.x() + d.y() * d.y();
+        if (squared <= best) {
+            best = squared;
+            nearest = &s;
+        }
+    });
+    if (nearest == nullptr) return {};
+    return StationDetail(*nearest, evidence_ ? evidence_->Find(nearest->callsign) : nullptr);
+}
+
+// Air text goes into the tip escaped, so it is shown as it came and never interpreted.
+void MapView::ShowDetail(QPointF point, QPoint globalPoint) {
+    const QString detail = DetailAt(point);
+    if (detail.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    QToolTip::showText(globalPoint, "<p style='white-space:pre'>" + detail.toHtmlEscaped() + "</p>",
+                       this);
+}
+
+void MapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        dragFrom_ = event->position();
+        dragged_ = false;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+// Dragging with the left button moves the map under the pointer; a few pixels of jitter in
+// a click are not a drag.
+void MapView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+        ShowDetail(event->position(), event->globalPosition().toPoint());
+    } else if (dragFrom_) {
+        const QPointF moved = event->position() - *dragFrom_;
+        dragged_ = dragged_ || moved.manhattanLength() > 3;
+        if (dragged_) {
+            PanByPixels(moved);
+            dragFrom_ = event->position();
+        }
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !dragged_)
+        ShowDetail(event->position(), event->globalPosition().toPoint());
+    dragFrom_.reset();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void MapView::PanByPixels(QPointF moved) {
+    const double pixelsPerKm = Projection().pixelsPerKm;
+    centreEastKm_ -= moved.x() / pixelsPerKm;
+    centreNorthKm_ += moved.y() / pixelsPerKm;
+    update();
+}
+
+void MapView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!onExport) return;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Export incidents (GPX, KML)..."), this,
+                   [this] { qt::SafeCall(onExport); });
+    menu.exec(event->globalPos());
+}
+
 void MapView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     qt::SafeCall(onClose);
 }
 
+// The point of the map under the pointer stays under it.
 void MapView::wheelEvent(QWheelEvent* event) {
-    double steps = event->angleDelta().y() / 120.0;
+    const double steps = event->angleDelta().y() / 120.0;
+    const QPointF pointer = event->position();
+    const builtin_host::GeoPoint held = Projection().ToGeo(pointer);
     SetSpanKm(spanKm_ * std::pow(1.25, -steps));
+    const QPointF drift = Projection().ToScreen(held.latitude_deg, held.longitude_deg) - pointer;
+    PanByPixels(-drift);
     // Like a real station program, a zoom changes the scale the add-on sizes its circles
     // by, and redraws the map so they are drawn again at the new size.
     if (map_.SetScale(static_cast<float>(spanKm_))) qt::SafeCall([this] { map_.Redraw(); });

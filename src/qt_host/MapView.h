@@ -1,14 +1,20 @@
-// The built-in host's map window: the home station, the stations heard and the circles the
-// add-on drew at the last redraw, on an equirectangular projection around the home station.
+// The built-in host's map window: the home station, the stations heard with their callsigns
+// and the circles the add-on drew at the last redraw, over the offline base map, on a flat
+// projection around the home station. Drag to pan, wheel to zoom around the pointer.
 #pragma once
 
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <optional>
 
+#include "builtin_host/Evidence.h"
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
+#include "qt_host/MapProjection.h"
+#include "qt_host/TileLayer.h"
 
 namespace qt_host {
 
@@ -21,6 +27,8 @@ public:
 
     // Runs when the user closes the window (the host closes with it).
     std::function<void()> onClose;
+    // When set, the window's context menu offers to export the incidents.
+    std::function<void()> onExport;
 
     // Call when stations were heard; repaints a moment later, once for all the stations
     // heard meanwhile (a flood of frames must not repaint the whole map for each one).
@@ -28,6 +36,29 @@ public:
     static constexpr int kRepaintDelay_ms = 100;
     // Half the width of the view, in kilometres, at the current zoom.
     void SetSpanKm(double km);
+    // A warning band across the top of the map (a silent feed); empty text removes it.
+    void SetWarning(const QString& text) {
+        warning_ = text;
+        update();
+    }
+    const QString& Warning() const { return warning_; }
+    // The evidence of stations in emergency: drawn in red, detailed on hover and click.
+    void SetEvidence(const builtin_host::EvidenceBook* evidence) {
+        evidence_ = evidence;
+        update();
+    }
+    // The detail of the station drawn nearest to a point of the view, within a few pixels;
+    // empty when there is none. Plain text.
+    QString DetailAt(QPointF point) const;
+    // The land and borders drawn under everything; none: a plain background.
+    void SetBaseMap(std::shared_ptr<const builtin_host::BaseMap> map) {
+        baseMap_ = std::move(map);
+        update();
+    }
+    // Online tiles drawn over the base map, with their attribution; none by default.
+    void SetTileLayer(TileLayer* tiles);
+    // Where a place is drawn in the view now, in pixels (on the turn of the world in view).
+    QPointF ScreenPoint(double latDeg, double lonDeg) const;
     void SetHomeCallsign(std::string call) {
         homeCall_ = std::move(call);
         update();
@@ -37,14 +68,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    struct Projection;
-    Projection MakeProjection() const;
-    void PaintCircles(QPainter& painter, const Projection& p) const;
-    void PaintStations(QPainter& painter, const Projection& p) const;
-    void PaintHome(QPainter& painter, const Projection& p) const;
-    void PaintScale(QPainter& painter, const Projection& p) const;
+    MapProjection Projection() const;
+    void PanByPixels(QPointF moved);
+    void PaintCircles(QPainter& painter, const MapProjection& p) const;
+    void PaintStations(QPainter& painter, const MapProjection& p) const;
+    void PaintHome(QPainter& painter, const MapProjection& p) const;
+    QRectF HomeLabelRect(QPointF home) const;
+    void PaintScale(QPainter& painter, const MapProjection& p) const;
+    void PaintAttribution(QPainter& painter) const;
+    void PaintWarning(QPainter& painter) const;
+    void ShowDetail(QPointF point, QPoint globalPoint);
     // The stations and the add-on's drawing change with the traffic: repainted at most ten
     // times a second.
     void RepaintSoon();
@@ -52,8 +91,16 @@ private:
     builtin_host::HostMap& map_;
     const builtin_host::StationList& stations_;
     double spanKm_ = 50;
+    double centreEastKm_ = 0;  // the map's point at the view's centre, from home
+    double centreNorthKm_ = 0;
+    std::optional<QPointF> dragFrom_;
+    bool dragged_ = false;
+    std::shared_ptr<const builtin_host::BaseMap> baseMap_;
+    TileLayer* tiles_ = nullptr;
     std::string homeCall_;
     QTimer repaint_;
+    QString warning_;
+    const builtin_host::EvidenceBook* evidence_ = nullptr;
 };
 
 }  // namespace qt_host

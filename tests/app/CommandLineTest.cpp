@@ -31,6 +31,11 @@ TEST(CommandLine, FeedsAndTheirValues) {
     EXPECT_EQ(r.options.replayFile, "x y.tnc2");
     EXPECT_TRUE(r.options.fast);
 
+    r = ParseCommandLine({"--export", "a.GPX", "--since=2026-12-07T10:00"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.exportFile, "a.GPX");
+    EXPECT_EQ(r.options.since, "2026-12-07T10:00");
+
     EXPECT_EQ(ParseCommandLine({"--stdin"}).options.feed, FeedChoice::Stdin);
     EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
     EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
@@ -49,6 +54,9 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--headless=yes"},                        // flag with a value
         {"--frobnicate"},
         {"--replay="},
+        {"--since", "2026-12-07"},      // --since without --export
+        {"--export", "incidents.txt"},  // neither GPX nor KML
+        {"--export", "gpx"},
     };
     for (const auto& args : bad)
         EXPECT_FALSE(ParseCommandLine(args).ok()) << args[0] << (args.size() > 1 ? args[1] : "");

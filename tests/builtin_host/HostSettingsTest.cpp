@@ -23,7 +23,8 @@ auto Fields(const HostSettings& s) {
     const FeedSettings& f = s.feed;
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
-                    f.filter, s.mapScale);
+                    f.filter, s.mapScale, s.silenceMinutes, s.onEmergency, s.tileUrl,
+                    s.tileAttribution);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -41,7 +42,11 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                         .aprsIsHost = "127.0.0.1",
                                         .aprsIsPort = 10152,
                                         .filter = "r/45.50/9.21/50 b/Q*"},
-                               .mapScale = 12.5f};
+                               .mapScale = 12.5f,
+                               .silenceMinutes = 0.5,
+                               .onEmergency = "notify-team --urgent \"a b\"",
+                               .tileUrl = "https://tiles.example.org/{z}/{x}/{y}.png",
+                               .tileAttribution = "© Example contributors"};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));
 
@@ -55,7 +60,7 @@ TEST(HostSettings, BadOrMissingFeedValuesTakeTheDefaults) {
     fakes::TempDir dir;
     std::ofstream(dir.Path() + "/Uiview32.INI")
         << "[Sirenwatch Host]\nSource=carrier pigeon\nKissPort=99999\nAprsIsPort=abc\n"
-           "MapScale=-3\nFast=maybe\n";
+           "MapScale=-3\nFast=maybe\nSilenceMinutes=-1\n";
     HostSettings defaults;
     defaults.programVersion = "";  // not made up: the add-on's check must see it missing
     EXPECT_EQ(Fields(LoadHostSettings(dir.Path() + "/")), Fields(defaults));

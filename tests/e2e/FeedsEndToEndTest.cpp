@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <GeographicLib/Geodesic.hpp>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -192,6 +193,32 @@ TEST(EndToEnd, UnreachableTncIsRetriedWithGrowingDelays) {
     ASSERT_TRUE(run.WaitFor([&] { return run.ErrorsSay("retrying in 2 s"); }, kStep_ms))
         << run.Errors();
     EXPECT_TRUE(run.ErrorsSay("retrying in 1 s"));
+    ExpectCleanEnd(run);
+}
+
+// A host whose settings give the feed one second of silence: the real executable says so on
+// standard output and says so again when traffic comes back.
+TEST(EndToEnd, ASilentFeedIsReportedAndItsReturnToo) {
+    SirenwatchRun run;
+    QDir().mkpath(run.DataHome() + "/sirenwatch/host");
+    QFile ini(run.DataHome() + "/sirenwatch/host/Uiview32.INI");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(
+        "[Station]\nCallsign=N0CALL\nLatitude=4530.25N\nLongitude=00912.34E\n"
+        "[SetUp]\nPROGRAM_VERSION=1.86\n[Sirenwatch Host]\nSilenceMinutes=0.02\n");
+    ini.close();
+    Server server;
+    run.Start({"--kiss", server.Endpoint()});
+    QTcpSocket* peer = server.WaitForClient(run);
+    ASSERT_NE(peer, nullptr);
+    // At least the limit; more when the machine is busy.
+    const QRegularExpression silent("^FEED\tsilent\t[1-9][0-9]*\tKISS " +
+                                    QRegularExpression::escape(server.Endpoint()) + "$");
+    ASSERT_TRUE(run.WaitFor([&] { return run.OutputLines().indexOf(silent) >= 0; }, kStep_ms))
+        << run.OutputLines().join('|').toStdString() << run.Errors();
+    peer->write(QByteArray::fromStdString(Kiss(kOrdinary)));
+    ASSERT_TRUE(run.WaitFor([&] { return run.CountLines("FEED\tback") == 1; }, kStep_ms))
+        << run.Errors();
     ExpectCleanEnd(run);
 }
 

@@ -38,6 +38,7 @@ public:
         env.insert("LC_ALL", "C.UTF-8");  // "." as the decimal symbol
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
+        env.remove("DBUS_SESSION_BUS_ADDRESS");  // no desktop notifications from the tests
         process_.setProcessEnvironment(env);
         process_.setWorkingDirectory(root_.path());
         QObject::connect(&process_, &QProcess::readyReadStandardOutput,

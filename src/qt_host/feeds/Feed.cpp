@@ -7,6 +7,7 @@
 namespace qt_host::feeds {
 
 void Feed::DeliverLine(const std::string& line) {
+    NoteActivity();
     if (!onLine_) return;
     try {
         onLine_(line);
@@ -21,6 +22,15 @@ void Feed::SetStatus(const QString& status) {
     if (status == status_) return;
     status_ = status;
     if (onStatus_) onStatus_(status_);
+}
+
+void Feed::NoteActivity() {
+    if (!onActivity_) return;
+    try {
+        onActivity_();
+    } catch (const std::exception& e) {
+        std::cerr << "sirenwatch: feed activity could not be handled: " << e.what() << '\n';
+    }
 }
 
 void Feed::Finish() {

@@ -15,6 +15,7 @@ public:
     using LineHandler = std::function<void(const std::string& tnc2Line)>;
     using StatusHandler = std::function<void(const QString& status)>;
     using EndHandler = std::function<void()>;
+    using ActivityHandler = std::function<void()>;
 
     explicit Feed(QObject* parent = nullptr) : QObject(parent) {}
 
@@ -23,6 +24,9 @@ public:
     void SetStatusHandler(StatusHandler handler) { onStatus_ = std::move(handler); }
     // Told once when a feed with an end (a file, standard input) has delivered its last line.
     void SetEndHandler(EndHandler handler) { onEnd_ = std::move(handler); }
+    // Told whenever anything arrives, traffic or not (an APRS-IS server comment counts):
+    // what the silence watchdog listens to.
+    void SetActivityHandler(ActivityHandler handler) { onActivity_ = std::move(handler); }
 
     virtual void Start() = 0;
     // What the feed reads from, for status texts ("KISS 127.0.0.1:8001").
@@ -35,11 +39,13 @@ protected:
     void DeliverLine(const std::string& line);
     void SetStatus(const QString& status);
     void Finish();
+    void NoteActivity();
 
 private:
     LineHandler onLine_;
     StatusHandler onStatus_;
     EndHandler onEnd_;
+    ActivityHandler onActivity_;
     QString status_;
     bool finished_ = false;
 };

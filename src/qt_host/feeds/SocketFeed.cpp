@@ -50,6 +50,7 @@ void SocketFeed::ReadAvailable() {
     while (socket_.bytesAvailable() > 0) {
         const QByteArray chunk = socket_.read(4096);
         if (chunk.isEmpty()) break;
+        NoteActivity();
         OnBytes(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
     }
 }

@@ -1,0 +1,43 @@
+// Desktop notifications through the desktop's notification service (freedesktop.org
+// Notifications on the session bus) for each new emergency and each silent feed. Where no bus
+// or no such service runs, nothing is shown and nothing fails.
+#pragma once
+
+#include <QDBusConnection>
+#include <QJsonObject>
+#include <QString>
+#include <memory>
+
+namespace app {
+
+struct Notification {
+    QString summary;
+    QString body;  // already escaped for servers that read markup
+    bool critical = false;
+};
+
+// What to tell for an event; an empty summary for events that are not told.
+Notification NotificationFor(const QJsonObject& event);
+
+// The session bus where the environment names one (DBUS_SESSION_BUS_ADDRESS, or the "bus"
+// socket in XDG_RUNTIME_DIR); otherwise a connection that is not connected, so nothing tries
+// to start a bus of its own.
+QDBusConnection SessionBusIfAny();
+
+class DesktopNotifier {
+public:
+    explicit DesktopNotifier(QDBusConnection bus = SessionBusIfAny(),
+                             QString icon = "dialog-warning")
+        : bus_(std::move(bus)), icon_(std::move(icon)) {}
+
+    // A sink for the incidents: sends without waiting for the answer.
+    void Tell(const QJsonObject& event);
+
+private:
+    QDBusConnection bus_;
+    QString icon_;
+    // Shared with answers still on their way, which may come after the notifier is gone.
+    std::shared_ptr<bool> failureTold_ = std::make_shared<bool>(false);
+};
+
+}  // namespace app

@@ -1,0 +1,46 @@
+// Appending events to the day's file.
+#include "app/IncidentLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <iostream>
+
+namespace app {
+namespace {
+
+// True when the file is empty or ends with a line end; a line cut short by a crash does not.
+bool EndsWithLineEnd(QFile& file) {
+    if (file.size() == 0) return true;
+    char last = 0;
+    return file.seek(file.size() - 1) && file.getChar(&last) && last == '\n';
+}
+
+}  // namespace
+
+QString IncidentLog::DefaultFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           "/sirenwatch/incidents";
+}
+
+QString IncidentFileName(const QString& isoTime) {
+    return "incidents-" + isoTime.left(10) + ".jsonl";
+}
+
+bool IncidentLog::Append(const QJsonObject& event) {
+    QByteArray line = QJsonDocument(event).toJson(QJsonDocument::Compact) + '\n';
+    QFile file(folder_ + '/' + IncidentFileName(event["time"].toString()));
+    bool ok = QDir().mkpath(folder_) &&
+              file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
+    if (ok && !EndsWithLineEnd(file)) line.prepend('\n');
+    ok = ok && file.write(line) == line.size();
+    if (!ok && !failureTold_) {
+        failureTold_ = true;
+        std::cerr << "sirenwatch: the incident log " << file.fileName().toStdString()
+                  << " cannot be written: " << file.errorString().toStdString() << '\n';
+    }
+    return ok;
+}
+
+}  // namespace app

@@ -1,0 +1,34 @@
+// The incident log: every event as one JSON line, one file per day (UTC) in the data folder,
+// "incidents-YYYY-MM-DD.jsonl". Each line goes out in a single append, so a crash loses at
+// most the line being written; a line cut short that way is closed before the next one.
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+namespace app {
+
+class IncidentLog {
+public:
+    // The folder is created when the first line is written.
+    explicit IncidentLog(QString folder) : folder_(std::move(folder)) {}
+
+    // <data home>/sirenwatch/incidents, beside the built-in host's folder.
+    static QString DefaultFolder();
+
+    // Appends the event to the file of the day of its "time". False when it could not be
+    // written; the first failure is told on standard error.
+    bool Append(const QJsonObject& event);
+
+    const QString& Folder() const { return folder_; }
+
+private:
+    QString folder_;
+    bool failureTold_ = false;
+};
+
+// The day file's name for an ISO time ("2026-12-07T10:00:00Z" gives
+// "incidents-2026-12-07.jsonl").
+QString IncidentFileName(const QString& isoTime);
+
+}  // namespace app

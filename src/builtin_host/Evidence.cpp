@@ -1,0 +1,112 @@
+// Collecting the evidence of emergencies and the tracks of the stations in emergency.
+#include "builtin_host/Evidence.h"
+
+#include "builtin_host/Tnc2.h"
+
+namespace builtin_host {
+namespace {
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+bool InternetElement(std::string_view element) {
+    return element == "TCPIP" || element == "TCPIP*" ||
+           (element.size() == 3 && element.starts_with("qA"));
+}
+
+std::vector<std::string_view> Split(std::string_view path) {
+    std::vector<std::string_view> parts;
+    while (!path.empty()) {
+        const std::size_t comma = path.find(',');
+        parts.push_back(path.substr(0, comma));
+        if (comma == std::string_view::npos) break;
+        path.remove_prefix(comma + 1);
+    }
+    return parts;
+}
+
+}  // namespace
+
+PathInfo ReadPath(std::string_view source, std::string_view path) {
+    PathInfo info;
+    info.heardFrom = source;
+    const auto parts = Split(path);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string_view element = parts[i];
+        if (element.size() == 3 && element.starts_with("qA")) {
+            info.viaInternet = true;
+            if (i + 1 < parts.size()) info.gateway = parts[i + 1];
+            break;
+        }
+        // The radio hops end where the Internet part of the path begins.
+        info.viaInternet = info.viaInternet || InternetElement(element);
+        if (element.empty() || info.viaInternet) continue;
+        info.digipeaters.emplace_back(element);
+        if (element.ends_with('*')) info.heardFrom = element.substr(0, element.size() - 1);
+    }
+    return info;
+}
+
+void EvidenceBook::SetEmergencyType(std::string type) {
+    emergencyType_ = Upper(type);
+}
+
+std::string EvidenceBook::CauseOf(const Decoded& frame) const {
+    if (emergencyType_ != "EMERGENCY") {
+        return "message type " + emergencyType_ + ", the type set to count as an emergency";
+    }
+    if (frame.emergencyInComment) return "\"!EMERGENCY!\" at the start of the comment";
+    return "Mic-E message bits 000 (Emergency)";
+}
+
+EvidenceBook::Noted EvidenceBook::Note(const Decoded& frame, std::int64_t now_s) {
+    Noted noted;
+    noted.emergency = !frame.messageType.empty() && Upper(frame.messageType) == emergencyType_;
+    auto found = byCall_.find(frame.source);
+    if (noted.emergency && found == byCall_.end() && byCall_.size() < kMaxStations) {
+        found = byCall_.emplace(frame.source, Evidence{}).first;
+        found->second.callsign = frame.source;
+        found->second.firstHeard_s = now_s;
+    }
+    if (found == byCall_.end()) return noted;
+
+    Evidence& e = found->second;
+    noted.evidence = &e;
+    if (noted.emergency) {
+        ++e.count;
+        e.lastHeard_s = now_s;
+        e.frame = frame.tnc2;
+        e.messageType = Upper(frame.messageType);
+        e.cause = CauseOf(frame);
+        const auto parts = ParseTnc2(frame.tnc2);
+        e.path = ReadPath(frame.source, parts ? parts->path : "");
+    }
+    if (frame.latitude_deg && frame.longitude_deg && frame.object.empty()) {
+        const bool moved = e.track.empty() || e.track.back().latitude_deg != *frame.latitude_deg ||
+                           e.track.back().longitude_deg != *frame.longitude_deg;
+        if (moved) {
+            if (e.track.size() >= kMaxTrackPoints) {
+                e.track.erase(e.track.begin(), e.track.begin() + kMaxTrackPoints / 2);
+            }
+            e.track.push_back({now_s, *frame.latitude_deg, *frame.longitude_deg});
+            noted.newPoint = true;
+        }
+    }
+    return noted;
+}
+
+const Evidence* EvidenceBook::Find(std::string_view callsign) const {
+    const auto found = byCall_.find(callsign);
+    return found == byCall_.end() ? nullptr : &found->second;
+}
+
+void EvidenceBook::ForEach(const std::function<void(const Evidence&)>& visit) const {
+    for (const auto& [call, evidence] : byCall_) visit(evidence);
+}
+
+}  // namespace builtin_host

@@ -1,0 +1,72 @@
+// Why a station alarmed: for every station heard in emergency, the frame that said so, what
+// in it made it an emergency, the way it travelled, when and how often it was heard, and the
+// positions it reported since (its track).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "builtin_host/Decoded.h"
+
+namespace builtin_host {
+
+struct PathInfo {
+    std::vector<std::string> digipeaters;  // the radio hops as written ("IR2XX*", "WIDE2-1")
+    std::string heardFrom;  // heard directly: the last digipeater that repeated it, or the source
+    bool viaInternet = false;  // a TCPIP or qA.. element: it came through APRS-IS
+    std::string gateway;       // the station after the qA.. element, when there is one
+};
+
+// The digipeater path of a frame sent by `source`.
+PathInfo ReadPath(std::string_view source, std::string_view path);
+
+struct TrackPoint {
+    std::int64_t time_s = 0;  // Unix time
+    double latitude_deg = 0;
+    double longitude_deg = 0;
+};
+
+struct Evidence {
+    std::string callsign;
+    std::string frame;  // the last frame in emergency, as a monitor line
+    std::string messageType;
+    std::string cause;  // what in that frame made it an emergency, in words
+    PathInfo path;
+    std::int64_t firstHeard_s = 0;
+    std::int64_t lastHeard_s = 0;
+    std::uint64_t count = 0;  // frames in emergency heard
+    std::vector<TrackPoint> track;
+};
+
+class EvidenceBook {
+public:
+    static constexpr std::size_t kMaxTrackPoints = 5000;  // the oldest half goes beyond this
+    static constexpr std::size_t kMaxStations = 1000;     // further stations are not kept
+
+    struct Noted {
+        const Evidence* evidence = nullptr;  // the station's entry, when it has one
+        bool emergency = false;              // this frame is in emergency
+        bool newPoint = false;               // this frame added a point to the track
+    };
+
+    // The message type that counts as an emergency ("EMERGENCY" unless set otherwise).
+    void SetEmergencyType(std::string type);
+    // One decoded frame, as heard at now_s.
+    Noted Note(const Decoded& frame, std::int64_t now_s);
+
+    const Evidence* Find(std::string_view callsign) const;
+    void ForEach(const std::function<void(const Evidence&)>& visit) const;
+
+private:
+    std::string CauseOf(const Decoded& frame) const;
+
+    std::string emergencyType_ = "EMERGENCY";
+    std::map<std::string, Evidence, std::less<>> byCall_;
+};
+
+}  // namespace builtin_host

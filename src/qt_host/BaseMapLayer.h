@@ -1,0 +1,22 @@
+// Painting the offline base map: sea, land with its coasts, and country borders, for the part
+// of the world in view.
+#pragma once
+
+#include <QColor>
+#include <QPainter>
+#include <QRectF>
+
+#include "builtin_host/BaseMap.h"
+#include "qt_host/MapProjection.h"
+
+namespace qt_host {
+
+inline const QColor kSeaColor(170, 211, 223);
+inline const QColor kLandColor(242, 239, 228);
+
+// Fills `view` with sea, then draws what of the map lies in it. Without a map, an empty
+// land-coloured background, as the window had before it had a map.
+void PaintBaseMap(QPainter& painter, const builtin_host::BaseMap* map, const MapProjection& p,
+                  const QRectF& view);
+
+}  // namespace qt_host

@@ -1,0 +1,128 @@
+// The evidence kept for stations in emergency: the way a frame travelled, what made it an
+// emergency, how often and when, and the track of the station afterwards.
+#include <gtest/gtest.h>
+
+#include "builtin_host/AprsDecoder.h"
+#include "builtin_host/BuiltinHost.h"
+#include "builtin_host/Evidence.h"
+#include "fakes/FakePorts.h"
+
+namespace builtin_host {
+namespace {
+
+// Mic-E, message bits 000, at 42°37.14'N 71°20.83'W.
+const char kMicEEmergency[] = "N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test";
+const char kCommentEmergency[] =
+    "IW2ABC>APRS,IR2XX*,WIDE2-1,qAR,IGATE-1:!4530.00N/00915.00E-!EMERGENCY! fell";
+const char kLaterPosition[] = "IW2ABC>APRS,TCPIP*,qAC,T2TEST:!4531.00N/00915.00E-on the move";
+const char kOrdinary[] = "IK2DEF>APRS:!4500.00N/00900.00E-just a station";
+
+TEST(ReadPath, DigipeatersWhoWasHeardDirectlyAndTheInternet) {
+    struct Case {
+        const char* path;
+        std::vector<std::string> digipeaters;
+        const char* heardFrom;
+        bool internet;
+        const char* gateway;
+    };
+    const Case cases[] = {
+        {"", {}, "SRC", false, ""},
+        {"WIDE1-1,WIDE2-2", {"WIDE1-1", "WIDE2-2"}, "SRC", false, ""},  // nobody repeated it
+        {"IR2XX*,WIDE2-1", {"IR2XX*", "WIDE2-1"}, "IR2XX", false, ""},
+        {"IR2XX,IR2YY*,WIDE2*", {"IR2XX", "IR2YY*", "WIDE2*"}, "WIDE2", false, ""},
+        {"IR2XX*,qAR,IGATE-1", {"IR2XX*"}, "IR2XX", true, "IGATE-1"},
+        {"TCPIP*,qAC,T2TEST", {}, "SRC", true, "T2TEST"},
+        {"qAO,IGATE", {}, "SRC", true, "IGATE"},
+        {"WIDE1-1,qAR", {"WIDE1-1"}, "SRC", true, ""},  // a gateway name missing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const PathInfo info = ReadPath("SRC", c.path);
+        EXPECT_EQ(info.digipeaters, c.digipeaters);
+        EXPECT_EQ(info.heardFrom, c.heardFrom);
+        EXPECT_EQ(info.viaInternet, c.internet);
+        EXPECT_EQ(info.gateway, c.gateway);
+    }
+}
+
+TEST(EvidenceBook, SaysWhatMadeEachFrameAnEmergency) {
+    EvidenceBook book;
+    book.Note(Decode(kMicEEmergency), 100);
+    book.Note(Decode(kCommentEmergency), 100);
+    book.Note(Decode(kOrdinary), 100);
+    ASSERT_NE(book.Find("N0CALL-9"), nullptr);
+    EXPECT_EQ(book.Find("N0CALL-9")->cause, "Mic-E message bits 000 (Emergency)");
+    ASSERT_NE(book.Find("IW2ABC"), nullptr);
+    EXPECT_EQ(book.Find("IW2ABC")->cause, "\"!EMERGENCY!\" at the start of the comment");
+    EXPECT_TRUE(book.Find("IW2ABC")->path.viaInternet);
+    EXPECT_EQ(book.Find("IK2DEF"), nullptr) << "a station never in emergency is not kept";
+
+    EvidenceBook custom;
+    custom.SetEmergencyType("custom-3");
+    custom.Note(Decode(kMicEEmergency), 100);
+    EXPECT_EQ(custom.Find("N0CALL-9"), nullptr) << "only the type set counts";
+    // "A" first in the destination: custom message bits 100, "CUSTOM-3".
+    EXPECT_TRUE(custom.Note(Decode("N0CALL-8>A23W1T:`c0ooZO>/]\"6)}help"), 100).emergency);
+    ASSERT_NE(custom.Find("N0CALL-8"), nullptr);
+    EXPECT_EQ(custom.Find("N0CALL-8")->cause,
+              "message type CUSTOM-3, the type set to count as an emergency");
+}
+
+TEST(EvidenceBook, CountsFirstAndLastHeardAndFollowsTheTrackAfterwards) {
+    EvidenceBook book;
+    auto noted = book.Note(Decode(kCommentEmergency), 100);
+    ASSERT_TRUE(noted.emergency);
+    ASSERT_TRUE(noted.newPoint);
+    book.Note(Decode(kCommentEmergency), 160);  // the same place: no new point
+    noted = book.Note(Decode(kLaterPosition), 220);
+    EXPECT_FALSE(noted.emergency);
+    EXPECT_TRUE(noted.newPoint) << "a station once in emergency is followed";
+
+    const Evidence& e = *book.Find("IW2ABC");
+    EXPECT_EQ(e.count, 2u);
+    EXPECT_EQ(e.firstHeard_s, 100);
+    EXPECT_EQ(e.lastHeard_s, 160);
+    EXPECT_EQ(e.frame, kCommentEmergency) << "the evidence is the emergency frame, not later ones";
+    ASSERT_EQ(e.track.size(), 2u);
+    EXPECT_EQ(e.track[1].time_s, 220);
+    EXPECT_NEAR(e.track[1].latitude_deg, 45 + 31.0 / 60, 1e-9);
+}
+
+TEST(EvidenceBook, TracksStayBounded) {
+    EvidenceBook book;
+    book.Note(Decode(kCommentEmergency), 0);
+    Decoded moving = Decode(kLaterPosition);
+    for (std::size_t i = 0; i < EvidenceBook::kMaxTrackPoints + 10; ++i) {
+        moving.latitude_deg = 45 + static_cast<double>(i) * 1e-5;
+        book.Note(moving, static_cast<std::int64_t>(i));
+    }
+    EXPECT_LE(book.Find("IW2ABC")->track.size(), EvidenceBook::kMaxTrackPoints);
+    EXPECT_EQ(book.Find("IW2ABC")->track.back().time_s,
+              static_cast<std::int64_t>(EvidenceBook::kMaxTrackPoints + 9));
+}
+
+TEST(BuiltinHostEvidence, IsNotedBeforeTheAddOnHearsOfTheFrameAndToldAfter) {
+    fakes::SettableClock clock;
+    BuiltinHost host(clock, HomePosition{45.5, 9.2});
+    host.SetEpochClock([] { return std::int64_t{1234}; });
+    struct Listener : host::ApplicationEvents {
+        BuiltinHost* host = nullptr;
+        bool sawEvidence = false;
+        void DataAvailable() override {
+            sawEvidence = host->Emergencies().Find("N0CALL-9") != nullptr;
+        }
+        void UIView32IsClosing() override {}
+    } listener;
+    listener.host = &host;
+    host.Connect(&listener);
+    int told = 0;
+    host.SetEvidenceListener([&](const EvidenceBook::Noted& n) { told += n.emergency ? 1 : 0; });
+    host.OnTnc2Line(kMicEEmergency);
+    host.OnTnc2Line(kOrdinary);
+    EXPECT_TRUE(listener.sawEvidence);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(host.Emergencies().Find("N0CALL-9")->firstHeard_s, 1234);
+}
+
+}  // namespace
+}  // namespace builtin_host

@@ -1,0 +1,93 @@
+// The silence watchdog on a real socket feed served on loopback, with a clock the test moves:
+// the map's warning band appears at the limit, not before, and goes with the next arrival.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include "builtin_host/HostMap.h"
+#include "builtin_host/StationList.h"
+#include "qt_host/FeedWatch.h"
+#include "qt_host/MapView.h"
+#include "qt_host/feeds/AprsIsFeed.h"
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& condition) {
+    QDeadlineTimer deadline(10000);
+    while (!condition() && !deadline.hasExpired()) QTest::qWait(5);
+    return condition();
+}
+
+struct WatchedFeed {
+    std::int64_t now = 1'800'000'000;
+    QTcpServer server;
+    std::unique_ptr<qt_host::feeds::AprsIsFeed> feed;
+    std::unique_ptr<qt_host::FeedWatch> watch;
+    builtin_host::HostMap map;
+    builtin_host::StationList stations;
+    qt_host::MapView view{map, stations};
+    std::vector<std::int64_t> silences;
+    int backs = 0;
+
+    explicit WatchedFeed(bool listening) {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost));
+        const quint16 port = server.serverPort();
+        if (!listening) server.close();  // nobody there: every connection is refused
+        feed =
+            std::make_unique<qt_host::feeds::AprsIsFeed>("127.0.0.1", port, "N0CALL", "1.1.1", "");
+        watch = std::make_unique<qt_host::FeedWatch>(*feed, 120, [this] { return now; });
+        watch->onSilent = [this](std::int64_t silent_s, std::int64_t last_s) {
+            silences.push_back(silent_s);
+            view.SetWarning(qt_host::SilenceWarningText(feed->Describe(), last_s, silent_s));
+        };
+        watch->onBack = [this] {
+            ++backs;
+            view.SetWarning({});
+        };
+        feed->Start();
+    }
+    // Moves the clock and lets the watchdog look.
+    void After(std::int64_t seconds) {
+        now += seconds;
+        watch->Tick();
+    }
+};
+
+TEST(FeedWatch, ServerCommentsKeepItQuietSilenceWarnsAtTheLimitAndAFrameClearsIt) {
+    WatchedFeed w(true);
+    ASSERT_TRUE(WaitUntil([&] { return w.server.hasPendingConnections(); }));
+    QTcpSocket* peer = w.server.nextPendingConnection();
+
+    w.After(100);
+    peer->write("# aprsc 2.1.19 7 Dec 2026 00:00:00 GMT T2TEST 127.0.0.1:14580\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return w.watch->Watchdog().LastHeard() == w.now; }));
+
+    w.After(119);
+    EXPECT_TRUE(w.silences.empty());
+    EXPECT_TRUE(w.view.Warning().isEmpty());
+    w.After(1);
+    ASSERT_EQ(w.silences, std::vector<std::int64_t>{120});
+    EXPECT_TRUE(w.view.Warning().startsWith("Nothing heard on APRS-IS 127.0.0.1:"))
+        << w.view.Warning().toStdString();
+    w.After(600);
+    EXPECT_EQ(w.silences.size(), 1u) << "one warning per silence";
+
+    peer->write("N0CALL-9>APRS,TCPIP*,qAC,T2TEST:>back on the air\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return w.backs == 1; }));
+    EXPECT_TRUE(w.view.Warning().isEmpty());
+}
+
+TEST(FeedWatch, ARefusedConnectionIsSilenceFromTheStart) {
+    WatchedFeed w(false);
+    QTest::qWait(50);  // the first refusal comes and goes; it is not something heard
+    w.After(119);
+    EXPECT_TRUE(w.silences.empty());
+    w.After(1);
+    EXPECT_EQ(w.silences, std::vector<std::int64_t>{120});
+    EXPECT_FALSE(w.view.Warning().isEmpty());
+}
+
+}  // namespace

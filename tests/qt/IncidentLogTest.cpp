@@ -1,0 +1,176 @@
+// The incident log and its export: lines survive a crash in the middle of another, files are
+// per day, and the GPX and KML read back with an XML parser give the points and tracks logged.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include "app/IncidentExport.h"
+#include "app/IncidentLog.h"
+
+namespace app {
+namespace {
+
+QJsonObject Emergency(const char* time, const char* call, double lat, double lon) {
+    return {{"event", "emergency"},
+            {"time", time},
+            {"callsign", call},
+            {"evidence", QJsonObject{{"cause", "Mic-E message bits 000 (Emergency)"},
+                                     {"frame", QString(call) + ">APRS:<b>&\"help\"</b>\x01"},
+                                     {"latitude_deg", lat},
+                                     {"longitude_deg", lon}}}};
+}
+
+QJsonObject Position(const char* time, const char* call, double lat, double lon) {
+    return {{"event", "position"},
+            {"time", time},
+            {"callsign", call},
+            {"latitude_deg", lat},
+            {"longitude_deg", lon}};
+}
+
+QStringList Lines(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// A log of two days: Q7MOB-9 in emergency and moving, Q4HIKE-7 the next day.
+struct LoggedWatch {
+    QTemporaryDir dir;
+    IncidentLog log{dir.path() + "/incidents"};
+    LoggedWatch() {
+        for (const QJsonObject& e :
+             {Emergency("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
+              Position("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
+              Position("2026-12-07T00:01:00Z", "Q7MOB-9", 45.51, 9.12),
+              QJsonObject{{"event", "alarm"}, {"state", "off"}, {"time", "2026-12-07T00:02:00Z"}},
+              Emergency("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99),
+              Position("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99)})
+            EXPECT_TRUE(log.Append(e));
+    }
+    QString File(const char* day) const { return log.Folder() + "/incidents-" + day + ".jsonl"; }
+};
+
+TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
+    LoggedWatch w;
+    EXPECT_EQ(Lines(w.File("2026-12-06")).size(), 2);
+    ASSERT_EQ(Lines(w.File("2026-12-07")).size(), 4);
+    for (const QString& line : Lines(w.File("2026-12-07")))
+        EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
+
+    // A crash in the middle of a line leaves it without its end; the next line starts anew.
+    QFile file(w.File("2026-12-07"));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("{\"event\":\"posi");
+    file.close();
+    ASSERT_TRUE(w.log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+    const QStringList lines = Lines(w.File("2026-12-07"));
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_TRUE(QJsonDocument::fromJson(lines.last().toUtf8()).isObject());
+    const IncidentHistory history = ReadIncidents(w.log.Folder(), std::nullopt);
+    EXPECT_EQ(history.unreadableLines, 1);
+    EXPECT_EQ(history.tracks.at("Q4HIKE-7").size(), 2u);
+}
+
+TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    IncidentLog log(dir.path() + "/file/incidents");
+    EXPECT_FALSE(log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+}
+
+// The GPX read back: waypoints with name and description, tracks with their points.
+struct GpxContent {
+    QStringList waypointNames, descriptions, trackNames;
+    std::vector<std::pair<double, double>> trackPoints;
+};
+
+GpxContent ReadGpx(const QByteArray& bytes) {
+    GpxContent c;
+    QXmlStreamReader xml(bytes);
+    QStringList* names = nullptr;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QString name = xml.name().toString();
+        if (name == "gpx") {
+            EXPECT_EQ(xml.namespaceUri(), u"http://www.topografix.com/GPX/1/1");
+        }
+        if (name == "wpt") names = &c.waypointNames;
+        if (name == "trk") names = &c.trackNames;
+        if (name == "trkpt")
+            c.trackPoints.emplace_back(xml.attributes().value("lat").toDouble(),
+                                       xml.attributes().value("lon").toDouble());
+        if (name == "name" && names != nullptr) *names << xml.readElementText();
+        if (name == "desc") c.descriptions << xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return c;
+}
+
+TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
+    LoggedWatch w;
+    QBuffer all;
+    all.open(QIODevice::WriteOnly);
+    WriteGpx(ReadIncidents(w.log.Folder(), std::nullopt), all);
+    const GpxContent c = ReadGpx(all.data());
+    EXPECT_EQ(c.waypointNames, (QStringList{"Q7MOB-9", "Q4HIKE-7"}));
+    EXPECT_EQ(c.descriptions.value(0),
+              "Mic-E message bits 000 (Emergency)\nQ7MOB-9>APRS:<b>&\"help\"</b>\uFFFD");
+    EXPECT_EQ(c.trackNames, (QStringList{"Q4HIKE-7", "Q7MOB-9"}));
+    ASSERT_EQ(c.trackPoints.size(), 3u);
+    EXPECT_DOUBLE_EQ(c.trackPoints[2].first, 45.51);
+    EXPECT_DOUBLE_EQ(c.trackPoints[2].second, 9.12);
+
+    QBuffer later;
+    later.open(QIODevice::WriteOnly);
+    WriteGpx(ReadIncidents(w.log.Folder(), ParseSince("2026-12-07T00:00:00Z")), later);
+    const GpxContent l = ReadGpx(later.data());
+    EXPECT_EQ(l.waypointNames, QStringList{"Q4HIKE-7"});
+    EXPECT_EQ(l.trackPoints.size(), 2u) << "Q7MOB-9's later point and Q4HIKE-7's";
+}
+
+TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
+    LoggedWatch w;
+    const QString file = w.dir.path() + "/out.kml";
+    const ExportResult result = ExportIncidents(w.log.Folder(), file, std::nullopt);
+    ASSERT_TRUE(result.ok) << result.message.toStdString();
+    QFile kml(file);
+    ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&kml);
+    QStringList names, coordinates;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == u"kml") {
+            EXPECT_EQ(xml.namespaceUri(), u"http://www.opengis.net/kml/2.2");
+        }
+        if (xml.name() == u"name") names << xml.readElementText();
+        if (xml.name() == u"coordinates") coordinates << xml.readElementText();
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(names, (QStringList{"Sirenwatch incidents", "Q7MOB-9", "Q4HIKE-7", "Q7MOB-9 track"}));
+    EXPECT_EQ(coordinates.value(0), "9.100000,45.500000");
+    EXPECT_EQ(coordinates.value(2), "9.100000,45.500000 9.120000,45.510000");
+
+    EXPECT_FALSE(ExportIncidents(w.log.Folder(), w.dir.path() + "/out.txt", std::nullopt).ok);
+    EXPECT_FALSE(
+        ExportIncidents(w.log.Folder(), w.dir.path() + "/no/such/out.kml", std::nullopt).ok);
+}
+
+TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {
+    EXPECT_EQ(ParseSince("2026-12-07T10:00:00Z")->toUTC().toString(Qt::ISODate),
+              "2026-12-07T10:00:00Z");
+    EXPECT_EQ(ParseSince("2026-12-07T11:00:00+01:00")->toUTC().toString(Qt::ISODate),
+              "2026-12-07T10:00:00Z");
+    EXPECT_EQ(*ParseSince("2026-12-07"), QDate(2026, 12, 7).startOfDay());
+    EXPECT_EQ(*ParseSince("2026-12-07T10:00"), QDateTime(QDate(2026, 12, 7), QTime(10, 0)));
+    EXPECT_FALSE(ParseSince("yesterday"));
+    EXPECT_FALSE(ParseSince("2026-13-01"));
+}
+
+}  // namespace
+}  // namespace app

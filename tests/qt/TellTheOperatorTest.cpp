@@ -1,0 +1,213 @@
+// Telling the operator: desktop notifications reach a notification service on a private
+// session bus (and are silently dropped where there is none), and the user's emergency
+// command runs with its variables, its time limit, and reported failures.
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/DesktopNotifier.h"
+#include "app/EmergencyCommand.h"
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 10000) {
+    QDeadlineTimer deadline(timeout_ms);
+    while (!condition() && !deadline.hasExpired()) QTest::qWait(10);
+    return condition();
+}
+
+QJsonObject NewEmergency() {
+    return {{"event", "emergency"},
+            {"new", true},
+            {"callsign", "Q7MOB-9"},
+            {"distance", "23.8"},
+            {"unit", "km"},
+            {"bearing", "295"},
+            {"beacon", "Car <off> the road"},
+            {"time", "2026-12-07T10:00:00Z"},
+            {"evidence",
+             QJsonObject{{"frame", "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car <off> the road"},
+                         {"cause", "Mic-E message bits 000 (Emergency)"},
+                         {"latitude_deg", 45.591667},
+                         {"longitude_deg", 8.927},
+                         {"path", QJsonObject{{"via", "radio"}}}}}};
+}
+
+// The notification service's side of the call, as a desktop would receive it.
+class FakeNotifications final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList summaries, bodies;
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int) {
+        summaries << summary;
+        bodies << body;
+        return uint(summaries.size());
+    }
+};
+
+// A session bus of the test's own, gone with it.
+class PrivateBus {
+public:
+    PrivateBus() {
+        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+        if (daemon.isEmpty()) return;
+        daemon_.start(daemon, {"--session", "--nofork", "--print-address=1"});
+        if (!daemon_.waitForStarted(5000) || !WaitUntil([&] { return daemon_.canReadLine(); }))
+            return;
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
+    bool Running() const { return !address_.isEmpty(); }
+    QDBusConnection Connect(const QString& name) const {
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
+    PrivateBus bus;
+    if (!bus.Running()) GTEST_SKIP() << "no dbus-daemon here";
+    FakeNotifications service;
+    QDBusConnection serviceSide = bus.Connect("service");
+    ASSERT_TRUE(serviceSide.registerService("org.freedesktop.Notifications"));
+    ASSERT_TRUE(serviceSide.registerObject("/org/freedesktop/Notifications", &service,
+                                           QDBusConnection::ExportAllSlots));
+
+    app::DesktopNotifier notifier(bus.Connect("sirenwatch"));
+    notifier.Tell(NewEmergency());
+    QJsonObject again = NewEmergency();
+    again["new"] = false;
+    notifier.Tell(again);  // the same station again: not told twice
+    notifier.Tell({{"event", "alarm"}, {"state", "on"}});
+    notifier.Tell({{"event", "feed"},
+                   {"state", "silent"},
+                   {"feed", "KISS 127.0.0.1:8001"},
+                   {"seconds", 900}});
+
+    ASSERT_TRUE(WaitUntil([&] { return service.summaries.size() == 2; }));
+    QTest::qWait(50);
+    EXPECT_EQ(service.summaries, (QStringList{"Emergency: Q7MOB-9", "Sirenwatch hears nothing"}));
+    EXPECT_EQ(service.bodies.value(0), "23.8 km away, bearing 295°\nCar &lt;off&gt; the road");
+    EXPECT_TRUE(service.bodies.value(1).contains("900 s"));
+    QDBusConnection::disconnectFromBus("service");
+    QDBusConnection::disconnectFromBus("sirenwatch");
+}
+
+TEST(DesktopNotifier, NoBusOrNoServiceIsNotAFailure) {
+    app::DesktopNotifier nowhere(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"));
+    nowhere.Tell(NewEmergency());
+    QDBusConnection::disconnectFromBus("none");
+    app::DesktopNotifier unnamed(QDBusConnection(""));
+    unnamed.Tell(NewEmergency());
+
+    PrivateBus bus;
+    if (!bus.Running()) GTEST_SKIP() << "no dbus-daemon here";
+    app::DesktopNotifier noService(bus.Connect("lonely"));
+    noService.Tell(NewEmergency());
+    QTest::qWait(100);  // the error answer arrives and is only told
+    QDBusConnection::disconnectFromBus("lonely");
+}
+
+struct CommandRun {
+    QTemporaryDir dir;
+    QStringList failures;
+    int finished = 0;
+    std::unique_ptr<app::EmergencyCommand> command;
+
+    void Start(const QString& line, const QJsonObject& event, int limit_ms = 10000) {
+        command = std::make_unique<app::EmergencyCommand>(line, limit_ms);
+        command->onFailure = [this](const QString& f) { failures << f; };
+        command->onFinished = [this] { ++finished; };
+        command->Run(event);
+    }
+    QString Read(const char* name) const {
+        QFile f(dir.path() + "/" + name);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+};
+
+TEST(EmergencyCommand, CommandLinesAreCutIntoWordsByTheShellsQuotingRules) {
+    struct Case {
+        const char* line;
+        std::optional<QStringList> words;
+    };
+    const Case cases[] = {
+        {"", QStringList{}},
+        {"  mail   -s  x ", QStringList{"mail", "-s", "x"}},
+        {"mail -s 'Sirenwatch: emergency' ops@example.org",
+         QStringList{"mail", "-s", "Sirenwatch: emergency", "ops@example.org"}},
+        {R"(curl -d "{\"text\": \"\$x\"}" url)",
+         QStringList{"curl", "-d", R"({"text": "$x"})", "url"}},
+        {R"(a\ b 'c\d' "e\f" "" '')", QStringList{"a b", R"(c\d)", R"(e\f)", "", ""}},
+        {"say 'open", std::nullopt},
+        {"say \"open", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(app::SplitCommandLine(c.line), c.words) << c.line;
+}
+
+TEST(EmergencyCommand, RunsWithoutAShellWithTheValuesInItsEnvironmentAndASummaryOnItsInput) {
+    CommandRun run;
+    QJsonObject event = NewEmergency();
+    QJsonObject evidence = event["evidence"].toObject();
+    evidence["frame"] = "Q7MOB-9>APRS:$(echo code) `echo code` ; \"quoted\"";
+    event["evidence"] = evidence;
+    // sh is the program here, with a script of the test's as its argument; the values reach
+    // it only as variables, so the frame stays text whatever it holds.
+    const QString script =
+        "cd '" + run.dir.path() +
+        "' && printf '%s|%s|%s|%s|%s|%s' \"$SIRENWATCH_CALLSIGN\" \"$SIRENWATCH_LATITUDE\" "
+        "\"$SIRENWATCH_LONGITUDE\" \"$SIRENWATCH_DISTANCE\" \"$SIRENWATCH_BEARING\" "
+        "\"$SIRENWATCH_FRAME\" > env.txt && cat > stdin.txt";
+    run.Start("sh -c \"" + QString(script).replace('"', "\\\"") + "\"", event);
+    ASSERT_TRUE(WaitUntil([&] { return run.finished == 1; }));
+    EXPECT_TRUE(run.failures.isEmpty()) << run.failures.join('\n').toStdString();
+    EXPECT_EQ(run.Read("env.txt"),
+              "Q7MOB-9|45.591667|8.927000|23.8|295|Q7MOB-9>APRS:$(echo code) `echo code` ; "
+              "\"quoted\"");
+    EXPECT_TRUE(run.Read("stdin.txt").startsWith("EMERGENCY Q7MOB-9, 23.8 km away"))
+        << run.Read("stdin.txt").toStdString();
+}
+
+TEST(EmergencyCommand, OnlyNewEmergenciesAndEveryFailureIsReportedNotFatal) {
+    CommandRun missing;
+    QJsonObject old = NewEmergency();
+    old["new"] = false;
+    missing.Start("/nonexistent/notify-me", old);
+    missing.command->Run({{"event", "alarm"}, {"state", "on"}});
+    EXPECT_EQ(missing.command->Running(), 0) << "nothing to run for these";
+    missing.command->Run(NewEmergency());
+    ASSERT_TRUE(WaitUntil([&] { return missing.finished == 1; }));
+    EXPECT_EQ(missing.failures.size(), 1);
+
+    CommandRun failing;
+    failing.Start("sh -c 'exit 3'", NewEmergency());
+    ASSERT_TRUE(WaitUntil([&] { return failing.finished == 1; }));
+    EXPECT_EQ(failing.failures, QStringList{"sh: ended with code 3"});
+
+    // A command that hangs does not hold up the caller and is stopped at the limit.
+    CommandRun hanging;
+    hanging.Start("sleep 30", NewEmergency(), 200);
+    EXPECT_EQ(hanging.command->Running(), 1);
+    ASSERT_TRUE(WaitUntil([&] { return hanging.finished == 1; }));
+    EXPECT_EQ(hanging.failures, QStringList{"sleep: still running after 0.2 s, stopped"});
+}
+
+}  // namespace
+
+#include "TellTheOperatorTest.moc"
