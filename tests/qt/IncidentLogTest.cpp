@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <iostream>
+#include <sstream>
 
 #include "app/IncidentExport.h"
 #include "app/IncidentLog.h"
@@ -38,6 +41,13 @@ QStringList Lines(const QString& path) {
     return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
+// What is written to standard error meanwhile.
+struct ErrorOutput {
+    std::ostringstream text;
+    std::streambuf* saved = std::cerr.rdbuf(text.rdbuf());
+    ~ErrorOutput() { std::cerr.rdbuf(saved); }
+};
+
 // A log of two days: Q7MOB-9 in emergency and moving, Q4HIKE-7 the next day.
 struct LoggedWatch {
     QTemporaryDir dir;
@@ -56,7 +66,9 @@ struct LoggedWatch {
 };
 
 TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
+    ErrorOutput errors;
     LoggedWatch w;
+    EXPECT_EQ(errors.text.str(), "") << "writes that succeed say nothing";
     EXPECT_EQ(Lines(w.File("2026-12-06")).size(), 2);
     ASSERT_EQ(Lines(w.File("2026-12-07")).size(), 4);
     for (const QString& line : Lines(w.File("2026-12-07")))
@@ -81,7 +93,12 @@ TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
     QFile blocker(dir.path() + "/file");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     IncidentLog log(dir.path() + "/file/incidents");
+    ErrorOutput errors;
     EXPECT_FALSE(log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+    EXPECT_FALSE(log.Append(Position("2026-12-07T09:01:00Z", "Q4HIKE-7", 45.82, 8.98)));
+    const std::string told = errors.text.str();
+    EXPECT_NE(told.find("cannot be written"), std::string::npos) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "told once: " << told;
 }
 
 // The GPX read back: waypoints with name and description, tracks with their points.

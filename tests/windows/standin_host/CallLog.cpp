@@ -28,14 +28,14 @@ void CallLog::Note(const std::string& line) {
     std::fflush(file_);
 }
 
-bool CallLog::PlanFailure(const std::string& spec) {
-    const auto colon = spec.find(':');
+bool CallLog::PlanFailure(const std::string& plan) {
+    const auto colon = plan.find(':');
     if (colon == std::string::npos) return false;
     int nth = 0;
-    const char* first = spec.data() + colon + 1;
-    const char* last = spec.data() + spec.size();
+    const char* first = plan.data() + colon + 1;
+    const char* last = plan.data() + plan.size();
     if (std::from_chars(first, last, nth).ptr != last || nth < 1) return false;
-    failures_[spec.substr(0, colon)] = nth;
+    failures_[plan.substr(0, colon)] = nth;
     return true;
 }
 
