@@ -11,7 +11,7 @@ namespace {
 TEST(Captions, EveryCaptionComesFromItsOffsetInTheLanguageBlock) {
     for (auto [code, unit] : {std::pair{1000, 1}, std::pair{2000, 2}}) {
         SCOPED_TRACE(code);
-        auto T = [code](int offset) { return settings::LoadResString(code + offset); };
+        auto T = [block = code](int offset) { return settings::LoadResString(block + offset); };
         fakes::World w;
         const auto& m = w.main;
         const auto& g = m.FGridStazioni;
