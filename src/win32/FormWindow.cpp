@@ -8,6 +8,7 @@
 #include "win32/Painted.h"
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
+#include "win32/WindowClass.h"
 
 namespace win32 {
 
@@ -17,22 +18,6 @@ namespace {
 constexpr int kFormFontPoints = 8;
 constexpr UINT kFirstMenuId = 1000;
 constexpr UINT_PTR kTextBoxSubclass = 1;
-
-// Model texts end lines with CR LF or a lone CR (or LF); Windows' controls want CR LF.
-std::wstring WindowsText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            out += "\r\n";
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out += c;
-        }
-    }
-    return Utf16(out);
-}
 
 std::wstring WindowTextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -47,17 +32,6 @@ void SendToBottom(HWND window) {
 
 void SetText(HWND window, const std::wstring& text) {
     if (WindowTextOf(window) != text) SetWindowTextW(window, text.c_str());
-}
-
-void RegisterFormClass(WNDPROC proc) {
-    WNDCLASSW windowClass{};
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = FormWindow::kClassName;
-    RegisterClassW(&windowClass);
 }
 
 // Clicks and typed characters of a text box reach its model's handlers; a character code the
@@ -79,7 +53,7 @@ LRESULT CALLBACK TextBoxProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT
 }  // namespace
 
 FormWindow::FormWindow(ui::Form& form, HWND owner) : form_(form), dpi_(ScreenDpi()) {
-    RegisterFormClass(Proc);
+    RegisterWindowClass(kClassName, Proc, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
     RegisterPaintedClasses();
     font_ = CreateFontW(-MulDiv(kFormFontPoints, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -325,7 +299,7 @@ void FormWindow::Follow(ui::Control& model, HWND window, std::function<void()> a
 HWND FormWindow::BindLabel(ui::Label& model) {
     HWND label = Create(L"STATIC", SS_LEFT | SS_NOPREFIX, model);
     Follow(model, label, [&model, label] {
-        SetText(label, WindowsText(model.Caption()));
+        SetText(label, WindowsLines(model.Caption()));
         InvalidateRect(label, nullptr, TRUE);  // its background colour may have changed
     });
     return label;
@@ -343,7 +317,7 @@ HWND FormWindow::BindTextBox(ui::TextBox& model) {
         if (text != model.Text()) SafeCall([&] { model.SetText(text); });
     };
     Follow(model, box, [&model, box] {
-        SetText(box, WindowsText(model.Text()));
+        SetText(box, WindowsLines(model.Text()));
         InvalidateRect(box, nullptr, TRUE);
     });
     return box;

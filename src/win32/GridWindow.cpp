@@ -8,6 +8,7 @@
 #include "win32/Geometry.h"
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
+#include "win32/WindowClass.h"
 
 namespace win32 {
 
@@ -17,21 +18,11 @@ constexpr wchar_t kClassName[] = L"SirenwatchGrid";
 constexpr int kRowHeightTwips = 240;  // the grid's row height as designed
 constexpr int kTextMargin = 2;
 
-void RegisterGridClass(WNDPROC proc) {
-    WNDCLASSW windowClass{};
-    windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);
-}
-
 }  // namespace
 
 GridWindow::GridWindow(ui::Grid& grid, HWND parent, const RECT& place, HFONT font, int dpi)
     : grid_(grid), font_(font), dpi_(dpi) {
-    RegisterGridClass(Proc);
+    RegisterWindowClass(kClassName, Proc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
     window_ =
         CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"",
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,

@@ -7,6 +7,7 @@
 #include "platform/ProgramIcon.h"
 #include "ui/Controls.h"
 #include "win32/Geometry.h"
+#include "win32/WindowClass.h"
 
 namespace win32 {
 
@@ -72,14 +73,7 @@ LRESULT CALLBACK PaintedProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 void RegisterPaintedClasses() {
-    for (const wchar_t* name : {kShapeClass, kImageClass}) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = PaintedProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        windowClass.lpszClassName = name;
-        RegisterClassW(&windowClass);
-    }
+    for (const wchar_t* name : {kShapeClass, kImageClass}) RegisterWindowClass(name, PaintedProc);
 }
 
 HICON ProgramIcon(int size) {

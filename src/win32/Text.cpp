@@ -22,6 +22,21 @@ std::string Utf8(std::wstring_view utf16) {
     return out;
 }
 
+std::wstring WindowsLines(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+        } else {
+            out += c;
+        }
+    }
+    return Utf16(out);
+}
+
 std::string ErrorText(DWORD code) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(

@@ -11,6 +11,9 @@ namespace win32 {
 std::wstring Utf16(std::string_view utf8);
 std::string Utf8(std::wstring_view utf16);
 
+// Text for a window or a box: line ends in any form (CR LF, a lone CR, a lone LF) as CR LF.
+std::wstring WindowsLines(std::string_view utf8);
+
 // The system's text for an error code, in the user's language, without its line end.
 std::string ErrorText(DWORD code);
 

@@ -2,6 +2,7 @@
 #include "win32/Timers.h"
 
 #include "win32/SafeCall.h"
+#include "win32/WindowClass.h"
 
 namespace win32 {
 
@@ -9,18 +10,10 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"SirenwatchTimers";
 
-void RegisterTimerClass(WNDPROC proc) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);  // already registered by an earlier instance: fine
-}
-
 }  // namespace
 
 Timers::Timers(ui::Form& form) {
-    RegisterTimerClass(WindowProc);
+    RegisterWindowClass(kClassName, WindowProc);
     window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -4,6 +4,7 @@
 #include "win32/FormWindow.h"
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
+#include "win32/WindowClass.h"
 
 namespace win32 {
 
@@ -28,20 +29,6 @@ UINT BoxIcon(platform::Icon icon) {
     return 0;
 }
 
-// Message texts break lines with a lone CR or CR LF; a box wants CR LF.
-std::wstring BoxText(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))
-            out += "\r\n";
-        else if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            out += "\r\n";
-        else
-            out += text[i];
-    }
-    return Utf16(out);
-}
-
 LRESULT CALLBACK NoticeProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if ((message == WM_COMMAND && LOWORD(w) == IDOK) || message == WM_CLOSE) {
         ShowWindow(window, SW_HIDE);
@@ -53,13 +40,7 @@ LRESULT CALLBACK NoticeProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 HWND CreateNotice(HWND owner) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = NoticeProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = Win32Dialogs::kNoticeClass;
-    RegisterClassW(&windowClass);
+    RegisterWindowClass(Win32Dialogs::kNoticeClass, NoticeProc, 0, GetSysColorBrush(COLOR_BTNFACE));
     HWND notice = CreateWindowExW(WS_EX_DLGMODALFRAME, Win32Dialogs::kNoticeClass,
                                   Utf16(kDefaultTitle).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 420, 170, owner, nullptr,
@@ -89,7 +70,7 @@ platform::Answer Win32Dialogs::MsgBox(const std::string& text, platform::Buttons
     const std::wstring caption = Utf16(title && !title->empty() ? *title : kDefaultTitle);
     const UINT type = (buttons == platform::Buttons::OkCancel ? MB_OKCANCEL : MB_OK) |
                       BoxIcon(icon) | MB_SETFOREGROUND | (owner_ ? 0 : MB_TASKMODAL);
-    const int answer = MessageBoxW(owner_, BoxText(text).c_str(), caption.c_str(), type);
+    const int answer = MessageBoxW(owner_, WindowsLines(text).c_str(), caption.c_str(), type);
     return answer == IDOK ? platform::Answer::Ok : platform::Answer::Cancel;
 }
 
@@ -97,7 +78,7 @@ void Win32Dialogs::Notice(const std::string& text, platform::Icon icon) {
     if (!notice_ || !IsWindow(notice_)) notice_ = CreateNotice(owner_);
     if (icon == platform::Icon::Critical || icon == platform::Icon::Exclamation)
         MessageBeep(BoxIcon(icon));
-    SetDlgItemTextW(notice_, kNoticeText, BoxText(text).c_str());
+    SetDlgItemTextW(notice_, kNoticeText, WindowsLines(text).c_str());
     // Shown, never waited for: the caller goes straight on. An open notice is not brought to the
     // front again, so a run of failures does not keep taking the focus.
     if (!IsWindowVisible(notice_)) ShowWindow(notice_, SW_SHOWNORMAL);

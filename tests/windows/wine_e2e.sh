@@ -15,55 +15,12 @@ windows_build="$(cd "$1" && pwd)"
 linux_build="$(cd "$2" && pwd)"
 work="$(mktemp -d /tmp/sirenwatch-wine.XXXXXX)"
 
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C LANG=C TZ=UTC
+source "$(dirname "$0")/wine_common.sh"
 
-finish() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  [ -n "${KEEP_WINE_WORK:-}" ] || rm -rf "$work"
-}
-trap finish EXIT
-
-failures=0
-pass() { echo "PASS: $1"; }
-fail() {
-  echo "FAIL: $1"
-  failures=$((failures + 1))
-}
-expect() {  # expect NAME COMMAND...: passes when the command succeeds
-  local name="$1"
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-windows_path() { echo "Z:${1//\//\\}"; }
-
-# ---- a fresh prefix; Wine that cannot start fails the run, and says why
-if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null; then
-  echo "FAIL: Wine is not installed (Debian packages wine and wine64)"
-  exit 1
-fi
-if ! wine wineboot -i >"$work/wineboot.log" 2>&1 || ! wineserver -w; then
-  echo "FAIL: Wine cannot start a prefix:"
-  cat "$work/wineboot.log"
-  exit 1
-fi
+boot_prefix
 wineserver -p  # one server for every start below
-
-host_dir="$work/host"
-app_dir="$work/app"
-mkdir -p "$host_dir" "$app_dir"
-cp "$windows_build/tests/windows/standin_host.exe" "$host_dir/"
-cp "$windows_build/src/app/windows/"{Sirenwatch.exe,lowtemp.wav,Sirenwatch.chm} "$app_dir/"
-calls="$work/calls.log"
-
-register() {  # register [stand-in options...]: a fresh call log, the host installed
-  rm -f "$calls"
-  wine "$host_dir/standin_host.exe" /regserver --capture "$(windows_path "$source_dir/data/demo.tnc2")" \
-    --log "$(windows_path "$calls")" "$@"
-}
+install_programs
 sirenwatch() { wine "$app_dir/Sirenwatch.exe" --headless; }
-settings() { tr -d '\r' <"$app_dir/Sirenwatch.ini"; }
 # The headless lines without the time column (the runs do not happen at the same time).
 without_time() { tr -d '\r' <"$1" | awk -F'\t' -v OFS='\t' '$1 == "EMERGENCY" { $5 = "" } { print }'; }
 
@@ -95,10 +52,9 @@ expect "the user's width, fill style and fill colour come before the circles" \
 expect "the add-on listened to the map's redraws" grep -q '^raise MapRedrawn' "$calls"
 expect "the host's closing reached the add-on" grep -q '^raise UIView32IsClosing' "$calls"
 cp "$calls" "$work/demo-calls.log"
-expect "Sirenwatch.ini was saved on the way out" \
-  bash -c "grep -q '^Left=' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+expect "Sirenwatch.ini was saved on the way out" stored '^Left='
 expect "the saved circle style is the user's" \
-  bash -c "grep -q '^CircleColor=65280' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+  stored '^CircleColor=65280'
 
 # ---- a second instance while the first runs
 register --interval-ms 50 --close-after-ms 4000
@@ -141,8 +97,4 @@ mkdir -p "$work/profiles"
 expect "our profile layer reads and writes as Windows does" \
   wine "$windows_build/tests/windows/profile_compare.exe" "$(windows_path "$work/profiles")"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures Windows check(s) failed"
-  exit 1
-fi
-echo "All Windows checks passed"
+finish_checks Windows

@@ -12,44 +12,12 @@ mkdir -p "$2"
 out="$(cd "$2" && pwd)"
 work="$(mktemp -d /tmp/sirenwatch-wine-windows.XXXXXX)"
 
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C LANG=C TZ=UTC
+source "$(dirname "$0")/wine_common.sh"
 
-xvfb=""
-finish() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-  [ -n "${KEEP_WINE_WORK:-}" ] || rm -rf "$work"
-}
-trap finish EXIT
-
-failures=0
-pass() { echo "PASS: $1"; }
-fail() {
-  echo "FAIL: $1"
-  failures=$((failures + 1))
-}
-expect() {  # expect NAME COMMAND...: passes when the command succeeds
-  local name="$1"
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-eventually() {  # eventually NAME COMMAND...: passes when the command succeeds within 10 s
-  local name="$1"
-  shift
-  for _ in $(seq 50); do
-    if "$@"; then pass "$name"; return; fi
-    sleep 0.2
-  done
-  fail "$name"
-}
-windows_path() { echo "Z:${1//\//\\}"; }
 drive() { wine "$windows_build/tests/windows/drive.exe" "$@"; }
 shot() {  # shot FORM NAME: the form's window as OUT_DIR/NAME.png
   drive shot "$1" "$(windows_path "$work/$2.bmp")" && convert "$work/$2.bmp" "$out/$2.png"
 }
-ini() { tr -d '\r' <"$app_dir/Sirenwatch.ini"; }
 
 # ---- a display, and a fresh prefix whose programs share one desktop with title bars
 for tool in Xvfb convert wine wineserver; do
@@ -57,15 +25,11 @@ for tool in Xvfb convert wine wineserver; do
 done
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
+on_finish+=("kill $!")
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$(head -1 "$work/display")"
-if ! wine wineboot -i >"$work/wineboot.log" 2>&1 || ! wineserver -w; then
-  echo "FAIL: Wine cannot start a prefix:"
-  cat "$work/wineboot.log"
-  exit 1
-fi
+boot_prefix
 # Debian's Wine does not find its own fonts by itself.
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -75,14 +39,8 @@ wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1000x700 /f >/
 wineserver -k && wineserver -w
 wineserver -p
 
-host_dir="$work/host"
-app_dir="$work/app"
-mkdir -p "$host_dir" "$app_dir"
-cp "$windows_build/tests/windows/standin_host.exe" "$host_dir/"
-cp "$windows_build/src/app/windows/"{Sirenwatch.exe,lowtemp.wav,Sirenwatch.chm} "$app_dir/"
-calls="$work/calls.log"
-wine "$host_dir/standin_host.exe" /regserver --capture "$(windows_path "$source_dir/data/demo.tnc2")" \
-  --log "$(windows_path "$calls")" --interval-ms 100 --close-after-ms 600000 --window 1
+install_programs
+register --interval-ms 100 --close-after-ms 600000 --window 1
 # In Italian, metric, the window at the desktop's top left corner.
 printf '[SetUp]\r\nVersion=1.11\r\nCircleColor=255\r\nCircleWidth=5\r\nFillType=7\r\nFillColor=16777215\r\nUnit=1\r\nLanguage=1\r\nLeft=150\r\nTop=150\r\n' \
   >"$app_dir/Sirenwatch.ini"
@@ -123,7 +81,7 @@ expect "the alarm blinks the table" blinks
 drive menu 1 1 2  # SetUp > Lingua > English
 drive wait LblNominativo "Callsign"
 shot FrmMain main-english
-expect "English is stored" bash -c "grep -q '^Language=2' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+expect "English is stored" stored '^Language=2'
 drive scroll FGridStazioni 5 1
 shot FrmMain table-scrolled
 drive scroll FGridStazioni -5 -1 || true
@@ -131,7 +89,7 @@ drive scroll FGridStazioni -5 -1 || true
 # ---- units: miles, stored, and the panel follows
 drive menu 1 2 2  # SetUp > Unit > Imperial (Miles)
 drive wait LblDistanza "Miles"
-expect "the imperial unit is stored" bash -c "grep -q '^Unit=2' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+expect "the imperial unit is stored" stored '^Unit=2'
 
 # ---- the spot set-up dialog: picture, then OK redraws the circles with the stored style
 drive menu 1 3  # SetUp > Spot SetUp
@@ -180,11 +138,8 @@ drive close FrmMain
 status=0
 wait "$sirenwatch" || status=$?
 expect "closing the window ends Sirenwatch (exit $status)" test "$status" -eq 0
-expect "the circle style is saved on the way out" bash -c "grep -q '^CircleColor=' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
-expect "the window's place is saved on the way out" bash -c "grep -q '^Left=' <(tr -d '\r' <'$app_dir/Sirenwatch.ini')"
+expect "the circle style is saved on the way out" stored '^CircleColor='
+expect "the window's place is saved on the way out" stored '^Left='
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures Windows window check(s) failed"
-  exit 1
-fi
-echo "All Windows window checks passed; pictures in $out"
+finish_checks "Windows window"
+echo "Pictures in $out"

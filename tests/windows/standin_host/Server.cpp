@@ -29,6 +29,7 @@
 #include "host/HostPorts.h"
 #include "win32/Text.h"
 #include "win32/Win32Ports.h"
+#include "win32/WindowClass.h"
 
 namespace standin {
 
@@ -45,14 +46,12 @@ struct Options {
 };
 
 std::wstring ExePath() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    return std::wstring(path, length);
+    return win32::Utf16(win32::ModuleProgramInfo().ExePath());
 }
 
-std::wstring ExeFolder() {
-    const std::wstring path = ExePath();
-    return path.substr(0, path.find_last_of(L"\\/"));
+// The host's install folder, as the per-user entry names it: with its trailing separator.
+std::string HostFolder() {
+    return win32::ModuleProgramInfo().Folder() + "\\";
 }
 
 std::wstring Quoted(const std::wstring& text) {
@@ -126,7 +125,7 @@ bool RegisterClass(const CLSID& clsid, const wchar_t* name, const std::wstring& 
 
 // The host's install folder with its settings file, and the per-user entry that names it.
 bool InstallHost() {
-    const std::string folder = win32::Utf8(ExeFolder()) + "\\";
+    const std::string folder = HostFolder();
     builtin_host::HostSettings settings;
     settings.callsign = builtin_host::kDefaultCallsign;
     settings.latitudeText = builtin_host::kDefaultLatitude;
@@ -229,11 +228,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 HWND CreatePlayerWindow() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = PlayerProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"StandinPlayer";
-    RegisterClassW(&windowClass);
+    win32::RegisterWindowClass(L"StandinPlayer", PlayerProc);
     return CreateWindowExW(0, L"StandinPlayer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
 }
@@ -294,7 +289,7 @@ int Serve(const Options& options) {
     if (options.window) CreateCallsWindow(log);
 
     win32::LocalClock clock;
-    const auto settings = builtin_host::LoadHostSettings(win32::Utf8(ExeFolder()) + "\\");
+    const auto settings = builtin_host::LoadHostSettings(HostFolder());
     builtin_host::BuiltinHost host(
         clock, builtin_host::HomeFromSettings(settings).value_or(builtin_host::HomePosition{}));
     const HWND window = CreatePlayerWindow();
