@@ -1,8 +1,15 @@
 // Starting, watching and, when it takes too long, killing the user's emergency command.
 #include "app/EmergencyCommand.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 #include <iostream>
 
@@ -26,6 +33,22 @@ QByteArray Summary(const QJsonObject& event) {
              Text(event, "bearing"), Text(event, "beacon"), Text(evidence, "cause"),
              Text(evidence, "frame"))
         .toUtf8();
+}
+
+// Whether a process of the group still runs. A member that has ended but was not reaped yet
+// (its parent gone, adopted by a slow init) does not count: it needs no KILL.
+bool GroupHasLiving(pid_t group) {
+    if (::kill(-group, 0) != 0) return false;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (pid.front().isDigit() && stat.open(QIODevice::ReadOnly)) {
+            // "pid (name) state ppid pgrp ...": the name may hold anything, even ")".
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 2 && fields[2].toLong() == group && fields[0] != "Z") return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -62,6 +85,18 @@ std::optional<QStringList> SplitCommandLine(const QString& line) {
     return words;
 }
 
+std::optional<QString> CommandProblem(const QString& line) {
+    const auto words = SplitCommandLine(line);
+    if (!words) return "a quote is left open in the command";
+    if (words->isEmpty()) return "the command is empty";
+    const QString& program = words->first();
+    const QString found = program.contains('/') ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo file(found);
+    if (found.isEmpty() || !file.exists()) return program + ": no such program";
+    if (!file.isFile() || !file.isExecutable()) return program + ": not an executable program";
+    return std::nullopt;
+}
+
 QProcessEnvironment EmergencyEnvironment(const QJsonObject& event, QProcessEnvironment env) {
     const QJsonObject evidence = event["evidence"].toObject();
     const std::pair<const char*, QString> values[] = {
@@ -85,20 +120,125 @@ QProcessEnvironment EmergencyEnvironment(const QJsonObject& event, QProcessEnvir
     return env;
 }
 
-EmergencyCommand::EmergencyCommand(const QString& commandLine, int timeLimit_ms, QObject* parent)
-    : QObject(parent), timeLimit_ms_(timeLimit_ms) {
+// One start of the command: its process group, its time limit and how it was stopped.
+class EmergencyCommand::Started final : public QObject {
+public:
+    Started(EmergencyCommand& owner, const QJsonObject& event)
+        : QObject(&owner), owner_(owner), name_(owner.words_.first()) {
+        process_.setProgram(name_);
+        process_.setArguments(owner.words_.mid(1));
+        process_.setProcessEnvironment(EmergencyEnvironment(event));
+        // Its output must not mix with ours on standard output.
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // A group of its own, so that stopping it stops whatever it started too.
+        process_.setChildProcessModifier([] { ::setpgid(0, 0); });
+        connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+            if (e != QProcess::FailedToStart) return;  // the others end in finished()
+            owner_.Fail(name_ + ": " + process_.errorString());
+            Finish(false);
+        });
+        connect(&process_, &QProcess::finished, this, &Started::LeaderEnded);
+        limit_.setSingleShot(true);
+        grace_.setSingleShot(true);
+        connect(&limit_, &QTimer::timeout, this, [this] {
+            Stop(QString("still running after %1 s").arg(owner_.timeLimit_ms_ / 1000.0));
+        });
+        connect(&grace_, &QTimer::timeout, this, &Started::GraceOver);
+
+        ++owner_.running_;
+        limit_.start(owner_.timeLimit_ms_);
+        process_.start();
+        if (process_.state() == QProcess::NotRunning) return;
+        group_ = static_cast<pid_t>(process_.processId());
+        ::setpgid(group_, group_);  // the child does so too: whichever comes first counts
+        process_.write(Summary(event));
+        process_.closeWriteChannel();
+    }
+
+    // The program is ending: waits out what is left of `grace`, then stops it.
+    void EndOfRun(const QDeadlineTimer& grace) {
+        if (done_) return;
+        process_.waitForFinished(static_cast<int>(grace.remainingTime()));
+        if (done_) return;
+        if (stop_ == Stopped::No) Stop("still running at the end");
+        // No event loop turns here: the grace timer stands for the wait below.
+        if (!leaderDone_) process_.waitForFinished(owner_.grace_ms_);
+        GraceOver();
+        if (!leaderDone_) process_.waitForFinished(1000);
+        if (!done_) Finish(true);
+    }
+
+private:
+    enum class Stopped { No, Term, Kill };
+
+    bool GroupAlive() const { return group_ > 0 && GroupHasLiving(group_); }
+
+    void Stop(const QString& why) {
+        why_ = why;
+        stop_ = Stopped::Term;
+        if (group_ > 0) ::kill(-group_, SIGTERM);
+        grace_.start(owner_.grace_ms_);
+    }
+
+    void GraceOver() {
+        if (GroupAlive()) {
+            ::kill(-group_, SIGKILL);
+            stop_ = Stopped::Kill;
+        }
+        if (leaderDone_) Finish(true);
+    }
+
+    void LeaderEnded(int code, QProcess::ExitStatus status) {
+        leaderDone_ = true;
+        code_ = code;
+        crashed_ = status == QProcess::CrashExit;
+        limit_.stop();
+        // What it started may still be running after TERM: the grace period ends it.
+        if (stop_ == Stopped::Term && grace_.isActive() && GroupAlive()) return;
+        Finish(true);
+    }
+
+    void Finish(bool report) {
+        if (done_) return;
+        done_ = true;
+        limit_.stop();
+        grace_.stop();
+        if (report && stop_ != Stopped::No)
+            owner_.Fail(QString("%1: %2, stopped (TERM%3)")
+                            .arg(name_, why_, stop_ == Stopped::Kill ? ", then KILL" : ""));
+        else if (report && crashed_)
+            owner_.Fail(name_ + ": crashed");
+        else if (report && code_ != 0)
+            owner_.Fail(QString("%1: ended with code %2").arg(name_).arg(code_));
+        --owner_.running_;
+        deleteLater();
+        if (owner_.onFinished) owner_.onFinished();
+    }
+
+    EmergencyCommand& owner_;
+    QString name_;
+    QProcess process_;
+    QTimer limit_, grace_;
+    pid_t group_ = 0;
+    Stopped stop_ = Stopped::No;
+    QString why_;
+    bool leaderDone_ = false, crashed_ = false, done_ = false;
+    int code_ = 0;
+};
+
+EmergencyCommand::EmergencyCommand(const QString& commandLine, int timeLimit_ms, int grace_ms,
+                                   QObject* parent)
+    : QObject(parent), timeLimit_ms_(timeLimit_ms), grace_ms_(grace_ms) {
     const auto words = SplitCommandLine(commandLine);
     words_ = words.value_or(QStringList());
     quoteLeftOpen_ = !words.has_value();
 }
 
 EmergencyCommand::~EmergencyCommand() {
-    QDeadlineTimer grace(kGraceAtEnd_ms);
-    for (QProcess* process : findChildren<QProcess*>()) {
-        process->disconnect(this);
-        if (!process->waitForFinished(static_cast<int>(grace.remainingTime()))) process->kill();
-        process->waitForFinished(1000);
-    }
+    const QDeadlineTimer grace(grace_ms_);
+    for (Started* started : findChildren<Started*>(Qt::FindDirectChildrenOnly))
+        started->EndOfRun(grace);
 }
 
 void EmergencyCommand::Fail(const QString& what) {
@@ -114,49 +254,7 @@ void EmergencyCommand::Run(const QJsonObject& event) {
     if (quoteLeftOpen_) return Fail("a quote is left open in the command");
     if (words_.isEmpty()) return Fail("the command is empty");
     if (running_ >= kMaxRunning) return Fail("still running from earlier emergencies, not started");
-
-    auto* process = new QProcess(this);
-    auto* limit = new QTimer(process);
-    ++running_;
-    process->setProgram(words_.first());
-    process->setArguments(words_.mid(1));
-    process->setProcessEnvironment(EmergencyEnvironment(event));
-    // Its output must not mix with ours on standard output.
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-
-    const QString name = words_.first();
-    auto end = [this, process] {
-        --running_;
-        process->deleteLater();
-        if (onFinished) onFinished();
-    };
-    connect(process, &QProcess::errorOccurred, this,
-            [this, process, name, end](QProcess::ProcessError e) {
-                if (e != QProcess::FailedToStart) return;  // the others end in finished()
-                Fail(name + ": " + process->errorString());
-                end();
-            });
-    connect(process, &QProcess::finished, this,
-            [this, process, limit, name, end](int code, QProcess::ExitStatus status) {
-                limit->stop();
-                if (status == QProcess::CrashExit && !limit->property("fired").toBool())
-                    Fail(name + ": crashed");
-                else if (status == QProcess::NormalExit && code != 0)
-                    Fail(QString("%1: ended with code %2").arg(name).arg(code));
-                end();
-            });
-    connect(limit, &QTimer::timeout, this, [this, process, limit, name] {
-        limit->setProperty("fired", true);
-        Fail(
-            QString("%1: still running after %2 s, stopped").arg(name).arg(timeLimit_ms_ / 1000.0));
-        process->kill();
-    });
-    limit->setSingleShot(true);
-    limit->start(timeLimit_ms_);
-    process->start();
-    process->write(Summary(event));
-    process->closeWriteChannel();
+    new Started(*this, event);
 }
 
 }  // namespace app

@@ -1,7 +1,8 @@
 // --on-emergency: a command of the user's run for each new emergency, with the values in
 // environment variables (SIRENWATCH_CALLSIGN, SIRENWATCH_LATITUDE, ...) and a short text on
-// its standard input. Run without a shell, never waited for, killed after a time limit; a
-// failure is reported and the watch goes on.
+// its standard input. Run without a shell, never waited for, in a process group of its own;
+// after a time limit the group is asked to end (TERM) and, after a grace period, made to
+// (KILL). A failure is reported and the watch goes on.
 #pragma once
 
 #include <QJsonObject>
@@ -20,6 +21,10 @@ namespace app {
 // for a quote left open.
 std::optional<QStringList> SplitCommandLine(const QString& line);
 
+// Why the command line cannot be run, or nothing when it can: a quote left open, no words,
+// a program that is not found (on PATH, for a name without "/") or cannot be executed.
+std::optional<QString> CommandProblem(const QString& line);
+
 // The variables for an emergency event.
 QProcessEnvironment EmergencyEnvironment(
     const QJsonObject& event, QProcessEnvironment base = QProcessEnvironment::systemEnvironment());
@@ -28,13 +33,14 @@ class EmergencyCommand final : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimeLimit_ms = 30000;
-    static constexpr int kMaxRunning = 8;  // more at once are refused, not queued
-    static constexpr int kGraceAtEnd_ms = 5000;
+    static constexpr int kMaxRunning = 8;   // more at once are refused, not queued
+    static constexpr int kGrace_ms = 5000;  // from TERM to KILL, and for the last ones at the end
 
     // The command line is split into words by SplitCommandLine; no shell runs it.
     explicit EmergencyCommand(const QString& commandLine, int timeLimit_ms = kTimeLimit_ms,
-                              QObject* parent = nullptr);
-    // Commands still running at the end get a few seconds to finish before they are stopped.
+                              int grace_ms = kGrace_ms, QObject* parent = nullptr);
+    // Commands still running at the end get the grace period to finish before they are
+    // stopped as at the time limit; how each one ended is reported.
     ~EmergencyCommand() override;
 
     // A sink for the incidents: starts the command for a new emergency.
@@ -48,11 +54,13 @@ public:
     int Running() const { return running_; }
 
 private:
+    class Started;
     void Fail(const QString& what);
 
     QStringList words_;
     bool quoteLeftOpen_ = false;
     int timeLimit_ms_;
+    int grace_ms_;
     int running_ = 0;
 };
 

@@ -130,8 +130,9 @@ struct CommandRun {
     int finished = 0;
     std::unique_ptr<app::EmergencyCommand> command;
 
-    void Start(const QString& line, const QJsonObject& event, int limit_ms = 10000) {
-        command = std::make_unique<app::EmergencyCommand>(line, limit_ms);
+    void Start(const QString& line, const QJsonObject& event, int limit_ms = 10000,
+               int grace_ms = 5000) {
+        command = std::make_unique<app::EmergencyCommand>(line, limit_ms, grace_ms);
         command->onFailure = [this](const QString& f) { failures << f; };
         command->onFinished = [this] { ++finished; };
         command->Run(event);
@@ -199,13 +200,57 @@ TEST(EmergencyCommand, OnlyNewEmergenciesAndEveryFailureIsReportedNotFatal) {
     failing.Start("sh -c 'exit 3'", NewEmergency());
     ASSERT_TRUE(WaitUntil([&] { return failing.finished == 1; }));
     EXPECT_EQ(failing.failures, QStringList{"sh: ended with code 3"});
+}
 
-    // A command that hangs does not hold up the caller and is stopped at the limit.
-    CommandRun hanging;
-    hanging.Start("sleep 30", NewEmergency(), 200);
-    EXPECT_EQ(hanging.command->Running(), 1);
-    ASSERT_TRUE(WaitUntil([&] { return hanging.finished == 1; }));
-    EXPECT_EQ(hanging.failures, QStringList{"sleep: still running after 0.2 s, stopped"});
+TEST(EmergencyCommand, WhatCannotRunIsFoundBeforeTheFirstEmergency) {
+    QTemporaryDir dir;
+    QFile plain(dir.path() + "/plain.txt");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    const struct {
+        QString line;
+        bool runs;
+    } cases[] = {
+        {"sh -c 'exit 0'", true}, {"/bin/sh -c :", true},    {"", false},
+        {"say 'open", false},     {"/nonexistent/x", false}, {"no-such-program-here --now", false},
+        {dir.path(), false},      {plain.fileName(), false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(app::CommandProblem(c.line).has_value(), !c.runs) << c.line.toStdString();
+}
+
+// Whether the process PID is gone (a zombie nobody reaped yet counts as gone).
+bool Gone(const QString& pid) {
+    QFile stat("/proc/" + pid.trimmed() + "/stat");
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    return stat.readAll().contains(") Z ");
+}
+
+// A command that hangs does not hold up the caller. At the limit its whole group is asked to
+// end; what ignores that is killed after the grace period; at the end of the run the same.
+TEST(EmergencyCommand, AHangingCommandIsEndedGentlyThenForcedWithAllItStarted) {
+    CommandRun gentle;
+    gentle.Start("sh -c \"cd '" + gentle.dir.path() +
+                     "'; trap 'echo term > got; exit 0' TERM; sleep 30 & echo \\$! > child; "
+                     "wait\"",
+                 NewEmergency(), 800);
+    EXPECT_EQ(gentle.command->Running(), 1);
+    ASSERT_TRUE(WaitUntil([&] { return gentle.finished == 1; }));
+    EXPECT_EQ(gentle.failures, QStringList{"sh: still running after 0.8 s, stopped (TERM)"});
+    EXPECT_EQ(gentle.Read("got"), "term\n") << "TERM first, which the command could answer";
+    const QString child = gentle.Read("child");
+    EXPECT_FALSE(child.isEmpty());
+    EXPECT_TRUE(WaitUntil([&] { return Gone(child); }, 2000)) << "what it started ends too";
+
+    CommandRun stubborn;
+    stubborn.Start("sh -c \"trap '' TERM; sleep 30\"", NewEmergency(), 200, 300);
+    ASSERT_TRUE(WaitUntil([&] { return stubborn.finished == 1; }));
+    EXPECT_EQ(stubborn.failures,
+              QStringList{"sh: still running after 0.2 s, stopped (TERM, then KILL)"});
+
+    CommandRun atTheEnd;
+    atTheEnd.Start("sleep 30", NewEmergency(), 10000, 200);
+    atTheEnd.command.reset();
+    EXPECT_EQ(atTheEnd.failures, QStringList{"sleep: still running at the end, stopped (TERM)"});
+    EXPECT_EQ(atTheEnd.finished, 1);
 }
 
 }  // namespace
