@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <iostream>
@@ -24,11 +25,18 @@ QString IncidentLog::DefaultFolder() {
            "/sirenwatch/incidents";
 }
 
+QString IncidentLog::ReplayFolder(const QString& replayFile, const QDateTime& start) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           "/sirenwatch/replays/" + QFileInfo(replayFile).completeBaseName() + '-' +
+           start.toUTC().toString("yyyyMMdd-HHmmss");
+}
+
 QString IncidentFileName(const QString& isoTime) {
     return "incidents-" + isoTime.left(10) + ".jsonl";
 }
 
 bool IncidentLog::Append(const QJsonObject& event) {
+    if (event["copy"].toBool()) return true;
     QByteArray line = QJsonDocument(event).toJson(QJsonDocument::Compact) + '\n';
     QFile file(folder_ + '/' + IncidentFileName(event["time"].toString()));
     bool ok = QDir().mkpath(folder_) &&

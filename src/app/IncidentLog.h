@@ -1,8 +1,12 @@
 // The incident log: every event as one JSON line, one file per day (UTC) in the data folder,
 // "incidents-YYYY-MM-DD.jsonl". Each line goes out in a single append, so a crash loses at
 // most the line being written; a line cut short that way is closed before the next one.
+// A copy of a packet heard before is no new event and is not written.
+// A replay is logged apart, in a folder of its own, so that its invented emergencies never
+// mix with the operator's real ones.
 #pragma once
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QString>
 
@@ -15,9 +19,11 @@ public:
 
     // <data home>/sirenwatch/incidents, beside the built-in host's folder.
     static QString DefaultFolder();
+    // <data home>/sirenwatch/replays/<file's base name>-<start, UTC>: one per replay.
+    static QString ReplayFolder(const QString& replayFile, const QDateTime& start);
 
-    // Appends the event to the file of the day of its "time". False when it could not be
-    // written; the first failure is told on standard error.
+    // Appends the event to the file of the day of its "time" (a copy is left out). False when
+    // it could not be written; the first failure is told on standard error.
     bool Append(const QJsonObject& event);
 
     const QString& Folder() const { return folder_; }

@@ -30,13 +30,17 @@ QString IsoTime(std::int64_t seconds) {
 }
 
 QJsonObject EvidenceJson(const builtin_host::Evidence& e) {
+    QJsonArray heardVia;
+    for (const std::string& via : e.heardVia) heardVia.append(QString::fromStdString(via));
     QJsonObject json{{"frame", QString::fromStdString(e.frame)},
                      {"message_type", QString::fromStdString(e.messageType)},
                      {"cause", QString::fromStdString(e.cause)},
                      {"path", PathJson(e.path)},
                      {"first_heard", IsoTime(e.firstHeard_s)},
                      {"last_heard", IsoTime(e.lastHeard_s)},
-                     {"count", static_cast<qint64>(e.count)}};
+                     {"count", static_cast<qint64>(e.count)},
+                     {"heard", static_cast<qint64>(e.heard)},
+                     {"heard_via", heardVia}};
     if (!e.track.empty()) {
         json["latitude_deg"] = e.track.back().latitude_deg;
         json["longitude_deg"] = e.track.back().longitude_deg;
@@ -73,7 +77,9 @@ void Incidents::Emergency() {
         {"altitude", Text(f.TxtAltezza)},
         {"unit", values_.UnitaMisura == 1 ? QStringLiteral("km") : QStringLiteral("mi")}};
     const builtin_host::Evidence* e = evidence_.Find(f.TxtNominativo.Text());
-    event["new"] = e == nullptr || e->count == 1;
+    const bool copy = e != nullptr && e->lastWasCopy;
+    event["new"] = e == nullptr || (e->count == 1 && !copy);
+    if (copy) event["copy"] = true;
     if (e != nullptr) event["evidence"] = EvidenceJson(*e);
     Emit(std::move(event));
 }

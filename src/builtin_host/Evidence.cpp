@@ -1,6 +1,8 @@
 // Collecting the evidence of emergencies and the tracks of the stations in emergency.
 #include "builtin_host/Evidence.h"
 
+#include <algorithm>
+
 #include "builtin_host/Tnc2.h"
 
 namespace builtin_host {
@@ -77,15 +79,33 @@ EvidenceBook::Noted EvidenceBook::Note(const Decoded& frame, std::int64_t now_s)
 
     Evidence& e = found->second;
     noted.evidence = &e;
+    const auto parts = ParseTnc2(frame.tnc2);
+    const PathInfo path = ReadPath(frame.source, parts ? parts->path : "");
+    // Whom it was heard from: the last station that repeated it on the air, or its gateway.
+    const std::string& via =
+        path.viaInternet && !path.gateway.empty() ? path.gateway : path.heardFrom;
+    noted.copy = SeenLately(
+        e, parts ? parts->source + '>' + parts->destination + ':' + parts->payload : frame.tnc2,
+        now_s);
+    e.lastWasCopy = noted.copy;
     if (noted.emergency) {
-        ++e.count;
         e.lastHeard_s = now_s;
+        if (noted.copy) {
+            ++e.heard;
+            const bool known =
+                std::find(e.heardVia.begin(), e.heardVia.end(), via) != e.heardVia.end();
+            if (!known && e.heardVia.size() < kMaxHeardVia) e.heardVia.push_back(via);
+            return noted;
+        }
+        ++e.count;
+        e.heard = 1;
+        e.heardVia = {via};
         e.frame = frame.tnc2;
         e.messageType = Upper(frame.messageType);
         e.cause = CauseOf(frame);
-        const auto parts = ParseTnc2(frame.tnc2);
-        e.path = ReadPath(frame.source, parts ? parts->path : "");
+        e.path = path;
     }
+    if (noted.copy) return noted;  // its position, if any, was taken from the first
     if (frame.latitude_deg && frame.longitude_deg && frame.object.empty()) {
         const bool moved = e.track.empty() || e.track.back().latitude_deg != *frame.latitude_deg ||
                            e.track.back().longitude_deg != *frame.longitude_deg;
@@ -98,6 +118,17 @@ EvidenceBook::Noted EvidenceBook::Note(const Decoded& frame, std::int64_t now_s)
         }
     }
     return noted;
+}
+
+bool EvidenceBook::SeenLately(Evidence& e, std::string key, std::int64_t now_s) {
+    std::erase_if(e.recent, [now_s](const RecentPacket& p) {
+        return now_s - p.heard_s >= kCopyWindow_s || now_s < p.heard_s;
+    });
+    for (const RecentPacket& p : e.recent)
+        if (p.key == key) return true;
+    if (e.recent.size() >= kMaxRecent) e.recent.erase(e.recent.begin());
+    e.recent.push_back({std::move(key), now_s});
+    return false;
 }
 
 const Evidence* EvidenceBook::Find(std::string_view callsign) const {

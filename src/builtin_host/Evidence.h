@@ -31,27 +31,43 @@ struct TrackPoint {
     double longitude_deg = 0;
 };
 
+// A packet heard lately, to know its copies by: source, destination and information.
+struct RecentPacket {
+    std::string key;
+    std::int64_t heard_s = 0;
+};
+
 struct Evidence {
     std::string callsign;
-    std::string frame;  // the last frame in emergency, as a monitor line
+    std::string frame;  // the last packet in emergency, as a monitor line
     std::string messageType;
     std::string cause;  // what in that frame made it an emergency, in words
     PathInfo path;
     std::int64_t firstHeard_s = 0;
     std::int64_t lastHeard_s = 0;
-    std::uint64_t count = 0;  // frames in emergency heard
+    std::uint64_t count = 0;  // packets in emergency heard, each once however many copies came
+    std::uint64_t heard = 0;  // how often the last one was heard: itself and its copies
+    std::vector<std::string> heardVia;  // whom those came from (repeater, gateway), each once
+    bool lastWasCopy = false;  // the last frame of the station was a copy of an earlier one
     std::vector<TrackPoint> track;
+    std::vector<RecentPacket> recent;  // the station's packets of the last kCopyWindow_s
 };
 
 class EvidenceBook {
 public:
     static constexpr std::size_t kMaxTrackPoints = 5000;  // the oldest half goes beyond this
     static constexpr std::size_t kMaxStations = 1000;     // further stations are not kept
+    // The same source, destination and information within this time is one packet heard
+    // again (directly, through digipeaters, through the Internet), as APRS servers count it.
+    static constexpr std::int64_t kCopyWindow_s = 30;
+    static constexpr std::size_t kMaxRecent = 64;  // packets of a station remembered at once
+    static constexpr std::size_t kMaxHeardVia = 8;
 
     struct Noted {
         const Evidence* evidence = nullptr;  // the station's entry, when it has one
         bool emergency = false;              // this frame is in emergency
         bool newPoint = false;               // this frame added a point to the track
+        bool copy = false;  // a copy of a packet heard within kCopyWindow_s: nothing new
     };
 
     // The message type that counts as an emergency ("EMERGENCY" unless set otherwise).
@@ -64,6 +80,8 @@ public:
 
 private:
     std::string CauseOf(const Decoded& frame) const;
+    // True when the station's packet `key` was heard within the window; remembers it if not.
+    static bool SeenLately(Evidence& e, std::string key, std::int64_t now_s);
 
     std::string emergencyType_ = "EMERGENCY";
     std::map<std::string, Evidence, std::less<>> byCall_;

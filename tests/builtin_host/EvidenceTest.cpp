@@ -94,11 +94,45 @@ TEST(EvidenceBook, TracksStayBounded) {
     Decoded moving = Decode(kLaterPosition);
     for (std::size_t i = 0; i < EvidenceBook::kMaxTrackPoints + 10; ++i) {
         moving.latitude_deg = 45 + static_cast<double>(i) * 1e-5;
+        moving.tnc2 = kLaterPosition + std::to_string(i);  // not a copy of the one before
         book.Note(moving, static_cast<std::int64_t>(i));
     }
     EXPECT_LE(book.Find("IW2ABC")->track.size(), EvidenceBook::kMaxTrackPoints);
     EXPECT_EQ(book.Find("IW2ABC")->track.back().time_s,
               static_cast<std::int64_t>(EvidenceBook::kMaxTrackPoints + 9));
+    EXPECT_LE(book.Find("IW2ABC")->recent.size(), EvidenceBook::kMaxRecent);
+}
+
+// One packet heard directly, through two digipeaters and through an iGate is one packet;
+// only after the window is the same text a new one. A flood of copies keeps nothing growing.
+TEST(EvidenceBook, CopiesWithinTheWindowAreOnePacketHeardMoreOften) {
+    EvidenceBook book;
+    const std::string info = ":`c0ooZO>/]\"6)}EMERGENCY test";
+    EXPECT_FALSE(book.Note(Decode("N0CALL-9>423W1T,WIDE1-1" + info), 100).copy);
+    EXPECT_TRUE(book.Note(Decode("N0CALL-9>423W1T,IR2XX*,WIDE1" + info), 101).copy);
+    EXPECT_TRUE(book.Note(Decode("N0CALL-9>423W1T,IR2XX,IR2YY*" + info), 102).copy);
+    for (int i = 0; i < 10000; ++i) {
+        const auto noted =
+            book.Note(Decode("N0CALL-9>423W1T,TCPIP*,qAR,IG" + std::to_string(i % 20) + info), 129);
+        ASSERT_TRUE(noted.copy && noted.emergency && !noted.newPoint);
+    }
+    const Evidence& e = *book.Find("N0CALL-9");
+    EXPECT_EQ(e.count, 1u);
+    EXPECT_EQ(e.heard, 10003u);
+    ASSERT_EQ(e.heardVia.size(), EvidenceBook::kMaxHeardVia);
+    EXPECT_EQ(std::vector(e.heardVia.begin(), e.heardVia.begin() + 4),
+              (std::vector<std::string>{"N0CALL-9", "IR2XX", "IR2YY", "IG0"}));
+    EXPECT_TRUE(e.lastWasCopy);
+    EXPECT_EQ(e.path.digipeaters, std::vector<std::string>{"WIDE1-1"}) << "the first one's";
+    EXPECT_EQ(e.track.size(), 1u);
+    EXPECT_EQ(e.recent.size(), 1u);
+
+    // Another packet of the station is not a copy; the first one again after 30 s is new.
+    EXPECT_FALSE(book.Note(Decode("N0CALL-9>423W1T:`c0ooZO>/]\"6)}EMERGENCY later"), 110).copy);
+    EXPECT_EQ(book.Find("N0CALL-9")->heard, 1u);
+    EXPECT_FALSE(book.Note(Decode("N0CALL-9>423W1T,WIDE1-1" + info), 130).copy);
+    EXPECT_EQ(book.Find("N0CALL-9")->count, 3u);
+    EXPECT_FALSE(book.Find("N0CALL-9")->lastWasCopy);
 }
 
 TEST(BuiltinHostEvidence, IsNotedBeforeTheAddOnHearsOfTheFrameAndToldAfter) {
