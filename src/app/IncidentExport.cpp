@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
@@ -94,9 +95,15 @@ IncidentHistory ReadIncidents(const QString& folder, const std::optional<QDateTi
     for (const QString& name : names) {
         if (name >= firstName) ReadFile(folder + '/' + name, since, history);
     }
-    for (auto& [call, track] : history.tracks) {
-        std::stable_sort(track.begin(), track.end(),
+    for (auto it = history.tracks.begin(); it != history.tracks.end();) {
+        // A single place is no track: its station's emergency point already shows it.
+        if (it->second.size() < 2) {
+            it = history.tracks.erase(it);
+            continue;
+        }
+        std::stable_sort(it->second.begin(), it->second.end(),
                          [](const auto& a, const auto& b) { return a.time < b.time; });
+        ++it;
     }
     return history;
 }
@@ -151,7 +158,6 @@ void WriteKml(const IncidentHistory& history, QIODevice& out) {
         xml.writeEndElement();
     }
     for (const auto& [call, track] : history.tracks) {
-        if (track.size() < 2) continue;  // a single place is already an emergency point
         xml.writeStartElement("Placemark");
         xml.writeTextElement("name", call + " track");
         xml.writeStartElement("TimeSpan");
@@ -167,11 +173,21 @@ void WriteKml(const IncidentHistory& history, QIODevice& out) {
 }
 
 std::optional<QDateTime> ParseSince(const QString& text) {
-    QDateTime time = QDateTime::fromString(text, Qt::ISODate);
-    if (!time.isValid()) {
+    // A day alone is exactly ten characters: Qt reads the date at the start of longer text
+    // and would take a bad time after it ("T25:00") for midnight.
+    if (text.size() == 10) {
         const QDate day = QDate::fromString(text, Qt::ISODate);
-        if (day.isValid()) time = day.startOfDay();
+        if (day.isValid()) return day.startOfDay();
     }
+    static const QRegularExpression form(
+        R"(^\d{4}-\d\d-\d\d[T ]\d\d:\d\d(:\d\d(\.\d+)?)?(Z|[+-]\d\d:\d\d)?$)");
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch()) return std::nullopt;
+    // Zones run from -12:00 to +14:00; Qt would take larger offsets.
+    const QString zone = match.captured(3);
+    if (zone.size() == 6 && (zone.mid(1, 2).toInt() > 14 || zone.mid(4, 2).toInt() > 59))
+        return std::nullopt;
+    const QDateTime time = QDateTime::fromString(text, Qt::ISODate);
     if (!time.isValid()) return std::nullopt;
     return time;
 }
@@ -186,10 +202,12 @@ ExportResult ExportIncidents(const QString& folder, const QString& file,
     if (!out.open(QIODevice::WriteOnly)) return {false, file + ": " + out.errorString()};
     kml ? WriteKml(history, out) : WriteGpx(history, out);
     if (!out.commit()) return {false, file + ": " + out.errorString()};
-    QString message = QString("%1 emergencies and %2 tracks written to %3")
-                          .arg(history.emergencies.size())
-                          .arg(history.tracks.size())
-                          .arg(file);
+    const auto counted = [](std::size_t n, const char* one, const char* many) {
+        return QString("%1 %2").arg(n).arg(n == 1 ? one : many);
+    };
+    QString message = QString("%1, %2 written to %3")
+                          .arg(counted(history.emergencies.size(), "emergency", "emergencies"),
+                               counted(history.tracks.size(), "track", "tracks"), file);
     if (history.unreadableLines > 0)
         message += QString(" (%1 unreadable log lines skipped)").arg(history.unreadableLines);
     return {true, message};

@@ -17,7 +17,9 @@ int Export(const app::CommandLine& options) {
     if (options.since) {
         since = app::ParseSince(QString::fromStdString(*options.since));
         if (!since) {
-            std::cerr << "sirenwatch: --since: not a date or time: " << *options.since << '\n';
+            std::cerr << "sirenwatch: --since: not a date or time: \"" << *options.since
+                      << "\"; expected \"2026-12-07\", \"2026-12-07T10:00\" or with a zone, "
+                         "\"2026-12-07T10:00Z\" or \"2026-12-07T10:00+01:00\"\n";
             return 2;
         }
     }

@@ -80,6 +80,10 @@ TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
     file.write("{\"event\":\"posi");
     file.close();
     ASSERT_TRUE(w.log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+    // A copy of a packet heard before is no new event.
+    QJsonObject copy = Emergency("2026-12-07T09:00:01Z", "Q4HIKE-7", 45.81, 8.98);
+    copy["copy"] = true;
+    EXPECT_TRUE(w.log.Append(copy));
     const QStringList lines = Lines(w.File("2026-12-07"));
     ASSERT_EQ(lines.size(), 6);
     EXPECT_TRUE(QJsonDocument::fromJson(lines.last().toUtf8()).isObject());
@@ -138,17 +142,21 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
     EXPECT_EQ(c.waypointNames, (QStringList{"Q7MOB-9", "Q4HIKE-7"}));
     EXPECT_EQ(c.descriptions.value(0),
               "Mic-E message bits 000 (Emergency)\nQ7MOB-9>APRS:<b>&\"help\"</b>\uFFFD");
-    EXPECT_EQ(c.trackNames, (QStringList{"Q4HIKE-7", "Q7MOB-9"}));
-    ASSERT_EQ(c.trackPoints.size(), 3u);
-    EXPECT_DOUBLE_EQ(c.trackPoints[2].first, 45.51);
-    EXPECT_DOUBLE_EQ(c.trackPoints[2].second, 9.12);
+    EXPECT_EQ(c.trackNames, QStringList{"Q7MOB-9"}) << "one place is no track";
+    ASSERT_EQ(c.trackPoints.size(), 2u);
+    EXPECT_DOUBLE_EQ(c.trackPoints[1].first, 45.51);
+    EXPECT_DOUBLE_EQ(c.trackPoints[1].second, 9.12);
 
-    QBuffer later;
-    later.open(QIODevice::WriteOnly);
-    WriteGpx(ReadIncidents(w.log.Folder(), ParseSince("2026-12-07T00:00:00Z")), later);
-    const GpxContent l = ReadGpx(later.data());
+    // Since midnight, each station has one place left: no track, and none counted.
+    const QString file = w.dir.path() + "/later.gpx";
+    const ExportResult result =
+        ExportIncidents(w.log.Folder(), file, ParseSince("2026-12-07T00:00:00Z"));
+    EXPECT_EQ(result.message, "1 emergency, 0 tracks written to " + file);
+    QFile later(file);
+    ASSERT_TRUE(later.open(QIODevice::ReadOnly));
+    const GpxContent l = ReadGpx(later.readAll());
     EXPECT_EQ(l.waypointNames, QStringList{"Q4HIKE-7"});
-    EXPECT_EQ(l.trackPoints.size(), 2u) << "Q7MOB-9's later point and Q4HIKE-7's";
+    EXPECT_TRUE(l.trackNames.isEmpty());
 }
 
 TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
@@ -156,6 +164,7 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     const QString file = w.dir.path() + "/out.kml";
     const ExportResult result = ExportIncidents(w.log.Folder(), file, std::nullopt);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
+    EXPECT_EQ(result.message, "2 emergencies, 1 track written to " + file);
     QFile kml(file);
     ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&kml);
@@ -185,8 +194,11 @@ TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {
               "2026-12-07T10:00:00Z");
     EXPECT_EQ(*ParseSince("2026-12-07"), QDate(2026, 12, 7).startOfDay());
     EXPECT_EQ(*ParseSince("2026-12-07T10:00"), QDateTime(QDate(2026, 12, 7), QTime(10, 0)));
-    EXPECT_FALSE(ParseSince("yesterday"));
-    EXPECT_FALSE(ParseSince("2026-13-01"));
+    EXPECT_EQ(ParseSince("2026-12-07 10:00"), ParseSince("2026-12-07T10:00"));
+    // A bad time after a good date is refused, not read as midnight.
+    for (const char* bad : {"yesterday", "2026-13-01", "2026-12-07T25:00", "2026-12-07Tfoo",
+                            "2026-12-07T10:05Zjunk", "2026-12-07T10:00+25:00", "2026-12-07T10"})
+        EXPECT_FALSE(ParseSince(bad)) << bad;
 }
 
 }  // namespace
