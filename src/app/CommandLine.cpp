@@ -186,7 +186,8 @@ Feeds:
   --aprs-is HOST:PORT  an APRS-IS server (port 14580 when left out), read-only login
     --filter SPEC      the server-side filter, e.g. "r/45.5/9.2/100"
     --call CALL        the login callsign (default: the home station's callsign)
-  --replay FILE        a recorded file of monitor lines, paced by its timestamps
+  --replay FILE        a recorded file of monitor lines, paced by its timestamps; its
+                       events go to a log of its own, not the incident log
     --fast             replay as fast as possible
   --stdin              monitor lines on standard input
 
@@ -196,7 +197,9 @@ Telling the operator:
                        one) for each new emergency, with SIRENWATCH_CALLSIGN,
                        SIRENWATCH_LATITUDE, SIRENWATCH_LONGITUDE, SIRENWATCH_DISTANCE,
                        SIRENWATCH_BEARING, SIRENWATCH_FRAME... in its environment and a
-                       summary on its standard input; stopped after 30 s
+                       summary on its standard input; after 30 s it and what it started
+                       are sent TERM, 5 s later KILL. One that cannot run is refused at
+                       start-up
   Desktop notifications are sent wherever the desktop's notification service runs.
 
 The incident log:

@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -130,6 +132,33 @@ std::unique_ptr<EmergencyCommand> MakeEmergencyCommand(const std::string& comman
     return std::make_unique<EmergencyCommand>(QString::fromStdString(command));
 }
 
+// What makes the watch unable to start as asked: a replay file that cannot be read, an
+// emergency command that cannot run. Found here rather than at the first frame or emergency.
+std::optional<std::string> StartProblem(const builtin_host::FeedSettings& feed,
+                                        const CommandLine& options, const std::string& command) {
+    if (feed.source == builtin_host::FeedSource::Replay) {
+        QFile file(QString::fromStdString(feed.replayFile));
+        if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+            return "cannot read the replay file " + feed.replayFile + ": " +
+                   (QFileInfo(file).isDir() ? std::string("it is a folder")
+                                            : file.errorString().toStdString());
+    }
+    if (command.empty()) return std::nullopt;
+    const auto problem = CommandProblem(QString::fromStdString(command));
+    if (!problem) return std::nullopt;
+    return (options.onEmergency ? "--on-emergency: " : "OnEmergency in the host's settings: ") +
+           problem->toStdString();
+}
+
+// A replay's events go to a log of its own: its emergencies are made up or long past.
+QString LogFolder(const builtin_host::FeedSettings& feed) {
+    if (feed.source != builtin_host::FeedSource::Replay) return IncidentLog::DefaultFolder();
+    const QString folder = IncidentLog::ReplayFolder(QString::fromStdString(feed.replayFile),
+                                                     QDateTime::currentDateTimeUtc());
+    std::cerr << "sirenwatch: a replay, logged apart in " << folder.toStdString() << '\n';
+    return folder;
+}
+
 // The map window's export: the whole incident log to a file the user picks.
 void ExportFromMap(const QString& logFolder, QWidget& parent) {
     const QString file = QFileDialog::getSaveFileName(&parent, "Export incidents",
@@ -165,7 +194,7 @@ std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::i
 
 // Where events go besides standard output: the incident log, the desktop, the user's command.
 struct IncidentOutlets {
-    IncidentLog log{IncidentLog::DefaultFolder()};
+    IncidentLog log;
     DesktopNotifier notifier;
     std::unique_ptr<EmergencyCommand> command;
 };
@@ -222,6 +251,12 @@ int RunProgram(const CommandLine& options, bool headless) {
     const std::string folder = platform.program.Folder();
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
     const builtin_host::HostSettings hostSettings = PrepareHost(folder);
+    const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
+    const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
+    if (const auto problem = StartProblem(feedSettings, options, command)) {
+        std::cerr << "sirenwatch: " << *problem << '\n';
+        return 2;
+    }
 
     program::HeadlessDialogs quietDialogs(std::cerr);
     program::SilentSound silence;
@@ -236,9 +271,10 @@ int RunProgram(const CommandLine& options, bool headless) {
     // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     IncidentOutlets outlets{
+        .log = IncidentLog(LogFolder(feedSettings)),
         .notifier = DesktopNotifier(SessionBusIfAny(), QString::fromStdString(platform::JoinPath(
                                                            folder, "sirenwatch.png"))),
-        .command = MakeEmergencyCommand(options.onEmergency.value_or(hostSettings.onEmergency))};
+        .command = MakeEmergencyCommand(command)};
     std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);
     if (headless && !options.json) report.emplace(program.Main(), std::cout);
@@ -259,7 +295,6 @@ int RunProgram(const CommandLine& options, bool headless) {
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
     if (map) FurnishMap(*map, folder, hostSettings, outlets.log);
-    const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());

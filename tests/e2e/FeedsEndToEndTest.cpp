@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <memory>
 
 #include "SirenwatchRun.h"
 #include "builtin_host/Ax25.h"
@@ -223,15 +224,43 @@ TEST(EndToEnd, ASilentFeedIsReportedAndItsReturnToo) {
 }
 
 // The command line's own rules are checked without the executable; what only the executable
-// shows is how it ends: --version prints and succeeds, a mistake fails with code 2.
-TEST(EndToEnd, VersionAndABadOptionEndTheRunAtOnce) {
-    SirenwatchRun run, bad;
-    run.Start({"--version"}, false);
-    bad.Start({"--kiss"}, false);
-    ASSERT_TRUE(run.WaitForExit(kStep_ms) && bad.WaitForExit(kStep_ms));
-    EXPECT_EQ(run.ExitCode(), 0);
-    EXPECT_TRUE(run.OutputLines().value(0).startsWith("sirenwatch "));
-    EXPECT_EQ(bad.ExitCode(), 2) << bad.Errors();
+// shows is how it ends: --version prints and succeeds; a mistake, or something named that
+// cannot work, fails with code 2 and says why before any watch starts.
+TEST(EndToEnd, VersionAndWhatCannotWorkEndTheRunAtOnce) {
+    SirenwatchRun version;
+    version.Start({"--version"}, false);
+    ASSERT_TRUE(version.WaitForExit(kStep_ms));
+    EXPECT_EQ(version.ExitCode(), 0);
+    EXPECT_TRUE(version.OutputLines().value(0).startsWith("sirenwatch "));
+
+    const struct {
+        QStringList args;
+        const char* said;
+    } cases[] = {
+        {{"--kiss"}, "--kiss needs a value"},
+        {{"--replay", "/nonexistent/capture.tnc2"}, "cannot read the replay file"},
+        {{"--replay", "/"}, "it is a folder"},
+        {{"--export", "x.gpx", "--since", "2026-12-07T25:00"}, "--since: not a date or time"},
+        {{"--export", "x.gpx", "--since", "2026-12-07Tfoo"}, "--since: not a date or time"},
+        {{"--export", "x.gpx", "--since", "2026-12-07T10:05Zjunk"}, "--since: not a date"},
+        {{"--export", "x.gpx", "--since", "2026-12-07T10:00+25:00"}, "--since: not a date"},
+        {{"--stdin", "--on-emergency", "notify 'open"}, "--on-emergency: a quote is left open"},
+        {{"--stdin", "--on-emergency", "/nonexistent/notify"}, "no such program"},
+        {{"--stdin", "--on-emergency", "no-such-notifier -x"}, "no such program"},
+    };
+    std::vector<std::unique_ptr<SirenwatchRun>> runs;
+    for (const auto& c : cases) {
+        runs.push_back(std::make_unique<SirenwatchRun>());
+        runs.back()->Start(c.args);
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        SirenwatchRun& run = *runs[i];
+        SCOPED_TRACE(cases[i].args.join(' ').toStdString());
+        ASSERT_TRUE(run.WaitForExit(kStep_ms));
+        EXPECT_EQ(run.ExitCode(), 2) << run.Errors();
+        EXPECT_TRUE(run.ErrorsSay(cases[i].said)) << run.Errors();
+        EXPECT_FALSE(QDir(run.DataHome() + "/sirenwatch/incidents").exists());
+    }
 }
 
 }  // namespace

@@ -74,25 +74,86 @@ TEST(JsonEndToEnd, DemoEmergenciesAreTheTabLinesTwinsWithTheirEvidence) {
     EXPECT_TRUE(OfKind(events, "position").empty()) << "positions go to the log only";
 }
 
-// The watch writes its incident log in the data folder; --export reads it back as GPX.
-TEST(JsonEndToEnd, TheDemoLeavesAnIncidentLogThatExportsToGpx) {
+QStringList LogLines(const QString& folder) {
+    QStringList lines;
+    for (const QString& name : QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files)) {
+        QFile file(folder + "/" + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        lines << QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    return lines;
+}
+
+// A replay, the demo too, keeps its made-up emergencies out of the operator's incident log:
+// it has a log of its own.
+TEST(JsonEndToEnd, AReplayIsLoggedApartFromTheOperatorsLog) {
     SirenwatchRun run;
     run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
     ASSERT_TRUE(run.WaitForExit(kRun_ms)) << run.Errors();
-    const QString folder = run.DataHome() + "/sirenwatch/incidents";
-    const QStringList logs = QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files);
-    ASSERT_EQ(logs.size(), 1) << run.Errors();
+    EXPECT_TRUE(LogLines(run.DataHome() + "/sirenwatch/incidents").isEmpty());
+    const QDir replays(run.DataHome() + "/sirenwatch/replays");
+    const QStringList own = replays.entryList({"demo-*"}, QDir::Dirs);
+    ASSERT_EQ(own.size(), 1) << run.Errors();
+    EXPECT_EQ(LogLines(replays.filePath(own[0])).filter("\"emergency\"").size(), 3);
+}
+
+// The watch writes its incident log in the data folder; --export reads it back as GPX.
+TEST(JsonEndToEnd, TheWatchLeavesAnIncidentLogThatExportsToGpx) {
+    SirenwatchRun run;
+    run.Process().setStandardInputFile(QString(SIRENWATCH_DEMO));
+    run.Start({"--stdin"});
+    ASSERT_TRUE(run.WaitForExit(kRun_ms)) << run.Errors();
+    ASSERT_FALSE(LogLines(run.DataHome() + "/sirenwatch/incidents").isEmpty()) << run.Errors();
 
     // The exporter is the same executable, run again with the same data folder.
     const QString gpx = run.DataHome() + "/out.gpx";
     run.Start({"--export", gpx}, false);
     ASSERT_TRUE(run.WaitForExit(kRun_ms));
     EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
+    // Q4HIKE-7 was heard in one place: no track of it.
+    EXPECT_TRUE(run.OutputLines().join('\n').contains("3 emergencies, 1 track written to " + gpx))
+        << run.OutputLines().join('\n').toStdString();
     QFile file(gpx);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
     EXPECT_EQ(content.count("<wpt "), 3);
-    EXPECT_EQ(content.count("<trk>"), 2) << "Q7MOB-9 and Q4HIKE-7";
+    EXPECT_EQ(content.count("<trk>"), 1) << "Q7MOB-9";
+}
+
+// One packet heard directly, through two digipeaters and then over and over again: every
+// frame still reaches the add-on and its JSON line, but the copies say so and the incident
+// log keeps the packet once.
+TEST(JsonEndToEnd, CopiesOfAPacketAreOnePacketInTheLog) {
+    SirenwatchRun run;
+    const QString info = ":`~SZl I>/\"5\\}Car off the road, need help\n";
+    QByteArray traffic = ("Q7MOB-9>453UU0,WIDE1-1" + info + "Q7MOB-9>453UU0,IR2XX*,WIDE1" + info +
+                          "Q7MOB-9>453UU0,IR2XX,IR2YY*" + info)
+                             .toUtf8();
+    constexpr int kFlood = 300;
+    for (int i = 0; i < kFlood; ++i) traffic += ("Q7MOB-9>453UU0,IR2XX*,WIDE1" + info).toUtf8();
+    QFile input(run.DataHome() + "/flood.tnc2");
+    ASSERT_TRUE(input.open(QIODevice::WriteOnly) && input.write(traffic) == traffic.size());
+    input.close();
+    run.Process().setStandardInputFile(input.fileName());
+    run.Start({"--stdin", "--json"});
+    ASSERT_TRUE(run.WaitForExit(kRun_ms)) << run.Errors();
+
+    const auto emergencies = OfKind(JsonEvents(run), "emergency");
+    ASSERT_EQ(emergencies.size(), std::size_t{kFlood + 3}) << run.Errors();
+    EXPECT_TRUE(emergencies[0]["new"].toBool());
+    EXPECT_FALSE(emergencies[0].contains("copy"));
+    const QJsonObject third = emergencies[2];
+    EXPECT_TRUE(third["copy"].toBool());
+    EXPECT_FALSE(third["new"].toBool());
+    EXPECT_EQ(third["evidence"]["heard"], 3);
+    EXPECT_EQ(third["evidence"]["heard_via"].toArray(), (QJsonArray{"Q7MOB-9", "IR2XX", "IR2YY"}));
+    EXPECT_EQ(third["evidence"]["count"], 1);
+    EXPECT_EQ(emergencies.back()["evidence"]["heard"], kFlood + 3);
+
+    const QStringList log = LogLines(run.DataHome() + "/sirenwatch/incidents");
+    EXPECT_EQ(log.filter("\"emergency\"").size(), 1) << log.join('\n').toStdString();
+    EXPECT_EQ(log.size(), 3) << "the emergency, its place and the alarm: "
+                             << log.join('\n').toStdString();
 }
 
 }  // namespace
