@@ -146,6 +146,8 @@ const Vector kMicE[] = {
     {"N0CALL>423WQT:`&aooZO>/", "42.61900 -110.16383 c251 s66.7 EMERGENCY"},
     {"N0CALL>423W1T:`\x7f&ooZO>/", "42.61900 -99.18050 c251 s66.7 EMERGENCY"},
     {"N0CALL>423WLZ:`c0ooZO>/", "42.62500 -71.34167 c251 s66.7 EMERGENCY"},
+    {"N0CALL>42LZLZ:`c0ooZO>/", "42.50000 -71.50000 c251 s66.7 EMERGENCY"},
+    {"N0CALL>423W1T:`c0ooZO>/'hello|3", "42.61900 -71.34717 c251 s66.7 EMERGENCY 'hello'"},
 };
 INSTANTIATE_TEST_SUITE_P(MicE, ReferenceExamples, ::testing::ValuesIn(kMicE));
 
