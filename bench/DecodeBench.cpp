@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "builtin_host/AprsDecoder.h"
-#include "builtin_host/Ax25.h"
-#include "builtin_host/Kiss.h"
-#include "builtin_host/Replay.h"
+#include "decode/AprsDecoder.h"
+#include "decode/Ax25.h"
+#include "decode/Kiss.h"
+#include "decode/Replay.h"
 
 namespace {
 

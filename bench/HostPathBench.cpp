@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "builtin_host/AprsDecoder.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
-#include "builtin_host/Replay.h"
+#include "decode/AprsDecoder.h"
+#include "decode/Replay.h"
 #include "fakes/FakePorts.h"
 #include "program/Sirenwatch.h"
 #include "settings/ProfileFile.h"

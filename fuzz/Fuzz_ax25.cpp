@@ -1,5 +1,5 @@
 // Fuzzes AX.25 frame decoding and re-encodes whatever decoded.
-#include "builtin_host/Ax25.h"
+#include "decode/Ax25.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto line = builtin_host::Ax25ToTnc2({reinterpret_cast<const char*>(data), size});

@@ -1,5 +1,5 @@
 // Fuzzes the base map reader: a damaged file is refused, never read out of bounds.
-#include "builtin_host/BaseMap.h"
+#include "basemap/BaseMap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     builtin_host::ParseBaseMap({reinterpret_cast<const char*>(data), size});

@@ -1,5 +1,5 @@
 // Fuzzes the APRS decoder with whole monitor lines.
-#include "builtin_host/AprsDecoder.h"
+#include "decode/AprsDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     builtin_host::Decode({reinterpret_cast<const char*>(data), size});

@@ -1,5 +1,5 @@
 // Fuzzes the KISS deframer, fed in two chunks split where the first byte says.
-#include "builtin_host/Kiss.h"
+#include "decode/Kiss.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,5 +1,5 @@
 // Fuzzes the TNC2 header split and its way back to text.
-#include "builtin_host/Tnc2.h"
+#include "decode/Tnc2.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto frame = builtin_host::ParseTnc2({reinterpret_cast<const char*>(data), size});

@@ -21,7 +21,7 @@
 #include "app/Incidents.h"
 #include "app/LoopProbe.h"
 #include "app/StopSignals.h"
-#include "builtin_host/BaseMap.h"
+#include "basemap/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
 #include "platform/Paths.h"

@@ -5,9 +5,9 @@
 #include <exception>
 #include <utility>
 
-#include "builtin_host/AprsDecoder.h"
 #include "builtin_host/Geodesy.h"
 #include "builtin_host/HostStation.h"
+#include "decode/AprsDecoder.h"
 #include "platform/NumberText.h"
 
 namespace builtin_host {

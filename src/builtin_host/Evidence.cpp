@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "builtin_host/Tnc2.h"
+#include "decode/Tnc2.h"
 
 namespace builtin_host {
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "builtin_host/Decoded.h"
+#include "decode/Decoded.h"
 
 namespace builtin_host {
 

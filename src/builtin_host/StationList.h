@@ -11,8 +11,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "builtin_host/Decoded.h"
 #include "builtin_host/Geodesy.h"
+#include "decode/Decoded.h"
 #include "host/HostPorts.h"
 
 namespace builtin_host {

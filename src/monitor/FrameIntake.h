@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "aprs/Aprs.h"
+#include "aprs_text/Aprs.h"
 #include "forms/FrmMain.h"
 #include "host/HostPorts.h"
 #include "monitor/EmergencyRecorder.h"

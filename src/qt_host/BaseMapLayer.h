@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QRectF>
 
-#include "builtin_host/BaseMap.h"
+#include "basemap/BaseMap.h"
 #include "qt_host/MapProjection.h"
 
 namespace qt_host {

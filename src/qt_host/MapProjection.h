@@ -6,7 +6,7 @@
 #include <QPointF>
 #include <cmath>
 
-#include "builtin_host/BaseMap.h"
+#include "basemap/BaseMap.h"
 
 namespace qt_host {
 

@@ -10,7 +10,7 @@
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/InstalledHost.h"
-#include "builtin_host/Replay.h"
+#include "decode/Replay.h"
 #include "fakes/FakePorts.h"
 #include "program/Sirenwatch.h"
 #include "settings/ProfileFile.h"

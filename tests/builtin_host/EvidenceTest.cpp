@@ -2,9 +2,9 @@
 // emergency, how often and when, and the track of the station afterwards.
 #include <gtest/gtest.h>
 
-#include "builtin_host/AprsDecoder.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/Evidence.h"
+#include "decode/AprsDecoder.h"
 #include "fakes/FakePorts.h"
 
 namespace builtin_host {

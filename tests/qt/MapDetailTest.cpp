@@ -2,10 +2,10 @@
 // plain text whatever the air sent.
 #include <gtest/gtest.h>
 
-#include "builtin_host/AprsDecoder.h"
 #include "builtin_host/Evidence.h"
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
+#include "decode/AprsDecoder.h"
 #include "qt_host/MapView.h"
 
 namespace {

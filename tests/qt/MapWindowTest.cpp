@@ -5,9 +5,9 @@
 #include <QWheelEvent>
 #include <fstream>
 
-#include "builtin_host/AprsDecoder.h"
-#include "builtin_host/BaseMap.h"
-#include "builtin_host/Replay.h"
+#include "basemap/BaseMap.h"
+#include "decode/AprsDecoder.h"
+#include "decode/Replay.h"
 #include "qt/QtWorld.h"
 #include "qt_host/BaseMapLayer.h"
 #include "qt_host/MapView.h"

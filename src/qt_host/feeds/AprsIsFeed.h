@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "builtin_host/AprsIs.h"
+#include "decode/AprsIs.h"
 #include "qt_host/feeds/SocketFeed.h"
 
 namespace qt_host::feeds {

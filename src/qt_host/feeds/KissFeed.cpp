@@ -1,7 +1,7 @@
 // KISS over TCP to monitor lines.
 #include "qt_host/feeds/KissFeed.h"
 
-#include "builtin_host/Ax25.h"
+#include "decode/Ax25.h"
 
 namespace qt_host::feeds {
 

@@ -1,7 +1,7 @@
 // A KISS TNC on TCP (a soft modem such as Direwolf): AX.25 UI frames become TNC2 lines.
 #pragma once
 
-#include "builtin_host/Kiss.h"
+#include "decode/Kiss.h"
 #include "qt_host/feeds/SocketFeed.h"
 
 namespace qt_host::feeds {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <optional>
 
-#include "builtin_host/Replay.h"
+#include "decode/Replay.h"
 #include "qt_host/feeds/Feed.h"
 
 namespace qt_host::feeds {

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "builtin_host/Replay.h"
+#include "decode/Replay.h"
 
 namespace qt_host::feeds {
 

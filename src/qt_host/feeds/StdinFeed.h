@@ -5,7 +5,7 @@
 #include <QSocketNotifier>
 #include <memory>
 
-#include "builtin_host/AprsIs.h"
+#include "decode/AprsIs.h"
 #include "qt_host/feeds/Feed.h"
 
 namespace qt_host::feeds {

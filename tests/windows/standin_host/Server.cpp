@@ -25,7 +25,7 @@
 #include "Objects.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
-#include "builtin_host/Replay.h"
+#include "decode/Replay.h"
 #include "host/HostPorts.h"
 #include "win32/Text.h"
 #include "win32/Win32Ports.h"

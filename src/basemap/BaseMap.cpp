@@ -1,5 +1,5 @@
 // Reading the base map file: a grid line, then one encoded line per land ring or border.
-#include "builtin_host/BaseMap.h"
+#include "basemap/BaseMap.h"
 
 #include <algorithm>
 #include <charconv>

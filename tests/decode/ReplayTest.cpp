@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "builtin_host/Replay.h"
+#include "decode/Replay.h"
 
 namespace builtin_host {
 namespace {

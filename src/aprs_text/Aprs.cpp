@@ -1,6 +1,6 @@
 // The class Aprs: field cutters for frame text as the host hands it over, and the
 // compressed position encoder. No operation throws: a text it cannot cut gives "".
-#include "aprs/Aprs.h"
+#include "aprs_text/Aprs.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // the encoding matches the published polyline vectors; damage is refused with its line.
 #include <gtest/gtest.h>
 
-#include "builtin_host/BaseMap.h"
+#include "basemap/BaseMap.h"
 
 namespace builtin_host {
 namespace {

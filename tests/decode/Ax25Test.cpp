@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "builtin_host/Ax25.h"
+#include "decode/Ax25.h"
 
 namespace builtin_host {
 namespace {

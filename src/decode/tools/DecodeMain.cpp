@@ -2,7 +2,7 @@
 // Handy for checking our decoder against other decoders on the same capture.
 #include <iostream>
 
-#include "builtin_host/DecodedJson.h"
+#include "decode/DecodedJson.h"
 
 int main() {
     std::ios::sync_with_stdio(false);

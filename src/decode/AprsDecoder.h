@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "builtin_host/Decoded.h"
+#include "decode/Decoded.h"
 
 namespace builtin_host {
 

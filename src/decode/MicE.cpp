@@ -3,14 +3,14 @@
 // The message type needs only characters 1-3; every other field is read on its own, and
 // one that does not hold a value is left out rather than costing the frame its type: an
 // emergency must get through even when its position is garbled.
-#include "builtin_host/MicE.h"
+#include "decode/MicE.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
 
-#include "builtin_host/PositionFormats.h"
+#include "decode/PositionFormats.h"
 
 namespace builtin_host::mic_e {
 namespace {

@@ -1,5 +1,5 @@
 // KISS deframing: a small state machine over the bytes, so chunks may split a frame anywhere.
-#include "builtin_host/Kiss.h"
+#include "decode/Kiss.h"
 
 namespace builtin_host {
 

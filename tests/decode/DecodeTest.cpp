@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "aprs/Aprs.h"
-#include "builtin_host/AprsDecoder.h"
-#include "builtin_host/DecodedJson.h"
-#include "builtin_host/TestNames.h"
+#include "decode/AprsDecoder.h"
+#include "decode/DecodedJson.h"
+#include "decode/TestNames.h"
 
 namespace builtin_host {
 namespace {
@@ -219,56 +218,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // positions 1-3, or longer than an address field.
                       "N0CALL>4M3W1T:`c0ooZO>/", "N0CALL>42:`c0ooZO>/", "N0CALL>423W1TX:`c0ooZO>/",
                       "N0CALL>APRS:}garbage", "A>B:}A>B:}A>B:}A>B:}A>B:}A>B:!4903.50N/07201.75W-"));
-
-// Compressed reports of our own encoder decode to what went in, within the
-// format's resolution (about 0.3 m of position, 4 degrees of course, 8 % of
-// speed or range).
-struct Report {
-    double lat, lon;
-    const char *dir, *vel, *range, *alt;
-};
-
-// The encoder gives the body without symbols: table in front, code after the
-// longitude.
-std::string Frame(const Report& r) {
-    const std::string body = aprs::Aprs{}.Comp_Pos_Rep(std::to_string(r.lat), std::to_string(r.lon),
-                                                       r.dir, r.vel, r.range, r.alt);
-    return "N0CALL>APRS:!/" + body.substr(0, 8) + ">" + body.substr(8);
-}
-
-TEST(Decode, CompressedEncoderRoundTrip) {
-    const Report reports[] = {
-        {-33.8688, 151.2093, "", "", "", ""},
-        {45.5, 9.2, "251", "36", "", ""},
-        {45.5, 9.2, "", "", "20", ""},
-        {45.5, 9.2, "", "", "", "29000"},
-    };
-    for (const Report& r : reports) {
-        const std::string line = Frame(r);
-        const Decoded d = Decode(line);
-        ASSERT_EQ(d.error, "") << line;
-        EXPECT_NEAR(d.latitude_deg.value_or(999), r.lat, 1e-5) << line;
-        EXPECT_NEAR(d.longitude_deg.value_or(999), r.lon, 1e-5) << line;
-        if (*r.dir) {
-            EXPECT_NEAR(d.course_deg.value_or(-99), std::atof(r.dir), 4.0) << line;
-            const double knots = std::atof(r.vel);
-            EXPECT_NEAR(d.speed_kmh.value_or(-99), knots * 1.852, knots * 1.852 * 0.08 + 0.15)
-                << line;
-        } else {
-            EXPECT_FALSE(d.course_deg.has_value()) << line;
-        }
-        if (*r.range) {
-            const double km = std::atof(r.range) * 1.609344;
-            EXPECT_NEAR(d.range_km.value_or(-99), km, km * 0.08) << line;
-        }
-        if (*r.alt) {
-            const double metres = std::atof(r.alt) * 0.3048;
-            EXPECT_NEAR(d.altitude_m.value_or(-99), metres, metres * 0.002 + 0.01) << line;
-        } else {
-            EXPECT_FALSE(d.altitude_m.has_value()) << line;
-        }
-    }
-}
 
 TEST(DecodeJson, TheMicEEmergencyExample) {
     EXPECT_EQ(ToJson(Decode("N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test")),

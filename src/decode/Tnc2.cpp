@@ -1,5 +1,5 @@
 // TNC2 monitor lines: the header is plain ASCII without blanks, the payload is anything.
-#include "builtin_host/Tnc2.h"
+#include "decode/Tnc2.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // AX.25 UI frames <-> TNC2 text. Addresses are 7 bytes: six callsign characters shifted one
 // bit left, then the SSID byte (H/C bit 0x80, reserved 0x60, SSID << 1, end-of-address bit).
-#include "builtin_host/Ax25.h"
+#include "decode/Ax25.h"
 
 #include <vector>
 
-#include "builtin_host/Tnc2.h"
+#include "decode/Tnc2.h"
 
 namespace builtin_host {
 namespace {

@@ -1,5 +1,5 @@
 // APRS-IS client side: we only listen, so the login carries passcode -1.
-#include "builtin_host/AprsIs.h"
+#include "decode/AprsIs.h"
 
 namespace builtin_host {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "builtin_host/AprsIs.h"
-#include "builtin_host/Kiss.h"
-#include "builtin_host/Tnc2.h"
+#include "decode/AprsIs.h"
+#include "decode/Kiss.h"
+#include "decode/Tnc2.h"
 
 namespace builtin_host {
 namespace {

@@ -1,5 +1,5 @@
 // Uncompressed ("DDMM.hhN/DDDMM.hhW$") and compressed ("/YYYYXXXX$csT") positions.
-#include "builtin_host/PositionFormats.h"
+#include "decode/PositionFormats.h"
 
 #include <algorithm>
 #include <array>

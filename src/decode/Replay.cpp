@@ -1,6 +1,6 @@
 // Replay files: a leading timestamp is recognised only when the first word has no ">", so a
 // callsign can never be taken for one.
-#include "builtin_host/Replay.h"
+#include "decode/Replay.h"
 
 #include <algorithm>
 #include <charconv>

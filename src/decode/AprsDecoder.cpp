@@ -1,13 +1,13 @@
 // APRS decoding: picks the format by the data type identifier and hands over to the
 // position, Mic-E and status readers.
-#include "builtin_host/AprsDecoder.h"
+#include "decode/AprsDecoder.h"
 
 #include <exception>
 #include <utility>
 
-#include "builtin_host/MicE.h"
-#include "builtin_host/PositionFormats.h"
-#include "builtin_host/Tnc2.h"
+#include "decode/MicE.h"
+#include "decode/PositionFormats.h"
+#include "decode/Tnc2.h"
 
 namespace builtin_host {
 namespace {

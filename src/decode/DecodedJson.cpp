@@ -1,5 +1,5 @@
 // JSON for the decode command: locale-independent numbers, strings always valid UTF-8.
-#include "builtin_host/DecodedJson.h"
+#include "decode/DecodedJson.h"
 
 #include <array>
 #include <charconv>
@@ -8,7 +8,7 @@
 #include <ostream>
 #include <vector>
 
-#include "builtin_host/AprsDecoder.h"
+#include "decode/AprsDecoder.h"
 
 namespace builtin_host {
 namespace {
