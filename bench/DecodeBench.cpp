@@ -28,7 +28,7 @@ const char* const kEmbeddedMix[] = {
 std::vector<std::string> Traffic() {
     std::vector<std::string> lines;
     std::ifstream file(SIRENWATCH_SOURCE_DIR "/data/demo.tnc2");
-    for (auto& line : builtin_host::ReadReplay(file)) lines.push_back(std::move(line.tnc2));
+    for (auto& line : decode::ReadReplay(file)) lines.push_back(std::move(line.tnc2));
     if (lines.empty()) lines.assign(std::begin(kEmbeddedMix), std::end(kEmbeddedMix));
     return lines;
 }
@@ -36,7 +36,7 @@ std::vector<std::string> Traffic() {
 void BM_DecodeTnc2(benchmark::State& state) {
     const auto lines = Traffic();
     for (auto _ : state) {
-        for (const auto& line : lines) benchmark::DoNotOptimize(builtin_host::Decode(line));
+        for (const auto& line : lines) benchmark::DoNotOptimize(decode::Decode(line));
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines.size()));
 }
@@ -46,16 +46,16 @@ void BM_KissToDecoded(benchmark::State& state) {
     std::string stream;
     std::size_t frames = 0;
     for (const auto& line : Traffic()) {
-        if (const auto ax25 = builtin_host::Tnc2ToAx25(line)) {
-            stream += builtin_host::KissEncode(*ax25);
+        if (const auto ax25 = decode::Tnc2ToAx25(line)) {
+            stream += decode::KissEncode(*ax25);
             ++frames;
         }
     }
     for (auto _ : state) {
-        builtin_host::KissDeframer deframer;
+        decode::KissDeframer deframer;
         for (const auto& frame : deframer.Feed(stream)) {
-            if (const auto line = builtin_host::Ax25ToTnc2(frame)) {
-                benchmark::DoNotOptimize(builtin_host::Decode(*line));
+            if (const auto line = decode::Ax25ToTnc2(frame)) {
+                benchmark::DoNotOptimize(decode::Decode(*line));
             }
         }
     }

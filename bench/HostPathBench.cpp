@@ -21,7 +21,7 @@ namespace {
 std::vector<std::string> DemoLines() {
     std::ifstream in(std::string(SIRENWATCH_SOURCE_DIR) + "/data/demo.tnc2", std::ios::binary);
     std::vector<std::string> lines;
-    for (const auto& line : builtin_host::ReadReplay(in)) lines.push_back(line.tnc2);
+    for (const auto& line : decode::ReadReplay(in)) lines.push_back(line.tnc2);
     return lines;
 }
 
@@ -77,7 +77,7 @@ BENCHMARK(BM_HostPath_NoAddOn);
 void BM_StationList_FloodAtCapacity(benchmark::State& state) {
     builtin_host::StationList list({45.504167, 9.205667},
                                    builtin_host::StationList::kDefaultCapacity);
-    builtin_host::Decoded frame = builtin_host::Decode("Q1ALFA>APRS:=4530.90N/00913.10E-Fixed");
+    decode::Decoded frame = decode::Decode("Q1ALFA>APRS:=4530.90N/00913.10E-Fixed");
     std::uint64_t n = 0;
     for (auto _ : state) {
         frame.source.assign("Q").append(std::to_string(n++));

@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
 done
 
 exe=$build/src/app/sirenwatch
-decode=$build/src/builtin_host/tools/sirenwatch-decode
+decode=$build/src/decode/tools/sirenwatch-decode
 for program in "$exe" "$decode" /usr/bin/time; do
     [ -x "$program" ] || { echo "$program is missing" >&2; exit 1; }
 done

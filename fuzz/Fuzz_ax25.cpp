@@ -2,7 +2,7 @@
 #include "decode/Ax25.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto line = builtin_host::Ax25ToTnc2({reinterpret_cast<const char*>(data), size});
-    if (line) builtin_host::Tnc2ToAx25(*line);
+    const auto line = decode::Ax25ToTnc2({reinterpret_cast<const char*>(data), size});
+    if (line) decode::Tnc2ToAx25(*line);
     return 0;
 }

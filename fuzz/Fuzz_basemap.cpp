@@ -2,6 +2,6 @@
 #include "basemap/BaseMap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    builtin_host::ParseBaseMap({reinterpret_cast<const char*>(data), size});
+    basemap::ParseBaseMap({reinterpret_cast<const char*>(data), size});
     return 0;
 }

@@ -2,6 +2,6 @@
 #include "decode/AprsDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    builtin_host::Decode({reinterpret_cast<const char*>(data), size});
+    decode::Decode({reinterpret_cast<const char*>(data), size});
     return 0;
 }

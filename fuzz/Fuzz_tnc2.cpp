@@ -2,7 +2,7 @@
 #include "decode/Tnc2.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto frame = builtin_host::ParseTnc2({reinterpret_cast<const char*>(data), size});
-    if (frame) builtin_host::FormatTnc2(*frame);
+    const auto frame = decode::ParseTnc2({reinterpret_cast<const char*>(data), size});
+    if (frame) decode::FormatTnc2(*frame);
     return 0;
 }

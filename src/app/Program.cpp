@@ -50,15 +50,15 @@ builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
 }
 
 // The land and borders beside the executable; without them the map has a plain background.
-std::shared_ptr<const builtin_host::BaseMap> LoadShippedBaseMap(const std::string& folder) {
+std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& folder) {
     const std::string file = platform::JoinPath(folder, "basemap.txt");
     std::string error;
-    auto map = builtin_host::LoadBaseMap(file, &error);
+    auto map = basemap::LoadBaseMap(file, &error);
     if (!map) {
         std::cerr << "sirenwatch: no base map: " << error << '\n';
         return nullptr;
     }
-    return std::make_shared<const builtin_host::BaseMap>(std::move(*map));
+    return std::make_shared<const basemap::BaseMap>(std::move(*map));
 }
 
 // Online tiles when the host's settings name a tile server; none otherwise.

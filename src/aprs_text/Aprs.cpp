@@ -6,7 +6,7 @@
 
 #include "platform/NumberText.h"
 
-namespace aprs {
+namespace aprs_text {
 namespace {
 
 using platform::Int;
@@ -130,4 +130,4 @@ std::string Aprs::BeaconMessage(const std::string& DatiAprs, const std::string& 
     return start >= DatiAprs.size() ? std::string() : DatiAprs.substr(start);
 }
 
-}  // namespace aprs
+}  // namespace aprs_text

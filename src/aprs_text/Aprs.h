@@ -1,11 +1,12 @@
-// Text cutters for APRS frame text as the host hands it over, and the compressed position
-// encoder. Positions are 1-based; every search is exact and case-sensitive.
+// The add-on's inherited class Aprs: text cutters for the frame text as the host hands it
+// over, and the compressed position encoder. It decodes nothing; APRS decoding is the
+// decoder's (src/decode/). Positions are 1-based; every search is exact and case-sensitive.
 #pragma once
 
 #include <optional>
 #include <string>
 
-namespace aprs {
+namespace aprs_text {
 
 class Aprs {
 public:
@@ -39,4 +40,4 @@ public:
     std::string BeaconMessage(const std::string& DatiAprs, const std::string& Separatore) const;
 };
 
-}  // namespace aprs
+}  // namespace aprs_text

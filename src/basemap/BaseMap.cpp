@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace builtin_host {
+namespace basemap {
 namespace {
 
 struct Grid {
@@ -124,4 +124,4 @@ std::optional<BaseMap> LoadBaseMap(const std::string& path, std::string* error) 
     return ParseBaseMap(text.str(), error);
 }
 
-}  // namespace builtin_host
+}  // namespace basemap

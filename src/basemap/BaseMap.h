@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace builtin_host {
+namespace basemap {
 
 struct GeoPoint {
     double longitude_deg = 0;
@@ -32,4 +32,4 @@ std::optional<BaseMap> ParseBaseMap(std::string_view text, std::string* error = 
 // Reads and parses the file; nothing (and the reason in `error`) when it cannot be used.
 std::optional<BaseMap> LoadBaseMap(const std::string& path, std::string* error = nullptr);
 
-}  // namespace builtin_host
+}  // namespace basemap

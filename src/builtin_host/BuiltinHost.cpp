@@ -58,7 +58,7 @@ void BuiltinHost::OnTnc2Line(std::string_view line) {
     if (Blank(line)) return;
     ++counters_.frames;
     try {
-        const Decoded decoded = Decode(line);
+        const decode::Decoded decoded = decode::Decode(line);
         if (!decoded.error.empty()) {
             ++counters_.malformed;
         } else {

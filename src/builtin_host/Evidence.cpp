@@ -58,7 +58,7 @@ void EvidenceBook::SetEmergencyType(std::string type) {
     emergencyType_ = Upper(type);
 }
 
-std::string EvidenceBook::CauseOf(const Decoded& frame) const {
+std::string EvidenceBook::CauseOf(const decode::Decoded& frame) const {
     if (emergencyType_ != "EMERGENCY") {
         return "message type " + emergencyType_ + ", the type set to count as an emergency";
     }
@@ -66,7 +66,7 @@ std::string EvidenceBook::CauseOf(const Decoded& frame) const {
     return "Mic-E message bits 000 (Emergency)";
 }
 
-EvidenceBook::Noted EvidenceBook::Note(const Decoded& frame, std::int64_t now_s) {
+EvidenceBook::Noted EvidenceBook::Note(const decode::Decoded& frame, std::int64_t now_s) {
     Noted noted;
     noted.emergency = !frame.messageType.empty() && Upper(frame.messageType) == emergencyType_;
     auto found = byCall_.find(frame.source);
@@ -79,7 +79,7 @@ EvidenceBook::Noted EvidenceBook::Note(const Decoded& frame, std::int64_t now_s)
 
     Evidence& e = found->second;
     noted.evidence = &e;
-    const auto parts = ParseTnc2(frame.tnc2);
+    const auto parts = decode::ParseTnc2(frame.tnc2);
     const PathInfo path = ReadPath(frame.source, parts ? parts->path : "");
     // Whom it was heard from: the last station that repeated it on the air, or its gateway.
     const std::string& via =

@@ -73,13 +73,13 @@ public:
     // The message type that counts as an emergency ("EMERGENCY" unless set otherwise).
     void SetEmergencyType(std::string type);
     // One decoded frame, as heard at now_s.
-    Noted Note(const Decoded& frame, std::int64_t now_s);
+    Noted Note(const decode::Decoded& frame, std::int64_t now_s);
 
     const Evidence* Find(std::string_view callsign) const;
     void ForEach(const std::function<void(const Evidence&)>& visit) const;
 
 private:
-    std::string CauseOf(const Decoded& frame) const;
+    std::string CauseOf(const decode::Decoded& frame) const;
     // True when the station's packet `key` was heard within the window; remembers it if not.
     static bool SeenLately(Evidence& e, std::string key, std::int64_t now_s);
 

@@ -37,7 +37,7 @@ float ToFloat(double value) {
 StationList::StationList(HomePosition home, std::size_t capacity)
     : home_(home), capacity_(std::max<std::size_t>(capacity, 1)) {}
 
-const StationData* StationList::Update(const Decoded& frame) {
+const StationData* StationList::Update(const decode::Decoded& frame) {
     if (!frame.error.empty()) return nullptr;
     const bool isObject = !frame.object.empty();
     const std::string key = TrimRight(isObject ? frame.object : frame.source);

@@ -57,7 +57,7 @@ public:
 
     // Folds one decoded frame into the list. Returns the entry it updated, or nullptr for a
     // frame with an error, without a name, or one that kills an object (which is removed).
-    const StationData* Update(const Decoded& frame);
+    const StationData* Update(const decode::Decoded& frame);
 
     const StationData* Find(std::string_view callsign) const;
     // Find without working out distance and bearing: the host's station object does that

@@ -9,7 +9,7 @@
 #include "decode/PositionFormats.h"
 #include "decode/Tnc2.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 constexpr int kMaxThirdPartyDepth = 4;
@@ -192,4 +192,4 @@ Decoded Decode(std::string_view tnc2Line) {
     return d;
 }
 
-}  // namespace builtin_host
+}  // namespace decode

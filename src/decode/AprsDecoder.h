@@ -6,7 +6,7 @@
 
 #include "decode/Decoded.h"
 
-namespace builtin_host {
+namespace decode {
 
 // Positions (uncompressed with ambiguity and "!DAO!" precision, compressed, Mic-E),
 // course/speed/altitude, objects and items, status reports and locator beacons (a
@@ -18,4 +18,4 @@ namespace builtin_host {
 // such a frame: its unreadable fields are left out.
 Decoded Decode(std::string_view tnc2Line);
 
-}  // namespace builtin_host
+}  // namespace decode

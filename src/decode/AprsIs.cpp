@@ -1,7 +1,7 @@
 // APRS-IS client side: we only listen, so the login carries passcode -1.
 #include "decode/AprsIs.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 // Keeps a login field on one line and in one word where it must be one.
@@ -69,4 +69,4 @@ std::vector<std::string> AprsIsReceiver::Feed(std::string_view bytes) {
     return traffic;
 }
 
-}  // namespace builtin_host
+}  // namespace decode

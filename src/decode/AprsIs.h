@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace builtin_host {
+namespace decode {
 
 // "user CALL pass -1 vers Sirenwatch VERSION filter FILTER\r\n"; the filter part only when
 // a filter is given. Passcode -1 asks the server for a receive-only connection.
@@ -44,4 +44,4 @@ private:
     LineSplitter lines_;
 };
 
-}  // namespace builtin_host
+}  // namespace decode

@@ -6,7 +6,7 @@
 
 #include "decode/Tnc2.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 constexpr std::size_t kAddressBytes = 7;
@@ -142,4 +142,4 @@ std::optional<std::string> Tnc2ToAx25(std::string_view tnc2Line) {
     return out + parsed->payload;
 }
 
-}  // namespace builtin_host
+}  // namespace decode

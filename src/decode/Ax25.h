@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace builtin_host {
+namespace decode {
 
 // "SRC>DEST,DIGI1*,DIGI2:payload": SSID 0 is omitted, a "*" follows the last digipeater
 // whose has-been-repeated bit is set. Only UI frames (control 0x03, PID 0xF0) are accepted;
@@ -18,4 +18,4 @@ std::optional<std::string> Ax25ToTnc2(std::string_view frame, std::string* error
 // callsign, SSID above 15, more than eight digipeaters).
 std::optional<std::string> Tnc2ToAx25(std::string_view tnc2Line);
 
-}  // namespace builtin_host
+}  // namespace decode

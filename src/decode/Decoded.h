@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace builtin_host {
+namespace decode {
 
 // A TNC2 monitor line split into its parts: "SRC>DEST,PATH:payload".
 struct Tnc2Frame {
@@ -35,4 +35,4 @@ struct Decoded {
     std::string error;  // non-empty when the frame could not be decoded
 };
 
-}  // namespace builtin_host
+}  // namespace decode

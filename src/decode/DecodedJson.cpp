@@ -10,7 +10,7 @@
 
 #include "decode/AprsDecoder.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 // Length of the valid UTF-8 sequence at `pos`, 0 when there is none.
@@ -188,4 +188,4 @@ void DecodeLines(std::istream& in, std::ostream& out) {
     out.write(output.data(), static_cast<std::streamsize>(output.size()));
 }
 
-}  // namespace builtin_host
+}  // namespace decode

@@ -7,7 +7,7 @@
 
 #include "decode/Decoded.h"
 
-namespace builtin_host {
+namespace decode {
 
 // Keys: source, latitude, longitude (decimal degrees), course, speed_kmh, altitude_m,
 // message_type, comment, object, error; a missing number is null.
@@ -20,4 +20,4 @@ void DecodeLines(std::istream& in, std::ostream& out);
 // A JSON string literal, quotes included; bytes that are not valid UTF-8 become U+FFFD.
 std::string JsonString(std::string_view text);
 
-}  // namespace builtin_host
+}  // namespace decode

@@ -1,7 +1,7 @@
 // KISS deframing: a small state machine over the bytes, so chunks may split a frame anywhere.
 #include "decode/Kiss.h"
 
-namespace builtin_host {
+namespace decode {
 
 std::vector<std::string> KissDeframer::Feed(std::string_view bytes) {
     std::vector<std::string> payloads;
@@ -77,4 +77,4 @@ std::string KissEncode(std::string_view frame, int port) {
     return out;
 }
 
-}  // namespace builtin_host
+}  // namespace decode

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace builtin_host {
+namespace decode {
 
 inline constexpr char kKissFend = '\xC0';
 inline constexpr char kKissFesc = '\xDB';
@@ -49,4 +49,4 @@ private:
 // One data frame for the given port (0..15), with FEND on both sides and escapes applied.
 std::string KissEncode(std::string_view frame, int port = 0);
 
-}  // namespace builtin_host
+}  // namespace decode

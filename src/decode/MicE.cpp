@@ -12,7 +12,7 @@
 
 #include "decode/PositionFormats.h"
 
-namespace builtin_host::mic_e {
+namespace decode::mic_e {
 namespace {
 
 // An AX.25 address field: six characters, blank-padded (TNC2 text drops the blanks).
@@ -210,4 +210,4 @@ void Decode(std::string_view destination, std::string_view info, Decoded& d) {
     d.comment = position::ReadDao(comment, longitude && latitude->ambiguity == 0, d);
 }
 
-}  // namespace builtin_host::mic_e
+}  // namespace decode::mic_e

@@ -6,7 +6,7 @@
 
 #include "decode/Decoded.h"
 
-namespace builtin_host::mic_e {
+namespace decode::mic_e {
 
 // True for the data type identifiers that introduce a Mic-E information field.
 bool IsMicE(char dataType);
@@ -15,4 +15,4 @@ bool IsMicE(char dataType);
 // error (`d.error`); any other field that cannot be read is left out of `d`.
 void Decode(std::string_view destination, std::string_view info, Decoded& d);
 
-}  // namespace builtin_host::mic_e
+}  // namespace decode::mic_e

@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-namespace builtin_host::position {
+namespace decode::position {
 namespace {
 
 constexpr std::size_t kUncompressedLength = 19;
@@ -298,4 +298,4 @@ std::optional<std::string> Read(std::string_view text, Decoded& d) {
     return ReadDao(*comment, refinable, d);
 }
 
-}  // namespace builtin_host::position
+}  // namespace decode::position

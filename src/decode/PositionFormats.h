@@ -8,7 +8,7 @@
 
 #include "decode/Decoded.h"
 
-namespace builtin_host::position {
+namespace decode::position {
 
 inline constexpr double kKmPerNauticalMile = 1.852;
 inline constexpr double kMetresPerFoot = 0.3048;
@@ -43,4 +43,4 @@ std::optional<double> AltitudeInComment_m(std::string_view text);
 // Half a box of the given ambiguity level (0..4), in minutes of arc.
 double AmbiguityCentre_min(int level);
 
-}  // namespace builtin_host::position
+}  // namespace decode::position

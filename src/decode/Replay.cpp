@@ -6,7 +6,7 @@
 #include <charconv>
 #include <chrono>
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 std::optional<double> ParseSeconds(std::string_view text) {
@@ -92,4 +92,4 @@ double ReplayDelay_s(std::optional<double> lastTime_s, const ReplayLine& next) {
     return std::max(0.0, *next.time_s - *lastTime_s);
 }
 
-}  // namespace builtin_host
+}  // namespace decode

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace builtin_host {
+namespace decode {
 
 struct ReplayLine {
     std::optional<double> time_s;  // the timestamp in seconds, when the line has one
@@ -32,4 +32,4 @@ std::optional<ReplayLine> ReadReplayLine(std::istream& in);
 // Seconds to wait before `next`, given the last timestamp seen before it.
 double ReplayDelay_s(std::optional<double> lastTime_s, const ReplayLine& next);
 
-}  // namespace builtin_host
+}  // namespace decode

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 std::string_view WithoutLineEnd(std::string_view line) {
@@ -46,4 +46,4 @@ std::string FormatTnc2(const Tnc2Frame& frame) {
     return line + ':' + frame.payload;
 }
 
-}  // namespace builtin_host
+}  // namespace decode

@@ -7,7 +7,7 @@
 
 #include "decode/Decoded.h"
 
-namespace builtin_host {
+namespace decode {
 
 // Splits a monitor line at the first ">" and the first ":" after it. A trailing CR/LF is
 // dropped; everything else in the payload is kept byte for byte. Gives nothing when the
@@ -17,4 +17,4 @@ std::optional<Tnc2Frame> ParseTnc2(std::string_view line);
 // The same frame as one monitor line, without line end.
 std::string FormatTnc2(const Tnc2Frame& frame);
 
-}  // namespace builtin_host
+}  // namespace decode

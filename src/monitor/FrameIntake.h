@@ -58,7 +58,7 @@ private:
     EmergencyRecorder& recorder_;
     TestLog& log_;
     platform::Ports& ports_;
-    aprs::Aprs aprs_;
+    aprs_text::Aprs aprs_;
 
     int inElaborazione_ = 0;
     std::string nominativoRx_;

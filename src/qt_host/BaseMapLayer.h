@@ -16,7 +16,7 @@ inline const QColor kLandColor(242, 239, 228);
 
 // Fills `view` with sea, then draws what of the map lies in it. Without a map, an empty
 // land-coloured background, as the window had before it had a map.
-void PaintBaseMap(QPainter& painter, const builtin_host::BaseMap* map, const MapProjection& p,
+void PaintBaseMap(QPainter& painter, const basemap::BaseMap* map, const MapProjection& p,
                   const QRectF& view);
 
 }  // namespace qt_host

@@ -35,7 +35,7 @@ struct MapProjection {
         const double centreLon = homeLon + centreEastKm / KmPerDegreeLon();
         return ToScreen(latDeg, lonDeg + 360 * std::round((centreLon - lonDeg) / 360));
     }
-    builtin_host::GeoPoint ToGeo(QPointF screen) const {
+    basemap::GeoPoint ToGeo(QPointF screen) const {
         const double eastKm = (screen.x() - centre.x()) / pixelsPerKm + centreEastKm;
         const double northKm = (centre.y() - screen.y()) / pixelsPerKm + centreNorthKm;
         return {homeLon + eastKm / KmPerDegreeLon(), homeLat + northKm / kKmPerDegreeLat};

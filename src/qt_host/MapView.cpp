@@ -304,7 +304,7 @@ void MapView::closeEvent(QCloseEvent* event) {
 void MapView::wheelEvent(QWheelEvent* event) {
     const double steps = event->angleDelta().y() / 120.0;
     const QPointF pointer = event->position();
-    const builtin_host::GeoPoint held = Projection().ToGeo(pointer);
+    const basemap::GeoPoint held = Projection().ToGeo(pointer);
     SetSpanKm(spanKm_ * std::pow(1.25, -steps));
     const QPointF drift = Projection().ToScreen(held.latitude_deg, held.longitude_deg) - pointer;
     PanByPixels(-drift);

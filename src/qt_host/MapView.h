@@ -51,7 +51,7 @@ public:
     // empty when there is none. Plain text.
     QString DetailAt(QPointF point) const;
     // The land and borders drawn under everything; none: a plain background.
-    void SetBaseMap(std::shared_ptr<const builtin_host::BaseMap> map) {
+    void SetBaseMap(std::shared_ptr<const basemap::BaseMap> map) {
         baseMap_ = std::move(map);
         update();
     }
@@ -95,7 +95,7 @@ private:
     double centreNorthKm_ = 0;
     std::optional<QPointF> dragFrom_;
     bool dragged_ = false;
-    std::shared_ptr<const builtin_host::BaseMap> baseMap_;
+    std::shared_ptr<const basemap::BaseMap> baseMap_;
     TileLayer* tiles_ = nullptr;
     std::string homeCall_;
     QTimer repaint_;

@@ -84,7 +84,7 @@ const QImage* TileLayer::Find(const TileKey& key) {
 
 void TileLayer::Paint(QPainter& painter, const MapProjection& p, const QRectF& view) {
     const int z = TileZoomFor(p);
-    const builtin_host::GeoPoint nw = p.ToGeo(view.topLeft()), se = p.ToGeo(view.bottomRight());
+    const basemap::GeoPoint nw = p.ToGeo(view.topLeft()), se = p.ToGeo(view.bottomRight());
     const auto tiles =
         TilesCovering(nw.longitude_deg, se.latitude_deg, se.longitude_deg, nw.latitude_deg, z);
     wanted_.clear();                 // what scrolled out of view is not asked for any more

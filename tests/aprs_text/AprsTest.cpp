@@ -10,7 +10,7 @@
 
 namespace {
 
-const aprs::Aprs kAprs;
+const aprs_text::Aprs kAprs;
 
 TEST(AprsCutters, OneWorkedExamplePerCase) {
     EXPECT_EQ(kAprs.Nominativo("12:00:01 N0CALL-9>APRS,WIDE2-2:!4530.25N/00912.34E>"), "N0CALL-9");
@@ -86,7 +86,7 @@ TEST(AprsCompressed, TheDecoderReadsBackWhatWentIn) {
     };
     for (const Sent& r : reports) {
         const std::string line = Frame(r);
-        const builtin_host::Decoded d = builtin_host::Decode(line);
+        const decode::Decoded d = decode::Decode(line);
         ASSERT_EQ(d.error, "") << line;
         EXPECT_NEAR(d.latitude_deg.value_or(999), r.lat, 1e-5) << line;
         EXPECT_NEAR(d.longitude_deg.value_or(999), r.lon, 1e-5) << line;

@@ -4,7 +4,7 @@
 
 #include "basemap/BaseMap.h"
 
-namespace builtin_host {
+namespace basemap {
 namespace {
 
 bool Contains(const GeoLine& line, double lat, double lon) {
@@ -70,4 +70,4 @@ TEST(BaseMap, DamageIsRefusedWithItsLine) {
 }
 
 }  // namespace
-}  // namespace builtin_host
+}  // namespace basemap

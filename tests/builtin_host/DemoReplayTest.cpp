@@ -38,12 +38,12 @@ protected:
     void Replay() {
         std::ifstream in(std::string(SIRENWATCH_SOURCE_DIR) + "/data/demo.tnc2", std::ios::binary);
         ASSERT_TRUE(in) << "data/demo.tnc2 missing";
-        const std::vector<ReplayLine> lines = ReadReplay(in);
+        const std::vector<decode::ReplayLine> lines = decode::ReadReplay(in);
         ASSERT_FALSE(lines.empty());
         std::optional<double> last;
         double elapsed_s = 0;
-        for (const ReplayLine& line : lines) {
-            elapsed_s += ReplayDelay_s(last, line);
+        for (const decode::ReplayLine& line : lines) {
+            elapsed_s += decode::ReplayDelay_s(last, line);
             if (line.time_s) last = line.time_s;
             const int s = static_cast<int>(elapsed_s);
             fp.clock.now = {2026, 12, 6, 10, s / 60, s % 60};

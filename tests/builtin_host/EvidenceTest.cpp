@@ -10,6 +10,9 @@
 namespace builtin_host {
 namespace {
 
+using decode::Decode;
+using decode::Decoded;
+
 // Mic-E, message bits 000, at 42°37.14'N 71°20.83'W.
 const char kMicEEmergency[] = "N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test";
 const char kCommentEmergency[] =

@@ -8,6 +8,8 @@
 namespace builtin_host {
 namespace {
 
+using decode::Decoded;
+
 constexpr HomePosition kHome{45.504167, 9.205667};
 
 Decoded Position(std::string source, double lat, double lon) {

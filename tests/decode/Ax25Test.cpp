@@ -5,7 +5,7 @@
 
 #include "decode/Ax25.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 using namespace std::string_literals;
@@ -88,4 +88,4 @@ TEST(Ax25, RejectedFramesSayWhy) {
 }
 
 }  // namespace
-}  // namespace builtin_host
+}  // namespace decode

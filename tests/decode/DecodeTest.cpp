@@ -12,7 +12,7 @@
 #include "decode/DecodedJson.h"
 #include "decode/TestNames.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 // What a decode found, in one line: latitude and longitude, c course, s speed in km/h,
@@ -276,4 +276,4 @@ TEST(DecodeJson, StringsAreEscapedAndAlwaysValidUtf8) {
 }
 
 }  // namespace
-}  // namespace builtin_host
+}  // namespace decode

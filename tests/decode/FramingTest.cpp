@@ -9,7 +9,7 @@
 #include "decode/Kiss.h"
 #include "decode/Tnc2.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 using namespace std::string_literals;
@@ -139,4 +139,4 @@ TEST(AprsIs, ServerCommentsAndEmptyLinesAreSkippedAndBytesKept) {
 }
 
 }  // namespace
-}  // namespace builtin_host
+}  // namespace decode

@@ -5,7 +5,7 @@
 
 #include "decode/Replay.h"
 
-namespace builtin_host {
+namespace decode {
 namespace {
 
 TEST(Replay, LineForms) {
@@ -57,4 +57,4 @@ TEST(Replay, FileAndDelays) {
 }
 
 }  // namespace
-}  // namespace builtin_host
+}  // namespace decode

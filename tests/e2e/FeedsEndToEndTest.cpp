@@ -28,9 +28,9 @@ constexpr double kDistance_km = 6178.51, kBearing_deg = 298.17;
 constexpr int kStep_ms = 15000;  // generous per step: the machine may be busy compiling
 
 std::string Kiss(const char* tnc2) {
-    const auto frame = builtin_host::Tnc2ToAx25(tnc2);
+    const auto frame = decode::Tnc2ToAx25(tnc2);
     EXPECT_TRUE(frame.has_value()) << tnc2;
-    return builtin_host::KissEncode(frame.value_or(""));
+    return decode::KissEncode(frame.value_or(""));
 }
 
 // Sends bytes in pieces with pauses between them, so the receiver sees them in separate reads.
@@ -105,7 +105,7 @@ TEST(EndToEnd, KissEmergencySplitAcrossChunksAndAfterReconnect) {
     ASSERT_NE(peer, nullptr);
     // An ordinary station, an over-long frame that must be thrown away, then the emergency
     // cut into pieces, the cut falling inside the frame.
-    std::string oversize = builtin_host::KissEncode(std::string(1000, 'x'));
+    std::string oversize = decode::KissEncode(std::string(1000, 'x'));
     SendInChunks(run, peer, Kiss(kOrdinary) + oversize + Kiss(kEmergency), 7);
     ExpectFirstEmergency(run);
     EXPECT_EQ(run.CountLines("ALARM\ton"), 1);

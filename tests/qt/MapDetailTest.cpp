@@ -12,7 +12,7 @@ namespace {
 
 TEST(MapDetail, AStationInEmergencyTellsWhyAndHowItCame) {
     // At the home station itself, so it is drawn at the centre of the view.
-    const auto frame = builtin_host::Decode(
+    const auto frame = decode::Decode(
         "IW2ABC>APRS,IR2XX*,WIDE2-1,qAR,IGATE-1:!4530.00N/00912.00E-!EMERGENCY! <b>fell</b>");
     builtin_host::StationList stations({45.5, 9.2});
     stations.Update(frame);

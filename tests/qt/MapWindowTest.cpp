@@ -15,9 +15,9 @@
 namespace qttest {
 namespace {
 
-std::shared_ptr<const builtin_host::BaseMap> ShippedBaseMap() {
-    static const auto map = std::make_shared<const builtin_host::BaseMap>(
-        *builtin_host::LoadBaseMap(std::string(SIRENWATCH_SOURCE_DIR) + "/data/basemap.txt"));
+std::shared_ptr<const basemap::BaseMap> ShippedBaseMap() {
+    static const auto map = std::make_shared<const basemap::BaseMap>(
+        *basemap::LoadBaseMap(std::string(SIRENWATCH_SOURCE_DIR) + "/data/basemap.txt"));
     return map;
 }
 
@@ -29,7 +29,7 @@ protected:
     void ReplayTheDemo() {
         StartAndShow();
         std::ifstream demo(std::string(SIRENWATCH_SOURCE_DIR) + "/data/demo.tnc2");
-        for (const auto& line : builtin_host::ReadReplay(demo)) host->OnTnc2Line(line.tnc2);
+        for (const auto& line : decode::ReadReplay(demo)) host->OnTnc2Line(line.tnc2);
         map = std::make_unique<qt_host::MapView>(host->MapState(), host->Stations());
         map->SetHomeCallsign("N0CALL");
         map->SetEvidence(&host->Emergencies());
@@ -104,7 +104,7 @@ TEST(BaseMapAcross180, LandOnTheOtherSideIsDrawnNextToHome) {
     EXPECT_EQ(map.grab().toImage().pixelColor(vanuaLevu), qt_host::kLandColor);
 
     // A station there is drawn, and found, on the same side.
-    stations.Update(builtin_host::Decode("FJ1ABC>APRS:!1630.00S/17900.00E-Vanua Levu"));
+    stations.Update(decode::Decode("FJ1ABC>APRS:!1630.00S/17900.00E-Vanua Levu"));
     EXPECT_TRUE(map.rect().contains(map.ScreenPoint(-16.5, 179.0).toPoint()));
     EXPECT_TRUE(map.DetailAt(QPointF(vanuaLevu)).startsWith("FJ1ABC"));
 }

@@ -7,7 +7,7 @@
 int main() {
     std::ios::sync_with_stdio(false);
     std::cin.tie(nullptr);  // output goes out in blocks, not before every read
-    builtin_host::DecodeLines(std::cin, std::cout);
+    decode::DecodeLines(std::cin, std::cout);
     std::cout.flush();
     return std::cout ? 0 : 1;
 }

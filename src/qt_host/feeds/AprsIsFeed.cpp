@@ -11,7 +11,7 @@ AprsIsFeed::AprsIsFeed(QString host, quint16 port, std::string callsign, std::st
       filter_(std::move(filter)) {}
 
 void AprsIsFeed::OnConnected() {
-    const std::string login = builtin_host::AprsIsLogin(callsign_, version_, filter_);
+    const std::string login = decode::AprsIsLogin(callsign_, version_, filter_);
     Socket().write(login.data(), static_cast<qint64>(login.size()));
 }
 

@@ -27,7 +27,7 @@ private:
     std::string callsign_;
     std::string version_;
     std::string filter_;
-    builtin_host::AprsIsReceiver receiver_;
+    decode::AprsIsReceiver receiver_;
 };
 
 }  // namespace qt_host::feeds

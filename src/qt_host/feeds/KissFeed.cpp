@@ -7,7 +7,7 @@ namespace qt_host::feeds {
 
 void KissFeed::OnBytes(std::string_view bytes) {
     for (const auto& frame : deframer_.Feed(bytes)) {
-        if (auto line = builtin_host::Ax25ToTnc2(frame))
+        if (auto line = decode::Ax25ToTnc2(frame))
             DeliverLine(*line);
         else
             ++notUi_;

@@ -20,7 +20,7 @@ protected:
     QString Protocol() const override { return "KISS"; }
 
 private:
-    builtin_host::KissDeframer deframer_;
+    decode::KissDeframer deframer_;
     std::size_t notUi_ = 0;
 };
 

@@ -14,7 +14,7 @@ constexpr qint64 kSlice_ms = 8;
 
 std::size_t CountLines(std::istream& in) {
     std::size_t count = 0;
-    while (builtin_host::ReadReplayLine(in)) ++count;
+    while (decode::ReadReplayLine(in)) ++count;
     return count;
 }
 
@@ -47,7 +47,7 @@ void ReplayFeed::Start() {
 }
 
 double ReplayFeed::DelayOfNext_s() const {
-    double delay_s = fast_ ? 0 : builtin_host::ReplayDelay_s(lastTime_s_, *next_);
+    double delay_s = fast_ ? 0 : decode::ReplayDelay_s(lastTime_s_, *next_);
     return std::isfinite(delay_s) && delay_s > 0 ? delay_s : 0;
 }
 
@@ -65,7 +65,7 @@ void ReplayFeed::Next() {
     QElapsedTimer slice;
     slice.start();
     do {
-        const builtin_host::ReplayLine line = std::move(*next_);
+        const decode::ReplayLine line = std::move(*next_);
         if (line.time_s) lastTime_s_ = line.time_s;
         ReadAhead();
         DeliverLine(line.tnc2);

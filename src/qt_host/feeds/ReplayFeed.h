@@ -27,13 +27,13 @@ private:
     void Next();
     void ScheduleNext();
     double DelayOfNext_s() const;
-    void ReadAhead() { next_ = builtin_host::ReadReplayLine(in_); }
+    void ReadAhead() { next_ = decode::ReadReplayLine(in_); }
 
     QString file_;
     bool fast_;
     std::ifstream in_;
     std::size_t total_ = 0;  // lines in the file
-    std::optional<builtin_host::ReplayLine> next_;
+    std::optional<decode::ReplayLine> next_;
     std::optional<double> lastTime_s_;
     QTimer timer_;
 };

@@ -37,7 +37,7 @@ void StdinFeed::ReadAvailable() {
     if (n == 0) {
         // A last line without a line end still counts.
         for (const auto& line : lines_.Feed("\n")) {
-            if (auto parsed = builtin_host::ParseReplayLine(line)) DeliverLine(parsed->tnc2);
+            if (auto parsed = decode::ParseReplayLine(line)) DeliverLine(parsed->tnc2);
         }
         End(Describe() + ": ended");
         return;
@@ -47,7 +47,7 @@ void StdinFeed::ReadAvailable() {
     notifier_->setEnabled(false);
     for (const auto& line :
          lines_.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-        if (auto parsed = builtin_host::ParseReplayLine(line)) DeliverLine(parsed->tnc2);
+        if (auto parsed = decode::ParseReplayLine(line)) DeliverLine(parsed->tnc2);
     }
     if (notifier_) notifier_->setEnabled(true);
 }

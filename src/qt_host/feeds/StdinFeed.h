@@ -26,7 +26,7 @@ private:
 
     int fd_;
     std::unique_ptr<QSocketNotifier> notifier_;
-    builtin_host::LineSplitter lines_;
+    decode::LineSplitter lines_;
 };
 
 }  // namespace qt_host::feeds

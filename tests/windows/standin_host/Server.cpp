@@ -167,7 +167,7 @@ int Unregister() {
 // Plays the capture one line per timer tick once the add-on listens, then closes the host.
 class Player {
 public:
-    Player(ApplicationObject& application, std::vector<builtin_host::ReplayLine> lines,
+    Player(ApplicationObject& application, std::vector<decode::ReplayLine> lines,
            const Options& options, CallLog& log)
         : application_(application), lines_(std::move(lines)), options_(options), log_(log) {}
 
@@ -206,7 +206,7 @@ public:
 
 private:
     ApplicationObject& application_;
-    std::vector<builtin_host::ReplayLine> lines_;
+    std::vector<decode::ReplayLine> lines_;
     const Options& options_;
     CallLog& log_;
     std::size_t next_ = 0;
@@ -277,9 +277,9 @@ HWND CreateCallsWindow(CallLog& log) {
     return window;
 }
 
-std::vector<builtin_host::ReplayLine> ReadCapture(const std::wstring& path) {
+std::vector<decode::ReplayLine> ReadCapture(const std::wstring& path) {
     std::ifstream in{std::filesystem::path(path)};
-    return builtin_host::ReadReplay(in);
+    return decode::ReadReplay(in);
 }
 
 int Serve(const Options& options) {
