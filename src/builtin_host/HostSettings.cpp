@@ -1,10 +1,10 @@
-// Reading and writing the built-in host's settings file, and its compact coordinate texts.
+// Reading and writing the built-in host's settings file.
 #include "builtin_host/HostSettings.h"
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
+#include "geo/Coordinates.h"
 #include "host/HostPorts.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
@@ -22,14 +22,6 @@ std::string Lower(std::string_view text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return out;
-}
-
-bool AllDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
 }
 
 std::uint16_t ParsePort(const std::string& text, std::uint16_t fallback) {
@@ -166,50 +158,9 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
     return ok;
 }
 
-std::optional<double> ParseCompactCoordinate(std::string_view text, bool longitude) {
-    if (text.size() < 3) return std::nullopt;
-    const char letter = text.back();
-    text.remove_suffix(1);
-    const bool negative = longitude ? (letter == 'W' || letter == 'O') : letter == 'S';
-    const bool positive = longitude ? letter == 'E' : letter == 'N';
-    if (!negative && !positive) return std::nullopt;
-
-    // Whole minutes are the two digits in front of the decimal point (or of the letter).
-    const std::size_t point = text.find('.');
-    const std::size_t minutesStart = (point == std::string_view::npos ? text.size() : point);
-    if (minutesStart < 2) return std::nullopt;
-    const std::string_view degreesText = text.substr(0, minutesStart - 2);
-    const std::string_view wholeMinutes = text.substr(minutesStart - 2, 2);
-    const std::string_view decimals =
-        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-    if (!AllDigits(wholeMinutes) || (!degreesText.empty() && !AllDigits(degreesText)) ||
-        (point != std::string_view::npos && !AllDigits(decimals)) || degreesText.size() > 3 ||
-        decimals.size() > 6) {
-        return std::nullopt;
-    }
-
-    const double degrees = degreesText.empty() ? 0 : platform::Val(degreesText);
-    const double minutes = platform::Val(text.substr(minutesStart - 2));
-    const double value = degrees + minutes / 60.0;
-    if (minutes >= 60.0 || value > (longitude ? 180.0 : 90.0)) return std::nullopt;
-    return negative ? -value : value;
-}
-
-std::string FormatCompactCoordinate(double degrees, bool longitude) {
-    const long long hundredths = std::llround(std::fabs(degrees) * 6000.0);
-    const long long wholeDegrees = hundredths / 6000;
-    const long long minuteHundredths = hundredths % 6000;
-    const char letter = longitude ? (degrees < 0 ? 'W' : 'E') : (degrees < 0 ? 'S' : 'N');
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer,
-                  longitude ? "%03lld%02lld.%02lld%c" : "%02lld%02lld.%02lld%c", wholeDegrees,
-                  minuteHundredths / 100, minuteHundredths % 100, letter);
-    return buffer;
-}
-
 std::optional<HomePosition> HomeFromSettings(const HostSettings& settings) {
-    const auto lat = ParseCompactCoordinate(settings.latitudeText, false);
-    const auto lon = ParseCompactCoordinate(settings.longitudeText, true);
+    const auto lat = geo::ParseCompactCoordinate(settings.latitudeText, false);
+    const auto lon = geo::ParseCompactCoordinate(settings.longitudeText, true);
     if (!lat || !lon) return std::nullopt;
     return HomePosition{*lat, *lon};
 }

@@ -61,13 +61,6 @@ HostSettings LoadHostSettings(const std::string& folder);
 // False when the file could not be written.
 bool SaveHostSettings(const std::string& folder, const HostSettings& settings);
 
-// The compact text "DDMM.mmH" / "DDDMM.mmH" as exact signed degrees (the minutes are not
-// truncated). Letters N, S for a latitude and E, W, O for a longitude; nothing for text
-// that is not such a coordinate or is out of range.
-std::optional<double> ParseCompactCoordinate(std::string_view text, bool longitude);
-// Signed degrees to the compact text, minutes rounded to hundredths.
-std::string FormatCompactCoordinate(double degrees, bool longitude);
-
 // The home position from the station keys, when both parse.
 std::optional<HomePosition> HomeFromSettings(const HostSettings& settings);
 

@@ -71,45 +71,6 @@ TEST(HostSettings, FolderWithoutTrailingSeparatorStillFindsTheFile) {
     EXPECT_EQ(HostIniPath("/data/host"), "/data/host/Uiview32.INI");
 }
 
-TEST(CompactCoordinate, ParsesExactly) {
-    struct Case {
-        const char* text;
-        bool longitude;
-        std::optional<double> degrees;
-    };
-    const Case cases[] = {
-        {"4530.25N", false, 45 + 30.25 / 60},   {"4530.25S", false, -(45 + 30.25 / 60)},
-        {"4559.99N", false, 45 + 59.99 / 60},  // not cut to 45.99
-        {"00912.34E", true, 9 + 12.34 / 60},    {"00912.34W", true, -(9 + 12.34 / 60)},
-        {"00912.34O", true, -(9 + 12.34 / 60)}, {"4530N", false, 45.5},
-        {"4530.25E", false, std::nullopt},  // wrong letter for a latitude
-        {"4560.00N", false, std::nullopt},  // minutes out of range
-        {"9100.00N", false, std::nullopt},      {"18100.00E", true, std::nullopt},
-        {"45a0.25N", false, std::nullopt},      {"N", false, std::nullopt},
-        {"-4530.25N", false, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto got = ParseCompactCoordinate(c.text, c.longitude);
-        ASSERT_EQ(got.has_value(), c.degrees.has_value());
-        if (got) {
-            EXPECT_NEAR(*got, *c.degrees, 1e-12);
-        }
-    }
-}
-
-TEST(CompactCoordinate, FormatsAndRoundTrips) {
-    EXPECT_EQ(FormatCompactCoordinate(45 + 30.25 / 60, false), "4530.25N");
-    EXPECT_EQ(FormatCompactCoordinate(-(9 + 12.34 / 60), true), "00912.34W");
-    EXPECT_EQ(FormatCompactCoordinate(45.9999999, false), "4600.00N");  // carries into degrees
-    EXPECT_EQ(FormatCompactCoordinate(-33.5, false), "3330.00S");
-    for (double lat : {-12.3456, 45.504167}) {
-        const auto back = ParseCompactCoordinate(FormatCompactCoordinate(lat, false), false);
-        ASSERT_TRUE(back);
-        EXPECT_NEAR(*back, lat, 0.005 / 60 + 1e-12);
-    }
-}
-
 TEST(CompactCoordinate, HomeNeedsBothTexts) {
     HostSettings s;
     s.latitudeText = "4530.25N";
