@@ -2,37 +2,34 @@
 #include "app/Program.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <iostream>
 #include <memory>
 #include <optional>
 
-#include "app/DesktopNotifier.h"
-#include "app/EmergencyCommand.h"
 #include "app/FeedSetup.h"
-#include "app/IncidentExport.h"
-#include "app/IncidentLog.h"
-#include "app/Incidents.h"
-#include "app/LoopProbe.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
+#include "incidents/DesktopNotifier.h"
+#include "incidents/EmergencyCommand.h"
+#include "incidents/EmergencyReport.h"
+#include "incidents/ExportDialog.h"
+#include "incidents/IncidentLog.h"
+#include "incidents/Incidents.h"
 #include "platform/Paths.h"
-#include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "qt/Binders.h"
 #include "qt/DisplayPacer.h"
 #include "qt/FormWindow.h"
+#include "qt/LoopProbe.h"
 #include "qt/QtPlatform.h"
-#include "qt_host/FeedWatch.h"
+#include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
 
 namespace app {
@@ -127,9 +124,9 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
 }
 
 // The user's command for new emergencies, when one is set.
-std::unique_ptr<EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
+std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
     if (command.empty()) return nullptr;
-    return std::make_unique<EmergencyCommand>(QString::fromStdString(command));
+    return std::make_unique<incidents::EmergencyCommand>(QString::fromStdString(command));
 }
 
 // What makes the watch unable to start as asked: a replay file that cannot be read, an
@@ -144,7 +141,7 @@ std::optional<std::string> StartProblem(const builtin_host::FeedSettings& feed,
                                             : file.errorString().toStdString());
     }
     if (command.empty()) return std::nullopt;
-    const auto problem = CommandProblem(QString::fromStdString(command));
+    const auto problem = incidents::CommandProblem(QString::fromStdString(command));
     if (!problem) return std::nullopt;
     return (options.onEmergency ? "--on-emergency: " : "OnEmergency in the host's settings: ") +
            problem->toStdString();
@@ -152,61 +149,29 @@ std::optional<std::string> StartProblem(const builtin_host::FeedSettings& feed,
 
 // A replay's events go to a log of its own: its emergencies are made up or long past.
 QString LogFolder(const builtin_host::FeedSettings& feed) {
-    if (feed.source != builtin_host::FeedSource::Replay) return IncidentLog::DefaultFolder();
-    const QString folder = IncidentLog::ReplayFolder(QString::fromStdString(feed.replayFile),
-                                                     QDateTime::currentDateTimeUtc());
+    if (feed.source != builtin_host::FeedSource::Replay)
+        return incidents::IncidentLog::DefaultFolder();
+    const QString folder = incidents::IncidentLog::ReplayFolder(
+        QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
     std::cerr << "sirenwatch: a replay, logged apart in " << folder.toStdString() << '\n';
     return folder;
 }
 
-// The map window's export: the whole incident log to a file the user picks.
-void ExportFromMap(const QString& logFolder, QWidget& parent) {
-    const QString file = QFileDialog::getSaveFileName(&parent, "Export incidents",
-                                                      QDir::homePath() + "/incidents.gpx",
-                                                      "GPX (*.gpx);;KML (*.kml)");
-    if (file.isEmpty()) return;
-    const ExportResult result = ExportIncidents(logFolder, file, std::nullopt);
-    if (result.ok) {
-        QMessageBox::information(&parent, "Export incidents", result.message);
-    } else {
-        QMessageBox::warning(&parent, "Export incidents", result.message);
-    }
-}
-
-// Silence on the feed: an event, and with windows a band on the map and the siren once.
-std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
-                                              Incidents& incidents, qt_host::MapView* map,
-                                              platform::Sound& sound, std::string sirenFile) {
-    auto watch = std::make_unique<qt_host::FeedWatch>(feed, limit_s);
-    watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
-                          std::int64_t silent_s, std::int64_t last_s) {
-        incidents.FeedSilent(feed.Describe(), silent_s, last_s);
-        if (map == nullptr) return;
-        map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), last_s, silent_s));
-        sound.Play(siren);
-    };
-    watch->onBack = [&feed, &incidents, map] {
-        incidents.FeedBack(feed.Describe());
-        if (map != nullptr) map->SetWarning({});
-    };
-    return watch;
-}
-
 // Where events go besides standard output: the incident log, the desktop, the user's command.
 struct IncidentOutlets {
-    IncidentLog log;
-    DesktopNotifier notifier;
-    std::unique_ptr<EmergencyCommand> command;
+    incidents::IncidentLog log;
+    incidents::DesktopNotifier notifier;
+    std::unique_ptr<incidents::EmergencyCommand> command;
 };
 
 // Standard output in the form asked for (the add-on's own tab-separated lines come from its
 // report, so only the feed's lines are printed here without --json), and the outlets.
-void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, IncidentOutlets& outlets,
-                    const CommandLine& options, bool headless) {
+void RouteIncidents(incidents::Incidents& incidents, builtin_host::BuiltinHost& host,
+                    IncidentOutlets& outlets, const CommandLine& options, bool headless) {
     if (options.json) {
-        incidents.AddSink(JsonLinePrinter(std::cout));
+        incidents.AddSink(incidents::JsonLinePrinter(std::cout));
     } else if (headless) {
-        incidents.AddSink(FeedLinePrinter(std::cout));
+        incidents.AddSink(incidents::FeedLinePrinter(std::cout));
     }
     incidents.AddSink([&outlets](const QJsonObject& event) {
         outlets.log.Append(event);
@@ -220,13 +185,13 @@ void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, Incid
 
 // The base map, the tiles when a server is set, and the export in the window's menu.
 void FurnishMap(qt_host::MapView& map, const std::string& folder,
-                const builtin_host::HostSettings& settings, const IncidentLog& log) {
+                const builtin_host::HostSettings& settings, const incidents::IncidentLog& log) {
     map.SetBaseMap(LoadShippedBaseMap(folder));
     if (auto tiles = MakeTileLayer(settings)) {
         tiles->setParent(&map);
         map.SetTileLayer(tiles.release());
     }
-    map.onExport = [&log, &map] { ExportFromMap(log.Folder(), map); };
+    map.onExport = [&log, &map] { incidents::ExportFromMap(log.Folder(), map); };
 }
 
 }  // namespace
@@ -269,13 +234,14 @@ int RunProgram(const CommandLine& options, bool headless) {
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
     // The reports outlive the forms they listen to, whatever they signal as they go.
-    std::optional<program::EmergencyReport> report;
+    std::optional<incidents::EmergencyReport> report;
     IncidentOutlets outlets{
-        .log = IncidentLog(LogFolder(feedSettings)),
-        .notifier = DesktopNotifier(SessionBusIfAny(), QString::fromStdString(platform::JoinPath(
-                                                           folder, "sirenwatch.png"))),
+        .log = incidents::IncidentLog(LogFolder(feedSettings)),
+        .notifier = incidents::DesktopNotifier(
+            incidents::SessionBusIfAny(),
+            QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(command)};
-    std::optional<Incidents> incidents;
+    std::optional<incidents::Incidents> incidents;
     program::Sirenwatch program(ports, host);
     if (headless && !options.json) report.emplace(program.Main(), std::cout);
     QObject headlessTimers;  // it and the window go before the models they follow
@@ -298,11 +264,11 @@ int RunProgram(const CommandLine& options, bool headless) {
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
-    const auto watch = WatchFeed(
+    const auto watch = qt_host::WatchFeed(
         *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
         *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
-    const auto probe = LoopProbe::FromEnvironment();
+    const auto probe = qt::LoopProbe::FromEnvironment();
     return QApplication::exec();
 }
 

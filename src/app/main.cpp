@@ -5,9 +5,9 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
-#include "app/IncidentExport.h"
-#include "app/IncidentLog.h"
 #include "app/Program.h"
+#include "incidents/IncidentExport.h"
+#include "incidents/IncidentLog.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ namespace {
 int Export(const app::CommandLine& options) {
     std::optional<QDateTime> since;
     if (options.since) {
-        since = app::ParseSince(QString::fromStdString(*options.since));
+        since = incidents::ParseSince(QString::fromStdString(*options.since));
         if (!since) {
             std::cerr << "sirenwatch: --since: not a date or time: \"" << *options.since
                       << "\"; expected \"2026-12-07\", \"2026-12-07T10:00\" or with a zone, "
@@ -23,8 +23,9 @@ int Export(const app::CommandLine& options) {
             return 2;
         }
     }
-    const auto result = app::ExportIncidents(app::IncidentLog::DefaultFolder(),
-                                             QString::fromStdString(*options.exportFile), since);
+    const auto result =
+        incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(),
+                                   QString::fromStdString(*options.exportFile), since);
     (result.ok ? std::cout : std::cerr) << "sirenwatch: " << result.message.toStdString() << '\n';
     return result.ok ? 0 : 1;
 }

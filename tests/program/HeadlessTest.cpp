@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "forms/FrmMain.h"
-#include "program/EmergencyReport.h"
+#include "incidents/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 
 namespace program {
@@ -55,7 +55,7 @@ TEST(HeadlessDialogs, ModalFormIsClosedThroughItsClosePath) {
 TEST(EmergencyReport, OneLinePerEmergencyAndPerAlarmChange) {
     forms::FrmMain form;
     std::ostringstream out;
-    EmergencyReport report(form, out);
+    incidents::EmergencyReport report(form, out);
     form.TxtNominativo.SetText("Q7MOB-9");
     form.TxtMsg.SetText("EMERGENCY");
     form.TxtBeaconMsg.SetText("help\tneeded\r\nnow");  // air text: tabs and breaks are blanked

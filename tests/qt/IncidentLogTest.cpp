@@ -11,10 +11,10 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/IncidentExport.h"
-#include "app/IncidentLog.h"
+#include "incidents/IncidentExport.h"
+#include "incidents/IncidentLog.h"
 
-namespace app {
+namespace incidents {
 namespace {
 
 QJsonObject Emergency(const char* time, const char* call, double lat, double lon) {
@@ -202,4 +202,4 @@ TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace incidents

@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/DesktopNotifier.h"
-#include "app/EmergencyCommand.h"
+#include "incidents/DesktopNotifier.h"
+#include "incidents/EmergencyCommand.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
     ASSERT_TRUE(serviceSide.registerObject("/org/freedesktop/Notifications", &service,
                                            QDBusConnection::ExportAllSlots));
 
-    app::DesktopNotifier notifier(bus.Connect("sirenwatch"));
+    incidents::DesktopNotifier notifier(bus.Connect("sirenwatch"));
     notifier.Tell(NewEmergency());
     QJsonObject again = NewEmergency();
     again["new"] = false;
@@ -110,15 +110,16 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
 }
 
 TEST(DesktopNotifier, NoBusOrNoServiceIsNotAFailure) {
-    app::DesktopNotifier nowhere(QDBusConnection::connectToBus("unix:path=/nonexistent", "none"));
+    incidents::DesktopNotifier nowhere(
+        QDBusConnection::connectToBus("unix:path=/nonexistent", "none"));
     nowhere.Tell(NewEmergency());
     QDBusConnection::disconnectFromBus("none");
-    app::DesktopNotifier unnamed(QDBusConnection(""));
+    incidents::DesktopNotifier unnamed(QDBusConnection(""));
     unnamed.Tell(NewEmergency());
 
     PrivateBus bus;
     if (!bus.Running()) GTEST_SKIP() << "no dbus-daemon here";
-    app::DesktopNotifier noService(bus.Connect("lonely"));
+    incidents::DesktopNotifier noService(bus.Connect("lonely"));
     noService.Tell(NewEmergency());
     QTest::qWait(100);  // the error answer arrives and is only told
     QDBusConnection::disconnectFromBus("lonely");
@@ -128,11 +129,11 @@ struct CommandRun {
     QTemporaryDir dir;
     QStringList failures;
     int finished = 0;
-    std::unique_ptr<app::EmergencyCommand> command;
+    std::unique_ptr<incidents::EmergencyCommand> command;
 
     void Start(const QString& line, const QJsonObject& event, int limit_ms = 10000,
                int grace_ms = 5000) {
-        command = std::make_unique<app::EmergencyCommand>(line, limit_ms, grace_ms);
+        command = std::make_unique<incidents::EmergencyCommand>(line, limit_ms, grace_ms);
         command->onFailure = [this](const QString& f) { failures << f; };
         command->onFinished = [this] { ++finished; };
         command->Run(event);
@@ -159,7 +160,7 @@ TEST(EmergencyCommand, CommandLinesAreCutIntoWordsByTheShellsQuotingRules) {
         {"say 'open", std::nullopt},
         {"say \"open", std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(app::SplitCommandLine(c.line), c.words) << c.line;
+    for (const Case& c : cases) EXPECT_EQ(incidents::SplitCommandLine(c.line), c.words) << c.line;
 }
 
 TEST(EmergencyCommand, RunsWithoutAShellWithTheValuesInItsEnvironmentAndASummaryOnItsInput) {
@@ -214,7 +215,7 @@ TEST(EmergencyCommand, WhatCannotRunIsFoundBeforeTheFirstEmergency) {
         {"say 'open", false},     {"/nonexistent/x", false}, {"no-such-program-here --now", false},
         {dir.path(), false},      {plain.fileName(), false}};
     for (const auto& c : cases)
-        EXPECT_EQ(app::CommandProblem(c.line).has_value(), !c.runs) << c.line.toStdString();
+        EXPECT_EQ(incidents::CommandProblem(c.line).has_value(), !c.runs) << c.line.toStdString();
 }
 
 // Whether the process PID is gone (a zombie nobody reaped yet counts as gone).

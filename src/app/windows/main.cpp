@@ -10,7 +10,7 @@
 #include <string>
 
 #include "com/ComHost.h"
-#include "program/EmergencyReport.h"
+#include "incidents/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "win32/FormWindow.h"
@@ -101,7 +101,7 @@ int Run(bool headless) {
 
     com::ComConnector connector;
     // The report outlives the forms it listens to, whatever they signal as they go.
-    std::optional<program::EmergencyReport> report;
+    std::optional<incidents::EmergencyReport> report;
     program::Sirenwatch sirenwatch(ports, connector);
     std::optional<win32::FormWindow> mainWindow;
     if (headless) {

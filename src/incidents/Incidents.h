@@ -14,7 +14,7 @@
 #include "forms/FrmMain.h"
 #include "platform/ProgramValues.h"
 
-namespace app {
+namespace incidents {
 
 class Incidents {
 public:
@@ -57,4 +57,4 @@ Incidents::Sink FeedLinePrinter(std::ostream& out);
 // feed event.
 Incidents::Sink JsonLinePrinter(std::ostream& out);
 
-}  // namespace app
+}  // namespace incidents

@@ -13,7 +13,7 @@
 #include <functional>
 #include <optional>
 
-namespace app {
+namespace incidents {
 
 // A command line cut into words by a shell's quoting rules, with nothing else of a shell:
 // blanks separate words; '...' keeps everything; "..." keeps everything but \" \\ \$ \`,
@@ -64,4 +64,4 @@ private:
     int running_ = 0;
 };
 
-}  // namespace app
+}  // namespace incidents

@@ -8,7 +8,7 @@
 #include <QString>
 #include <memory>
 
-namespace app {
+namespace incidents {
 
 struct Notification {
     QString summary;
@@ -40,4 +40,4 @@ private:
     std::shared_ptr<bool> failureTold_ = std::make_shared<bool>(false);
 };
 
-}  // namespace app
+}  // namespace incidents

@@ -11,7 +11,7 @@
 
 #include "forms/FrmMain.h"
 
-namespace program {
+namespace incidents {
 
 class EmergencyReport {
 public:
@@ -28,4 +28,4 @@ private:
     bool alarmOn_ = false;
 };
 
-}  // namespace program
+}  // namespace incidents

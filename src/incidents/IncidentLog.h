@@ -10,7 +10,7 @@
 #include <QJsonObject>
 #include <QString>
 
-namespace app {
+namespace incidents {
 
 class IncidentLog {
 public:
@@ -37,4 +37,4 @@ private:
 // "incidents-2026-12-07.jsonl").
 QString IncidentFileName(const QString& isoTime);
 
-}  // namespace app
+}  // namespace incidents

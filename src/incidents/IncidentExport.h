@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-namespace app {
+namespace incidents {
 
 struct IncidentPoint {
     QDateTime time;
@@ -49,4 +49,4 @@ struct ExportResult {
 ExportResult ExportIncidents(const QString& folder, const QString& file,
                              const std::optional<QDateTime>& since);
 
-}  // namespace app
+}  // namespace incidents

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <memory>
 
-namespace app {
+namespace qt {
 
 class LoopProbe {
 public:
@@ -35,4 +35,4 @@ private:
     qint64 worstAfterStartUp_ms_ = 0;
 };
 
-}  // namespace app
+}  // namespace qt

@@ -1,5 +1,5 @@
 // Reading the incident log back and writing GPX and KML.
-#include "app/IncidentExport.h"
+#include "incidents/IncidentExport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +10,9 @@
 #include <QXmlStreamWriter>
 #include <algorithm>
 
-#include "app/IncidentLog.h"
+#include "incidents/IncidentLog.h"
 
-namespace app {
+namespace incidents {
 namespace {
 
 std::optional<IncidentPoint> PointOf(const QJsonObject& json, const QDateTime& time) {
@@ -213,4 +213,4 @@ ExportResult ExportIncidents(const QString& folder, const QString& file,
     return {true, message};
 }
 
-}  // namespace app
+}  // namespace incidents

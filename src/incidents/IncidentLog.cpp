@@ -1,5 +1,5 @@
 // Appending events to the day's file.
-#include "app/IncidentLog.h"
+#include "incidents/IncidentLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <iostream>
 
-namespace app {
+namespace incidents {
 namespace {
 
 // True when the file is empty or ends with a line end; a line cut short by a crash does not.
@@ -51,4 +51,4 @@ bool IncidentLog::Append(const QJsonObject& event) {
     return ok;
 }
 
-}  // namespace app
+}  // namespace incidents

@@ -1,5 +1,5 @@
 // Turning what happens on watch into events, and the two standard-output forms of them.
-#include "app/Incidents.h"
+#include "incidents/Incidents.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -7,7 +7,7 @@
 #include <exception>
 #include <iostream>
 
-namespace app {
+namespace incidents {
 namespace {
 
 QString Text(const ui::TextBox& box) {
@@ -143,4 +143,4 @@ Incidents::Sink JsonLinePrinter(std::ostream& out) {
     };
 }
 
-}  // namespace app
+}  // namespace incidents

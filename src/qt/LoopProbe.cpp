@@ -1,9 +1,9 @@
 // The event loop's worst lateness, measured by a timer.
-#include "app/LoopProbe.h"
+#include "qt/LoopProbe.h"
 
 #include <iostream>
 
-namespace app {
+namespace qt {
 
 LoopProbe::LoopProbe() {
     timer_.setTimerType(Qt::PreciseTimer);
@@ -34,4 +34,4 @@ void LoopProbe::Tick() {
     if (now_ms > kStartUp_ms && late_ms > worstAfterStartUp_ms_) worstAfterStartUp_ms_ = late_ms;
 }
 
-}  // namespace app
+}  // namespace qt

@@ -1,5 +1,5 @@
 // Starting, watching and, when it takes too long, killing the user's emergency command.
-#include "app/EmergencyCommand.h"
+#include "incidents/EmergencyCommand.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <iostream>
 
-namespace app {
+namespace incidents {
 namespace {
 
 QString Text(const QJsonObject& event, const char* key) {
@@ -257,4 +257,4 @@ void EmergencyCommand::Run(const QJsonObject& event) {
     new Started(*this, event);
 }
 
-}  // namespace app
+}  // namespace incidents

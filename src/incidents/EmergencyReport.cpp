@@ -1,7 +1,7 @@
 // Follows the main window's models and prints what a watcher of the screen would see.
-#include "program/EmergencyReport.h"
+#include "incidents/EmergencyReport.h"
 
-namespace program {
+namespace incidents {
 
 namespace {
 
@@ -39,4 +39,4 @@ void EmergencyReport::AlarmChanged() {
     out_ << (on ? "ALARM\ton" : "ALARM\toff") << std::endl;
 }
 
-}  // namespace program
+}  // namespace incidents

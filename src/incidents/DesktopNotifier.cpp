@@ -1,5 +1,5 @@
 // Sending notifications over D-Bus, fire and forget; a failure is told once on standard error.
-#include "app/DesktopNotifier.h"
+#include "incidents/DesktopNotifier.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -8,7 +8,7 @@
 #include <QVariantMap>
 #include <iostream>
 
-namespace app {
+namespace incidents {
 namespace {
 
 QString Escaped(const QJsonObject& event, const char* key) {
@@ -62,4 +62,4 @@ void DesktopNotifier::Tell(const QJsonObject& event) {
     });
 }
 
-}  // namespace app
+}  // namespace incidents

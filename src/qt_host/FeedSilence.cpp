@@ -1,0 +1,24 @@
+// The silence policy over the feed's watchdog.
+#include "qt_host/FeedSilence.h"
+
+namespace qt_host {
+
+std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
+                                     incidents::Incidents& incidents, MapView* map,
+                                     platform::Sound& sound, std::string sirenFile) {
+    auto watch = std::make_unique<FeedWatch>(feed, limit_s);
+    watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
+                          std::int64_t silent_s, std::int64_t last_s) {
+        incidents.FeedSilent(feed.Describe(), silent_s, last_s);
+        if (map == nullptr) return;
+        map->SetWarning(SilenceWarningText(feed.Describe(), last_s, silent_s));
+        sound.Play(siren);
+    };
+    watch->onBack = [&feed, &incidents, map] {
+        incidents.FeedBack(feed.Describe());
+        if (map != nullptr) map->SetWarning({});
+    };
+    return watch;
+}
+
+}  // namespace qt_host
