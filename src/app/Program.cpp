@@ -17,10 +17,11 @@
 #include "builtin_host/HostSetup.h"
 #include "incidents/DesktopNotifier.h"
 #include "incidents/EmergencyCommand.h"
-#include "incidents/EmergencyReport.h"
 #include "incidents/ExportDialog.h"
+#include "incidents/FormObserver.h"
 #include "incidents/IncidentLog.h"
-#include "incidents/Incidents.h"
+#include "incidents/JsonLines.h"
+#include "incidents/TabLines.h"
 #include "platform/Paths.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
@@ -164,22 +165,48 @@ struct IncidentOutlets {
     std::unique_ptr<incidents::EmergencyCommand> command;
 };
 
-// Standard output in the form asked for (the add-on's own tab-separated lines come from its
-// report, so only the feed's lines are printed here without --json), and the outlets.
-void RouteIncidents(incidents::Incidents& incidents, builtin_host::BuiltinHost& host,
+// The built-in host's evidence of a station, as the events carry it.
+std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,
+                                              const std::string& callsign) {
+    const builtin_host::Evidence* e = book.Find(callsign);
+    if (e == nullptr) return std::nullopt;
+    incidents::Evidence evidence{
+        .frame = e->frame,
+        .messageType = e->messageType,
+        .cause = e->cause,
+        .path = {e->path.digipeaters, e->path.heardFrom, e->path.viaInternet, e->path.gateway},
+        .firstHeard_s = e->firstHeard_s,
+        .lastHeard_s = e->lastHeard_s,
+        .count = e->count,
+        .heard = e->heard,
+        .heardVia = e->heardVia,
+        .lastWasCopy = e->lastWasCopy};
+    if (!e->track.empty())
+        evidence.place =
+            incidents::Place{e->track.back().latitude_deg, e->track.back().longitude_deg};
+    return evidence;
+}
+
+// Standard output in the form asked for (tab lines only headless), the outlets, and the new
+// places of stations in emergency as the host notes them.
+void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
                     IncidentOutlets& outlets, const CommandLine& options, bool headless) {
     if (options.json) {
-        incidents.AddSink(incidents::JsonLinePrinter(std::cout));
+        events.Subscribe(incidents::JsonLinePrinter(std::cout));
     } else if (headless) {
-        incidents.AddSink(incidents::FeedLinePrinter(std::cout));
+        events.Subscribe(incidents::TabLinePrinter(std::cout));
     }
-    incidents.AddSink([&outlets](const QJsonObject& event) {
+    events.Subscribe([&outlets](const incidents::Event& event) {
         outlets.log.Append(event);
         outlets.notifier.Tell(event);
         if (outlets.command) outlets.command->Run(event);
     });
-    host.SetEvidenceListener([&incidents](const builtin_host::EvidenceBook::Noted& noted) {
-        incidents.EvidenceNoted(noted);
+    host.SetEvidenceListener([&events](const builtin_host::EvidenceBook::Noted& noted) {
+        if (noted.evidence == nullptr || !noted.newPoint) return;
+        const builtin_host::TrackPoint& point = noted.evidence->track.back();
+        events.Emit(incidents::Event{
+            point.time_s, incidents::Position{noted.evidence->callsign,
+                                              {point.latitude_deg, point.longitude_deg}}});
     });
 }
 
@@ -234,21 +261,21 @@ int RunProgram(const CommandLine& options, bool headless) {
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
     // The reports outlive the forms they listen to, whatever they signal as they go.
-    std::optional<incidents::EmergencyReport> report;
     IncidentOutlets outlets{
         .log = incidents::IncidentLog(LogFolder(feedSettings)),
         .notifier = incidents::DesktopNotifier(
             incidents::SessionBusIfAny(),
             QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(command)};
-    std::optional<incidents::Incidents> incidents;
+    incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
+    std::optional<incidents::FormObserver> observer;
     program::Sirenwatch program(ports, host);
-    if (headless && !options.json) report.emplace(program.Main(), std::cout);
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
-    incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
-                      qt_host::FeedWatch::SystemSeconds);
-    RouteIncidents(*incidents, host, outlets, options, headless);
+    observer.emplace(program.Main(), program.Values(), events, [&host](const std::string& call) {
+        return EvidenceOf(host.Emergencies(), call);
+    });
+    RouteIncidents(events, host, outlets, options, headless);
     StopSignals stop([&host] {
         host.Close();
         QApplication::exit(0);  // when the add-on was not running, nobody else quits
@@ -266,7 +293,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     auto feed = MakeFeed(feedSettings, call, VersionText());
     const auto watch = qt_host::WatchFeed(
         *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
-        *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
+        events, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = qt::LoopProbe::FromEnvironment();
     return QApplication::exec();

@@ -11,8 +11,8 @@
 namespace incidents {
 namespace {
 
-QString Escaped(const QJsonObject& event, const char* key) {
-    return event[key].toString().toHtmlEscaped();
+QString Escaped(const std::string& text) {
+    return QString::fromStdString(text).toHtmlEscaped();
 }
 
 }  // namespace
@@ -24,26 +24,24 @@ QDBusConnection SessionBusIfAny() {
     return named ? QDBusConnection::sessionBus() : QDBusConnection("");
 }
 
-Notification NotificationFor(const QJsonObject& event) {
-    const QString kind = event["event"].toString();
-    if (kind == "emergency" && event["new"].toBool()) {
-        return {"Emergency: " + event["callsign"].toString(),
+Notification NotificationFor(const Event& event) {
+    if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->isNew) {
+        const Panel& p = e->panel;
+        return {"Emergency: " + QString::fromStdString(p[Box::Callsign]),
                 QString("%1 %2 away, bearing %3°\n%4")
-                    .arg(Escaped(event, "distance"), Escaped(event, "unit"),
-                         Escaped(event, "bearing"), Escaped(event, "beacon")),
+                    .arg(Escaped(p[Box::Distance]), Escaped(e->unit), Escaped(p[Box::Bearing]),
+                         Escaped(p[Box::Beacon])),
                 true};
     }
-    if (kind == "feed" && event["state"] == "silent") {
+    if (const auto* f = std::get_if<FeedSilent>(&event.what)) {
         return {"Sirenwatch hears nothing",
-                QString("Nothing heard on %1 for %2 s")
-                    .arg(Escaped(event, "feed"))
-                    .arg(event["seconds"].toInteger()),
+                QString("Nothing heard on %1 for %2 s").arg(Escaped(f->feed)).arg(f->silent_s),
                 true};
     }
     return {};
 }
 
-void DesktopNotifier::Tell(const QJsonObject& event) {
+void DesktopNotifier::Tell(const Event& event) {
     const Notification n = NotificationFor(event);
     if (n.summary.isEmpty() || !bus_.isConnected()) return;
     QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.Notifications",

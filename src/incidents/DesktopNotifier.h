@@ -4,9 +4,10 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QJsonObject>
 #include <QString>
 #include <memory>
+
+#include "incidents/Events.h"
 
 namespace incidents {
 
@@ -17,7 +18,7 @@ struct Notification {
 };
 
 // What to tell for an event; an empty summary for events that are not told.
-Notification NotificationFor(const QJsonObject& event);
+Notification NotificationFor(const Event& event);
 
 // The session bus where the environment names one (DBUS_SESSION_BUS_ADDRESS, or the "bus"
 // socket in XDG_RUNTIME_DIR); otherwise a connection that is not connected, so nothing tries
@@ -31,7 +32,7 @@ public:
         : bus_(std::move(bus)), icon_(std::move(icon)) {}
 
     // A sink for the incidents: sends without waiting for the answer.
-    void Tell(const QJsonObject& event);
+    void Tell(const Event& event);
 
 private:
     QDBusConnection bus_;

@@ -13,25 +13,27 @@
 #include <QTimer>
 #include <iostream>
 
+#include "incidents/JsonLines.h"
+
 namespace incidents {
 namespace {
 
-QString Text(const QJsonObject& event, const char* key) {
-    return event[key].toString();
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
-QString Degrees(const QJsonObject& evidence, const char* key) {
-    const QJsonValue value = evidence[key];
-    return value.isDouble() ? QString::number(value.toDouble(), 'f', 6) : QString();
+QString Degrees(const std::optional<Evidence>& evidence, double Place::*degrees) {
+    if (!evidence || !evidence->place) return {};
+    return QString::number((*evidence->place).*degrees, 'f', 6);
 }
 
 // What a mail body or a chat message would say.
-QByteArray Summary(const QJsonObject& event) {
-    const QJsonObject evidence = event["evidence"].toObject();
+QByteArray Summary(const Emergency& e) {
+    const Panel& p = e.panel;
+    const Evidence evidence = e.evidence.value_or(Evidence{});
     return QString("EMERGENCY %1, %2 %3 away, bearing %4 degrees\n%5\nWhy: %6\nFrame: %7\n")
-        .arg(Text(event, "callsign"), Text(event, "distance"), Text(event, "unit"),
-             Text(event, "bearing"), Text(event, "beacon"), Text(evidence, "cause"),
-             Text(evidence, "frame"))
+        .arg(Text(p[Box::Callsign]), Text(p[Box::Distance]), Text(e.unit), Text(p[Box::Bearing]),
+             Text(p[Box::Beacon]), Text(evidence.cause), Text(evidence.frame))
         .toUtf8();
 }
 
@@ -97,24 +99,27 @@ std::optional<QString> CommandProblem(const QString& line) {
     return std::nullopt;
 }
 
-QProcessEnvironment EmergencyEnvironment(const QJsonObject& event, QProcessEnvironment env) {
-    const QJsonObject evidence = event["evidence"].toObject();
+QProcessEnvironment EmergencyEnvironment(const Emergency& e, std::int64_t time_s,
+                                         QProcessEnvironment env) {
+    const Panel& p = e.panel;
+    const Evidence evidence = e.evidence.value_or(Evidence{});
+    const QString via = !e.evidence ? "" : evidence.path.viaInternet ? "internet" : "radio";
     const std::pair<const char*, QString> values[] = {
-        {"SIRENWATCH_CALLSIGN", Text(event, "callsign")},
-        {"SIRENWATCH_MESSAGE", Text(event, "message")},
-        {"SIRENWATCH_BEACON", Text(event, "beacon")},
-        {"SIRENWATCH_TIME", Text(event, "time")},
-        {"SIRENWATCH_LATITUDE", Degrees(evidence, "latitude_deg")},
-        {"SIRENWATCH_LONGITUDE", Degrees(evidence, "longitude_deg")},
-        {"SIRENWATCH_DISTANCE", Text(event, "distance")},
-        {"SIRENWATCH_UNIT", Text(event, "unit")},
-        {"SIRENWATCH_BEARING", Text(event, "bearing")},
-        {"SIRENWATCH_COURSE", Text(event, "course")},
-        {"SIRENWATCH_SPEED", Text(event, "speed")},
-        {"SIRENWATCH_ALTITUDE", Text(event, "altitude")},
-        {"SIRENWATCH_CAUSE", Text(evidence, "cause")},
-        {"SIRENWATCH_VIA", evidence["path"].toObject()["via"].toString()},
-        {"SIRENWATCH_FRAME", Text(evidence, "frame")},
+        {"SIRENWATCH_CALLSIGN", Text(p[Box::Callsign])},
+        {"SIRENWATCH_MESSAGE", Text(p[Box::Message])},
+        {"SIRENWATCH_BEACON", Text(p[Box::Beacon])},
+        {"SIRENWATCH_TIME", IsoTime(time_s)},
+        {"SIRENWATCH_LATITUDE", Degrees(e.evidence, &Place::latitude_deg)},
+        {"SIRENWATCH_LONGITUDE", Degrees(e.evidence, &Place::longitude_deg)},
+        {"SIRENWATCH_DISTANCE", Text(p[Box::Distance])},
+        {"SIRENWATCH_UNIT", Text(e.unit)},
+        {"SIRENWATCH_BEARING", Text(p[Box::Bearing])},
+        {"SIRENWATCH_COURSE", Text(p[Box::Course])},
+        {"SIRENWATCH_SPEED", Text(p[Box::Speed])},
+        {"SIRENWATCH_ALTITUDE", Text(p[Box::Altitude])},
+        {"SIRENWATCH_CAUSE", Text(evidence.cause)},
+        {"SIRENWATCH_VIA", via},
+        {"SIRENWATCH_FRAME", Text(evidence.frame)},
     };
     for (const auto& [name, value] : values) env.insert(name, value);
     return env;
@@ -123,11 +128,11 @@ QProcessEnvironment EmergencyEnvironment(const QJsonObject& event, QProcessEnvir
 // One start of the command: its process group, its time limit and how it was stopped.
 class EmergencyCommand::Started final : public QObject {
 public:
-    Started(EmergencyCommand& owner, const QJsonObject& event)
+    Started(EmergencyCommand& owner, const Emergency& emergency, std::int64_t time_s)
         : QObject(&owner), owner_(owner), name_(owner.words_.first()) {
         process_.setProgram(name_);
         process_.setArguments(owner.words_.mid(1));
-        process_.setProcessEnvironment(EmergencyEnvironment(event));
+        process_.setProcessEnvironment(EmergencyEnvironment(emergency, time_s));
         // Its output must not mix with ours on standard output.
         process_.setStandardOutputFile(QProcess::nullDevice());
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -152,7 +157,7 @@ public:
         if (process_.state() == QProcess::NotRunning) return;
         group_ = static_cast<pid_t>(process_.processId());
         ::setpgid(group_, group_);  // the child does so too: whichever comes first counts
-        process_.write(Summary(event));
+        process_.write(Summary(emergency));
         process_.closeWriteChannel();
     }
 
@@ -249,12 +254,13 @@ void EmergencyCommand::Fail(const QString& what) {
     }
 }
 
-void EmergencyCommand::Run(const QJsonObject& event) {
-    if (event["event"] != "emergency" || !event["new"].toBool()) return;
+void EmergencyCommand::Run(const Event& event) {
+    const auto* emergency = std::get_if<Emergency>(&event.what);
+    if (emergency == nullptr || !emergency->isNew) return;
     if (quoteLeftOpen_) return Fail("a quote is left open in the command");
     if (words_.isEmpty()) return Fail("the command is empty");
     if (running_ >= kMaxRunning) return Fail("still running from earlier emergencies, not started");
-    new Started(*this, event);
+    new Started(*this, *emergency, event.time_s);
 }
 
 }  // namespace incidents

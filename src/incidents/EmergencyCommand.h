@@ -5,13 +5,14 @@
 // (KILL). A failure is reported and the watch goes on.
 #pragma once
 
-#include <QJsonObject>
 #include <QObject>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
+
+#include "incidents/Events.h"
 
 namespace incidents {
 
@@ -25,9 +26,10 @@ std::optional<QStringList> SplitCommandLine(const QString& line);
 // a program that is not found (on PATH, for a name without "/") or cannot be executed.
 std::optional<QString> CommandProblem(const QString& line);
 
-// The variables for an emergency event.
+// The variables for an emergency heard at time_s.
 QProcessEnvironment EmergencyEnvironment(
-    const QJsonObject& event, QProcessEnvironment base = QProcessEnvironment::systemEnvironment());
+    const Emergency& emergency, std::int64_t time_s,
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment());
 
 class EmergencyCommand final : public QObject {
     Q_OBJECT
@@ -44,7 +46,7 @@ public:
     ~EmergencyCommand() override;
 
     // A sink for the incidents: starts the command for a new emergency.
-    void Run(const QJsonObject& event);
+    void Run(const Event& event);
 
     // Told what went wrong; standard error unless set.
     std::function<void(const QString&)> onFailure;

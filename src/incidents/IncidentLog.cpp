@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <iostream>
 
+#include "incidents/JsonLines.h"
+
 namespace incidents {
 namespace {
 
@@ -35,10 +37,10 @@ QString IncidentFileName(const QString& isoTime) {
     return "incidents-" + isoTime.left(10) + ".jsonl";
 }
 
-bool IncidentLog::Append(const QJsonObject& event) {
-    if (event["copy"].toBool()) return true;
-    QByteArray line = QJsonDocument(event).toJson(QJsonDocument::Compact) + '\n';
-    QFile file(folder_ + '/' + IncidentFileName(event["time"].toString()));
+bool IncidentLog::Append(const Event& event) {
+    if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->copy) return true;
+    QByteArray line = QJsonDocument(ToJson(event)).toJson(QJsonDocument::Compact) + '\n';
+    QFile file(folder_ + '/' + IncidentFileName(IsoTime(event.time_s)));
     bool ok = QDir().mkpath(folder_) &&
               file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
     if (ok && !EndsWithLineEnd(file)) line.prepend('\n');

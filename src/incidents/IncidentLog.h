@@ -7,8 +7,9 @@
 #pragma once
 
 #include <QDateTime>
-#include <QJsonObject>
 #include <QString>
+
+#include "incidents/Events.h"
 
 namespace incidents {
 
@@ -22,9 +23,9 @@ public:
     // <data home>/sirenwatch/replays/<file's base name>-<start, UTC>: one per replay.
     static QString ReplayFolder(const QString& replayFile, const QDateTime& start);
 
-    // Appends the event to the file of the day of its "time" (a copy is left out). False when
+    // Appends the event to the file of the day of its time (a copy is left out). False when
     // it could not be written; the first failure is told on standard error.
-    bool Append(const QJsonObject& event);
+    bool Append(const Event& event);
 
     const QString& Folder() const { return folder_; }
 

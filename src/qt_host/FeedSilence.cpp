@@ -4,18 +4,18 @@
 namespace qt_host {
 
 std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
-                                     incidents::Incidents& incidents, MapView* map,
+                                     incidents::Stream& events, MapView* map,
                                      platform::Sound& sound, std::string sirenFile) {
     auto watch = std::make_unique<FeedWatch>(feed, limit_s);
-    watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
+    watch->onSilent = [&feed, &events, map, &sound, siren = std::move(sirenFile)](
                           std::int64_t silent_s, std::int64_t last_s) {
-        incidents.FeedSilent(feed.Describe(), silent_s, last_s);
+        events.Emit(incidents::FeedSilent{feed.Describe().toStdString(), silent_s, last_s});
         if (map == nullptr) return;
         map->SetWarning(SilenceWarningText(feed.Describe(), last_s, silent_s));
         sound.Play(siren);
     };
-    watch->onBack = [&feed, &incidents, map] {
-        incidents.FeedBack(feed.Describe());
+    watch->onBack = [&feed, &events, map] {
+        events.Emit(incidents::FeedBack{feed.Describe().toStdString()});
         if (map != nullptr) map->SetWarning({});
     };
     return watch;

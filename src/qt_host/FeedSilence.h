@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "incidents/Incidents.h"
+#include "incidents/Events.h"
 #include "platform/Ports.h"
 #include "qt_host/FeedWatch.h"
 #include "qt_host/MapView.h"
@@ -15,7 +15,7 @@ namespace qt_host {
 
 // Watches the feed for silence longer than limit_s (0: never); map may be null (headless).
 std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
-                                     incidents::Incidents& incidents, MapView* map,
+                                     incidents::Stream& events, MapView* map,
                                      platform::Sound& sound, std::string sirenFile);
 
 }  // namespace qt_host

@@ -17,22 +17,21 @@
 namespace incidents {
 namespace {
 
-QJsonObject Emergency(const char* time, const char* call, double lat, double lon) {
-    return {{"event", "emergency"},
-            {"time", time},
-            {"callsign", call},
-            {"evidence", QJsonObject{{"cause", "Mic-E message bits 000 (Emergency)"},
-                                     {"frame", QString(call) + ">APRS:<b>&\"help\"</b>\x01"},
-                                     {"latitude_deg", lat},
-                                     {"longitude_deg", lon}}}};
+std::int64_t At(const char* time) {
+    return QDateTime::fromString(time, Qt::ISODate).toSecsSinceEpoch();
 }
 
-QJsonObject Position(const char* time, const char* call, double lat, double lon) {
-    return {{"event", "position"},
-            {"time", time},
-            {"callsign", call},
-            {"latitude_deg", lat},
-            {"longitude_deg", lon}};
+Event Emergency(const char* time, const char* call, double lat, double lon, bool copy = false) {
+    incidents::Emergency e{.copy = copy};
+    e.panel.text[0] = call;
+    e.evidence = Evidence{.frame = call + std::string(">APRS:<b>&\"help\"</b>\x01"),
+                          .cause = "Mic-E message bits 000 (Emergency)",
+                          .place = Place{lat, lon}};
+    return {At(time), e};
+}
+
+Event Position(const char* time, const char* call, double lat, double lon) {
+    return {At(time), incidents::Position{call, {lat, lon}}};
 }
 
 QStringList Lines(const QString& path) {
@@ -53,13 +52,12 @@ struct LoggedWatch {
     QTemporaryDir dir;
     IncidentLog log{dir.path() + "/incidents"};
     LoggedWatch() {
-        for (const QJsonObject& e :
-             {Emergency("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
-              Position("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
-              Position("2026-12-07T00:01:00Z", "Q7MOB-9", 45.51, 9.12),
-              QJsonObject{{"event", "alarm"}, {"state", "off"}, {"time", "2026-12-07T00:02:00Z"}},
-              Emergency("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99),
-              Position("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99)})
+        for (const Event& e : {Emergency("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
+                               Position("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
+                               Position("2026-12-07T00:01:00Z", "Q7MOB-9", 45.51, 9.12),
+                               Event{At("2026-12-07T00:02:00Z"), Acknowledged{}},
+                               Emergency("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99),
+                               Position("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99)})
             EXPECT_TRUE(log.Append(e));
     }
     QString File(const char* day) const { return log.Folder() + "/incidents-" + day + ".jsonl"; }
@@ -81,9 +79,7 @@ TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
     file.close();
     ASSERT_TRUE(w.log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
     // A copy of a packet heard before is no new event.
-    QJsonObject copy = Emergency("2026-12-07T09:00:01Z", "Q4HIKE-7", 45.81, 8.98);
-    copy["copy"] = true;
-    EXPECT_TRUE(w.log.Append(copy));
+    EXPECT_TRUE(w.log.Append(Emergency("2026-12-07T09:00:01Z", "Q4HIKE-7", 45.81, 8.98, true)));
     const QStringList lines = Lines(w.File("2026-12-07"));
     ASSERT_EQ(lines.size(), 6);
     EXPECT_TRUE(QJsonDocument::fromJson(lines.last().toUtf8()).isObject());
@@ -105,29 +101,28 @@ TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "told once: " << told;
 }
 
-// The GPX read back: waypoints with name and description, tracks with their points.
-struct GpxContent {
-    QStringList waypointNames, descriptions, trackNames;
+// An export read back with an XML parser: element texts by "container/element" ("wpt/name",
+// "trk/name", "Placemark/coordinates"), the track points, and the root's namespace.
+struct XmlContent {
+    std::map<QString, QStringList> texts;
     std::vector<std::pair<double, double>> trackPoints;
+    QString rootNamespace;
 };
 
-GpxContent ReadGpx(const QByteArray& bytes) {
-    GpxContent c;
+XmlContent ReadXml(const QByteArray& bytes) {
+    XmlContent c;
     QXmlStreamReader xml(bytes);
-    QStringList* names = nullptr;
+    QString container;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
         const QString name = xml.name().toString();
-        if (name == "gpx") {
-            EXPECT_EQ(xml.namespaceUri(), u"http://www.topografix.com/GPX/1/1");
-        }
-        if (name == "wpt") names = &c.waypointNames;
-        if (name == "trk") names = &c.trackNames;
+        if (c.rootNamespace.isEmpty()) c.rootNamespace = xml.namespaceUri().toString();
+        if (QStringList{"wpt", "trk", "Document", "Placemark"}.contains(name)) container = name;
         if (name == "trkpt")
             c.trackPoints.emplace_back(xml.attributes().value("lat").toDouble(),
                                        xml.attributes().value("lon").toDouble());
-        if (name == "name" && names != nullptr) *names << xml.readElementText();
-        if (name == "desc") c.descriptions << xml.readElementText();
+        if (QStringList{"name", "desc", "coordinates"}.contains(name))
+            c.texts[container + '/' + name] << xml.readElementText();
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     return c;
@@ -138,11 +133,12 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
     QBuffer all;
     all.open(QIODevice::WriteOnly);
     WriteGpx(ReadIncidents(w.log.Folder(), std::nullopt), all);
-    const GpxContent c = ReadGpx(all.data());
-    EXPECT_EQ(c.waypointNames, (QStringList{"Q7MOB-9", "Q4HIKE-7"}));
-    EXPECT_EQ(c.descriptions.value(0),
+    XmlContent c = ReadXml(all.data());
+    EXPECT_EQ(c.rootNamespace, "http://www.topografix.com/GPX/1/1");
+    EXPECT_EQ(c.texts["wpt/name"], (QStringList{"Q7MOB-9", "Q4HIKE-7"}));
+    EXPECT_EQ(c.texts["wpt/desc"].value(0),
               "Mic-E message bits 000 (Emergency)\nQ7MOB-9>APRS:<b>&\"help\"</b>\uFFFD");
-    EXPECT_EQ(c.trackNames, QStringList{"Q7MOB-9"}) << "one place is no track";
+    EXPECT_EQ(c.texts["trk/name"], QStringList{"Q7MOB-9"}) << "one place is no track";
     ASSERT_EQ(c.trackPoints.size(), 2u);
     EXPECT_DOUBLE_EQ(c.trackPoints[1].first, 45.51);
     EXPECT_DOUBLE_EQ(c.trackPoints[1].second, 9.12);
@@ -154,9 +150,9 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
     EXPECT_EQ(result.message, "1 emergency, 0 tracks written to " + file);
     QFile later(file);
     ASSERT_TRUE(later.open(QIODevice::ReadOnly));
-    const GpxContent l = ReadGpx(later.readAll());
-    EXPECT_EQ(l.waypointNames, QStringList{"Q4HIKE-7"});
-    EXPECT_TRUE(l.trackNames.isEmpty());
+    XmlContent l = ReadXml(later.readAll());
+    EXPECT_EQ(l.texts["wpt/name"], QStringList{"Q4HIKE-7"});
+    EXPECT_FALSE(l.texts.contains("trk/name"));
 }
 
 TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
@@ -167,20 +163,12 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     EXPECT_EQ(result.message, "2 emergencies, 1 track written to " + file);
     QFile kml(file);
     ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&kml);
-    QStringList names, coordinates;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        if (xml.name() == u"kml") {
-            EXPECT_EQ(xml.namespaceUri(), u"http://www.opengis.net/kml/2.2");
-        }
-        if (xml.name() == u"name") names << xml.readElementText();
-        if (xml.name() == u"coordinates") coordinates << xml.readElementText();
-    }
-    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(names, (QStringList{"Sirenwatch incidents", "Q7MOB-9", "Q4HIKE-7", "Q7MOB-9 track"}));
-    EXPECT_EQ(coordinates.value(0), "9.100000,45.500000");
-    EXPECT_EQ(coordinates.value(2), "9.100000,45.500000 9.120000,45.510000");
+    XmlContent c = ReadXml(kml.readAll());
+    EXPECT_EQ(c.rootNamespace, "http://www.opengis.net/kml/2.2");
+    EXPECT_EQ(c.texts["Document/name"], QStringList{"Sirenwatch incidents"});
+    EXPECT_EQ(c.texts["Placemark/name"], (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9 track"}));
+    EXPECT_EQ(c.texts["Placemark/coordinates"].value(0), "9.100000,45.500000");
+    EXPECT_EQ(c.texts["Placemark/coordinates"].value(2), "9.100000,45.500000 9.120000,45.510000");
 
     EXPECT_FALSE(ExportIncidents(w.log.Folder(), w.dir.path() + "/out.txt", std::nullopt).ok);
     EXPECT_FALSE(

@@ -22,21 +22,15 @@ bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 10000) {
     return condition();
 }
 
-QJsonObject NewEmergency() {
-    return {{"event", "emergency"},
-            {"new", true},
-            {"callsign", "Q7MOB-9"},
-            {"distance", "23.8"},
-            {"unit", "km"},
-            {"bearing", "295"},
-            {"beacon", "Car <off> the road"},
-            {"time", "2026-12-07T10:00:00Z"},
-            {"evidence",
-             QJsonObject{{"frame", "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car <off> the road"},
-                         {"cause", "Mic-E message bits 000 (Emergency)"},
-                         {"latitude_deg", 45.591667},
-                         {"longitude_deg", 8.927},
-                         {"path", QJsonObject{{"via", "radio"}}}}}};
+incidents::Event NewEmergency(bool isNew = true) {
+    incidents::Emergency e{.unit = "km", .isNew = isNew};
+    e.panel.text = {"Q7MOB-9", "EMERGENCY", "Car <off> the road", "", "23.8", "", "", "",
+                    "",        "295"};
+    e.evidence =
+        incidents::Evidence{.frame = "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car <off> the road",
+                            .cause = "Mic-E message bits 000 (Emergency)",
+                            .place = incidents::Place{45.591667, 8.927}};
+    return {1796637600, e};  // 2026-12-07T10:00:00Z
 }
 
 // The notification service's side of the call, as a desktop would receive it.
@@ -91,14 +85,9 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
 
     incidents::DesktopNotifier notifier(bus.Connect("sirenwatch"));
     notifier.Tell(NewEmergency());
-    QJsonObject again = NewEmergency();
-    again["new"] = false;
-    notifier.Tell(again);  // the same station again: not told twice
-    notifier.Tell({{"event", "alarm"}, {"state", "on"}});
-    notifier.Tell({{"event", "feed"},
-                   {"state", "silent"},
-                   {"feed", "KISS 127.0.0.1:8001"},
-                   {"seconds", 900}});
+    notifier.Tell(NewEmergency(false));  // the same station again: not told twice
+    notifier.Tell({0, incidents::AlarmOn{}});
+    notifier.Tell({0, incidents::FeedSilent{"KISS 127.0.0.1:8001", 900, 0}});
 
     ASSERT_TRUE(WaitUntil([&] { return service.summaries.size() == 2; }));
     QTest::qWait(50);
@@ -131,7 +120,7 @@ struct CommandRun {
     int finished = 0;
     std::unique_ptr<incidents::EmergencyCommand> command;
 
-    void Start(const QString& line, const QJsonObject& event, int limit_ms = 10000,
+    void Start(const QString& line, const incidents::Event& event, int limit_ms = 10000,
                int grace_ms = 5000) {
         command = std::make_unique<incidents::EmergencyCommand>(line, limit_ms, grace_ms);
         command->onFailure = [this](const QString& f) { failures << f; };
@@ -165,10 +154,9 @@ TEST(EmergencyCommand, CommandLinesAreCutIntoWordsByTheShellsQuotingRules) {
 
 TEST(EmergencyCommand, RunsWithoutAShellWithTheValuesInItsEnvironmentAndASummaryOnItsInput) {
     CommandRun run;
-    QJsonObject event = NewEmergency();
-    QJsonObject evidence = event["evidence"].toObject();
-    evidence["frame"] = "Q7MOB-9>APRS:$(echo code) `echo code` ; \"quoted\"";
-    event["evidence"] = evidence;
+    incidents::Event event = NewEmergency();
+    std::get<incidents::Emergency>(event.what).evidence->frame =
+        "Q7MOB-9>APRS:$(echo code) `echo code` ; \"quoted\"";
     // sh is the program here, with a script of the test's as its argument; the values reach
     // it only as variables, so the frame stays text whatever it holds.
     const QString script =
@@ -188,10 +176,8 @@ TEST(EmergencyCommand, RunsWithoutAShellWithTheValuesInItsEnvironmentAndASummary
 
 TEST(EmergencyCommand, OnlyNewEmergenciesAndEveryFailureIsReportedNotFatal) {
     CommandRun missing;
-    QJsonObject old = NewEmergency();
-    old["new"] = false;
-    missing.Start("/nonexistent/notify-me", old);
-    missing.command->Run({{"event", "alarm"}, {"state", "on"}});
+    missing.Start("/nonexistent/notify-me", NewEmergency(false));
+    missing.command->Run({0, incidents::AlarmOn{}});
     EXPECT_EQ(missing.command->Running(), 0) << "nothing to run for these";
     missing.command->Run(NewEmergency());
     ASSERT_TRUE(WaitUntil([&] { return missing.finished == 1; }));

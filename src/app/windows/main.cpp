@@ -10,7 +10,8 @@
 #include <string>
 
 #include "com/ComHost.h"
-#include "incidents/EmergencyReport.h"
+#include "incidents/FormObserver.h"
+#include "incidents/TabLines.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "win32/FormWindow.h"
@@ -101,11 +102,13 @@ int Run(bool headless) {
 
     com::ComConnector connector;
     // The report outlives the forms it listens to, whatever they signal as they go.
-    std::optional<incidents::EmergencyReport> report;
+    incidents::Stream events;
+    std::optional<incidents::FormObserver> report;
     program::Sirenwatch sirenwatch(ports, connector);
     std::optional<win32::FormWindow> mainWindow;
     if (headless) {
-        report.emplace(sirenwatch.Main(), std::cout);
+        events.Subscribe(incidents::TabLinePrinter(std::cout));
+        report.emplace(sirenwatch.Main(), sirenwatch.Values(), events);
     } else {
         mainWindow.emplace(sirenwatch.Main());
         dialogs.SetOwner(mainWindow->Handle());
