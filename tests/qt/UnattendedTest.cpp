@@ -27,6 +27,7 @@ TEST(JournalLevel, EmergenciesAreCriticalSilenceAWarning) {
              Case{R"({"callsign":"Q7MOB-9","event":"emergency","new":true})", false, 2},
              Case{R"({"event":"alarm","state":"on"})", false, 2},
              Case{R"({"event":"feed","state":"silent"})", false, 4},
+             Case{R"({"event":"feed","state":"back"})", false, 5},
              Case{R"({"event":"position","callsign":"EMERGENCY"})", false, 6},
              Case{"Q1ALFA EMERGENCY", false, 6},  // only the first word counts
              Case{"feed: connected to 127.0.0.1:8001", true, 6},
