@@ -104,6 +104,11 @@ for key in NoNewPrivileges=yes ProtectSystem=strict ProtectHome=yes PrivateTmp=y
   grep -q "^$key" "$scratch/units/system/sirenwatch.service" || fail "the system unit lacks $key"
 done
 
+mkdir -p "$scratch/sysroot/etc"
+systemd-sysusers --root="$scratch/sysroot" "$root/usr/lib/sysusers.d/sirenwatch.conf" 2>/dev/null
+grep -q '^sirenwatch:.*:/var/lib/sirenwatch:' "$scratch/sysroot/etc/passwd" &&
+  grep -q '^dialout:.*sirenwatch' "$scratch/sysroot/etc/group" || fail "sysusers.d made no sirenwatch user in dialout"
+
 # The system unit's ExecStart, as systemd runs it: settings from CONFIGURATION_DIRECTORY
 # (the shipped /etc/sirenwatch, feed set to the demo), state in STATE_DIRECTORY, output read
 # by the journal.
