@@ -3,13 +3,15 @@
 # ("default", or "asan" for AddressSanitizer + UndefinedBehaviorSanitizer). The default run
 # also builds the Windows executables and packages (x86_64 and i686) and runs the Windows
 # checks under Wine; pictures of the Windows windows land in build/windows-x64/screenshots.
+# Every run makes the Debian package, build/<preset>/sirenwatch_<version>_amd64.deb.
 set -euo pipefail
 cd "$(dirname "$0")"
 preset="${1:-default}"
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 cmake --preset "$preset"
 cmake --build --preset "$preset" -j "$(nproc)"
+(cd "build/$preset" && cpack -G DEB)
 ctest --preset "$preset" -j "$(nproc)"
 
 if [ "$preset" = default ]; then

@@ -47,6 +47,7 @@ private:
             {"--help", [&] { o.help = true; }},
             {"-h", [&] { o.help = true; }},
             {"--version", [&] { o.version = true; }},
+            {"--check", [&] { o.check = true; }},
             {"--headless", [&] { o.headless = true; }},
             {"--json", [&] { o.json = true; }},
             {"--fast", [&] { o.fast = true; }},
@@ -216,6 +217,9 @@ Other options:
   --json               print each emergency (with the evidence of why it is one), alarm
                        and feed event as one JSON object per line on standard output,
                        instead of the tab-separated lines
+  --check              read and check the settings (home position, feed, emergency
+                       command), print what the watch would use and where each value
+                       comes from, and exit: 0 when the watch could start
   -h, --help           show this text and exit
   --version            show the version and exit
 )";

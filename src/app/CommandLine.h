@@ -32,6 +32,7 @@ struct CommandLine {
     std::optional<std::string> exportFile;   // --export: the incident log as GPX or KML
     std::optional<std::string> since;        // --since: only what happened from then on
     std::optional<std::string> onEmergency;  // --on-emergency: a command for each new one
+    bool check = false;                      // --check: the settings checked and shown, no watch
     bool help = false;
     bool version = false;
 };

@@ -19,11 +19,13 @@
 #include "app/IncidentExport.h"
 #include "app/IncidentLog.h"
 #include "app/Incidents.h"
+#include "app/JournalLevels.h"
 #include "app/LoopProbe.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
+#include "platform/NumberText.h"
 #include "platform/Paths.h"
 #include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
@@ -34,22 +36,28 @@
 #include "qt/QtPlatform.h"
 #include "qt_host/FeedWatch.h"
 #include "qt_host/MapView.h"
+#include "settings/ProfileFile.h"
 
 namespace app {
 
 namespace {
 
-// Makes sure the add-on finds a host with a home station, and reads the host's settings.
-builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
-    const std::string dataHome =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+// Makes sure the add-on finds a host with a home station; gives the host's folder.
+std::string PrepareHost(const platform::FileLayout& layout) {
     const auto setup = builtin_host::EnsureHostSetup(
-        qt::UserStoreFolder(), dataHome, platform::JoinPath(programFolder, "demo.tnc2"));
+        layout.userStore, layout.hostFolder, platform::JoinPath(layout.shared, "demo.tnc2"));
     if (!setup.error.empty()) std::cerr << "sirenwatch: host set-up: " << setup.error << '\n';
-    return builtin_host::LoadHostSettings(setup.folder);
+    return setup.folder;
 }
 
-// The land and borders beside the executable; without them the map has a plain background.
+// The message type that counts as an emergency, as the add-on reads it at start-up.
+std::string MessageType(const std::string& settingsFile) {
+    std::string type =
+        platform::UCase(settings::ReadProfileString(settingsFile, "SetUp", "MessageType"));
+    return type.empty() ? "EMERGENCY" : type;
+}
+
+// The land and borders among the shipped files; without them the map has a plain background.
 std::shared_ptr<const builtin_host::BaseMap> LoadShippedBaseMap(const std::string& folder) {
     const std::string file = platform::JoinPath(folder, "basemap.txt");
     std::string error;
@@ -242,15 +250,17 @@ bool NoDisplay() {
 }
 
 int RunProgram(const CommandLine& options, bool headless) {
+    const JournalLevels journal;
     QApplication::setApplicationName("Sirenwatch");
     QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
     // The program ends through its own close path only, never because a window went away.
     QApplication::setQuitOnLastWindowClosed(false);
 
     qt::QtPlatform platform;
-    const std::string folder = platform.program.Folder();
+    const std::string folder = platform.program.SharedFolder();
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
-    const builtin_host::HostSettings hostSettings = PrepareHost(folder);
+    const std::string hostFolder = PrepareHost(qt::CurrentLayout());
+    const builtin_host::HostSettings hostSettings = builtin_host::LoadHostSettings(hostFolder);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
     if (const auto problem = StartProblem(feedSettings, options, command)) {
@@ -275,6 +285,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         .notifier = DesktopNotifier(SessionBusIfAny(), QString::fromStdString(platform::JoinPath(
                                                            folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(command)};
+    outlets.log.KeepDays(hostSettings.incidentDays);
     std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);
     if (headless && !options.json) report.emplace(program.Main(), std::cout);
@@ -283,10 +294,23 @@ int RunProgram(const CommandLine& options, bool headless) {
     incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
                       qt_host::FeedWatch::SystemSeconds);
     RouteIncidents(*incidents, host, outlets, options, headless);
-    StopSignals stop([&host] {
-        host.Close();
-        QApplication::exit(0);  // when the add-on was not running, nobody else quits
-    });
+    // SIGHUP: what can change while watching is read again; the station table, the alarm
+    // and the feed stay as they are.
+    const auto reload = [&] {
+        const auto fresh = builtin_host::LoadHostSettings(hostFolder);
+        outlets.command = MakeEmergencyCommand(options.onEmergency.value_or(fresh.onEmergency));
+        outlets.log.KeepDays(fresh.incidentDays);
+        program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
+        host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+        std::cerr << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
+                  << builtin_host::HostIniPath(hostFolder) << std::endl;
+    };
+    StopSignals stop(
+        [&host] {
+            host.Close();
+            QApplication::exit(0);  // when the add-on was not running, nobody else quits
+        },
+        reload);
 
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);

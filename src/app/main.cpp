@@ -8,6 +8,7 @@
 #include "app/IncidentExport.h"
 #include "app/IncidentLog.h"
 #include "app/Program.h"
+#include "app/SettingsCheck.h"
 
 namespace {
 
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
     if (parsed.options.version) {
         std::cout << "sirenwatch " << app::VersionText() << '\n';
         return 0;
+    }
+    if (parsed.options.check) {
+        QCoreApplication application(argc, argv);
+        return app::CheckSettings(parsed.options, std::cout, std::cerr);
     }
     if (parsed.options.exportFile) {
         QCoreApplication application(argc, argv);

@@ -133,6 +133,8 @@ HostSettings LoadHostSettings(const std::string& folder) {
     if (std::isfinite(scale) && scale > 0 && scale < 1e9) s.mapScale = static_cast<float>(scale);
     s.silenceMinutes = ParseMinutes(ReadOr(file, "SilenceMinutes", ""));
     s.onEmergency = ReadOr(file, "OnEmergency", "");
+    const auto days = ParseMinutes(ReadOr(file, "IncidentDays", ""));  // a plain count
+    if (days && *days < 1e6) s.incidentDays = static_cast<int>(*days);
     s.tileUrl = ReadOr(file, "TileUrl", "");
     s.tileAttribution = ReadOr(file, "TileAttribution", "");
     return s;
@@ -153,6 +155,7 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
         {"MapScale", ScaleText(s.mapScale)},
         {"SilenceMinutes", s.silenceMinutes ? MinutesText(*s.silenceMinutes) : ""},
         {"OnEmergency", s.onEmergency},
+        {"IncidentDays", std::to_string(s.incidentDays)},
         {"TileUrl", s.tileUrl},
         {"TileAttribution", s.tileAttribution},
     };

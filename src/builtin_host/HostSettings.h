@@ -45,6 +45,8 @@ struct HostSettings {
     std::optional<double> silenceMinutes;
     // A command run for each new emergency (split into words, no shell); empty: none.
     std::string onEmergency;
+    // Days of incident log kept; older day files are removed. 0: all kept.
+    int incidentDays = 90;
     // Online map tiles over the base map: a URL template with {z}, {x} and {y}, and the
     // credit the tile server asks to be shown; empty: no tiles.
     std::string tileUrl;

@@ -59,7 +59,7 @@ bool Lifecycle::Form_Load() {
     if (state_ != State::NotStarted) return Running();
     SetIdentity();
     ports_.layer.SetTopmost(true);
-    values_.FileIni = platform::JoinPath(ports_.program.Folder(), "Sirenwatch.ini");
+    values_.FileIni = platform::JoinPath(ports_.program.SettingsFolder(), "Sirenwatch.ini");
     StampVersion();
     if (!CheckHostInstalled()) return false;
     ReadHomeStation();
@@ -133,7 +133,7 @@ std::string Lifecycle::T(int offset) const {
 
 void Lifecycle::SetIdentity() {
     values_.VersioneMinima = host::kLowestVersion;
-    values_.HelpFile = platform::JoinPath(ports_.program.Folder(), "Sirenwatch.chm");
+    values_.HelpFile = platform::JoinPath(ports_.program.SharedFolder(), "Sirenwatch.chm");
     values_.VersioneProgramma = settings::GestioneINI_New::Version(ports_.program.Version());
     main_.SetCaption(main_.Caption() + "  Ver. " + values_.VersioneProgramma);
 }
@@ -251,7 +251,7 @@ void Lifecycle::StartTestMode() {
     values_.ModoTest = platform::ToInt16(platform::Val(Read("Test")));
     if (values_.ModoTest != 1) return;
     const std::string path =
-        platform::JoinPath(ports_.program.Folder(), TestLogName(ports_.clock.Now()));
+        platform::JoinPath(ports_.program.DataFolder(), TestLogName(ports_.clock.Now()));
     if (!log_.Open(path))
         ports_.dialogs.MsgBox(TestLogUnavailableText(values_.CodiceLingua, path),
                               platform::Buttons::Ok, platform::Icon::Exclamation);

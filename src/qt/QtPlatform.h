@@ -10,7 +10,7 @@
 
 namespace qt {
 
-// The per-user store's folder: the XDG config folder.
+// The per-user store's folder: the XDG config folder, or the data folder when installed.
 std::string UserStoreFolder();
 
 struct QtPlatform {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/Paths.h"
 #include "platform/Ports.h"
 #include "qt/LocalTime.h"
 
@@ -67,9 +68,16 @@ private:
     std::string shortDateFormat_;
 };
 
+// Where this run keeps its files: the layout rule applied to the running executable and the
+// environment. A QCoreApplication must exist.
+platform::FileLayout CurrentLayout();
+
 class QtProgramInfo final : public platform::ProgramInfo {
 public:
     std::string Folder() const override;
+    std::string SettingsFolder() const override { return CurrentLayout().settings; }
+    std::string SharedFolder() const override { return CurrentLayout().shared; }
+    std::string DataFolder() const override { return CurrentLayout().data; }
     std::string ExeName() const override;
     std::string ExePath() const override;
     platform::VersionNumbers Version() const override;

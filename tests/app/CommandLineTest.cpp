@@ -38,6 +38,7 @@ TEST(CommandLine, FeedsAndTheirValues) {
 
     EXPECT_EQ(ParseCommandLine({"--stdin"}).options.feed, FeedChoice::Stdin);
     EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
+    EXPECT_TRUE(ParseCommandLine({"--check", "--kiss", "tnc"}).options.check);
     EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
 }
 
