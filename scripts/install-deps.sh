@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-multimedia-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
-  clang fp-utils
+  clang fp-utils dbus-daemon
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
 )
