@@ -13,6 +13,7 @@
 
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
+#include "fakes/FakePorts.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
 #include "qt/QtSound.h"
@@ -48,22 +49,33 @@ TEST(QtSingleInstance, AnUnwritableFolderDoesNotClaimAnotherInstance) {
     EXPECT_FALSE(instance.AnotherInstanceRunning());
 }
 
-TEST(QtHelp, OpensTheChmWhereTheDesktopHasAViewerElseOurHtmlHelp) {
+TEST(QtHelp, OpensTheChmWhereTheDesktopHasAViewerElseOurHtmlHelpElseSaysSo) {
     QTemporaryDir dir;
     const QString chm = dir.filePath("Sirenwatch.chm"), html = dir.filePath("index.html");
     std::ofstream(chm.toStdString()) << "ITSF";
     std::ofstream(html.toStdString()) << "<html></html>";
     std::vector<QString> opened;
+    fakes::ScriptedDialogs dialogs;
     auto help = [&](bool chmViewer) {
         return qt::QtHelp(
             html, [&](const QUrl& url) { return opened.push_back(url.toLocalFile()), true; },
-            [chmViewer] { return chmViewer; });
+            [chmViewer] { return chmViewer; }, &dialogs);
     };
     help(true).Open(chm.toStdString());
     help(false).Open(chm.toStdString());
     QFile::remove(chm);
     help(true).Open(chm.toStdString());
     EXPECT_EQ(opened, (std::vector<QString>{chm, html, html}));
+    EXPECT_TRUE(dialogs.notices.empty());
+
+    QFile::remove(html);
+    help(true).Open(chm.toStdString());
+    EXPECT_EQ(opened.size(), 3u);
+    ASSERT_EQ(dialogs.notices.size(), 1u);
+    EXPECT_EQ(dialogs.notices[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(dialogs.notices[0].text,
+              "The help could not be opened: Sirenwatch.chm is missing, and " + html.toStdString() +
+                  " is missing.");
 }
 
 TEST(QtSound, AMissingFileGivesTheBeep) {
