@@ -144,7 +144,8 @@ void ExportFromMap(const QString& logFolder, QWidget& parent) {
     }
 }
 
-// Silence on the feed: an event, and with windows a band on the map and the siren once.
+// Silence on the feed: an event, and with windows the siren once and a band on the map that
+// counts on.
 std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
                                               Incidents& incidents, qt_host::MapView* map,
                                               platform::Sound& sound, std::string sirenFile) {
@@ -152,9 +153,11 @@ std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::i
     watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
                           std::int64_t silent_s, std::int64_t last_s) {
         incidents.FeedSilent(feed.Describe(), silent_s, last_s);
-        if (map == nullptr) return;
-        map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), last_s, silent_s));
-        sound.Play(siren);
+        if (map != nullptr) sound.Play(siren);
+    };
+    watch->onStillSilent = [&feed, map, w = watch.get()](std::int64_t silent_s) {
+        if (map != nullptr)
+            map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), *w, silent_s));
     };
     watch->onBack = [&feed, &incidents, map] {
         incidents.FeedBack(feed.Describe());
