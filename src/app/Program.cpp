@@ -85,7 +85,6 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
     map->SetEvidence(&host.Emergencies());
     map->SetHomeCallsign(settings.callsign);
-    map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
     host.SetFrameListener([view = map.get()] { view->StationsChanged(); });
     map->resize(640, 480);
@@ -236,6 +235,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     builtin_host::BuiltinHost host(
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
+    host.MapState().SetScale(hostSettings.mapScale);  // the map window opens at it
     // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     IncidentOutlets outlets{
@@ -261,7 +261,10 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
-    if (map) FurnishMap(*map, folder, hostSettings, outlets.log);
+    if (map) {
+        FurnishMap(*map, folder, hostSettings, outlets.log);
+        map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
+    }
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
