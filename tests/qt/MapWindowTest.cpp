@@ -163,6 +163,8 @@ TEST(MapEmergencies, AfterTheUserMovedTheMapAnEdgeMarkerPointsToIt) {
     EXPECT_EQ(markers[0].text, "Q7MOB-9 27.7 km");
     EXPECT_TRUE(w.map.rect().contains(markers[0].at.toPoint()));
     EXPECT_LT(markers[0].at.y(), 20) << "on the top edge, towards the north";
+    EXPECT_EQ(w.map.grab().toImage().pixelColor(markers[0].at.toPoint()), QColor(220, 30, 30))
+        << "drawn in red";
 }
 
 }  // namespace
