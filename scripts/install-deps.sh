@@ -12,7 +12,7 @@ run_packages=(
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
 )
 test_packages=(
-  git clang fp-utils
+  git clang fp-utils dbus-daemon
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
   dpkg-dev file lintian scdoc systemd

@@ -43,6 +43,10 @@ Notification NotificationFor(const QJsonObject& event) {
     return {};
 }
 
+void DesktopNotifier::PrintFailure(const QString& message) {
+    std::cerr << "sirenwatch: no desktop notification: " << message.toStdString() << '\n';
+}
+
 void DesktopNotifier::Tell(const QJsonObject& event) {
     const Notification n = NotificationFor(event);
     if (n.summary.isEmpty() || !bus_.isConnected()) return;
@@ -53,12 +57,13 @@ void DesktopNotifier::Tell(const QJsonObject& event) {
     call << QString("Sirenwatch") << 0u << icon_ << n.summary << n.body << QStringList() << hints
          << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [told = failureTold_, watcher] {
+    ++answers_->awaited;
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [answers = answers_, watcher] {
         watcher->deleteLater();
-        if (!watcher->isError() || *told) return;
-        *told = true;
-        std::cerr << "sirenwatch: no desktop notification: "
-                  << watcher->error().message().toStdString() << '\n';
+        --answers->awaited;
+        if (!watcher->isError() || answers->failureTold) return;
+        answers->failureTold = true;
+        if (answers->onFailure) answers->onFailure(watcher->error().message());
     });
 }
 

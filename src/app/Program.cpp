@@ -95,7 +95,6 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
     map->SetEvidence(&host.Emergencies());
     map->SetHomeCallsign(settings.callsign);
-    map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
     host.SetFrameListener([view = map.get()] { view->StationsChanged(); });
     map->resize(640, 480);
@@ -181,7 +180,8 @@ void ExportFromMap(const QString& logFolder, QWidget& parent) {
     }
 }
 
-// Silence on the feed: an event, and with windows a band on the map and the siren once.
+// Silence on the feed: an event, and with windows the siren once and a band on the map that
+// counts on.
 std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
                                               Incidents& incidents, qt_host::MapView* map,
                                               platform::Sound& sound, std::string sirenFile) {
@@ -189,9 +189,11 @@ std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::i
     watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
                           std::int64_t silent_s, std::int64_t last_s) {
         incidents.FeedSilent(feed.Describe(), silent_s, last_s);
-        if (map == nullptr) return;
-        map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), last_s, silent_s));
-        sound.Play(siren);
+        if (map != nullptr) sound.Play(siren);
+    };
+    watch->onStillSilent = [&feed, map, w = watch.get()](std::int64_t silent_s) {
+        if (map != nullptr)
+            map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), *w, silent_s));
     };
     watch->onBack = [&feed, &incidents, map] {
         incidents.FeedBack(feed.Describe());
@@ -278,6 +280,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     builtin_host::BuiltinHost host(
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
+    host.MapState().SetScale(hostSettings.mapScale);  // the map window opens at it
     // The reports outlive the forms they listen to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
     IncidentOutlets outlets{
@@ -318,7 +321,10 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
-    if (map) FurnishMap(*map, folder, hostSettings, outlets.log);
+    if (map) {
+        FurnishMap(*map, folder, hostSettings, outlets.log);
+        map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
+    }
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());

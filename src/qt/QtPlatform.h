@@ -22,7 +22,7 @@ struct QtPlatform {
     QtClock clock;
     QtRegional regional;
     QtProgramInfo program;
-    QtHelp help;
+    QtHelp help{{}, {}, {}, &dialogs};
     QtApplication app;
     platform::Ports ports{dialogs, sound,    layer,   userStore, instance,
                           clock,   regional, program, help,      app};

@@ -133,8 +133,12 @@ bool DesktopHasChmHandler() {
 
 }  // namespace
 
-QtHelp::QtHelp(QString htmlIndex, UrlOpener open, HandlerCheck chmHandler)
-    : htmlIndex_(std::move(htmlIndex)), open_(std::move(open)), chmHandler_(std::move(chmHandler)) {
+QtHelp::QtHelp(QString htmlIndex, UrlOpener open, HandlerCheck chmHandler,
+               platform::Dialogs* dialogs)
+    : htmlIndex_(std::move(htmlIndex)),
+      open_(std::move(open)),
+      chmHandler_(std::move(chmHandler)),
+      dialogs_(dialogs) {
     if (!open_) open_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     if (!chmHandler_) chmHandler_ = DesktopHasChmHandler;
 }
@@ -149,6 +153,15 @@ void QtHelp::Open(const std::string& helpFile) {
     if (QFileInfo(html).isFile() && open_(QUrl::fromLocalFile(QFileInfo(html).absoluteFilePath())))
         return;
     qWarning("Sirenwatch: no help could be opened (%s)", qPrintable(chm.filePath()));
+    if (dialogs_ == nullptr) return;
+    const QString chmName = QDir::toNativeSeparators(chm.fileName());
+    const QString htmlName = QDir::toNativeSeparators(html);
+    const QString text =
+        QStringLiteral("The help could not be opened: %1, and %2.")
+            .arg(chm.isFile() ? "no program here shows " + chmName : chmName + " is missing",
+                 QFileInfo(html).isFile() ? "the browser did not open " + htmlName
+                                          : htmlName + " is missing");
+    dialogs_->Notice(text.toStdString(), platform::Icon::Exclamation);
 }
 
 // ---- quitting

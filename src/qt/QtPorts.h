@@ -84,19 +84,22 @@ public:
 };
 
 // Opens the CHM help with the desktop's handler; where there is none, our HTML help
-// ("help/index.html" beside the executable) in the browser.
+// ("help/index.html" beside the executable) in the browser; where neither opens, says so in
+// a notice through `dialogs` (when given) and on standard error.
 class QtHelp final : public platform::Help {
 public:
     using UrlOpener = std::function<bool(const QUrl&)>;
     using HandlerCheck = std::function<bool()>;
     // Defaults: QDesktopServices::openUrl, and xdg-mime's answer for CHM files.
-    explicit QtHelp(QString htmlIndex = {}, UrlOpener open = {}, HandlerCheck chmHandler = {});
+    explicit QtHelp(QString htmlIndex = {}, UrlOpener open = {}, HandlerCheck chmHandler = {},
+                    platform::Dialogs* dialogs = nullptr);
     void Open(const std::string& helpFile) override;
 
 private:
     QString htmlIndex_;
     UrlOpener open_;
     HandlerCheck chmHandler_;
+    platform::Dialogs* dialogs_;
 };
 
 // Ends the event loop once the current handler has returned to it.

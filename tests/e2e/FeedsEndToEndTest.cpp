@@ -171,6 +171,17 @@ TEST(EndToEnd, ReplayOfTheDemoEndsAfterItsLastFrame) {
     ExpectDemoRun(run);
 }
 
+// Started where no login session set up a runtime folder (cron, su): not a word about it.
+TEST(EndToEnd, AStartWithoutARuntimeFolderSaysNothingAboutIt) {
+    SirenwatchRun run;
+    QProcessEnvironment env = run.Process().processEnvironment();
+    env.remove("XDG_RUNTIME_DIR");
+    run.Process().setProcessEnvironment(env);
+    run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
+    ExpectDemoRun(run);
+    EXPECT_FALSE(run.ErrorsSay("XDG_RUNTIME_DIR")) << run.Errors();
+}
+
 TEST(EndToEnd, DemoFromTheHostSettingsOnFirstRun) {
     SirenwatchRun run;  // no feed option: the first run sets up the host, which replays the demo
     run.Start({"--fast"});
