@@ -75,7 +75,7 @@ settings=$scratch/config/sirenwatch
 [ -f "$settings/Sirenwatch.ini" ] || fail "no Sirenwatch.ini in $settings"
 grep -q "^ReplayFile=$root/usr/share/sirenwatch/demo.tnc2" "$settings/host/Uiview32.INI" ||
   fail "the host's settings are not in $settings/host or do not name the shipped demo"
-ls "$scratch/data/sirenwatch/incidents/"incidents-*.jsonl >/dev/null || fail "no incident log"
+ls "$scratch/data/sirenwatch/replays/"demo-*/incidents-*.jsonl >/dev/null || fail "no incident log of the replay"
 written=$(find "$root" -newer "$scratch/before" -type f)
 [ -z "$written" ] || fail "the installed program wrote beside itself: $written"
 
@@ -88,6 +88,7 @@ grep -q "home position" "$scratch/check.err" || fail "--check did not say why: $
 sed -i 's/^Latitude=.*/Latitude=4530.25N/; s|^OnEmergency=.*|OnEmergency=/no/such/alert --now|' "$settings/host/Uiview32.INI"
 if "${run_env[@]}" "$exe" --check >/dev/null 2>"$scratch/check.err"; then fail "--check passed a missing command"; fi
 grep -q "emergency command" "$scratch/check.err" || fail "--check did not say why: $(cat "$scratch/check.err")"
+sed -i 's|^OnEmergency=.*|OnEmergency=|' "$settings/host/Uiview32.INI"
 
 # --- The units ------------------------------------------------------------------------------
 # Verified as shipped, but for the executable's place in the scratch root.
@@ -124,7 +125,7 @@ env -i PATH="$PATH" HOME="$scratch/service-home" XDG_RUNTIME_DIR="$scratch/runti
 [ "$(grep -c $'^<2>EMERGENCY\t' "$scratch/service.out")" -eq 3 ] && grep -q $'^<2>ALARM\ton' "$scratch/service.out" ||
   fail "the service's emergencies are not critical: $(cat "$scratch/service.out")"
 ! grep -qv '^<[0-7]>' "$scratch/service.out" "$scratch/service.err" || fail "a service line has no priority"
-ls "$scratch/state/incidents/"incidents-*.jsonl >/dev/null || fail "the service kept no incident log in its state"
+ls "$scratch/state/replays/"demo-*/incidents-*.jsonl >/dev/null || fail "the service kept no incident log in its state"
 
 # --- SIGHUP and SIGTERM ---------------------------------------------------------------------
 frame() { grep -F "$1" "$root/usr/share/sirenwatch/demo.tnc2" | sed -n "${2}p" | cut -d' ' -f2-; }
