@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-multimedia-dev libxkbcommon-dev
+  qt6-base-dev qt6-multimedia-dev qt6-serialport-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang fp-utils
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
