@@ -9,6 +9,7 @@ packages=(
   clang fp-utils
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
+  direwolf iproute2
 )
 
 missing=()
