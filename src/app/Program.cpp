@@ -17,6 +17,7 @@
 #include "app/IncidentExport.h"
 #include "app/IncidentLog.h"
 #include "app/Incidents.h"
+#include "app/LatencyProbe.h"
 #include "app/LoopProbe.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BaseMap.h"
@@ -246,6 +247,13 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
     incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
                       qt_host::FeedWatch::SystemSeconds);
+    if (mainWindow) {
+        // An emergency is shown at once, before it is logged and told, not at the next paced
+        // moment of the window.
+        incidents->AddSink([&pacer = mainWindow->Pacer()](const QJsonObject& event) {
+            if (event["event"] == QLatin1String("emergency")) pacer.Flush();
+        });
+    }
     RouteIncidents(*incidents, host, outlets, options, headless);
     StopSignals stop([&host] {
         host.Close();
@@ -268,6 +276,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = LoopProbe::FromEnvironment();
+    const auto latencyProbe = LatencyProbe::FromEnvironment(mainWindow.get());
     return QApplication::exec();
 }
 
