@@ -43,6 +43,9 @@ def main():
     log_dir = os.path.join(data_home, "sirenwatch", "incidents")
     log_bytes = sum(os.path.getsize(os.path.join(log_dir, n)) for n in os.listdir(log_dir))
     print(f"{lines} lines in {seconds:.1f} s ({lines / seconds:.0f} lines/s), exit {os.waitstatus_to_exitcode(status)}")
+    # On a shared machine the wall time depends on the others; the processor time does not.
+    print(f"processor time {usage.ru_utime + usage.ru_stime:.1f} s "
+          f"({usage.ru_utime:.1f} s user, {usage.ru_stime:.1f} s system)")
     print(f"peak memory {peak / 1024:.1f} MB")
     print("memory by hour (MB): " + " ".join(f"{kb / 1024:.1f}" for kb in hourly))
     print(f"incident log {log_bytes / 1e6:.2f} MB")
