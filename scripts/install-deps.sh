@@ -8,7 +8,7 @@ set -euo pipefail
 # One package or more per line; add yours to the set that needs it.
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libxkbcommon-dev
+  qt6-base-dev qt6-multimedia-dev qt6-serialport-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
 )
 test_packages=(
@@ -16,6 +16,7 @@ test_packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
   dpkg-dev file lintian scdoc systemd
+  direwolf iproute2
 )
 
 case "${1:-run}" in

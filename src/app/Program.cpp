@@ -20,6 +20,7 @@
 #include "app/IncidentLog.h"
 #include "app/Incidents.h"
 #include "app/JournalLevels.h"
+#include "app/LatencyProbe.h"
 #include "app/LoopProbe.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BaseMap.h"
@@ -296,6 +297,13 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
     incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
                       qt_host::FeedWatch::SystemSeconds);
+    if (mainWindow) {
+        // An emergency is shown at once, before it is logged and told, not at the next paced
+        // moment of the window.
+        incidents->AddSink([&pacer = mainWindow->Pacer()](const QJsonObject& event) {
+            if (event["event"] == QLatin1String("emergency")) pacer.Flush();
+        });
+    }
     RouteIncidents(*incidents, host, outlets, options, headless);
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
@@ -333,6 +341,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = LoopProbe::FromEnvironment();
+    const auto latencyProbe = LatencyProbe::FromEnvironment(mainWindow.get());
     return QApplication::exec();
 }
 

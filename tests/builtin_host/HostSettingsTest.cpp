@@ -23,8 +23,8 @@ auto Fields(const HostSettings& s) {
     const FeedSettings& f = s.feed;
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
-                    f.filter, s.mapScale, s.silenceMinutes, s.onEmergency, s.incidentDays,
-                    s.tileUrl, s.tileAttribution);
+                    f.filter, f.agwpeHost, f.agwpePort, f.serialDevice, f.serialBaud, s.mapScale,
+                    s.silenceMinutes, s.onEmergency, s.incidentDays, s.tileUrl, s.tileAttribution);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -34,14 +34,18 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                .latitudeText = "4530.25N",
                                .longitudeText = "00912.34E",
                                .programVersion = "2.03",
-                               .feed = {.source = FeedSource::AprsIs,
+                               .feed = {.source = FeedSource::Serial,
                                         .replayFile = "/tmp/some file.tnc2",
                                         .fast = true,
                                         .kissHost = "::1",
                                         .kissPort = 8002,
                                         .aprsIsHost = "127.0.0.1",
                                         .aprsIsPort = 10152,
-                                        .filter = "r/45.50/9.21/50 b/Q*"},
+                                        .filter = "r/45.50/9.21/50 b/Q*",
+                                        .agwpeHost = "tnc.local",
+                                        .agwpePort = 8010,
+                                        .serialDevice = "/dev/serial/by-id/usb-TNC",
+                                        .serialBaud = 1200},
                                .mapScale = 12.5f,
                                .silenceMinutes = 0.5,
                                .onEmergency = "notify-team --urgent \"a b\"",
@@ -61,6 +65,7 @@ TEST(HostSettings, BadOrMissingFeedValuesTakeTheDefaults) {
     fakes::TempDir dir;
     std::ofstream(dir.Path() + "/Uiview32.INI")
         << "[Sirenwatch Host]\nSource=carrier pigeon\nKissPort=99999\nAprsIsPort=abc\n"
+           "AgwpePort=0\nSerialBaud=fast\n"
            "MapScale=-3\nFast=maybe\nSilenceMinutes=-1\nIncidentDays=-5\n";
     HostSettings defaults;
     defaults.programVersion = "";  // not made up: the add-on's check must see it missing
