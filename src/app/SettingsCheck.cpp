@@ -64,15 +64,24 @@ void CheckFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Rep
                 r.Problem("the replay file cannot be read: " + feed.replayFile);
             break;
         case FeedSource::Kiss:
+        case FeedSource::Agwpe:
         case FeedSource::AprsIs: {
-            const bool kiss = feed.source == FeedSource::Kiss;
-            const std::string host = kiss ? feed.kissHost : feed.aprsIsHost;
-            const auto port = kiss ? feed.kissPort : feed.aprsIsPort;
+            const std::string host = feed.source == FeedSource::Kiss    ? feed.kissHost
+                                     : feed.source == FeedSource::Agwpe ? feed.agwpeHost
+                                                                        : feed.aprsIsHost;
+            const auto port = feed.source == FeedSource::Kiss    ? feed.kissPort
+                              : feed.source == FeedSource::Agwpe ? feed.agwpePort
+                                                                 : feed.aprsIsPort;
             r.Value("address", host + ":" + std::to_string(port), from);
             if (!ParseEndpoint(host, port)) r.Problem("the feed's address is not usable: " + host);
-            if (!kiss) r.Value("filter", feed.filter.empty() ? "(none)" : feed.filter, from);
+            if (feed.source == FeedSource::AprsIs)
+                r.Value("filter", feed.filter.empty() ? "(none)" : feed.filter, from);
             break;
         }
+        case FeedSource::Serial:
+            r.Value("serial device",
+                    feed.serialDevice + " at " + std::to_string(feed.serialBaud) + " baud", from);
+            break;
         case FeedSource::Stdin:
             break;
     }
@@ -81,16 +90,8 @@ void CheckFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Rep
 void CheckCommand(const std::string& command, const std::string& from, Report& r) {
     r.Value("OnEmergency", command.empty() ? "(none)" : command, from);
     if (command.empty()) return;
-    const auto words = SplitCommandLine(QString::fromStdString(command));
-    if (!words || words->isEmpty()) {
-        r.Problem("the emergency command cannot be split into words (a quote left open?)");
-        return;
-    }
-    const QString program = words->front();
-    const QFileInfo info(program);
-    const bool found = program.contains('/') ? info.isFile() && info.isExecutable()
-                                             : !QStandardPaths::findExecutable(program).isEmpty();
-    if (!found) r.Problem("the emergency command's program is not found: " + program.toStdString());
+    if (const auto problem = CommandProblem(QString::fromStdString(command)))
+        r.Problem("the emergency command cannot run: " + problem->toStdString());
 }
 
 }  // namespace
