@@ -74,6 +74,8 @@ public:
     virtual ~ApplicationEvents() = default;
     virtual void DataAvailable() = 0;
     virtual void UIView32IsClosing() = 0;
+    // The host went away without closing (its process ended); what says so.
+    virtual void HostLost(const std::string& what) = 0;
 };
 
 class Application {
