@@ -234,15 +234,19 @@ TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
 TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
     Store("Test", "1");
     std::filesystem::create_directory(fp.program.dir.File("05_12_2026.log"));
-    // An emergency arrives while the message is on screen: it stays in the table.
+    // An emergency arrives while the message is on screen: the next one does not take its row.
     fakes::StationData emergency;
     emergency.messageType = "EMERGENCY";
     host.SetStation("IW2ABC-9", emergency);
+    host.SetStation("IK1XYZ", emergency);
     fp.dialogs.onMsgBox = [&](const fakes::Box&) { host.Deliver("12:00:01 IW2ABC-9>APRS:>"); };
     ASSERT_TRUE(Start());
     EXPECT_EQ(OnlyBox().icon, Icon::Exclamation);
     EXPECT_NE(OnlyBox().text.find("05_12_2026.log"), std::string::npos);
+    host.Deliver("12:00:02 IK1XYZ>APRS:>");
+    ASSERT_EQ(Main().FGridStazioni.Rows(), 3);
     EXPECT_EQ(Main().FGridStazioni.TextMatrix(1, 0), "IW2ABC-9");
+    EXPECT_EQ(Main().FGridStazioni.TextMatrix(2, 0), "IK1XYZ");
     host.Deliver("12:00:02 IW2ABC-9>APRS:>one");
     EXPECT_EQ(fp.dialogs.boxes.size(), 1u);
     EXPECT_EQ(Main().TxtRawData.Text(), "12:00:02 IW2ABC-9>APRS:>one");
