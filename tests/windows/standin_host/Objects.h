@@ -133,7 +133,6 @@ public:
     // host::ApplicationEvents: the built-in host announces a frame or closes.
     void DataAvailable() override;
     void UIView32IsClosing() override;
-    void HostLost(const std::string&) override {}  // the built-in host is in this process
 
     bool Connected() const { return events_->Connected(); }
     builtin_host::BuiltinHost& Host() { return host_; }
