@@ -162,6 +162,8 @@ TEST_P(FailingLaterCall, RecordsTheStationThenReportsOnce) {
         if (box->second.second >= 0) {
             EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, box->second.second), "-----");
         }
+        w.units.MnuUnit_Click(1);  // miles: a missing distance stays missing
+        EXPECT_EQ(box->second.first->Text(), "-----");
     }
 }
 
