@@ -2,6 +2,7 @@
 // says where the program's files are.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace platform {
@@ -46,5 +47,12 @@ struct FileLayout {
 // included) in $XDG_CONFIG_HOME/sirenwatch or the service's $CONFIGURATION_DIRECTORY, and the
 // rest in $XDG_DATA_HOME/sirenwatch or the service's $STATE_DIRECTORY.
 FileLayout ChooseLayout(const LayoutInputs& in);
+
+// A path held as UTF-8 text, as the file system takes it. Every file is opened through this:
+// on Windows it gives the wide path, where a narrow one would be read in the ANSI code page
+// and a folder such as "Stazione Però" would not be found.
+inline std::filesystem::path FilePath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 }  // namespace platform

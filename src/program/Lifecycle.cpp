@@ -72,9 +72,14 @@ bool Lifecycle::Form_Load() {
     captions_.GestioneLingua(values_.CodiceLingua);
     main_.TxtRawData.SetText("");
     if (!ConnectHost()) return false;
-    StartTestMode();
+    const std::string unopenedLog = StartTestMode();
     if (steps_.setUpTable) steps_.setUpTable();
     state_ = State::Running;
+    // Told only now: a message box lets the host's frames through, and a frame handled before
+    // the table is set up would be wiped by it.
+    if (!unopenedLog.empty())
+        ports_.dialogs.MsgBox(TestLogUnavailableText(values_.CodiceLingua, unopenedLog),
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
     return true;
 }
 
@@ -247,14 +252,12 @@ bool Lifecycle::ConnectHost() {
     }
 }
 
-void Lifecycle::StartTestMode() {
+std::string Lifecycle::StartTestMode() {
     values_.ModoTest = platform::ToInt16(platform::Val(Read("Test")));
-    if (values_.ModoTest != 1) return;
+    if (values_.ModoTest != 1) return {};
     const std::string path =
         platform::JoinPath(ports_.program.DataFolder(), TestLogName(ports_.clock.Now()));
-    if (!log_.Open(path))
-        ports_.dialogs.MsgBox(TestLogUnavailableText(values_.CodiceLingua, path),
-                              platform::Buttons::Ok, platform::Icon::Exclamation);
+    return log_.Open(path) ? std::string() : path;
 }
 
 }  // namespace program

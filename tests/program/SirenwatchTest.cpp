@@ -234,9 +234,19 @@ TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
 TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
     Store("Test", "1");
     std::filesystem::create_directory(fp.program.dir.File("05_12_2026.log"));
+    // An emergency arrives while the message is on screen: the next one does not take its row.
+    fakes::StationData emergency;
+    emergency.messageType = "EMERGENCY";
+    host.SetStation("IW2ABC-9", emergency);
+    host.SetStation("IK1XYZ", emergency);
+    fp.dialogs.onMsgBox = [&](const fakes::Box&) { host.Deliver("12:00:01 IW2ABC-9>APRS:>"); };
     ASSERT_TRUE(Start());
     EXPECT_EQ(OnlyBox().icon, Icon::Exclamation);
     EXPECT_NE(OnlyBox().text.find("05_12_2026.log"), std::string::npos);
+    host.Deliver("12:00:02 IK1XYZ>APRS:>");
+    ASSERT_EQ(Main().FGridStazioni.Rows(), 3);
+    EXPECT_EQ(Main().FGridStazioni.TextMatrix(1, 0), "IW2ABC-9");
+    EXPECT_EQ(Main().FGridStazioni.TextMatrix(2, 0), "IK1XYZ");
     host.Deliver("12:00:02 IW2ABC-9>APRS:>one");
     EXPECT_EQ(fp.dialogs.boxes.size(), 1u);
     EXPECT_EQ(Main().TxtRawData.Text(), "12:00:02 IW2ABC-9>APRS:>one");
@@ -282,11 +292,32 @@ TEST_F(Startup, TheHostOrTheWindowClosingSavesAndQuitsOnce) {
     }
 }
 
-TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
-    host.FailOn("GetMap");
-    EXPECT_FALSE(Start());
+TEST_F(Startup, AHostThatDiesIsToldOnceAndTheProgramSavesAndEnds) {
+    Store("Language", "2");
+    ASSERT_TRUE(Start());
+    Main().SetLeft(4000);
+    host.Die("the server is gone");
+    host.Die("the server is gone");
     EXPECT_EQ(OnlyBox().icon, Icon::Critical);
+    EXPECT_EQ(OnlyBox().text, host::HostFailureText(2000, "the server is gone"));
+    EXPECT_EQ(Stored("Left"), "4000");
     EXPECT_EQ(fp.app.quitCount, 1);
+}
+
+TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
+    // The map, or its events after the application's were connected: while the message is
+    // on screen, nothing of the half-made connection listens to the host.
+    for (bool eventsRefused : {false, true}) {
+        SCOPED_TRACE(eventsRefused ? "map events refused" : "no map");
+        host.FailOn("GetMap", eventsRefused ? 0 : 1);
+        host.map.refuseListener = eventsRefused;
+        std::optional<host::ApplicationEvents*> listening;
+        fp.dialogs.onMsgBox = [&](const fakes::Box&) { listening = host.Listener(); };
+        EXPECT_FALSE(Start());
+        EXPECT_EQ(OnlyBox().icon, Icon::Critical);
+        EXPECT_EQ(listening, nullptr);
+        EXPECT_EQ(fp.app.quitCount, 1);
+    }
 }
 
 TEST_F(Startup, AHostThatIsNotThereIsToldInTheCurrentLanguage) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "com/ComHost.h"
+#include "com/MessageFilter.h"
 #include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
@@ -99,6 +100,8 @@ int Run(bool headless) {
                           help,
                           app};
 
+    // A host that answers "busy" is asked again for a while before its call counts as failed.
+    com::MessageFilterScope busyRetry;
     com::ComConnector connector;
     // The report outlives the forms it listens to, whatever they signal as they go.
     std::optional<program::EmergencyReport> report;
