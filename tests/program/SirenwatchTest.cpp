@@ -193,11 +193,9 @@ std::string Seen(const ui::MenuItem (&items)[2]) {
 
 TEST_P(StoredValues, AreReadAsTheProgramStoresThem) {
     const auto [key, text, expected] = GetParam();
-    for (auto [k, t] : {std::pair{"CircleColor", "65280"},
-                        {"CircleWidth", "2"},
-                        {"FillType", "0"},
-                        {"FillColor", "0"}})
-        Store(k, t);
+    fakes::WriteAll(IniFile(),
+                    "[SetUp]\nVersion=1.11\nCircleColor=65280\nCircleWidth=2\nFillType=0\n"
+                    "FillColor=0\nUnit=1\nLanguage=1\nLeft=1200\nTop=800\n");
     Store(key, text);
     ASSERT_TRUE(Start());
     EXPECT_TRUE(fp.dialogs.boxes.empty());
@@ -205,16 +203,14 @@ TEST_P(StoredValues, AreReadAsTheProgramStoresThem) {
     const std::string place = Seen(Main().Left()) + " " + Seen(Main().Top());
     const std::string circle = Seen(v.ColoreCerchio) + " " + Seen(v.SpessoreCerchio) + " " +
                                Seen(v.TipoRiempimento) + " " + Seen(v.ColoreRiempimento);
+    // clang-format off
     const std::map<std::string, std::string> seen = {
         {"Unit", Seen(v.FattoreUnita) + Seen(Main().MnuUnit) + Main().LblDistanza.Caption()},
         {"Language", Seen(v.CodiceLingua) + Seen(Main().MnuNazione) + Main().Frame1.Caption()},
-        {"MessageType", v.TipoMessaggio},
-        {"Left", place},
-        {"Top", place},
-        {"CircleColor", circle},
-        {"CircleWidth", circle},
-        {"FillType", circle},
+        {"MessageType", v.TipoMessaggio}, {"Left", place}, {"Top", place},
+        {"CircleColor", circle}, {"CircleWidth", circle}, {"FillType", circle},
         {"FillColor", circle}};
+    // clang-format on
     EXPECT_EQ(seen.at(key), expected) << key << "=" << text;
 }
 
