@@ -95,7 +95,7 @@ TEST(Captions, LanguageMenuSwitchesStoresAndChecksTheLanguage) {
     EXPECT_TRUE(w.main.MnuNazione[1].Checked());
     EXPECT_EQ(stored("Language"), "2");
     EXPECT_EQ(stored("Unit"), "2") << "other settings stay";
-    EXPECT_EQ(w.main.Frame1.Caption(), settings::LoadResString(2000));
+    EXPECT_EQ(w.main.Frame1.Caption(), "Last Received Emergency Beacon");
     EXPECT_EQ(w.spot.ListStile.ListIndex(), 3) << "the selected fill style stays selected";
 
     w.main.MnuNazione[0].onClick();
@@ -103,7 +103,7 @@ TEST(Captions, LanguageMenuSwitchesStoresAndChecksTheLanguage) {
     EXPECT_TRUE(w.main.MnuNazione[0].Checked());
     EXPECT_FALSE(w.main.MnuNazione[1].Checked());
     EXPECT_EQ(stored("Language"), "1");
-    EXPECT_EQ(w.main.Frame1.Caption(), settings::LoadResString(1000));
+    EXPECT_EQ(w.main.Frame1.Caption(), "Ultima Emergenza Ricevuta");
     EXPECT_EQ(w.spot.ListStile.ListIndex(), 3);
 }
 
@@ -111,7 +111,7 @@ TEST(Captions, UnknownCodeShowsItalianRatherThanBlanks) {
     fakes::World w;
     w.captions.GestioneLingua(2000);
     w.captions.GestioneLingua(3000);
-    EXPECT_EQ(w.main.Frame1.Caption(), settings::LoadResString(1000));
+    EXPECT_EQ(w.main.Frame1.Caption(), "Ultima Emergenza Ricevuta");
 }
 
 }  // namespace

@@ -7,14 +7,12 @@
 #include "fakes/FileText.h"
 #include "fakes/World.h"
 #include "program/Registration.h"
-#include "settings/StringTable.h"
 
 namespace program {
 namespace {
 
 using fakes::ReadAll;
 using fakes::WriteAll;
-using settings::LoadResString;
 
 class Registration : public testing::Test {
 protected:
@@ -107,11 +105,11 @@ TEST_F(Registration, NoLeavesTheFileAsItIs) {
 TEST_F(Registration, LanguageFollowsTheStoredSettingAsStartUpReadsIt) {
     w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", 2);
     Open([](forms::FrmXTR& f) {
-        EXPECT_EQ(f.LblRichiesta.Caption(), LoadResString(2101));
-        EXPECT_EQ(f.LblNome.Caption(), LoadResString(2014));
-        EXPECT_EQ(f.LblPath.Caption(), LoadResString(2015));
-        EXPECT_EQ(f.CheckAvvio.Caption(), LoadResString(2016));
-        EXPECT_EQ(f.CheckChiusura.Caption(), LoadResString(2017));
+        EXPECT_EQ(f.LblRichiesta.Caption(), "Do you want to create a XTR file for Sirenwatch?");
+        EXPECT_EQ(f.LblNome.Caption(), "Program Name");
+        EXPECT_EQ(f.LblPath.Caption(), "Path");
+        EXPECT_EQ(f.CheckAvvio.Caption(), "Automatic starting with UI-View");
+        EXPECT_EQ(f.CheckChiusura.Caption(), "Automatic closing with UI-View");
         PressNo(f);
     });
     EXPECT_EQ(w.values.CodiceLingua, 2000);

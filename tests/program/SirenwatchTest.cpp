@@ -129,7 +129,8 @@ std::function<void(Startup&)> Home(const char* latitude, const char* longitude) 
 }
 const std::string kTitle = "Sirenwatch  Ver. 1.11";
 const std::string kNoHome =
-    LoadResString(1104) + "\r" + LoadResString(1102) + "\r" + LoadResString(1103);
+    "Attenzione !!\rLe coordinate di stazione non sono presenti.\rE' necessario configurare "
+    "UI-View.";
 const std::string kNoHost =
     "ATTENZIONE !!\r" + LoadResString(1100) + "\r\rATTENTION !!\r" + LoadResString(2100);
 const Icon kCritical = Icon::Critical;
@@ -138,7 +139,7 @@ const Icon kCritical = Icon::Critical;
 INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
     FailedStartCase{[](Startup& s) { s.fp.userStore.values.clear(); }, kNoHost},
     FailedStartCase{[](Startup& s) { InstallHost(s.fp, s.hostDir.Path(), {.version = "1.85"}); },
-                    LoadResString(1104) + "\r" + LoadResString(1127)},
+                    "Attenzione !!\rVerione di UI-View32 non corretta."},
     FailedStartCase{[](Startup& s) { s.Store("Language", "2"); s.fp.instance.another = true; },
                     kTitle + " is already running.", Icon::Exclamation},
     FailedStartCase{Home("4530.25N", ""), kNoHome, kCritical, kTitle},
