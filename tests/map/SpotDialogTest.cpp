@@ -66,6 +66,8 @@ TEST(SpotDialog, OkKeepsThePicksAnnullaAndCloseDoNotAndTheMapIsRedrawnEitherWay)
         SpotWorld w;
         w.fp.dialogs.onModal = [&w, button](ui::Form& f) {
             auto& d = w.spot;
+            d.CmdColoreRiempimento[0].onClick();  // the first swatch counts too
+            EXPECT_EQ(d.ShapeCerchio.FillColor(), 255);
             d.CmdColoreCerchio[3].onClick();
             d.HSSpessoreCerchio.SetValue(3);
             d.ListStile.SetListIndex(0);

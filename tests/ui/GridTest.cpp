@@ -33,6 +33,8 @@ TEST(Grid, CurrentCellStaysInsideTheTable) {
     g.RemoveItem(2);
     EXPECT_EQ(g.TextMatrix(2, 0), "") << "a row removed is outside";
     g.SetTextMatrix(1, 10, "outside");
+    g.SetColWidth(0, 700);
+    EXPECT_EQ(g.ColWidth(0), 700);
     g.SetColWidth(10, 500);
     EXPECT_EQ(g.TextMatrix(1, 10), "");
     EXPECT_EQ(g.ColWidth(10), 0);
