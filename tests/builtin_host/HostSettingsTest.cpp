@@ -181,27 +181,20 @@ TEST(HostSetup, LaterRunsKeepEditsAndBringBackADeletedFile) {
     EXPECT_EQ(LoadHostSettings(w.Registered()).callsign, "N0CALL");
 }
 
+// Another host registered is used as it is; only a missing final separator is mended.
 TEST(HostSetup, AnotherRegisteredHostIsLeftAlone) {
-    SetupWorld w;
-    const std::string other = w.dir.Path() + "/other/";
-    InstallHost(w.store, other, "Q7XRAY");
-
-    const SetupResult r = EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
-    EXPECT_EQ(r.error, "");
-    EXPECT_EQ(r.folder, other);
-    EXPECT_FALSE(r.registered);
-    EXPECT_FALSE(fs::exists(w.data + "/sirenwatch"));
-    EXPECT_EQ(LoadHostSettings(other).callsign, "Q7XRAY");
-}
-
-TEST(HostSetup, RegisteredFolderWithoutSeparatorIsMended) {
-    SetupWorld w;
-    const std::string other = w.dir.Path() + "/other";
-    InstallHost(w.store, other, "Q7XRAY");
-
-    const SetupResult r = EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
-    EXPECT_TRUE(r.registered);
-    EXPECT_EQ(w.Registered(), other + "/");
+    for (const std::string end : {"/", ""}) {
+        SetupWorld w;
+        const std::string other = w.dir.Path() + "/other";
+        InstallHost(w.store, other + end, "Q7XRAY");
+        const SetupResult r = EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
+        EXPECT_EQ(r.error, "");
+        EXPECT_EQ(r.folder, other + "/");
+        EXPECT_EQ(r.registered, end.empty());
+        EXPECT_EQ(w.Registered(), other + "/");
+        EXPECT_FALSE(fs::exists(w.data + "/sirenwatch"));
+        EXPECT_EQ(LoadHostSettings(other).callsign, "Q7XRAY");
+    }
 }
 
 // An unwritable data folder or a registered folder without settings is reported; nothing
