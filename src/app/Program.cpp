@@ -11,6 +11,8 @@
 #include <optional>
 
 #include "app/FeedSetup.h"
+#include "app/JournalLevels.h"
+#include "app/LatencyProbe.h"
 #include "app/StopSignals.h"
 #include "builtin_host/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
@@ -22,6 +24,7 @@
 #include "incidents/IncidentLog.h"
 #include "incidents/JsonLines.h"
 #include "incidents/TabLines.h"
+#include "platform/NumberText.h"
 #include "platform/Paths.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
@@ -32,22 +35,28 @@
 #include "qt/QtPlatform.h"
 #include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
+#include "settings/ProfileFile.h"
 
 namespace app {
 
 namespace {
 
-// Makes sure the add-on finds a host with a home station, and reads the host's settings.
-builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
-    const std::string dataHome =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+// Makes sure the add-on finds a host with a home station; gives the host's folder.
+std::string PrepareHost(const platform::FileLayout& layout) {
     const auto setup = builtin_host::EnsureHostSetup(
-        qt::UserStoreFolder(), dataHome, platform::JoinPath(programFolder, "demo.tnc2"));
+        layout.userStore, layout.hostFolder, platform::JoinPath(layout.shared, "demo.tnc2"));
     if (!setup.error.empty()) std::cerr << "sirenwatch: host set-up: " << setup.error << '\n';
-    return builtin_host::LoadHostSettings(setup.folder);
+    return setup.folder;
 }
 
-// The land and borders beside the executable; without them the map has a plain background.
+// The message type that counts as an emergency, as the add-on reads it at start-up.
+std::string MessageType(const std::string& settingsFile) {
+    std::string type =
+        platform::UCase(settings::ReadProfileString(settingsFile, "SetUp", "MessageType"));
+    return type.empty() ? "EMERGENCY" : type;
+}
+
+// The land and borders among the shipped files; without them the map has a plain background.
 std::shared_ptr<const builtin_host::BaseMap> LoadShippedBaseMap(const std::string& folder) {
     const std::string file = platform::JoinPath(folder, "basemap.txt");
     std::string error;
@@ -85,7 +94,6 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
     map->SetEvidence(&host.Emergencies());
     map->SetHomeCallsign(settings.callsign);
-    map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
     host.SetFrameListener([view = map.get()] { view->StationsChanged(); });
     map->resize(640, 480);
@@ -234,15 +242,17 @@ bool NoDisplay() {
 }
 
 int RunProgram(const CommandLine& options, bool headless) {
+    const JournalLevels journal;
     QApplication::setApplicationName("Sirenwatch");
     QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
     // The program ends through its own close path only, never because a window went away.
     QApplication::setQuitOnLastWindowClosed(false);
 
     qt::QtPlatform platform;
-    const std::string folder = platform.program.Folder();
+    const std::string folder = platform.program.SharedFolder();
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
-    const builtin_host::HostSettings hostSettings = PrepareHost(folder);
+    const std::string hostFolder = PrepareHost(qt::CurrentLayout());
+    const builtin_host::HostSettings hostSettings = builtin_host::LoadHostSettings(hostFolder);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
     if (const auto problem = StartProblem(feedSettings, options, command)) {
@@ -260,6 +270,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     builtin_host::BuiltinHost host(
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
+    host.MapState().SetScale(hostSettings.mapScale);  // the map window opens at it
     // The reports outlive the forms they listen to, whatever they signal as they go.
     IncidentOutlets outlets{
         .log = incidents::IncidentLog(LogFolder(feedSettings)),
@@ -267,6 +278,7 @@ int RunProgram(const CommandLine& options, bool headless) {
             incidents::SessionBusIfAny(),
             QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(command)};
+    outlets.log.KeepDays(hostSettings.incidentDays);
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     program::Sirenwatch program(ports, host);
@@ -275,11 +287,31 @@ int RunProgram(const CommandLine& options, bool headless) {
     observer.emplace(program.Main(), program.Values(), events, [&host](const std::string& call) {
         return EvidenceOf(host.Emergencies(), call);
     });
+    if (mainWindow) {
+        // An emergency is shown at once, before it is logged and told, not at the next paced
+        // moment of the window.
+        events.Subscribe([&pacer = mainWindow->Pacer()](const incidents::Event& event) {
+            if (std::holds_alternative<incidents::Emergency>(event.what)) pacer.Flush();
+        });
+    }
     RouteIncidents(events, host, outlets, options, headless);
-    StopSignals stop([&host] {
-        host.Close();
-        QApplication::exit(0);  // when the add-on was not running, nobody else quits
-    });
+    // SIGHUP: what can change while watching is read again; the station table, the alarm
+    // and the feed stay as they are.
+    const auto reload = [&] {
+        const auto fresh = builtin_host::LoadHostSettings(hostFolder);
+        outlets.command = MakeEmergencyCommand(options.onEmergency.value_or(fresh.onEmergency));
+        outlets.log.KeepDays(fresh.incidentDays);
+        program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
+        host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+        std::cerr << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
+                  << builtin_host::HostIniPath(hostFolder) << std::endl;
+    };
+    StopSignals stop(
+        [&host] {
+            host.Close();
+            QApplication::exit(0);  // when the add-on was not running, nobody else quits
+        },
+        reload);
 
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
@@ -287,7 +319,10 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
-    if (map) FurnishMap(*map, folder, hostSettings, outlets.log);
+    if (map) {
+        FurnishMap(*map, folder, hostSettings, outlets.log);
+        map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
+    }
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
@@ -296,6 +331,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         events, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = qt::LoopProbe::FromEnvironment();
+    const auto latencyProbe = LatencyProbe::FromEnvironment(mainWindow.get());
     return QApplication::exec();
 }
 

@@ -3,6 +3,7 @@
 #include "builtin_host/AprsDecoder.h"
 
 #include <exception>
+#include <utility>
 
 #include "builtin_host/MicE.h"
 #include "builtin_host/PositionFormats.h"
@@ -37,7 +38,7 @@ std::string_view TrimRight(std::string_view text) {
 }
 
 void ReadPosition(std::string_view text, Decoded& d) {
-    if (const auto comment = position::Read(text, d)) d.comment = std::string(*comment);
+    if (auto comment = position::Read(text, d)) d.comment = std::move(*comment);
 }
 
 void ReadTimestampedPosition(std::string_view text, Decoded& d) {
@@ -81,6 +82,12 @@ void ReadStatus(std::string_view body, Decoded& d) {
     }
     d.comment = std::string(body);
     d.isStatus = true;
+}
+
+// "[IO91SX]text": a station placed only by its Maidenhead locator.
+void ReadLocatorBeacon(std::string_view body, Decoded& d) {
+    if (const auto comment = position::ReadLocatorBeacon(body, d))
+        d.comment = std::string(*comment);
 }
 
 // Position reports from older trackers may carry text before the "!".
@@ -130,6 +137,8 @@ void ReadPayload(const Tnc2Frame& frame, int depth, Decoded& d) {
             return ReadItem(body, d);
         case '>':
             return ReadStatus(body, d);
+        case '[':
+            return ReadLocatorBeacon(body, d);
         case '}':
             return ReadThirdParty(body, depth, d);
         case ':':  // messages, bulletins, telemetry definitions: no station data

@@ -8,12 +8,14 @@
 
 namespace builtin_host {
 
-// Positions (uncompressed with ambiguity, compressed, Mic-E), course/speed/altitude,
-// objects and items, status reports (a Maidenhead locator gives the middle of its square),
-// third-party frames (decoded as their inner frame).
+// Positions (uncompressed with ambiguity and "!DAO!" precision, compressed, Mic-E),
+// course/speed/altitude, objects and items, status reports and locator beacons (a
+// Maidenhead locator gives the middle of its square), third-party frames (decoded as their
+// inner frame).
 // Never throws: a frame it cannot make sense of comes back with `error` set and nothing
 // but its source and TNC2 text (when the header was readable), so no half-read position
-// reaches the station list.
+// reaches the station list. A Mic-E frame whose destination gives a message type is never
+// such a frame: its unreadable fields are left out.
 Decoded Decode(std::string_view tnc2Line);
 
 }  // namespace builtin_host

@@ -1,7 +1,11 @@
 // Mic-E decoding. Each destination character carries a latitude digit plus one flag: a
 // message bit (characters 1-3) or north / +100 degrees / west (characters 4-6).
+// The message type needs only characters 1-3; every other field is read on its own, and
+// one that does not hold a value is left out rather than costing the frame its type: an
+// emergency must get through even when its position is garbled.
 #include "builtin_host/MicE.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -10,6 +14,11 @@
 
 namespace builtin_host::mic_e {
 namespace {
+
+// An AX.25 address field: six characters, blank-padded (TNC2 text drops the blanks).
+constexpr std::size_t kDestinationLength = 6;
+// Data type, three longitude bytes, three speed and course bytes, symbol code and table.
+constexpr std::size_t kFixedLength = 9;
 
 enum class Bit { Zero, Custom, Standard };
 
@@ -46,32 +55,34 @@ std::string MessageType(const std::array<Bit, 3>& bits) {
     return custom ? "CUSTOM-" + std::to_string(index) : kStandard[static_cast<std::size_t>(index)];
 }
 
-struct LongitudeFlags {
-    bool offset = false;
+struct Latitude {
+    double value_deg = 0;
+    bool offset = false;  // the longitude's +100 degrees flag
     bool west = false;
     int ambiguity = 0;
 };
 
-bool ReadLatitude(std::string_view destination, Decoded& d, LongitudeFlags& flags) {
-    const std::string_view call = destination.substr(0, destination.find('-'));
-    if (call.size() != 6) return false;
-    std::array<DestinationChar, 6> chars{};
-    for (std::size_t i = 0; i < 6; ++i) {
-        const auto c = ReadDestinationChar(call[i], i >= 3);
-        if (!c) return false;
+// Characters 4-6 of the destination; nothing when one of them (a missing one counts as a
+// blank) is not a Mic-E character or the digits are not a latitude.
+std::optional<Latitude> ReadLatitude(const std::array<DestinationChar, 3>& message,
+                                     std::string_view call) {
+    std::array<DestinationChar, 6> chars{message[0], message[1], message[2]};
+    for (std::size_t i = 3; i < kDestinationLength; ++i) {
+        const auto c = ReadDestinationChar(i < call.size() ? call[i] : ' ', true);
+        if (!c) return std::nullopt;
         chars[i] = *c;
     }
     int ambiguity = 0;
     for (std::size_t i = 6; i-- > 2 && chars[i].blank;) ++ambiguity;
     const int degrees = chars[0].digit * 10 + chars[1].digit;
-    const double minutes = chars[2].digit * 10 + chars[3].digit + chars[4].digit / 10.0 +
-                           chars[5].digit / 100.0 + position::AmbiguityCentre_min(ambiguity);
-    if (degrees > 89 || minutes >= 60) return false;
+    const double minutes =
+        chars[2].digit * 10 + chars[3].digit + chars[4].digit / 10.0 + chars[5].digit / 100.0;
+    if (minutes >= 60 || degrees + minutes / 60 > 90) return std::nullopt;
+    const double value =
+        std::min(degrees + (minutes + position::AmbiguityCentre_min(ambiguity)) / 60.0, 90.0);
     const bool north = chars[3].bit != Bit::Zero;
-    flags = {chars[4].bit != Bit::Zero, chars[5].bit != Bit::Zero, ambiguity};
-    d.latitude_deg = (north ? 1 : -1) * (degrees + minutes / 60.0);
-    d.messageType = MessageType({chars[0].bit, chars[1].bit, chars[2].bit});
-    return true;
+    return Latitude{north ? value : -value, chars[4].bit != Bit::Zero, chars[5].bit != Bit::Zero,
+                    ambiguity};
 }
 
 // The latitude's blanked digits are ignored in the longitude too (hundredths first).
@@ -86,16 +97,16 @@ double BlankedMinutes(int minutes, int hundredths, int ambiguity) {
 // flag the same bytes carry 110..179, and the bytes that would give 180..199 stand for
 // 100..109 and 0..9. Minutes below 10 are sent as 60..69, so the minutes byte is 38..97.
 // Any other byte is not a longitude, and guessing one would put the station somewhere else.
-bool ReadLongitude(std::string_view info, const LongitudeFlags& flags, Decoded& d) {
+std::optional<double> ReadLongitude(std::string_view info, const Latitude& latitude) {
     const int degreesByte = static_cast<unsigned char>(info[1]);
     const int minutesByte = static_cast<unsigned char>(info[2]);
     const int hundredthsByte = static_cast<unsigned char>(info[3]);
     if (degreesByte < 38 || degreesByte > 127 || minutesByte < 38 || minutesByte > 97 ||
         hundredthsByte < 28 || hundredthsByte > 127) {
-        return false;
+        return std::nullopt;
     }
     int degrees = degreesByte - 28;
-    if (flags.offset) {
+    if (latitude.offset) {
         degrees += 100;
         if (degrees >= 190) {
             degrees -= 190;
@@ -106,24 +117,33 @@ bool ReadLongitude(std::string_view info, const LongitudeFlags& flags, Decoded& 
     int minutes = minutesByte - 28;
     if (minutes >= 60) minutes -= 60;
     const int hundredths = hundredthsByte - 28;
-    const double value = degrees + BlankedMinutes(minutes, hundredths, flags.ambiguity) / 60.0;
-    d.longitude_deg = flags.west ? -value : value;
-    return true;
+    const double value = degrees + BlankedMinutes(minutes, hundredths, latitude.ambiguity) / 60.0;
+    return latitude.west ? -value : value;
 }
 
-bool ReadCourseSpeed(std::string_view info, Decoded& d) {
-    const int sp = static_cast<unsigned char>(info[4]) - 28;
-    const int dc = static_cast<unsigned char>(info[5]) - 28;
-    const int se = static_cast<unsigned char>(info[6]) - 28;
-    if (sp < 0 || dc < 0 || se < 0) return false;
-    int knots = sp * 10 + dc / 10;
-    if (knots >= 800) knots -= 800;
-    int course = (dc % 10) * 100 + se;
-    if (course >= 400) course -= 400;
-    if (knots > 799 || course > 360) return false;
-    d.speed_kmh = knots * position::kKmPerNauticalMile;
-    d.course_deg = course;
-    return true;
+// A speed or course byte: its value + 28, from 0 to 99.
+std::optional<int> CourseSpeedByte(char c) {
+    const int value = static_cast<unsigned char>(c) - 28;
+    if (value < 0 || value > 99) return std::nullopt;
+    return value;
+}
+
+// Speed from the first two bytes, course from the last two: a bad byte or a course past
+// 360 costs only the value it belongs to.
+void ReadCourseSpeed(std::string_view info, Decoded& d) {
+    const auto sp = CourseSpeedByte(info[4]);
+    const auto dc = CourseSpeedByte(info[5]);
+    const auto se = CourseSpeedByte(info[6]);
+    if (sp && dc) {
+        int knots = *sp * 10 + *dc / 10;
+        if (knots >= 800) knots -= 800;
+        d.speed_kmh = knots * position::kKmPerNauticalMile;
+    }
+    if (dc && se) {
+        int course = (*dc % 10) * 100 + *se;
+        if (course >= 400) course -= 400;
+        if (course <= 360) d.course_deg = course;
+    }
 }
 
 // The text after the symbol: an optional radio type byte, an optional "xxx}" altitude
@@ -164,24 +184,30 @@ bool IsMicE(char dataType) {
 }
 
 void Decode(std::string_view destination, std::string_view info, Decoded& d) {
-    LongitudeFlags flags;
-    if (!ReadLatitude(destination, d, flags)) {
-        d.error = "bad Mic-E destination";
-        return;
+    const std::string_view call = destination.substr(0, destination.find('-'));
+    std::array<DestinationChar, 3> message{};
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        const auto c = ReadDestinationChar(i < call.size() ? call[i] : ' ', false);
+        if (!c || call.size() > kDestinationLength) {
+            d.error = "bad Mic-E destination";
+            return;
+        }
+        message[i] = *c;
     }
-    if (info.size() < 9) {
-        d.error = "Mic-E information field too short";
-        return;
+    d.messageType = MessageType({message[0].bit, message[1].bit, message[2].bit});
+
+    // A field cut short by the end of the information field is not read; the others are.
+    const auto latitude = ReadLatitude(message, call);
+    const auto longitude =
+        latitude && info.size() >= 4 ? ReadLongitude(info, *latitude) : std::nullopt;
+    if (longitude) {
+        d.latitude_deg = latitude->value_deg;
+        d.longitude_deg = longitude;
     }
-    if (!ReadLongitude(info, flags, d)) {
-        d.error = "bad Mic-E longitude";
-        return;
-    }
-    if (!ReadCourseSpeed(info, d)) {
-        d.error = "bad Mic-E course or speed";
-        return;
-    }
-    d.comment = std::string(ReadStatus(info.substr(9), d));
+    if (info.size() >= 7) ReadCourseSpeed(info, d);
+    if (info.size() < kFixedLength) return;
+    const std::string_view comment = ReadStatus(info.substr(kFixedLength), d);
+    d.comment = position::ReadDao(comment, longitude && latitude->ambiguity == 0, d);
 }
 
 }  // namespace builtin_host::mic_e

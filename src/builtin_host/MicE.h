@@ -11,8 +11,8 @@ namespace builtin_host::mic_e {
 // True for the data type identifiers that introduce a Mic-E information field.
 bool IsMicE(char dataType);
 
-// Decodes a Mic-E frame into `d`; sets `d.error` when the destination or the information
-// field is malformed.
+// Decodes a Mic-E frame into `d`. Only a destination that gives no message type is an
+// error (`d.error`); any other field that cannot be read is left out of `d`.
 void Decode(std::string_view destination, std::string_view info, Decoded& d);
 
 }  // namespace builtin_host::mic_e

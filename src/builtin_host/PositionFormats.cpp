@@ -36,7 +36,7 @@ int Number(std::string_view digits) {
     return value;
 }
 
-std::optional<std::string_view> Fail(Decoded& d, const char* reason) {
+std::nullopt_t Fail(Decoded& d, const char* reason) {
     d.error = reason;
     return std::nullopt;
 }
@@ -74,21 +74,21 @@ std::optional<double> Longitude(std::string_view text, int ambiguity) {
     return digits[8] == 'W' ? -value : value;
 }
 
-std::optional<std::string_view> ReadUncompressed(std::string_view text, Decoded& d) {
+std::optional<std::string_view> ReadUncompressed(std::string_view text, Decoded& d,
+                                                 int& ambiguity) {
     if (text.size() < kUncompressedLength) return Fail(d, "position too short");
     std::array<char, 8> lat{};
-    const auto ambiguity = LatitudeAmbiguity(text.substr(0, 8), lat);
-    if (!ambiguity || (!IsSymbolTable(text[8]) && !IsDigit(text[8]))) {
-        return Fail(d, "bad latitude");
-    }
+    const auto level = LatitudeAmbiguity(text.substr(0, 8), lat);
+    if (!level || (!IsSymbolTable(text[8]) && !IsDigit(text[8]))) return Fail(d, "bad latitude");
+    ambiguity = *level;
     const int degrees = Number({lat.data(), 2});
     const double minutes = Number({lat.data() + 2, 2}) + Number({lat.data() + 5, 2}) / 100.0;
     if (minutes >= 60 || degrees + minutes / 60 > 90) return Fail(d, "latitude out of range");
-    const auto lon = Longitude(text.substr(9, 9), *ambiguity);
+    const auto lon = Longitude(text.substr(9, 9), ambiguity);
     if (!lon) return Fail(d, "bad longitude");
 
     const double lat_deg =
-        std::min(degrees + (minutes + AmbiguityCentre_min(*ambiguity)) / 60.0, 90.0);
+        std::min(degrees + (minutes + AmbiguityCentre_min(ambiguity)) / 60.0, 90.0);
     d.latitude_deg = lat[7] == 'S' ? -lat_deg : lat_deg;
     d.longitude_deg = lon;
     return text.substr(kUncompressedLength);
@@ -173,29 +173,91 @@ std::optional<std::string_view> TextAfterLocator(std::string_view rest) {
     return std::nullopt;
 }
 
+// A four- or six-character locator: puts `d` in the middle of its square. False, with `d`
+// untouched, when `locator` is not one.
+bool PlaceInSquare(std::string_view locator, Decoded& d) {
+    if ((locator.size() != 4 && locator.size() != 6) || !InRange(locator[0], 'A', 'R') ||
+        !InRange(locator[1], 'A', 'R') || !IsDigit(locator[2]) || !IsDigit(locator[3])) {
+        return false;
+    }
+    // South-west corner of the 2 x 1 degree square.
+    double lon = (locator[0] - 'A') * 20 - 180 + (locator[2] - '0') * 2;
+    double lat = (locator[1] - 'A') * 10 - 90 + (locator[3] - '0');
+    if (locator.size() == 4) {
+        lon += 1.0;
+        lat += 0.5;
+    } else {
+        const int x = SubsquareIndex(locator[4]), y = SubsquareIndex(locator[5]);
+        if (x < 0 || y < 0) return false;
+        lon += (x + 0.5) * 5.0 / 60.0;
+        lat += (y + 0.5) * 2.5 / 60.0;
+    }
+    d.longitude_deg = lon;
+    d.latitude_deg = lat;
+    return true;
+}
+
+// "!W..!" and "!w..!": the digits after the hundredths of a minute, in latitude and longitude.
+struct Dao {
+    double latitude_min = 0;
+    double longitude_min = 0;
+};
+
+// A blank adds nothing: "!W  !" only names the datum.
+std::optional<Dao> ReadDaoAt(std::string_view five) {
+    const char datum = five[1], a = five[2], o = five[3];
+    if (five[4] != '!') return std::nullopt;
+    if (datum == 'W' && (IsDigit(a) || a == ' ') && (IsDigit(o) || o == ' ')) {
+        // Thousandths of a minute.
+        const auto thousandths = [](char c) { return c == ' ' ? 0.0 : (c - '0') / 1000.0; };
+        return Dao{thousandths(a), thousandths(o)};
+    }
+    if (datum == 'w' && (IsBase91(a) || a == ' ') && (IsBase91(o) || o == ' ')) {
+        // Ninety-firsts of a hundredth of a minute.
+        const auto share = [](char c) { return c == ' ' ? 0.0 : (c - '!') / 91.0 / 100.0; };
+        return Dao{share(a), share(o)};
+    }
+    return std::nullopt;
+}
+
+// The precision is added away from the equator and the meridian (a southern "-0.0" too).
+double AwayFromZero(double value_deg, double extra_min, double limit_deg) {
+    return std::copysign(std::min(std::abs(value_deg) + extra_min / 60.0, limit_deg), value_deg);
+}
+
 }  // namespace
 
 std::optional<std::string_view> ReadLocator(std::string_view text, Decoded& d) {
-    if (text.size() < 4 || !InRange(text[0], 'A', 'R') || !InRange(text[1], 'A', 'R') ||
-        !IsDigit(text[2]) || !IsDigit(text[3])) {
-        return std::nullopt;
-    }
-    // South-west corner of the 2 x 1 degree square.
-    const double lon = (text[0] - 'A') * 20 - 180 + (text[2] - '0') * 2;
-    const double lat = (text[1] - 'A') * 10 - 90 + (text[3] - '0');
     // Six characters whenever they can be: "IO91SX" is never "IO91" with the symbol "SX".
-    if (text.size() >= 6 && SubsquareIndex(text[4]) >= 0 && SubsquareIndex(text[5]) >= 0) {
-        if (const auto rest = TextAfterLocator(text.substr(6))) {
-            d.longitude_deg = lon + (SubsquareIndex(text[4]) + 0.5) * 5.0 / 60.0;
-            d.latitude_deg = lat + (SubsquareIndex(text[5]) + 0.5) * 2.5 / 60.0;
-            return rest;
-        }
+    for (const std::size_t length : {6, 4}) {
+        if (text.size() < length) continue;
+        const auto rest = TextAfterLocator(text.substr(length));
+        if (rest && PlaceInSquare(text.substr(0, length), d)) return rest;
     }
-    const auto rest = TextAfterLocator(text.substr(4));
-    if (!rest) return std::nullopt;
-    d.longitude_deg = lon + 1.0;
-    d.latitude_deg = lat + 0.5;
-    return rest;
+    return std::nullopt;
+}
+
+std::optional<std::string_view> ReadLocatorBeacon(std::string_view body, Decoded& d) {
+    const auto close = body.find(']');
+    if (close == std::string_view::npos || !PlaceInSquare(body.substr(0, close), d)) {
+        return Fail(d, "bad locator beacon");
+    }
+    return body.substr(close + 1);
+}
+
+std::string ReadDao(std::string_view comment, bool addPrecision, Decoded& d) {
+    for (auto at = comment.find('!'); at != std::string_view::npos && at + 5 <= comment.size();
+         at = comment.find('!', at + 1)) {
+        const auto dao = ReadDaoAt(comment.substr(at, 5));
+        if (!dao) continue;
+        if (addPrecision && d.latitude_deg && d.longitude_deg) {
+            d.latitude_deg = AwayFromZero(*d.latitude_deg, dao->latitude_min, 90);
+            d.longitude_deg = AwayFromZero(*d.longitude_deg, dao->longitude_min, 180);
+        }
+        std::string rest(comment.substr(0, at));
+        return rest.append(comment.substr(at + 5));
+    }
+    return std::string(comment);
 }
 
 double AmbiguityCentre_min(int level) {
@@ -215,11 +277,14 @@ std::optional<double> AltitudeInComment_m(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<std::string_view> Read(std::string_view text, Decoded& d) {
+std::optional<std::string> Read(std::string_view text, Decoded& d) {
     if (text.empty()) return Fail(d, "missing position");
     std::optional<std::string_view> comment;
+    int ambiguity = 0;
+    bool refinable = false;  // what "!DAO!" adds to: an uncompressed position, all digits sent
     if (IsDigit(text[0]) || text[0] == ' ') {
-        comment = ReadUncompressed(text, d);
+        comment = ReadUncompressed(text, d, ambiguity);
+        refinable = ambiguity == 0;
         if (comment && text[kUncompressedLength - 1] != kWeatherSymbol) {
             comment = ReadCourseSpeed(*comment, d);
         }
@@ -228,8 +293,9 @@ std::optional<std::string_view> Read(std::string_view text, Decoded& d) {
     } else {
         return Fail(d, "bad position");
     }
-    if (comment && !d.altitude_m) d.altitude_m = AltitudeInComment_m(*comment);
-    return comment;
+    if (!comment) return std::nullopt;
+    if (!d.altitude_m) d.altitude_m = AltitudeInComment_m(*comment);
+    return ReadDao(*comment, refinable, d);
 }
 
 }  // namespace builtin_host::position

@@ -41,6 +41,10 @@ Notification NotificationFor(const Event& event) {
     return {};
 }
 
+void DesktopNotifier::PrintFailure(const QString& message) {
+    std::cerr << "sirenwatch: no desktop notification: " << message.toStdString() << '\n';
+}
+
 void DesktopNotifier::Tell(const Event& event) {
     const Notification n = NotificationFor(event);
     if (n.summary.isEmpty() || !bus_.isConnected()) return;
@@ -51,12 +55,13 @@ void DesktopNotifier::Tell(const Event& event) {
     call << QString("Sirenwatch") << 0u << icon_ << n.summary << n.body << QStringList() << hints
          << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [told = failureTold_, watcher] {
+    ++answers_->awaited;
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [answers = answers_, watcher] {
         watcher->deleteLater();
-        if (!watcher->isError() || *told) return;
-        *told = true;
-        std::cerr << "sirenwatch: no desktop notification: "
-                  << watcher->error().message().toStdString() << '\n';
+        --answers->awaited;
+        if (!watcher->isError() || answers->failureTold) return;
+        answers->failureTold = true;
+        if (answers->onFailure) answers->onFailure(watcher->error().message());
     });
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "incidents/Events.h"
@@ -27,18 +28,32 @@ QDBusConnection SessionBusIfAny();
 
 class DesktopNotifier {
 public:
-    explicit DesktopNotifier(QDBusConnection bus = SessionBusIfAny(),
-                             QString icon = "dialog-warning")
-        : bus_(std::move(bus)), icon_(std::move(icon)) {}
+    using FailureSink = std::function<void(const QString& message)>;
+    // Standard error, for the program.
+    static void PrintFailure(const QString& message);
 
-    // A sink for the incidents: sends without waiting for the answer.
+    explicit DesktopNotifier(QDBusConnection bus = SessionBusIfAny(),
+                             QString icon = "dialog-warning", FailureSink onFailure = PrintFailure)
+        : bus_(std::move(bus)), icon_(std::move(icon)) {
+        answers_->onFailure = std::move(onFailure);
+    }
+
+    // A sink for the incidents: sends without waiting for the answer. The first failed
+    // answer goes to the failure sink; later ones are not told again.
     void Tell(const Event& event);
+    // Notifications sent whose answer has not come yet.
+    int AnswersAwaited() const { return answers_->awaited; }
 
 private:
+    struct Answers {
+        FailureSink onFailure;
+        bool failureTold = false;
+        int awaited = 0;
+    };
     QDBusConnection bus_;
     QString icon_;
     // Shared with answers still on their way, which may come after the notifier is gone.
-    std::shared_ptr<bool> failureTold_ = std::make_shared<bool>(false);
+    std::shared_ptr<Answers> answers_ = std::make_shared<Answers>();
 };
 
 }  // namespace incidents

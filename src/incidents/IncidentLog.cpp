@@ -1,14 +1,15 @@
 // Appending events to the day's file.
 #include "incidents/IncidentLog.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QStandardPaths>
 #include <iostream>
 
 #include "incidents/JsonLines.h"
+#include "qt/QtPorts.h"
 
 namespace incidents {
 namespace {
@@ -23,13 +24,22 @@ bool EndsWithLineEnd(QFile& file) {
 }  // namespace
 
 QString IncidentLog::DefaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           "/sirenwatch/incidents";
+    return QString::fromStdString(qt::CurrentLayout().data) + "/incidents";
+}
+
+void IncidentLog::RemoveOld(const QString& today) {
+    const QDate day = QDate::fromString(today, Qt::ISODate);
+    if (keepDays_ <= 0 || !day.isValid()) return;
+    // Names sort as their days do: everything before the first day kept goes.
+    const QString firstKept = IncidentFileName(day.addDays(1 - keepDays_).toString(Qt::ISODate));
+    QDir folder(folder_);
+    for (const QString& name : folder.entryList({"incidents-*.jsonl"}, QDir::Files))
+        if (name.size() == firstKept.size() && name < firstKept) folder.remove(name);
 }
 
 QString IncidentLog::ReplayFolder(const QString& replayFile, const QDateTime& start) {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           "/sirenwatch/replays/" + QFileInfo(replayFile).completeBaseName() + '-' +
+    return QString::fromStdString(qt::CurrentLayout().data) + "/replays/" +
+           QFileInfo(replayFile).completeBaseName() + '-' +
            start.toUTC().toString("yyyyMMdd-HHmmss");
 }
 
@@ -45,6 +55,10 @@ bool IncidentLog::Append(const Event& event) {
               file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
     if (ok && !EndsWithLineEnd(file)) line.prepend('\n');
     ok = ok && file.write(line) == line.size();
+    if (ok && file.fileName() != lastFile_) {  // a new day, or the first line of this run
+        lastFile_ = file.fileName();
+        RemoveOld(IsoTime(event.time_s).left(10));
+    }
     if (!ok && !failureTold_) {
         failureTold_ = true;
         std::cerr << "sirenwatch: the incident log " << file.fileName().toStdString()

@@ -18,13 +18,19 @@ public:
     // The folder is created when the first line is written.
     explicit IncidentLog(QString folder) : folder_(std::move(folder)) {}
 
-    // <data home>/sirenwatch/incidents, beside the built-in host's folder.
+    // "incidents" in the data folder (see platform::ChooseLayout).
     static QString DefaultFolder();
-    // <data home>/sirenwatch/replays/<file's base name>-<start, UTC>: one per replay.
+    // "replays/<file's base name>-<start, UTC>" in the data folder: one per replay.
     static QString ReplayFolder(const QString& replayFile, const QDateTime& start);
 
-    // Appends the event to the file of the day of its time (a copy is left out). False when
-    // it could not be written; the first failure is told on standard error.
+    // How many days of files are kept, the day being written included; older ones are
+    // removed when a new day's file begins. 0 keeps everything.
+    void KeepDays(int days) { keepDays_ = days; }
+    // Removes the day files older than the days kept before `today` (YYYY-MM-DD, UTC).
+    void RemoveOld(const QString& today);
+
+    // Appends the event to the file of the day of its time. False when it could not be
+    // written (a copy is left out); the first failure is told on standard error.
     bool Append(const Event& event);
 
     const QString& Folder() const { return folder_; }
@@ -32,6 +38,8 @@ public:
 private:
     QString folder_;
     bool failureTold_ = false;
+    int keepDays_ = 0;
+    QString lastFile_;
 };
 
 // The day file's name for an ISO time ("2026-12-07T10:00:00Z" gives

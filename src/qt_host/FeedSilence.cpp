@@ -10,9 +10,10 @@ std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
     watch->onSilent = [&feed, &events, map, &sound, siren = std::move(sirenFile)](
                           std::int64_t silent_s, std::int64_t last_s) {
         events.Emit(incidents::FeedSilent{feed.Describe().toStdString(), silent_s, last_s});
-        if (map == nullptr) return;
-        map->SetWarning(SilenceWarningText(feed.Describe(), last_s, silent_s));
-        sound.Play(siren);
+        if (map != nullptr) sound.Play(siren);
+    };
+    watch->onStillSilent = [&feed, map, w = watch.get()](std::int64_t silent_s) {
+        if (map != nullptr) map->SetWarning(SilenceWarningText(feed.Describe(), *w, silent_s));
     };
     watch->onBack = [&feed, &events, map] {
         events.Emit(incidents::FeedBack{feed.Describe().toStdString()});

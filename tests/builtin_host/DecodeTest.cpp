@@ -65,6 +65,7 @@ const Vector kUncompressed[] = {
     {"N0CALL>APRS:!4903.50N/07201.75W-/A=-00100", "49.05833 -72.02917 a-30 '/A=-00100'"},
     {"N0CALL>APRS:!4903.50N/07201.75W-/A=12 m, /A=001234",
      "49.05833 -72.02917 a376 '/A=12 m, /A=001234'"},
+    {"N0CALL>APRS:!4903.50N/07201.75W>361/036", "49.05833 -72.02917 s66.7"},
 };
 INSTANTIATE_TEST_SUITE_P(Uncompressed, ReferenceExamples, ::testing::ValuesIn(kUncompressed));
 
@@ -79,6 +80,22 @@ const Vector kAmbiguity[] = {
     {"N0CALL>APRS:!49  .  S/180  .  W-", "-49.50000 -180.00000"},
 };
 INSTANTIATE_TEST_SUITE_P(Ambiguity, ReferenceExamples, ::testing::ValuesIn(kAmbiguity));
+
+// "!DAO!" adds the digits after the hundredths of a minute, human-readable ("W") or base 91
+// ("w"), to a position sent with all its digits, and leaves the comment.
+const Vector kDao[] = {
+    {"N0CALL>APRS:!4903.50N/07201.75W-Test!W27!", "49.05837 -72.02928 'Test'"},
+    {"N0CALL>APRS:=4903.50S/07201.75E-!W27!", "-49.05837 72.02928"},
+    {"AB1CD>APRS:;LEADER   *092345z4903.50N/07201.75W>088/036!W27!",
+     "49.05837 -72.02928 c88 s66.7 ;LEADER"},
+    {"N0CALL>423W1T:`c0ooZO>/]\"6)}on air!wN{!=",
+     "42.61908 -71.34733 c251 s66.7 a200 EMERGENCY 'on air'"},
+    {"N0CALL>APRS:!4903.5 N/07201.75W-!W27!", "49.05917 -72.02917"},
+    {"N0CALL>APRS:=/5L!!<*e7> sTComment!wN{!", "49.50000 -72.75000 'Comment'"},
+    {"N0CALL>APRS:!4903.50N/07201.75W-!W  !Test", "49.05833 -72.02917 'Test'"},
+    {"N0CALL>APRS:!4903.50N/07201.75W-Hi!WOW!", "49.05833 -72.02917 'Hi!WOW!'"},
+};
+INSTANTIATE_TEST_SUITE_P(Dao, ReferenceExamples, ::testing::ValuesIn(kDao));
 
 // The reference's examples; packets of our own encoder are checked further
 // down.
@@ -109,6 +126,8 @@ const Vector kObjectsItemsStatus[] = {
      "45.50000 9.00000 EMERGENCY status '!EMERGENCY! car fire'"},
     {"AB1CD>APRS:>IO91SX/Gone", "status 'IO91SX/Gone'"},
     {"AB1CD>APRS:>SR12 test", "status 'SR12 test'"},
+    {"AB1CD>APRS:[JN45ab]Club station", "45.06250 8.04167 'Club station'"},
+    {"AB1CD>APRS:[IO91]", "51.50000 -1.00000"},
     {"IGATE>APRS,WIDE2-1:}N0CALL-9>423W1T,TCPIP,IGATE*:`c0ooZO>/]\"6)}EMERGENCY",
      "42.61900 -71.34717 c251 s66.7 a200 EMERGENCY 'EMERGENCY'"},
 };
@@ -127,8 +146,43 @@ const Vector kMicE[] = {
     {"N0CALL>423WQT:`&aooZO>/", "42.61900 -110.16383 c251 s66.7 EMERGENCY"},
     {"N0CALL>423W1T:`\x7f&ooZO>/", "42.61900 -99.18050 c251 s66.7 EMERGENCY"},
     {"N0CALL>423WLZ:`c0ooZO>/", "42.62500 -71.34167 c251 s66.7 EMERGENCY"},
+    {"N0CALL>42LZLZ:`c0ooZO>/", "42.50000 -71.50000 c251 s66.7 EMERGENCY"},
+    {"N0CALL>423W1T:`c0ooZO>/'hello|3", "42.61900 -71.34717 c251 s66.7 EMERGENCY 'hello'"},
 };
 INSTANTIATE_TEST_SUITE_P(MicE, ReferenceExamples, ::testing::ValuesIn(kMicE));
+
+// The message type needs only destination characters 1-3: any other Mic-E field that cannot
+// be read is left out, and the frame stands with its type.
+const Vector kMicEFieldFaults[] = {
+    // The information field cut short: what is whole is read.
+    {"N0CALL>423W1T:`", "EMERGENCY"},
+    {"N0CALL>423W1T:`c0o", "42.61900 -71.34717 EMERGENCY"},
+    {"N0CALL>423W1T:`c0ooZO", "42.61900 -71.34717 c251 s66.7 EMERGENCY"},
+    // Destination characters 4-6 not Mic-E (a missing one is a blank), latitude minutes
+    // over 59, a latitude over 90 degrees: no position. 90 degrees itself is one.
+    {"N0CALL>423A1T:`c0ooZO>/", "c251 s66.7 EMERGENCY"},
+    {"N0CALL>423W1:`c0ooZO>/", "c251 s66.7 EMERGENCY"},
+    {"N0CALL>426W1T:`c0ooZO>/", "c251 s66.7 EMERGENCY"},
+    {"N0CALL>900P1P:`c0ooZO>/", "c251 s66.7 EMERGENCY"},
+    {"N0CALL>900P0P:`c0ooZO>/", "90.00000 -71.34717 c251 s66.7 EMERGENCY"},
+    // Longitude bytes outside the encoding: minutes byte below 38 or above 97; degrees byte
+    // below 38 or above 127, with or without the +100 flag.
+    {"N0CALL>T2SP0W:`c\x1eooZO>/", "c251 s66.7 IN SERVICE"},
+    {"N0CALL>423W1T:`cbooZO>/", "c251 s66.7 EMERGENCY"},
+    {"N0CALL>423W1T:`%0ooZO>/", "c251 s66.7 EMERGENCY"},
+    {"N0CALL>423WQT:`%0ooZO>/", "c251 s66.7 EMERGENCY"},
+    {"N0CALL>423W1T:`\x01"
+     "0ooZO>/",
+     "c251 s66.7 EMERGENCY"},
+    {"N0CALL>423W1T:`\x80"
+     "0ooZO>/",
+     "c251 s66.7 EMERGENCY"},
+    // A course over 360 or a byte outside the encoding costs only its own value.
+    {"N0CALL>423W1T:`c0oo[b>/", "42.61900 -71.34717 s66.7 EMERGENCY"},
+    {"N0CALL>423W1T:`c0o\x01ZO>/", "42.61900 -71.34717 c251 EMERGENCY"},
+    {"N0CALL>423W1T:`c0ooZ\x80>/", "42.61900 -71.34717 s66.7 EMERGENCY"},
+};
+INSTANTIATE_TEST_SUITE_P(MicEFieldFaults, ReferenceExamples, ::testing::ValuesIn(kMicEFieldFaults));
 
 TEST(Decode, MicEDestinationBitsGiveTheMessageType) {
     const std::pair<const char*, const char*> cases[] = {
@@ -160,18 +214,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "N0CALL>APRS:!4903.50X/07201.75W-", "N0CALL>APRS:!/5L!!<*e",
                       "N0CALL>APRS:!/5L!~<*e7>7P[", "N0CALL>APRS:/0923454903.50N/07201.75W>",
                       "N0CALL>APRS:;LEADER*0923", "N0CALL>APRS:)AB!4903.50N/07201.75W-",
-                      "N0CALL>423W1T:`c0o", "N0CALL>423W1:`c0ooZO>/", "N0CALL>423A1T:`c0ooZO>/",
-                      "N0CALL>423W1T:`\x01"
-                      "0ooZO>/",
-                      "N0CALL>423W1T:`c0o\x01ZO>/", "N0CALL>APRS:}garbage",
-                      // Mic-E longitude bytes outside the encoding: minutes byte below 38 or
-                      // above 97; degrees byte below 38 or above 127, with or without the
-                      // +100 flag.
-                      "N0CALL>T2SP0W:`c\x1eooZO>/", "N0CALL>423W1T:`cbooZO>/",
-                      "N0CALL>423W1T:`%0ooZO>/", "N0CALL>423WQT:`%0ooZO>/",
-                      "N0CALL>423W1T:`\x80"
-                      "0ooZO>/",
-                      "A>B:}A>B:}A>B:}A>B:}A>B:}A>B:!4903.50N/07201.75W-"));
+                      "N0CALL>APRS:[JN45A/]x", "N0CALL>APRS:[JN45ab", "N0CALL>APRS:[SA45ab]x",
+                      // A destination that gives no Mic-E message type: a bad character in
+                      // positions 1-3, or longer than an address field.
+                      "N0CALL>4M3W1T:`c0ooZO>/", "N0CALL>42:`c0ooZO>/", "N0CALL>423W1TX:`c0ooZO>/",
+                      "N0CALL>APRS:}garbage", "A>B:}A>B:}A>B:}A>B:}A>B:}A>B:!4903.50N/07201.75W-"));
 
 // Compressed reports of our own encoder decode to what went in, within the
 // format's resolution (about 0.3 m of position, 4 degrees of course, 8 % of
@@ -231,6 +278,11 @@ TEST(DecodeJson, TheMicEEmergencyExample) {
               "\"message_type\":\"EMERGENCY\",\"comment\":\"EMERGENCY "
               "test\",\"object\":\"\","
               "\"error\":\"\"}");
+    // A position that cannot be read takes nothing else with it.
+    EXPECT_EQ(ToJson(Decode("N0CALL-9>423W1T:`%0ooZO>/")),
+              "{\"source\":\"N0CALL-9\",\"latitude\":null,\"longitude\":null,\"course\":251,"
+              "\"speed_kmh\":66.7,\"altitude_m\":null,\"message_type\":\"EMERGENCY\","
+              "\"comment\":\"\",\"object\":\"\",\"error\":\"\"}");
 }
 
 TEST(DecodeJson, OneOutputLinePerInputLineEmptyLinesIncluded) {

@@ -112,5 +112,22 @@ TEST_F(DemoReplay, OnlyTheEmergencyStationsReachThePanelTableAndMap) {
     EXPECT_FLOAT_EQ(circles[1].radius, 2.0f);
 }
 
+// A Mic-E emergency whose longitude bytes are garbled still reaches the add-on: the panel
+// and the table show what is missing as missing, and the alarm sounds.
+TEST_F(DemoReplay, AnEmergencyWithoutAPositionIsShownWithoutOne) {
+    ASSERT_TRUE(program->Start());
+    host->OnTnc2Line(R"(Q7MOB-9>453UU0,WIDE1-1:`%SZl I>/"5\}Car off the road, need help)");
+
+    EXPECT_EQ(Current(), (Panel{"Q7MOB-9", "EMERGENCY", "Car off the road, need help", "0", "45",
+                                "0", "-----", "-----", "0", "160"}));
+    const ui::Grid& table = Main().FGridStazioni;
+    ASSERT_EQ(table.Rows(), 2);
+    EXPECT_EQ(table.TextMatrix(1, 6), "-----");
+    EXPECT_EQ(table.TextMatrix(1, 7), "-----");
+    EXPECT_EQ(table.TextMatrix(1, 8), "-99999");
+    EXPECT_EQ(table.TextMatrix(1, 9), "-99999");
+    EXPECT_TRUE(Main().TimerAllarme.TimerEnabled());
+}
+
 }  // namespace
 }  // namespace builtin_host

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "com/ComHost.h"
+#include "com/MessageFilter.h"
 #include "incidents/FormObserver.h"
 #include "incidents/TabLines.h"
 #include "program/HeadlessDialogs.h"
@@ -100,6 +101,8 @@ int Run(bool headless) {
                           help,
                           app};
 
+    // A host that answers "busy" is asked again for a while before its call counts as failed.
+    com::MessageFilterScope busyRetry;
     com::ComConnector connector;
     // The report outlives the forms it listens to, whatever they signal as they go.
     incidents::Stream events;
