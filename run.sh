@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/install-deps.sh
+scripts/install-deps.sh run
 cmake --preset release >/dev/null
 cmake --build --preset release --target sirenwatch -j "$(nproc)"
 exe=build/release/src/app/sirenwatch

@@ -47,12 +47,15 @@ private:
             {"--help", [&] { o.help = true; }},
             {"-h", [&] { o.help = true; }},
             {"--version", [&] { o.version = true; }},
+            {"--check", [&] { o.check = true; }},
             {"--headless", [&] { o.headless = true; }},
             {"--json", [&] { o.json = true; }},
             {"--fast", [&] { o.fast = true; }},
             {"--stdin", [&] { SetFeed(FeedChoice::Stdin, name); }},
             {"--kiss", [&] { EndpointFeed(FeedChoice::Kiss, name, kDefaultKissPort); }},
             {"--aprs-is", [&] { EndpointFeed(FeedChoice::AprsIs, name, kDefaultAprsIsPort); }},
+            {"--agwpe", [&] { EndpointFeed(FeedChoice::Agwpe, name, kDefaultAgwpePort); }},
+            {"--serial", [&] { SerialFeed(name); }},
             {"--replay",
              [&] {
                  if (auto v = Value(name); v && SetFeed(FeedChoice::Replay, name))
@@ -69,9 +72,10 @@ private:
             Fail("unknown option: " + arg);
             return;
         }
-        const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--replay" ||
-                                name == "--filter" || name == "--call" || name == "--export" ||
-                                name == "--since" || name == "--on-emergency";
+        const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--agwpe" ||
+                                name == "--serial" || name == "--replay" || name == "--filter" ||
+                                name == "--call" || name == "--export" || name == "--since" ||
+                                name == "--on-emergency";
         if (inlineValue_ && !takesValue) {
             Fail(name + " takes no value");
             return;
@@ -110,6 +114,17 @@ private:
             return;
         }
         result_.options.endpoint = *endpoint;
+    }
+
+    void SerialFeed(const std::string& name) {
+        const auto value = Value(name);
+        if (!value || !SetFeed(FeedChoice::Serial, name)) return;
+        const auto line = ParseSerialLine(*value);
+        if (!line) {
+            Fail(name + ": expected DEVICE[:BAUD], got \"" + *value + "\"");
+            return;
+        }
+        result_.options.serial = *line;
     }
 
     void CheckCombination() {
@@ -170,6 +185,20 @@ std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defau
     return endpoint;
 }
 
+std::optional<SerialLine> ParseSerialLine(std::string_view text) {
+    SerialLine line{std::string(text), kDefaultSerialBaud};
+    if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
+        const std::string_view speed = text.substr(colon + 1);
+        std::int32_t baud = 0;
+        const auto [ptr, ec] = std::from_chars(speed.data(), speed.data() + speed.size(), baud);
+        if (ec != std::errc() || ptr != speed.data() + speed.size() || baud < 50)
+            return std::nullopt;
+        line = {std::string(text.substr(0, colon)), baud};
+    }
+    if (line.device.empty()) return std::nullopt;
+    return line;
+}
+
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     return Parser(args).Run();
 }
@@ -183,6 +212,10 @@ traffic beside the executable, replayed in real time).
 
 Feeds:
   --kiss HOST:PORT     a KISS TNC over TCP (port 8001 when left out), e.g. Direwolf
+  --agwpe HOST:PORT    a soft TNC's AGWPE server (port 8000 when left out), e.g. Direwolf
+  --serial DEVICE[:BAUD]
+                       a KISS TNC on a serial line, e.g. /dev/ttyUSB0:9600 (9600 bd
+                       when left out); looked for again while it is unplugged
   --aprs-is HOST:PORT  an APRS-IS server (port 14580 when left out), read-only login
     --filter SPEC      the server-side filter, e.g. "r/45.5/9.2/100"
     --call CALL        the login callsign (default: the home station's callsign)
@@ -216,6 +249,9 @@ Other options:
   --json               print each emergency (with the evidence of why it is one), alarm
                        and feed event as one JSON object per line on standard output,
                        instead of the tab-separated lines
+  --check              read and check the settings (home position, feed, emergency
+                       command), print what the watch would use and where each value
+                       comes from, and exit: 0 when the watch could start
   -h, --help           show this text and exit
   --version            show the version and exit
 )";

@@ -10,19 +10,27 @@
 
 namespace app {
 
-enum class FeedChoice { FromSettings, Kiss, AprsIs, Replay, Stdin };
+enum class FeedChoice { FromSettings, Kiss, AprsIs, Replay, Stdin, Agwpe, Serial };
 
 inline constexpr std::uint16_t kDefaultKissPort = 8001;
 inline constexpr std::uint16_t kDefaultAprsIsPort = 14580;
+inline constexpr std::uint16_t kDefaultAgwpePort = 8000;
+inline constexpr std::int32_t kDefaultSerialBaud = 9600;
 
 struct Endpoint {
     std::string host;
     std::uint16_t port = 0;
 };
 
+struct SerialLine {
+    std::string device;
+    std::int32_t baud = kDefaultSerialBaud;
+};
+
 struct CommandLine {
     FeedChoice feed = FeedChoice::FromSettings;
-    Endpoint endpoint;                  // --kiss / --aprs-is
+    Endpoint endpoint;                  // --kiss / --aprs-is / --agwpe
+    SerialLine serial;                  // --serial
     std::string replayFile;             // --replay
     bool fast = false;                  // --fast: a replay without pacing
     std::optional<std::string> filter;  // --filter: APRS-IS server filter
@@ -32,6 +40,7 @@ struct CommandLine {
     std::optional<std::string> exportFile;   // --export: the incident log as GPX or KML
     std::optional<std::string> since;        // --since: only what happened from then on
     std::optional<std::string> onEmergency;  // --on-emergency: a command for each new one
+    bool check = false;                      // --check: the settings checked and shown, no watch
     bool help = false;
     bool version = false;
 };
@@ -48,6 +57,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args);
 
 // "HOST:PORT", "HOST" (default port), "[::1]:PORT"; nothing when unusable.
 std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defaultPort);
+
+// "DEVICE" (default speed) or "DEVICE:BAUD"; nothing when unusable.
+std::optional<SerialLine> ParseSerialLine(std::string_view text);
 
 // The --help text.
 std::string UsageText(std::string_view program);

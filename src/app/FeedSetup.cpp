@@ -2,9 +2,11 @@
 #include "app/FeedSetup.h"
 
 #include "platform/Paths.h"
+#include "qt_host/feeds/AgwpeFeed.h"
 #include "qt_host/feeds/AprsIsFeed.h"
 #include "qt_host/feeds/KissFeed.h"
 #include "qt_host/feeds/ReplayFeed.h"
+#include "qt_host/feeds/SerialKissFeed.h"
 #include "qt_host/feeds/StdinFeed.h"
 
 namespace app {
@@ -33,6 +35,16 @@ builtin_host::FeedSettings EffectiveFeed(builtin_host::FeedSettings feed,
         case FeedChoice::Stdin:
             feed.source = FeedSource::Stdin;
             break;
+        case FeedChoice::Agwpe:
+            feed.source = FeedSource::Agwpe;
+            feed.agwpeHost = options.endpoint.host;
+            feed.agwpePort = options.endpoint.port;
+            break;
+        case FeedChoice::Serial:
+            feed.source = FeedSource::Serial;
+            feed.serialDevice = options.serial.device;
+            feed.serialBaud = options.serial.baud;
+            break;
     }
     if (options.fast) feed.fast = true;
     if (options.filter) feed.filter = *options.filter;
@@ -54,6 +66,12 @@ std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const builtin_host::FeedSettings&
                 feed.filter);
         case FeedSource::Stdin:
             return std::make_unique<qt_host::feeds::StdinFeed>();
+        case FeedSource::Agwpe:
+            return std::make_unique<qt_host::feeds::AgwpeFeed>(
+                QString::fromStdString(feed.agwpeHost), feed.agwpePort);
+        case FeedSource::Serial:
+            return std::make_unique<qt_host::feeds::SerialKissFeed>(
+                QString::fromStdString(feed.serialDevice), feed.serialBaud);
         case FeedSource::Replay:
             break;
     }

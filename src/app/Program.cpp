@@ -2,54 +2,61 @@
 #include "app/Program.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <iostream>
 #include <memory>
 #include <optional>
 
-#include "app/DesktopNotifier.h"
-#include "app/EmergencyCommand.h"
 #include "app/FeedSetup.h"
-#include "app/IncidentExport.h"
-#include "app/IncidentLog.h"
-#include "app/Incidents.h"
-#include "app/LoopProbe.h"
+#include "app/JournalLevels.h"
+#include "app/LatencyProbe.h"
 #include "app/StopSignals.h"
 #include "basemap/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
+#include "incidents/DesktopNotifier.h"
+#include "incidents/EmergencyCommand.h"
+#include "incidents/ExportDialog.h"
+#include "incidents/FormObserver.h"
+#include "incidents/IncidentLog.h"
+#include "incidents/JsonLines.h"
+#include "incidents/TabLines.h"
+#include "platform/NumberText.h"
 #include "platform/Paths.h"
-#include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "qt/Binders.h"
 #include "qt/DisplayPacer.h"
 #include "qt/FormWindow.h"
+#include "qt/LoopProbe.h"
 #include "qt/QtPlatform.h"
-#include "qt_host/FeedWatch.h"
+#include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
+#include "settings/ProfileFile.h"
 
 namespace app {
 
 namespace {
 
-// Makes sure the add-on finds a host with a home station, and reads the host's settings.
-builtin_host::HostSettings PrepareHost(const std::string& programFolder) {
-    const std::string dataHome =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+// Makes sure the add-on finds a host with a home station; gives the host's folder.
+std::string PrepareHost(const platform::FileLayout& layout) {
     const auto setup = builtin_host::EnsureHostSetup(
-        qt::UserStoreFolder(), dataHome, platform::JoinPath(programFolder, "demo.tnc2"));
+        layout.userStore, layout.hostFolder, platform::JoinPath(layout.shared, "demo.tnc2"));
     if (!setup.error.empty()) std::cerr << "sirenwatch: host set-up: " << setup.error << '\n';
-    return builtin_host::LoadHostSettings(setup.folder);
+    return setup.folder;
 }
 
-// The land and borders beside the executable; without them the map has a plain background.
+// The message type that counts as an emergency, as the add-on reads it at start-up.
+std::string MessageType(const std::string& settingsFile) {
+    std::string type =
+        platform::UCase(settings::ReadProfileString(settingsFile, "SetUp", "MessageType"));
+    return type.empty() ? "EMERGENCY" : type;
+}
+
+// The land and borders among the shipped files; without them the map has a plain background.
 std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& folder) {
     const std::string file = platform::JoinPath(folder, "basemap.txt");
     std::string error;
@@ -87,7 +94,6 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
     map->SetEvidence(&host.Emergencies());
     map->SetHomeCallsign(settings.callsign);
-    map->SetSpanKm(settings.mapScale / 2);  // the scale is the whole width
     map->onClose = [&host] { host.Close(); };
     host.SetFrameListener([view = map.get()] { view->StationsChanged(); });
     map->resize(640, 480);
@@ -127,9 +133,9 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
 }
 
 // The user's command for new emergencies, when one is set.
-std::unique_ptr<EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
+std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
     if (command.empty()) return nullptr;
-    return std::make_unique<EmergencyCommand>(QString::fromStdString(command));
+    return std::make_unique<incidents::EmergencyCommand>(QString::fromStdString(command));
 }
 
 // What makes the watch unable to start as asked: a replay file that cannot be read, an
@@ -144,7 +150,7 @@ std::optional<std::string> StartProblem(const builtin_host::FeedSettings& feed,
                                             : file.errorString().toStdString());
     }
     if (command.empty()) return std::nullopt;
-    const auto problem = CommandProblem(QString::fromStdString(command));
+    const auto problem = incidents::CommandProblem(QString::fromStdString(command));
     if (!problem) return std::nullopt;
     return (options.onEmergency ? "--on-emergency: " : "OnEmergency in the host's settings: ") +
            problem->toStdString();
@@ -152,81 +158,75 @@ std::optional<std::string> StartProblem(const builtin_host::FeedSettings& feed,
 
 // A replay's events go to a log of its own: its emergencies are made up or long past.
 QString LogFolder(const builtin_host::FeedSettings& feed) {
-    if (feed.source != builtin_host::FeedSource::Replay) return IncidentLog::DefaultFolder();
-    const QString folder = IncidentLog::ReplayFolder(QString::fromStdString(feed.replayFile),
-                                                     QDateTime::currentDateTimeUtc());
+    if (feed.source != builtin_host::FeedSource::Replay)
+        return incidents::IncidentLog::DefaultFolder();
+    const QString folder = incidents::IncidentLog::ReplayFolder(
+        QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
     std::cerr << "sirenwatch: a replay, logged apart in " << folder.toStdString() << '\n';
     return folder;
 }
 
-// The map window's export: the whole incident log to a file the user picks.
-void ExportFromMap(const QString& logFolder, QWidget& parent) {
-    const QString file = QFileDialog::getSaveFileName(&parent, "Export incidents",
-                                                      QDir::homePath() + "/incidents.gpx",
-                                                      "GPX (*.gpx);;KML (*.kml)");
-    if (file.isEmpty()) return;
-    const ExportResult result = ExportIncidents(logFolder, file, std::nullopt);
-    if (result.ok) {
-        QMessageBox::information(&parent, "Export incidents", result.message);
-    } else {
-        QMessageBox::warning(&parent, "Export incidents", result.message);
-    }
-}
-
-// Silence on the feed: an event, and with windows a band on the map and the siren once.
-std::unique_ptr<qt_host::FeedWatch> WatchFeed(qt_host::feeds::Feed& feed, std::int64_t limit_s,
-                                              Incidents& incidents, qt_host::MapView* map,
-                                              platform::Sound& sound, std::string sirenFile) {
-    auto watch = std::make_unique<qt_host::FeedWatch>(feed, limit_s);
-    watch->onSilent = [&feed, &incidents, map, &sound, siren = std::move(sirenFile)](
-                          std::int64_t silent_s, std::int64_t last_s) {
-        incidents.FeedSilent(feed.Describe(), silent_s, last_s);
-        if (map == nullptr) return;
-        map->SetWarning(qt_host::SilenceWarningText(feed.Describe(), last_s, silent_s));
-        sound.Play(siren);
-    };
-    watch->onBack = [&feed, &incidents, map] {
-        incidents.FeedBack(feed.Describe());
-        if (map != nullptr) map->SetWarning({});
-    };
-    return watch;
-}
-
 // Where events go besides standard output: the incident log, the desktop, the user's command.
 struct IncidentOutlets {
-    IncidentLog log;
-    DesktopNotifier notifier;
-    std::unique_ptr<EmergencyCommand> command;
+    incidents::IncidentLog log;
+    incidents::DesktopNotifier notifier;
+    std::unique_ptr<incidents::EmergencyCommand> command;
 };
 
-// Standard output in the form asked for (the add-on's own tab-separated lines come from its
-// report, so only the feed's lines are printed here without --json), and the outlets.
-void RouteIncidents(Incidents& incidents, builtin_host::BuiltinHost& host, IncidentOutlets& outlets,
-                    const CommandLine& options, bool headless) {
+// The built-in host's evidence of a station, as the events carry it.
+std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,
+                                              const std::string& callsign) {
+    const builtin_host::Evidence* e = book.Find(callsign);
+    if (e == nullptr) return std::nullopt;
+    incidents::Evidence evidence{
+        .frame = e->frame,
+        .messageType = e->messageType,
+        .cause = e->cause,
+        .path = {e->path.digipeaters, e->path.heardFrom, e->path.viaInternet, e->path.gateway},
+        .firstHeard_s = e->firstHeard_s,
+        .lastHeard_s = e->lastHeard_s,
+        .count = e->count,
+        .heard = e->heard,
+        .heardVia = e->heardVia,
+        .lastWasCopy = e->lastWasCopy};
+    if (!e->track.empty())
+        evidence.place =
+            incidents::Place{e->track.back().latitude_deg, e->track.back().longitude_deg};
+    return evidence;
+}
+
+// Standard output in the form asked for (tab lines only headless), the outlets, and the new
+// places of stations in emergency as the host notes them.
+void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
+                    IncidentOutlets& outlets, const CommandLine& options, bool headless) {
     if (options.json) {
-        incidents.AddSink(JsonLinePrinter(std::cout));
+        events.Subscribe(incidents::JsonLinePrinter(std::cout));
     } else if (headless) {
-        incidents.AddSink(FeedLinePrinter(std::cout));
+        events.Subscribe(incidents::TabLinePrinter(std::cout));
     }
-    incidents.AddSink([&outlets](const QJsonObject& event) {
+    events.Subscribe([&outlets](const incidents::Event& event) {
         outlets.log.Append(event);
         outlets.notifier.Tell(event);
         if (outlets.command) outlets.command->Run(event);
     });
-    host.SetEvidenceListener([&incidents](const builtin_host::EvidenceBook::Noted& noted) {
-        incidents.EvidenceNoted(noted);
+    host.SetEvidenceListener([&events](const builtin_host::EvidenceBook::Noted& noted) {
+        if (noted.evidence == nullptr || !noted.newPoint) return;
+        const builtin_host::TrackPoint& point = noted.evidence->track.back();
+        events.Emit(incidents::Event{
+            point.time_s, incidents::Position{noted.evidence->callsign,
+                                              {point.latitude_deg, point.longitude_deg}}});
     });
 }
 
 // The base map, the tiles when a server is set, and the export in the window's menu.
 void FurnishMap(qt_host::MapView& map, const std::string& folder,
-                const builtin_host::HostSettings& settings, const IncidentLog& log) {
+                const builtin_host::HostSettings& settings, const incidents::IncidentLog& log) {
     map.SetBaseMap(LoadShippedBaseMap(folder));
     if (auto tiles = MakeTileLayer(settings)) {
         tiles->setParent(&map);
         map.SetTileLayer(tiles.release());
     }
-    map.onExport = [&log, &map] { ExportFromMap(log.Folder(), map); };
+    map.onExport = [&log, &map] { incidents::ExportFromMap(log.Folder(), map); };
 }
 
 }  // namespace
@@ -242,15 +242,17 @@ bool NoDisplay() {
 }
 
 int RunProgram(const CommandLine& options, bool headless) {
+    const JournalLevels journal;
     QApplication::setApplicationName("Sirenwatch");
     QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
     // The program ends through its own close path only, never because a window went away.
     QApplication::setQuitOnLastWindowClosed(false);
 
     qt::QtPlatform platform;
-    const std::string folder = platform.program.Folder();
+    const std::string folder = platform.program.SharedFolder();
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
-    const builtin_host::HostSettings hostSettings = PrepareHost(folder);
+    const std::string hostFolder = PrepareHost(qt::CurrentLayout());
+    const builtin_host::HostSettings hostSettings = builtin_host::LoadHostSettings(hostFolder);
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
     if (const auto problem = StartProblem(feedSettings, options, command)) {
@@ -268,25 +270,48 @@ int RunProgram(const CommandLine& options, bool headless) {
     builtin_host::BuiltinHost host(
         platform.clock,
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
+    host.MapState().SetScale(hostSettings.mapScale);  // the map window opens at it
     // The reports outlive the forms they listen to, whatever they signal as they go.
-    std::optional<program::EmergencyReport> report;
     IncidentOutlets outlets{
-        .log = IncidentLog(LogFolder(feedSettings)),
-        .notifier = DesktopNotifier(SessionBusIfAny(), QString::fromStdString(platform::JoinPath(
-                                                           folder, "sirenwatch.png"))),
+        .log = incidents::IncidentLog(LogFolder(feedSettings)),
+        .notifier = incidents::DesktopNotifier(
+            incidents::SessionBusIfAny(),
+            QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(command)};
-    std::optional<Incidents> incidents;
+    outlets.log.KeepDays(hostSettings.incidentDays);
+    incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
+    std::optional<incidents::FormObserver> observer;
     program::Sirenwatch program(ports, host);
-    if (headless && !options.json) report.emplace(program.Main(), std::cout);
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
-    incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
-                      qt_host::FeedWatch::SystemSeconds);
-    RouteIncidents(*incidents, host, outlets, options, headless);
-    StopSignals stop([&host] {
-        host.Close();
-        QApplication::exit(0);  // when the add-on was not running, nobody else quits
+    observer.emplace(program.Main(), program.Values(), events, [&host](const std::string& call) {
+        return EvidenceOf(host.Emergencies(), call);
     });
+    if (mainWindow) {
+        // An emergency is shown at once, before it is logged and told, not at the next paced
+        // moment of the window.
+        events.Subscribe([&pacer = mainWindow->Pacer()](const incidents::Event& event) {
+            if (std::holds_alternative<incidents::Emergency>(event.what)) pacer.Flush();
+        });
+    }
+    RouteIncidents(events, host, outlets, options, headless);
+    // SIGHUP: what can change while watching is read again; the station table, the alarm
+    // and the feed stay as they are.
+    const auto reload = [&] {
+        const auto fresh = builtin_host::LoadHostSettings(hostFolder);
+        outlets.command = MakeEmergencyCommand(options.onEmergency.value_or(fresh.onEmergency));
+        outlets.log.KeepDays(fresh.incidentDays);
+        program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
+        host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+        std::cerr << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
+                  << builtin_host::HostIniPath(hostFolder) << std::endl;
+    };
+    StopSignals stop(
+        [&host] {
+            host.Close();
+            QApplication::exit(0);  // when the add-on was not running, nobody else quits
+        },
+        reload);
 
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
@@ -294,15 +319,19 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
-    if (map) FurnishMap(*map, folder, hostSettings, outlets.log);
+    if (map) {
+        FurnishMap(*map, folder, hostSettings, outlets.log);
+        map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
+    }
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
-    const auto watch = WatchFeed(
+    const auto watch = qt_host::WatchFeed(
         *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
-        *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
+        events, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
-    const auto probe = LoopProbe::FromEnvironment();
+    const auto probe = qt::LoopProbe::FromEnvironment();
+    const auto latencyProbe = LatencyProbe::FromEnvironment(mainWindow.get());
     return QApplication::exec();
 }
 

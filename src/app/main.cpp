@@ -5,9 +5,10 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
-#include "app/IncidentExport.h"
-#include "app/IncidentLog.h"
 #include "app/Program.h"
+#include "app/SettingsCheck.h"
+#include "incidents/IncidentExport.h"
+#include "incidents/IncidentLog.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ namespace {
 int Export(const app::CommandLine& options) {
     std::optional<QDateTime> since;
     if (options.since) {
-        since = app::ParseSince(QString::fromStdString(*options.since));
+        since = incidents::ParseSince(QString::fromStdString(*options.since));
         if (!since) {
             std::cerr << "sirenwatch: --since: not a date or time: \"" << *options.since
                       << "\"; expected \"2026-12-07\", \"2026-12-07T10:00\" or with a zone, "
@@ -23,15 +24,28 @@ int Export(const app::CommandLine& options) {
             return 2;
         }
     }
-    const auto result = app::ExportIncidents(app::IncidentLog::DefaultFolder(),
-                                             QString::fromStdString(*options.exportFile), since);
+    const auto result =
+        incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(),
+                                   QString::fromStdString(*options.exportFile), since);
     (result.ok ? std::cout : std::cerr) << "sirenwatch: " << result.message.toStdString() << '\n';
     return result.ok ? 0 : 1;
+}
+
+// Qt falls back to a private folder of its own when the session set no runtime folder
+// (XDG_RUNTIME_DIR), as under cron or su, and says so on standard error at every start. The
+// fallback serves us well, so that warning is left out; every other message passes on.
+QtMessageHandler qtMessages = nullptr;
+void QuietAboutTheRuntimeFolder(QtMsgType type, const QMessageLogContext& context,
+                                const QString& message) {
+    if (type == QtWarningMsg && message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))
+        return;
+    if (qtMessages != nullptr) qtMessages(type, context, message);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    qtMessages = qInstallMessageHandler(QuietAboutTheRuntimeFolder);
     const auto parsed = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok()) {
         std::cerr << "sirenwatch: " << parsed.error << "\nTry 'sirenwatch --help'.\n";
@@ -44,6 +58,10 @@ int main(int argc, char** argv) {
     if (parsed.options.version) {
         std::cout << "sirenwatch " << app::VersionText() << '\n';
         return 0;
+    }
+    if (parsed.options.check) {
+        QCoreApplication application(argc, argv);
+        return app::CheckSettings(parsed.options, std::cout, std::cerr);
     }
     if (parsed.options.exportFile) {
         QCoreApplication application(argc, argv);

@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "decode/Tnc2.h"
-
 namespace builtin_host {
 namespace {
 
@@ -79,14 +77,12 @@ EvidenceBook::Noted EvidenceBook::Note(const decode::Decoded& frame, std::int64_
 
     Evidence& e = found->second;
     noted.evidence = &e;
-    const auto parts = decode::ParseTnc2(frame.tnc2);
-    const PathInfo path = ReadPath(frame.source, parts ? parts->path : "");
+    const decode::Tnc2Frame& parts = frame.parts;
+    const PathInfo path = ReadPath(frame.source, parts.path);
     // Whom it was heard from: the last station that repeated it on the air, or its gateway.
     const std::string& via =
         path.viaInternet && !path.gateway.empty() ? path.gateway : path.heardFrom;
-    noted.copy = SeenLately(
-        e, parts ? parts->source + '>' + parts->destination + ':' + parts->payload : frame.tnc2,
-        now_s);
+    noted.copy = SeenLately(e, parts.source + '>' + parts.destination + ':' + parts.payload, now_s);
     e.lastWasCopy = noted.copy;
     if (noted.emergency) {
         e.lastHeard_s = now_s;

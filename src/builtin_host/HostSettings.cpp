@@ -52,6 +52,14 @@ std::string MinutesText(double minutes) {
     return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
+// A serial line's speed in bits per second; the fallback for anything else.
+std::int32_t ParseBaud(const std::string& text, std::int32_t fallback) {
+    std::int32_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 50) return fallback;
+    return value;
+}
+
 // Minutes as a plain non-negative number; nothing for empty or unusable text.
 std::optional<double> ParseMinutes(const std::string& text) {
     if (text.empty()) return std::nullopt;
@@ -78,6 +86,8 @@ std::optional<FeedSource> ParseFeedSource(std::string_view text) {
     if (t == "kiss") return FeedSource::Kiss;
     if (t == "aprs-is") return FeedSource::AprsIs;
     if (t == "stdin") return FeedSource::Stdin;
+    if (t == "agwpe") return FeedSource::Agwpe;
+    if (t == "serial") return FeedSource::Serial;
     return std::nullopt;
 }
 
@@ -89,6 +99,10 @@ std::string FeedSourceText(FeedSource source) {
             return "aprs-is";
         case FeedSource::Stdin:
             return "stdin";
+        case FeedSource::Agwpe:
+            return "agwpe";
+        case FeedSource::Serial:
+            return "serial";
         case FeedSource::Replay:
             break;
     }
@@ -120,11 +134,17 @@ HostSettings LoadHostSettings(const std::string& folder) {
     f.aprsIsHost = ReadOr(file, "AprsIsHost", defaults.aprsIsHost);
     f.aprsIsPort = ParsePort(ReadOr(file, "AprsIsPort", ""), defaults.aprsIsPort);
     f.filter = ReadOr(file, "Filter", defaults.filter);
+    f.agwpeHost = ReadOr(file, "AgwpeHost", defaults.agwpeHost);
+    f.agwpePort = ParsePort(ReadOr(file, "AgwpePort", ""), defaults.agwpePort);
+    f.serialDevice = ReadOr(file, "SerialDevice", defaults.serialDevice);
+    f.serialBaud = ParseBaud(ReadOr(file, "SerialBaud", ""), defaults.serialBaud);
 
     const double scale = platform::Val(ReadOr(file, "MapScale", ""));
     if (std::isfinite(scale) && scale > 0 && scale < 1e9) s.mapScale = static_cast<float>(scale);
     s.silenceMinutes = ParseMinutes(ReadOr(file, "SilenceMinutes", ""));
     s.onEmergency = ReadOr(file, "OnEmergency", "");
+    const auto days = ParseMinutes(ReadOr(file, "IncidentDays", ""));  // a plain count
+    if (days && *days < 1e6) s.incidentDays = static_cast<int>(*days);
     s.tileUrl = ReadOr(file, "TileUrl", "");
     s.tileAttribution = ReadOr(file, "TileAttribution", "");
     return s;
@@ -142,9 +162,14 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
         {"AprsIsHost", f.aprsIsHost},
         {"AprsIsPort", std::to_string(f.aprsIsPort)},
         {"Filter", f.filter},
+        {"AgwpeHost", f.agwpeHost},
+        {"AgwpePort", std::to_string(f.agwpePort)},
+        {"SerialDevice", f.serialDevice},
+        {"SerialBaud", std::to_string(f.serialBaud)},
         {"MapScale", ScaleText(s.mapScale)},
         {"SilenceMinutes", s.silenceMinutes ? MinutesText(*s.silenceMinutes) : ""},
         {"OnEmergency", s.onEmergency},
+        {"IncidentDays", std::to_string(s.incidentDays)},
         {"TileUrl", s.tileUrl},
         {"TileAttribution", s.tileAttribution},
     };

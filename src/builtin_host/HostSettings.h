@@ -14,9 +14,9 @@ namespace builtin_host {
 
 inline constexpr char kHostSection[] = "Sirenwatch Host";
 
-enum class FeedSource { Replay, Kiss, AprsIs, Stdin };
+enum class FeedSource { Replay, Kiss, AprsIs, Stdin, Agwpe, Serial };
 
-// "replay", "kiss", "aprs-is", "stdin" (any case); nothing for other text.
+// "replay", "kiss", "aprs-is", "stdin", "agwpe", "serial" (any case); nothing for other text.
 std::optional<FeedSource> ParseFeedSource(std::string_view text);
 std::string FeedSourceText(FeedSource source);
 
@@ -29,6 +29,10 @@ struct FeedSettings {
     std::string aprsIsHost = "rotate.aprs2.net";
     std::uint16_t aprsIsPort = 14580;
     std::string filter;  // APRS-IS server filter, e.g. "r/45.50/9.21/50"
+    std::string agwpeHost = "127.0.0.1";
+    std::uint16_t agwpePort = 8000;
+    std::string serialDevice = "/dev/ttyUSB0";  // a KISS TNC on a serial line
+    std::int32_t serialBaud = 9600;
 };
 
 struct HostSettings {
@@ -45,6 +49,8 @@ struct HostSettings {
     std::optional<double> silenceMinutes;
     // A command run for each new emergency (split into words, no shell); empty: none.
     std::string onEmergency;
+    // Days of incident log kept; older day files are removed. 0: all kept.
+    int incidentDays = 90;
     // Online map tiles over the base map: a URL template with {z}, {x} and {y}, and the
     // credit the tile server asks to be shown; empty: no tiles.
     std::string tileUrl;

@@ -73,10 +73,10 @@ std::string DefaultHostFolder(const std::string& dataHome) {
     return WithSeparator(platform::JoinPath(platform::JoinPath(dataHome, "sirenwatch"), "host"));
 }
 
-SetupResult EnsureHostSetup(const std::string& configHome, const std::string& dataHome,
+SetupResult EnsureHostSetup(const std::string& storeFolder, const std::string& ourFolder,
                             const std::string& demoFile) {
-    settings::IniUserStore store(configHome);
-    const std::string ours = DefaultHostFolder(dataHome);
+    settings::IniUserStore store(storeFolder);
+    const std::string ours = WithSeparator(ourFolder);
     const std::string registered =
         store.Get(host::kStoreApplication, host::kStoreSection, host::kStoreKey);
     SetupResult result;

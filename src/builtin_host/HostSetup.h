@@ -22,13 +22,13 @@ struct SetupResult {
 // The host folder under a data folder: "<dataHome>/sirenwatch/host/".
 std::string DefaultHostFolder(const std::string& dataHome);
 
-// Makes sure the add-on will find a host: when the per-user store (kept in configHome) has
-// no host folder, the default one is created under dataHome with a settings file whose feed
+// Makes sure the add-on will find a host: when the per-user store (kept in storeFolder) has
+// no host folder, our own folder `ourFolder` is created with a settings file whose feed
 // replays `demoFile`, and registered. A folder that is already registered is left alone,
 // except that our own default folder gets its settings file back when it was deleted and a
 // registered folder lacking its trailing separator gets one. Running it again changes
 // nothing.
-SetupResult EnsureHostSetup(const std::string& configHome, const std::string& dataHome,
+SetupResult EnsureHostSetup(const std::string& storeFolder, const std::string& ourFolder,
                             const std::string& demoFile);
 
 }  // namespace builtin_host

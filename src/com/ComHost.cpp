@@ -3,6 +3,8 @@
 #include "com/ComHost.h"
 
 #include "com/ComCall.h"
+#include "win32/SafeCall.h"
+#include "win32/WindowClass.h"
 
 namespace com {
 
@@ -103,12 +105,15 @@ void ComMap::SetFillColor(std::int32_t color) {
 }
 
 void ComMap::Connect(host::MapEvents* listener) {
-    listener_ = listener;
     if (!listener) {
+        listener_ = nullptr;
         advice_.reset();
         return;
     }
-    if (advice_) return;
+    if (advice_) {
+        listener_ = listener;
+        return;
+    }
     const DISPID redrawn =
         EventAt(EventDispIds(LIBID_UIView32, DIID_DUIViewMapEvents), kMapRedrawn);
     auto sink = EventSink::Create(DIID_DUIViewMapEvents, {{redrawn, [this] {
@@ -116,6 +121,7 @@ void ComMap::Connect(host::MapEvents* listener) {
                                                                    listener_->MapRedrawn();
                                                            }}});
     advice_.emplace(map_.Get(), DIID_DUIViewMapEvents, sink.Get());
+    listener_ = listener;
 }
 
 // ---- application
@@ -164,12 +170,16 @@ host::Map& ComApplication::GetMap() {
 }
 
 void ComApplication::Connect(host::ApplicationEvents* listener) {
-    listener_ = listener;
     if (!listener) {
+        listener_ = nullptr;
+        watch_.reset();
         advice_.reset();
         return;
     }
-    if (advice_) return;
+    if (advice_) {
+        listener_ = listener;
+        return;
+    }
     const auto ids = EventDispIds(LIBID_UIView32, DIID_DUIViewApplicationEvents);
     auto sink = EventSink::Create(DIID_DUIViewApplicationEvents,
                                   {{EventAt(ids, kDataAvailable),
@@ -180,6 +190,62 @@ void ComApplication::Connect(host::ApplicationEvents* listener) {
                                         if (listener_) listener_->UIView32IsClosing();
                                     }}});
     advice_.emplace(application_.Get(), DIID_DUIViewApplicationEvents, sink.Get());
+    // Only a listener that is connected is known here: one whose connection failed is never
+    // called.
+    listener_ = listener;
+    watch_.emplace(application_.Get(), [this](const std::string& what) {
+        if (listener_) listener_->HostLost(what);
+    });
+}
+
+// ---- the server's life
+
+namespace {
+
+constexpr wchar_t kWatchClass[] = L"SirenwatchServerWatch";
+constexpr UINT kWatchIntervalMs = 1000;
+
+// Answers that mean only that the host is busy, not gone.
+bool Busy(HRESULT hr) {
+    return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER ||
+           hr == RPC_E_CANTCALLOUT_ININPUTSYNCCALL || hr == RPC_E_CANTCALLOUT_INEXTERNALCALL;
+}
+
+}  // namespace
+
+ServerWatch::ServerWatch(IUnknown* server, std::function<void(const std::string&)> onLost)
+    : onLost_(std::move(onLost)) {
+    server->QueryInterface(IID_PPV_ARGS(&server_));
+    win32::RegisterWindowClass(kWatchClass, WindowProc);
+    window_ = CreateWindowExW(0, kWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (server_) SetTimer(window_, 1, kWatchIntervalMs, nullptr);
+}
+
+ServerWatch::~ServerWatch() {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+}
+
+LRESULT CALLBACK ServerWatch::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_TIMER) return DefWindowProcW(window, message, w, l);
+    auto* self = reinterpret_cast<ServerWatch*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self) win32::SafeCall([self] { self->Ask(); });
+    return 0;
+}
+
+void ServerWatch::Ask() {
+    if (asking_) return;
+    asking_ = true;
+    UINT count = 0;
+    // A call the server answers itself, which changes nothing there.
+    const HRESULT hr = server_->GetTypeInfoCount(&count);
+    asking_ = false;
+    if (SUCCEEDED(hr) || Busy(hr)) return;
+    KillTimer(window_, 1);
+    // Last: what it runs may end the watch.
+    onLost_(FailureText(hr, "UI-View32"));
 }
 
 // ---- creation

@@ -8,8 +8,10 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "com/EventSink.h"
 #include "host/HostPorts.h"
@@ -56,6 +58,25 @@ private:
     std::optional<Advice> advice_;
 };
 
+// Asks the host's server, once a second, whether it is still there; when its process has
+// ended (not closed: then the host says so), runs onLost once with what the call answered.
+class ServerWatch {
+public:
+    ServerWatch(IUnknown* server, std::function<void(const std::string&)> onLost);
+    ~ServerWatch();
+    ServerWatch(const ServerWatch&) = delete;
+    ServerWatch& operator=(const ServerWatch&) = delete;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
+    void Ask();
+
+    ComPtr<IDispatch> server_;
+    std::function<void(const std::string&)> onLost_;
+    HWND window_ = nullptr;  // a message-only window that owns the timer
+    bool asking_ = false;
+};
+
 class ComApplication final : public host::Application {
 public:
     explicit ComApplication(ComPtr<IUIViewApplication> application)
@@ -76,6 +97,7 @@ private:
     std::unique_ptr<ComMap> map_;
     host::ApplicationEvents* listener_ = nullptr;
     std::optional<Advice> advice_;
+    std::optional<ServerWatch> watch_;
 };
 
 // Creates the objects in the station program. When it is not running or not registered,

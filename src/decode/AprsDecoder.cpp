@@ -157,6 +157,7 @@ void ReadPayload(const Tnc2Frame& frame, int depth, Decoded& d) {
 void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d) {
     d.source = frame.source;
     d.tnc2 = FormatTnc2(frame);
+    d.parts = frame;
     ReadPayload(frame, depth, d);
     if (d.messageType.empty() && d.comment.starts_with(kEmergencyCode)) {
         d.messageType = "EMERGENCY";

@@ -32,6 +32,7 @@ struct Decoded {
     std::string comment;              // comment or status text
     bool isStatus = false;
     std::string tnc2;   // the (inner, for third-party) frame as one TNC2 line
+    Tnc2Frame parts;    // the same frame in its parts
     std::string error;  // non-empty when the frame could not be decoded
 };
 

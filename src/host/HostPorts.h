@@ -74,6 +74,9 @@ public:
     virtual ~ApplicationEvents() = default;
     virtual void DataAvailable() = 0;
     virtual void UIView32IsClosing() = 0;
+    // The host went away without closing (its process ended); what says so. Only a host in
+    // another process can be lost.
+    virtual void HostLost(const std::string& /*what*/) {}
 };
 
 class Application {

@@ -6,7 +6,9 @@
 namespace monitor {
 
 Alarm::Alarm(forms::FrmMain& form, platform::Sound& sound, const platform::ProgramInfo& program)
-    : form_(form), sound_(sound), soundFile_(platform::JoinPath(program.Folder(), "lowtemp.wav")) {
+    : form_(form),
+      sound_(sound),
+      soundFile_(platform::JoinPath(program.SharedFolder(), "lowtemp.wav")) {
     form_.TimerAllarme.onTick = [this] { TimerAllarme_Timer(); };
     form_.CmdTacitaAllarme.onClick = [this] { CmdTacitaAllarme_Click(); };
     form_.CmdTest.onClick = [this] { CmdTest_Click(); };

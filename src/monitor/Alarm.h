@@ -11,7 +11,7 @@ namespace monitor {
 
 class Alarm {
 public:
-    // The sound is "lowtemp.wav" in the program's folder.
+    // The sound is "lowtemp.wav" among the shipped files.
     Alarm(forms::FrmMain& form, platform::Sound& sound, const platform::ProgramInfo& program);
 
     // Enables the timer; the first sound comes one tick later. Starting a running alarm

@@ -17,11 +17,12 @@
 namespace monitor {
 
 // What the frame handler has already worked out for this emergency.
+// Texts are "-----" for a value the host failed to give.
 struct Reception {
     std::string callsign;
     std::string distanceText;  // in the current unit, cut to tenths
-    std::int16_t course = 0;
-    float speed = 0;
+    std::string courseText;
+    std::string speedText;
     platform::DateTime when;
 };
 

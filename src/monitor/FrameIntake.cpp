@@ -2,6 +2,7 @@
 #include "monitor/FrameIntake.h"
 
 #include <charconv>
+#include <optional>
 #include <vector>
 
 #include "host/HostFailure.h"
@@ -11,7 +12,8 @@ namespace monitor {
 
 namespace {
 constexpr std::int16_t kToggleKey = 't';
-}
+constexpr const char* kNoValue = "-----";
+}  // namespace
 
 FrameIntake::FrameIntake(forms::FrmMain& form, const platform::ProgramValues& values,
                          host::Application& app, host::Station& station,
@@ -70,18 +72,33 @@ std::vector<std::string> FrameIntake::Handle(const std::string& TipoMsg,
     const std::string messageType = platform::UCase(station_.GetMessageType());
     if (TipoMsg != messageType) return {};
 
-    // Everything the first boxes show is read before any of them changes: a failure up to
-    // here leaves the panel as it was, never half of one station beside half of another.
-    const std::string beacon = aprs_.BeaconMessage(station_.GetBeaconText(), ">");
+    // What the first boxes show is read before any of them changes. From here on a failing
+    // read costs only its value, shown as missing: the emergency itself is never dropped.
+    std::vector<std::string> failures;
+    auto read = [&failures](auto get) {
+        std::optional<decltype(get())> value;
+        if (auto failure = host::TryHostCall([&] { value = get(); })) failures.push_back(*failure);
+        return value;
+    };
+    const auto beaconText = read([this] { return station_.GetBeaconText(); });
+    const auto distance = read([this] { return station_.GetDistance(); });
+    const auto course = read([this] { return station_.GetCourse(); });
+    const auto speed = read([this] { return station_.GetSpeed(); });
+
+    const std::string beacon = beaconText ? aprs_.BeaconMessage(*beaconText, ">") : kNoValue;
     Reception reception;
     reception.callsign = nominativoRx_;
-    const double d = CutDistance(station_.GetDistance(), values_.FattoreUnita);
-    reception.distanceText = platform::NumberText(d, ports_.regional);
-    reception.course = station_.GetCourse();
-    reception.speed = station_.GetSpeed();
+    reception.distanceText =
+        distance
+            ? platform::NumberText(CutDistance(*distance, values_.FattoreUnita), ports_.regional)
+            : kNoValue;
+    reception.courseText = course ? std::to_string(*course) : kNoValue;
+    reception.speedText = speed ? platform::SingleText(*speed, ports_.regional) : kNoValue;
     reception.when = ports_.clock.Now();
     FillPanel(messageType, reception, beacon);
-    return recorder_.Record(reception);
+    std::vector<std::string> later = recorder_.Record(reception);
+    failures.insert(failures.end(), later.begin(), later.end());
+    return failures;
 }
 
 void FrameIntake::Report(const std::vector<std::string>& failures) {
@@ -100,8 +117,8 @@ void FrameIntake::FillPanel(const std::string& messageType, const Reception& rec
     form_.TxtOraRx.SetText(platform::TimeText(reception.when) + " " +
                            platform::ShortDateText(reception.when, regional));
     form_.TxtDistanza.SetText(reception.distanceText);
-    form_.TxtDirezione.SetText(std::to_string(reception.course));
-    form_.TxtVelocita.SetText(platform::SingleText(reception.speed, regional));
+    form_.TxtDirezione.SetText(reception.courseText);
+    form_.TxtVelocita.SetText(reception.speedText);
 }
 
 double FrameIntake::CutDistance(float kilometres, double fattoreUnita) {

@@ -29,9 +29,9 @@ public:
     // Empties the box, then puts the text in.
     void MostraRawData(ui::TextBox& box, const std::string& text);
     // Decides on one frame; for an emergency fills the panel and records the station.
-    // Never throws. A failing call that identifies the frame or reads what the first panel
-    // boxes show drops the frame; any later one only costs what it was asked for (see
-    // EmergencyRecorder::Record), and the station is recorded.
+    // Never throws. A failing call that identifies the frame drops it; once the frame is
+    // known to be an emergency a failing call only costs what it was asked for (a value is
+    // shown as "-----", see also EmergencyRecorder::Record), and the station is recorded.
     void GestioneMessaggio(const std::string& TipoMsg, const std::string& DatiAprs);
 
     void TxtRawData_Click();

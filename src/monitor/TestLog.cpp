@@ -1,11 +1,13 @@
 // The test-mode frame log.
 #include "monitor/TestLog.h"
 
+#include "platform/Paths.h"
+
 namespace monitor {
 
 bool TestLog::Open(const std::string& path) {
     Close();
-    file_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+    file_.open(platform::FilePath(path), std::ios::out | std::ios::app | std::ios::binary);
     return file_.is_open();
 }
 

@@ -46,8 +46,9 @@ void Units::MnuUnit_Click(std::int16_t Index) {
 }
 
 std::string Units::Convert(const std::string& text) const {
-    // An empty cell holds no distance (the blank row of an empty table, an empty panel).
-    if (text.empty()) return text;
+    // An empty cell holds no distance (the blank row of an empty table, an empty panel), nor
+    // does "-----" (a distance the host failed to give).
+    if (text.empty() || text == "-----") return text;
     const double v = platform::RegionalVal(text, regional_);
     const double converted =
         values_.FattoreUnita == 1 ? v * kKilometresPerMile : v / values_.FattoreUnita;

@@ -90,6 +90,11 @@ public:
     virtual std::string ExeName() const = 0;  // file name without extension ("Sirenwatch")
     virtual std::string ExePath() const = 0;  // full path of the executable as the OS knows it
     virtual VersionNumbers Version() const = 0;
+    // An installed program spreads its files (see ChooseLayout); beside the executable all
+    // three are its folder.
+    virtual std::string SettingsFolder() const { return Folder(); }  // Sirenwatch.ini
+    virtual std::string SharedFolder() const { return Folder(); }    // the sound, the help
+    virtual std::string DataFolder() const { return Folder(); }      // the test mode's log
 };
 
 class Help {

@@ -22,6 +22,10 @@ public:
     virtual std::string decimalSymbol() const = 0;
     // Short date pattern with the tokens d, dd, M, MM, yy, yyyy (for example "dd/MM/yyyy").
     virtual std::string shortDateFormat() const = 0;
+    // Text for a program that reads the system's ANSI code page, and such text back as UTF-8.
+    // Where the system has no such code page the text is UTF-8 already.
+    virtual std::string ToAnsi(const std::string& utf8) const { return utf8; }
+    virtual std::string FromAnsi(const std::string& ansi) const { return ansi; }
 };
 
 // A fixed regional setting; the default is the Italian one ("," and "dd/MM/yyyy").

@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "host/HostFailure.h"
+
 namespace program {
 
 HostSession::HostSession(forms::FrmMain& main, platform::ProgramValues& values,
@@ -15,9 +17,17 @@ HostSession::HostSession(forms::FrmMain& main, platform::ProgramValues& values,
       recorder(main, values, app, map, station, table, alarm, ports.regional),
       intake(main, values, app, station, recorder, log, ports),
       circles(main.FGridStazioni, values, map, ports.regional, ports.dialogs),
+      values_(values),
+      dialogs_(ports.dialogs),
       onClosing_(std::move(onClosing)) {
     app.Connect(this);
-    map.Connect(this);
+    try {
+        map.Connect(this);
+    } catch (...) {
+        // The destructor will not run: nothing may still hold this half-made session.
+        app.Connect(nullptr);
+        throw;
+    }
 }
 
 // No event may reach the subsystems once they are gone.
@@ -28,6 +38,15 @@ HostSession::~HostSession() {
 
 void HostSession::UIView32IsClosing() {
     if (onClosing_) onClosing_();
+}
+
+void HostSession::HostLost(const std::string& what) {
+    if (lost_) return;
+    lost_ = true;
+    // A box that waits: there is nothing more to watch, and the program ends when it is read.
+    dialogs_.MsgBox(host::HostFailureText(values_.CodiceLingua, what), platform::Buttons::Ok,
+                    platform::Icon::Critical);
+    UIView32IsClosing();
 }
 
 }  // namespace program

@@ -31,6 +31,8 @@ public:
     void DataAvailable() override { intake.mUIV_DataAvailable(); }
     void UIView32IsClosing() override;
     void MapRedrawn() override { circles.mUivMap_MapRedrawn(); }
+    // Told once, then the same shut-down as the host's closing.
+    void HostLost(const std::string& what) override;
 
     host::Application& app;
     host::Map& map;
@@ -40,7 +42,10 @@ public:
     map::Circles circles;
 
 private:
+    const platform::ProgramValues& values_;
+    platform::Dialogs& dialogs_;
     std::function<void()> onClosing_;
+    bool lost_ = false;
 };
 
 }  // namespace program

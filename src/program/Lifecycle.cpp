@@ -59,7 +59,7 @@ bool Lifecycle::Form_Load() {
     if (state_ != State::NotStarted) return Running();
     SetIdentity();
     ports_.layer.SetTopmost(true);
-    values_.FileIni = platform::JoinPath(ports_.program.Folder(), "Sirenwatch.ini");
+    values_.FileIni = platform::JoinPath(ports_.program.SettingsFolder(), "Sirenwatch.ini");
     StampVersion();
     if (!CheckHostInstalled()) return false;
     ReadHomeStation();
@@ -72,9 +72,14 @@ bool Lifecycle::Form_Load() {
     captions_.GestioneLingua(values_.CodiceLingua);
     main_.TxtRawData.SetText("");
     if (!ConnectHost()) return false;
-    StartTestMode();
+    const std::string unopenedLog = StartTestMode();
     if (steps_.setUpTable) steps_.setUpTable();
     state_ = State::Running;
+    // Told only now: a message box lets the host's frames through, and a frame handled before
+    // the table is set up would be wiped by it.
+    if (!unopenedLog.empty())
+        ports_.dialogs.MsgBox(TestLogUnavailableText(values_.CodiceLingua, unopenedLog),
+                              platform::Buttons::Ok, platform::Icon::Exclamation);
     return true;
 }
 
@@ -133,7 +138,7 @@ std::string Lifecycle::T(int offset) const {
 
 void Lifecycle::SetIdentity() {
     values_.VersioneMinima = host::kLowestVersion;
-    values_.HelpFile = platform::JoinPath(ports_.program.Folder(), "Sirenwatch.chm");
+    values_.HelpFile = platform::JoinPath(ports_.program.SharedFolder(), "Sirenwatch.chm");
     values_.VersioneProgramma = settings::GestioneINI_New::Version(ports_.program.Version());
     main_.SetCaption(main_.Caption() + "  Ver. " + values_.VersioneProgramma);
 }
@@ -247,14 +252,12 @@ bool Lifecycle::ConnectHost() {
     }
 }
 
-void Lifecycle::StartTestMode() {
+std::string Lifecycle::StartTestMode() {
     values_.ModoTest = platform::ToInt16(platform::Val(Read("Test")));
-    if (values_.ModoTest != 1) return;
+    if (values_.ModoTest != 1) return {};
     const std::string path =
-        platform::JoinPath(ports_.program.Folder(), TestLogName(ports_.clock.Now()));
-    if (!log_.Open(path))
-        ports_.dialogs.MsgBox(TestLogUnavailableText(values_.CodiceLingua, path),
-                              platform::Buttons::Ok, platform::Icon::Exclamation);
+        platform::JoinPath(ports_.program.DataFolder(), TestLogName(ports_.clock.Now()));
+    return log_.Open(path) ? std::string() : path;
 }
 
 }  // namespace program

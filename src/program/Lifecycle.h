@@ -66,7 +66,8 @@ private:
     void PlaceWindow();
     void ReadMessageType();
     bool ConnectHost();
-    void StartTestMode();
+    // The test log's path when it cannot be opened, else nothing.
+    std::string StartTestMode();
 
     std::string T(int offset) const;
 

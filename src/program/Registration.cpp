@@ -85,13 +85,14 @@ void RegistrationDialog::Form_Load() {
 // A line that is missing leaves the text read before it in place, so a short file shows the
 // previous line's text (or nothing) in the label of the missing line.
 void RegistrationDialog::LeggiFileXTR() {
-    std::ifstream in(FileXTR(), std::ios::binary);
+    std::ifstream in(platform::FilePath(FileXTR()), std::ios::binary);
     if (!in) return;  // no file yet (or none we may read): the defaults stay
+    // The host reads the file in the system's ANSI code page, so it is written in it.
     std::string text;
     ReadLine(in, text);
-    form_.LblNomeProgramma.SetCaption(text);
+    form_.LblNomeProgramma.SetCaption(ports_.regional.FromAnsi(text));
     ReadLine(in, text);
-    form_.LblPathProgramma.SetCaption(text);
+    form_.LblPathProgramma.SetCaption(ports_.regional.FromAnsi(text));
     std::string autoStart;
     ReadLine(in, autoStart);
     in.close();
@@ -114,9 +115,9 @@ void RegistrationDialog::CmdOk_Click(int Index) {
 }
 
 void RegistrationDialog::WriteFileXTR(const std::string& autoStart, const std::string& autoClose) {
-    const std::string content = form_.LblNomeProgramma.Caption() + "\r\n" +
-                                form_.LblPathProgramma.Caption() + "\r\n" + autoStart + "\r\n" +
-                                autoClose + "\r\n";
+    const std::string content = ports_.regional.ToAnsi(form_.LblNomeProgramma.Caption() + "\r\n" +
+                                                       form_.LblPathProgramma.Caption() + "\r\n" +
+                                                       autoStart + "\r\n" + autoClose + "\r\n");
     std::error_code error;
     if (settings::ReplaceFileContent(FileXTR(), content, error)) return;
     const NotWrittenText& text =

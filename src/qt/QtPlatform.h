@@ -10,7 +10,7 @@
 
 namespace qt {
 
-// The per-user store's folder: the XDG config folder.
+// The per-user store's folder: the XDG config folder, or the data folder when installed.
 std::string UserStoreFolder();
 
 struct QtPlatform {
@@ -22,7 +22,7 @@ struct QtPlatform {
     QtClock clock;
     QtRegional regional;
     QtProgramInfo program;
-    QtHelp help;
+    QtHelp help{{}, {}, {}, &dialogs};
     QtApplication app;
     platform::Ports ports{dialogs, sound,    layer,   userStore, instance,
                           clock,   regional, program, help,      app};

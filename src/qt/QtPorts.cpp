@@ -79,6 +79,20 @@ QtRegional::QtRegional(const QLocale& locale)
 
 // ---- program identity
 
+platform::FileLayout CurrentLayout() {
+    platform::LayoutInputs in;
+    const QString folder = QCoreApplication::applicationDirPath();
+    in.exeFolder = folder.toStdString();
+    in.exeFolderWritable = QFileInfo(folder).isWritable();
+    in.shippedFilesBeside = QFileInfo::exists(folder + "/demo.tnc2");
+    in.home = QDir::homePath().toStdString();
+    in.xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString();
+    in.xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
+    in.configurationDirectory = qEnvironmentVariable("CONFIGURATION_DIRECTORY").toStdString();
+    in.stateDirectory = qEnvironmentVariable("STATE_DIRECTORY").toStdString();
+    return platform::ChooseLayout(in);
+}
+
 std::string QtProgramInfo::Folder() const {
     return QCoreApplication::applicationDirPath().toStdString();
 }
@@ -119,8 +133,12 @@ bool DesktopHasChmHandler() {
 
 }  // namespace
 
-QtHelp::QtHelp(QString htmlIndex, UrlOpener open, HandlerCheck chmHandler)
-    : htmlIndex_(std::move(htmlIndex)), open_(std::move(open)), chmHandler_(std::move(chmHandler)) {
+QtHelp::QtHelp(QString htmlIndex, UrlOpener open, HandlerCheck chmHandler,
+               platform::Dialogs* dialogs)
+    : htmlIndex_(std::move(htmlIndex)),
+      open_(std::move(open)),
+      chmHandler_(std::move(chmHandler)),
+      dialogs_(dialogs) {
     if (!open_) open_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     if (!chmHandler_) chmHandler_ = DesktopHasChmHandler;
 }
@@ -128,12 +146,22 @@ QtHelp::QtHelp(QString htmlIndex, UrlOpener open, HandlerCheck chmHandler)
 void QtHelp::Open(const std::string& helpFile) {
     QFileInfo chm(QString::fromStdString(helpFile));
     if (chm.isFile() && chmHandler_() && open_(QUrl::fromLocalFile(chm.absoluteFilePath()))) return;
-    QString html = htmlIndex_.isEmpty()
-                       ? QDir(QCoreApplication::applicationDirPath()).filePath("help/index.html")
-                       : htmlIndex_;
+    QString html =
+        htmlIndex_.isEmpty()
+            ? QDir(QString::fromStdString(CurrentLayout().shared)).filePath("help/index.html")
+            : htmlIndex_;
     if (QFileInfo(html).isFile() && open_(QUrl::fromLocalFile(QFileInfo(html).absoluteFilePath())))
         return;
     qWarning("Sirenwatch: no help could be opened (%s)", qPrintable(chm.filePath()));
+    if (dialogs_ == nullptr) return;
+    const QString chmName = QDir::toNativeSeparators(chm.fileName());
+    const QString htmlName = QDir::toNativeSeparators(html);
+    const QString text =
+        QStringLiteral("The help could not be opened: %1, and %2.")
+            .arg(chm.isFile() ? "no program here shows " + chmName : chmName + " is missing",
+                 QFileInfo(html).isFile() ? "the browser did not open " + htmlName
+                                          : htmlName + " is missing");
+    dialogs_->Notice(text.toStdString(), platform::Icon::Exclamation);
 }
 
 // ---- quitting

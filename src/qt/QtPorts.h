@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/Paths.h"
 #include "platform/Ports.h"
 #include "qt/LocalTime.h"
 
@@ -67,28 +68,38 @@ private:
     std::string shortDateFormat_;
 };
 
+// Where this run keeps its files: the layout rule applied to the running executable and the
+// environment. A QCoreApplication must exist.
+platform::FileLayout CurrentLayout();
+
 class QtProgramInfo final : public platform::ProgramInfo {
 public:
     std::string Folder() const override;
+    std::string SettingsFolder() const override { return CurrentLayout().settings; }
+    std::string SharedFolder() const override { return CurrentLayout().shared; }
+    std::string DataFolder() const override { return CurrentLayout().data; }
     std::string ExeName() const override;
     std::string ExePath() const override;
     platform::VersionNumbers Version() const override;
 };
 
 // Opens the CHM help with the desktop's handler; where there is none, our HTML help
-// ("help/index.html" beside the executable) in the browser.
+// ("help/index.html" beside the executable) in the browser; where neither opens, says so in
+// a notice through `dialogs` (when given) and on standard error.
 class QtHelp final : public platform::Help {
 public:
     using UrlOpener = std::function<bool(const QUrl&)>;
     using HandlerCheck = std::function<bool()>;
     // Defaults: QDesktopServices::openUrl, and xdg-mime's answer for CHM files.
-    explicit QtHelp(QString htmlIndex = {}, UrlOpener open = {}, HandlerCheck chmHandler = {});
+    explicit QtHelp(QString htmlIndex = {}, UrlOpener open = {}, HandlerCheck chmHandler = {},
+                    platform::Dialogs* dialogs = nullptr);
     void Open(const std::string& helpFile) override;
 
 private:
     QString htmlIndex_;
     UrlOpener open_;
     HandlerCheck chmHandler_;
+    platform::Dialogs* dialogs_;
 };
 
 // Ends the event loop once the current handler has returned to it.

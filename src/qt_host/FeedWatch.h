@@ -25,22 +25,28 @@ public:
 
     // Silence: how long, and when anything was last heard (Unix seconds).
     std::function<void(std::int64_t silent_s, std::int64_t lastHeard_s)> onSilent;
+    // Every check while the silence lasts, onSilent's first included: how long it is now.
+    std::function<void(std::int64_t silent_s)> onStillSilent;
     std::function<void()> onBack;
 
     // One check against the clock; the timer calls it every second.
     void Tick();
     const builtin_host::FeedWatchdog& Watchdog() const { return dog_; }
+    // Whether anything at all arrived since the start.
+    bool HeardAnything() const { return heardAnything_; }
 
 private:
     void Heard();
 
     EpochClock clock_;
     builtin_host::FeedWatchdog dog_;
+    bool heardAnything_ = false;
     QTimer timer_;
 };
 
-// "No traffic on KISS 127.0.0.1:8001 since 12:03:04 (15 min)": the warning band's text, with
-// the local time of the last arrival.
-QString SilenceWarningText(const QString& feed, std::int64_t lastHeard_s, std::int64_t silent_s);
+// The warning band's text, counting on: "KISS 127.0.0.1:8001 silent for 15 min 05 s, last
+// heard 12:03:04" (local time), or "Nothing heard on KISS 127.0.0.1:8001 since start (2 min
+// 00 s)" for a feed that never said anything.
+QString SilenceWarningText(const QString& feed, const FeedWatch& watch, std::int64_t silent_s);
 
 }  // namespace qt_host

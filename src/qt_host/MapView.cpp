@@ -27,6 +27,8 @@ namespace {
 constexpr double kKmPerDegreeLat = MapProjection::kKmPerDegreeLat;
 constexpr double kMinSpanKm = 0.5;
 constexpr double kMaxSpanKm = 20000;
+constexpr double kKmPerMile = 1.609344;
+constexpr int kBandHeight = 28;
 
 // A round length (1, 2 or 5 times a power of ten) close to the wanted one.
 double RoundLength(double km) {
@@ -36,22 +38,35 @@ double RoundLength(double km) {
     return power;
 }
 
-QString LengthText(double km) {
-    if (km < 1) return QStringLiteral("%1 m").arg(km * 1000, 0, 'f', 0);
-    return QStringLiteral("%1 km").arg(km, 0, 'f', 0);
+// A length in the user's unit, with its name: "500 m", "20 km", "0.5 mi", "10 mi".
+QString LengthText(double units, bool miles) {
+    if (miles) return QStringLiteral("%1 mi").arg(units, 0, 'f', units < 1 ? 1 : 0);
+    if (units < 1) return QStringLiteral("%1 m").arg(units * 1000, 0, 'f', 0);
+    return QStringLiteral("%1 km").arg(units, 0, 'f', 0);
+}
+
+// The map's scale with as many decimals as it takes to tell one wheel step from the next.
+QString ScaleNumber(double value) {
+    return QString::number(value, 'f', value >= 100 ? 0 : value >= 10 ? 1 : 2);
 }
 
 }  // namespace
 
 MapView::MapView(builtin_host::HostMap& map, const builtin_host::StationList& stations,
                  QWidget* parent)
-    : QWidget(parent), map_(map), stations_(stations) {
+    : QWidget(parent),
+      map_(map),
+      stations_(stations),
+      spanKm_(std::clamp(map.GetScale() / 2.0, kMinSpanKm, kMaxSpanKm)) {
     setWindowTitle(QStringLiteral("Sirenwatch host map"));
     setMinimumSize(320, 240);
     resize(640, 480);
     repaint_.setSingleShot(true);
     repaint_.setInterval(kRepaintDelay_ms);
-    connect(&repaint_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&repaint_, &QTimer::timeout, this, [this] {
+        update();
+        qt::SafeCall([this] { ShowNewEmergencies(); });
+    });
     setMouseTracking(true);
     QPointer<MapView> self(this);
     map_.SetChangeListener([self] {
@@ -66,6 +81,9 @@ void MapView::RepaintSoon() {
 void MapView::SetSpanKm(double km) {
     spanKm_ = std::clamp(km, kMinSpanKm, kMaxSpanKm);
     update();
+    // Like a real station program, a zoom changes the scale the add-on sizes its circles
+    // by, and redraws the map so they are drawn again at the new size.
+    if (map_.SetScale(static_cast<float>(2 * spanKm_))) qt::SafeCall([this] { map_.Redraw(); });
 }
 
 MapProjection MapView::Projection() const {
@@ -95,6 +113,7 @@ void MapView::paintEvent(QPaintEvent*) {
     PaintHome(painter, p);
     PaintScale(painter, p);
     PaintAttribution(painter);
+    PaintEdgeMarkers(painter);
     PaintWarning(painter);
 }
 
@@ -170,9 +189,21 @@ void MapView::PaintHome(QPainter& painter, const MapProjection& p) const {
         painter.drawText(home + QPointF(7, 12), QString::fromStdString(homeCall_));
 }
 
+double MapView::BarLengthInUnits() const {
+    const double unitKm = Miles() ? kKmPerMile : 1;
+    return RoundLength(width() / 4.0 / Projection().pixelsPerKm / unitKm);
+}
+
+QString MapView::ScaleText() const {
+    const bool miles = Miles();
+    const double scale = map_.GetScale() / (miles ? kKmPerMile : 1);
+    return QStringLiteral("%1    Scale %2 %3")
+        .arg(LengthText(BarLengthInUnits(), miles), ScaleNumber(scale), miles ? "mi" : "km");
+}
+
+// In the lower left, clear of the warning band.
 void MapView::PaintScale(QPainter& painter, const MapProjection& p) const {
-    double barKm = RoundLength(width() / 4.0 / p.pixelsPerKm);
-    double barPx = barKm * p.pixelsPerKm;
+    const double barPx = BarLengthInUnits() * (Miles() ? kKmPerMile : 1) * p.pixelsPerKm;
     QPointF left(12, height() - 16);
     QPointF right = left + QPointF(barPx, 0);
     painter.setPen(QPen(Qt::black, 2));
@@ -180,8 +211,7 @@ void MapView::PaintScale(QPainter& painter, const MapProjection& p) const {
     painter.drawLine(left, left + QPointF(0, -6));
     painter.drawLine(right, right + QPointF(0, -6));
     painter.setPen(Qt::black);
-    painter.drawText(left + QPointF(0, -9), LengthText(barKm));
-    painter.drawText(QPointF(12, 18), QStringLiteral("Scale %1").arg(map_.GetScale()));
+    painter.drawText(left + QPointF(0, -9), ScaleText());
 }
 
 void MapView::PaintAttribution(QPainter& painter) const {
@@ -210,7 +240,7 @@ void MapView::SetTileLayer(TileLayer* tiles) {
 
 void MapView::PaintWarning(QPainter& painter) const {
     if (warning_.isEmpty()) return;
-    const QRect band(0, 0, width(), 28);
+    const QRect band(0, 0, width(), kBandHeight);
     painter.fillRect(band, QColor(200, 20, 20));
     painter.setPen(Qt::white);
     QFont bold = painter.font();
@@ -235,7 +265,83 @@ QString MapView::DetailAt(QPointF point) const {
         }
     });
     if (nearest == nullptr) return {};
-    return StationDetail(*nearest, evidence_ ? evidence_->Find(nearest->callsign) : nullptr);
+    return StationDetail(*nearest, evidence_ ? evidence_->Find(nearest->callsign) : nullptr,
+                         stations_.Home(), Miles());
+}
+
+std::vector<MapView::EdgeMarker> MapView::EdgeMarkers() const {
+    std::vector<EdgeMarker> markers;
+    if (evidence_ == nullptr) return markers;
+    const MapProjection p = Projection();
+    const QRectF view(rect());
+    // The markers stay clear of the edge, and of the warning band when it is there.
+    const double top = (warning_.isEmpty() ? 0 : kBandHeight) + 14;
+    const QRectF inner = view.adjusted(14, top, -14, -14);
+    evidence_->ForEach([&](const builtin_host::Evidence& e) {
+        const builtin_host::StationData* s = stations_.Peek(e.callsign);
+        if (s == nullptr || !s->latitude_deg || !s->longitude_deg) return;
+        const QPointF at = p.PlaceToScreen(*s->latitude_deg, *s->longitude_deg);
+        if (view.contains(at) || !inner.isValid()) return;
+        // Along the line from the view's centre towards the station, up to the inner edge.
+        const QPointF c = inner.center(), d = at - c;
+        double t = 1;
+        if (d.x() != 0) t = std::min(t, inner.width() / 2 / std::abs(d.x()));
+        if (d.y() != 0) t = std::min(t, inner.height() / 2 / std::abs(d.y()));
+        const auto db = builtin_host::FromHome(stations_.Home(), s->latitude_deg, s->longitude_deg);
+        QString text = QString::fromStdString(e.callsign);
+        if (db) text += ' ' + DistanceText(db->distance_km, Miles());
+        markers.push_back({c + d * t, text});
+    });
+    return markers;
+}
+
+// A red arrow on the edge pointing out towards the station, its callsign and distance beside
+// it on the inside.
+void MapView::PaintEdgeMarkers(QPainter& painter) const {
+    const QPointF c = QRectF(rect()).center();
+    const QFontMetricsF metrics(painter.font());
+    for (const EdgeMarker& m : EdgeMarkers()) {
+        const QLineF towards(m.at, m.at + (m.at - c));
+        const QLineF unit = towards.unitVector();
+        const QPointF d = unit.p2() - unit.p1(), n(-d.y(), d.x());
+        const QPointF tip = m.at + d * 10;
+        painter.setPen(QPen(QColor(120, 0, 0), 1));
+        painter.setBrush(QColor(220, 30, 30));
+        painter.drawPolygon(QPolygonF{tip, m.at - d * 4 + n * 7, m.at - d * 4 - n * 7});
+        QRectF box = metrics.boundingRect(m.text).adjusted(-3, -1, 3, 1);
+        box.moveCenter(m.at - d * (std::abs(d.x()) * box.width() / 2 +
+                                   std::abs(d.y()) * box.height() / 2 + 8));
+        box.moveLeft(std::clamp(box.left(), 2.0, std::max(2.0, width() - box.width() - 2)));
+        box.moveTop(std::clamp(box.top(), 2.0, std::max(2.0, height() - box.height() - 2)));
+        painter.fillRect(box, QColor(255, 255, 255, 210));
+        painter.setPen(QColor(160, 0, 0));
+        painter.drawText(box, Qt::AlignCenter, m.text);
+    }
+}
+
+void MapView::ShowNewEmergencies() {
+    if (evidence_ == nullptr) return;
+    const bool userHolds = userMoved_.isValid() && userMoved_.elapsed() < kUserHold_ms;
+    const MapProjection p = Projection();
+    // The half extents, in pixels, the stations to take in must fit in.
+    const double margin = 32;
+    const double halfWidth = std::max(width() / 2.0 - margin, 1.0);
+    const double halfHeight = std::max(height() / 2.0 - margin - kBandHeight, 1.0);
+    const double shorterHalf = std::min(width(), height()) / 2.0;
+    double wanted = spanKm_;
+    evidence_->ForEach([&](const builtin_host::Evidence& e) {
+        const builtin_host::StationData* s = stations_.Peek(e.callsign);
+        if (s == nullptr || !s->latitude_deg || !s->longitude_deg) return;
+        if (!emergenciesShown_.insert(e.callsign).second || userHolds) return;
+        const QPointF d = p.PlaceToScreen(*s->latitude_deg, *s->longitude_deg) - p.centre;
+        if (std::abs(d.x()) <= halfWidth && std::abs(d.y()) <= halfHeight) return;
+        // Kilometres from the centre, and the span that puts them inside the margins.
+        const double eastKm = std::abs(d.x()) / p.pixelsPerKm;
+        const double northKm = std::abs(d.y()) / p.pixelsPerKm;
+        wanted = std::max(
+            {wanted, eastKm * shorterHalf / halfWidth, northKm * shorterHalf / halfHeight});
+    });
+    if (wanted > spanKm_) SetSpanKm(wanted);
 }
 
 // Air text goes into the tip escaped, so it is shown as it came and never interpreted.
@@ -266,6 +372,7 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
         const QPointF moved = event->position() - *dragFrom_;
         dragged_ = dragged_ || moved.manhattanLength() > 3;
         if (dragged_) {
+            UserMovedTheMap();
             PanByPixels(moved);
             dragFrom_ = event->position();
         }
@@ -305,12 +412,10 @@ void MapView::wheelEvent(QWheelEvent* event) {
     const double steps = event->angleDelta().y() / 120.0;
     const QPointF pointer = event->position();
     const basemap::GeoPoint held = Projection().ToGeo(pointer);
+    UserMovedTheMap();
     SetSpanKm(spanKm_ * std::pow(1.25, -steps));
     const QPointF drift = Projection().ToScreen(held.latitude_deg, held.longitude_deg) - pointer;
     PanByPixels(-drift);
-    // Like a real station program, a zoom changes the scale the add-on sizes its circles
-    // by, and redraws the map so they are drawn again at the new size.
-    if (map_.SetScale(static_cast<float>(spanKm_))) qt::SafeCall([this] { map_.Redraw(); });
     event->accept();
 }
 

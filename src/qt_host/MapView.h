@@ -1,14 +1,20 @@
 // The built-in host's map window: the home station, the stations heard with their callsigns
 // and the circles the add-on drew at the last redraw, over the offline base map, on a flat
-// projection around the home station. Drag to pan, wheel to zoom around the pointer.
+// projection around the home station. Drag to pan, wheel to zoom around the pointer. A new
+// emergency outside the view widens it, unless the user has just moved the map; every station
+// in emergency outside the view has a marker on the edge that points to it.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "builtin_host/Evidence.h"
 #include "builtin_host/HostMap.h"
@@ -21,7 +27,8 @@ namespace qt_host {
 class MapView : public QWidget {
     Q_OBJECT
 public:
-    // Takes the map's change listener, so it repaints after every redraw.
+    // Takes the map's change listener, so it repaints after every redraw. Opens at the map's
+    // scale: that many kilometres across the view's shorter side.
     MapView(builtin_host::HostMap& map, const builtin_host::StationList& stations,
             QWidget* parent = nullptr);
 
@@ -29,13 +36,34 @@ public:
     std::function<void()> onClose;
     // When set, the window's context menu offers to export the incidents.
     std::function<void()> onExport;
+    // Whether the user reads distances in miles, else kilometres; asked whenever a distance
+    // is shown, as the user may switch at any time. Unset: kilometres.
+    std::function<bool()> inMiles;
 
     // Call when stations were heard; repaints a moment later, once for all the stations
-    // heard meanwhile (a flood of frames must not repaint the whole map for each one).
+    // heard meanwhile (a flood of frames must not repaint the whole map for each one), and
+    // then brings new emergencies into view.
     void StationsChanged() { RepaintSoon(); }
     static constexpr int kRepaintDelay_ms = 100;
-    // Half the width of the view, in kilometres, at the current zoom.
+    // Half the view's shorter side, in kilometres. A zoom like the user's: the map's scale
+    // follows (twice this) and the add-on draws its circles again.
     void SetSpanKm(double km);
+    double SpanKm() const { return spanKm_; }
+
+    // Widens the view to take in each station newly in emergency that lies outside it, unless
+    // the user moved the map within kUserHold_ms; runs after each repaint delay.
+    void ShowNewEmergencies();
+    static constexpr qint64 kUserHold_ms = 30'000;
+    // A station in emergency outside the view: where its marker sits on the edge, and its
+    // callsign with the distance from home.
+    struct EdgeMarker {
+        QPointF at;
+        QString text;
+    };
+    std::vector<EdgeMarker> EdgeMarkers() const;
+    // The text over the scale bar: the bar's length and the map's scale, both in the user's unit.
+    QString ScaleText() const;
+
     // A warning band across the top of the map (a silent feed); empty text removes it.
     void SetWarning(const QString& text) {
         warning_ = text;
@@ -83,6 +111,10 @@ private:
     void PaintScale(QPainter& painter, const MapProjection& p) const;
     void PaintAttribution(QPainter& painter) const;
     void PaintWarning(QPainter& painter) const;
+    void PaintEdgeMarkers(QPainter& painter) const;
+    bool Miles() const { return inMiles && inMiles(); }
+    double BarLengthInUnits() const;
+    void UserMovedTheMap() { userMoved_.start(); }
     void ShowDetail(QPointF point, QPoint globalPoint);
     // The stations and the add-on's drawing change with the traffic: repainted at most ten
     // times a second.
@@ -90,7 +122,7 @@ private:
 
     builtin_host::HostMap& map_;
     const builtin_host::StationList& stations_;
-    double spanKm_ = 50;
+    double spanKm_;
     double centreEastKm_ = 0;  // the map's point at the view's centre, from home
     double centreNorthKm_ = 0;
     std::optional<QPointF> dragFrom_;
@@ -101,6 +133,8 @@ private:
     QTimer repaint_;
     QString warning_;
     const builtin_host::EvidenceBook* evidence_ = nullptr;
+    std::set<std::string, std::less<>> emergenciesShown_;  // callsigns already brought to view
+    QElapsedTimer userMoved_;                              // since the user last panned or zoomed
 };
 
 }  // namespace qt_host

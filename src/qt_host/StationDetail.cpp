@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <cmath>
 
 namespace qt_host {
 namespace {
@@ -31,14 +32,24 @@ QString EvidenceDetail(const builtin_host::Evidence& e) {
 
 }  // namespace
 
-QString StationDetail(const builtin_host::StationData& s, const builtin_host::Evidence* evidence) {
+QString DistanceText(double km, bool miles) {
+    constexpr double kKmPerMile = 1.609344;
+    const double tenths = std::floor(km / (miles ? kKmPerMile : 1) * 10);
+    return QString("%1 %2").arg(tenths / 10, 0, 'f', 1).arg(miles ? "mi" : "km");
+}
+
+QString StationDetail(const builtin_host::StationData& s, const builtin_host::Evidence* evidence,
+                      const builtin_host::HomePosition& home, bool miles) {
     QStringList lines{QString::fromStdString(s.callsign)};
     if (s.latitude_deg && s.longitude_deg) {
-        lines << QString("%1, %2  (%3 km, %4°)")
-                     .arg(*s.latitude_deg, 0, 'f', 5)
-                     .arg(*s.longitude_deg, 0, 'f', 5)
-                     .arg(s.distance_km, 0, 'f', 1)
-                     .arg(s.bearing_deg, 0, 'f', 0);
+        QString where =
+            QString("%1, %2").arg(*s.latitude_deg, 0, 'f', 5).arg(*s.longitude_deg, 0, 'f', 5);
+        if (const auto db = builtin_host::FromHome(home, s.latitude_deg, s.longitude_deg)) {
+            // Whole degrees from 0 to 359: 359.7 is north, 0.
+            const long bearing = std::lround(db->bearing_deg) % 360;
+            where += QString("  (%1, %2°)").arg(DistanceText(db->distance_km, miles)).arg(bearing);
+        }
+        lines << where;
     }
     if (!s.beaconText.empty()) lines << QString::fromStdString(s.beaconText);
     if (evidence != nullptr) lines << EvidenceDetail(*evidence);

@@ -8,7 +8,13 @@
 
 namespace qt_host {
 
+// A distance in the user's unit, cut down to tenths as the add-on's panel shows it:
+// "23.7 km", "14.7 mi".
+QString DistanceText(double km, bool miles);
+
+// The station's detail with its distance and bearing from home.
 QString StationDetail(const builtin_host::StationData& station,
-                      const builtin_host::Evidence* evidence);
+                      const builtin_host::Evidence* evidence,
+                      const builtin_host::HomePosition& home, bool miles);
 
 }  // namespace qt_host

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <random>
 
+#include "platform/Paths.h"
+
 namespace settings {
 
 namespace {
@@ -15,7 +17,7 @@ namespace fs = std::filesystem;
 // The file to replace: the target of a symbolic link, so the link itself survives.
 fs::path TargetOf(const std::string& file) {
     std::error_code ec;
-    fs::path path(file);
+    fs::path path = platform::FilePath(file);
     if (fs::is_symlink(fs::symlink_status(path, ec))) {
         fs::path resolved = fs::weakly_canonical(path, ec);
         if (!ec) return resolved;

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "settings/AtomicFile.h"
 
 namespace settings {
@@ -134,7 +135,7 @@ std::optional<size_t> FindKey(const std::vector<Line>& lines, const SectionRange
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(platform::FilePath(file), std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream content;
     content << in.rdbuf();
@@ -238,7 +239,7 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
     if (!Writable(section, key, value)) return false;
     std::error_code ec;
     std::vector<Line> lines;
-    if (fs::exists(file, ec)) {
+    if (fs::exists(platform::FilePath(file), ec)) {
         auto content = ReadWholeFile(file);
         if (!content) return false;
         lines = SplitLines(*content);

@@ -103,6 +103,26 @@ std::string UserRegional::shortDateFormat() const {
     return platform::ShortDatePattern(UserLocaleInfo(LOCALE_SSHORTDATE));
 }
 
+std::string UserRegional::ToAnsi(const std::string& utf8) const {
+    const std::wstring wide = Utf16(utf8);
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr);
+    return ansi;
+}
+
+std::string UserRegional::FromAnsi(const std::string& ansi) const {
+    if (ansi.empty()) return {};
+    const int size = static_cast<int>(ansi.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
+    return Utf8(wide);
+}
+
 // ---- program identity
 
 std::string ModuleProgramInfo::ExePath() const {

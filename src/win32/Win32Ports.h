@@ -62,6 +62,8 @@ class UserRegional final : public platform::Regional {
 public:
     std::string decimalSymbol() const override;
     std::string shortDateFormat() const override;
+    std::string ToAnsi(const std::string& utf8) const override;
+    std::string FromAnsi(const std::string& ansi) const override;
 };
 
 class ModuleProgramInfo final : public platform::ProgramInfo {

@@ -36,8 +36,14 @@ TEST(CommandLine, FeedsAndTheirValues) {
     EXPECT_EQ(r.options.exportFile, "a.GPX");
     EXPECT_EQ(r.options.since, "2026-12-07T10:00");
 
+    r = ParseCommandLine({"--agwpe", "tnc.local"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.feed, FeedChoice::Agwpe);
+    EXPECT_EQ(r.options.endpoint.port, kDefaultAgwpePort);
+
     EXPECT_EQ(ParseCommandLine({"--stdin"}).options.feed, FeedChoice::Stdin);
     EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
+    EXPECT_TRUE(ParseCommandLine({"--check", "--kiss", "tnc"}).options.check);
     EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
 }
 
@@ -53,6 +59,9 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--kiss", "a:1", "--filter", "r/1/2/3"},  // filter without APRS-IS
         {"--headless=yes"},                        // flag with a value
         {"--frobnicate"},
+        {"--serial", "/dev/ttyUSB0", "--agwpe", "a"},  // two feeds
+        {"--serial", "/dev/ttyUSB0:fast"},
+        {"--serial", ":9600"},
         {"--replay="},
         {"--since", "2026-12-07"},      // --since without --export
         {"--export", "incidents.txt"},  // neither GPX nor KML
@@ -83,6 +92,19 @@ TEST(CommandLine, Endpoints) {
         EXPECT_EQ(e->host, c.host);
         EXPECT_EQ(e->port, c.port) << c.text;
     }
+}
+
+TEST(CommandLine, SerialLines) {
+    const auto r = ParseCommandLine({"--serial=/dev/ttyUSB0"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.feed, FeedChoice::Serial);
+    EXPECT_EQ(r.options.serial.device, "/dev/ttyUSB0");
+    EXPECT_EQ(r.options.serial.baud, kDefaultSerialBaud);
+    const auto line = ParseSerialLine("/dev/serial/by-id/usb-TNC:1200");
+    ASSERT_TRUE(line.has_value());
+    EXPECT_EQ(line->device, "/dev/serial/by-id/usb-TNC");
+    EXPECT_EQ(line->baud, 1200);
+    EXPECT_FALSE(ParseSerialLine("/dev/ttyS0:12").has_value()) << "no serial line is that slow";
 }
 
 }  // namespace

@@ -95,9 +95,10 @@ TEST(EvidenceBook, TracksStayBounded) {
     EvidenceBook book;
     book.Note(Decode(kCommentEmergency), 0);
     Decoded moving = Decode(kLaterPosition);
+    const std::string payload = moving.parts.payload;
     for (std::size_t i = 0; i < EvidenceBook::kMaxTrackPoints + 10; ++i) {
         moving.latitude_deg = 45 + static_cast<double>(i) * 1e-5;
-        moving.tnc2 = kLaterPosition + std::to_string(i);  // not a copy of the one before
+        moving.parts.payload = payload + std::to_string(i);  // not a copy of the one before
         book.Note(moving, static_cast<std::int64_t>(i));
     }
     EXPECT_LE(book.Find("IW2ABC")->track.size(), EvidenceBook::kMaxTrackPoints);

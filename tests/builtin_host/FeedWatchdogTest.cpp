@@ -8,7 +8,7 @@ namespace {
 
 using Change = FeedWatchdog::Change;
 
-TEST(FeedWatchdog, SilentAtTheLimitNotBeforeAndOnlyOnce) {
+TEST(FeedWatchdog, SilentAtTheLimitOncePerSilenceAndBackOnTheNextArrival) {
     FeedWatchdog dog(120, 1000);
     EXPECT_EQ(dog.Heard(1010), Change::None);
     EXPECT_EQ(dog.Check(1129), Change::None);
@@ -16,26 +16,15 @@ TEST(FeedWatchdog, SilentAtTheLimitNotBeforeAndOnlyOnce) {
     EXPECT_TRUE(dog.Silent());
     EXPECT_EQ(dog.Check(5000), Change::None);  // one alarm per silence
     EXPECT_EQ(dog.LastHeard(), 1010);
-}
+    // The next arrival ends the silence and starts the count again.
+    EXPECT_EQ(dog.Heard(5010), Change::Back);
+    EXPECT_EQ(dog.Heard(5011), Change::None);
+    EXPECT_EQ(dog.Check(5130), Change::None);
+    EXPECT_EQ(dog.Check(5131), Change::Silent);
 
-TEST(FeedWatchdog, NextArrivalEndsTheSilenceAndStartsTheCountAgain) {
-    FeedWatchdog dog(60, 0);
-    ASSERT_EQ(dog.Check(60), Change::Silent);
-    EXPECT_EQ(dog.Heard(70), Change::Back);
-    EXPECT_EQ(dog.Heard(71), Change::None);
-    EXPECT_EQ(dog.Check(130), Change::None);
-    EXPECT_EQ(dog.Check(131), Change::Silent);
-}
-
-TEST(FeedWatchdog, AFeedThatNeverSpeaksTurnsSilentOneLimitAfterTheStart) {
-    FeedWatchdog dog(900, 50);
-    EXPECT_EQ(dog.Check(949), Change::None);
-    EXPECT_EQ(dog.Check(950), Change::Silent);
-}
-
-TEST(FeedWatchdog, ZeroLimitNeverAlarms) {
-    FeedWatchdog dog(SilenceLimitSeconds(FeedSource::Kiss, 0), 0);
-    EXPECT_EQ(dog.Check(1'000'000), Change::None);
+    FeedWatchdog never(900, 50);  // a feed that never speaks: one limit after the start
+    EXPECT_EQ(never.Check(949), Change::None);
+    EXPECT_EQ(never.Check(950), Change::Silent);
 }
 
 TEST(FeedWatchdog, LimitsPerFeedAndFromTheSettings) {
@@ -44,6 +33,9 @@ TEST(FeedWatchdog, LimitsPerFeedAndFromTheSettings) {
     EXPECT_EQ(SilenceLimitSeconds(FeedSource::AprsIs, std::nullopt), 2 * 60);
     EXPECT_EQ(SilenceLimitSeconds(FeedSource::AprsIs, 0.5), 30);
     EXPECT_EQ(SilenceLimitSeconds(FeedSource::Kiss, -3), 15 * 60);
+    EXPECT_EQ(SilenceLimitSeconds(FeedSource::Kiss, 0), 0);
+    FeedWatchdog off(0, 0);  // a zero limit never alarms
+    EXPECT_EQ(off.Check(1'000'000), Change::None);
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ auto Fields(const HostSettings& s) {
     const FeedSettings& f = s.feed;
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
-                    f.filter, s.mapScale, s.silenceMinutes, s.onEmergency, s.tileUrl,
-                    s.tileAttribution);
+                    f.filter, f.agwpeHost, f.agwpePort, f.serialDevice, f.serialBaud, s.mapScale,
+                    s.silenceMinutes, s.onEmergency, s.incidentDays, s.tileUrl, s.tileAttribution);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -34,17 +34,22 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                .latitudeText = "4530.25N",
                                .longitudeText = "00912.34E",
                                .programVersion = "2.03",
-                               .feed = {.source = FeedSource::AprsIs,
+                               .feed = {.source = FeedSource::Serial,
                                         .replayFile = "/tmp/some file.tnc2",
                                         .fast = true,
                                         .kissHost = "::1",
                                         .kissPort = 8002,
                                         .aprsIsHost = "127.0.0.1",
                                         .aprsIsPort = 10152,
-                                        .filter = "r/45.50/9.21/50 b/Q*"},
+                                        .filter = "r/45.50/9.21/50 b/Q*",
+                                        .agwpeHost = "tnc.local",
+                                        .agwpePort = 8010,
+                                        .serialDevice = "/dev/serial/by-id/usb-TNC",
+                                        .serialBaud = 1200},
                                .mapScale = 12.5f,
                                .silenceMinutes = 0.5,
                                .onEmergency = "notify-team --urgent \"a b\"",
+                               .incidentDays = 7,
                                .tileUrl = "https://tiles.example.org/{z}/{x}/{y}.png",
                                .tileAttribution = "© Example contributors"};
     ASSERT_TRUE(SaveHostSettings(folder, written));
@@ -60,7 +65,8 @@ TEST(HostSettings, BadOrMissingFeedValuesTakeTheDefaults) {
     fakes::TempDir dir;
     std::ofstream(dir.Path() + "/Uiview32.INI")
         << "[Sirenwatch Host]\nSource=carrier pigeon\nKissPort=99999\nAprsIsPort=abc\n"
-           "MapScale=-3\nFast=maybe\nSilenceMinutes=-1\n";
+           "AgwpePort=0\nSerialBaud=fast\n"
+           "MapScale=-3\nFast=maybe\nSilenceMinutes=-1\nIncidentDays=-5\n";
     HostSettings defaults;
     defaults.programVersion = "";  // not made up: the add-on's check must see it missing
     EXPECT_EQ(Fields(LoadHostSettings(dir.Path() + "/")), Fields(defaults));
@@ -95,7 +101,7 @@ struct SetupWorld {
 
 TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
     SetupWorld w;
-    const SetupResult r = EnsureHostSetup(w.config, w.data, w.demo);
+    const SetupResult r = EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
 
     EXPECT_EQ(r.error, "");
     EXPECT_TRUE(r.createdFolder);
@@ -118,45 +124,38 @@ TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
 
 TEST(HostSetup, LaterRunsKeepEditsAndBringBackADeletedFile) {
     SetupWorld w;
-    EnsureHostSetup(w.config, w.data, w.demo);
+    EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
     HostSettings edited = LoadHostSettings(w.Registered());
     edited.callsign = "Q1ALFA";
     ASSERT_TRUE(SaveHostSettings(w.Registered(), edited));
     const std::string store = fakes::ReadAll(w.config + "/Peak Systems.ini");
     const std::string host = fakes::ReadAll(w.HostFile());
 
-    const SetupResult again = EnsureHostSetup(w.config, w.data, w.demo);
+    const SetupResult again = EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
     EXPECT_EQ(again.error, "");
     EXPECT_FALSE(again.createdFolder || again.wroteSettings || again.registered);
     EXPECT_EQ(fakes::ReadAll(w.config + "/Peak Systems.ini"), store);
     EXPECT_EQ(fakes::ReadAll(w.HostFile()), host);
 
     fs::remove(w.HostFile());
-    EXPECT_TRUE(EnsureHostSetup(w.config, w.data, w.demo).wroteSettings);
+    EXPECT_TRUE(EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo).wroteSettings);
     EXPECT_EQ(LoadHostSettings(w.Registered()).callsign, "N0CALL");
 }
 
+// Another host registered is used as it is; only a missing final separator is mended.
 TEST(HostSetup, AnotherRegisteredHostIsLeftAlone) {
-    SetupWorld w;
-    const std::string other = w.dir.Path() + "/other/";
-    InstallHost(w.store, other, "Q7XRAY");
-
-    const SetupResult r = EnsureHostSetup(w.config, w.data, w.demo);
-    EXPECT_EQ(r.error, "");
-    EXPECT_EQ(r.folder, other);
-    EXPECT_FALSE(r.registered);
-    EXPECT_FALSE(fs::exists(w.data + "/sirenwatch"));
-    EXPECT_EQ(LoadHostSettings(other).callsign, "Q7XRAY");
-}
-
-TEST(HostSetup, RegisteredFolderWithoutSeparatorIsMended) {
-    SetupWorld w;
-    const std::string other = w.dir.Path() + "/other";
-    InstallHost(w.store, other, "Q7XRAY");
-
-    const SetupResult r = EnsureHostSetup(w.config, w.data, w.demo);
-    EXPECT_TRUE(r.registered);
-    EXPECT_EQ(w.Registered(), other + "/");
+    for (const std::string end : {"/", ""}) {
+        SetupWorld w;
+        const std::string other = w.dir.Path() + "/other";
+        InstallHost(w.store, other + end, "Q7XRAY");
+        const SetupResult r = EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
+        EXPECT_EQ(r.error, "");
+        EXPECT_EQ(r.folder, other + "/");
+        EXPECT_EQ(r.registered, end.empty());
+        EXPECT_EQ(w.Registered(), other + "/");
+        EXPECT_FALSE(fs::exists(w.data + "/sirenwatch"));
+        EXPECT_EQ(LoadHostSettings(other).callsign, "Q7XRAY");
+    }
 }
 
 // An unwritable data folder or a registered folder without settings is reported; nothing
@@ -164,11 +163,12 @@ TEST(HostSetup, RegisteredFolderWithoutSeparatorIsMended) {
 TEST(HostSetup, ProblemsAreReportedNotPapered) {
     SetupWorld w;
     std::ofstream(w.dir.Path() + "/blocked") << "a file where a folder should be";
-    EXPECT_NE(EnsureHostSetup(w.config, w.dir.Path() + "/blocked", w.demo).error, "");
+    EXPECT_NE(EnsureHostSetup(w.config, DefaultHostFolder(w.dir.Path() + "/blocked"), w.demo).error,
+              "");
     EXPECT_EQ(w.Registered(), "");
 
     w.store.Set("Peak Systems", "UI-View32", "Program Folder", w.dir.Path() + "/gone/");
-    EXPECT_NE(EnsureHostSetup(w.config, w.data, w.demo).error, "");
+    EXPECT_NE(EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo).error, "");
     EXPECT_FALSE(fs::exists(w.dir.Path() + "/gone"));
 }
 

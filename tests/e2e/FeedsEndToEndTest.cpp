@@ -2,6 +2,9 @@
 // on 127.0.0.1: it must report each emergency with the panel's values, survive a dropped
 // connection, and end cleanly through its normal close path.
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sched.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +14,7 @@
 #include <memory>
 
 #include "SirenwatchRun.h"
+#include "decode/Agwpe.h"
 #include "decode/Ax25.h"
 #include "decode/Kiss.h"
 
@@ -149,6 +153,70 @@ TEST(EndToEnd, AprsIsLoginFilterAndReconnect) {
     ExpectCleanEnd(run);
 }
 
+// Direwolf, a real soft TNC, decodes the emergency from audio made by its own generator and
+// serves it over AGWPE. It listens on every interface, so the test moves itself (and so its
+// children) into a network namespace of its own with only loopback in it.
+TEST(EndToEnd, AgwpeFromDirewolfDecodingAudio) {
+    ASSERT_EQ(unshare(CLONE_NEWNET), 0) << "a private network namespace needs root";
+    ASSERT_EQ(QProcess::execute("ip", {"link", "set", "lo", "up"}), 0);
+    QTemporaryDir dir(QString(SIRENWATCH_E2E_TMP) + "/direwolf-XXXXXX");
+    QFile message(dir.filePath("message.txt")), config(dir.filePath("direwolf.conf"));
+    ASSERT_TRUE(message.open(QIODevice::WriteOnly) && config.open(QIODevice::WriteOnly));
+    message.write(kEmergency);  // a line end would go on the air as part of the frame
+    message.close();
+    // Audio on standard input, AGWPE on port 8000, no KISS server.
+    config.write(
+        "ADEVICE stdin null\nARATE 44100\nCHANNEL 0\nMYCALL N0CALL\n"
+        "AGWPORT 8000\nKISSPORT 0\n");
+    config.close();
+    QProcess generator;  // Direwolf's own frame-to-audio tool
+    generator.setStandardOutputFile(QProcess::nullDevice());
+    generator.start("gen_packets",
+                    {"-r", "44100", "-o", dir.filePath("frame.wav"), message.fileName()});
+    ASSERT_TRUE(generator.waitForFinished(kStep_ms) && generator.exitCode() == 0);
+    QFile wav(dir.filePath("frame.wav"));
+    ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
+    const QByteArray samples = wav.readAll().mid(44);  // the samples after the WAV header
+
+    QProcess direwolf;
+    direwolf.setProcessChannelMode(QProcess::MergedChannels);
+    direwolf.start("direwolf", {"-c", config.fileName(), "-t", "0", "-q", "d"});
+    ASSERT_TRUE(direwolf.waitForStarted(10000));
+    SirenwatchRun run;
+    run.Start({"--agwpe", "127.0.0.1"});  // the AGWPE port is 8000 when left out
+    ASSERT_TRUE(
+        run.WaitFor([&] { return run.ErrorsSay("AGWPE 127.0.0.1:8000: connected"); }, kStep_ms))
+        << run.Errors() << direwolf.readAll().toStdString();
+    // Direwolf takes the request for raw frames a while after it accepts the link: the
+    // frame goes on the air again, each time with a second of silence after it, until heard.
+    for (int i = 0; i < 10 && run.Emergencies().empty(); ++i) {
+        direwolf.write(samples + QByteArray(88200, '\0'));
+        run.WaitFor([&] { return !run.Emergencies().empty(); }, 1500);
+    }
+    ExpectFirstEmergency(run);
+    ExpectCleanEnd(run);
+    direwolf.kill();
+    direwolf.waitForFinished(5000);
+}
+
+// A KISS TNC on a serial line, played by a pseudo-terminal, through the real executable.
+TEST(EndToEnd, SerialKissTnc) {
+    int tnc = -1, line = -1;
+    char name[256];
+    ASSERT_EQ(openpty(&tnc, &line, name, nullptr, nullptr), 0);
+    SirenwatchRun run;
+    run.Start({"--serial", QString("%1:1200").arg(name)});
+    const QString opened = QString("KISS %1 at 1200 bd: open").arg(name);
+    ASSERT_TRUE(run.WaitFor([&] { return run.ErrorsSay(opened.toUtf8().constData()); }, kStep_ms))
+        << run.Errors();
+    const std::string bytes = Kiss(kOrdinary) + Kiss(kEmergency);
+    ASSERT_EQ(write(tnc, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ExpectFirstEmergency(run);
+    ExpectCleanEnd(run);
+    close(line);
+    close(tnc);
+}
+
 void ExpectDemoRun(SirenwatchRun& run) {
     ASSERT_TRUE(run.WaitForExit(30000)) << "the run did not end at the end of the traffic";
     EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
@@ -165,6 +233,17 @@ TEST(EndToEnd, ReplayOfTheDemoEndsAfterItsLastFrame) {
     SirenwatchRun run;
     run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
     ExpectDemoRun(run);
+}
+
+// Started where no login session set up a runtime folder (cron, su): not a word about it.
+TEST(EndToEnd, AStartWithoutARuntimeFolderSaysNothingAboutIt) {
+    SirenwatchRun run;
+    QProcessEnvironment env = run.Process().processEnvironment();
+    env.remove("XDG_RUNTIME_DIR");
+    run.Process().setProcessEnvironment(env);
+    run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
+    ExpectDemoRun(run);
+    EXPECT_FALSE(run.ErrorsSay("XDG_RUNTIME_DIR")) << run.Errors();
 }
 
 TEST(EndToEnd, DemoFromTheHostSettingsOnFirstRun) {

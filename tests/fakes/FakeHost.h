@@ -78,13 +78,17 @@ public:
     void SetDrawWidth(std::int16_t width) override { book_.Enter("SetDrawWidth", {double(width)}); }
     void SetFillStyle(std::int16_t style) override { book_.Enter("SetFillStyle", {double(style)}); }
     void SetFillColor(std::int32_t color) override { book_.Enter("SetFillColor", {double(color)}); }
-    void Connect(host::MapEvents* l) override { listener = l; }
+    void Connect(host::MapEvents* l) override {
+        if (l && refuseListener) throw host::HostError("Advise failed");
+        listener = l;
+    }
 
     // Only the map's own calls, in order.
     const std::vector<Call>& Calls() const { return book_.Calls(); }
     void ClearCalls() { book_.ClearCalls(); }
     std::vector<Call> Circles() const;  // the DrawCircle calls only
     float scale = 50;
+    bool refuseListener = false;  // Connect throws host::HostError
     host::MapEvents* listener = nullptr;
 
 private:
@@ -127,6 +131,9 @@ public:
     void DeliverDuringGetStation(const std::string& frameText) { nested_.push_back(frameText); }
     void Close() {
         if (listener_) listener_->UIView32IsClosing();
+    }
+    void Die(const std::string& what) {  // its process ended: what the adapter tells
+        if (listener_) listener_->HostLost(what);
     }
     void FailOn(const std::string& name, int times = -1) { book_.FailOn(name, times); }
     double bearing = 0;        // what DistanceAndBearing answers; its distance is always 0

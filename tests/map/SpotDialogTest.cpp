@@ -42,12 +42,6 @@ struct SpotWorld : fakes::World {
     std::vector<std::string> seenItems;
 };
 
-void PickBlueWidth3Solid(forms::FrmMarcaPunto& d) {
-    d.CmdColoreCerchio[3].onClick();
-    d.HSSpessoreCerchio.SetValue(3);
-    d.ListStile.SetListIndex(0);
-}
-
 TEST(SpotDialog, OpensWithTheStoredStyleCentredOnTheMainWindow) {
     SpotWorld w;
     w.Open(nullptr, 1);
@@ -64,51 +58,37 @@ TEST(SpotDialog, OpensWithTheStoredStyleCentredOnTheMainWindow) {
     EXPECT_EQ(w.spot.Top(), 1500);
 }
 
-TEST(SpotDialog, PreviewFollowsThePicksAndOkStoresThemThenRedraws) {
-    SpotWorld w;
-    w.Open(
-        [](forms::FrmMarcaPunto& d) {
-            PickBlueWidth3Solid(d);
+// The preview follows the picks; "OK" (0) keeps them, "Annulla" (1) and the title bar's close
+// (-1) do not; the map is redrawn either way.
+TEST(SpotDialog, OkKeepsThePicksAnnullaAndCloseDoNotAndTheMapIsRedrawnEitherWay) {
+    for (int button : {0, 1, -1}) {
+        SCOPED_TRACE(button);
+        SpotWorld w;
+        w.fp.dialogs.onModal = [&w, button](ui::Form& f) {
+            auto& d = w.spot;
+            d.CmdColoreRiempimento[0].onClick();  // the first swatch counts too
+            EXPECT_EQ(d.ShapeCerchio.FillColor(), 255);
+            d.CmdColoreCerchio[3].onClick();
+            d.HSSpessoreCerchio.SetValue(3);
+            d.ListStile.SetListIndex(0);
             d.CmdColoreRiempimento[1].onClick();
             EXPECT_EQ(d.ShapeCerchio.BorderColor(), 16711680);
             EXPECT_EQ(d.ShapeCerchio.BorderWidth(), 3);
             EXPECT_EQ(d.LblValore.Caption(), "3");
             EXPECT_EQ(d.ShapeCerchio.FillStyle(), 0);
             EXPECT_EQ(d.ShapeCerchio.FillColor(), 65535);
-        },
-        0);
-    EXPECT_EQ(w.values.SpessoreCerchio, 3.0f);
-    EXPECT_EQ(w.values.ColoreCerchio, 16711680);
-    EXPECT_EQ(w.values.TipoRiempimento, 0.0f);
-    EXPECT_EQ(w.values.ColoreRiempimento, 65535.0);
-    EXPECT_EQ(w.captionsApplied, 1);
-    EXPECT_EQ(w.host.RedrawCount(), 1);
-    EXPECT_FALSE(w.spot.Shown());
-}
-
-TEST(SpotDialog, AnnullaKeepsTheSettingsButStillRedraws) {
-    SpotWorld w;
-    w.Open(
-        [](forms::FrmMarcaPunto& d) {
-            PickBlueWidth3Solid(d);
-            d.CmdColoreRiempimento[4].onClick();
-        },
-        1);
-    EXPECT_EQ(w.values.SpessoreCerchio, 5.0f);
-    EXPECT_EQ(w.values.ColoreCerchio, 255);
-    EXPECT_EQ(w.values.TipoRiempimento, 7.0f);
-    EXPECT_EQ(w.values.ColoreRiempimento, 16777215.0);
-    EXPECT_EQ(w.captionsApplied, 1);
-    EXPECT_EQ(w.host.RedrawCount(), 1);
-
-    // The title bar's close cancels too.
-    w.fp.dialogs.onModal = [&w](ui::Form& f) {
-        PickBlueWidth3Solid(w.spot);
-        f.onClose();
-    };
-    w.main.MnuMarca.onClick();
-    EXPECT_EQ(w.values.SpessoreCerchio, 5.0f);
-    EXPECT_EQ(w.host.RedrawCount(), 2);
+            button < 0 ? f.onClose() : d.CmdOk[button].onClick();
+        };
+        w.main.MnuMarca.onClick();
+        const bool kept = button == 0;
+        EXPECT_EQ(w.values.SpessoreCerchio, kept ? 3.0f : 5.0f);
+        EXPECT_EQ(w.values.ColoreCerchio, kept ? 16711680 : 255);
+        EXPECT_EQ(w.values.TipoRiempimento, kept ? 0.0f : 7.0f);
+        EXPECT_EQ(w.values.ColoreRiempimento, kept ? 65535.0 : 16777215.0);
+        EXPECT_EQ(w.captionsApplied, 1);
+        EXPECT_EQ(w.host.RedrawCount(), 1);
+        EXPECT_FALSE(w.spot.Shown());
+    }
 }
 
 TEST(SpotDialog, AfterSwitchingToEnglishTheListIsEnglishAndTheSelectionStillMatches) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "fakes/FileText.h"
@@ -95,9 +96,8 @@ TEST(FrameIntake, ClickThenLowerCaseTTogglesTheTestButton) {
     EXPECT_FALSE(w.main.CmdTest.Visible());
 }
 
-// A call that identifies the frame or reads what the first panel boxes show, made to fail
-// once: the frame is dropped with the panel untouched, one notice names the failure, and the
-// next frame is handled normally.
+// A call that identifies the frame, made to fail once: the frame is dropped with the panel
+// untouched, one notice names the failure, and the next frame is handled normally.
 class FailingIdentifyingCall : public testing::TestWithParam<const char*> {};
 
 TEST_P(FailingIdentifyingCall, DropsTheFrameReportsOnceAndGoesOn) {
@@ -126,11 +126,10 @@ TEST_P(FailingIdentifyingCall, DropsTheFrameReportsOnceAndGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingIdentifyingCall,
                          testing::Values("GetAprsData", "SetCallsign", "GetStation",
-                                         "GetMessageType", "GetBeaconText", "GetDistance",
-                                         "GetCourse", "GetSpeed"));
+                                         "GetMessageType"));
 
-// Any later call made to fail: the station is still recorded and alarmed, and one notice,
-// given once the row is written, names the failure.
+// Any call after the frame is known to be an emergency made to fail: the station is still
+// recorded and alarmed, and one notice, given once the row is written, names the failure.
 class FailingLaterCall : public testing::TestWithParam<const char*> {};
 
 TEST_P(FailingLaterCall, RecordsTheStationThenReportsOnce) {
@@ -152,10 +151,25 @@ TEST_P(FailingLaterCall, RecordsTheStationThenReportsOnce) {
     // A failing map setting leaves the map as it was: no redraw on a half-set style.
     const bool mapSetting = std::string(GetParam()).starts_with("Set");
     EXPECT_EQ(w.host.RedrawCount(), mapSetting ? 0 : 1);
+    // A value the host failed to give is shown as missing, in the panel and in the row.
+    const std::map<std::string, std::pair<ui::TextBox*, int>> shownIn = {
+        {"GetBeaconText", {&w.main.TxtBeaconMsg, -1}},
+        {"GetDistance", {&w.main.TxtDistanza, 3}},
+        {"GetCourse", {&w.main.TxtDirezione, 4}},
+        {"GetSpeed", {&w.main.TxtVelocita, 5}}};
+    if (auto box = shownIn.find(GetParam()); box != shownIn.end()) {
+        EXPECT_EQ(box->second.first->Text(), "-----");
+        if (box->second.second >= 0) {
+            EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, box->second.second), "-----");
+        }
+        w.units.MnuUnit_Click(1);  // miles: a missing distance stays missing
+        EXPECT_EQ(box->second.first->Text(), "-----");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingLaterCall,
-                         testing::Values("GetLatitude", "GetLongitude", "GetAltitude",
+                         testing::Values("GetBeaconText", "GetDistance", "GetCourse", "GetSpeed",
+                                         "GetLatitude", "GetLongitude", "GetAltitude",
                                          "DistanceAndBearing", "SetDrawWidth", "SetFillStyle",
                                          "SetFillColor", "RedrawMap"));
 

@@ -4,7 +4,6 @@
 #include "fakes/World.h"
 #include "platform/NumberText.h"
 #include "settings/ProfileFile.h"
-#include "settings/StringTable.h"
 
 namespace {
 
@@ -31,47 +30,38 @@ struct UnitWorld : World {
     }
 };
 
-TEST(Units, KilometresToMilesAndBackKeepTheDecimalsAndMoveTheCheckMark) {
-    for (const std::string sep : {",", "."}) {
-        UnitWorld w({"16" + sep + "1"}, sep.c_str());
-        w.main.MnuUnit[1].onClick();
-        EXPECT_EQ(w.Distances(), std::vector<std::string>{"10" + sep + "00"});
-        EXPECT_EQ(w.main.TxtDistanza.Text(), "10" + sep + "00");
-        EXPECT_TRUE(w.main.MnuUnit[1].Checked() && !w.main.MnuUnit[0].Checked());
-        EXPECT_EQ(w.main.LblDistanza.Caption(), settings::LoadResString(1112));
-        w.main.MnuUnit[0].onClick();
-        EXPECT_EQ(w.Distances(), std::vector<std::string>{"16" + sep + "09"});
-        EXPECT_EQ(w.main.TxtDistanza.Text(), "16" + sep + "09");
-        EXPECT_TRUE(w.main.MnuUnit[0].Checked() && !w.main.MnuUnit[1].Checked());
+// Menu clicks (0 kilometres, 1 miles) over the table's distances: every station and the panel
+// converted once with the decimals kept, the unit in force left as it is (yet recaptioned and
+// stored), the check mark, caption and stored unit following the last click.
+TEST(Units, SwitchingConvertsEveryDistanceOnceAndFollowsTheLastChoice) {
+    using Texts = std::vector<std::string>;
+    const struct {
+        const char* decimal;
+        Texts before;
+        std::vector<int> clicks;
+        Texts after;
+    } cases[] = {{",", {"16,1"}, {1}, {"10,00"}},
+                 {".", {"16.1"}, {1, 0}, {"16.09"}},
+                 {",", {"16,1"}, {1, 0}, {"16,09"}},
+                 {",", {"16,1"}, {0}, {"16,1"}},
+                 {",", {"16,1", "3,2", "100"}, {1}, {"10,00", "1,99", "62,14"}},
+                 {",", {}, {1}, {""}}};
+    for (const auto& c : cases) {
+        UnitWorld w(c.before, c.decimal);
+        SCOPED_TRACE(testing::PrintToString(c.before) + " " + testing::PrintToString(c.clicks));
+        const std::string speed = w.main.FGridStazioni.TextMatrix(1, 5);
+        w.main.LblDistanza.SetCaption("stale");
+        for (int item : c.clicks) w.main.MnuUnit[item].onClick();
+        const bool miles = c.clicks.back() == 1;
+        EXPECT_EQ(w.Distances(), c.after);
+        EXPECT_EQ(w.main.TxtDistanza.Text(), c.before.empty() ? "" : c.after.back());
+        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 5), speed);
+        EXPECT_EQ(w.main.TxtVelocita.Text(), c.before.empty() ? "" : "50");
+        EXPECT_TRUE(w.main.MnuUnit[miles].Checked() && !w.main.MnuUnit[!miles].Checked());
+        EXPECT_EQ(w.main.LblDistanza.Caption(), miles ? "Distanza (Miglia)" : "Distanza (Km)");
+        EXPECT_EQ(w.StoredUnit(), miles ? "2" : "1");
+        EXPECT_DOUBLE_EQ(w.values.FattoreUnita, miles ? 1.609344 : 1);
     }
-}
-
-TEST(Units, ChoosingTheUnitInForceConvertsNothingButStillRecaptionsAndSaves) {
-    UnitWorld w({"16,1"});
-    w.main.LblDistanza.SetCaption("stale");
-    w.main.MnuUnit[0].onClick();
-    EXPECT_EQ(w.Distances(), std::vector<std::string>{"16,1"});
-    EXPECT_EQ(w.main.LblDistanza.Caption(), settings::LoadResString(1110));
-    EXPECT_EQ(w.StoredUnit(), "1");
-}
-
-TEST(Units, EveryStationAndThePanelAreConvertedOnceAndNothingElse) {
-    UnitWorld w({"16,1", "3,2", "100"});
-    const std::string speed = w.main.FGridStazioni.TextMatrix(1, 5);
-    w.main.MnuUnit[1].onClick();
-    EXPECT_EQ(w.Distances(), (std::vector<std::string>{"10,00", "1,99", "62,14"}));
-    EXPECT_EQ(w.main.TxtDistanza.Text(), "62,14");
-    EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 5), speed);
-    EXPECT_EQ(w.main.TxtVelocita.Text(), "50");
-    EXPECT_EQ(w.StoredUnit(), "2");
-    EXPECT_DOUBLE_EQ(w.values.FattoreUnita, 1.609344);
-}
-
-TEST(Units, EmptyTableAndEmptyPanelStayBlank) {
-    UnitWorld w({});
-    w.main.MnuUnit[1].onClick();
-    EXPECT_EQ(w.Distances(), std::vector<std::string>{""});
-    EXPECT_EQ(w.main.TxtDistanza.Text(), "");
 }
 
 TEST(RegionalNumber, ReadsTheProgramsOwnTexts) {

@@ -1,55 +1,85 @@
 // Captions in both languages and both units, and the language menu.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+#include <set>
+
 #include "fakes/World.h"
 #include "settings/StringTable.h"
 
 namespace program {
 namespace {
 
-// Unknown codes and the language menu are below; here each caption's offset in the block.
-TEST(Captions, EveryCaptionComesFromItsOffsetInTheLanguageBlock) {
-    for (auto [code, unit] : {std::pair{1000, 1}, std::pair{2000, 2}}) {
-        SCOPED_TRACE(code);
-        auto T = [block = code](int offset) { return settings::LoadResString(block + offset); };
-        fakes::World w;
-        const auto& m = w.main;
-        const auto& g = m.FGridStazioni;
-        w.values.UnitaMisura = static_cast<std::int16_t>(unit);
-        w.main.FGridStazioni.SetTextMatrix(0, 8, "kept 8");  // columns without a caption
-        w.main.FGridStazioni.SetTextMatrix(0, 9, "kept 9");
+// Every text the two forms show, by control: captions, list items, table headers and menus.
+void Collect(const ui::Control& c, const std::string& name,
+             std::map<std::string, std::string>& out) {
+    if (auto* l = dynamic_cast<const ui::Label*>(&c)) out[name] = l->Caption();
+    if (auto* b = dynamic_cast<const ui::Button*>(&c)) out[name] = b->Caption();
+    if (auto* x = dynamic_cast<const ui::CheckBox*>(&c)) out[name] = x->Caption();
+    if (auto* f = dynamic_cast<const ui::Frame*>(&c)) out[name] = f->Caption();
+    if (auto* m = dynamic_cast<const ui::MenuItem*>(&c)) {
+        out[name] = m->Caption();
+        for (const ui::MenuItem* child : m->Children()) Collect(*child, child->Name(), out);
+    }
+    if (auto* list = dynamic_cast<const ui::ListBox*>(&c))
+        for (size_t i = 0; i < list->Items().size(); ++i)
+            out[name + "[" + std::to_string(i) + "]"] = list->Items()[i];
+    if (auto* g = dynamic_cast<const ui::Grid*>(&c))
+        for (int col = 0; col < g->Cols(); ++col)
+            out[name + " header " + std::to_string(col)] = g->TextMatrix(0, col);
+}
 
-        w.captions.GestioneLingua(code);
+std::map<std::string, std::string> Shown(const fakes::World& w) {
+    std::map<std::string, std::string> texts;
+    for (const ui::Form* form : std::initializer_list<const ui::Form*>{&w.main, &w.spot}) {
+        for (const ui::Control* c : form->Controls())
+            Collect(*c, form->Name() + "." + c->Name(), texts);
+        for (const ui::MenuItem* m : form->Menus())
+            Collect(*m, form->Name() + "." + m->Name(), texts);
+    }
+    return texts;
+}
 
-        EXPECT_EQ(m.Frame1.Caption(), T(0));
-        EXPECT_EQ(m.MnuLingua.Caption(), T(106));
-        EXPECT_EQ(m.MnuUnit_Misura.Caption(), T(107));
-        EXPECT_EQ(m.MnuUnit[0].Caption(), T(108));
-        EXPECT_EQ(m.MnuUnit[1].Caption(), T(109));
-        EXPECT_EQ(m.LblNominativo.Caption(), T(1));
-        EXPECT_EQ(m.LblDataOra.Caption(), T(2));
-        EXPECT_EQ(m.LblDirezione.Caption(), T(4));
-        EXPECT_EQ(m.LblMessaggio.Caption(), T(5));
-        EXPECT_EQ(m.CmdTacitaAllarme.Caption(), T(9));
-        EXPECT_EQ(m.LblLong.Caption(), T(10));
-        EXPECT_EQ(m.LblLat.Caption(), T(11));
-        EXPECT_EQ(m.LblAltezza.Caption(), T(12));
-        EXPECT_EQ(m.LblAzimut.Caption(), T(13));
-        EXPECT_EQ(m.LblDistanza.Caption(), T(unit == 1 ? 110 : 112));
-        EXPECT_EQ(m.LblVelocita.Caption(), T(unit == 1 ? 111 : 113));
-        EXPECT_EQ(w.spot.LblColoreCerchio.Caption(), T(114));
-        EXPECT_EQ(w.spot.LblSpessore.Caption(), T(115));
-        EXPECT_EQ(w.spot.LblStile.Caption(), T(116));
-        EXPECT_EQ(w.spot.LblColoreRiempimento.Caption(), T(117));
+// The offset of a text in the block of `code`, if it is one of that block's texts.
+std::optional<int> Offset(int code, const std::string& text) {
+    for (int offset = 0; offset < 200; ++offset)
+        if (!text.empty() && settings::LoadResString(code + offset) == text) return offset;
+    return std::nullopt;
+}
 
-        const std::string headers[] = {
-            T(1),  T(6),     T(7),    m.LblDistanza.Caption(), T(4), m.LblVelocita.Caption(), T(10),
-            T(11), "kept 8", "kept 9"};
-        for (int col = 0; col < 10; ++col) EXPECT_EQ(g.TextMatrix(0, col), headers[col]) << col;
-        EXPECT_EQ(g.Row(), 0);
-        EXPECT_EQ(g.Col(), 7);
-        ASSERT_EQ(w.spot.ListStile.Items().size(), 8u);
-        for (int k = 0; k < 8; ++k) EXPECT_EQ(w.spot.ListStile.Items()[k], T(118 + k)) << k;
+// Switching language leaves no text of the other language on screen, shows the same text of the
+// block on every control, and shows every text the two forms have: a caption set on a control
+// the forms do not hold, or left out, is missing from the set.
+TEST(Captions, SwitchingLanguageRecaptionsEveryControlFromTheLanguageBlock) {
+    for (int unit : {1, 2}) {
+        SCOPED_TRACE(unit);
+        std::map<std::string, std::string> shown[2];
+        for (int code : {1000, 2000}) {
+            fakes::World w;
+            w.values.UnitaMisura = static_cast<std::int16_t>(unit);
+            w.captions.GestioneLingua(3000 - code);
+            w.captions.GestioneLingua(code);
+            shown[code / 1000 - 1] = Shown(w);
+            EXPECT_EQ(w.main.FGridStazioni.Row(), 0);  // the last header written is column 7
+            EXPECT_EQ(w.main.FGridStazioni.Col(), 7);
+            for (int col = 0; col < 8; ++col)  // the last two columns keep their own headers
+                EXPECT_TRUE(Offset(code, w.main.FGridStazioni.TextMatrix(0, col))) << col;
+        }
+        std::set<int> offsets;
+        for (const auto& [control, italian] : shown[0]) {
+            const std::string& english = shown[1].at(control);
+            EXPECT_FALSE(Offset(1000, english) && italian != english) << control << " " << english;
+            const auto offset = Offset(1000, italian);
+            if (!offset) continue;
+            EXPECT_EQ(english, settings::LoadResString(2000 + *offset)) << control;
+            offsets.insert(*offset);
+        }
+        std::set<int> expected = {0, 1, 2, 4, 5, 6, 7, 9, 10, 11, 12, 13};
+        for (int offset = 106; offset <= 125; ++offset)
+            if (offset < 110 || offset > 113 || (offset < 112) == (unit == 1))
+                expected.insert(offset);
+        EXPECT_EQ(offsets, expected);
     }
 }
 
@@ -67,7 +97,7 @@ TEST(Captions, LanguageMenuSwitchesStoresAndChecksTheLanguage) {
     EXPECT_TRUE(w.main.MnuNazione[1].Checked());
     EXPECT_EQ(stored("Language"), "2");
     EXPECT_EQ(stored("Unit"), "2") << "other settings stay";
-    EXPECT_EQ(w.main.Frame1.Caption(), settings::LoadResString(2000));
+    EXPECT_EQ(w.main.Frame1.Caption(), "Last Received Emergency Beacon");
     EXPECT_EQ(w.spot.ListStile.ListIndex(), 3) << "the selected fill style stays selected";
 
     w.main.MnuNazione[0].onClick();
@@ -75,7 +105,7 @@ TEST(Captions, LanguageMenuSwitchesStoresAndChecksTheLanguage) {
     EXPECT_TRUE(w.main.MnuNazione[0].Checked());
     EXPECT_FALSE(w.main.MnuNazione[1].Checked());
     EXPECT_EQ(stored("Language"), "1");
-    EXPECT_EQ(w.main.Frame1.Caption(), settings::LoadResString(1000));
+    EXPECT_EQ(w.main.Frame1.Caption(), "Ultima Emergenza Ricevuta");
     EXPECT_EQ(w.spot.ListStile.ListIndex(), 3);
 }
 
@@ -83,7 +113,7 @@ TEST(Captions, UnknownCodeShowsItalianRatherThanBlanks) {
     fakes::World w;
     w.captions.GestioneLingua(2000);
     w.captions.GestioneLingua(3000);
-    EXPECT_EQ(w.main.Frame1.Caption(), settings::LoadResString(1000));
+    EXPECT_EQ(w.main.Frame1.Caption(), "Ultima Emergenza Ricevuta");
 }
 
 }  // namespace

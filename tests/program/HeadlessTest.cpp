@@ -3,9 +3,8 @@
 
 #include <sstream>
 
-#include "forms/FrmMain.h"
-#include "program/EmergencyReport.h"
 #include "program/HeadlessDialogs.h"
+#include "ui/Controls.h"
 
 namespace program {
 namespace {
@@ -50,31 +49,6 @@ TEST(HeadlessDialogs, ModalFormIsClosedThroughItsClosePath) {
     ui::Form plain("FrmPlain");  // no close handler: hidden all the same
     dialogs.ShowModal(plain);
     EXPECT_FALSE(plain.Shown());
-}
-
-TEST(EmergencyReport, OneLinePerEmergencyAndPerAlarmChange) {
-    forms::FrmMain form;
-    std::ostringstream out;
-    EmergencyReport report(form, out);
-    form.TxtNominativo.SetText("Q7MOB-9");
-    form.TxtMsg.SetText("EMERGENCY");
-    form.TxtBeaconMsg.SetText("help\tneeded\r\nnow");  // air text: tabs and breaks are blanked
-    form.TxtAltezza.SetText("160");
-    form.TimerAllarme.SetTimerEnabled(true);
-    form.TimerAllarme.SetInterval(2000);  // other changes of the timer say nothing
-    form.TimerAllarme.SetTimerEnabled(true);
-    form.TxtAltezza.SetText("-----");
-    form.TimerAllarme.SetTimerEnabled(false);
-
-    std::istringstream lines(out.str());
-    std::string line;
-    std::vector<std::string> all;
-    while (std::getline(lines, line)) all.push_back(line);
-    ASSERT_EQ(all.size(), 4u) << out.str();
-    EXPECT_EQ(all[0], "EMERGENCY\tQ7MOB-9\tEMERGENCY\thelp needed  now\t\t\t\t\t\t\t\t160");
-    EXPECT_EQ(all[1], "ALARM\ton");
-    EXPECT_TRUE(all[2].ends_with("\t-----"));
-    EXPECT_EQ(all[3], "ALARM\toff");
 }
 
 }  // namespace

@@ -7,14 +7,12 @@
 #include "fakes/FileText.h"
 #include "fakes/World.h"
 #include "program/Registration.h"
-#include "settings/StringTable.h"
 
 namespace program {
 namespace {
 
 using fakes::ReadAll;
 using fakes::WriteAll;
-using settings::LoadResString;
 
 class Registration : public testing::Test {
 protected:
@@ -43,7 +41,7 @@ protected:
                               w.fp.ports, w.ini,  [this] { ++captionsApplied; }};
 };
 
-TEST_F(Registration, OkWritesTheDefaultsAsFourCrLfLines) {
+TEST_F(Registration, OkClosesAndStoresTheAnswers) {
     Open(PressOk);
     EXPECT_EQ(ReadAll(XtrFile()),
               "Sirenwatch\r\n" + w.fp.program.ExePath() + "\r\nFALSE\r\nTRUE\r\n");
@@ -54,46 +52,38 @@ TEST_F(Registration, OkWritesTheDefaultsAsFourCrLfLines) {
     EXPECT_EQ(xtr.Icon(), w.main.Icon());
 }
 
-TEST_F(Registration, PathWithABlankIsQuoted) {
+// What the dialog shows from the file found (or the defaults), and the file "OK" then writes.
+TEST_F(Registration, OkWritesWhatTheDialogShows) {
     w.fp.program.folder = "/home/op/my programs";
-    Open([](forms::FrmXTR& f) {
-        EXPECT_EQ(f.LblPathProgramma.Caption(), "\"/home/op/my programs/Sirenwatch\"");
-        PressOk(f);
-    });
-    EXPECT_EQ(ReadAll(XtrFile()),
-              "Sirenwatch\r\n\"/home/op/my programs/Sirenwatch\"\r\nFALSE\r\nTRUE\r\n");
-}
-
-TEST_F(Registration, ExistingFileWinsOverTheDefaults) {
-    WriteAll(XtrFile(), "Old Name\r\n/old/place/sirenwatch\r\ntrue\r\nFALSE\r\n");
-    Open([](forms::FrmXTR& f) {
-        EXPECT_EQ(f.LblNomeProgramma.Caption(), "Old Name");
-        EXPECT_EQ(f.LblPathProgramma.Caption(), "/old/place/sirenwatch");
-        EXPECT_TRUE(f.CheckAvvio.Checked());
-        EXPECT_TRUE(f.CheckChiusura.Checked()) << "line 4 is never read";
-        EXPECT_FALSE(f.CheckChiusura.Enabled());
-        PressOk(f);
-    });
-    EXPECT_EQ(ReadAll(XtrFile()), "Old Name\r\n/old/place/sirenwatch\r\nTRUE\r\nTRUE\r\n");
-}
-
-TEST_F(Registration, ShortFileLinesRepeatThePreviousText) {
-    struct Case {
-        const char *content, *name, *path;
+    const struct {
+        const char *before, *name, *path;
         bool autoStart;
-    } cases[] = {{"", "", "", false},
-                 {"OnlyName\r\n", "OnlyName", "OnlyName", false},
-                 {"N\nP\nTrUe\n", "N", "P", true},
-                 {"N\r\nP\r\nyes\r\n", "N", "P", false},
-                 {"N\r\nP", "N", "P", false}};
-    for (const Case& c : cases) {
-        WriteAll(XtrFile(), c.content);
+        const char* after;
+    } cases[] = {
+        {nullptr, "Sirenwatch", "\"/home/op/my programs/Sirenwatch\"", false,
+         "Sirenwatch\r\n\"/home/op/my programs/Sirenwatch\"\r\nFALSE\r\nTRUE\r\n"},
+        {"Old Name\r\n/old/place/sirenwatch\r\ntrue\r\nFALSE\r\n", "Old Name",
+         "/old/place/sirenwatch", true, "Old Name\r\n/old/place/sirenwatch\r\nTRUE\r\nTRUE\r\n"},
+        // Lines missing from a short file repeat the previous text.
+        {"", "", "", false, "\r\n\r\nFALSE\r\nTRUE\r\n"},
+        {"OnlyName\r\n", "OnlyName", "OnlyName", false,
+         "OnlyName\r\nOnlyName\r\nFALSE\r\nTRUE\r\n"},
+        {"N\nP\nTrUe\n", "N", "P", true, "N\r\nP\r\nTRUE\r\nTRUE\r\n"},
+        {"N\r\nP\r\nyes\r\n", "N", "P", false, "N\r\nP\r\nFALSE\r\nTRUE\r\n"},
+        {"N\r\nP", "N", "P", false, "N\r\nP\r\nFALSE\r\nTRUE\r\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after);
+        std::filesystem::remove(XtrFile());
+        if (c.before) WriteAll(XtrFile(), c.before);
         Open([&c](forms::FrmXTR& f) {
-            EXPECT_EQ(f.LblNomeProgramma.Caption(), c.name) << c.content;
-            EXPECT_EQ(f.LblPathProgramma.Caption(), c.path) << c.content;
-            EXPECT_EQ(f.CheckAvvio.Checked(), c.autoStart) << c.content;
-            PressNo(f);
+            EXPECT_EQ(f.LblNomeProgramma.Caption(), c.name);
+            EXPECT_EQ(f.LblPathProgramma.Caption(), c.path);
+            EXPECT_EQ(f.CheckAvvio.Checked(), c.autoStart);
+            EXPECT_TRUE(f.CheckChiusura.Checked()) << "the file's line 4 is never read";
+            EXPECT_FALSE(f.CheckChiusura.Enabled());
+            PressOk(f);
         });
+        EXPECT_EQ(ReadAll(XtrFile()), c.after);
     }
 }
 
@@ -115,25 +105,14 @@ TEST_F(Registration, NoLeavesTheFileAsItIs) {
 TEST_F(Registration, LanguageFollowsTheStoredSettingAsStartUpReadsIt) {
     w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", 2);
     Open([](forms::FrmXTR& f) {
-        EXPECT_EQ(f.LblRichiesta.Caption(), LoadResString(2101));
-        EXPECT_EQ(f.LblNome.Caption(), LoadResString(2014));
-        EXPECT_EQ(f.LblPath.Caption(), LoadResString(2015));
-        EXPECT_EQ(f.CheckAvvio.Caption(), LoadResString(2016));
-        EXPECT_EQ(f.CheckChiusura.Caption(), LoadResString(2017));
+        EXPECT_EQ(f.LblRichiesta.Caption(), "Do you want to create a XTR file for Sirenwatch?");
+        EXPECT_EQ(f.LblNome.Caption(), "Program Name");
+        EXPECT_EQ(f.LblPath.Caption(), "Path");
+        EXPECT_EQ(f.CheckAvvio.Caption(), "Automatic starting with UI-View");
+        EXPECT_EQ(f.CheckChiusura.Caption(), "Automatic closing with UI-View");
         PressNo(f);
     });
     EXPECT_EQ(w.values.CodiceLingua, 2000);
-
-    // Read as start-up reads it: only the number 2 is English.
-    for (const char* stored : {"", "2abc"}) {
-        w.ini.ScriviValore(w.values.FileIni, "SetUp", "Language", stored);
-        Open([](forms::FrmXTR& f) {
-            EXPECT_EQ(f.LblRichiesta.Caption(), LoadResString(1101));
-            PressNo(f);
-        });
-        EXPECT_EQ(w.values.CodiceLingua, 1000) << stored;
-        EXPECT_EQ(Setting("Language"), "1");
-    }
 }
 
 TEST_F(Registration, ClosingFromTheTitleBarAnswersNothingAndTheNextOpeningStartsAfresh) {

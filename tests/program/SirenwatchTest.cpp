@@ -2,8 +2,14 @@
 // settings files in temporary folders.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <functional>
+#include <iomanip>
+#include <map>
 #include <memory>
+#include <optional>
+#include <sstream>
 
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
@@ -19,7 +25,7 @@ using platform::Icon;
 using settings::LoadResString;
 
 class Startup : public ::testing::Test {
-protected:
+public:
     // The host installed with its home station, and the settings file of an earlier run of
     // this version.
     Startup() {
@@ -86,14 +92,6 @@ TEST_F(Startup, FirstRunWritesTheDefaultsInOrderEvenWhenTheHostCheckFails) {
               "FillColor=16777215\nUnit=1\n");
 }
 
-TEST_F(Startup, NoHostFolderShowsTheBilingualMessageAndEnds) {
-    fp.userStore.values.clear();
-    EXPECT_FALSE(Start());
-    ExpectEndedAfter(
-        "ATTENZIONE !!\r" + LoadResString(1100) + "\r\rATTENTION !!\r" + LoadResString(2100),
-        Icon::Critical);
-}
-
 TEST_F(Startup, ADifferentStoredVersionIsTheOnlyKeyRewritten) {
     Store("Version", "1.05");
     Store("CircleWidth", "3");
@@ -105,32 +103,57 @@ TEST_F(Startup, ADifferentStoredVersionIsTheOnlyKeyRewritten) {
     EXPECT_EQ(Values().SpessoreCerchio, 3.0f);
 }
 
-TEST_F(Startup, AHostOlderThan186Ends) {
-    fakes::InstallHost(fp, hostDir.Path(), {.version = "1.85"});
+// Checks that end the program: each shows its one box and writes nothing.
+struct FailedStartCase {
+    FailedStartCase(std::function<void(Startup&)> a, std::string t, Icon i = Icon::Critical,
+                    std::optional<std::string> ti = std::nullopt)
+        : arrange(std::move(a)), text(std::move(t)), icon(i), title(std::move(ti)) {}
+    std::function<void(Startup&)> arrange;
+    std::string text;
+    Icon icon;
+    std::optional<std::string> title;
+};
+class FailedStart : public Startup, public testing::WithParamInterface<FailedStartCase> {};
+
+TEST_P(FailedStart, ShowsItsBoxAndEnds) {
+    GetParam().arrange(*this);
     EXPECT_FALSE(Start());
-    ExpectEndedAfter(LoadResString(1104) + "\r" + LoadResString(1127), Icon::Critical);
+    ExpectEndedAfter(GetParam().text, GetParam().icon, GetParam().title);
 }
 
-TEST_F(Startup, ASecondInstanceSaysSoInItsLanguageAndWritesNothingMore) {
-    Store("Language", "2");
-    fp.instance.another = true;
-    EXPECT_FALSE(Start());
-    ExpectEndedAfter("Sirenwatch  Ver. 1.11 " + LoadResString(2126), Icon::Exclamation);
+// The host installed with its home station at these coordinates.
+std::function<void(Startup&)> Home(const char* latitude, const char* longitude) {
+    return [=](Startup& s) {
+        InstallHost(s.fp, s.hostDir.Path(), {.latitude = latitude, .longitude = longitude});
+    };
 }
+const std::string kTitle = "Sirenwatch  Ver. 1.11";
+const std::string kNoHome =
+    "Attenzione !!\rLe coordinate di stazione non sono presenti.\rE' necessario configurare "
+    "UI-View.";
+const std::string kNoHost =
+    "ATTENZIONE !!\r" + LoadResString(1100) + "\r\rATTENTION !!\r" + LoadResString(2100);
+const Icon kCritical = Icon::Critical;
 
-TEST_F(Startup, AHomeMissingOrOffTheGlobeEnds) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"4530.25N", ""}, {"9030.00S", "00912.34E"}, {"4530.25N", "18030.00W"}};
-    for (auto [latitude, longitude] : cases) {
-        SCOPED_TRACE(std::string(latitude) + " " + longitude);
-        fakes::InstallHost(fp, hostDir.Path(), {.latitude = latitude, .longitude = longitude});
-        EXPECT_FALSE(Start());
-        ExpectEndedAfter(
-            LoadResString(1104) + "\r" + LoadResString(1102) + "\r" + LoadResString(1103),
-            Icon::Critical, "Sirenwatch  Ver. 1.11");
-    }
-    // The edges themselves are on the globe.
-    fakes::InstallHost(fp, hostDir.Path(), {.latitude = "9000.00S", .longitude = "18000.00E"});
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
+    FailedStartCase{[](Startup& s) { s.fp.userStore.values.clear(); }, kNoHost},
+    FailedStartCase{[](Startup& s) { InstallHost(s.fp, s.hostDir.Path(), {.version = "1.85"}); },
+                    "Attenzione !!\rVerione di UI-View32 non corretta."},
+    FailedStartCase{[](Startup& s) { s.Store("Language", "2"); s.fp.instance.another = true; },
+                    kTitle + " is already running.", Icon::Exclamation},
+    FailedStartCase{Home("4530.25N", ""), kNoHome, kCritical, kTitle},
+    FailedStartCase{Home("9030.00S", "00912.34E"), kNoHome, kCritical, kTitle},
+    FailedStartCase{Home("4530.25N", "18030.00W"), kNoHome, kCritical, kTitle},
+    FailedStartCase{[](Startup& s) { s.host.FailOn("GetMap"); },
+                    "Errore nella comunicazione con UI-View32:\nGetMap failed"},
+    FailedStartCase{[](Startup& s) { s.host.unavailable = true; s.Store("Language", "2"); },
+                    "UI-View32 does not answer: it is not running or not registered.\n"
+                    "not registered"}));
+// clang-format on
+
+TEST_F(Startup, AHomeOnTheEdgesOfTheGlobeStarts) {
+    Home("9000.00S", "18000.00E")(*this);
     EXPECT_TRUE(Start());
 }
 
@@ -155,70 +178,57 @@ TEST_F(Startup, AHealthyStartConnectsAndSetsEverythingUp) {
     EXPECT_EQ(host.map.Circles().size(), 1u);
 }
 
-// Stored texts, one start each: what the program makes of them.
-class StoredValues : public Startup {
-protected:
-    // Starts from the usual settings, changed by `change`, with key holding text.
-    void StartWith(const char* key, const char* text, const std::function<void()>& change = {}) {
-        StoreUsualSettings();
-        if (change) change();
-        Store(key, text);
-        ASSERT_TRUE(Start()) << key;
-        EXPECT_TRUE(fp.dialogs.boxes.empty()) << key;
-    }
-};
+// Stored texts, one start each, over the usual settings with a circle style other than the
+// defaults: what the program makes of them.
+class StoredValues : public Startup,
+                     public testing::WithParamInterface<std::array<const char*, 3>> {};
 
-TEST_F(StoredValues, UnitOtherThanOneIsImperialAndNotANumberIsMetric) {
-    const std::pair<const char*, bool> cases[] = {{"2", true}, {"1", false}, {"2x", false}};
-    for (auto [text, imperial] : cases) {
-        SCOPED_TRACE(text);
-        StartWith("Unit", text);
-        EXPECT_EQ(Values().FattoreUnita, imperial ? 1.609344 : 1.0);
-        EXPECT_EQ(Main().MnuUnit[1].Checked(), imperial);
-        EXPECT_EQ(Main().MnuUnit[0].Checked(), !imperial);
-        EXPECT_EQ(Main().LblDistanza.Caption(), LoadResString(imperial ? 1112 : 1110));
-    }
+std::string Seen(double v) {
+    std::ostringstream s;
+    s << std::setprecision(10) << v;
+    return s.str();
+}
+std::string Seen(const ui::MenuItem (&items)[2]) {
+    return std::string(items[0].Checked() ? " 0 " : " ") + (items[1].Checked() ? "1 " : "");
 }
 
-TEST_F(StoredValues, MessageTypeIsUpperCasedAndDefaultsToEmergency) {
-    StartWith("MessageType", "Priority");
-    EXPECT_EQ(Values().TipoMessaggio, "PRIORITY");
-    StartWith("MessageType", "");
-    EXPECT_EQ(Values().TipoMessaggio, "EMERGENCY");
+TEST_P(StoredValues, AreReadAsTheProgramStoresThem) {
+    const auto [key, text, expected] = GetParam();
+    fakes::WriteAll(IniFile(),
+                    "[SetUp]\nVersion=1.11\nCircleColor=65280\nCircleWidth=2\nFillType=0\n"
+                    "FillColor=0\nUnit=1\nLanguage=1\nLeft=1200\nTop=800\n");
+    Store(key, text);
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(fp.dialogs.boxes.empty());
+    const auto& v = Values();
+    const std::string place = Seen(Main().Left()) + " " + Seen(Main().Top());
+    const std::string circle = Seen(v.ColoreCerchio) + " " + Seen(v.SpessoreCerchio) + " " +
+                               Seen(v.TipoRiempimento) + " " + Seen(v.ColoreRiempimento);
+    // clang-format off
+    const std::map<std::string, std::string> seen = {
+        {"Unit", Seen(v.FattoreUnita) + Seen(Main().MnuUnit) + Main().LblDistanza.Caption()},
+        {"Language", Seen(v.CodiceLingua) + Seen(Main().MnuNazione) + Main().Frame1.Caption()},
+        {"MessageType", v.TipoMessaggio}, {"Left", place}, {"Top", place},
+        {"CircleColor", circle}, {"CircleWidth", circle}, {"FillType", circle},
+        {"FillColor", circle}};
+    // clang-format on
+    EXPECT_EQ(seen.at(key), expected) << key << "=" << text;
 }
 
-TEST_F(StoredValues, LanguageOtherThanEnglishIsItalianWithItsItemChecked) {
-    for (auto [text, code] : {std::pair{"2", 2000}, std::pair{"2abc", 1000}}) {
-        StartWith("Language", text);
-        EXPECT_EQ(Values().CodiceLingua, code);
-        EXPECT_EQ(Main().MnuNazione[0].Checked(), code == 1000);
-        EXPECT_EQ(Main().MnuNazione[1].Checked(), code == 2000);
-        EXPECT_EQ(Main().Frame1.Caption(), LoadResString(code));
-    }
-}
-
-TEST_F(StoredValues, WindowPlaceWithoutANumberStaysAsDesigned) {
-    StartWith("Left", "12px");
-    EXPECT_EQ(Main().Left(), 0);
-    EXPECT_EQ(Main().Top(), 800);
-    StartWith("Top", "1234,4");  // a value written with the regional decimal comma
-    EXPECT_EQ(Main().Top(), 1234);
-}
-
-TEST_F(StoredValues, CircleStyleWithoutANumberTakesItsDefault) {
-    for (const std::string key : {"CircleColor", "CircleWidth", "FillType", "FillColor"}) {
-        StartWith(key.c_str(), "red", [this] {
-            Store("CircleColor", "65280");
-            Store("CircleWidth", "2");
-            Store("FillType", "0");
-            Store("FillColor", "0");
-        });
-        EXPECT_EQ(Values().ColoreCerchio, key == "CircleColor" ? 255 : 65280) << key;
-        EXPECT_EQ(Values().SpessoreCerchio, key == "CircleWidth" ? 5.0f : 2.0f) << key;
-        EXPECT_EQ(Values().TipoRiempimento, key == "FillType" ? 7.0f : 0.0f) << key;
-        EXPECT_EQ(Values().ColoreRiempimento, key == "FillColor" ? 16777215.0 : 0.0) << key;
-    }
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Startup, StoredValues, testing::Values(
+    std::array{"Unit", "2", "1.609344 1 Distanza (Miglia)"},
+    std::array{"Unit", "2x", "1 0 Distanza (Km)"},  // not a number: metric
+    std::array{"MessageType", "Priority", "PRIORITY"},
+    std::array{"MessageType", "", "EMERGENCY"},
+    std::array{"Language", "2", "2000 1 Last Received Emergency Beacon"},
+    std::array{"Left", "12px", "0 800"},  // not a number: the designed place
+    std::array{"Top", "1234,4", "1200 1234"},  // the regional decimal comma
+    std::array{"CircleColor", "red", "255 2 0 0"},  // not a number: the default
+    std::array{"CircleWidth", "red", "65280 5 0 0"},
+    std::array{"FillType", "red", "65280 2 7 0"},
+    std::array{"FillColor", "red", "65280 2 0 16777215"}));
+// clang-format on
 
 TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
     Store("Test", "1abc");  // the leading number counts
@@ -234,9 +244,19 @@ TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
 TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
     Store("Test", "1");
     std::filesystem::create_directory(fp.program.dir.File("05_12_2026.log"));
+    // An emergency arrives while the message is on screen: the next one does not take its row.
+    fakes::StationData emergency;
+    emergency.messageType = "EMERGENCY";
+    host.SetStation("IW2ABC-9", emergency);
+    host.SetStation("IK1XYZ", emergency);
+    fp.dialogs.onMsgBox = [&](const fakes::Box&) { host.Deliver("12:00:01 IW2ABC-9>APRS:>"); };
     ASSERT_TRUE(Start());
     EXPECT_EQ(OnlyBox().icon, Icon::Exclamation);
     EXPECT_NE(OnlyBox().text.find("05_12_2026.log"), std::string::npos);
+    host.Deliver("12:00:02 IK1XYZ>APRS:>");
+    ASSERT_EQ(Main().FGridStazioni.Rows(), 3);
+    EXPECT_EQ(Main().FGridStazioni.TextMatrix(1, 0), "IW2ABC-9");
+    EXPECT_EQ(Main().FGridStazioni.TextMatrix(2, 0), "IK1XYZ");
     host.Deliver("12:00:02 IW2ABC-9>APRS:>one");
     EXPECT_EQ(fp.dialogs.boxes.size(), 1u);
     EXPECT_EQ(Main().TxtRawData.Text(), "12:00:02 IW2ABC-9>APRS:>one");
@@ -282,11 +302,32 @@ TEST_F(Startup, TheHostOrTheWindowClosingSavesAndQuitsOnce) {
     }
 }
 
-TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
-    host.FailOn("GetMap");
-    EXPECT_FALSE(Start());
+TEST_F(Startup, AHostThatDiesIsToldOnceAndTheProgramSavesAndEnds) {
+    Store("Language", "2");
+    ASSERT_TRUE(Start());
+    Main().SetLeft(4000);
+    host.Die("the server is gone");
+    host.Die("the server is gone");
     EXPECT_EQ(OnlyBox().icon, Icon::Critical);
+    EXPECT_EQ(OnlyBox().text, host::HostFailureText(2000, "the server is gone"));
+    EXPECT_EQ(Stored("Left"), "4000");
     EXPECT_EQ(fp.app.quitCount, 1);
+}
+
+TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
+    // The map, or its events after the application's were connected: while the message is
+    // on screen, nothing of the half-made connection listens to the host.
+    for (bool eventsRefused : {false, true}) {
+        SCOPED_TRACE(eventsRefused ? "map events refused" : "no map");
+        host.FailOn("GetMap", eventsRefused ? 0 : 1);
+        host.map.refuseListener = eventsRefused;
+        std::optional<host::ApplicationEvents*> listening;
+        fp.dialogs.onMsgBox = [&](const fakes::Box&) { listening = host.Listener(); };
+        EXPECT_FALSE(Start());
+        EXPECT_EQ(OnlyBox().icon, Icon::Critical);
+        EXPECT_EQ(listening, nullptr);
+        EXPECT_EQ(fp.app.quitCount, 1);
+    }
 }
 
 TEST_F(Startup, AHostThatIsNotThereIsToldInTheCurrentLanguage) {

@@ -4,6 +4,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 #include "qt/GridView.h"
 #include "qt/QtWorld.h"
@@ -45,8 +46,13 @@ TEST(GridModel, FollowsRowsAppendedWrittenAndRemovedUnderTheModelTester) {
     grid.SetCol(3);
     grid.SetText("12,5");
     EXPECT_EQ(model.index(1, 3).data().toString(), "12,5");
+    // A colour or a column width changed reaches the view; the fixed colour is the headers'.
+    QSignalSpy layout(&model, &qt::GridModel::layoutOfColumnsChanged);
     grid.SetBackColorFixed(ui::kRed);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(Qt::red));
     grid.SetColWidth(8, 0);
+    EXPECT_EQ(layout.count(), 2);
 }
 
 class GridViewTest : public ::testing::Test {

@@ -1,5 +1,5 @@
-// The map window's detail of a station: its data, and for one in emergency the evidence, as
-// plain text whatever the air sent.
+// The map window's detail of a station: its data with the distance and bearing from home in
+// the user's unit, and for one in emergency the evidence, as plain text whatever the air sent.
 #include <gtest/gtest.h>
 
 #include "builtin_host/Evidence.h"
@@ -31,6 +31,22 @@ TEST(MapDetail, AStationInEmergencyTellsWhyAndHowItCame) {
         EXPECT_TRUE(detail.contains(part)) << part << "\n" << detail.toStdString();
     }
     EXPECT_TRUE(view.DetailAt(QPointF(200, 165)).isEmpty()) << "too far from any station";
+}
+
+TEST(MapDetail, DistanceAndBearingFromHomeInTheUsersUnit) {
+    builtin_host::StationList stations({45.5, 9.2});
+    // 20.4 km north and 15.6 km west of home.
+    stations.Update(decode::Decode("Q7MOB-9>APRS:!4541.00N/00900.00E-"));
+    builtin_host::HostMap map;
+    qt_host::MapView view(map, stations);
+    view.resize(400, 300);
+    bool miles = false;
+    view.inMiles = [&] { return miles; };
+    const QPointF at = view.ScreenPoint(45.683333, 9.0);
+    EXPECT_TRUE(view.DetailAt(at).contains("\n45.68333, 9.00000  (25.6 km, 323°)\n"))
+        << view.DetailAt(at).toStdString();
+    miles = true;
+    EXPECT_TRUE(view.DetailAt(at).contains("  (15.9 mi, 323°)")) << view.DetailAt(at).toStdString();
 }
 
 }  // namespace

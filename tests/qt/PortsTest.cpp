@@ -13,6 +13,7 @@
 
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
+#include "fakes/FakePorts.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
 #include "qt/QtSound.h"
@@ -48,22 +49,33 @@ TEST(QtSingleInstance, AnUnwritableFolderDoesNotClaimAnotherInstance) {
     EXPECT_FALSE(instance.AnotherInstanceRunning());
 }
 
-TEST(QtHelp, OpensTheChmWhereTheDesktopHasAViewerElseOurHtmlHelp) {
+TEST(QtHelp, OpensTheChmWhereTheDesktopHasAViewerElseOurHtmlHelpElseSaysSo) {
     QTemporaryDir dir;
     const QString chm = dir.filePath("Sirenwatch.chm"), html = dir.filePath("index.html");
     std::ofstream(chm.toStdString()) << "ITSF";
     std::ofstream(html.toStdString()) << "<html></html>";
     std::vector<QString> opened;
+    fakes::ScriptedDialogs dialogs;
     auto help = [&](bool chmViewer) {
         return qt::QtHelp(
             html, [&](const QUrl& url) { return opened.push_back(url.toLocalFile()), true; },
-            [chmViewer] { return chmViewer; });
+            [chmViewer] { return chmViewer; }, &dialogs);
     };
     help(true).Open(chm.toStdString());
     help(false).Open(chm.toStdString());
     QFile::remove(chm);
     help(true).Open(chm.toStdString());
     EXPECT_EQ(opened, (std::vector<QString>{chm, html, html}));
+    EXPECT_TRUE(dialogs.notices.empty());
+
+    QFile::remove(html);
+    help(true).Open(chm.toStdString());
+    EXPECT_EQ(opened.size(), 3u);
+    ASSERT_EQ(dialogs.notices.size(), 1u);
+    EXPECT_EQ(dialogs.notices[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(dialogs.notices[0].text,
+              "The help could not be opened: Sirenwatch.chm is missing, and " + html.toStdString() +
+                  " is missing.");
 }
 
 TEST(QtSound, AMissingFileGivesTheBeep) {
@@ -185,15 +197,38 @@ TEST(MapView, DrawsTheCirclesAndClosingItClosesTheHost) {
     EXPECT_EQ(closes, 1);
 }
 
-TEST(MapView, ZoomingChangesTheScaleAndRedrawsTheMap) {
+// The view opens as wide as the map's scale says, each wheel step changes that by a quarter
+// and redraws the map, and the scale is told in the user's unit.
+TEST(MapView, OpensAtTheMapsScaleWhichEachWheelStepChangesByAQuarter) {
+    builtin_host::HostMap map;
+    map.SetScale(100);
+    builtin_host::StationList stations{{45.5, 9.2}};
+    qt_host::MapView view{map, stations};
+    view.resize(400, 300);
+    EXPECT_EQ(view.ScaleText(), "20 km    Scale 100 km");
+    bool miles = true;
+    view.inMiles = [&] { return miles; };
+    EXPECT_EQ(view.ScaleText(), "20 mi    Scale 62.1 mi");
+
+    const auto redraws = map.RedrawCount();
+    for (const auto& [delta, scale] : {std::pair{120, 80.f}, {-120, 100.f}, {-120, 125.f}}) {
+        QWheelEvent wheel(QPointF(200, 150), QPointF(200, 150), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&view, &wheel);
+        EXPECT_FLOAT_EQ(map.GetScale(), scale) << delta;
+    }
+    EXPECT_EQ(map.RedrawCount(), redraws + 3);
+}
+
+// On an empty map (no base map, nothing heard) nothing is drawn where the warning band goes.
+TEST(MapView, TheWarningBandCoversNothingTheMapShows) {
     MapWindow w;
-    w.view.SetSpanKm(50);
-    const auto redraws = w.map.RedrawCount();
-    QWheelEvent zoomOut(QPointF(200, 200), QPointF(200, 200), QPoint(), QPoint(0, -120),
-                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&w.view, &zoomOut);
-    EXPECT_FLOAT_EQ(w.map.GetScale(), 62.5f);
-    EXPECT_EQ(w.map.RedrawCount(), redraws + 1);
+    const QImage image = w.view.grab().toImage();
+    const QColor background = image.pixelColor(image.width() - 1, 0);
+    int drawn = 0;
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < image.width(); ++x) drawn += image.pixelColor(x, y) != background;
+    EXPECT_EQ(drawn, 0);
 }
 
 }  // namespace

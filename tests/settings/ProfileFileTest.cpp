@@ -81,7 +81,7 @@ TEST(ProfileFile, ReadTrimsBlanksAndOnePairOfQuotesAndFindsOnlyItsOwnSection) {
 TEST(ProfileFile, HeadersCommentsAndKeysAboveTheFirstSection) {
     fakes::TempDir dir;
     const std::string ini = dir.File("a.ini");
-    WriteAll(ini, "\xEF\xBB\xBFTop=above\n#Key=hash\n[S]]\nKey=bracket\n[T]\n#Key=t\n");
+    WriteAll(ini, "\xEF\xBB\xBFTop=above\n#Key=hash\n[S]]\nKey=bracket\n[T]\n#Key=t\n[AZ]\nZa=1\n");
     const struct {
         const char *section, *key, *value;
     } reads[] = {
@@ -91,6 +91,7 @@ TEST(ProfileFile, HeadersCommentsAndKeysAboveTheFirstSection) {
         {"S]", "Key", "bracket"},  // the name runs to the header's last "]"
         {"S", "Key", ""},          // ... so there is no section "S"
         {"T", "#key", "t"},        // "#" keys match without case like any other
+        {"az", "zA", "1"},         // from A to Z
     };
     for (const auto& r : reads)
         EXPECT_EQ(ReadProfileString(ini, r.section, r.key), r.value) << r.section << "/" << r.key;
@@ -129,32 +130,27 @@ TEST(ProfileFile, RefusesTextThatWouldBreakTheFile) {
     EXPECT_EQ(ReadAll(ini), "[S]\nK=1\n");
 }
 
+// A write that fails leaves what was there: no file, another file in the way, a file marked
+// read-only, or a folder that takes no new file (here: no room in a name for the temporary
+// file the write goes through, which stops even the administrator).
 TEST(ProfileFile, FailedWriteLeavesTheOldFile) {
     fakes::TempDir dir;
-    EXPECT_FALSE(WriteProfileString(dir.File("missing/a.ini"), "S", "K", "1"));
-    EXPECT_FALSE(fs::exists(dir.File("missing")));
-
-    WriteAll(dir.File("plain"), "not a folder");
-    EXPECT_FALSE(WriteProfileString(dir.File("plain/a.ini"), "S", "K", "1"));
-    EXPECT_EQ(ReadAll(dir.File("plain")), "not a folder");
-
-    const std::string readOnly = dir.File("ro.ini");
-    WriteAll(readOnly, "[S]\nK=1\n");
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_FALSE(WriteProfileString(readOnly, "S", "K", "2"));
-    EXPECT_EQ(ReadAll(readOnly), "[S]\nK=1\n");
-}
-
-TEST(ProfileFile, FailedWriteInAReadOnlyFolder) {
-    fakes::TempDir dir;
-    if (fakes::PermissionsAreIgnored(dir.Path()))
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
-    const std::string ini = dir.File("a.ini");
-    WriteAll(ini, "[S]\nK=1\n");
-    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(WriteProfileString(ini, "S", "K", "2"));
-    fs::permissions(dir.Path(), fs::perms::owner_all);
-    EXPECT_EQ(ReadAll(ini), "[S]\nK=1\n");
+    const std::string longName = dir.File(std::string(250, 'n') + ".ini");
+    const struct {
+        std::string file, before, what;  // `what` is the path that must stay as it was
+    } cases[] = {{dir.File("missing/a.ini"), "", dir.File("missing")},
+                 {dir.File("plain/a.ini"), "not a folder", dir.File("plain")},
+                 {dir.File("ro.ini"), "[S]\nK=1\n", dir.File("ro.ini")},
+                 {longName, "[S]\nK=1\n", longName}};
+    for (const auto& c : cases) {
+        if (!c.before.empty()) WriteAll(c.what, c.before);
+        if (c.what == dir.File("ro.ini")) fs::permissions(c.what, fs::perms::owner_read);
+        EXPECT_FALSE(WriteProfileString(c.file, "S", "K", "2")) << c.file;
+        EXPECT_EQ(fs::exists(c.what), !c.before.empty()) << c.file;
+        EXPECT_EQ(ReadAll(c.what), c.before) << c.file;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3)
+        << "no temporary file may stay behind";
 }
 
 TEST(ProfileFile, WritingThroughALinkKeepsTheLink) {

@@ -28,8 +28,13 @@ TEST(Grid, CurrentCellStaysInsideTheTable) {
     g.SetText("x");
     EXPECT_EQ(g.TextMatrix(1, 0), "x");
     EXPECT_EQ(g.TextMatrix(9, 9), "");
-    // One past the last column is outside too: read as empty, written nowhere.
+    // One past the last row or column is outside too: read as empty, written nowhere.
+    g.AddItem("row 2");
+    g.RemoveItem(2);
+    EXPECT_EQ(g.TextMatrix(2, 0), "") << "a row removed is outside";
     g.SetTextMatrix(1, 10, "outside");
+    g.SetColWidth(0, 700);
+    EXPECT_EQ(g.ColWidth(0), 700);
     g.SetColWidth(10, 500);
     EXPECT_EQ(g.TextMatrix(1, 10), "");
     EXPECT_EQ(g.ColWidth(10), 0);

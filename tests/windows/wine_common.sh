@@ -1,12 +1,15 @@
 # What the Windows checks under Wine share; sourced by wine_e2e.sh and wine_windows.sh after
 # they set source_dir, windows_build and work (a fresh folder of their own).
-#   boot_prefix          a fresh Wine prefix in $work/prefix; Wine that cannot start fails the run
-#   install_programs     the stand-in host in $host_dir, Sirenwatch in $app_dir
+#   boot_prefix          a fresh Wine prefix in $work/prefix (a copy of $SIRENWATCH_WINE_TEMPLATE
+#                        when that names a booted one); Wine that cannot start fails the run
+#   install_programs     the stand-in host in $host_dir, Sirenwatch in $app_dir (folders named
+#                        outside ASCII)
 #   register [OPTIONS]   the stand-in registered to play the demo and log to $calls (emptied)
 #   expect / eventually  one check; finish_checks LABEL ends the run with its outcome
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C LANG=C TZ=UTC
+# A UTF-8 locale, so Wine sees the Linux names of folders outside ASCII as they are.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8 TZ=UTC
 
 on_finish=()  # more to undo at the end, as commands
 finish() {
@@ -55,6 +58,10 @@ boot_prefix() {
     echo "FAIL: Wine is not installed (Debian packages wine and wine64)"
     exit 1
   fi
+  if [ -n "${SIRENWATCH_WINE_TEMPLATE:-}" ] && [ -f "$SIRENWATCH_WINE_TEMPLATE/system.reg" ]; then
+    cp -a "$SIRENWATCH_WINE_TEMPLATE" "$WINEPREFIX"
+    return
+  fi
   if ! wine wineboot -i >"$work/wineboot.log" 2>&1 || ! wineserver -w; then
     echo "FAIL: Wine cannot start a prefix:"
     cat "$work/wineboot.log"
@@ -63,8 +70,10 @@ boot_prefix() {
 }
 
 install_programs() {
-  host_dir="$work/host"
-  app_dir="$work/app"
+  # Folders named outside ASCII, as a station program installed in Italian may be: every file
+  # of both programs must still be found there.
+  host_dir="$work/Programmi/Stazione Però"
+  app_dir="$work/Programmi/Sirenwatch Però"
   calls="$work/calls.log"
   mkdir -p "$host_dir" "$app_dir"
   cp "$windows_build/tests/windows/standin_host.exe" "$host_dir/"

@@ -6,6 +6,8 @@
 #   - a second instance is refused;
 #   - a host call failing drops its frame and the next frames are handled;
 #   - a host that is not registered gives a clear message and nothing is written;
+#   - a host killed while Sirenwatch watches is told once, the settings are saved, and it ends;
+#   - the compiled interfaces are the host's documented ones;
 #   - our settings-file layer reads and writes as Windows' own profile calls do.
 # Usage: tests/windows/wine_e2e.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR
 set -euo pipefail
@@ -92,9 +94,31 @@ expect "without the host the message is clear, in English" \
   grep -q 'not running or not registered' "$work/absent.err"
 expect "without the host nothing is written" cmp -s "$work/before.ini" "$app_dir/Sirenwatch.ini"
 
+# ---- a host that dies (is killed, does not close) while Sirenwatch waits for its next frame;
+# last of the host's checks, as Wine keeps the dead server's classes registered
+register --interval-ms 600000 --close-after-ms 600000
+sed -i '/^Left=/d' "$app_dir/Sirenwatch.ini"
+sirenwatch >"$work/killed.out" 2>"$work/killed.err" &
+watcher=$!
+for _ in $(seq 100); do grep -q '^playing' "$calls" 2>/dev/null && break; sleep 0.1; done
+wine taskkill /f /pid "$(awk '$1 == "pid" { print $2 }' "$calls")" >/dev/null 2>&1
+ended() { ! kill -0 "$watcher" 2>/dev/null; }
+eventually "Sirenwatch ends when its host dies" ended
+ended || kill "$watcher" 2>/dev/null || true
+status=0
+wait "$watcher" || status=$?
+expect "after its host died Sirenwatch ends normally (exit $status)" test "$status" -eq 0
+expect "the host's death is told once" \
+  test "$(grep -c 'Error while talking to UI-View32' "$work/killed.err")" -eq 1
+expect "after its host died the settings are saved" stored '^Left='
+
 # ---- the settings-file layer against Windows' own profile calls
 mkdir -p "$work/profiles"
 expect "our profile layer reads and writes as Windows does" \
   wine "$windows_build/tests/windows/profile_compare.exe" "$(windows_path "$work/profiles")"
+
+# ---- the compiled interfaces against the host's documented ones, and the busy-call filter
+expect "the interfaces are the host's documented ones" \
+  wine "$windows_build/tests/windows/interface_check.exe" "$(windows_path "$windows_build/uiview32/UIView32.tlb")"
 
 finish_checks Windows

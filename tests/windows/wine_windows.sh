@@ -107,6 +107,12 @@ drive click "CmdOk(0)"
 drive gone FrmXTR
 expect "the registration file names Sirenwatch.exe" \
   grep -qi 'Sirenwatch.exe' "$host_dir/Sirenwetch.xtr"
+# The host, an ANSI program, reads the file in the system's ANSI code page (here 1252).
+ansi_path() {
+  sed -n 2p "$host_dir/Sirenwetch.xtr" | tr -d '\r' | iconv -f CP1252 -t UTF-8 |
+    grep -qF 'Sirenwatch Però\Sirenwatch.exe'
+}
+expect "the registration file is written in the ANSI code page" ansi_path
 
 # ---- the information box
 drive menu 2  # Info

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "com/ComHost.h"
-#include "program/EmergencyReport.h"
+#include "com/MessageFilter.h"
+#include "incidents/FormObserver.h"
+#include "incidents/TabLines.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "win32/FormWindow.h"
@@ -99,13 +101,17 @@ int Run(bool headless) {
                           help,
                           app};
 
+    // A host that answers "busy" is asked again for a while before its call counts as failed.
+    com::MessageFilterScope busyRetry;
     com::ComConnector connector;
     // The report outlives the forms it listens to, whatever they signal as they go.
-    std::optional<program::EmergencyReport> report;
+    incidents::Stream events;
+    std::optional<incidents::FormObserver> report;
     program::Sirenwatch sirenwatch(ports, connector);
     std::optional<win32::FormWindow> mainWindow;
     if (headless) {
-        report.emplace(sirenwatch.Main(), std::cout);
+        events.Subscribe(incidents::TabLinePrinter(std::cout));
+        report.emplace(sirenwatch.Main(), sirenwatch.Values(), events);
     } else {
         mainWindow.emplace(sirenwatch.Main());
         dialogs.SetOwner(mainWindow->Handle());

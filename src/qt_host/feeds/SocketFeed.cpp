@@ -41,6 +41,8 @@ void SocketFeed::Connect() {
 
 void SocketFeed::Connected() {
     connectTimeout_.stop();
+    // Frames are small and an alarm should not wait for more bytes to fill a segment.
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     SetStatus(Describe() + ": connected");
     OnConnected();
 }
@@ -53,6 +55,11 @@ void SocketFeed::ReadAvailable() {
         NoteActivity();
         OnBytes(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
     }
+}
+
+void SocketFeed::Drop(const QString& reason) {
+    Lost(reason);
+    socket_.abort();
 }
 
 // Both errorOccurred and disconnected may report one loss; the first one schedules the retry.

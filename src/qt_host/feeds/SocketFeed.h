@@ -33,6 +33,8 @@ protected:
     virtual QString Protocol() const = 0;
 
     QTcpSocket& Socket() { return socket_; }
+    // Ends the link because of what the peer sent; it is made again as after a drop.
+    void Drop(const QString& reason);
 
 private:
     void Connect();

@@ -313,6 +313,7 @@ int Serve(const Options& options) {
     CoRegisterClassObject(CLSID_UIViewStation, &stations, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                           &cookies[1]);
     log.Note("serving");
+    log.Note("pid " + std::to_string(GetCurrentProcessId()));
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,0 +1,123 @@
+// What happens on watch, as typed events: an emergency on the panel, the alarm starting and
+// being acknowledged, the feed falling silent and coming back, a station in emergency moving.
+// Every report (tab lines, JSON lines, the incident log, notifications, the emergency command)
+// reads these types; a new kind of event is one more small struct in the variant.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace incidents {
+
+// The main window's emergency panel, box by box, in the order the tab lines print them.
+enum class Box : std::size_t {
+    Callsign,
+    Message,
+    Beacon,
+    Received,
+    Distance,
+    Course,
+    Speed,
+    Latitude,
+    Longitude,
+    Bearing,
+    Altitude
+};
+inline constexpr std::size_t kBoxes = 11;
+// Each box's name in the JSON lines and the log.
+inline constexpr std::array<std::string_view, kBoxes> kBoxKeys = {
+    "callsign", "message",  "beacon",    "received", "distance", "course",
+    "speed",    "latitude", "longitude", "bearing",  "altitude"};
+
+struct Panel {
+    std::array<std::string, kBoxes> text;  // as the boxes show it
+    const std::string& operator[](Box box) const { return text[static_cast<std::size_t>(box)]; }
+};
+
+struct Place {
+    double latitude_deg = 0;
+    double longitude_deg = 0;
+};
+
+// The way a frame travelled.
+struct Path {
+    std::vector<std::string> digipeaters{};  // the radio hops as written ("IR2XX*", "WIDE2-1")
+    std::string heardFrom{};  // heard directly: the last digipeater that repeated it, or the source
+    bool viaInternet = false;  // it came through APRS-IS
+    std::string gateway{};     // the station that put it on APRS-IS, when known
+};
+
+// Why a station alarmed, where the station program keeps such evidence (the built-in host).
+// Every member has an initializer so that designated initializers may name only some.
+struct Evidence {
+    std::string frame{};  // the last packet in emergency, as a monitor line
+    std::string messageType{};
+    std::string cause{};  // what in that frame made it an emergency, in words
+    Path path{};
+    std::int64_t firstHeard_s = 0;  // Unix time
+    std::int64_t lastHeard_s = 0;
+    std::uint64_t count = 0;  // packets in emergency, each once however many copies came
+    std::uint64_t heard = 0;  // how often the last one was heard: itself and its copies
+    std::vector<std::string> heardVia{};
+    bool lastWasCopy = false;      // the frame behind this panel repeated an earlier one
+    std::optional<Place> place{};  // the station's last reported place
+};
+
+struct Emergency {
+    Panel panel{};
+    std::string unit{};  // of the panel's distance and speed: "km" or "mi"
+    bool isNew = true;   // the station's first emergency packet (or nothing known of it)
+    bool copy = false;   // a copy of a packet heard before: nothing new
+    std::optional<Evidence> evidence{};
+};
+struct AlarmOn {};
+struct Acknowledged {};  // the operator silenced the alarm
+struct FeedSilent {
+    std::string feed;  // which feed, in words
+    std::int64_t silent_s = 0;
+    std::int64_t lastHeard_s = 0;  // Unix time
+};
+struct FeedBack {
+    std::string feed;
+};
+// A new place in the track of a station in emergency.
+struct Position {
+    std::string callsign;
+    Place place;
+};
+
+using What = std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, Position>;
+
+struct Event {
+    std::int64_t time_s = 0;  // Unix time
+    What what;
+};
+
+// Where events go: every sink subscribed gets every event, in the order they subscribed.
+class Stream {
+public:
+    using Sink = std::function<void(const Event&)>;
+    using EpochClock = std::function<std::int64_t()>;
+
+    // The clock stamps events that come without a time; the system's unless given.
+    explicit Stream(EpochClock clock = {});
+
+    void Subscribe(Sink sink) { sinks_.push_back(std::move(sink)); }
+    // Now, by the stream's clock.
+    void Emit(What what);
+    // A sink that throws is told on standard error; the others still get the event.
+    void Emit(const Event& event);
+
+private:
+    EpochClock clock_;
+    std::vector<Sink> sinks_;
+};
+
+}  // namespace incidents

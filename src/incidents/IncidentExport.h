@@ -1,0 +1,52 @@
+// The incident log as something other mapping programs open: the emergency points and the
+// tracks of the stations in emergency, as GPX 1.1 or KML 2.2.
+#pragma once
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QString>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace incidents {
+
+struct IncidentPoint {
+    QDateTime time;
+    double latitude_deg = 0;
+    double longitude_deg = 0;
+};
+
+struct EmergencyMark {
+    QString callsign;
+    IncidentPoint point;
+    QString cause;
+    QString frame;
+};
+
+struct IncidentHistory {
+    std::vector<EmergencyMark> emergencies;                // in the order heard
+    std::map<QString, std::vector<IncidentPoint>> tracks;  // by callsign, in time order
+    int unreadableLines = 0;  // a line cut short by a crash, or not ours
+};
+
+// The events of the log files in `folder` at or after `since` (all when none).
+IncidentHistory ReadIncidents(const QString& folder, const std::optional<QDateTime>& since);
+
+void WriteGpx(const IncidentHistory& history, QIODevice& out);
+void WriteKml(const IncidentHistory& history, QIODevice& out);
+
+// "2026-12-07", "2026-12-07T10:00", "2026-12-07T10:00:00Z", "...+01:00": local time unless
+// the text gives its zone; nothing for other text.
+std::optional<QDateTime> ParseSince(const QString& text);
+
+struct ExportResult {
+    bool ok = false;
+    QString message;  // what was written, or why nothing was
+};
+
+// Writes the file whole (GPX or KML by its extension), or leaves any old one as it was.
+ExportResult ExportIncidents(const QString& folder, const QString& file,
+                             const std::optional<QDateTime>& since);
+
+}  // namespace incidents

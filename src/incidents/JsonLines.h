@@ -1,0 +1,22 @@
+// The events as JSON objects: the form of the --json lines and of the incident log's lines.
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <cstdint>
+#include <iosfwd>
+
+#include "incidents/Events.h"
+
+namespace incidents {
+
+// Unix seconds as "2026-12-07T10:15:00Z".
+QString IsoTime(std::int64_t seconds);
+
+QJsonObject ToJson(const Event& event);
+
+// Standard output with --json: one compact object per line for every emergency, alarm and
+// feed event.
+Stream::Sink JsonLinePrinter(std::ostream& out);
+
+}  // namespace incidents

@@ -1,0 +1,39 @@
+// Printing events as tab-separated lines.
+#include "incidents/TabLines.h"
+
+#include <string>
+
+namespace incidents {
+namespace {
+
+std::string OneField(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    }
+    return text;
+}
+
+struct Printer {
+    std::ostream& out;
+
+    void operator()(const Emergency& e) const {
+        std::string line = "EMERGENCY";
+        for (const std::string& text : e.panel.text) line += '\t' + OneField(text);
+        out << line << std::endl;
+    }
+    void operator()(const AlarmOn&) const { out << "ALARM\ton" << std::endl; }
+    void operator()(const Acknowledged&) const { out << "ALARM\toff" << std::endl; }
+    void operator()(const FeedSilent& f) const {
+        out << "FEED\tsilent\t" << f.silent_s << '\t' << f.feed << std::endl;
+    }
+    void operator()(const FeedBack&) const { out << "FEED\tback" << std::endl; }
+    void operator()(const Position&) const {}  // for the log only
+};
+
+}  // namespace
+
+Stream::Sink TabLinePrinter(std::ostream& out) {
+    return [&out](const Event& event) { std::visit(Printer{out}, event.what); };
+}
+
+}  // namespace incidents

@@ -1,0 +1,25 @@
+// The silence policy over the feed's watchdog.
+#include "qt_host/FeedSilence.h"
+
+namespace qt_host {
+
+std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
+                                     incidents::Stream& events, MapView* map,
+                                     platform::Sound& sound, std::string sirenFile) {
+    auto watch = std::make_unique<FeedWatch>(feed, limit_s);
+    watch->onSilent = [&feed, &events, map, &sound, siren = std::move(sirenFile)](
+                          std::int64_t silent_s, std::int64_t last_s) {
+        events.Emit(incidents::FeedSilent{feed.Describe().toStdString(), silent_s, last_s});
+        if (map != nullptr) sound.Play(siren);
+    };
+    watch->onStillSilent = [&feed, map, w = watch.get()](std::int64_t silent_s) {
+        if (map != nullptr) map->SetWarning(SilenceWarningText(feed.Describe(), *w, silent_s));
+    };
+    watch->onBack = [&feed, &events, map] {
+        events.Emit(incidents::FeedBack{feed.Describe().toStdString()});
+        if (map != nullptr) map->SetWarning({});
+    };
+    return watch;
+}
+
+}  // namespace qt_host

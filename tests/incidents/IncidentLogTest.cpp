@@ -1,0 +1,193 @@
+// The incident log and its export: lines survive a crash in the middle of another, files are
+// per day, and the GPX and KML read back with an XML parser give the points and tracks logged.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+
+#include "incidents/IncidentExport.h"
+#include "incidents/IncidentLog.h"
+
+namespace incidents {
+namespace {
+
+std::int64_t At(const char* time) {
+    return QDateTime::fromString(time, Qt::ISODate).toSecsSinceEpoch();
+}
+
+Event Emergency(const char* time, const char* call, double lat, double lon, bool copy = false) {
+    incidents::Emergency e{.copy = copy};
+    e.panel.text[0] = call;
+    e.evidence = Evidence{.frame = call + std::string(">APRS:<b>&\"help\"</b>\x01"),
+                          .cause = "Mic-E message bits 000 (Emergency)",
+                          .place = Place{lat, lon}};
+    return {At(time), e};
+}
+
+Event Position(const char* time, const char* call, double lat, double lon) {
+    return {At(time), incidents::Position{call, {lat, lon}}};
+}
+
+QStringList Lines(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// What is written to standard error meanwhile.
+struct ErrorOutput {
+    std::ostringstream text;
+    std::streambuf* saved = std::cerr.rdbuf(text.rdbuf());
+    ~ErrorOutput() { std::cerr.rdbuf(saved); }
+};
+
+// A log of two days: Q7MOB-9 in emergency and moving, Q4HIKE-7 the next day.
+struct LoggedWatch {
+    QTemporaryDir dir;
+    IncidentLog log{dir.path() + "/incidents"};
+    LoggedWatch() {
+        for (const Event& e : {Emergency("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
+                               Position("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
+                               Position("2026-12-07T00:01:00Z", "Q7MOB-9", 45.51, 9.12),
+                               Event{At("2026-12-07T00:02:00Z"), Acknowledged{}},
+                               Emergency("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99),
+                               Position("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99)})
+            EXPECT_TRUE(log.Append(e));
+    }
+    QString File(const char* day) const { return log.Folder() + "/incidents-" + day + ".jsonl"; }
+};
+
+TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
+    ErrorOutput errors;
+    LoggedWatch w;
+    EXPECT_EQ(errors.text.str(), "") << "writes that succeed say nothing";
+    EXPECT_EQ(Lines(w.File("2026-12-06")).size(), 2);
+    ASSERT_EQ(Lines(w.File("2026-12-07")).size(), 4);
+    for (const QString& line : Lines(w.File("2026-12-07")))
+        EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
+
+    // A crash in the middle of a line leaves it without its end; the next line starts anew.
+    QFile file(w.File("2026-12-07"));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("{\"event\":\"posi");
+    file.close();
+    ASSERT_TRUE(w.log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+    // A copy of a packet heard before is no new event.
+    EXPECT_TRUE(w.log.Append(Emergency("2026-12-07T09:00:01Z", "Q4HIKE-7", 45.81, 8.98, true)));
+    const QStringList lines = Lines(w.File("2026-12-07"));
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_TRUE(QJsonDocument::fromJson(lines.last().toUtf8()).isObject());
+    const IncidentHistory history = ReadIncidents(w.log.Folder(), std::nullopt);
+    EXPECT_EQ(history.unreadableLines, 1);
+    EXPECT_EQ(history.tracks.at("Q4HIKE-7").size(), 2u);
+}
+
+TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    IncidentLog log(dir.path() + "/file/incidents");
+    ErrorOutput errors;
+    EXPECT_FALSE(log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+    EXPECT_FALSE(log.Append(Position("2026-12-07T09:01:00Z", "Q4HIKE-7", 45.82, 8.98)));
+    const std::string told = errors.text.str();
+    EXPECT_NE(told.find("cannot be written"), std::string::npos) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "told once: " << told;
+}
+
+// An export read back with an XML parser: element texts by "container/element" ("wpt/name",
+// "trk/name", "Placemark/coordinates"), the track points, and the root's namespace.
+struct XmlContent {
+    std::map<QString, QStringList> texts;
+    std::vector<std::pair<double, double>> trackPoints;
+    QString rootNamespace;
+};
+
+XmlContent ReadXml(const QByteArray& bytes) {
+    XmlContent c;
+    QXmlStreamReader xml(bytes);
+    QString container;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QString name = xml.name().toString();
+        if (c.rootNamespace.isEmpty()) c.rootNamespace = xml.namespaceUri().toString();
+        if (QStringList{"wpt", "trk", "Document", "Placemark"}.contains(name)) container = name;
+        if (name == "trkpt")
+            c.trackPoints.emplace_back(xml.attributes().value("lat").toDouble(),
+                                       xml.attributes().value("lon").toDouble());
+        if (QStringList{"name", "desc", "coordinates"}.contains(name))
+            c.texts[container + '/' + name] << xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return c;
+}
+
+TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
+    LoggedWatch w;
+    QBuffer all;
+    all.open(QIODevice::WriteOnly);
+    WriteGpx(ReadIncidents(w.log.Folder(), std::nullopt), all);
+    XmlContent c = ReadXml(all.data());
+    EXPECT_EQ(c.rootNamespace, "http://www.topografix.com/GPX/1/1");
+    EXPECT_EQ(c.texts["wpt/name"], (QStringList{"Q7MOB-9", "Q4HIKE-7"}));
+    EXPECT_EQ(c.texts["wpt/desc"].value(0),
+              "Mic-E message bits 000 (Emergency)\nQ7MOB-9>APRS:<b>&\"help\"</b>\uFFFD");
+    EXPECT_EQ(c.texts["trk/name"], QStringList{"Q7MOB-9"}) << "one place is no track";
+    ASSERT_EQ(c.trackPoints.size(), 2u);
+    EXPECT_DOUBLE_EQ(c.trackPoints[1].first, 45.51);
+    EXPECT_DOUBLE_EQ(c.trackPoints[1].second, 9.12);
+
+    // Since midnight, each station has one place left: no track, and none counted.
+    const QString file = w.dir.path() + "/later.gpx";
+    const ExportResult result =
+        ExportIncidents(w.log.Folder(), file, ParseSince("2026-12-07T00:00:00Z"));
+    EXPECT_EQ(result.message, "1 emergency, 0 tracks written to " + file);
+    QFile later(file);
+    ASSERT_TRUE(later.open(QIODevice::ReadOnly));
+    XmlContent l = ReadXml(later.readAll());
+    EXPECT_EQ(l.texts["wpt/name"], QStringList{"Q4HIKE-7"});
+    EXPECT_FALSE(l.texts.contains("trk/name"));
+}
+
+TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
+    LoggedWatch w;
+    const QString file = w.dir.path() + "/out.kml";
+    const ExportResult result = ExportIncidents(w.log.Folder(), file, std::nullopt);
+    ASSERT_TRUE(result.ok) << result.message.toStdString();
+    EXPECT_EQ(result.message, "2 emergencies, 1 track written to " + file);
+    QFile kml(file);
+    ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
+    XmlContent c = ReadXml(kml.readAll());
+    EXPECT_EQ(c.rootNamespace, "http://www.opengis.net/kml/2.2");
+    EXPECT_EQ(c.texts["Document/name"], QStringList{"Sirenwatch incidents"});
+    EXPECT_EQ(c.texts["Placemark/name"], (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9 track"}));
+    EXPECT_EQ(c.texts["Placemark/coordinates"].value(0), "9.100000,45.500000");
+    EXPECT_EQ(c.texts["Placemark/coordinates"].value(2), "9.100000,45.500000 9.120000,45.510000");
+
+    EXPECT_FALSE(ExportIncidents(w.log.Folder(), w.dir.path() + "/out.txt", std::nullopt).ok);
+    EXPECT_FALSE(
+        ExportIncidents(w.log.Folder(), w.dir.path() + "/no/such/out.kml", std::nullopt).ok);
+}
+
+TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {
+    EXPECT_EQ(ParseSince("2026-12-07T10:00:00Z")->toUTC().toString(Qt::ISODate),
+              "2026-12-07T10:00:00Z");
+    EXPECT_EQ(ParseSince("2026-12-07T11:00:00+01:00")->toUTC().toString(Qt::ISODate),
+              "2026-12-07T10:00:00Z");
+    EXPECT_EQ(*ParseSince("2026-12-07"), QDate(2026, 12, 7).startOfDay());
+    EXPECT_EQ(*ParseSince("2026-12-07T10:00"), QDateTime(QDate(2026, 12, 7), QTime(10, 0)));
+    EXPECT_EQ(ParseSince("2026-12-07 10:00"), ParseSince("2026-12-07T10:00"));
+    // A bad time after a good date is refused, not read as midnight.
+    for (const char* bad : {"yesterday", "2026-13-01", "2026-12-07T25:00", "2026-12-07Tfoo",
+                            "2026-12-07T10:05Zjunk", "2026-12-07T10:00+25:00", "2026-12-07T10"})
+        EXPECT_FALSE(ParseSince(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace incidents

@@ -1,0 +1,175 @@
+// The TNC links on the machine itself: an AGWPE server of the test's own on loopback, the
+// APRS-IS keep-alive, and a serial KISS TNC played by a pseudo-terminal that is unplugged
+// and plugged back in.
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <filesystem>
+
+#include "decode/Agwpe.h"
+#include "decode/Ax25.h"
+#include "decode/Kiss.h"
+#include "fakes/FakePorts.h"
+#include "qt_host/feeds/AgwpeFeed.h"
+#include "qt_host/feeds/AprsIsFeed.h"
+#include "qt_host/feeds/SerialKissFeed.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+const char kOrdinary[] = "IW2ABC>APRS,WIDE2-1:!4530.00N/00915.00E-Home station";
+const char kEmergency[] = "N0CALL-9>423W1T,WIDE1-1*:`c0ooZO>/]\"6)}EMERGENCY test";
+
+bool WaitUntil(const std::function<bool()>& condition) {
+    return QTest::qWaitFor(condition, 10000);
+}
+
+std::string Ax25(const char* tnc2) {
+    return decode::Tnc2ToAx25(tnc2).value_or("");
+}
+
+std::string RawReport(const std::string& ax25) {
+    return decode::AgwpeEncode({0, 'K', 0, "", "", "\0"s + ax25});
+}
+
+struct Collected {
+    std::vector<std::string> lines;
+    QStringList statuses;
+    void Listen(qt_host::feeds::Feed& feed) {
+        feed.SetLineHandler([this](const std::string& line) { lines.push_back(line); });
+        feed.SetStatusHandler([this](const QString& status) { statuses << status; });
+    }
+    bool Said(const QString& text) const { return statuses.filter(text).size() > 0; }
+};
+
+QTcpSocket* NextClient(QTcpServer& server) {
+    if (!WaitUntil([&] { return server.hasPendingConnections(); })) return nullptr;
+    return server.nextPendingConnection();
+}
+
+// The client asks for raw frames; only UI frames of raw reports become lines, cut anywhere;
+// a stream out of step is dropped and the link made again, asking again.
+TEST(AgwpeFeed, AsksForRawFramesReadsThemAndRestartsAStreamOutOfStep) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    qt_host::feeds::AgwpeFeed feed("127.0.0.1", server.serverPort());
+    Collected got;
+    got.Listen(feed);
+    feed.Start();
+    QTcpSocket* peer = NextClient(server);
+    ASSERT_NE(peer, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return peer->bytesAvailable() >= 36; }));
+    EXPECT_EQ(peer->readAll().toStdString(), decode::AgwpeRawMonitorRequest());
+    auto* socket = feed.findChild<QTcpSocket*>();
+    ASSERT_NE(socket, nullptr);
+    EXPECT_EQ(socket->socketOption(QAbstractSocket::LowDelayOption).toInt(), 1) << "Nagle is on";
+
+    std::string notUi = Ax25(kOrdinary);
+    notUi[14 + 7] = '\x3F';  // a SABM: a connected-mode frame, not UI
+    const std::string stream = decode::AgwpeEncode({0, 'R', 0, "", "", "\2\0\0\0\0\0\0\0"s}) +
+                               RawReport(Ax25(kOrdinary)) + RawReport(notUi) +
+                               decode::AgwpeEncode({0, 'U', 0, "A", "B", "monitor text"}) +
+                               RawReport(Ax25(kEmergency));
+    for (std::size_t at = 0; at < stream.size(); at += 50) {
+        peer->write(stream.substr(at, 50).data(), std::min<qint64>(50, stream.size() - at));
+        peer->flush();
+        QTest::qWait(2);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 2; }));
+    EXPECT_EQ(got.lines, (std::vector<std::string>{kOrdinary, kEmergency}));
+    EXPECT_EQ(feed.Discarded(), 1u);
+
+    peer->write(std::string(36, '\xFF').c_str(), 36);  // a data length of 4 GB
+    QTcpSocket* again = NextClient(server);
+    ASSERT_NE(again, nullptr) << got.statuses.join('|').toStdString();
+    EXPECT_TRUE(got.Said("not AGWPE, retrying in 1 s")) << got.statuses.join('|').toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return again->bytesAvailable() >= 36; }));
+    EXPECT_EQ(again->readAll().toStdString(), decode::AgwpeRawMonitorRequest());
+    again->write(QByteArray::fromStdString(RawReport(Ax25(kOrdinary))));
+    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 3; }));
+}
+
+TEST(AprsIsFeed, SaysSomethingNowAndThenSoTheServerKeepsTheLink) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    qt_host::feeds::AprsIsFeed feed("127.0.0.1", server.serverPort(), "N0CALL", "1.1.1", "",
+                                    nullptr, 30);
+    feed.Start();
+    QTcpSocket* peer = NextClient(server);
+    ASSERT_NE(peer, nullptr);
+    QStringList received;
+    ASSERT_TRUE(WaitUntil([&] {
+        while (peer->canReadLine()) received << QString::fromLatin1(peer->readLine());
+        return received.size() >= 3;
+    }));
+    EXPECT_TRUE(received[0].startsWith("user N0CALL pass -1 vers Sirenwatch 1.1.1"));
+    EXPECT_EQ(received[1], "# Sirenwatch 1.1.1 listening\r\n");
+    EXPECT_EQ(received[2], received[1]);
+}
+
+// A pseudo-terminal stands in for the TNC's serial adapter; the device's name is a link
+// that, like a /dev/serial/by-id name, disappears while the TNC is unplugged.
+class PlugInTnc {
+public:
+    explicit PlugInTnc(std::string link) : link_(std::move(link)) {}
+    ~PlugInTnc() { Unplug(); }
+    bool Plug() {
+        int slave = -1;
+        char name[256];
+        if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) return false;
+        ::close(slave);  // the feed opens it by name
+        std::filesystem::create_symlink(name, link_);
+        return true;
+    }
+    void Unplug() {
+        std::error_code ignored;
+        std::filesystem::remove(link_, ignored);
+        if (master_ >= 0) ::close(master_);
+        master_ = -1;
+    }
+    bool Send(const std::string& bytes) {
+        return ::write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+
+private:
+    std::string link_;
+    int master_ = -1;
+};
+
+TEST(SerialKissFeed, FindsTheTncWhenItIsPluggedInAndAgainAfterItWasUnplugged) {
+    fakes::TempDir dir;
+    const std::string device = dir.File("ttyTNC");
+    qt_host::feeds::SerialKissFeed feed(QString::fromStdString(device), 9600, nullptr, 50);
+    Collected got;
+    got.Listen(feed);
+    feed.Start();
+    EXPECT_TRUE(got.Said("trying again every 0.05 s")) << got.statuses.join('|').toStdString();
+
+    PlugInTnc tnc(device);
+    ASSERT_TRUE(tnc.Plug());
+    ASSERT_TRUE(WaitUntil([&] { return got.statuses.last().endsWith(": open"); }));
+    const std::string frame = decode::KissEncode(Ax25(kEmergency));
+    ASSERT_TRUE(tnc.Send(frame.substr(0, 7)));
+    QTest::qWait(20);
+    ASSERT_TRUE(tnc.Send(frame.substr(7)));
+    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 1; }));
+    EXPECT_EQ(got.lines[0], kEmergency);
+
+    const auto opened = got.statuses.size();
+    tnc.Unplug();
+    ASSERT_TRUE(WaitUntil([&] { return got.statuses.size() > opened; }));
+    ASSERT_TRUE(tnc.Plug());
+    ASSERT_TRUE(WaitUntil([&] { return got.statuses.last().endsWith(": open"); }))
+        << got.statuses.join('|').toStdString();
+    ASSERT_TRUE(tnc.Send(decode::KissEncode(Ax25(kOrdinary))));
+    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 2; }));
+    EXPECT_EQ(got.lines[1], kOrdinary);
+}
+
+}  // namespace
