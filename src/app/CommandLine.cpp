@@ -28,10 +28,12 @@ class Parser {
 public:
     explicit Parser(const std::vector<std::string>& args) : args_(args) {}
 
-    ParseResult Run() {
-        for (index_ = 0; index_ < args_.size() && result_.ok(); ++index_) Option(args_[index_]);
-        if (result_.ok()) CheckCombination();
-        return result_;
+    std::optional<CommandLine> Run(std::string* error) {
+        for (index_ = 0; index_ < args_.size() && error_.empty(); ++index_) Option(args_[index_]);
+        if (error_.empty()) CheckCombination();
+        if (error_.empty()) return options_;
+        if (error) *error = error_;
+        return std::nullopt;
     }
 
 private:
@@ -42,7 +44,7 @@ private:
             name = arg.substr(0, eq);
             inlineValue_ = arg.substr(eq + 1);
         }
-        auto& o = result_.options;
+        auto& o = options_;
         const std::map<std::string, std::function<void()>, std::less<>> table = {
             {"--help", [&] { o.help = true; }},
             {"-h", [&] { o.help = true; }},
@@ -96,11 +98,11 @@ private:
     }
 
     bool SetFeed(FeedChoice feed, const std::string& name) {
-        if (result_.options.feed != FeedChoice::FromSettings) {
+        if (options_.feed != FeedChoice::FromSettings) {
             Fail("only one feed can be chosen: " + feedName_ + " and " + name);
             return false;
         }
-        result_.options.feed = feed;
+        options_.feed = feed;
         feedName_ = name;
         return true;
     }
@@ -113,7 +115,7 @@ private:
             Fail(name + ": expected HOST:PORT, got \"" + *value + "\"");
             return;
         }
-        result_.options.endpoint = *endpoint;
+        options_.endpoint = *endpoint;
     }
 
     void SerialFeed(const std::string& name) {
@@ -124,11 +126,11 @@ private:
             Fail(name + ": expected DEVICE[:BAUD], got \"" + *value + "\"");
             return;
         }
-        result_.options.serial = *line;
+        options_.serial = *line;
     }
 
     void CheckCombination() {
-        const auto& o = result_.options;
+        const auto& o = options_;
         if (o.help || o.version) return;
         if (o.since && !o.exportFile) {
             Fail("--since belongs to --export");
@@ -147,14 +149,15 @@ private:
     }
 
     void Fail(std::string message) {
-        if (result_.ok()) result_.error = std::move(message);
+        if (error_.empty()) error_ = std::move(message);
     }
 
     const std::vector<std::string>& args_;
     std::size_t index_ = 0;
     std::optional<std::string> inlineValue_;
     std::string feedName_;
-    ParseResult result_;
+    CommandLine options_;
+    std::string error_;  // the first mistake
 };
 
 }  // namespace
@@ -199,8 +202,9 @@ std::optional<SerialLine> ParseSerialLine(std::string_view text) {
     return line;
 }
 
-ParseResult ParseCommandLine(const std::vector<std::string>& args) {
-    return Parser(args).Run();
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* error) {
+    return Parser(args).Run(error);
 }
 
 std::string UsageText(std::string_view program) {

@@ -45,15 +45,11 @@ struct CommandLine {
     bool version = false;
 };
 
-struct ParseResult {
-    CommandLine options;
-    std::string error;  // non-empty: the command line is unusable, say why
-    bool ok() const { return error.empty(); }
-};
-
 // The arguments after the program name. Options take their value as the next argument or
-// after "=" ("--kiss=127.0.0.1:8001").
-ParseResult ParseCommandLine(const std::vector<std::string>& args);
+// after "=" ("--kiss=127.0.0.1:8001"). Nothing when the command line is unusable, and then
+// `error` (when given) says why.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* error = nullptr);
 
 // "HOST:PORT", "HOST" (default port), "[::1]:PORT"; nothing when unusable.
 std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defaultPort);

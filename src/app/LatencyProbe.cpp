@@ -5,7 +5,8 @@
 #include <QRegularExpression>
 #include <chrono>
 #include <fstream>
-#include <iostream>
+
+#include "platform/Log.h"
 
 namespace app {
 
@@ -37,7 +38,9 @@ void LatencyProbe::Shown(const QString& text) {
 LatencyProbe::~LatencyProbe() {
     std::ofstream out(file_.toStdString());
     for (const auto& [sent, shown] : shown_ns_) out << sent << ' ' << shown << '\n';
-    if (!out) std::cerr << "sirenwatch: the latency probe could not write its file\n";
+    if (!out)
+        platform::Log(platform::Level::Warning,
+                      "sirenwatch: the latency probe could not write its file");
 }
 
 }  // namespace app

@@ -1,6 +1,9 @@
 // sirenwatch: the add-on with its built-in host. The command line is read before Qt starts,
 // so --help, --version and mistakes need no display, and headless mode can pick Qt's
 // offscreen platform.
+// What this file writes to standard error (a mistake on the command line, --check's and
+// --export's answers) is the command's own answer, not a log line: it goes there directly,
+// beside its standard output, and not through platform::Log.
 #include <QApplication>
 #include <iostream>
 
@@ -24,11 +27,13 @@ int Export(const app::CommandLine& options) {
             return 2;
         }
     }
-    const auto result =
+    QString error;
+    const auto written =
         incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(),
-                                   QString::fromStdString(*options.exportFile), since);
-    (result.ok ? std::cout : std::cerr) << "sirenwatch: " << result.message.toStdString() << '\n';
-    return result.ok ? 0 : 1;
+                                   QString::fromStdString(*options.exportFile), since, &error);
+    (written ? std::cout : std::cerr)
+        << "sirenwatch: " << (written ? *written : error).toStdString() << '\n';
+    return written ? 0 : 1;
 }
 
 // Qt falls back to a private folder of its own when the session set no runtime folder
@@ -46,29 +51,31 @@ void QuietAboutTheRuntimeFolder(QtMsgType type, const QMessageLogContext& contex
 
 int main(int argc, char** argv) {
     qtMessages = qInstallMessageHandler(QuietAboutTheRuntimeFolder);
-    const auto parsed = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.ok()) {
-        std::cerr << "sirenwatch: " << parsed.error << "\nTry 'sirenwatch --help'.\n";
+    std::string error;
+    const auto parsed =
+        app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &error);
+    if (!parsed) {
+        std::cerr << "sirenwatch: " << error << "\nTry 'sirenwatch --help'.\n";
         return 2;
     }
-    if (parsed.options.help) {
+    if (parsed->help) {
         std::cout << app::UsageText("sirenwatch");
         return 0;
     }
-    if (parsed.options.version) {
+    if (parsed->version) {
         std::cout << "sirenwatch " << app::VersionText() << '\n';
         return 0;
     }
-    if (parsed.options.check) {
+    if (parsed->check) {
         QCoreApplication application(argc, argv);
-        return app::CheckSettings(parsed.options, std::cout, std::cerr);
+        return app::CheckSettings(*parsed, std::cout, std::cerr);
     }
-    if (parsed.options.exportFile) {
+    if (parsed->exportFile) {
         QCoreApplication application(argc, argv);
-        return Export(parsed.options);
+        return Export(*parsed);
     }
-    const bool headless = parsed.options.headless || app::NoDisplay();
+    const bool headless = parsed->headless || app::NoDisplay();
     if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    return app::RunProgram(parsed.options, headless);
+    return app::RunProgram(*parsed, headless);
 }

@@ -6,7 +6,8 @@
 #include <QDBusPendingReply>
 #include <QFileInfo>
 #include <QVariantMap>
-#include <iostream>
+
+#include "platform/Log.h"
 
 namespace incidents {
 namespace {
@@ -42,7 +43,8 @@ Notification NotificationFor(const Event& event) {
 }
 
 void DesktopNotifier::PrintFailure(const QString& message) {
-    std::cerr << "sirenwatch: no desktop notification: " << message.toStdString() << '\n';
+    platform::LogLine(platform::Level::Warning)
+        << "sirenwatch: no desktop notification: " << message.toStdString();
 }
 
 void DesktopNotifier::Tell(const Event& event) {

@@ -29,7 +29,7 @@ QDBusConnection SessionBusIfAny();
 class DesktopNotifier {
 public:
     using FailureSink = std::function<void(const QString& message)>;
-    // Standard error, for the program.
+    // The program's log.
     static void PrintFailure(const QString& message);
 
     explicit DesktopNotifier(QDBusConnection bus = SessionBusIfAny(),

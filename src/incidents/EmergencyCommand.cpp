@@ -11,9 +11,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
-#include <iostream>
 
 #include "incidents/JsonLines.h"
+#include "platform/Log.h"
 
 namespace incidents {
 namespace {
@@ -250,7 +250,8 @@ void EmergencyCommand::Fail(const QString& what) {
     if (onFailure) {
         onFailure(what);
     } else {
-        std::cerr << "sirenwatch: --on-emergency: " << what.toStdString() << '\n';
+        platform::LogLine(platform::Level::Warning)
+            << "sirenwatch: --on-emergency: " << what.toStdString();
     }
 }
 

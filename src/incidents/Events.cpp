@@ -3,7 +3,8 @@
 
 #include <chrono>
 #include <exception>
-#include <iostream>
+
+#include "platform/Log.h"
 
 namespace incidents {
 
@@ -26,7 +27,8 @@ void Stream::Emit(const Event& event) {
         try {
             sink(event);
         } catch (const std::exception& e) {
-            std::cerr << "sirenwatch: an event could not be passed on: " << e.what() << '\n';
+            platform::LogLine(platform::Level::Warning)
+                << "sirenwatch: an event could not be passed on: " << e.what();
         }
     }
 }

@@ -14,11 +14,11 @@ void ExportFromMap(const QString& logFolder, QWidget& parent) {
                                                       QDir::homePath() + "/incidents.gpx",
                                                       "GPX (*.gpx);;KML (*.kml)");
     if (file.isEmpty()) return;
-    const ExportResult result = ExportIncidents(logFolder, file, std::nullopt);
-    if (result.ok) {
-        QMessageBox::information(&parent, "Export incidents", result.message);
+    QString error;
+    if (const auto written = ExportIncidents(logFolder, file, std::nullopt, &error)) {
+        QMessageBox::information(&parent, "Export incidents", *written);
     } else {
-        QMessageBox::warning(&parent, "Export incidents", result.message);
+        QMessageBox::warning(&parent, "Export incidents", error);
     }
 }
 

@@ -192,16 +192,20 @@ std::optional<QDateTime> ParseSince(const QString& text) {
     return time;
 }
 
-ExportResult ExportIncidents(const QString& folder, const QString& file,
-                             const std::optional<QDateTime>& since) {
+std::optional<QString> ExportIncidents(const QString& folder, const QString& file,
+                                       const std::optional<QDateTime>& since, QString* error) {
+    const auto fail = [error](const QString& why) -> std::optional<QString> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
     const bool kml = file.endsWith(".kml", Qt::CaseInsensitive);
     if (!kml && !file.endsWith(".gpx", Qt::CaseInsensitive))
-        return {false, "the file name must end in .gpx or .kml: " + file};
+        return fail("the file name must end in .gpx or .kml: " + file);
     const IncidentHistory history = ReadIncidents(folder, since);
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return {false, file + ": " + out.errorString()};
+    if (!out.open(QIODevice::WriteOnly)) return fail(file + ": " + out.errorString());
     kml ? WriteKml(history, out) : WriteGpx(history, out);
-    if (!out.commit()) return {false, file + ": " + out.errorString()};
+    if (!out.commit()) return fail(file + ": " + out.errorString());
     const auto counted = [](std::size_t n, const char* one, const char* many) {
         return QString("%1 %2").arg(n).arg(n == 1 ? one : many);
     };
@@ -210,7 +214,7 @@ ExportResult ExportIncidents(const QString& folder, const QString& file,
                                counted(history.tracks.size(), "track", "tracks"), file);
     if (history.unreadableLines > 0)
         message += QString(" (%1 unreadable log lines skipped)").arg(history.unreadableLines);
-    return {true, message};
+    return message;
 }
 
 }  // namespace incidents

@@ -40,13 +40,10 @@ void WriteKml(const IncidentHistory& history, QIODevice& out);
 // the text gives its zone; nothing for other text.
 std::optional<QDateTime> ParseSince(const QString& text);
 
-struct ExportResult {
-    bool ok = false;
-    QString message;  // what was written, or why nothing was
-};
-
-// Writes the file whole (GPX or KML by its extension), or leaves any old one as it was.
-ExportResult ExportIncidents(const QString& folder, const QString& file,
-                             const std::optional<QDateTime>& since);
+// Writes the file whole (GPX or KML by its extension) and says what it wrote; or leaves any
+// old one as it was, returns nothing and says why in `error` (when given).
+std::optional<QString> ExportIncidents(const QString& folder, const QString& file,
+                                       const std::optional<QDateTime>& since,
+                                       QString* error = nullptr);
 
 }  // namespace incidents

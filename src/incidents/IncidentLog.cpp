@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <iostream>
 
 #include "incidents/JsonLines.h"
+#include "platform/Log.h"
 #include "qt/QtPorts.h"
 
 namespace incidents {
@@ -61,8 +61,9 @@ bool IncidentLog::Append(const Event& event) {
     }
     if (!ok && !failureTold_) {
         failureTold_ = true;
-        std::cerr << "sirenwatch: the incident log " << file.fileName().toStdString()
-                  << " cannot be written: " << file.errorString().toStdString() << '\n';
+        platform::LogLine(platform::Level::Warning)
+            << "sirenwatch: the incident log " << file.fileName().toStdString()
+            << " cannot be written: " << file.errorString().toStdString();
     }
     return ok;
 }

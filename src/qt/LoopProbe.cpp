@@ -1,7 +1,7 @@
 // The event loop's worst lateness, measured by a timer.
 #include "qt/LoopProbe.h"
 
-#include <iostream>
+#include "platform/Log.h"
 
 namespace qt {
 
@@ -14,9 +14,10 @@ LoopProbe::LoopProbe() {
 }
 
 LoopProbe::~LoopProbe() {
-    std::cerr << "event loop: worst lateness " << worst_ms_ << " ms at " << worstAt_ms_ / 1000.0
-              << " s, " << worstAfterStartUp_ms_ << " ms after the first second, over "
-              << running_.elapsed() / 1000.0 << " s\n";
+    platform::LogLine(platform::Level::Info)
+        << "event loop: worst lateness " << worst_ms_ << " ms at " << worstAt_ms_ / 1000.0 << " s, "
+        << worstAfterStartUp_ms_ << " ms after the first second, over "
+        << running_.elapsed() / 1000.0 << " s";
 }
 
 std::unique_ptr<LoopProbe> LoopProbe::FromEnvironment() {

@@ -7,44 +7,46 @@ namespace app {
 namespace {
 
 TEST(CommandLine, FeedsAndTheirValues) {
-    auto r = ParseCommandLine({});
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.options.feed, FeedChoice::FromSettings);
-    EXPECT_FALSE(r.options.headless);
+    std::string error;
+    auto r = ParseCommandLine({}, &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->feed, FeedChoice::FromSettings);
+    EXPECT_FALSE(r->headless);
 
-    r = ParseCommandLine({"--kiss", "127.0.0.1:8002", "--headless"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.feed, FeedChoice::Kiss);
-    EXPECT_EQ(r.options.endpoint.port, 8002);
-    EXPECT_TRUE(r.options.headless);
+    r = ParseCommandLine({"--kiss", "127.0.0.1:8002", "--headless"}, &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->feed, FeedChoice::Kiss);
+    EXPECT_EQ(r->endpoint.port, 8002);
+    EXPECT_TRUE(r->headless);
 
-    r = ParseCommandLine({"--aprs-is=rotate.aprs2.net", "--filter", "r/45/9/50", "--call=N0CALL"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.feed, FeedChoice::AprsIs);
-    EXPECT_EQ(r.options.endpoint.port, kDefaultAprsIsPort);
-    EXPECT_EQ(r.options.filter, "r/45/9/50");
-    EXPECT_EQ(r.options.call, "N0CALL");
+    r = ParseCommandLine({"--aprs-is=rotate.aprs2.net", "--filter", "r/45/9/50", "--call=N0CALL"},
+                         &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->feed, FeedChoice::AprsIs);
+    EXPECT_EQ(r->endpoint.port, kDefaultAprsIsPort);
+    EXPECT_EQ(r->filter, "r/45/9/50");
+    EXPECT_EQ(r->call, "N0CALL");
 
-    r = ParseCommandLine({"--replay", "x y.tnc2", "--fast"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.feed, FeedChoice::Replay);
-    EXPECT_EQ(r.options.replayFile, "x y.tnc2");
-    EXPECT_TRUE(r.options.fast);
+    r = ParseCommandLine({"--replay", "x y.tnc2", "--fast"}, &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->feed, FeedChoice::Replay);
+    EXPECT_EQ(r->replayFile, "x y.tnc2");
+    EXPECT_TRUE(r->fast);
 
-    r = ParseCommandLine({"--export", "a.GPX", "--since=2026-12-07T10:00"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.exportFile, "a.GPX");
-    EXPECT_EQ(r.options.since, "2026-12-07T10:00");
+    r = ParseCommandLine({"--export", "a.GPX", "--since=2026-12-07T10:00"}, &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->exportFile, "a.GPX");
+    EXPECT_EQ(r->since, "2026-12-07T10:00");
 
-    r = ParseCommandLine({"--agwpe", "tnc.local"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.feed, FeedChoice::Agwpe);
-    EXPECT_EQ(r.options.endpoint.port, kDefaultAgwpePort);
+    r = ParseCommandLine({"--agwpe", "tnc.local"}, &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->feed, FeedChoice::Agwpe);
+    EXPECT_EQ(r->endpoint.port, kDefaultAgwpePort);
 
-    EXPECT_EQ(ParseCommandLine({"--stdin"}).options.feed, FeedChoice::Stdin);
-    EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
-    EXPECT_TRUE(ParseCommandLine({"--check", "--kiss", "tnc"}).options.check);
-    EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
+    EXPECT_EQ(ParseCommandLine({"--stdin"})->feed, FeedChoice::Stdin);
+    EXPECT_TRUE(ParseCommandLine({"--version"})->version);
+    EXPECT_TRUE(ParseCommandLine({"--check", "--kiss", "tnc"})->check);
+    EXPECT_TRUE(ParseCommandLine({"-h"})->help);
 }
 
 TEST(CommandLine, RefusesWhatCannotWork) {
@@ -67,8 +69,11 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--export", "incidents.txt"},  // neither GPX nor KML
         {"--export", "gpx"},
     };
-    for (const auto& args : bad)
-        EXPECT_FALSE(ParseCommandLine(args).ok()) << args[0] << (args.size() > 1 ? args[1] : "");
+    for (const auto& args : bad) {
+        std::string error;
+        EXPECT_FALSE(ParseCommandLine(args, &error)) << args[0] << (args.size() > 1 ? args[1] : "");
+        EXPECT_FALSE(error.empty()) << args[0] << ": the mistake is told";
+    }
 }
 
 TEST(CommandLine, Endpoints) {
@@ -95,11 +100,12 @@ TEST(CommandLine, Endpoints) {
 }
 
 TEST(CommandLine, SerialLines) {
-    const auto r = ParseCommandLine({"--serial=/dev/ttyUSB0"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.feed, FeedChoice::Serial);
-    EXPECT_EQ(r.options.serial.device, "/dev/ttyUSB0");
-    EXPECT_EQ(r.options.serial.baud, kDefaultSerialBaud);
+    std::string error;
+    const auto r = ParseCommandLine({"--serial=/dev/ttyUSB0"}, &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->feed, FeedChoice::Serial);
+    EXPECT_EQ(r->serial.device, "/dev/ttyUSB0");
+    EXPECT_EQ(r->serial.baud, kDefaultSerialBaud);
     const auto line = ParseSerialLine("/dev/serial/by-id/usb-TNC:1200");
     ASSERT_TRUE(line.has_value());
     EXPECT_EQ(line->device, "/dev/serial/by-id/usb-TNC");

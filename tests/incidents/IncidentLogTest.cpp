@@ -7,10 +7,8 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-#include <algorithm>
-#include <iostream>
-#include <sstream>
 
+#include "fakes/LogCapture.h"
 #include "incidents/IncidentExport.h"
 #include "incidents/IncidentLog.h"
 
@@ -40,13 +38,6 @@ QStringList Lines(const QString& path) {
     return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
-// What is written to standard error meanwhile.
-struct ErrorOutput {
-    std::ostringstream text;
-    std::streambuf* saved = std::cerr.rdbuf(text.rdbuf());
-    ~ErrorOutput() { std::cerr.rdbuf(saved); }
-};
-
 // A log of two days: Q7MOB-9 in emergency and moving, Q4HIKE-7 the next day.
 struct LoggedWatch {
     QTemporaryDir dir;
@@ -64,9 +55,9 @@ struct LoggedWatch {
 };
 
 TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
-    ErrorOutput errors;
+    LogCapture logged;
     LoggedWatch w;
-    EXPECT_EQ(errors.text.str(), "") << "writes that succeed say nothing";
+    EXPECT_TRUE(logged.lines.empty()) << "writes that succeed say nothing";
     EXPECT_EQ(Lines(w.File("2026-12-06")).size(), 2);
     ASSERT_EQ(Lines(w.File("2026-12-07")).size(), 4);
     for (const QString& line : Lines(w.File("2026-12-07")))
@@ -93,12 +84,13 @@ TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
     QFile blocker(dir.path() + "/file");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     IncidentLog log(dir.path() + "/file/incidents");
-    ErrorOutput errors;
+    LogCapture logged;
     EXPECT_FALSE(log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
     EXPECT_FALSE(log.Append(Position("2026-12-07T09:01:00Z", "Q4HIKE-7", 45.82, 8.98)));
-    const std::string told = errors.text.str();
-    EXPECT_NE(told.find("cannot be written"), std::string::npos) << told;
-    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << "told once: " << told;
+    ASSERT_EQ(logged.lines.size(), 1u) << "told once";
+    EXPECT_EQ(logged.lines[0].first, platform::Level::Warning);
+    EXPECT_NE(logged.lines[0].second.find("cannot be written"), std::string::npos)
+        << logged.lines[0].second;
 }
 
 // An export read back with an XML parser: element texts by "container/element" ("wpt/name",
@@ -145,9 +137,8 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
 
     // Since midnight, each station has one place left: no track, and none counted.
     const QString file = w.dir.path() + "/later.gpx";
-    const ExportResult result =
-        ExportIncidents(w.log.Folder(), file, ParseSince("2026-12-07T00:00:00Z"));
-    EXPECT_EQ(result.message, "1 emergency, 0 tracks written to " + file);
+    EXPECT_EQ(ExportIncidents(w.log.Folder(), file, ParseSince("2026-12-07T00:00:00Z")),
+              "1 emergency, 0 tracks written to " + file);
     QFile later(file);
     ASSERT_TRUE(later.open(QIODevice::ReadOnly));
     XmlContent l = ReadXml(later.readAll());
@@ -158,9 +149,10 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
 TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     LoggedWatch w;
     const QString file = w.dir.path() + "/out.kml";
-    const ExportResult result = ExportIncidents(w.log.Folder(), file, std::nullopt);
-    ASSERT_TRUE(result.ok) << result.message.toStdString();
-    EXPECT_EQ(result.message, "2 emergencies, 1 track written to " + file);
+    QString error;
+    EXPECT_EQ(ExportIncidents(w.log.Folder(), file, std::nullopt, &error),
+              "2 emergencies, 1 track written to " + file)
+        << error.toStdString();
     QFile kml(file);
     ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
     XmlContent c = ReadXml(kml.readAll());
@@ -170,9 +162,11 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     EXPECT_EQ(c.texts["Placemark/coordinates"].value(0), "9.100000,45.500000");
     EXPECT_EQ(c.texts["Placemark/coordinates"].value(2), "9.100000,45.500000 9.120000,45.510000");
 
-    EXPECT_FALSE(ExportIncidents(w.log.Folder(), w.dir.path() + "/out.txt", std::nullopt).ok);
-    EXPECT_FALSE(
-        ExportIncidents(w.log.Folder(), w.dir.path() + "/no/such/out.kml", std::nullopt).ok);
+    EXPECT_FALSE(ExportIncidents(w.log.Folder(), w.dir.path() + "/out.txt", std::nullopt, &error));
+    EXPECT_TRUE(error.startsWith("the file name must end in .gpx or .kml")) << error.toStdString();
+    const QString unwritable = w.dir.path() + "/no/such/out.kml";
+    EXPECT_FALSE(ExportIncidents(w.log.Folder(), unwritable, std::nullopt, &error));
+    EXPECT_TRUE(error.startsWith(unwritable + ": ")) << error.toStdString();
 }
 
 TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {

@@ -126,6 +126,7 @@ bool WriteFile(const std::string& path, const Bytes& bytes) {
 
 }  // namespace
 
+// A build step's tool: its standard error is its whole interface, so it writes there directly.
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::cerr << "usage: make_assets WAV_PATH PNG_PATH\n";

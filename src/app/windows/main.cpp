@@ -13,6 +13,7 @@
 #include "com/MessageFilter.h"
 #include "incidents/FormObserver.h"
 #include "incidents/TabLines.h"
+#include "platform/Log.h"
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "win32/FormWindow.h"
@@ -142,6 +143,8 @@ int wmain(int argc, wchar_t** argv) {
             return 0;
         }
         if (option != "--headless") {
+            // The command line's mistakes and usage are this command's own answer on standard
+            // error, not a log line.
             std::cerr << "Sirenwatch: unknown option '" << option << "'\n" << kUsage;
             return 2;
         }
@@ -149,7 +152,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     ComApartment apartment;
     if (!apartment.ok) {
-        std::cerr << "Sirenwatch: COM cannot be started\n";
+        platform::Log(platform::Level::Error, "Sirenwatch: COM cannot be started");
         return 1;
     }
     mainThread = GetCurrentThreadId();

@@ -2,7 +2,8 @@
 #include "qt_host/feeds/Feed.h"
 
 #include <exception>
-#include <iostream>
+
+#include "platform/Log.h"
 
 namespace qt_host::feeds {
 
@@ -12,9 +13,10 @@ void Feed::DeliverLine(const std::string& line) {
     try {
         onLine_(line);
     } catch (const std::exception& e) {
-        std::cerr << "sirenwatch: a received line could not be handled: " << e.what() << '\n';
+        platform::LogLine(platform::Level::Warning)
+            << "sirenwatch: a received line could not be handled: " << e.what();
     } catch (...) {
-        std::cerr << "sirenwatch: a received line could not be handled\n";
+        platform::Log(platform::Level::Warning, "sirenwatch: a received line could not be handled");
     }
 }
 
@@ -29,7 +31,8 @@ void Feed::NoteActivity() {
     try {
         onActivity_();
     } catch (const std::exception& e) {
-        std::cerr << "sirenwatch: feed activity could not be handled: " << e.what() << '\n';
+        platform::LogLine(platform::Level::Warning)
+            << "sirenwatch: feed activity could not be handled: " << e.what();
     }
 }
 
