@@ -31,7 +31,6 @@ public:
     void ListStile_Click();
     void CmdOk_Click(std::int16_t Index);
 
-
 private:
     void RedrawMapReportingFailure();
 
