@@ -21,6 +21,7 @@
 #include "win32/Timers.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32Ports.h"
+#include "win32/Win32Sound.h"
 
 namespace {
 
@@ -78,18 +79,18 @@ void RunMessageLoop(program::Sirenwatch& sirenwatch) {
 }
 
 int Run(bool headless) {
-    win32::RegistryUserStore userStore;
-    win32::MutexSingleInstance instance;
-    win32::WindowLayer layer;
-    win32::LocalClock clock;
-    win32::UserRegional regional;
-    win32::ModuleProgramInfo program;
-    win32::HtmlHelp help;
-    win32::MessageLoopApplication app;
+    win32::Win32UserStore userStore;
+    win32::Win32SingleInstance instance;
+    win32::Win32WindowLayer layer;
+    win32::Win32Clock clock;
+    win32::Win32Regional regional;
+    win32::Win32ProgramInfo program;
+    win32::Win32Help help;
+    win32::Win32Application app;
     program::HeadlessDialogs quietDialogs(std::cerr);
     program::SilentSound silence;
     win32::Win32Dialogs dialogs;
-    win32::WaveSound sound;
+    win32::Win32Sound sound;
     platform::Ports ports{headless ? static_cast<platform::Dialogs&>(quietDialogs) : dialogs,
                           headless ? static_cast<platform::Sound&>(silence) : sound,
                           layer,
