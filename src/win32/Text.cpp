@@ -49,4 +49,15 @@ std::string ErrorText(DWORD code) {
     return text;
 }
 
+std::wstring WindowTextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void SetText(HWND window, const std::wstring& text) {
+    if (WindowTextOf(window) != text) SetWindowTextW(window, text.c_str());
+}
+
 }  // namespace win32

@@ -1,7 +1,6 @@
 // The Win32 ports.
 #include "win32/Win32Ports.h"
 
-#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -13,8 +12,8 @@ namespace win32 {
 
 // ---- per-user store
 
-std::string RegistryUserStore::Get(const std::string& application, const std::string& section,
-                                   const std::string& key) {
+std::string Win32UserStore::Get(const std::string& application, const std::string& section,
+                                const std::string& key) {
     const std::wstring path =
         Utf16("Software\\VB and VBA Program Settings\\" + application + "\\" + section);
     const std::wstring name = Utf16(key);
@@ -33,11 +32,11 @@ std::string RegistryUserStore::Get(const std::string& application, const std::st
 
 // ---- single instance
 
-MutexSingleInstance::~MutexSingleInstance() {
+Win32SingleInstance::~Win32SingleInstance() {
     if (mutex_) CloseHandle(mutex_);
 }
 
-bool MutexSingleInstance::AnotherInstanceRunning() {
+bool Win32SingleInstance::AnotherInstanceRunning() {
     if (mutex_) return false;  // this one holds it
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name_.c_str());
     const bool another = GetLastError() == ERROR_ALREADY_EXISTS;
@@ -49,28 +48,19 @@ bool MutexSingleInstance::AnotherInstanceRunning() {
     return false;
 }
 
-// ---- sound
-
-void WaveSound::Play(const std::string& path) {
-    const std::wstring file = Utf16(path);
-    const bool played = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES &&
-                        PlaySoundW(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
-    if (!played) MessageBeep(MB_OK);
-}
-
 // ---- window layer
 
-void WindowLayer::SetWindow(HWND window) {
+void Win32WindowLayer::SetWindow(HWND window) {
     window_ = window;
     Apply();
 }
 
-void WindowLayer::SetTopmost(bool topmost) {
+void Win32WindowLayer::SetTopmost(bool topmost) {
     topmost_ = topmost;
     Apply();
 }
 
-void WindowLayer::Apply() {
+void Win32WindowLayer::Apply() {
     if (!window_ || !topmost_) return;
     SetWindowPos(window_, *topmost_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE);
@@ -78,7 +68,7 @@ void WindowLayer::Apply() {
 
 // ---- clock and regional formats
 
-platform::DateTime LocalClock::Now() const {
+platform::DateTime Win32Clock::Now() const {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
@@ -94,16 +84,16 @@ std::string UserLocaleInfo(LCTYPE type) {
 
 }  // namespace
 
-std::string UserRegional::decimalSymbol() const {
+std::string Win32Regional::decimalSymbol() const {
     std::string symbol = UserLocaleInfo(LOCALE_SDECIMAL);
     return symbol.empty() ? "." : symbol;
 }
 
-std::string UserRegional::shortDateFormat() const {
+std::string Win32Regional::shortDateFormat() const {
     return platform::ShortDatePattern(UserLocaleInfo(LOCALE_SSHORTDATE));
 }
 
-std::string UserRegional::ToAnsi(const std::string& utf8) const {
+std::string Win32Regional::ToAnsi(const std::string& utf8) const {
     const std::wstring wide = Utf16(utf8);
     if (wide.empty()) return {};
     const int size = static_cast<int>(wide.size());
@@ -114,7 +104,7 @@ std::string UserRegional::ToAnsi(const std::string& utf8) const {
     return ansi;
 }
 
-std::string UserRegional::FromAnsi(const std::string& ansi) const {
+std::string Win32Regional::FromAnsi(const std::string& ansi) const {
     if (ansi.empty()) return {};
     const int size = static_cast<int>(ansi.size());
     const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
@@ -125,7 +115,7 @@ std::string UserRegional::FromAnsi(const std::string& ansi) const {
 
 // ---- program identity
 
-std::string ModuleProgramInfo::ExePath() const {
+std::string Win32ProgramInfo::ExePath() const {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         const DWORD length =
@@ -135,25 +125,25 @@ std::string ModuleProgramInfo::ExePath() const {
     }
 }
 
-std::string ModuleProgramInfo::Folder() const {
+std::string Win32ProgramInfo::Folder() const {
     const std::string path = ExePath();
     return path.substr(0, path.find_last_of("\\/"));
 }
 
-std::string ModuleProgramInfo::ExeName() const {
+std::string Win32ProgramInfo::ExeName() const {
     const std::string path = ExePath();
     std::string name = path.substr(path.find_last_of("\\/") + 1);
     const auto dot = name.find_last_of('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-platform::VersionNumbers ModuleProgramInfo::Version() const {
+platform::VersionNumbers Win32ProgramInfo::Version() const {
     return {SIRENWATCH_VERSION_MAJOR, SIRENWATCH_VERSION_MINOR, SIRENWATCH_VERSION_PATCH};
 }
 
 // ---- help
 
-void HtmlHelp::Open(const std::string& helpFile) {
+void Win32Help::Open(const std::string& helpFile) {
     const std::wstring file = Utf16(helpFile);
     using HtmlHelpW = HWND(WINAPI*)(HWND, const wchar_t*, UINT, DWORD_PTR);
     constexpr UINT kDisplayTopic = 0;

@@ -1,5 +1,5 @@
-// The platform ports with the Win32 API: per-user store in the registry, single instance,
-// alarm sound, topmost state, clock, regional formats, program identity, help and quitting.
+// The small platform ports with the Win32 API: per-user store in the registry, single instance,
+// topmost state, clock, regional formats, program identity, help and quitting.
 #pragma once
 
 #include <windows.h>
@@ -13,18 +13,18 @@ namespace win32 {
 
 // Where the classic Basic runtime's GetSetting reads:
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>, value <key>.
-class RegistryUserStore final : public platform::UserStore {
+class Win32UserStore final : public platform::UserStore {
 public:
     std::string Get(const std::string& application, const std::string& section,
                     const std::string& key) override;
 };
 
 // A named mutex in the user's session, held from the first check to the program's end.
-class MutexSingleInstance final : public platform::SingleInstance {
+class Win32SingleInstance final : public platform::SingleInstance {
 public:
-    explicit MutexSingleInstance(std::wstring name = L"Local\\Sirenwatch.SingleInstance")
+    explicit Win32SingleInstance(std::wstring name = L"Local\\Sirenwatch.SingleInstance")
         : name_(std::move(name)) {}
-    ~MutexSingleInstance() override;
+    ~Win32SingleInstance() override;
     bool AnotherInstanceRunning() override;
 
 private:
@@ -32,15 +32,9 @@ private:
     HANDLE mutex_ = nullptr;
 };
 
-// PlaySound, asynchronous; the default beep when the file cannot be played.
-class WaveSound final : public platform::Sound {
-public:
-    void Play(const std::string& path) override;
-};
-
 // SetWindowPos on the main window; a state asked for before the window exists is applied when
 // it is set.
-class WindowLayer final : public platform::WindowLayer {
+class Win32WindowLayer final : public platform::WindowLayer {
 public:
     void SetWindow(HWND window);
     void SetTopmost(bool topmost) override;
@@ -52,13 +46,13 @@ private:
     std::optional<bool> topmost_;
 };
 
-class LocalClock final : public platform::Clock {
+class Win32Clock final : public platform::Clock {
 public:
     platform::DateTime Now() const override;
 };
 
 // The user's decimal symbol and short date format.
-class UserRegional final : public platform::Regional {
+class Win32Regional final : public platform::Regional {
 public:
     std::string decimalSymbol() const override;
     std::string shortDateFormat() const override;
@@ -66,7 +60,7 @@ public:
     std::string FromAnsi(const std::string& ansi) const override;
 };
 
-class ModuleProgramInfo final : public platform::ProgramInfo {
+class Win32ProgramInfo final : public platform::ProgramInfo {
 public:
     std::string Folder() const override;
     std::string ExeName() const override;
@@ -75,13 +69,13 @@ public:
 };
 
 // HTML Help for the CHM file; where HTML Help is missing, the file's own handler.
-class HtmlHelp final : public platform::Help {
+class Win32Help final : public platform::Help {
 public:
     void Open(const std::string& helpFile) override;
 };
 
 // Posts the quit message: the message loop ends once the current handler returns.
-class MessageLoopApplication final : public platform::Application {
+class Win32Application final : public platform::Application {
 public:
     void Quit() override { PostQuitMessage(0); }
 };

@@ -20,8 +20,7 @@
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
 #include "win32/Timers.h"
-#include "win32/Win32Dialogs.h"
-#include "win32/Win32Ports.h"
+#include "win32/Win32Platform.h"
 
 namespace {
 
@@ -79,28 +78,13 @@ void RunMessageLoop(program::Sirenwatch& sirenwatch) {
 }
 
 int Run(bool headless) {
-    win32::RegistryUserStore userStore;
-    win32::MutexSingleInstance instance;
-    win32::WindowLayer layer;
-    win32::LocalClock clock;
-    win32::UserRegional regional;
-    win32::ModuleProgramInfo program;
-    win32::HtmlHelp help;
-    win32::MessageLoopApplication app;
+    win32::Win32Platform platform;
     program::HeadlessDialogs quietDialogs(std::cerr);
     program::SilentSound silence;
-    win32::Win32Dialogs dialogs;
-    win32::WaveSound sound;
-    platform::Ports ports{headless ? static_cast<platform::Dialogs&>(quietDialogs) : dialogs,
-                          headless ? static_cast<platform::Sound&>(silence) : sound,
-                          layer,
-                          userStore,
-                          instance,
-                          clock,
-                          regional,
-                          program,
-                          help,
-                          app};
+    platform::Ports headlessPorts{
+        quietDialogs,   silence,           platform.layer,   platform.userStore, platform.instance,
+        platform.clock, platform.regional, platform.program, platform.help,      platform.app};
+    platform::Ports& ports = headless ? headlessPorts : platform.ports;
 
     // A host that answers "busy" is asked again for a while before its call counts as failed.
     com::MessageFilterScope busyRetry;
@@ -115,8 +99,7 @@ int Run(bool headless) {
         report.emplace(sirenwatch.Main(), sirenwatch.Values(), events);
     } else {
         mainWindow.emplace(sirenwatch.Main());
-        dialogs.SetOwner(mainWindow->Handle());
-        layer.SetWindow(mainWindow->Handle());
+        platform.SetMainWindow(mainWindow->Handle());
     }
     win32::Timers timers(sirenwatch.Main());
 

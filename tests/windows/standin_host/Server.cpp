@@ -46,12 +46,12 @@ struct Options {
 };
 
 std::wstring ExePath() {
-    return win32::Utf16(win32::ModuleProgramInfo().ExePath());
+    return win32::Utf16(win32::Win32ProgramInfo().ExePath());
 }
 
 // The host's install folder, as the per-user entry names it: with its trailing separator.
 std::string HostFolder() {
-    return win32::ModuleProgramInfo().Folder() + "\\";
+    return win32::Win32ProgramInfo().Folder() + "\\";
 }
 
 std::wstring Quoted(const std::wstring& text) {
@@ -288,7 +288,7 @@ int Serve(const Options& options) {
     for (const auto& failure : options.failures) log.PlanFailure(failure);
     if (options.window) CreateCallsWindow(log);
 
-    win32::LocalClock clock;
+    win32::Win32Clock clock;
     const auto settings = builtin_host::LoadHostSettings(HostFolder());
     builtin_host::BuiltinHost host(
         clock, builtin_host::HomeFromSettings(settings).value_or(builtin_host::HomePosition{}));
