@@ -109,13 +109,35 @@ TEST(IncidentBook, TakingForSomeoneElseNamesThemAndTheRecordSaysWhoDidIt) {
             .starts_with(
                 R"({"incident":1,"callsign":"IZ2ABC-9","time":1796472000,"action":"open","from":null,)"));
     Change bad = w.changes.back();
-    bad.note =
-        "a\xff"
-        "b\xc3\xa9";
-    EXPECT_NE(ChangeJson(bad).find(R"("note":"a)"
-                                   "\xEF\xBF\xBD"
-                                   "b\xc3\xa9\""),
-              std::string::npos);
+    // Text from the air stays valid UTF-8: broken sequences become U+FFFD, whole ones stay.
+    bad.note = std::string("a\xff") + "b\xc3\xa9" + "\xc3(" + "\xf4\x8f\xbf\xbf";
+    const std::string kept = std::string(R"("note":"a)") + "\xEF\xBF\xBD" + "b\xc3\xa9" +
+                             "\xEF\xBF\xBD" + "(" + "\xf4\x8f\xbf\xbf" + "\"";
+    EXPECT_NE(ChangeJson(bad).find(kept), std::string::npos) << ChangeJson(bad);
+}
+
+TEST(IncidentBook, BeyondItsSizeTheOldestClosedIncidentGoes) {
+    World w;
+    std::int64_t t = kT0;
+    const auto emergency = [&](const std::string& call) {
+        return w.book.Observe(Emergency(++t, "", call));
+    };
+    const auto close = [&](std::uint64_t id) {
+        ASSERT_TRUE(w.book.Apply({OperatorAction::Close, id, ++t, "Anna", "over"}).done);
+    };
+    emergency("S0");
+    close(1);
+    emergency("S0");  // 2, open
+    emergency("S1");  // 3
+    close(3);
+    for (int i = 2; i < 1000; ++i) emergency("S" + std::to_string(i));  // up to 1001
+    EXPECT_EQ(w.book.Find(1), nullptr);
+    EXPECT_EQ(w.book.Latest("S0")->id, 2u);
+    emergency("S1000");  // 1002: incident 3 goes, and with it S1's latest
+    EXPECT_EQ(w.book.Latest("S1"), nullptr);
+    const auto again = emergency("S1");
+    EXPECT_TRUE(again.sound);
+    EXPECT_EQ(again.incident, 1003u);
 }
 
 TEST(IncidentBook, TheStationStandsDownAndAFreshEmergencyReopensIt) {
