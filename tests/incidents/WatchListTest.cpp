@@ -17,7 +17,7 @@ Observation At(std::string call, std::optional<double> km, std::optional<GeoPoin
 
 TEST(WatchList, DecidesWhatSoundsAndSaysWhyTheRestIsHeldBack) {
     WatchList ignoreAndRadius;
-    ignoreAndRadius.ignore = {{"IR2TST", "test beacon"}, {"I0XYZ-7", ""}, {"TEST*", "tests"}};
+    ignoreAndRadius.ignore = {{"IR2TST", "test beacon"}, {"IA0XYZ-7", ""}, {"TEST*", "tests"}};
     ignoreAndRadius.alarmRadius_km = 50;
     WatchList area;  // a triangle across 180 degrees, east of Fiji
     area.alarmArea = {{-15, 175}, {-15, -175}, {-25, 180}};
@@ -31,7 +31,7 @@ TEST(WatchList, DecidesWhatSoundsAndSaysWhyTheRestIsHeldBack) {
         {ignoreAndRadius, At("ir2tst", 1), "ignored (test beacon)"},
         {ignoreAndRadius, At("IR2TST-0", 1), "ignored (test beacon)"},
         {ignoreAndRadius, At("IR2TST-5", 1), ""},  // another station of the same operator
-        {ignoreAndRadius, At("I0XYZ-7", 1), "ignored (on the ignore list)"},
+        {ignoreAndRadius, At("ia0xyz-7", 1), "ignored (on the ignore list)"},
         {ignoreAndRadius, At("TEST-12", 1), "ignored (tests)"},
         {ignoreAndRadius, At("ATEST", 1), ""},
         {ignoreAndRadius, At("IZ2ABC", 50), ""},
