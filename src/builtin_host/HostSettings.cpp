@@ -147,6 +147,9 @@ HostSettings LoadHostSettings(const std::string& folder) {
     if (days && *days < 1e6) s.incidentDays = static_cast<int>(*days);
     s.tileUrl = ReadOr(file, "TileUrl", "");
     s.tileAttribution = ReadOr(file, "TileAttribution", "");
+    s.watch.ignore = settings::ReadProfileString(file, "Watch", "Ignore", 4096);
+    s.watch.alarmRadiusKm = settings::ReadProfileString(file, "Watch", "AlarmRadiusKm");
+    s.watch.alarmArea = settings::ReadProfileString(file, "Watch", "AlarmArea", 4096);
     return s;
 }
 
