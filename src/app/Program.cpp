@@ -22,6 +22,7 @@
 #include "app/JournalLevels.h"
 #include "app/LoopProbe.h"
 #include "app/StopSignals.h"
+#include "app/WatchBoard.h"
 #include "builtin_host/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
@@ -36,6 +37,7 @@
 #include "qt/QtPlatform.h"
 #include "qt_host/FeedWatch.h"
 #include "qt_host/MapView.h"
+#include "qt_host/dashboard/DashboardServer.h"
 #include "settings/ProfileFile.h"
 
 namespace app {
@@ -239,6 +241,48 @@ void FurnishMap(qt_host::MapView& map, const std::string& folder,
     map.onExport = [&log, &map] { ExportFromMap(log.Folder(), map); };
 }
 
+// The web dashboard, when the command line or the host's settings ask for one; nothing when
+// they do not, and the reason it cannot start in `problem`.
+std::unique_ptr<qt_host::dashboard::DashboardServer> StartDashboard(
+    const CommandLine& options, const builtin_host::HostSettings& settings,
+    const std::string& folder, WatchBoard& board, std::string& problem) {
+    std::optional<Endpoint> where = options.dashboard;
+    if (!where && !settings.dashboard.empty()) {
+        where = ParseListenAddress(settings.dashboard);
+        if (!where) {
+            problem = "Dashboard in the host's settings: expected [ADDRESS:]PORT, got \"" +
+                      settings.dashboard + "\"";
+            return nullptr;
+        }
+    }
+    if (!where) return nullptr;
+    const QString prefix =
+        options.dashboard ? "--dashboard: " : "Dashboard in the host's settings: ";
+    qt_host::dashboard::ServerSettings server;
+    server.address = QHostAddress(QString::fromStdString(where->host));
+    if (server.address.isNull()) {
+        problem = (prefix + "not an IP address: ").toStdString() + where->host;
+        return nullptr;
+    }
+    server.port = where->port;
+    server.token = QString::fromStdString(settings.dashboardToken);
+    server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
+    if (qt_host::TileLayer::UsableTemplate(QString::fromStdString(settings.tileUrl))) {
+        server.tileUrl = QString::fromStdString(settings.tileUrl);
+        server.tileAttribution = QString::fromStdString(settings.tileAttribution);
+    }
+    auto dashboard = std::make_unique<qt_host::dashboard::DashboardServer>(board, server);
+    dashboard->SetBaseMap(LoadShippedBaseMap(folder));
+    if (const auto error = dashboard->Start()) {
+        problem = (prefix + *error).toStdString();
+        return nullptr;
+    }
+    std::cerr << "sirenwatch: the dashboard is at " << dashboard->Url().toStdString()
+              << (server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "")
+              << std::endl;
+    return dashboard;
+}
+
 }  // namespace
 
 std::string VersionText() {
@@ -289,6 +333,7 @@ int RunProgram(const CommandLine& options, bool headless) {
                                                            folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(command)};
     outlets.log.KeepDays(hostSettings.incidentDays);
+    std::optional<WatchBoard> board;
     std::optional<Incidents> incidents;
     program::Sirenwatch program(ports, host);
     if (headless && !options.json) report.emplace(program.Main(), std::cout);
@@ -297,6 +342,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     incidents.emplace(program.Main(), program.Values(), host.Emergencies(),
                       qt_host::FeedWatch::SystemSeconds);
     RouteIncidents(*incidents, host, outlets, options, headless);
+    board.emplace(host, program.Main(), hostSettings.callsign, qt_host::FeedWatch::SystemSeconds);
+    incidents->AddSink([&board](const QJsonObject& event) { board->Event(event); });
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
     const auto reload = [&] {
@@ -315,6 +362,13 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
+    std::string dashboardProblem;
+    const auto dashboard = StartDashboard(options, hostSettings, folder, *board, dashboardProblem);
+    if (!dashboardProblem.empty()) {
+        std::cerr << "sirenwatch: " << dashboardProblem << '\n';
+        return 2;
+    }
+
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
     program.Main().Show();
@@ -328,6 +382,11 @@ int RunProgram(const CommandLine& options, bool headless) {
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
+    board->SetFeedName(feed->Describe().toStdString());
+    host.SetFrameListener([view = map.get(), &board] {
+        if (view != nullptr) view->StationsChanged();
+        board->FrameHeard();
+    });
     const auto watch = WatchFeed(
         *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
         *incidents, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));

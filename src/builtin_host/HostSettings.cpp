@@ -137,6 +137,8 @@ HostSettings LoadHostSettings(const std::string& folder) {
     if (days && *days < 1e6) s.incidentDays = static_cast<int>(*days);
     s.tileUrl = ReadOr(file, "TileUrl", "");
     s.tileAttribution = ReadOr(file, "TileAttribution", "");
+    s.dashboard = ReadOr(file, "Dashboard", "");
+    s.dashboardToken = ReadOr(file, "DashboardToken", "");
     return s;
 }
 
@@ -158,6 +160,8 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
         {"IncidentDays", std::to_string(s.incidentDays)},
         {"TileUrl", s.tileUrl},
         {"TileAttribution", s.tileAttribution},
+        {"Dashboard", s.dashboard},
+        {"DashboardToken", s.dashboardToken},
     };
     bool ok = settings::WriteProfileString(file, kStation, "Callsign", s.callsign) &&
               settings::WriteProfileString(file, kStation, "Latitude", s.latitudeText) &&

@@ -24,7 +24,7 @@ auto Fields(const HostSettings& s) {
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
                     f.filter, s.mapScale, s.silenceMinutes, s.onEmergency, s.incidentDays,
-                    s.tileUrl, s.tileAttribution);
+                    s.tileUrl, s.tileAttribution, s.dashboard, s.dashboardToken);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -47,7 +47,9 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                .onEmergency = "notify-team --urgent \"a b\"",
                                .incidentDays = 7,
                                .tileUrl = "https://tiles.example.org/{z}/{x}/{y}.png",
-                               .tileAttribution = "© Example contributors"};
+                               .tileAttribution = "© Example contributors",
+                               .dashboard = "0.0.0.0:8080",
+                               .dashboardToken = "s3cret token"};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));
 
