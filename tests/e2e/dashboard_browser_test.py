@@ -2,7 +2,8 @@
 # The dashboard in a real browser: the real executable, fed monitor lines on standard input,
 # serves the page (asked for in the host's settings); headless Chromium opens it, sees an
 # emergency appear live, acknowledges it, takes it and closes it, and shows a comment
-# holding markup as text. Screenshots go to the folder given.
+# holding markup as text. Before that, the watcher refuses to serve beyond loopback without
+# an access token. Screenshots go to the folder given.
 #   dashboard_browser_test.py SIRENWATCH_EXECUTABLE SCREENSHOT_FOLDER
 import os
 import shutil
@@ -30,7 +31,7 @@ def free_port():
         return s.getsockname()[1]
 
 
-def prepare(root, executable):
+def prepare(root, executable, token=TOKEN):
     program = os.path.join(root, 'bin')
     os.makedirs(program)
     source = os.path.dirname(os.path.abspath(executable))
@@ -43,7 +44,7 @@ def prepare(root, executable):
     with open(os.path.join(host, 'Uiview32.INI'), 'w') as ini:
         ini.write('[Station]\nCallsign=N0CALL\nLatitude=4530.25N\nLongitude=00912.34E\n'
                   '[SetUp]\nPROGRAM_VERSION=2.03\n[Sirenwatch Host]\n'
-                  f'Dashboard={port}\nDashboardToken={TOKEN}\n')
+                  f'Dashboard={port}\nDashboardToken={token}\n')
     runtime = os.path.join(root, 'runtime')
     os.makedirs(runtime, mode=0o700)
     env = dict(os.environ, HOME=root, XDG_CONFIG_HOME=os.path.join(root, 'config'),
@@ -65,8 +66,22 @@ def browser(root):
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
+def refused_beyond_loopback_without_token(executable):
+    root = tempfile.mkdtemp(prefix='sirenwatch-dashboard-')
+    try:
+        program, env, port = prepare(root, executable, token='')
+        run = subprocess.run([program, '--headless', '--stdin', '--dashboard', f'0.0.0.0:{port}'],
+                             stdin=subprocess.DEVNULL, capture_output=True, text=True, env=env,
+                             cwd=root, timeout=30)
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    assert run.returncode == 2, f'started anyway: {run.returncode} {run.stderr}'
+    assert 'only with an access token' in run.stderr, run.stderr
+
+
 def main():
     executable, shots = sys.argv[1], sys.argv[2]
+    refused_beyond_loopback_without_token(executable)
     os.makedirs(shots, exist_ok=True)
     root = tempfile.mkdtemp(prefix='sirenwatch-dashboard-')
     program, env, port = prepare(root, executable)

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <algorithm>
+#include <exception>
 
 #include "qt_host/dashboard/DashboardJson.h"
 
@@ -218,7 +219,11 @@ void DashboardServer::Read(QTcpSocket* socket) {
     if (buffer.size() < headEnd + 4 + length) return;  // the body is still coming
     const QByteArray body = buffer.mid(headEnd + 4, length);
     pending_.remove(socket);
-    Handle(socket, request[0], request[1], headers, body);
+    try {
+        Handle(socket, request[0], request[1], headers, body);
+    } catch (const std::exception& error) {  // the event loop goes on; the page is told
+        Reply(socket, 500, "application/json", ErrorJson(QString("failed: ") + error.what()));
+    }
 }
 
 bool DashboardServer::TokenMatches(const QByteArray& given) const {
@@ -239,7 +244,7 @@ void DashboardServer::Handle(QTcpSocket* socket, const QByteArray& method, const
     const QByteArray given = headers.contains("x-sirenwatch-token")
                                  ? headers.value("x-sirenwatch-token")
                                  : query.queryItemValue("token", QUrl::FullyDecoded).toUtf8();
-    const bool isGet = method == "GET" || method == "HEAD";
+    const bool isGet = method == "GET";
     const auto notAllowed = [&] {
         Reply(socket, 405, "application/json", ErrorJson("method not allowed"));
     };
