@@ -51,6 +51,13 @@ QByteArray Exchange(quint16 port, const QByteArray& request, const QByteArray& u
 QByteArray Get(const QByteArray& target, const QByteArray& extra = {}) {
     return "GET " + target + " HTTP/1.1\r\nHost: x\r\n" + extra + "\r\n";
 }
+// A POST of exactly `size` bytes, head and body, to the page (which only answers GET).
+QByteArray PostOfSize(int size) {
+    QByteArray head = "POST / HTTP/1.1\r\nContent-Length: 00000\r\n\r\n";
+    const int body = size - int(head.size());
+    head.replace("00000", QByteArray::number(body).rightJustified(5, '0'));
+    return head + QByteArray(body, 'x');
+}
 QByteArray Post(const QByteArray& body, const QByteArray& token) {
     return "POST /api/action HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n" +
            (token.isEmpty() ? QByteArray() : "X-Sirenwatch-Token: " + token + "\r\n") +
@@ -89,6 +96,9 @@ TEST(DashboardServer, RefusesWhatItMust) {
         {"action by GET", Get("/api/action?token=secret"), "405"},
         {"page by POST", "POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "405"},
         {"oversized body", Post(QByteArray(20000, 'x'), "secret"), "413"},
+        {"one byte over the limit", PostOfSize(16 * 1024 + 1), "413"},
+        {"just within the limit", PostOfSize(16 * 1024), "405"},
+        {"a length that is no number", "POST / HTTP/1.1\r\nContent-Length: 1x\r\n\r\n", "400"},
         {"oversized head", "GET / HTTP/1.1\r\nX-Pad: " + QByteArray(17000, 'a'), "413"},
         {"parent folder", Get("/../CMakeLists.txt"), "404"},
         {"encoded parent folder", Get("/%2e%2e/%2e%2e/etc/passwd"), "404"},

@@ -1,6 +1,8 @@
 // The dashboard's view of today's watch: what operators may do to an incident, and when not.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/WatchBoard.h"
 #include "fakes/FakePorts.h"
 
@@ -62,6 +64,22 @@ TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
     EXPECT_EQ(reopened.state, "new");
     EXPECT_TRUE(reopened.notes.empty());
     EXPECT_TRUE(board.Act({K::Take, "Q7MOB-9", "Bea", ""}).ok);
+}
+
+TEST(WatchBoard, GradesTheEvidenceAndShowsCommentsWithoutTheCallsign) {
+    fakes::SettableClock clock;
+    builtin_host::BuiltinHost host(clock, {45.5, 9.2});
+    forms::FrmMain form;
+    WatchBoard board(host, form, "N0CALL", [] { return std::int64_t{1000}; });
+    host.OnTnc2Line(kEmergency);
+    host.OnTnc2Line("Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! <b>help</b>");
+    std::map<std::string, std::string> grades, comments;
+    const auto snapshot = board.Current();
+    for (const auto& i : snapshot.incidents) grades[i.callsign] = i.grade;
+    for (const auto& s : snapshot.stations) comments[s.callsign] = s.comment;
+    EXPECT_EQ(grades["Q7MOB-9"], "Mic-E Emergency");
+    EXPECT_EQ(grades["Q9XSS"], "!EMERGENCY! in the comment");
+    EXPECT_EQ(comments["Q9XSS"], "!EMERGENCY! <b>help</b>");
 }
 
 }  // namespace
