@@ -91,6 +91,17 @@ std::optional<ActionKind> ParseKind(const QString& text) {
     return std::nullopt;
 }
 
+// "localhost", "127.0.0.1", "[::1]", with or without a port.
+bool LocalName(const QByteArray& host) {
+    QByteArray name = host.toLower();
+    if (name.startsWith('[')) {
+        name = name.mid(1, name.indexOf(']') - 1);
+    } else if (const qsizetype colon = name.lastIndexOf(':'); colon >= 0) {
+        name = name.left(colon);
+    }
+    return name == "localhost" || QHostAddress(QString::fromLatin1(name)).isLoopback();
+}
+
 }  // namespace
 
 bool IsLoopback(const QHostAddress& address) {
@@ -257,6 +268,11 @@ void DashboardServer::Handle(QTcpSocket* socket, const QByteArray& method, const
     const bool api = path == "/api/state" || path == "/api/events" || path == "/api/basemap" ||
                      path == "/api/action";
     if (!api) return Reply(socket, 404, "application/json", ErrorJson("no such page"));
+    // Without a token only this machine's own names may ask, so a web site that makes its
+    // name point here (DNS rebinding) cannot read the watch through a visitor's browser.
+    if (settings_.token.isEmpty() && !LocalName(headers.value("host")))
+        return Reply(socket, 403, "application/json",
+                     ErrorJson("without an access token only localhost may ask"));
     // With a token set, what the watcher knows is shown only to those who hold it.
     if (!settings_.token.isEmpty() && !TokenMatches(given))
         return Reply(socket, given.isEmpty() ? 401 : 403, "application/json",
