@@ -192,6 +192,7 @@ function drawHealth(state) {
 
 function show(state) {
   state.receivedAt = Date.now();
+  window.updates = (window.updates || 0) + 1;
   lastState = state;
   drawHealth(state);
   drawIncidents(state);
