@@ -192,46 +192,16 @@ void DashboardServer::Read(QTcpSocket* socket) {
     }
     QByteArray& buffer = pending_[socket];
     buffer += socket->read(settings_.maxRequestBytes + 1 - buffer.size());
-    const auto tooLarge = [&] {
-        Reply(socket, 413, "application/json", ErrorJson("request too large"));
-    };
-    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
-    if (headEnd < 0) {
-        if (buffer.size() > settings_.maxRequestBytes) tooLarge();
-        return;
-    }
-    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
-    const QList<QByteArray> request = lines.first().trimmed().split(' ');
-    if (request.size() != 3 || !request[2].startsWith("HTTP/1.")) {
-        Reply(socket, 400, "application/json", ErrorJson("not an HTTP/1 request"));
-        return;
-    }
-    QHash<QByteArray, QByteArray> headers;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0)
-            headers.insert(lines[i].left(colon).trimmed().toLower(),
-                           lines[i].mid(colon + 1).trimmed());
-    }
-    if (headers.contains("transfer-encoding")) {
-        Reply(socket, 501, "application/json", ErrorJson("send a Content-Length"));
-        return;
-    }
-    bool numeric = true;
-    const qint64 length = headers.value("content-length", "0").toLongLong(&numeric);
-    if (!numeric || length < 0) {
-        Reply(socket, 400, "application/json", ErrorJson("bad Content-Length"));
-        return;
-    }
-    if (headEnd + 4 + length > settings_.maxRequestBytes) {
-        tooLarge();
-        return;
-    }
-    if (buffer.size() < headEnd + 4 + length) return;  // the body is still coming
-    const QByteArray body = buffer.mid(headEnd + 4, length);
+    const HttpParse parse =
+        ParseHttpRequest(std::string_view(buffer.constData(), std::size_t(buffer.size())),
+                         std::size_t(settings_.maxRequestBytes));
+    if (parse.outcome == HttpParse::Outcome::Incomplete) return;
+    if (parse.outcome == HttpParse::Outcome::Refused)
+        return Reply(socket, parse.status, "application/json",
+                     ErrorJson(QString::fromStdString(parse.reason)));
     pending_.remove(socket);
     try {
-        Handle(socket, request[0], request[1], headers, body);
+        Handle(socket, parse.request);
     } catch (const std::exception& error) {  // the event loop goes on; the page is told
         Reply(socket, 500, "application/json", ErrorJson(QString("failed: ") + error.what()));
     }
@@ -246,15 +216,14 @@ bool DashboardServer::TokenMatches(const QByteArray& given) const {
     return difference == 0;
 }
 
-void DashboardServer::Handle(QTcpSocket* socket, const QByteArray& method, const QByteArray& target,
-                             const QHash<QByteArray, QByteArray>& headers, const QByteArray& body) {
-    const qsizetype question = target.indexOf('?');
-    const QByteArray path = question < 0 ? target : target.left(question);
-    const QUrlQuery query(
-        QString::fromUtf8(question < 0 ? QByteArray() : target.mid(question + 1)));
-    const QByteArray given = headers.contains("x-sirenwatch-token")
-                                 ? headers.value("x-sirenwatch-token")
-                                 : query.queryItemValue("token", QUrl::FullyDecoded).toUtf8();
+void DashboardServer::Handle(QTcpSocket* socket, const HttpRequest& request) {
+    const QByteArray path = QByteArray::fromStdString(request.path);
+    const QByteArray given = request.headers.contains("x-sirenwatch-token")
+                                 ? QByteArray::fromStdString(request.Header("x-sirenwatch-token"))
+                                 : QUrlQuery(QString::fromStdString(request.query))
+                                       .queryItemValue("token", QUrl::FullyDecoded)
+                                       .toUtf8();
+    const std::string& method = request.method;
     const bool isGet = method == "GET";
     const auto notAllowed = [&] {
         Reply(socket, 405, "application/json", ErrorJson("method not allowed"));
@@ -270,7 +239,7 @@ void DashboardServer::Handle(QTcpSocket* socket, const QByteArray& method, const
     if (!api) return Reply(socket, 404, "application/json", ErrorJson("no such page"));
     // Without a token only this machine's own names may ask, so a web site that makes its
     // name point here (DNS rebinding) cannot read the watch through a visitor's browser.
-    if (settings_.token.isEmpty() && !LocalName(headers.value("host")))
+    if (settings_.token.isEmpty() && !LocalName(QByteArray::fromStdString(request.Header("host"))))
         return Reply(socket, 403, "application/json",
                      ErrorJson("without an access token only localhost may ask"));
     // With a token set, what the watcher knows is shown only to those who hold it.
@@ -284,10 +253,10 @@ void DashboardServer::Handle(QTcpSocket* socket, const QByteArray& method, const
             return Reply(socket, 403, "application/json",
                          ErrorJson("actions need an access token: set DashboardToken in the "
                                    "host's settings"));
-        if (!headers.value("content-type").startsWith("application/json"))
+        if (!request.Header("content-type").starts_with("application/json"))
             return Reply(socket, 415, "application/json", ErrorJson("send JSON"));
         int status = 200;
-        const QByteArray reply = ActionReply(body, &status);
+        const QByteArray reply = ActionReply(QByteArray::fromStdString(request.body), &status);
         return Reply(socket, status, "application/json", reply);
     }
     if (!isGet) return notAllowed();

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "qt_host/dashboard/DashboardSource.h"
+#include "qt_host/dashboard/HttpRequest.h"
 
 class QTcpServer;
 class QTcpSocket;
@@ -63,8 +64,7 @@ public:
 private:
     void Accept();
     void Read(QTcpSocket* socket);
-    void Handle(QTcpSocket* socket, const QByteArray& method, const QByteArray& target,
-                const QHash<QByteArray, QByteArray>& headers, const QByteArray& body);
+    void Handle(QTcpSocket* socket, const HttpRequest& request);
     void Reply(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body);
     void OpenStream(QTcpSocket* socket);
     void Push();
