@@ -93,6 +93,15 @@ TEST(DashboardServer, RefusesWhatItMust) {
         {"state with a wrong token", Get("/api/state", "X-Sirenwatch-Token: secreT\r\n"), "403"},
         {"action without the token", Post(take, {}), "401"},
         {"action with a wrong token", Post(take, "secre"), "403"},
+        {"action with a token wrong at its start", Post(take, "Secret"), "403"},
+        {"operator's name too long",
+         Post(R"({"action":"take","incident":"Q1X","operator":")" + QByteArray(65, 'a') + "\"}",
+              "secret"),
+         "400"},
+        {"note too long",
+         Post(R"({"action":"note","incident":"Q1X","note":")" + QByteArray(2001, 'a') + "\"}",
+              "secret"),
+         "400"},
         {"action by GET", Get("/api/action?token=secret"), "405"},
         {"page by POST", "POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "405"},
         {"oversized body", Post(QByteArray(20000, 'x'), "secret"), "413"},
@@ -159,6 +168,20 @@ TEST(DashboardServer, WithoutATokenActionsAreOffAndOnlyLocalNamesRead) {
             << c.request.left(60).toStdString() << " -> " << answer.left(40).toStdString();
     }
     EXPECT_TRUE(served.source.actions.empty());
+}
+
+TEST(DashboardServer, ThePageMayLoadImagesOnlyFromTheTileServerBesideItself) {
+    Served served;
+    ASSERT_FALSE(served.server.Start().has_value());
+    EXPECT_TRUE(Exchange(served.server.Port(), Get("/")).contains("img-src 'self' data: ;"));
+    FakeSource source;
+    ServerSettings settings;
+    settings.pageFolder = SIRENWATCH_SOURCE_DIR "/data/dashboard";
+    settings.tileUrl = "https://{s}.tiles.example.org/{z}/{x}/{y}.png";
+    DashboardServer tiled(source, settings);
+    ASSERT_FALSE(tiled.Start().has_value());
+    EXPECT_TRUE(Exchange(tiled.Port(), Get("/"))
+                    .contains("img-src 'self' data: https://*.tiles.example.org;"));
 }
 
 TEST(DashboardServer, BeyondLoopbackOnlyWithAToken) {
