@@ -70,13 +70,17 @@ def refused_beyond_loopback_without_token(executable):
     root = tempfile.mkdtemp(prefix='sirenwatch-dashboard-')
     try:
         program, env, port = prepare(root, executable, token='')
-        run = subprocess.run([program, '--headless', '--stdin', '--dashboard', f'0.0.0.0:{port}'],
-                             stdin=subprocess.DEVNULL, capture_output=True, text=True, env=env,
-                             cwd=root, timeout=30)
+        args = [program, '--headless', '--stdin', '--dashboard', f'0.0.0.0:{port}']
+        run = subprocess.run(args, stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                             env=env, cwd=root, timeout=30)
+        check = subprocess.run([program, '--check', '--dashboard', f'0.0.0.0:{port}'],
+                               capture_output=True, text=True, env=env, cwd=root, timeout=30)
     finally:
         shutil.rmtree(root, ignore_errors=True)
     assert run.returncode == 2, f'started anyway: {run.returncode} {run.stderr}'
     assert 'only with an access token' in run.stderr, run.stderr
+    assert check.returncode == 1, f'--check found nothing: {check.stdout}'
+    assert 'only with DashboardToken set' in check.stderr, check.stderr
 
 
 def main():
