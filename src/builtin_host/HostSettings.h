@@ -63,6 +63,10 @@ struct HostSettings {
     // credit the tile server asks to be shown; empty: no tiles.
     std::string tileUrl;
     std::string tileAttribution;
+    // The dashboard: "[ADDRESS:]PORT" to serve it on, empty: none; and the access token that
+    // lets it listen beyond loopback and that every action needs.
+    std::string dashboard;
+    std::string dashboardToken;
     WatchSettingsText watch;
 };
 

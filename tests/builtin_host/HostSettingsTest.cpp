@@ -24,7 +24,8 @@ auto Fields(const HostSettings& s) {
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
                     f.filter, f.agwpeHost, f.agwpePort, f.serialDevice, f.serialBaud, s.mapScale,
-                    s.silenceMinutes, s.onEmergency, s.incidentDays, s.tileUrl, s.tileAttribution);
+                    s.silenceMinutes, s.onEmergency, s.incidentDays, s.tileUrl, s.tileAttribution,
+                    s.dashboard, s.dashboardToken);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -52,6 +53,8 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                .incidentDays = 7,
                                .tileUrl = "https://tiles.example.org/{z}/{x}/{y}.png",
                                .tileAttribution = "© Example contributors",
+                               .dashboard = "0.0.0.0:8080",
+                               .dashboardToken = "s3cret token",
                                .watch = {}};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));
