@@ -96,6 +96,7 @@ TEST(WatchBoard, GradesTheEvidenceAndShowsCommentsWithoutTheCallsign) {
     std::map<std::string, std::string> grades, heldBack, comments;
     const auto snapshot = board.Current();
     ASSERT_EQ(snapshot.incidents.size(), 2u) << "a frame without an emergency opens none";
+    EXPECT_EQ(snapshot.home_deg, std::make_pair(45.5, 9.2));
     for (const auto& i : snapshot.incidents) {
         grades[i.callsign] = i.grade;
         heldBack[i.callsign] = i.heldBack;
