@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Sirenwatch needs, only those missing.
 #   install-deps.sh run    what building and running Sirenwatch needs (./run.sh)
 #   install-deps.sh test   that and what the tests need: the Windows cross-build and Wine,
-#                          clang, Xvfb, the Debian package's tools (./test.sh)
+#                          clang, Xvfb, the Debian package's tools, a headless browser (./test.sh)
 set -euo pipefail
 
 # One package or more per line; add yours to the set that needs it.
@@ -16,7 +16,7 @@ test_packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
   dpkg-dev file lintian scdoc systemd
-  direwolf iproute2
+  direwolf iproute2 chromium chromium-driver python3-selenium
 )
 
 case "${1:-run}" in

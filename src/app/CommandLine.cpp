@@ -68,6 +68,13 @@ private:
             {"--export", [&] { o.exportFile = Value(name); }},
             {"--since", [&] { o.since = Value(name); }},
             {"--on-emergency", [&] { o.onEmergency = Value(name); }},
+            {"--dashboard",
+             [&] {
+                 const auto v = Value(name);
+                 if (!v) return;
+                 o.dashboard = ParseListenAddress(*v);
+                 if (!o.dashboard) Fail("--dashboard: expected [ADDRESS:]PORT, got \"" + *v + "\"");
+             }},
         };
         const auto found = table.find(name);
         if (found == table.end()) {
@@ -77,7 +84,7 @@ private:
         const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--agwpe" ||
                                 name == "--serial" || name == "--replay" || name == "--filter" ||
                                 name == "--call" || name == "--export" || name == "--since" ||
-                                name == "--on-emergency";
+                                name == "--on-emergency" || name == "--dashboard";
         if (inlineValue_ && !takesValue) {
             Fail(name + " takes no value");
             return;
@@ -202,6 +209,13 @@ std::optional<SerialLine> ParseSerialLine(std::string_view text) {
     return line;
 }
 
+std::optional<Endpoint> ParseListenAddress(std::string_view text) {
+    if (const auto port = ParsePort(text)) return Endpoint{"127.0.0.1", *port};
+    auto endpoint = ParseEndpoint(text, 0);
+    if (!endpoint || endpoint->port == 0) return std::nullopt;
+    return endpoint;
+}
+
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* error) {
     return Parser(args).Run(error);
@@ -244,6 +258,13 @@ The incident log:
                        from the incident log to FILE (.gpx or .kml) and exit
     --since TIME       only from TIME on: "2026-12-07" or "2026-12-07T10:00" (local
                        time), or with its zone ("...Z", "...+01:00")
+
+The dashboard:
+  --dashboard [ADDRESS:]PORT
+                       serve the web dashboard (incidents, map, feed health, the
+                       operators' actions) on PORT, on loopback unless ADDRESS is given;
+                       also the host setting Dashboard=. Any other address and every
+                       action need the access token DashboardToken= in the host's settings
 
 Other options:
   --headless           no windows: messages go to standard error, each emergency and

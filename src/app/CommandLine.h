@@ -40,6 +40,7 @@ struct CommandLine {
     std::optional<std::string> exportFile;   // --export: the incident log as GPX or KML
     std::optional<std::string> since;        // --since: only what happened from then on
     std::optional<std::string> onEmergency;  // --on-emergency: a command for each new one
+    std::optional<Endpoint> dashboard;       // --dashboard: where the web page is served
     bool check = false;                      // --check: the settings checked and shown, no watch
     bool help = false;
     bool version = false;
@@ -56,6 +57,9 @@ std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defau
 
 // "DEVICE" (default speed) or "DEVICE:BAUD"; nothing when unusable.
 std::optional<SerialLine> ParseSerialLine(std::string_view text);
+// Where the dashboard listens: "PORT" (on loopback), "ADDRESS:PORT", "[IPv6]:PORT"; nothing
+// when unusable.
+std::optional<Endpoint> ParseListenAddress(std::string_view text);
 
 // The --help text.
 std::string UsageText(std::string_view program);

@@ -14,6 +14,7 @@
 #include "app/JournalLevels.h"
 #include "app/LatencyProbe.h"
 #include "app/StopSignals.h"
+#include "app/WatchBoard.h"
 #include "basemap/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
@@ -35,6 +36,7 @@
 #include "qt/QtPlatform.h"
 #include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
+#include "qt_host/dashboard/DashboardServer.h"
 #include "settings/ProfileFile.h"
 
 namespace app {
@@ -95,7 +97,6 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     map->SetEvidence(&host.Emergencies());
     map->SetHomeCallsign(settings.callsign);
     map->onClose = [&host] { host.Close(); };
-    host.SetFrameListener([view = map.get()] { view->StationsChanged(); });
     map->resize(640, 480);
     map->move(mainWindow.frameGeometry().right() + 16, mainWindow.frameGeometry().top());
     map->show();
@@ -196,16 +197,19 @@ std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& 
 }
 
 // Standard output in the form asked for (tab lines only headless), the outlets, and the new
-// places of stations in emergency as the host notes them.
+// places of stations in emergency as the host notes them. What the watch list held back is
+// logged but wakes nobody.
 void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
-                    IncidentOutlets& outlets, const CommandLine& options, bool headless) {
+                    const incidents::IncidentBook& book, IncidentOutlets& outlets,
+                    const CommandLine& options, bool headless) {
     if (options.json) {
         events.Subscribe(incidents::JsonLinePrinter(std::cout));
     } else if (headless) {
         events.Subscribe(incidents::TabLinePrinter(std::cout));
     }
-    events.Subscribe([&outlets](const incidents::Event& event) {
+    events.Subscribe([&outlets, &book](const incidents::Event& event) {
         outlets.log.Append(event);
+        if (HeldBack(book, event)) return;
         outlets.notifier.Tell(event);
         if (outlets.command) outlets.command->Run(event);
     });
@@ -218,6 +222,42 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
     });
 }
 
+// The watch list of the host's settings; what cannot be read is said and left out.
+incidents::WatchList ReadWatchList(const builtin_host::WatchSettingsText& text) {
+    auto parsed = incidents::ParseWatchList(text.ignore, text.alarmRadiusKm, text.alarmArea);
+    for (const std::string& problem : parsed.problems)
+        std::cerr << "sirenwatch: [Watch] " << problem << '\n';
+    return std::move(parsed.list);
+}
+
+// The incident book hears every decoded frame before the add-on does, its changes join the
+// events, and the alarm silenced at the window acknowledges what was new.
+void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
+                   builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
+                   const builtin_host::WatchSettingsText& watch) {
+    book.SetWatchList(ReadWatchList(watch));
+    book.SetChangeSink([&events](const incidents::Change& change) {
+        events.Emit(incidents::Event{change.time_s, incidents::IncidentChange{change}});
+    });
+    host.SetDecodedListener(
+        [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
+            book.Observe(ObservationOf(frame, time_s, values.TipoMessaggio, host));
+        });
+    events.Subscribe([&book](const incidents::Event& event) {
+        if (!std::holds_alternative<incidents::Acknowledged>(event.what)) return;
+        std::vector<std::uint64_t> fresh;
+        book.ForEach([&fresh](const incidents::Incident& incident) {
+            if (incident.state == incidents::State::New) fresh.push_back(incident.id);
+        });
+        for (const std::uint64_t id : fresh)
+            book.Apply({.action = incidents::OperatorAction::Acknowledge,
+                        .incident = id,
+                        .time_s = event.time_s,
+                        .operatorName = "the station's operator",
+                        .text = {}});
+    });
+}
+
 // The base map, the tiles when a server is set, and the export in the window's menu.
 void FurnishMap(qt_host::MapView& map, const std::string& folder,
                 const builtin_host::HostSettings& settings, const incidents::IncidentLog& log) {
@@ -227,6 +267,48 @@ void FurnishMap(qt_host::MapView& map, const std::string& folder,
         map.SetTileLayer(tiles.release());
     }
     map.onExport = [&log, &map] { incidents::ExportFromMap(log.Folder(), map); };
+}
+
+// The web dashboard, when the command line or the host's settings ask for one; nothing when
+// they do not, and the reason it cannot start in `problem`.
+std::unique_ptr<qt_host::dashboard::DashboardServer> StartDashboard(
+    const CommandLine& options, const builtin_host::HostSettings& settings,
+    const std::string& folder, WatchBoard& board, std::string& problem) {
+    std::optional<Endpoint> where = options.dashboard;
+    if (!where && !settings.dashboard.empty()) {
+        where = ParseListenAddress(settings.dashboard);
+        if (!where) {
+            problem = "Dashboard in the host's settings: expected [ADDRESS:]PORT, got \"" +
+                      settings.dashboard + "\"";
+            return nullptr;
+        }
+    }
+    if (!where) return nullptr;
+    const QString prefix =
+        options.dashboard ? "--dashboard: " : "Dashboard in the host's settings: ";
+    qt_host::dashboard::ServerSettings server;
+    server.address = QHostAddress(QString::fromStdString(where->host));
+    if (server.address.isNull()) {
+        problem = (prefix + "not an IP address: ").toStdString() + where->host;
+        return nullptr;
+    }
+    server.port = where->port;
+    server.token = QString::fromStdString(settings.dashboardToken);
+    server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
+    if (qt_host::TileLayer::UsableTemplate(QString::fromStdString(settings.tileUrl))) {
+        server.tileUrl = QString::fromStdString(settings.tileUrl);
+        server.tileAttribution = QString::fromStdString(settings.tileAttribution);
+    }
+    auto dashboard = std::make_unique<qt_host::dashboard::DashboardServer>(board, server);
+    dashboard->SetBaseMap(LoadShippedBaseMap(folder));
+    if (const auto error = dashboard->Start()) {
+        problem = (prefix + *error).toStdString();
+        return nullptr;
+    }
+    std::cerr << "sirenwatch: the dashboard is at " << dashboard->Url().toStdString()
+              << (server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "")
+              << std::endl;
+    return dashboard;
 }
 
 }  // namespace
@@ -281,6 +363,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     outlets.log.KeepDays(hostSettings.incidentDays);
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
+    incidents::IncidentBook book;
+    std::optional<WatchBoard> board;
     program::Sirenwatch program(ports, host);
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
@@ -294,13 +378,18 @@ int RunProgram(const CommandLine& options, bool headless) {
             if (std::holds_alternative<incidents::Emergency>(event.what)) pacer.Flush();
         });
     }
-    RouteIncidents(events, host, outlets, options, headless);
+    board.emplace(host, program.Main(), book, hostSettings.callsign,
+                  qt_host::FeedWatch::SystemSeconds);
+    KeepIncidents(book, events, host, program.Values(), hostSettings.watch);
+    RouteIncidents(events, host, book, outlets, options, headless);
+    events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
     const auto reload = [&] {
         const auto fresh = builtin_host::LoadHostSettings(hostFolder);
         outlets.command = MakeEmergencyCommand(options.onEmergency.value_or(fresh.onEmergency));
         outlets.log.KeepDays(fresh.incidentDays);
+        book.SetWatchList(ReadWatchList(fresh.watch));
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
         host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
         std::cerr << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
@@ -313,6 +402,13 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
+    std::string dashboardProblem;
+    const auto dashboard = StartDashboard(options, hostSettings, folder, *board, dashboardProblem);
+    if (!dashboardProblem.empty()) {
+        std::cerr << "sirenwatch: " << dashboardProblem << '\n';
+        return 2;
+    }
+
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
     program.Main().Show();
@@ -322,10 +418,21 @@ int RunProgram(const CommandLine& options, bool headless) {
     if (map) {
         FurnishMap(*map, folder, hostSettings, outlets.log);
         map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
+        map->heldBack = [&book](const std::string& callsign) {
+            const incidents::Incident* incident = book.Latest(callsign);
+            return incident != nullptr && incident->state != incidents::State::Closed
+                       ? incident->heldBackReason
+                       : std::string();
+        };
     }
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());
+    board->SetFeedName(feed->Describe().toStdString());
+    host.SetFrameListener([view = map.get(), &board] {
+        if (view != nullptr) view->StationsChanged();
+        board->FrameHeard();
+    });
     const auto watch = qt_host::WatchFeed(
         *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
         events, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));

@@ -3,6 +3,7 @@
 #include "app/SettingsCheck.h"
 
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QStandardPaths>
 #include <ostream>
 #include <string>
@@ -94,6 +95,28 @@ void CheckCommand(const std::string& command, const std::string& from, Report& r
         r.Problem("the emergency command cannot run: " + problem->toStdString());
 }
 
+// Where the dashboard would listen; the token only as set or not, never its text.
+void CheckDashboard(const CommandLine& options, const builtin_host::HostSettings& host,
+                    const std::string& hostIni, Report& r) {
+    const std::string from = hostIni + " [" + builtin_host::kHostSection + "]";
+    std::optional<Endpoint> where = options.dashboard;
+    if (!where && !host.dashboard.empty()) {
+        where = ParseListenAddress(host.dashboard);
+        if (!where) r.Problem("Dashboard is not [ADDRESS:]PORT: " + host.dashboard);
+    }
+    r.Value("Dashboard",
+            where ? where->host + ":" + std::to_string(where->port) : std::string("(none)"),
+            options.dashboard ? "command line" : from);
+    r.Value("DashboardToken", host.dashboardToken.empty() ? "(none: actions are off)" : "(set)",
+            from);
+    if (!where) return;
+    const QHostAddress address(QString::fromStdString(where->host));
+    if (address.isNull())
+        r.Problem("the dashboard's address is not an IP address: " + where->host);
+    else if (!address.isLoopback() && host.dashboardToken.empty())
+        r.Problem("the dashboard listens beyond this machine only with DashboardToken set");
+}
+
 }  // namespace
 
 int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& err) {
@@ -150,6 +173,8 @@ int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& e
             ? "default"
             : hostIni + " [" + builtin_host::kHostSection + "]",
         r);
+
+    CheckDashboard(options, host, hostIni, r);
 
     if (r.Problems() == 0) {
         out << "The watch can start.\n";

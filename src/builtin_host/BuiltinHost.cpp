@@ -63,7 +63,9 @@ void BuiltinHost::OnTnc2Line(std::string_view line) {
             ++counters_.malformed;
         } else {
             stations_.Update(decoded);
-            const EvidenceBook::Noted noted = evidence_.Note(decoded, epochNow_());
+            const std::int64_t now_s = epochNow_();
+            const EvidenceBook::Noted noted = evidence_.Note(decoded, now_s);
+            if (onDecoded_) onDecoded_(decoded, now_s);
             const std::string& text = decoded.tnc2.empty() ? std::string(line) : decoded.tnc2;
             Announce(platform::TimeText(clock_.Now()) + " " + text);
             if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);

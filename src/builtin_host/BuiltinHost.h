@@ -63,6 +63,10 @@ public:
     using EvidenceListener = std::function<void(const EvidenceBook::Noted&)>;
     void SetEvidenceListener(EvidenceListener listener) { onEvidence_ = std::move(listener); }
 
+    // Called with every decoded frame and its time (Unix seconds), before the add-on hears it.
+    using DecodedListener = std::function<void(const decode::Decoded&, std::int64_t)>;
+    void SetDecodedListener(DecodedListener listener) { onDecoded_ = std::move(listener); }
+
     // Called after every line, handled or not (a status line or a map view follows here).
     void SetFrameListener(std::function<void()> listener) { onFrame_ = std::move(listener); }
 
@@ -81,6 +85,7 @@ private:
     EvidenceBook evidence_;
     std::function<std::int64_t()> epochNow_;
     EvidenceListener onEvidence_;
+    DecodedListener onDecoded_;
 };
 
 }  // namespace builtin_host

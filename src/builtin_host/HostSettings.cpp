@@ -147,6 +147,11 @@ HostSettings LoadHostSettings(const std::string& folder) {
     if (days && *days < 1e6) s.incidentDays = static_cast<int>(*days);
     s.tileUrl = ReadOr(file, "TileUrl", "");
     s.tileAttribution = ReadOr(file, "TileAttribution", "");
+    s.watch.ignore = settings::ReadProfileString(file, "Watch", "Ignore", 4096);
+    s.watch.alarmRadiusKm = settings::ReadProfileString(file, "Watch", "AlarmRadiusKm");
+    s.watch.alarmArea = settings::ReadProfileString(file, "Watch", "AlarmArea", 4096);
+    s.dashboard = ReadOr(file, "Dashboard", "");
+    s.dashboardToken = ReadOr(file, "DashboardToken", "");
     return s;
 }
 
@@ -172,6 +177,8 @@ bool SaveHostSettings(const std::string& folder, const HostSettings& s) {
         {"IncidentDays", std::to_string(s.incidentDays)},
         {"TileUrl", s.tileUrl},
         {"TileAttribution", s.tileAttribution},
+        {"Dashboard", s.dashboard},
+        {"DashboardToken", s.dashboardToken},
     };
     bool ok = settings::WriteProfileString(file, kStation, "Callsign", s.callsign) &&
               settings::WriteProfileString(file, kStation, "Latitude", s.latitudeText) &&

@@ -35,6 +35,14 @@ struct FeedSettings {
     std::int32_t serialBaud = 9600;
 };
 
+// The watch list's values as written in the file's [Watch] section (Ignore, AlarmRadiusKm,
+// AlarmArea); the incidents layer reads them. Edited by hand: they are not saved back.
+struct WatchSettingsText {
+    std::string ignore;
+    std::string alarmRadiusKm;
+    std::string alarmArea;
+};
+
 struct HostSettings {
     std::string callsign;
     std::string latitudeText;   // compact form, "4530.25N"
@@ -55,6 +63,11 @@ struct HostSettings {
     // credit the tile server asks to be shown; empty: no tiles.
     std::string tileUrl;
     std::string tileAttribution;
+    // The dashboard: "[ADDRESS:]PORT" to serve it on, empty: none; and the access token that
+    // lets it listen beyond loopback and that every action needs.
+    std::string dashboard;
+    std::string dashboardToken;
+    WatchSettingsText watch;
 };
 
 // The settings file of a host folder. The folder is stored with a trailing separator (the

@@ -14,6 +14,8 @@
 #include <variant>
 #include <vector>
 
+#include "incidents/IncidentBook.h"
+
 namespace incidents {
 
 // The main window's emergency panel, box by box, in the order the tab lines print them.
@@ -93,7 +95,13 @@ struct Position {
     Place place;
 };
 
-using What = std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, Position>;
+// An incident changed: opened, acknowledged, taken, noted, stood down, closed.
+struct IncidentChange {
+    Change change;
+};
+
+using What =
+    std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, Position, IncidentChange>;
 
 struct Event {
     std::int64_t time_s = 0;  // Unix time

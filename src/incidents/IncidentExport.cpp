@@ -21,22 +21,35 @@ std::optional<IncidentPoint> PointOf(const QJsonObject& json, const QDateTime& t
     return IncidentPoint{time, lat.toDouble(), lon.toDouble()};
 }
 
-void TakeEvent(const QJsonObject& event, const QDateTime& time, IncidentHistory& history) {
+void TakeEvent(const QJsonObject& event, const QDateTime& time, IncidentHistory& history,
+               std::map<QString, qint64>& openBy) {
     const QString kind = event["event"].toString();
     const QString call = event["callsign"].toString();
-    if (kind == "position") {
+    if (kind == "incident") {
+        const qint64 id = event["incident"].toInteger();
+        IncidentOutcome& outcome = history.incidents[id];
+        openBy[call] = id;
+        outcome.state = event["to"].toString();
+        outcome.handler = event["handler"].toString();
+        outcome.grade = event["grade_text"].toString();
+        outcome.heldBack = event["held_back"].toString();
+        if (const QString note = event["note"].toString(); !note.isEmpty())
+            outcome.notes.append(event["operator"].toString() + ": " + note);
+    } else if (kind == "position") {
         if (const auto point = PointOf(event, time)) history.tracks[call].push_back(*point);
     } else if (kind == "emergency") {
         const QJsonObject evidence = event["evidence"].toObject();
         if (const auto point = PointOf(evidence, time)) {
-            history.emergencies.push_back(
-                {call, *point, evidence["cause"].toString(), evidence["frame"].toString()});
+            const auto open = openBy.find(call);
+            history.emergencies.push_back({call, *point, evidence["cause"].toString(),
+                                           evidence["frame"].toString(),
+                                           open == openBy.end() ? 0 : open->second});
         }
     }
 }
 
-void ReadFile(const QString& path, const std::optional<QDateTime>& since,
-              IncidentHistory& history) {
+void ReadFile(const QString& path, const std::optional<QDateTime>& since, IncidentHistory& history,
+              std::map<QString, qint64>& openBy) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return;
     while (!file.atEnd()) {
@@ -48,7 +61,7 @@ void ReadFile(const QString& path, const std::optional<QDateTime>& since,
             ++history.unreadableLines;
             continue;
         }
-        if (!since || time >= *since) TakeEvent(doc.object(), time, history);
+        if (!since || time >= *since) TakeEvent(doc.object(), time, history, openBy);
     }
 }
 
@@ -60,8 +73,18 @@ QString XmlSafe(QString text) {
     return text;
 }
 
-QString Description(const EmergencyMark& mark) {
-    return XmlSafe(mark.cause + "\n" + mark.frame);
+QString Description(const IncidentHistory& history, const EmergencyMark& mark) {
+    QString text = mark.cause + "\n" + mark.frame;
+    const auto found = history.incidents.find(mark.incident);
+    if (found != history.incidents.end()) {
+        const IncidentOutcome& o = found->second;
+        text += "\nincident " + QString::number(mark.incident) + ": " + o.state;
+        if (!o.handler.isEmpty()) text += " (" + o.handler + ")";
+        text += "\ngrade: " + o.grade;
+        if (!o.heldBack.isEmpty()) text += "\nheld back: " + o.heldBack;
+        for (const QString& note : o.notes) text += "\nnote: " + note;
+    }
+    return XmlSafe(text);
 }
 
 QString IsoUtc(const QDateTime& time) {
@@ -92,8 +115,9 @@ IncidentHistory ReadIncidents(const QString& folder, const std::optional<QDateTi
     IncidentHistory history;
     const QString firstName = since ? IncidentFileName(IsoUtc(*since)) : QString();
     QStringList names = QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files, QDir::Name);
+    std::map<QString, qint64> openBy;  // each station's latest incident
     for (const QString& name : names) {
-        if (name >= firstName) ReadFile(folder + '/' + name, since, history);
+        if (name >= firstName) ReadFile(folder + '/' + name, since, history, openBy);
     }
     for (auto it = history.tracks.begin(); it != history.tracks.end();) {
         // A single place is no track: its station's emergency point already shows it.
@@ -119,7 +143,7 @@ void WriteGpx(const IncidentHistory& history, QIODevice& out) {
     for (const EmergencyMark& mark : history.emergencies) {
         WriteGpxPoint(xml, "wpt", mark.point);
         xml.writeTextElement("name", XmlSafe(mark.callsign));
-        xml.writeTextElement("desc", Description(mark));
+        xml.writeTextElement("desc", Description(history, mark));
         xml.writeTextElement("type", "emergency");
         xml.writeEndElement();
     }
@@ -148,7 +172,7 @@ void WriteKml(const IncidentHistory& history, QIODevice& out) {
     for (const EmergencyMark& mark : history.emergencies) {
         xml.writeStartElement("Placemark");
         xml.writeTextElement("name", XmlSafe(mark.callsign));
-        xml.writeTextElement("description", Description(mark));
+        xml.writeTextElement("description", Description(history, mark));
         xml.writeStartElement("TimeStamp");
         xml.writeTextElement("when", IsoUtc(mark.point.time));
         xml.writeEndElement();

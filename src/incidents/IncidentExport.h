@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QIODevice>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <optional>
 #include <vector>
@@ -17,15 +18,26 @@ struct IncidentPoint {
     double longitude_deg = 0;
 };
 
+// Where an incident stood at the end of what was read: its state, grade and notes.
+struct IncidentOutcome {
+    QString state;  // "new", "acknowledged", "being_handled", "stood_down", "closed"
+    QString handler;
+    QString grade;      // in words
+    QString heldBack;   // why it did not sound, when it did not
+    QStringList notes;  // "operator: text", oldest first
+};
+
 struct EmergencyMark {
     QString callsign;
     IncidentPoint point;
     QString cause;
     QString frame;
+    qint64 incident = 0;  // the incident it belongs to; 0: none logged
 };
 
 struct IncidentHistory {
     std::vector<EmergencyMark> emergencies;                // in the order heard
+    std::map<qint64, IncidentOutcome> incidents;           // by incident number
     std::map<QString, std::vector<IncidentPoint>> tracks;  // by callsign, in time order
     int unreadableLines = 0;  // a line cut short by a crash, or not ours
 };

@@ -72,6 +72,13 @@ struct ToObject {
                 {"latitude_deg", p.place.latitude_deg},
                 {"longitude_deg", p.place.longitude_deg}};
     }
+    // The change record as the incident book writes it, under "event": "incident".
+    QJsonObject operator()(const IncidentChange& c) const {
+        QJsonObject json =
+            QJsonDocument::fromJson(QByteArray::fromStdString(ChangeJson(c.change))).object();
+        json["event"] = "incident";
+        return json;
+    }
 };
 
 }  // namespace

@@ -28,6 +28,7 @@ struct Printer {
     }
     void operator()(const FeedBack&) const { out << "FEED\tback" << std::endl; }
     void operator()(const Position&) const {}  // for the log only
+    void operator()(const IncidentChange&) const {}
 };
 
 }  // namespace

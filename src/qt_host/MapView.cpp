@@ -148,12 +148,17 @@ void MapView::PaintStations(QPainter& painter, const MapProjection& p) const {
         if (!area.contains(at)) return;
         painter.setPen(QPen(QColor(40, 40, 40), 1));
         const bool emergency = evidence_ != nullptr && evidence_->Find(s.callsign) != nullptr;
-        painter.setBrush(emergency    ? QColor(220, 30, 30)
+        const std::string why = emergency && heldBack ? heldBack(s.callsign) : std::string();
+        // Held back: orange, and the reason beside the callsign.
+        painter.setBrush(!why.empty() ? QColor(240, 150, 20)
+                         : emergency  ? QColor(220, 30, 30)
                          : s.isObject ? QColor(120, 120, 220)
                                       : QColor(30, 120, 30));
         painter.drawEllipse(at, emergency ? 5 : 3, emergency ? 5 : 3);
         (emergency ? emergencyLabels : otherLabels)
-            .emplace_back(at, QString::fromStdString(s.callsign));
+            .emplace_back(
+                at, QString::fromStdString(why.empty() ? s.callsign
+                                                       : s.callsign + " (held back: " + why + ")"));
     });
     std::vector<std::pair<QPointF, QString>> labels = std::move(emergencyLabels);
     labels.insert(labels.end(), otherLabels.rbegin(), otherLabels.rend());
@@ -265,8 +270,13 @@ QString MapView::DetailAt(QPointF point) const {
         }
     });
     if (nearest == nullptr) return {};
-    return StationDetail(*nearest, evidence_ ? evidence_->Find(nearest->callsign) : nullptr,
-                         stations_.Home(), Miles());
+    QString detail =
+        StationDetail(*nearest, evidence_ ? evidence_->Find(nearest->callsign) : nullptr,
+                      stations_.Home(), Miles());
+    if (const std::string why = heldBack ? heldBack(nearest->callsign) : std::string();
+        !why.empty())
+        detail += "\nHeld back: " + QString::fromStdString(why);
+    return detail;
 }
 
 std::vector<MapView::EdgeMarker> MapView::EdgeMarkers() const {

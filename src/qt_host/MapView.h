@@ -39,6 +39,8 @@ public:
     // Whether the user reads distances in miles, else kilometres; asked whenever a distance
     // is shown, as the user may switch at any time. Unset: kilometres.
     std::function<bool()> inMiles;
+    // Why a station's emergency was held back (it does not sound); empty when it was not.
+    std::function<std::string(const std::string& callsign)> heldBack;
 
     // Call when stations were heard; repaints a moment later, once for all the stations
     // heard meanwhile (a flood of frames must not repaint the whole map for each one), and

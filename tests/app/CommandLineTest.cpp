@@ -68,6 +68,8 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--since", "2026-12-07"},      // --since without --export
         {"--export", "incidents.txt"},  // neither GPX nor KML
         {"--export", "gpx"},
+        {"--dashboard", "0.0.0.0"},  // no port
+        {"--dashboard", "70000"},
     };
     for (const auto& args : bad) {
         std::string error;
@@ -111,6 +113,28 @@ TEST(CommandLine, SerialLines) {
     EXPECT_EQ(line->device, "/dev/serial/by-id/usb-TNC");
     EXPECT_EQ(line->baud, 1200);
     EXPECT_FALSE(ParseSerialLine("/dev/ttyS0:12").has_value()) << "no serial line is that slow";
+}
+
+TEST(CommandLine, DashboardListensOnLoopbackUnlessToldWhere) {
+    struct Case {
+        const char* text;
+        const char* host;  // nullptr: refused
+        int port;
+    };
+    for (const Case& c : {Case{"8080", "127.0.0.1", 8080},
+                          {"0.0.0.0:8080", "0.0.0.0", 8080},
+                          {"[::]:9000", "::", 9000},
+                          {"localhost", nullptr, 0},
+                          {"0", nullptr, 0}}) {
+        const auto e = ParseListenAddress(c.text);
+        ASSERT_EQ(e.has_value(), c.host != nullptr) << c.text;
+        if (!e) continue;
+        EXPECT_EQ(e->host, c.host);
+        EXPECT_EQ(e->port, c.port) << c.text;
+    }
+    const auto parsed = ParseCommandLine({"--dashboard=8081"});
+    ASSERT_TRUE(parsed.options.dashboard.has_value());
+    EXPECT_EQ(parsed.options.dashboard->port, 8081);
 }
 
 }  // namespace

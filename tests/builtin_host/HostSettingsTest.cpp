@@ -24,7 +24,8 @@ auto Fields(const HostSettings& s) {
     return std::tie(s.callsign, s.latitudeText, s.longitudeText, s.programVersion, f.source,
                     f.replayFile, f.fast, f.kissHost, f.kissPort, f.aprsIsHost, f.aprsIsPort,
                     f.filter, f.agwpeHost, f.agwpePort, f.serialDevice, f.serialBaud, s.mapScale,
-                    s.silenceMinutes, s.onEmergency, s.incidentDays, s.tileUrl, s.tileAttribution);
+                    s.silenceMinutes, s.onEmergency, s.incidentDays, s.tileUrl, s.tileAttribution,
+                    s.dashboard, s.dashboardToken);
 }
 
 TEST(HostSettings, RoundTripThroughTheFile) {
@@ -51,7 +52,10 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                .onEmergency = "notify-team --urgent \"a b\"",
                                .incidentDays = 7,
                                .tileUrl = "https://tiles.example.org/{z}/{x}/{y}.png",
-                               .tileAttribution = "© Example contributors"};
+                               .tileAttribution = "© Example contributors",
+                               .dashboard = "0.0.0.0:8080",
+                               .dashboardToken = "s3cret token",
+                               .watch = {}};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));
 
@@ -70,6 +74,18 @@ TEST(HostSettings, BadOrMissingFeedValuesTakeTheDefaults) {
     HostSettings defaults;
     defaults.programVersion = "";  // not made up: the add-on's check must see it missing
     EXPECT_EQ(Fields(LoadHostSettings(dir.Path() + "/")), Fields(defaults));
+}
+
+TEST(HostSettings, TheWatchSectionIsReadAsWritten) {
+    fakes::TempDir dir;
+    const std::string area(300, ';');  // longer than the default read limit
+    std::ofstream(dir.Path() + "/Uiview32.INI")
+        << "[watch]\nIgnore=IR2TST:test beacon;TEST*\nAlarmRadiusKm=50\nAlarmArea=" << area
+        << "45,9\n";
+    const WatchSettingsText watch = LoadHostSettings(dir.Path() + "/").watch;
+    EXPECT_EQ(watch.ignore, "IR2TST:test beacon;TEST*");
+    EXPECT_EQ(watch.alarmRadiusKm, "50");
+    EXPECT_EQ(watch.alarmArea, area + "45,9");
 }
 
 TEST(HostSettings, FolderWithoutTrailingSeparatorStillFindsTheFile) {

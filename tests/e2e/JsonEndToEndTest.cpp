@@ -152,8 +152,59 @@ TEST(JsonEndToEnd, CopiesOfAPacketAreOnePacketInTheLog) {
 
     const QStringList log = LogLines(run.DataHome() + "/sirenwatch/incidents");
     EXPECT_EQ(log.filter("\"emergency\"").size(), 1) << log.join('\n').toStdString();
-    EXPECT_EQ(log.size(), 3) << "the emergency, its place and the alarm: "
+    EXPECT_EQ(log.size(), 4) << "the emergency, its place, the alarm and the incident opened: "
                              << log.join('\n').toStdString();
+}
+
+// A station the watch list ignores is listed and logged with the reason but runs no emergency
+// command; the one that sounds does. The incident's opening is logged, and the export says
+// where each incident stands.
+TEST(JsonEndToEnd, AHeldBackStationIsLoggedButRunsNoCommand) {
+    SirenwatchRun run;
+    QDir().mkpath(run.DataHome() + "/sirenwatch/host");
+    QFile ini(run.DataHome() + "/sirenwatch/host/Uiview32.INI");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(
+        "[Station]\nCallsign=N0CALL\nLatitude=4530.25N\nLongitude=00912.34E\n"
+        "[SetUp]\nPROGRAM_VERSION=1.86\n[Watch]\nIgnore=Q7MOB-9:test beacon\n");
+    ini.close();
+    QFile input(run.DataHome() + "/two.tnc2");
+    ASSERT_TRUE(input.open(QIODevice::WriteOnly));
+    input.write(
+        "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car off the road\n"
+        "Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell\n");
+    input.close();
+    const QString called = run.DataHome() + "/called";
+    run.Process().setStandardInputFile(input.fileName());
+    run.Start({"--stdin", "--json", "--on-emergency",
+               "/bin/sh -c 'echo $SIRENWATCH_CALLSIGN >> " + called + "'"});
+    ASSERT_TRUE(run.WaitForExit(kRun_ms)) << run.Errors();
+
+    const auto changes = OfKind(JsonEvents(run), "incident");
+    ASSERT_EQ(changes.size(), 2u) << run.OutputLines().join('\n').toStdString();
+    EXPECT_EQ(changes[0]["callsign"], "Q7MOB-9");
+    EXPECT_EQ(changes[0]["to"], "new");
+    EXPECT_TRUE(changes[0]["held_back"].toString().contains("test beacon"));
+    EXPECT_EQ(changes[1]["held_back"], "");
+    const QStringList log = LogLines(run.DataHome() + "/sirenwatch/incidents");
+    EXPECT_EQ(log.filter("\"incident\"").size(), 2) << log.join('\n').toStdString();
+    EXPECT_EQ(log.filter("\"emergency\"").size(), 2);
+    QFile calls(called);
+    ASSERT_TRUE(run.WaitFor([&] { return calls.exists(); }, kRun_ms));
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    EXPECT_EQ(calls.readAll(), "Q9XSS\n") << run.Errors();
+
+    const QString kml = run.DataHome() + "/out.kml";
+    run.Start({"--export", kml}, false);
+    ASSERT_TRUE(run.WaitForExit(kRun_ms));
+    QFile file(kml);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << run.Errors();
+    const QByteArray content = file.readAll();
+    EXPECT_TRUE(content.contains("incident 1: new")) << content.toStdString();
+    EXPECT_TRUE(content.contains("held back: ")) << content.toStdString();
+    EXPECT_TRUE(content.contains("EMERGENCY!&quot; in the comment") ||
+                content.contains("EMERGENCY!\" in the comment"))
+        << content.toStdString();
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+// The dashboard's view of the watch: the incident book's incidents with their states, grades
+// and notes, the built-in host's stations and circles, the main window's alarm and the feed's
+// health; operators' actions go to the incident book.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "builtin_host/BuiltinHost.h"
+#include "forms/FrmMain.h"
+#include "incidents/Events.h"
+#include "incidents/IncidentBook.h"
+#include "qt_host/dashboard/DashboardSource.h"
+
+namespace app {
+
+// What the incident book is told of a decoded frame heard at time_s: which marks of an
+// emergency it carries (emergencyType is the message type the add-on counts, upper case),
+// where it is and how far from home by the host's geodesy, and the key its copies share.
+incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t time_s,
+                                     std::string_view emergencyType,
+                                     builtin_host::BuiltinHost& host);
+
+// Whether the book held back the emergency this event reports: listed and logged, but it
+// does not notify the desktop nor run the emergency command.
+bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event);
+
+class WatchBoard final : public qt_host::dashboard::Source {
+public:
+    using EpochClock = std::function<std::int64_t()>;
+    static constexpr std::size_t kMaxStations = 500;   // the most recently heard are shown
+    static constexpr std::size_t kMaxIncidents = 200;  // open ones first, then the latest
+    static constexpr std::size_t kMaxNotes = 100;      // per incident; the newest are shown
+
+    WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form, incidents::IncidentBook& book,
+               std::string homeCallsign, EpochClock clock);
+
+    qt_host::dashboard::Snapshot Current() const override;
+    qt_host::dashboard::ActionResult Act(const qt_host::dashboard::Action& action) override;
+
+    void SetFeedName(std::string name) { feed_.name = std::move(name); }
+    // An event of the watch (emergency, alarm, feed, a change of an incident): what the page
+    // shows may have changed.
+    void Event(const incidents::Event& event);
+    void FrameHeard();
+
+private:
+    builtin_host::BuiltinHost& host_;
+    forms::FrmMain& form_;
+    incidents::IncidentBook& book_;
+    std::string homeCallsign_;
+    EpochClock clock_;
+    qt_host::dashboard::FeedHealth feed_;
+};
+
+}  // namespace app

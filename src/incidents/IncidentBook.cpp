@@ -1,0 +1,333 @@
+// The incident book: which frames open, re-open or stand down an incident, which operator
+// actions each state allows, and the change records they leave.
+#include "incidents/IncidentBook.h"
+
+#include <algorithm>
+
+namespace incidents {
+namespace {
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+// Length of the valid UTF-8 sequence at `pos`, 0 when there is none.
+std::size_t Utf8Length(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[pos + i]);
+        if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF)) return 0;
+    }
+    return length;
+}
+
+void AppendString(std::string_view text, std::string& out) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t length = Utf8Length(text, i);
+            out += length ? text.substr(i, length) : "\xEF\xBF\xBD";
+            i += length ? length : 1;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\u00";
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+        ++i;
+    }
+    out += '"';
+}
+
+void AppendKey(const char* key, std::string& out) {
+    if (out.size() > 1) out += ',';
+    out += '"';
+    out += key;
+    out += "\":";
+}
+
+bool IsOpen(State state) {
+    return state == State::New || state == State::Acknowledged || state == State::BeingHandled;
+}
+
+// Why an operator action that needs a new or acknowledged incident cannot be done in `state`.
+std::string Refusal(const Incident& incident) {
+    switch (incident.state) {
+        case State::Acknowledged:
+            return "already acknowledged";
+        case State::BeingHandled:
+            return "already being handled by " + incident.handler;
+        case State::StoodDown:
+            return "the station stood down";
+        case State::Closed:
+            return "the incident is closed";
+        case State::New:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string_view StateKey(State state) {
+    switch (state) {
+        case State::Acknowledged:
+            return "acknowledged";
+        case State::BeingHandled:
+            return "being_handled";
+        case State::StoodDown:
+            return "stood_down";
+        case State::Closed:
+            return "closed";
+        case State::New:
+            break;
+    }
+    return "new";
+}
+
+std::string_view ActionKey(Action action) {
+    switch (action) {
+        case Action::Reopen:
+            return "reopen";
+        case Action::Acknowledge:
+            return "acknowledge";
+        case Action::Take:
+            return "take";
+        case Action::Note:
+            return "note";
+        case Action::StandDown:
+            return "stand_down";
+        case Action::Close:
+            return "close";
+        case Action::Open:
+            break;
+    }
+    return "open";
+}
+
+std::string ChangeJson(const Change& change) {
+    std::string out = "{";
+    AppendKey("incident", out);
+    out += std::to_string(change.incident);
+    AppendKey("callsign", out);
+    AppendString(change.callsign, out);
+    AppendKey("time", out);
+    out += std::to_string(change.time_s);
+    AppendKey("action", out);
+    AppendString(ActionKey(change.action), out);
+    AppendKey("from", out);
+    if (change.action == Action::Open) {
+        out += "null";
+    } else {
+        AppendString(StateKey(change.from), out);
+    }
+    AppendKey("to", out);
+    AppendString(StateKey(change.to), out);
+    AppendKey("operator", out);
+    AppendString(change.operatorName, out);
+    AppendKey("note", out);
+    AppendString(change.note, out);
+    AppendKey("handler", out);
+    AppendString(change.handler, out);
+    AppendKey("grade", out);
+    AppendString(GradeKey(change.grade), out);
+    AppendKey("grade_text", out);
+    AppendString(GradeText(change.grade), out);
+    AppendKey("held_back", out);
+    AppendString(change.heldBackReason, out);
+    out += '}';
+    return out;
+}
+
+std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s) {
+    return std::max<std::int64_t>(0, now_s - incident.lastHeard_s);
+}
+
+IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
+    Answer answer;
+    const std::string callsign = Upper(observation.callsign);
+    const auto latest = latest_.find(callsign);
+    Incident* incident = latest == latest_.end() ? nullptr : &byId_.at(latest->second);
+
+    if (observation.Grade() == EvidenceGrade::None) {
+        if (incident == nullptr || incident->state == State::Closed) return answer;
+        answer.incident = incident->id;
+        if (observation.time_s <= incident->lastHeard_s) return answer;  // nothing newer
+        incident->lastHeard_s = observation.time_s;
+        if (observation.position) incident->position = observation.position;
+        if (!IsOpen(incident->state)) return answer;
+        if (observation.micEOtherMessage) {
+            Move(*incident, Action::StandDown, State::StoodDown, observation.time_s, {},
+                 "the station reports a Mic-E message other than Emergency");
+        } else if (observation.time_s - incident->lastEmergency_s >= standDownAfter_s_) {
+            Move(*incident, Action::StandDown, State::StoodDown, observation.time_s, {},
+                 "no emergency mark for " + std::to_string(standDownAfter_s_ / 60) + " min");
+        }
+        return answer;
+    }
+
+    if (incident != nullptr) {
+        // A copy of a frame already heard, or a frame older than what was heard since: it
+        // belongs to this incident's evidence and changes nothing.
+        answer.arrival = Arrival::Fresh;
+        for (const Incident::Seen& seen : incident->seen) {
+            if (observation.frameKey.empty() || seen.key != observation.frameKey) continue;
+            answer.arrival =
+                observation.time_s - seen.time_s < kCopyWindow_s ? Arrival::Copy : Arrival::Late;
+        }
+        if (answer.arrival == Arrival::Fresh && observation.time_s < incident->lastHeard_s) {
+            answer.arrival = Arrival::Late;
+        }
+        if (answer.arrival != Arrival::Fresh) {
+            answer.incident = incident->id;
+            ++incident->copies;
+            incident->grade = std::max(incident->grade, observation.Grade());
+            return answer;
+        }
+    }
+
+    answer.arrival = Arrival::Fresh;
+    const bool opens = incident == nullptr || incident->state == State::Closed;
+    const bool reopens = !opens && incident->state == State::StoodDown;
+    if (opens) incident = &Open(observation);
+    AddEmergency(*incident, observation);
+    answer.incident = incident->id;
+    if (opens || reopens) {
+        const Decision decision = Decide(watch_, observation);
+        answer.sound = decision.sound;
+        answer.heldBackReason = decision.heldBackReason;
+        incident->heldBackReason = decision.heldBackReason;
+        Move(*incident, opens ? Action::Open : Action::Reopen, State::New, observation.time_s, {},
+             {});
+    }
+    Prune();
+    return answer;
+}
+
+IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
+    const auto found = byId_.find(command.incident);
+    if (found == byId_.end()) return {false, "no incident " + std::to_string(command.incident)};
+    Incident& incident = found->second;
+    if (command.operatorName.empty()) return {false, "the operator is not named"};
+    if (incident.state == State::Closed) return {false, Refusal(incident)};
+
+    switch (command.action) {
+        case OperatorAction::Acknowledge:
+            if (incident.state != State::New) return {false, Refusal(incident)};
+            Move(incident, Action::Acknowledge, State::Acknowledged, command.time_s,
+                 command.operatorName, {});
+            break;
+        case OperatorAction::Take:
+            if (incident.state != State::New && incident.state != State::Acknowledged) {
+                return {false, Refusal(incident)};
+            }
+            incident.handler = command.text.empty() ? command.operatorName : command.text;
+            Move(incident, Action::Take, State::BeingHandled, command.time_s, command.operatorName,
+                 {});
+            break;
+        case OperatorAction::Note:
+            if (command.text.empty()) return {false, "the note is empty"};
+            Move(incident, Action::Note, incident.state, command.time_s, command.operatorName,
+                 command.text);
+            break;
+        case OperatorAction::Close:
+            if (command.text.empty()) return {false, "closing needs a note"};
+            Move(incident, Action::Close, State::Closed, command.time_s, command.operatorName,
+                 command.text);
+            break;
+    }
+    return {true, {}};
+}
+
+const Incident* IncidentBook::Find(std::uint64_t id) const {
+    const auto found = byId_.find(id);
+    return found == byId_.end() ? nullptr : &found->second;
+}
+
+const Incident* IncidentBook::Latest(std::string_view callsign) const {
+    const auto found = latest_.find(Upper(callsign));
+    return found == latest_.end() ? nullptr : Find(found->second);
+}
+
+void IncidentBook::ForEach(const std::function<void(const Incident&)>& visit) const {
+    for (const auto& [id, incident] : byId_) visit(incident);
+}
+
+Incident& IncidentBook::Open(const Observation& observation) {
+    Incident incident;
+    incident.id = nextId_++;
+    incident.callsign = Upper(observation.callsign);
+    incident.opened_s = observation.time_s;
+    latest_[incident.callsign] = incident.id;
+    return byId_.emplace(incident.id, std::move(incident)).first->second;
+}
+
+void IncidentBook::AddEmergency(Incident& incident, const Observation& observation) {
+    ++incident.frames;
+    incident.grade = std::max(incident.grade, observation.Grade());
+    incident.lastEmergency_s = observation.time_s;
+    incident.lastHeard_s = std::max(incident.lastHeard_s, observation.time_s);
+    if (observation.position) incident.position = observation.position;
+    if (observation.frameKey.empty()) return;
+    if (incident.seen.size() >= kMaxSeen) incident.seen.erase(incident.seen.begin());
+    incident.seen.push_back({observation.frameKey, observation.time_s});
+}
+
+void IncidentBook::Move(Incident& incident, Action action, State to, std::int64_t time_s,
+                        std::string operatorName, std::string note) {
+    Change change{.incident = incident.id,
+                  .callsign = incident.callsign,
+                  .time_s = time_s,
+                  .action = action,
+                  .from = incident.state,
+                  .to = to,
+                  .operatorName = std::move(operatorName),
+                  .note = std::move(note),
+                  .handler = incident.handler,
+                  .grade = incident.grade,
+                  .heldBackReason = incident.heldBackReason};
+    incident.state = to;
+    incident.history.push_back(change);
+    if (sink_) sink_(change);
+}
+
+void IncidentBook::Prune() {
+    if (byId_.size() <= kMaxIncidents) return;
+    const auto oldest = std::find_if(byId_.begin(), byId_.end(), [](const auto& entry) {
+        return entry.second.state == State::Closed;
+    });
+    if (oldest == byId_.end()) return;
+    const auto latest = latest_.find(oldest->second.callsign);
+    if (latest != latest_.end() && latest->second == oldest->first) latest_.erase(latest);
+    byId_.erase(oldest);
+}
+
+}  // namespace incidents

@@ -1,0 +1,121 @@
+// Incidents an operator works through: one per station in emergency, from its first emergency
+// frame until an operator closes it, with every change of state recorded.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "incidents/EvidenceGrade.h"
+#include "incidents/Observation.h"
+#include "incidents/WatchList.h"
+
+namespace incidents {
+
+enum class State { New, Acknowledged, BeingHandled, StoodDown, Closed };
+
+enum class Action { Open, Reopen, Acknowledge, Take, Note, StandDown, Close };
+
+std::string_view StateKey(State state);
+std::string_view ActionKey(Action action);
+
+// One change of an incident, for the incident log and the export.
+struct Change {
+    std::uint64_t incident = 0;
+    std::string callsign;
+    std::int64_t time_s = 0;
+    Action action = Action::Open;
+    State from = State::New;
+    State to = State::New;
+    std::string operatorName;  // empty when the station itself caused it
+    std::string note;
+    std::string handler;  // who handles the incident after the change
+    EvidenceGrade grade = EvidenceGrade::None;
+    std::string heldBackReason;
+};
+
+// One JSON object on one line, always the same keys in the same order: incident, callsign,
+// time, action, from (null on open), to, operator, note, handler, grade, grade_text,
+// held_back. Text is escaped; bytes that are not UTF-8 become U+FFFD.
+std::string ChangeJson(const Change& change);
+
+struct Incident {
+    std::uint64_t id = 0;
+    std::string callsign;
+    State state = State::New;
+    EvidenceGrade grade = EvidenceGrade::None;  // the strongest heard
+    std::int64_t opened_s = 0;
+    std::int64_t lastEmergency_s = 0;  // the newest emergency frame's time
+    std::int64_t lastHeard_s = 0;      // the newest frame's time, emergency or not
+    std::uint64_t frames = 0;          // emergency frames, each once
+    std::uint64_t copies = 0;          // copies of them, and frames that came late
+    std::optional<GeoPoint> position;  // the newest known
+    std::string handler;               // who handles it
+    std::string heldBackReason;        // why it did not sound, when it did not
+    std::vector<Change> history;       // every change, oldest first
+
+    struct Seen {
+        std::string key;
+        std::int64_t time_s = 0;
+    };
+    std::vector<Seen> seen;  // the latest emergency frames, to know copies by
+};
+
+// How long ago the station was last heard, never negative.
+std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s);
+
+class IncidentBook {
+public:
+    // A copy within this time is the same frame heard again; later it is a late copy.
+    static constexpr std::int64_t kCopyWindow_s = 30;
+    static constexpr std::size_t kMaxSeen = 64;
+    static constexpr std::size_t kMaxIncidents = 1000;  // the oldest closed ones go beyond
+
+    enum class Arrival { NotEmergency, Fresh, Copy, Late };
+
+    struct Answer {
+        std::uint64_t incident = 0;  // 0: the frame belongs to none
+        Arrival arrival = Arrival::NotEmergency;
+        bool sound = false;
+        std::string heldBackReason;  // why a frame that opened an incident did not sound
+    };
+
+    struct Outcome {
+        bool done = false;
+        std::string refusal;  // why not, when not done
+    };
+
+    void SetWatchList(WatchList list) { watch_ = std::move(list); }
+    // Beacons without the emergency mark for this long stand the incident down.
+    void SetStandDownAfter(std::int64_t seconds) { standDownAfter_s_ = seconds; }
+    void SetChangeSink(std::function<void(const Change&)> sink) { sink_ = std::move(sink); }
+
+    Answer Observe(const Observation& observation);
+    Outcome Apply(const OperatorCommand& command);
+
+    const Incident* Find(std::uint64_t id) const;
+    // The station's latest incident, closed or not.
+    const Incident* Latest(std::string_view callsign) const;
+    void ForEach(const std::function<void(const Incident&)>& visit) const;
+
+private:
+    Incident& Open(const Observation& observation);
+    void Move(Incident& incident, Action action, State to, std::int64_t time_s,
+              std::string operatorName, std::string note);
+    void AddEmergency(Incident& incident, const Observation& observation);
+    void Prune();
+
+    WatchList watch_;
+    std::int64_t standDownAfter_s_ = 30 * 60;
+    std::function<void(const Change&)> sink_;
+    std::uint64_t nextId_ = 1;
+    std::map<std::uint64_t, Incident> byId_;
+    std::map<std::string, std::uint64_t, std::less<>> latest_;
+};
+
+}  // namespace incidents

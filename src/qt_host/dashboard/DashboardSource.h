@@ -1,0 +1,96 @@
+// What the dashboard shows and what it lets an operator do, as plain data: whoever keeps the
+// incidents implements a Source, the server only reads snapshots and passes actions on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qt_host::dashboard {
+
+struct Note {
+    std::int64_t time_s = 0;  // Unix time
+    std::string operatorName;
+    std::string text;
+};
+
+struct IncidentView {
+    std::string id;
+    std::string callsign;
+    std::string state;  // "new", "acknowledged", "being handled", "stood down", "closed"
+    std::string grade;  // what made it an emergency, strongest first: "Mic-E Emergency"...
+    std::int64_t firstHeard_s = 0;
+    std::int64_t lastHeard_s = 0;
+    std::string operatorName;  // who took it; empty while nobody has
+    std::vector<Note> notes;
+    std::string evidence;  // the frame and why it counts, in words
+    std::string heldBack;  // why it did not sound; empty when it did
+    std::optional<double> latitude_deg, longitude_deg;
+};
+
+struct StationView {
+    std::string callsign;
+    double latitude_deg = 0;
+    double longitude_deg = 0;
+    std::string comment;
+    bool emergency = false;
+};
+
+struct CircleView {
+    double latitude_deg = 0;
+    double longitude_deg = 0;
+    double radius_km = 0;
+    std::string color;  // "#rrggbb"
+};
+
+struct FeedHealth {
+    std::string name;  // "KISS 127.0.0.1:8001"
+    bool silent = false;
+    std::int64_t lastHeard_s = 0;  // 0: nothing heard yet
+};
+
+struct Snapshot {
+    std::int64_t now_s = 0;
+    std::vector<IncidentView> incidents;
+    std::vector<StationView> stations;
+    std::vector<CircleView> circles;
+    std::optional<std::pair<double, double>> home_deg;  // latitude, longitude
+    std::string homeCallsign;
+    FeedHealth feed;
+    bool alarmOn = false;
+};
+
+enum class ActionKind { Acknowledge, Take, Note, Close };
+
+struct Action {
+    ActionKind kind = ActionKind::Acknowledge;
+    std::string incident;      // an IncidentView id
+    std::string operatorName;  // needed to take
+    std::string note;          // needed to add a note and to close
+};
+
+struct ActionResult {
+    bool ok = false;
+    std::string reason;  // why not, for the operator
+};
+
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual Snapshot Current() const = 0;
+    virtual ActionResult Act(const Action& action) = 0;
+
+    // The server's listener: called whenever what Current() gives may have changed.
+    void SetChangeListener(std::function<void()> listener) { onChange_ = std::move(listener); }
+    void Changed() const {
+        if (onChange_) onChange_();
+    }
+
+private:
+    std::function<void()> onChange_;
+};
+
+}  // namespace qt_host::dashboard

@@ -1,0 +1,259 @@
+// The incident book: the states an incident goes through, who may move it, late copies, and
+// the records its changes leave.
+#include <gtest/gtest.h>
+
+#include "incidents/IncidentBook.h"
+
+namespace incidents {
+namespace {
+
+constexpr std::int64_t kT0 = 1'796'472'000;  // 5 December 2026, 12:00 UTC (about)
+
+Observation Emergency(std::int64_t time_s, std::string key = "", std::string call = "IZ2ABC-9") {
+    Observation o;
+    o.callsign = std::move(call);
+    o.time_s = time_s;
+    o.micEEmergency = true;
+    o.frameKey = key.empty() ? "k" + std::to_string(time_s) : std::move(key);
+    return o;
+}
+
+Observation Beacon(std::int64_t time_s, bool micEOther = false) {
+    Observation o;
+    o.callsign = "IZ2ABC-9";
+    o.time_s = time_s;
+    o.micEOtherMessage = micEOther;
+    o.frameKey = "b" + std::to_string(time_s);
+    return o;
+}
+
+OperatorCommand Command(OperatorAction action, std::string text = "", std::string who = "Anna") {
+    return {action, 1, kT0 + 100, std::move(who), std::move(text)};
+}
+
+struct World {
+    IncidentBook book;
+    std::vector<Change> changes;
+    World() {
+        book.SetChangeSink([this](const Change& c) { changes.push_back(c); });
+    }
+    // Incident 1 of IZ2ABC-9, brought to `state` the usual way.
+    void Reach(State state) {
+        book.Observe(Emergency(kT0));
+        if (state == State::Acknowledged) book.Apply(Command(OperatorAction::Acknowledge));
+        if (state == State::BeingHandled) book.Apply(Command(OperatorAction::Take));
+        if (state == State::StoodDown) book.Observe(Beacon(kT0 + 10, true));
+        if (state == State::Closed) book.Apply(Command(OperatorAction::Close, "false alarm"));
+        ASSERT_EQ(book.Find(1)->state, state);
+    }
+};
+
+TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
+    using A = OperatorAction;
+    const struct {
+        State from;
+        OperatorCommand command;
+        State to;  // New with a refusal: refused, the state unchanged
+        const char* refusal;
+    } cases[] = {
+        {State::New, Command(A::Acknowledge), State::Acknowledged, ""},
+        {State::New, Command(A::Take), State::BeingHandled, ""},
+        {State::Acknowledged, Command(A::Take, "Bruno"), State::BeingHandled, ""},
+        {State::New, Command(A::Note, "called him"), State::New, ""},
+        {State::BeingHandled, Command(A::Note, "on his way"), State::BeingHandled, ""},
+        {State::StoodDown, Command(A::Note, "ok"), State::StoodDown, ""},
+        {State::New, Command(A::Close, "done"), State::Closed, ""},
+        {State::BeingHandled, Command(A::Close, "rescued"), State::Closed, ""},
+        {State::StoodDown, Command(A::Close, "fine"), State::Closed, ""},
+        {State::Acknowledged, Command(A::Acknowledge), State::Acknowledged, "already acknowledged"},
+        {State::BeingHandled, Command(A::Acknowledge), State::BeingHandled,
+         "already being handled by Anna"},
+        {State::BeingHandled, Command(A::Take, "", "Carla"), State::BeingHandled,
+         "already being handled by Anna"},
+        {State::StoodDown, Command(A::Take), State::StoodDown, "the station stood down"},
+        {State::StoodDown, Command(A::Acknowledge), State::StoodDown, "the station stood down"},
+        {State::Closed, Command(A::Note, "late"), State::Closed, "the incident is closed"},
+        {State::Closed, Command(A::Close, "again"), State::Closed, "the incident is closed"},
+        {State::New, Command(A::Close), State::New, "closing needs a note"},
+        {State::New, Command(A::Note), State::New, "the note is empty"},
+        {State::New, Command(A::Take, "", ""), State::New, "the operator is not named"},
+    };
+    for (const auto& c : cases) {
+        World w;
+        w.Reach(c.from);
+        const std::size_t before = w.changes.size();
+        const auto outcome = w.book.Apply(c.command);
+        const std::string label = std::string(StateKey(c.from)) + " " + c.refusal;
+        EXPECT_EQ(outcome.refusal, c.refusal) << label;
+        EXPECT_EQ(outcome.done, *c.refusal == '\0') << label;
+        EXPECT_EQ(w.book.Find(1)->state, c.to) << label;
+        EXPECT_EQ(w.changes.size(), before + (outcome.done ? 1 : 0)) << label;
+    }
+    World w;
+    EXPECT_EQ(w.book.Apply(Command(OperatorAction::Acknowledge)).refusal, "no incident 1");
+}
+
+TEST(IncidentBook, TakingForSomeoneElseNamesThemAndTheRecordSaysWhoDidIt) {
+    World w;
+    w.Reach(State::New);
+    w.book.Apply(Command(OperatorAction::Take, "Bruno \"B\"\n", "Anna"));
+    EXPECT_EQ(w.book.Find(1)->handler, "Bruno \"B\"\n");
+    EXPECT_EQ(
+        ChangeJson(w.changes.back()),
+        R"({"incident":1,"callsign":"IZ2ABC-9","time":1796472100,"action":"take",)"
+        R"("from":"new","to":"being_handled","operator":"Anna","note":"",)"
+        R"("handler":"Bruno \"B\"\u000a","grade":"mic_e","grade_text":"Mic-E Emergency code",)"
+        R"("held_back":""})");
+    EXPECT_TRUE(
+        ChangeJson(w.changes.front())
+            .starts_with(
+                R"({"incident":1,"callsign":"IZ2ABC-9","time":1796472000,"action":"open","from":null,)"));
+    Change bad = w.changes.back();
+    // Text from the air stays valid UTF-8: broken sequences become U+FFFD, whole ones stay.
+    bad.note = std::string("a\xff") + "b\xc3\xa9" + "\xc3(" + "\xf4\x8f\xbf\xbf";
+    const std::string kept = std::string(R"("note":"a)") + "\xEF\xBF\xBD" + "b\xc3\xa9" +
+                             "\xEF\xBF\xBD" + "(" + "\xf4\x8f\xbf\xbf" + "\"";
+    EXPECT_NE(ChangeJson(bad).find(kept), std::string::npos) << ChangeJson(bad);
+}
+
+TEST(IncidentBook, BeyondItsSizeTheOldestClosedIncidentGoes) {
+    World w;
+    std::int64_t t = kT0;
+    const auto emergency = [&](const std::string& call) {
+        return w.book.Observe(Emergency(++t, "", call));
+    };
+    const auto close = [&](std::uint64_t id) {
+        ASSERT_TRUE(w.book.Apply({OperatorAction::Close, id, ++t, "Anna", "over"}).done);
+    };
+    emergency("S0");
+    close(1);
+    emergency("S0");  // 2, open
+    emergency("S1");  // 3
+    close(3);
+    for (int i = 2; i < 1000; ++i) emergency("S" + std::to_string(i));  // up to 1001
+    EXPECT_EQ(w.book.Find(1), nullptr);
+    EXPECT_EQ(w.book.Latest("S0")->id, 2u);
+    emergency("S1000");  // 1002: incident 3 goes, and with it S1's latest
+    EXPECT_EQ(w.book.Latest("S1"), nullptr);
+    const auto again = emergency("S1");
+    EXPECT_TRUE(again.sound);
+    EXPECT_EQ(again.incident, 1003u);
+}
+
+TEST(IncidentBook, TheStationStandsDownAndAFreshEmergencyReopensIt) {
+    World w;
+    w.Reach(State::BeingHandled);
+    // Beacons without the mark stand it down only once the set time has gone by.
+    EXPECT_FALSE(w.book.Observe(Beacon(kT0 + 29 * 60 + 59)).sound);
+    EXPECT_EQ(w.book.Find(1)->state, State::BeingHandled);
+    w.book.Observe(Beacon(kT0 + 30 * 60));
+    EXPECT_EQ(w.book.Find(1)->state, State::StoodDown);
+    EXPECT_EQ(w.changes.back().note, "no emergency mark for 30 min");
+    EXPECT_EQ(w.changes.back().operatorName, "");
+
+    const auto again = w.book.Observe(Emergency(kT0 + 31 * 60));
+    EXPECT_TRUE(again.sound);
+    EXPECT_EQ(again.incident, 1u);
+    EXPECT_EQ(w.book.Find(1)->state, State::New);
+    EXPECT_EQ(w.changes.back().action, Action::Reopen);
+
+    // A Mic-E message other than Emergency stands it down at once; a set time is kept.
+    w.book.SetStandDownAfter(60);
+    w.book.Observe(Beacon(kT0 + 31 * 60 + 1, true));
+    EXPECT_EQ(w.book.Find(1)->state, State::StoodDown);
+    w.book.Observe(Emergency(kT0 + 40 * 60));
+    w.book.Observe(Beacon(kT0 + 41 * 60));
+    EXPECT_EQ(w.book.Find(1)->state, State::StoodDown);
+
+    // Closed, the station's next emergency is a new incident that sounds.
+    w.book.Apply({OperatorAction::Close, 1, kT0 + 50 * 60, "Anna", "back home"});
+    const auto next = w.book.Observe(Emergency(kT0 + 60 * 60));
+    EXPECT_TRUE(next.sound);
+    EXPECT_EQ(next.incident, 2u);
+    EXPECT_EQ(w.book.Latest("iz2abc-9")->id, 2u);
+    EXPECT_EQ(w.book.Find(1)->history.size(), 8u);  // open..close, each kept for the export
+}
+
+TEST(IncidentBook, LateCopiesAndDuplicatesAddEvidenceButDoNotSound) {
+    World w;
+    EXPECT_TRUE(w.book.Observe(Emergency(kT0, "A")).sound);
+    const struct {
+        Observation frame;
+        IncidentBook::Arrival arrival;
+        bool sounds;
+    } frames[] = {
+        {Emergency(kT0 + 29, "A"), IncidentBook::Arrival::Copy, false},
+        {Emergency(kT0 + 60, "B"), IncidentBook::Arrival::Fresh, false},  // open already
+        {Emergency(kT0 + 45, "C"), IncidentBook::Arrival::Late, false},   // older than B
+        {Emergency(kT0 + 120, "A"), IncidentBook::Arrival::Late, false},  // past the window
+    };
+    for (const auto& f : frames) {
+        const auto answer = w.book.Observe(f.frame);
+        EXPECT_EQ(answer.arrival, f.arrival) << f.frame.frameKey << f.frame.time_s;
+        EXPECT_EQ(answer.sound, f.sounds) << f.frame.frameKey << f.frame.time_s;
+        EXPECT_EQ(answer.incident, 1u);
+    }
+    const Incident& incident = *w.book.Find(1);
+    EXPECT_EQ(incident.frames, 2u);
+    EXPECT_EQ(incident.copies, 3u);
+    EXPECT_EQ(LastHeardAgo_s(incident, kT0 + 100), 40);
+
+    // Neither a stood-down nor a closed incident comes back for an old frame.
+    w.book.Observe(Beacon(kT0 + 200, true));
+    EXPECT_FALSE(w.book.Observe(Emergency(kT0 + 150, "D")).sound);
+    EXPECT_EQ(w.book.Find(1)->state, State::StoodDown);
+    w.book.Apply(Command(OperatorAction::Close, "ok"));
+    EXPECT_FALSE(w.book.Observe(Emergency(kT0 + 300, "B")).sound);
+    EXPECT_EQ(w.book.Latest("IZ2ABC-9")->id, 1u);
+    EXPECT_EQ(w.book.Find(1)->copies, 5u);
+}
+
+TEST(IncidentBook, TheGradeIsTheStrongestEvidenceHeard) {
+    const struct {
+        bool micE, custom, comment;
+        EvidenceGrade grade;
+    } grades[] = {
+        {false, false, false, EvidenceGrade::None},
+        {false, false, true, EvidenceGrade::CommentText},
+        {false, true, true, EvidenceGrade::CustomType},
+        {true, true, true, EvidenceGrade::MicEEmergency},
+        {true, false, false, EvidenceGrade::MicEEmergency},
+    };
+    for (const auto& g : grades) EXPECT_EQ(GradeOf(g.micE, g.custom, g.comment), g.grade);
+
+    World w;
+    Observation frame = Emergency(kT0);
+    frame.micEEmergency = false;
+    frame.commentText = true;
+    w.book.Observe(frame);
+    EXPECT_EQ(w.book.Find(1)->grade, EvidenceGrade::CommentText);
+    frame = Emergency(kT0 + 5);
+    frame.micEEmergency = false;
+    frame.customType = true;
+    w.book.Observe(frame);
+    frame.commentText = true;
+    frame.customType = false;
+    frame.time_s = kT0 + 10;
+    frame.frameKey = "weaker";
+    w.book.Observe(frame);
+    EXPECT_EQ(w.book.Find(1)->grade, EvidenceGrade::CustomType);
+    w.book.Observe(Emergency(kT0 + 1));  // late, but evidence all the same
+    EXPECT_EQ(w.book.Find(1)->grade, EvidenceGrade::MicEEmergency);
+    EXPECT_EQ(GradeText(EvidenceGrade::CustomType), "the message type set as emergency");
+}
+
+TEST(IncidentBook, AHeldBackEmergencyIsListedWithItsReasonButDoesNotSound) {
+    World w;
+    WatchList list;
+    list.ignore = {{"IZ2ABC*", "test beacon"}};
+    w.book.SetWatchList(list);
+    const auto answer = w.book.Observe(Emergency(kT0));
+    EXPECT_FALSE(answer.sound);
+    EXPECT_EQ(answer.heldBackReason, "ignored (test beacon)");
+    EXPECT_EQ(w.book.Find(1)->heldBackReason, "ignored (test beacon)");
+    EXPECT_EQ(w.changes.at(0).heldBackReason, "ignored (test beacon)");
+    EXPECT_TRUE(w.book.Observe(Emergency(kT0, "x", "IZ2XYZ")).sound);
+}
+
+}  // namespace
+}  // namespace incidents

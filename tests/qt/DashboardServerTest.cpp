@@ -1,0 +1,223 @@
+// The dashboard's server on loopback: what it refuses, what it serves, and its live stream.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+
+#include "qt_host/dashboard/DashboardServer.h"
+
+namespace qt_host::dashboard {
+namespace {
+
+class FakeSource final : public Source {
+public:
+    Snapshot Current() const override {
+        Snapshot s;
+        IncidentView& i = s.incidents.emplace_back();
+        i.id = "Q1X";
+        i.callsign = "Q1X<b>";
+        i.evidence = "!EMERGENCY! <script>alert(1)</script>";
+        return s;
+    }
+    ActionResult Act(const Action& action) override {
+        actions.push_back(action);
+        return {true, {}};
+    }
+    std::vector<Action> actions;
+};
+
+// Sends raw bytes and collects the answer until the server closes or `until` shows up.
+QByteArray Exchange(quint16 port, const QByteArray& request, const QByteArray& until = {},
+                    int timeout_ms = 3000) {
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", port);
+    QByteArray answer;
+    QDeadlineTimer deadline(timeout_ms);
+    bool sent = false;
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (!sent && socket.state() == QAbstractSocket::ConnectedState) {
+            socket.write(request);
+            sent = true;
+        }
+        answer += socket.readAll();
+        if (!until.isEmpty() && answer.count(until) >= 1) break;
+        if (sent && socket.state() == QAbstractSocket::UnconnectedState) break;
+    }
+    return answer + socket.readAll();
+}
+
+QByteArray Get(const QByteArray& target, const QByteArray& extra = {}) {
+    return "GET " + target + " HTTP/1.1\r\nHost: x\r\n" + extra + "\r\n";
+}
+// A POST of exactly `size` bytes, head and body, to the page (which only answers GET).
+QByteArray PostOfSize(int size) {
+    QByteArray head = "POST / HTTP/1.1\r\nContent-Length: 00000\r\n\r\n";
+    const int body = size - int(head.size());
+    head.replace("00000", QByteArray::number(body).rightJustified(5, '0'));
+    return head + QByteArray(body, 'x');
+}
+QByteArray Post(const QByteArray& body, const QByteArray& token) {
+    return "POST /api/action HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n" +
+           (token.isEmpty() ? QByteArray() : "X-Sirenwatch-Token: " + token + "\r\n") +
+           "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+struct Served {
+    explicit Served(QString token = "secret", QHostAddress address = QHostAddress::LocalHost)
+        : server(source, [&] {
+              ServerSettings s;
+              s.address = address;
+              s.token = token;
+              s.pageFolder = SIRENWATCH_SOURCE_DIR "/data/dashboard";
+              s.requestTimeout_ms = 300;
+              s.pushDelay_ms = 10;
+              return s;
+          }()) {}
+    FakeSource source;
+    DashboardServer server;
+};
+
+TEST(DashboardServer, RefusesWhatItMust) {
+    Served served;
+    ASSERT_FALSE(served.server.Start().has_value());
+    const QByteArray take = R"({"action":"take","incident":"Q1X","operator":"Anna"})";
+    struct Case {
+        const char* what;
+        QByteArray request;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"state without the token", Get("/api/state"), "401"},
+        {"state with a wrong token", Get("/api/state", "X-Sirenwatch-Token: secreT\r\n"), "403"},
+        {"action without the token", Post(take, {}), "401"},
+        {"action with a wrong token", Post(take, "secre"), "403"},
+        {"action with a token wrong at its start", Post(take, "Secret"), "403"},
+        {"operator's name too long",
+         Post(R"({"action":"take","incident":"Q1X","operator":")" + QByteArray(65, 'a') + "\"}",
+              "secret"),
+         "400"},
+        {"note too long",
+         Post(R"({"action":"note","incident":"Q1X","note":")" + QByteArray(2001, 'a') + "\"}",
+              "secret"),
+         "400"},
+        {"action by GET", Get("/api/action?token=secret"), "405"},
+        {"page by POST", "POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "405"},
+        {"oversized body", Post(QByteArray(20000, 'x'), "secret"), "413"},
+        {"one byte over the limit", PostOfSize(16 * 1024 + 1), "413"},
+        {"just within the limit", PostOfSize(16 * 1024), "405"},
+        {"a length that is no number", "POST / HTTP/1.1\r\nContent-Length: 1x\r\n\r\n", "400"},
+        {"oversized head", "GET / HTTP/1.1\r\nX-Pad: " + QByteArray(17000, 'a'), "413"},
+        {"parent folder", Get("/../CMakeLists.txt"), "404"},
+        {"encoded parent folder", Get("/%2e%2e/%2e%2e/etc/passwd"), "404"},
+        {"folder under the page", Get("/vendor/leaflet/../../index.html"), "404"},
+        {"a file beside the page's", Get("/vendor/leaflet/VERSION"), "404"},
+        {"a request that never ends", "GET / HTTP/1.1\r\n", "408"},
+        {"not HTTP", "HELLO\r\n\r\n", "400"},
+    };
+    for (const Case& c : cases) {
+        const QByteArray answer = Exchange(served.server.Port(), c.request);
+        EXPECT_TRUE(answer.startsWith(QByteArray("HTTP/1.1 ") + c.status))
+            << c.what << ": " << answer.left(40).toStdString();
+    }
+    EXPECT_TRUE(served.source.actions.empty());
+}
+
+TEST(DashboardServer, ServesThePageAndEscapedStateAndTakesActions) {
+    Served served;
+    ASSERT_FALSE(served.server.Start().has_value());
+    const QByteArray page = Exchange(served.server.Port(), Get("/"));
+    EXPECT_TRUE(page.startsWith("HTTP/1.1 200"));
+    EXPECT_TRUE(page.contains("Content-Security-Policy: default-src 'none'; script-src 'self'"));
+    EXPECT_TRUE(page.contains("X-Content-Type-Options: nosniff"));
+    EXPECT_TRUE(page.contains("dashboard.js"));
+
+    const QByteArray state = Exchange(served.server.Port(), Get("/api/state?token=secret"));
+    EXPECT_TRUE(state.startsWith("HTTP/1.1 200"));
+    EXPECT_FALSE(state.contains("<script")) << state.toStdString();
+    EXPECT_FALSE(state.contains("<b>"));
+    EXPECT_TRUE(state.contains(R"(\u003cscript\u003e)"));
+
+    const QByteArray answer =
+        Exchange(served.server.Port(),
+                 Post(R"({"action":"take","incident":"Q1X","operator":"Anna"})", "secret"));
+    EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << answer.toStdString();
+    ASSERT_EQ(served.source.actions.size(), 1u);
+    EXPECT_EQ(served.source.actions[0].kind, ActionKind::Take);
+    EXPECT_EQ(served.source.actions[0].operatorName, "Anna");
+}
+
+TEST(DashboardServer, WithoutATokenActionsAreOffAndOnlyLocalNamesRead) {
+    Served served("");
+    ASSERT_FALSE(served.server.Start().has_value());
+    struct Case {
+        QByteArray request;
+        const char* status;
+    };
+    const Case cases[] = {
+        {Post(R"({"action":"acknowledge","incident":"Q1X"})", "x"), "403"},
+        {Get("/api/state").replace("Host: x", "Host: localhost:8080"), "200"},
+        {Get("/api/state").replace("Host: x", "Host: [::1]:8080"), "200"},
+        {Get("/api/state").replace("Host: x", "Host: 127.0.0.1"), "200"},
+        {Get("/api/state").replace("Host: x", "Host: sirenwatch.example.org:8080"), "403"},
+    };
+    for (const Case& c : cases) {
+        const QByteArray answer = Exchange(served.server.Port(), c.request);
+        EXPECT_TRUE(answer.startsWith(QByteArray("HTTP/1.1 ") + c.status))
+            << c.request.left(60).toStdString() << " -> " << answer.left(40).toStdString();
+    }
+    EXPECT_TRUE(served.source.actions.empty());
+}
+
+TEST(DashboardServer, ThePageMayLoadImagesOnlyFromTheTileServerBesideItself) {
+    Served served;
+    ASSERT_FALSE(served.server.Start().has_value());
+    EXPECT_TRUE(Exchange(served.server.Port(), Get("/")).contains("img-src 'self' data: ;"));
+    FakeSource source;
+    ServerSettings settings;
+    settings.pageFolder = SIRENWATCH_SOURCE_DIR "/data/dashboard";
+    settings.tileUrl = "https://{s}.tiles.example.org/{z}/{x}/{y}.png";
+    DashboardServer tiled(source, settings);
+    ASSERT_FALSE(tiled.Start().has_value());
+    EXPECT_TRUE(Exchange(tiled.Port(), Get("/"))
+                    .contains("img-src 'self' data: https://*.tiles.example.org;"));
+}
+
+TEST(DashboardServer, BeyondLoopbackOnlyWithAToken) {
+    Served open("", QHostAddress::AnyIPv4);
+    const auto refusal = open.server.Start();
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_TRUE(refusal->contains("DashboardToken"));
+    // With a token it goes on to listen: on an address of no interface here, which fails.
+    Served guarded("secret", QHostAddress("192.0.2.1"));
+    const auto problem = guarded.server.Start();
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_FALSE(problem->contains("DashboardToken")) << problem->toStdString();
+}
+
+TEST(DashboardServer, StreamSendsTheStateThenEachChange) {
+    Served served;
+    ASSERT_FALSE(served.server.Start().has_value());
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", served.server.Port());
+    ASSERT_TRUE(socket.waitForConnected(2000));
+    socket.write(Get("/api/events?token=secret"));
+    QByteArray received;
+    const auto waitForEvents = [&](int count) {
+        QDeadlineTimer deadline(3000);
+        while (received.count("event: state") < count && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            received += socket.readAll();
+        }
+        return received.count("event: state");
+    };
+    EXPECT_EQ(waitForEvents(1), 1);
+    EXPECT_TRUE(received.contains("Content-Type: text/event-stream"));
+    served.source.Changed();
+    served.source.Changed();  // gathered into one message
+    EXPECT_EQ(waitForEvents(2), 2);
+}
+
+}  // namespace
+}  // namespace qt_host::dashboard

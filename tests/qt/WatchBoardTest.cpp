@@ -1,0 +1,143 @@
+// The dashboard's view of the incident book: what operators may do to an incident, and when
+// not; what the book is told of a decoded frame.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "app/WatchBoard.h"
+#include "decode/AprsDecoder.h"
+#include "fakes/FakePorts.h"
+
+namespace app {
+namespace {
+
+namespace dash = qt_host::dashboard;
+
+// The book hears the host's frames as the program wires it.
+void Feed(builtin_host::BuiltinHost& host, incidents::IncidentBook& book) {
+    host.SetDecodedListener([&](const decode::Decoded& frame, std::int64_t time_s) {
+        book.Observe(ObservationOf(frame, time_s, "EMERGENCY", host));
+    });
+}
+
+constexpr char kEmergency[] = R"(Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/"5\}Car off the road)";
+
+TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
+    fakes::SettableClock clock;
+    builtin_host::BuiltinHost host(clock, {45.5, 9.2});
+    forms::FrmMain form;
+    std::int64_t now_s = 1000;
+    host.SetEpochClock([&now_s] { return now_s; });
+    incidents::IncidentBook book;
+    Feed(host, book);
+    WatchBoard board(host, form, book, "N0CALL", [&now_s] { return now_s; });
+    host.OnTnc2Line(kEmergency);
+    const std::string id = board.Current().incidents.at(0).id;
+    int changes = 0;
+    board.SetChangeListener([&changes] { ++changes; });
+
+    using K = dash::ActionKind;
+    struct Step {
+        dash::Action action;
+        bool ok;
+        const char* state;  // afterwards
+    };
+    const Step steps[] = {
+        {{K::Take, "Q0NONE", "Anna", ""}, false, "new"},
+        {{K::Acknowledge, id, "", ""}, true, "acknowledged"},
+        {{K::Take, id, "", ""}, false, "acknowledged"},  // nobody named
+        {{K::Take, id, "Anna", ""}, true, "being handled"},
+        {{K::Note, id, "Anna", ""}, false, "being handled"},
+        {{K::Note, id, "Anna", "on the phone"}, true, "being handled"},
+        {{K::Close, id, "Anna", ""}, false, "being handled"},  // closing says why
+        {{K::Close, id, "Anna", "all well"}, true, "closed"},
+        {{K::Note, id, "Bea", "late"}, false, "closed"},
+    };
+    int accepted = 0;
+    for (const Step& step : steps) {
+        const auto result = board.Act(step.action);
+        EXPECT_EQ(result.ok, step.ok) << step.state << ": " << result.reason;
+        EXPECT_EQ(result.reason.empty(), step.ok);
+        const auto snapshot = board.Current();
+        ASSERT_EQ(snapshot.incidents.size(), 1u);
+        EXPECT_EQ(snapshot.incidents[0].state, step.state);
+        accepted += step.ok;
+    }
+    EXPECT_EQ(changes, accepted);
+    const auto closed = board.Current().incidents[0];
+    EXPECT_EQ(closed.operatorName, "Anna");
+    ASSERT_EQ(closed.notes.size(), 2u);
+    EXPECT_EQ(closed.notes[1].text, "all well");
+
+    // The station calls again later: a new incident.
+    now_s += 300;
+    host.OnTnc2Line(std::string(kEmergency) + " again");
+    const auto reopened = board.Current().incidents[0];
+    EXPECT_EQ(reopened.state, "new");
+    EXPECT_NE(reopened.id, id);
+    EXPECT_TRUE(reopened.notes.empty());
+    EXPECT_TRUE(board.Act({K::Take, reopened.id, "Bea", ""}).ok);
+}
+
+TEST(WatchBoard, GradesTheEvidenceAndShowsCommentsWithoutTheCallsign) {
+    fakes::SettableClock clock;
+    builtin_host::BuiltinHost host(clock, {45.5, 9.2});
+    forms::FrmMain form;
+    incidents::IncidentBook book;
+    incidents::WatchList watch;
+    watch.ignore = {{"Q9XSS", "test beacon"}};
+    book.SetWatchList(watch);
+    Feed(host, book);
+    WatchBoard board(host, form, book, "N0CALL", [] { return std::int64_t{1000}; });
+    host.OnTnc2Line(kEmergency);
+    host.OnTnc2Line("Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! <b>help</b>");
+    host.OnTnc2Line("Q8MOV>APRS:!4531.00N/00912.00E>on my way");
+    std::map<std::string, std::string> grades, heldBack, comments;
+    const auto snapshot = board.Current();
+    ASSERT_EQ(snapshot.incidents.size(), 2u) << "a frame without an emergency opens none";
+    EXPECT_EQ(snapshot.home_deg, std::make_pair(45.5, 9.2));
+    for (const auto& i : snapshot.incidents) {
+        grades[i.callsign] = i.grade;
+        heldBack[i.callsign] = i.heldBack;
+    }
+    for (const auto& s : snapshot.stations) comments[s.callsign] = s.comment;
+    EXPECT_EQ(grades["Q7MOB-9"], "Mic-E Emergency");
+    EXPECT_EQ(grades["Q9XSS"], "!EMERGENCY! in the comment");
+    EXPECT_EQ(comments["Q9XSS"], "!EMERGENCY! <b>help</b>");
+    EXPECT_EQ(heldBack["Q7MOB-9"], "");
+    EXPECT_NE(heldBack["Q9XSS"].find("test beacon"), std::string::npos) << heldBack["Q9XSS"];
+}
+
+TEST(WatchBoard, ObservationsTellTheMicECodeFromTheCustomTypeAndTheComment) {
+    fakes::SettableClock clock;
+    builtin_host::BuiltinHost host(clock, {45.5, 9.2});
+    const std::string custom = decode::Decode(R"(Q7MOB-9>CE3UU0:`~SZl I>/"5\})").messageType;
+    struct Case {
+        std::string line, emergencyType;
+        bool micE, customType, comment, other;
+    };
+    for (const Case& c : {
+             Case{kEmergency, "EMERGENCY", true, false, false, false},
+             Case{kEmergency, custom, true, false, false, false},
+             Case{R"(Q7MOB-9>SU3UU0:`~SZl I>/"5\})", "EMERGENCY", false, false, false, true},
+             Case{R"(Q7MOB-9>CE3UU0:`~SZl I>/"5\})", custom, false, true, false, false},
+             Case{"Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell", "EMERGENCY", false, false,
+                  true, false},
+         }) {
+        const auto o = ObservationOf(decode::Decode(c.line), 77, c.emergencyType, host);
+        EXPECT_EQ(std::tie(o.micEEmergency, o.customType, o.commentText, o.micEOtherMessage),
+                  std::tie(c.micE, c.customType, c.comment, c.other))
+            << c.line << " as " << c.emergencyType;
+    }
+    const auto o =
+        ObservationOf(decode::Decode("Q9XSS>APRS,WIDE1-1:!4531.00N/00912.00E>!EMERGENCY! fell"), 77,
+                      "EMERGENCY", host);
+    EXPECT_EQ(o.frameKey, "Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell") << "the path is not";
+    EXPECT_EQ(o.time_s, 77);
+    ASSERT_TRUE(o.distanceFromHome_km.has_value());
+    EXPECT_NEAR(*o.distanceFromHome_km, 1.85, 0.05);
+}
+
+}  // namespace
+}  // namespace app
