@@ -132,9 +132,9 @@ TEST(CommandLine, DashboardListensOnLoopbackUnlessToldWhere) {
         EXPECT_EQ(e->host, c.host);
         EXPECT_EQ(e->port, c.port) << c.text;
     }
-    const auto parsed = ParseCommandLine({"--dashboard=8081"});
-    ASSERT_TRUE(parsed.options.dashboard.has_value());
-    EXPECT_EQ(parsed.options.dashboard->port, 8081);
+    const auto parsed = ParseCommandLine({"--dashboard=8081"}, nullptr);
+    ASSERT_TRUE(parsed && parsed->dashboard.has_value());
+    EXPECT_EQ(parsed->dashboard->port, 8081);
 }
 
 }  // namespace
