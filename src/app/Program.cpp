@@ -25,6 +25,7 @@
 #include "incidents/IncidentLog.h"
 #include "incidents/JsonLines.h"
 #include "incidents/TabLines.h"
+#include "platform/Log.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
 #include "program/HeadlessDialogs.h"
@@ -47,7 +48,8 @@ namespace {
 std::string PrepareHost(const platform::FileLayout& layout) {
     const auto setup = builtin_host::EnsureHostSetup(
         layout.userStore, layout.hostFolder, platform::JoinPath(layout.shared, "demo.tnc2"));
-    if (!setup.error.empty()) std::cerr << "sirenwatch: host set-up: " << setup.error << '\n';
+    if (!setup.error.empty())
+        platform::LogLine(platform::Level::Warning) << "sirenwatch: host set-up: " << setup.error;
     return setup.folder;
 }
 
@@ -64,7 +66,7 @@ std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& fo
     std::string error;
     auto map = basemap::LoadBaseMap(file, &error);
     if (!map) {
-        std::cerr << "sirenwatch: no base map: " << error << '\n';
+        platform::LogLine(platform::Level::Warning) << "sirenwatch: no base map: " << error;
         return nullptr;
     }
     return std::make_shared<const basemap::BaseMap>(std::move(*map));
@@ -75,8 +77,8 @@ std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const builtin_host::HostSettin
     const QString url = QString::fromStdString(settings.tileUrl);
     if (url.isEmpty()) return nullptr;
     if (!qt_host::TileLayer::UsableTemplate(url)) {
-        std::cerr << "sirenwatch: TileUrl needs http(s) and {z}, {x}, {y}: " << settings.tileUrl
-                  << '\n';
+        platform::LogLine(platform::Level::Warning)
+            << "sirenwatch: TileUrl needs http(s) and {z}, {x}, {y}: " << settings.tileUrl;
         return nullptr;
     }
     qt_host::TileSettings tiles;
@@ -124,7 +126,7 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
         host.OnTnc2Line(line);
     });
     feed.SetStatusHandler([map](const QString& status) {
-        std::cerr << "feed: " << status.toStdString() << std::endl;
+        platform::LogLine(platform::Level::Info) << "feed: " << status.toStdString();
         if (map) map->setWindowTitle("Sirenwatch host - " + status);
     });
     // Headless, the end of the traffic is the end of the run: the host closes as its window
@@ -163,7 +165,8 @@ QString LogFolder(const builtin_host::FeedSettings& feed) {
         return incidents::IncidentLog::DefaultFolder();
     const QString folder = incidents::IncidentLog::ReplayFolder(
         QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
-    std::cerr << "sirenwatch: a replay, logged apart in " << folder.toStdString() << '\n';
+    platform::LogLine(platform::Level::Info)
+        << "sirenwatch: a replay, logged apart in " << folder.toStdString();
     return folder;
 }
 
@@ -226,7 +229,7 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
 incidents::WatchList ReadWatchList(const builtin_host::WatchSettingsText& text) {
     auto parsed = incidents::ParseWatchList(text.ignore, text.alarmRadiusKm, text.alarmArea);
     for (const std::string& problem : parsed.problems)
-        std::cerr << "sirenwatch: [Watch] " << problem << '\n';
+        platform::LogLine(platform::Level::Warning) << "sirenwatch: [Watch] " << problem;
     return std::move(parsed.list);
 }
 
@@ -305,9 +308,9 @@ std::unique_ptr<qt_host::dashboard::DashboardServer> StartDashboard(
         problem = (prefix + *error).toStdString();
         return nullptr;
     }
-    std::cerr << "sirenwatch: the dashboard is at " << dashboard->Url().toStdString()
-              << (server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "")
-              << std::endl;
+    platform::LogLine(platform::Level::Info)
+        << "sirenwatch: the dashboard is at " << dashboard->Url().toStdString()
+        << (server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "");
     return dashboard;
 }
 
@@ -338,7 +341,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
     const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
     if (const auto problem = StartProblem(feedSettings, options, command)) {
-        std::cerr << "sirenwatch: " << *problem << '\n';
+        platform::LogLine(platform::Level::Error) << "sirenwatch: " << *problem;
         return 2;
     }
 
@@ -392,8 +395,9 @@ int RunProgram(const CommandLine& options, bool headless) {
         book.SetWatchList(ReadWatchList(fresh.watch));
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
         host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
-        std::cerr << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
-                  << builtin_host::HostIniPath(hostFolder) << std::endl;
+        platform::LogLine(platform::Level::Info)
+            << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
+            << builtin_host::HostIniPath(hostFolder);
     };
     StopSignals stop(
         [&host] {
@@ -405,7 +409,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     std::string dashboardProblem;
     const auto dashboard = StartDashboard(options, hostSettings, folder, *board, dashboardProblem);
     if (!dashboardProblem.empty()) {
-        std::cerr << "sirenwatch: " << dashboardProblem << '\n';
+        platform::LogLine(platform::Level::Error) << "sirenwatch: " << dashboardProblem;
         return 2;
     }
 
