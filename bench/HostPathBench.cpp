@@ -33,7 +33,7 @@ struct Station {
     std::unique_ptr<program::Sirenwatch> program;
 
     Station() {
-        fakes::InstallHost(fp, hostDir.Path());
+        fakes::InstallHost(fp.userStore, hostDir.Path() + "/");
         settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
                                      "2");
         const auto home =

@@ -9,7 +9,6 @@
 
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
-#include "builtin_host/InstalledHost.h"
 #include "decode/Replay.h"
 #include "fakes/FakePorts.h"
 #include "program/Sirenwatch.h"
@@ -25,11 +24,12 @@ using Panel = std::array<std::string, 10>;
 class DemoReplay : public ::testing::Test {
 protected:
     DemoReplay() {
-        const HostSettings hs = InstallHost(fp.userStore, hostDir.Path() + "/");
+        fakes::InstallHost(fp.userStore, hostDir.Path() + "/");
         settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
                                      "2");
         fp.clock.now = {2026, 12, 6, 10, 0, 0};
-        host = std::make_unique<BuiltinHost>(fp.clock, *HomeFromSettings(hs));
+        host = std::make_unique<BuiltinHost>(fp.clock,
+                                             *HomeFromSettings(LoadHostSettings(hostDir.Path())));
         program = std::make_unique<::program::Sirenwatch>(fp.ports, *host);
     }
 

@@ -8,7 +8,6 @@
 
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
-#include "builtin_host/InstalledHost.h"
 #include "fakes/FakePorts.h"
 #include "fakes/FileText.h"
 #include "settings/IniUserStore.h"
@@ -163,7 +162,7 @@ TEST(HostSetup, AnotherRegisteredHostIsLeftAlone) {
     for (const std::string end : {"/", ""}) {
         SetupWorld w;
         const std::string other = w.dir.Path() + "/other";
-        InstallHost(w.store, other + end, "Q7XRAY");
+        fakes::InstallHost(w.store, other + end, {.callsign = "Q7XRAY"});
         const SetupResult r = EnsureHostSetup(w.config, DefaultHostFolder(w.data), w.demo);
         EXPECT_EQ(r.error, "");
         EXPECT_EQ(r.folder, other + "/");

@@ -217,47 +217,11 @@ TEST(EndToEnd, SerialKissTnc) {
     close(tnc);
 }
 
-void ExpectDemoRun(SirenwatchRun& run) {
-    ASSERT_TRUE(run.WaitForExit(30000)) << "the run did not end at the end of the traffic";
-    EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
-    // The demo capture's three emergency frames, from two stations, in its order.
-    QStringList reported;
-    for (const auto& e : run.Emergencies()) reported << e.value(1);
-    EXPECT_EQ(reported, (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9"})) << run.Errors();
-    EXPECT_EQ(run.CountLines("ALARM\ton"), 1);
-    EXPECT_TRUE(QFile::exists(run.SettingsFile()));
-}
-
-TEST(EndToEnd, ReplayOfTheDemoEndsAfterItsLastFrame) {
-    SirenwatchRun run;
-    run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
-    ExpectDemoRun(run);
-}
-
-// Started where no login session set up a runtime folder (cron, su): not a word about it.
-TEST(EndToEnd, AStartWithoutARuntimeFolderSaysNothingAboutIt) {
-    SirenwatchRun run;
-    QProcessEnvironment env = run.Process().processEnvironment();
-    env.remove("XDG_RUNTIME_DIR");
-    run.Process().setProcessEnvironment(env);
-    run.Start({"--replay", QString(SIRENWATCH_DEMO), "--fast"});
-    ExpectDemoRun(run);
-    EXPECT_FALSE(run.ErrorsSay("XDG_RUNTIME_DIR")) << run.Errors();
-}
-
 TEST(EndToEnd, DemoFromTheHostSettingsOnFirstRun) {
     SirenwatchRun run;  // no feed option: the first run sets up the host, which replays the demo
     run.Start({"--fast"});
     ExpectDemoRun(run);
     EXPECT_TRUE(QFile::exists(run.DataHome() + "/sirenwatch/host/Uiview32.INI"));
-}
-
-TEST(EndToEnd, StandardInputEndsTheRunAtItsEnd) {
-    SirenwatchRun run;
-    run.Process().setStandardInputFile(QString(SIRENWATCH_DEMO));
-    run.Start({"--stdin"});
-    ExpectDemoRun(run);
 }
 
 TEST(EndToEnd, UnreachableTncIsRetriedWithGrowingDelays) {

@@ -3,9 +3,12 @@
 // data and runtime folders. Output is collected while the test's own servers run.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -104,5 +107,29 @@ private:
     QProcess process_;
     QByteArray stdout_, stderr_;
 };
+
+// A run of the demo traffic that ends by itself at the end of it.
+inline void ExpectDemoRun(SirenwatchRun& run) {
+    ASSERT_TRUE(run.WaitForExit(30000)) << "the run did not end at the end of the traffic";
+    EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
+    // The demo capture's three emergency frames, from two stations, in its order.
+    QStringList reported;
+    for (const auto& e : run.Emergencies()) reported << e.value(1);
+    EXPECT_EQ(reported, (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9"})) << run.Errors();
+    EXPECT_EQ(run.CountLines("ALARM\ton"), 1);
+    EXPECT_TRUE(QFile::exists(run.SettingsFile()));
+}
+
+// The lines of the incident logs in a folder.
+inline QStringList LogLines(const QString& folder) {
+    QStringList lines;
+    for (const QString& name : QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files)) {
+        QFile file(folder + "/" + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        lines << QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    return lines;
+}
 
 }  // namespace e2e

@@ -58,9 +58,8 @@ std::string SettableProgramInfo::ExePath() const {
     return platform::JoinPath(Folder(), ExeName());
 }
 
-void InstallHost(FakePorts& fp, const std::string& folder, const HostInstall& install) {
-    // The host stores its folder with the final separator.
-    fp.userStore.Set("Peak Systems", "UI-View32", "Program Folder", folder + "/");
+void WriteHostSettings(const std::string& folder, const HostInstall& install) {
+    std::filesystem::create_directories(folder);
     const std::string file = platform::JoinPath(folder, "Uiview32.INI");
     settings::WriteProfileString(file, "Station", "Callsign", install.callsign);
     settings::WriteProfileString(file, "Station", "Latitude", install.latitude);

@@ -156,7 +156,14 @@ struct HostInstall {
     std::string longitude = "00912.34E";
     std::string version = "1.86";
 };
-// Installs the host in folder, or changes an installed one to these values.
-void InstallHost(FakePorts& fp, const std::string& folder, const HostInstall& install = {});
+void WriteHostSettings(const std::string& folder, const HostInstall& install);
+// Installs the host in folder, or changes an installed one to these values, and registers the
+// folder where the add-on looks for it exactly as given (the host writes it with the final
+// separator).
+template <typename Store>
+void InstallHost(Store& store, const std::string& folder, const HostInstall& install = {}) {
+    store.Set("Peak Systems", "UI-View32", "Program Folder", folder);
+    WriteHostSettings(folder, install);
+}
 
 }  // namespace fakes

@@ -29,7 +29,7 @@ public:
     // The host installed with its home station, and the settings file of an earlier run of
     // this version.
     Startup() {
-        fakes::InstallHost(fp, hostDir.Path());
+        fakes::InstallHost(fp.userStore, hostDir.Path() + "/");
         StoreUsualSettings();
     }
     std::string IniFile() const { return fp.program.dir.File("Sirenwatch.ini"); }
@@ -124,7 +124,8 @@ TEST_P(FailedStart, ShowsItsBoxAndEnds) {
 // The host installed with its home station at these coordinates.
 std::function<void(Startup&)> Home(const char* latitude, const char* longitude) {
     return [=](Startup& s) {
-        InstallHost(s.fp, s.hostDir.Path(), {.latitude = latitude, .longitude = longitude});
+        InstallHost(s.fp.userStore, s.hostDir.Path() + "/",
+                    {.latitude = latitude, .longitude = longitude});
     };
 }
 const std::string kTitle = "Sirenwatch  Ver. 1.11";
@@ -138,7 +139,8 @@ const Icon kCritical = Icon::Critical;
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
     FailedStartCase{[](Startup& s) { s.fp.userStore.values.clear(); }, kNoHost},
-    FailedStartCase{[](Startup& s) { InstallHost(s.fp, s.hostDir.Path(), {.version = "1.85"}); },
+    FailedStartCase{[](Startup& s) { InstallHost(s.fp.userStore, s.hostDir.Path() + "/",
+                                                 {.version = "1.85"}); },
                     "Attenzione !!\rVerione di UI-View32 non corretta."},
     FailedStartCase{[](Startup& s) { s.Store("Language", "2"); s.fp.instance.another = true; },
                     kTitle + " is already running.", Icon::Exclamation},

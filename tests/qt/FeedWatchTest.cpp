@@ -1,10 +1,9 @@
 // The silence watchdog on a real socket feed served on loopback, with a clock the test moves:
-// the map's warning band appears at the limit, not before, counts on while the silence lasts,
-// and goes with the next arrival.
+// what counts as heard, and the map's warning band, counting on while the silence lasts and
+// gone with the next arrival. When a silence starts and ends is the watchdog's own test.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -16,12 +15,6 @@
 #include "qt_host/feeds/AprsIsFeed.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& condition) {
-    QDeadlineTimer deadline(10000);
-    while (!condition() && !deadline.hasExpired()) QTest::qWait(5);
-    return condition();
-}
 
 struct WatchedFeed {
     std::int64_t now = 1'800'000'000;
@@ -60,30 +53,28 @@ struct WatchedFeed {
     }
 };
 
-TEST(FeedWatch, ServerCommentsKeepItQuietSilenceWarnsAtTheLimitAndAFrameClearsIt) {
+TEST(FeedWatch, ServerCommentsAreHeardTheWarningCountsOnAndAFrameClearsIt) {
     WatchedFeed w(true);
-    ASSERT_TRUE(WaitUntil([&] { return w.server.hasPendingConnections(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.server.hasPendingConnections(); }, 10000));
     QTcpSocket* peer = w.server.nextPendingConnection();
 
     w.After(100);
     peer->write("# aprsc 2.1.19 7 Dec 2026 00:00:00 GMT T2TEST 127.0.0.1:14580\r\n");
-    ASSERT_TRUE(WaitUntil([&] { return w.watch->Watchdog().LastHeard() == w.now; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.watch->Watchdog().LastHeard() == w.now; }, 10000));
 
-    w.After(119);
-    EXPECT_TRUE(w.silences.empty());
-    EXPECT_TRUE(w.view.Warning().isEmpty());
-    w.After(1);
+    w.After(120);
     ASSERT_EQ(w.silences, std::vector<std::int64_t>{120});
     const QString heard = QDateTime::fromSecsSinceEpoch(w.now - 120).toString("HH:mm:ss");
     EXPECT_EQ(w.view.Warning(), w.feed->Describe() + " silent for 2 min 00 s, last heard " + heard);
     w.After(5);
     EXPECT_TRUE(w.view.Warning().contains("silent for 2 min 05 s")) << "it counts on";
-    w.After(3600);
-    EXPECT_TRUE(w.view.Warning().contains("silent for 1 h 02 min"));
-    EXPECT_EQ(w.silences.size(), 1u) << "one warning per silence";
+    w.After(3474);
+    EXPECT_TRUE(w.view.Warning().contains("silent for 59 min 59 s"));
+    w.After(1);
+    EXPECT_TRUE(w.view.Warning().contains("silent for 1 h 00 min"));
 
     peer->write("N0CALL-9>APRS,TCPIP*,qAC,T2TEST:>back on the air\r\n");
-    ASSERT_TRUE(WaitUntil([&] { return w.backs == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.backs == 1; }, 10000));
     EXPECT_TRUE(w.view.Warning().isEmpty());
 }
 
@@ -92,9 +83,7 @@ TEST(FeedWatch, ARefusedConnectionIsSilenceFromTheStart) {
     // The refusal comes 100 s after the start: it is not something heard.
     w.now += 100;
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.feed->Status().contains("retrying"); }, 10000));
-    w.After(19);
-    EXPECT_TRUE(w.silences.empty());
-    w.After(1);
+    w.After(20);
     EXPECT_EQ(w.silences, std::vector<std::int64_t>{120});
     EXPECT_EQ(w.view.Warning(),
               "Nothing heard on " + w.feed->Describe() + " since start (2 min 00 s)");

@@ -93,27 +93,16 @@ inline QAction* FindAction(QWidget* container, const QString& text) {
 inline constexpr char kEmergencyFrame[] =
     R"(Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/"5\}Car off the road, need help)";
 
-// The host as installed: its settings file with the home station in a folder of its own, and
-// the per-user entry that tells where that folder is.
-inline builtin_host::HostSettings InstallHost(const fakes::TempDir& folder,
-                                              fakes::MapUserStore& userStore) {
-    builtin_host::HostSettings home;
-    home.callsign = "N0CALL";
-    home.latitudeText = "4530.25N";
-    home.longitudeText = "00912.34E";
-    EXPECT_TRUE(builtin_host::SaveHostSettings(folder.Path() + "/", home));
-    userStore.Set("Peak Systems", "UI-View32", "Program Folder", folder.Path() + "/");
-    return home;
-}
-
 class QtWorld : public ::testing::Test {
 protected:
     // language: 1 Italian, 2 English.
     explicit QtWorld(int language = 1) {
         settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
                                      std::to_string(language));
+        fakes::InstallHost(fp.userStore, hostDir.Path() + "/");
         host = std::make_unique<builtin_host::BuiltinHost>(
-            fp.clock, *builtin_host::HomeFromSettings(InstallHost(hostDir, fp.userStore)));
+            fp.clock,
+            *builtin_host::HomeFromSettings(builtin_host::LoadHostSettings(hostDir.Path())));
         program = std::make_unique<program::Sirenwatch>(ports, *host);
         mainWindow = std::make_unique<qt::FormWindow>(program->Main());
         dialogs.real.SetOwner(mainWindow.get());

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
-#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -16,12 +15,6 @@
 #include "qt_host/TileLayer.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 10000) {
-    QDeadlineTimer deadline(timeout_ms);
-    while (!condition() && !deadline.hasExpired()) QTest::qWait(5);
-    return condition();
-}
 
 // Answers every GET with a red tile, once the test lets it: requests wait in `held`.
 class TileServer {
@@ -101,12 +94,14 @@ TEST(TileLayer, FetchesPolitelyDrawsAndThenServesFromItsCache) {
         // The server answers only after many pace intervals, so a layer that did not keep to
         // two requests at once would have more waiting by then.
         int mostAtOnce = 0;
-        const bool allAsked = WaitUntil([&] {
-            QTest::qWait(40);
-            mostAtOnce = std::max(mostAtOnce, int(server.held.size()));
-            server.ReleaseAll();
-            return map.AllTilesDrawn() && map.tiles->Idle();
-        });
+        const bool allAsked = QTest::qWaitFor(
+            [&] {
+                QTest::qWait(40);
+                mostAtOnce = std::max(mostAtOnce, int(server.held.size()));
+                server.ReleaseAll();
+                return map.AllTilesDrawn() && map.tiles->Idle();
+            },
+            10000);
         ASSERT_TRUE(allAsked) << server.paths.join(' ').toStdString() << " sent "
                               << map.tiles->RequestsSent();
         EXPECT_LE(mostAtOnce, 2);

@@ -5,7 +5,6 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -26,10 +25,6 @@ using namespace std::string_literals;
 const char kOrdinary[] = "IW2ABC>APRS,WIDE2-1:!4530.00N/00915.00E-Home station";
 const char kEmergency[] = "N0CALL-9>423W1T,WIDE1-1*:`c0ooZO>/]\"6)}EMERGENCY test";
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 10000);
-}
-
 std::string Ax25(const char* tnc2) {
     return decode::Tnc2ToAx25(tnc2).value_or("");
 }
@@ -49,7 +44,7 @@ struct Collected {
 };
 
 QTcpSocket* NextClient(QTcpServer& server) {
-    if (!WaitUntil([&] { return server.hasPendingConnections(); })) return nullptr;
+    if (!QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 10000)) return nullptr;
     return server.nextPendingConnection();
 }
 
@@ -64,7 +59,7 @@ TEST(AgwpeFeed, AsksForRawFramesReadsThemAndRestartsAStreamOutOfStep) {
     feed.Start();
     QTcpSocket* peer = NextClient(server);
     ASSERT_NE(peer, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return peer->bytesAvailable() >= 36; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->bytesAvailable() >= 36; }, 10000));
     EXPECT_EQ(peer->readAll().toStdString(), decode::AgwpeRawMonitorRequest());
     auto* socket = feed.findChild<QTcpSocket*>();
     ASSERT_NE(socket, nullptr);
@@ -81,7 +76,7 @@ TEST(AgwpeFeed, AsksForRawFramesReadsThemAndRestartsAStreamOutOfStep) {
         peer->flush();
         QTest::qWait(2);
     }
-    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.lines.size() == 2; }, 10000));
     EXPECT_EQ(got.lines, (std::vector<std::string>{kOrdinary, kEmergency}));
     EXPECT_EQ(feed.Discarded(), 1u);
 
@@ -89,10 +84,10 @@ TEST(AgwpeFeed, AsksForRawFramesReadsThemAndRestartsAStreamOutOfStep) {
     QTcpSocket* again = NextClient(server);
     ASSERT_NE(again, nullptr) << got.statuses.join('|').toStdString();
     EXPECT_TRUE(got.Said("not AGWPE, retrying in 1 s")) << got.statuses.join('|').toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return again->bytesAvailable() >= 36; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again->bytesAvailable() >= 36; }, 10000));
     EXPECT_EQ(again->readAll().toStdString(), decode::AgwpeRawMonitorRequest());
     again->write(QByteArray::fromStdString(RawReport(Ax25(kOrdinary))));
-    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.lines.size() == 3; }, 10000));
 }
 
 TEST(AprsIsFeed, SaysSomethingNowAndThenSoTheServerKeepsTheLink) {
@@ -104,10 +99,12 @@ TEST(AprsIsFeed, SaysSomethingNowAndThenSoTheServerKeepsTheLink) {
     QTcpSocket* peer = NextClient(server);
     ASSERT_NE(peer, nullptr);
     QStringList received;
-    ASSERT_TRUE(WaitUntil([&] {
-        while (peer->canReadLine()) received << QString::fromLatin1(peer->readLine());
-        return received.size() >= 3;
-    }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            while (peer->canReadLine()) received << QString::fromLatin1(peer->readLine());
+            return received.size() >= 3;
+        },
+        10000));
     EXPECT_TRUE(received[0].startsWith("user N0CALL pass -1 vers Sirenwatch 1.1.1"));
     EXPECT_EQ(received[1], "# Sirenwatch 1.1.1 listening\r\n");
     EXPECT_EQ(received[2], received[1]);
@@ -153,22 +150,22 @@ TEST(SerialKissFeed, FindsTheTncWhenItIsPluggedInAndAgainAfterItWasUnplugged) {
 
     PlugInTnc tnc(device);
     ASSERT_TRUE(tnc.Plug());
-    ASSERT_TRUE(WaitUntil([&] { return got.statuses.last().endsWith(": open"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.statuses.last().endsWith(": open"); }, 10000));
     const std::string frame = decode::KissEncode(Ax25(kEmergency));
     ASSERT_TRUE(tnc.Send(frame.substr(0, 7)));
     QTest::qWait(20);
     ASSERT_TRUE(tnc.Send(frame.substr(7)));
-    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.lines.size() == 1; }, 10000));
     EXPECT_EQ(got.lines[0], kEmergency);
 
     const auto opened = got.statuses.size();
     tnc.Unplug();
-    ASSERT_TRUE(WaitUntil([&] { return got.statuses.size() > opened; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.statuses.size() > opened; }, 10000));
     ASSERT_TRUE(tnc.Plug());
-    ASSERT_TRUE(WaitUntil([&] { return got.statuses.last().endsWith(": open"); }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.statuses.last().endsWith(": open"); }, 10000))
         << got.statuses.join('|').toStdString();
     ASSERT_TRUE(tnc.Send(decode::KissEncode(Ax25(kOrdinary))));
-    ASSERT_TRUE(WaitUntil([&] { return got.lines.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.lines.size() == 2; }, 10000));
     EXPECT_EQ(got.lines[1], kOrdinary);
 }
 

@@ -4,7 +4,9 @@
 //   drive.exe tree FILE                 the window tree of every Sirenwatch window, one line each:
 //                                       depth, class, control name, caption, x y w h (pixels,
 //                                       relative to the parent's client area), visible
-//   drive.exe shot FORM FILE.bmp        a picture of the window of the form named FORM (FrmMain...)
+//   drive.exe place FORM                the place on the screen of the window of the form named
+//   FORM
+//                                       (FrmMain...), as WxH+X+Y, once it is in front and painted
 //   drive.exe menu PLACE...             picks the main window's menu item at these places (from 1),
 //                                       from the bar down: "menu 1 1 2" is SetUp > Language >
 //                                       English
@@ -149,8 +151,9 @@ int TreeCommand(const char* file) {
     return 0;
 }
 
-// The window as it is on the screen, written as a 24-bit BMP.
-int ShotCommand(const std::wstring& form, const char* file) {
+// Brings the window to the front, lets it paint, and prints its place on the screen as
+// WxH+X+Y, for the script's screenshot tool to crop.
+int PlaceCommand(const std::wstring& form) {
     HWND window = Form(form);
     SetForegroundWindow(window);
     Sleep(500);  // a window that was just shown or moved settles and paints
@@ -159,30 +162,7 @@ int ShotCommand(const std::wstring& form, const char* file) {
     Sleep(500);
     RECT r;
     GetWindowRect(window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<char> pixels(static_cast<std::size_t>(stride) * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-              DIB_RGB_COLORS);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER fileHeader{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
-    fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::FILE* out = _wfopen(Wide(file).c_str(), L"wb");
-    if (!out) return 1;
-    std::fwrite(&fileHeader, sizeof fileHeader, 1, out);
-    std::fwrite(&header, sizeof header, 1, out);
-    std::fwrite(pixels.data(), 1, pixels.size(), out);
-    std::fclose(out);
+    std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
     return 0;
 }
 
@@ -229,7 +209,7 @@ int ScrollCommand(const std::wstring& name, int right, int down) {
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "tree" && argc == 3) return TreeCommand(argv[2]);
-    if (command == "shot" && argc == 4) return ShotCommand(Wide(argv[2]), argv[3]);
+    if (command == "place" && argc == 3) return PlaceCommand(Wide(argv[2]));
     if (command == "menu" && argc >= 3) return MenuCommand(argc - 2, argv + 2);
     if (command == "click" && argc == 3) {
         PostMessageW(Control(Wide(argv[2])), BM_CLICK, 0, 0);

@@ -6,15 +6,18 @@
 #undef WriteProfileString
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "fakes/FileText.h"
 #include "settings/ProfileFile.h"
 
 namespace {
+
+using fakes::ReadAll;
+using fakes::WriteAll;
 
 struct Step {
     bool write;
@@ -66,17 +69,6 @@ const std::vector<Step> kHostSteps = {
     {false, "Station", "Longitude", ""},     {false, "SetUp", "PROGRAM_VERSION", ""},
     {false, "Setup", "program_version", ""},
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");

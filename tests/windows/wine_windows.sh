@@ -16,11 +16,12 @@ source "$(dirname "$0")/wine_common.sh"
 
 drive() { wine "$windows_build/tests/windows/drive.exe" "$@"; }
 shot() {  # shot FORM NAME: the form's window as OUT_DIR/NAME.png
-  drive shot "$1" "$(windows_path "$work/$2.bmp")" && convert "$work/$2.bmp" "$out/$2.png"
+  local place
+  place="$(drive place "$1" | tr -d '\r')" && import -window root -crop "$place" +repage "$out/$2.png"
 }
 
 # ---- a display, and a fresh prefix whose programs share one desktop with title bars
-for tool in Xvfb convert wine wineserver; do
+for tool in Xvfb import compare wine wineserver; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 exec 3>"$work/display"

@@ -7,12 +7,8 @@
 
 namespace standin {
 
-namespace {
-
-// Writes the call to the log, fails it when it is planned to fail, and turns the built-in
-// host's errors into failed calls.
-template <typename Work>
-HRESULT Serve(CallLog& log, const char* name, const std::string& arguments, Work work) {
+HRESULT Logged(CallLog& log, const char* name, const std::string& arguments,
+               const std::function<void()>& work) {
     if (log.Enter(name, arguments)) return E_FAIL;
     try {
         work();
@@ -23,12 +19,13 @@ HRESULT Serve(CallLog& log, const char* name, const std::string& arguments, Work
     }
 }
 
-// A by-reference string output: the old value is the callee's to free.
 void PutText(BSTR* out, const std::string& utf8) {
     SysFreeString(*out);
     const std::wstring wide = win32::Utf16(utf8);
     *out = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
+
+namespace {
 
 std::string Join(std::initializer_list<std::string> parts) {
     std::string out;
@@ -58,47 +55,7 @@ StationObject* StationObject::Find(IUIViewStation* station) {
 
 HRESULT StationObject::SetCallsign(BSTR callsign) {
     const std::string call = callsign ? win32::Utf8(callsign) : std::string();
-    return Serve(log_, "SetCallsign", call, [&] { station_->SetCallsign(call); });
-}
-
-HRESULT StationObject::GetBeaconText(BSTR* text) {
-    if (!text) return E_POINTER;
-    return Serve(log_, "GetBeaconText", {}, [&] { PutText(text, station_->GetBeaconText()); });
-}
-
-HRESULT StationObject::GetMessageType(BSTR* type) {
-    if (!type) return E_POINTER;
-    return Serve(log_, "GetMessageType", {}, [&] { PutText(type, station_->GetMessageType()); });
-}
-
-HRESULT StationObject::GetLongitude(float* minutes) {
-    if (!minutes) return E_POINTER;
-    return Serve(log_, "GetLongitude", {}, [&] { *minutes = station_->GetLongitude(); });
-}
-
-HRESULT StationObject::GetLatitude(float* minutes) {
-    if (!minutes) return E_POINTER;
-    return Serve(log_, "GetLatitude", {}, [&] { *minutes = station_->GetLatitude(); });
-}
-
-HRESULT StationObject::GetSpeed(float* speed) {
-    if (!speed) return E_POINTER;
-    return Serve(log_, "GetSpeed", {}, [&] { *speed = station_->GetSpeed(); });
-}
-
-HRESULT StationObject::GetCourse(short* degrees) {
-    if (!degrees) return E_POINTER;
-    return Serve(log_, "GetCourse", {}, [&] { *degrees = station_->GetCourse(); });
-}
-
-HRESULT StationObject::GetAltitude(float* altitude) {
-    if (!altitude) return E_POINTER;
-    return Serve(log_, "GetAltitude", {}, [&] { *altitude = station_->GetAltitude(); });
-}
-
-HRESULT StationObject::GetDistance(float* km) {
-    if (!km) return E_POINTER;
-    return Serve(log_, "GetDistance", {}, [&] { *km = station_->GetDistance(); });
+    return Logged(log_, "SetCallsign", call, [&] { station_->SetCallsign(call); });
 }
 
 // ---- map
@@ -133,31 +90,30 @@ HRESULT MapObject::DrawCircle(float* x, float* y, float* radius, long* color, fl
     const std::string arguments =
         Join({Number(*x), Number(*y), Number(*radius), std::to_string(*color), Number(*startAngle),
               Number(*endAngle), Number(*aspect)});
-    return Serve(log_, "DrawCircle", arguments, [&] {
+    return Logged(log_, "DrawCircle", arguments, [&] {
         map_.DrawCircle(*x, *y, *radius, static_cast<std::int32_t>(*color), *startAngle, *endAngle,
                         *aspect);
     });
 }
 
 HRESULT MapObject::GetScale(float* scale) {
-    if (!scale) return E_POINTER;
-    return Serve(log_, "GetScale", {}, [&] { *scale = map_.GetScale(); });
+    return Read(log_, "GetScale", scale, [&] { return map_.GetScale(); });
 }
 
 HRESULT MapObject::SetDrawWidth(short* width) {
     if (!width) return E_POINTER;
-    return Serve(log_, "SetDrawWidth", std::to_string(*width), [&] { map_.SetDrawWidth(*width); });
+    return Logged(log_, "SetDrawWidth", std::to_string(*width), [&] { map_.SetDrawWidth(*width); });
 }
 
 HRESULT MapObject::SetFillStyle(short* style) {
     if (!style) return E_POINTER;
-    return Serve(log_, "SetFillStyle", std::to_string(*style), [&] { map_.SetFillStyle(*style); });
+    return Logged(log_, "SetFillStyle", std::to_string(*style), [&] { map_.SetFillStyle(*style); });
 }
 
 HRESULT MapObject::SetFillColor(long* color) {
     if (!color) return E_POINTER;
-    return Serve(log_, "SetFillColor", std::to_string(*color),
-                 [&] { map_.SetFillColor(static_cast<std::int32_t>(*color)); });
+    return Logged(log_, "SetFillColor", std::to_string(*color),
+                  [&] { map_.SetFillColor(static_cast<std::int32_t>(*color)); });
 }
 
 void MapObject::MapRedrawn() {
@@ -201,7 +157,7 @@ HRESULT ApplicationObject::DistanceAndBearing(double* lat1, double* lon1, double
     if (!lat1 || !lon1 || !lat2 || !lon2 || !distance || !bearing || !flag) return E_POINTER;
     const std::string arguments =
         Join({Number(*lat1), Number(*lon1), Number(*lat2), Number(*lon2), std::to_string(*flag)});
-    return Serve(log_, "DistanceAndBearing", arguments, [&] {
+    return Logged(log_, "DistanceAndBearing", arguments, [&] {
         host_.DistanceAndBearing(*lat1, *lon1, *lat2, *lon2, *distance, *bearing,
                                  *flag != VARIANT_FALSE);
     });
@@ -210,7 +166,7 @@ HRESULT ApplicationObject::DistanceAndBearing(double* lat1, double* lon1, double
 HRESULT ApplicationObject::GetStation(IUIViewStation** station, VARIANT_BOOL* found) {
     if (!station || !found) return E_POINTER;
     StationObject* ours = *station ? StationObject::Find(*station) : nullptr;
-    return Serve(log_, "GetStation", {}, [&] {
+    return Logged(log_, "GetStation", {}, [&] {
         if (!ours) throw host::HostError("not a station object of this host");
         bool known = false;
         host_.GetStation(ours->Inner(), known);
@@ -219,17 +175,16 @@ HRESULT ApplicationObject::GetStation(IUIViewStation** station, VARIANT_BOOL* fo
 }
 
 HRESULT ApplicationObject::RedrawMap() {
-    return Serve(log_, "RedrawMap", {}, [&] { host_.RedrawMap(); });
+    return Logged(log_, "RedrawMap", {}, [&] { host_.RedrawMap(); });
 }
 
 HRESULT ApplicationObject::GetAprsData(BSTR* data) {
-    if (!data) return E_POINTER;
-    return Serve(log_, "GetAprsData", {}, [&] { PutText(data, host_.GetAprsData()); });
+    return Read(log_, "GetAprsData", data, [&] { return host_.GetAprsData(); });
 }
 
 HRESULT ApplicationObject::GetMap(IDispatch** map) {
     if (!map) return E_POINTER;
-    return Serve(log_, "GetMap", {}, [&] {
+    return Logged(log_, "GetMap", {}, [&] {
         if (*map) (*map)->Release();
         *map = static_cast<IUIViewMap*>(map_.Get());
         (*map)->AddRef();
