@@ -117,7 +117,7 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
 TEST(IncidentPanel, SaysHowLongAgo) {
     const std::pair<std::int64_t, const char*> cases[] = {
         {-3, "0 s ago"},        {59, "59 s ago"},        {60, "1 min ago"},
-        {3599, "59 min ago"},   {3660, "1 h 1 min ago"}, {90000, "1 d 1 h ago"},
+        {3599, "59 min ago"},   {3600, "1 h 0 min ago"}, {90000, "1 d 1 h ago"},
         {172800, "2 d 0 h ago"}};
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(qt_host::IncidentPanel::Ago(seconds), text) << seconds;
