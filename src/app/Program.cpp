@@ -36,6 +36,7 @@
 #include "qt/LoopProbe.h"
 #include "qt/QtPlatform.h"
 #include "qt_host/FeedSilence.h"
+#include "qt_host/IncidentPanel.h"
 #include "qt_host/MapView.h"
 #include "qt_host/dashboard/DashboardServer.h"
 #include "settings/ProfileFile.h"
@@ -103,6 +104,21 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     map->move(mainWindow.frameGeometry().right() + 16, mainWindow.frameGeometry().top());
     map->show();
     return map;
+}
+
+// The incident list under the map window: the dashboard's incidents and actions, in the window.
+// Closed, it comes back from the map's context menu.
+std::unique_ptr<qt_host::IncidentPanel> OpenIncidentList(qt_host::dashboard::Source& source,
+                                                         qt_host::MapView& map) {
+    auto panel = std::make_unique<qt_host::IncidentPanel>(source);
+    panel->resize(map.width(), 260);
+    panel->move(map.frameGeometry().left(), map.frameGeometry().bottom() + 16);
+    panel->show();
+    map.onIncidentList = [list = panel.get()] {
+        list->show();
+        list->raise();
+    };
+    return panel;
 }
 
 // Headless there are no widgets at all: the report follows the forms' models, and the forms'
@@ -429,6 +445,7 @@ int RunProgram(const CommandLine& options, bool headless) {
                        : std::string();
         };
     }
+    const auto incidentList = map ? OpenIncidentList(*board, *map) : nullptr;
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed = MakeFeed(feedSettings, call, VersionText());

@@ -405,10 +405,14 @@ void MapView::PanByPixels(QPointF moved) {
 }
 
 void MapView::contextMenuEvent(QContextMenuEvent* event) {
-    if (!onExport) return;
+    if (!onExport && !onIncidentList) return;
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Export incidents (GPX, KML)..."), this,
-                   [this] { qt::SafeCall(onExport); });
+    if (onIncidentList)
+        menu.addAction(QStringLiteral("Incident list"), this,
+                       [this] { qt::SafeCall(onIncidentList); });
+    if (onExport)
+        menu.addAction(QStringLiteral("Export incidents (GPX, KML)..."), this,
+                       [this] { qt::SafeCall(onExport); });
     menu.exec(event->globalPos());
 }
 

@@ -36,6 +36,8 @@ public:
     std::function<void()> onClose;
     // When set, the window's context menu offers to export the incidents.
     std::function<void()> onExport;
+    // When set, the context menu offers to show the incident list.
+    std::function<void()> onIncidentList;
     // Whether the user reads distances in miles, else kilometres; asked whenever a distance
     // is shown, as the user may switch at any time. Unset: kilometres.
     std::function<bool()> inMiles;

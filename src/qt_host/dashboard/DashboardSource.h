@@ -85,12 +85,18 @@ public:
 
     // The server's listener: called whenever what Current() gives may have changed.
     void SetChangeListener(std::function<void()> listener) { onChange_ = std::move(listener); }
+    // Another listener, for the life of the source (the window's incident list).
+    void AddChangeListener(std::function<void()> listener) {
+        others_.push_back(std::move(listener));
+    }
     void Changed() const {
         if (onChange_) onChange_();
+        for (const auto& listener : others_) listener();
     }
 
 private:
     std::function<void()> onChange_;
+    std::vector<std::function<void()>> others_;
 };
 
 }  // namespace qt_host::dashboard

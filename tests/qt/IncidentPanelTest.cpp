@@ -1,0 +1,126 @@
+// The window's incident list against a small source: it follows changes, passes each action
+// on with the operator's name, shows a refusal, and keeps markup from the air as text.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <vector>
+
+#include "QtWorld.h"
+#include "qt_host/IncidentPanel.h"
+
+namespace {
+
+namespace dash = qt_host::dashboard;
+constexpr std::int64_t kNow = 1'796'637'600;  // 2026-12-07 10:00 UTC
+
+class FakeSource final : public dash::Source {
+public:
+    dash::Snapshot Current() const override { return snapshot; }
+    dash::ActionResult Act(const dash::Action& action) override {
+        actions.push_back(action);
+        return next;
+    }
+    dash::Snapshot snapshot;
+    std::vector<dash::Action> actions;
+    dash::ActionResult next{true, {}};
+};
+
+dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t lastHeard_s) {
+    dash::IncidentView in;
+    in.id = std::move(id);
+    in.callsign = std::move(callsign);
+    in.state = "new";
+    in.grade = "Mic-E Emergency";
+    in.lastHeard_s = lastHeard_s;
+    return in;
+}
+
+TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
+    FakeSource source;
+    source.snapshot.now_s = kNow;
+    source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
+    qt_host::IncidentPanel panel(source);
+    std::vector<QString> answers = {"  Anna  ", "<b>road</b> closed", "found safe"};
+    std::vector<bool> multiLine;
+    panel.ask = [&](const QString&, const QString&, bool many) -> std::optional<QString> {
+        multiLine.push_back(many);
+        if (answers.empty()) return std::nullopt;
+        QString next = answers.front();
+        answers.erase(answers.begin());
+        return next;
+    };
+    auto* table = panel.findChild<QTableWidget*>("incidents");
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, panel.LastHeard)->text(), "2 min ago");
+
+    // A new incident, with markup in its callsign and held back: the list follows the change.
+    auto second = Incident("b", "<b>EVIL</b>", kNow);
+    second.heldBack = "<i>outside the area</i>";
+    second.evidence = "<script>x</script> comment";
+    source.snapshot.incidents.push_back(second);
+    source.Changed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 2; }, 2000));
+    EXPECT_EQ(table->item(1, panel.Callsign)->text(), "<b>EVIL</b>");
+    EXPECT_EQ(table->item(1, panel.HeldBack)->text(), "<i>outside the area</i>");
+    EXPECT_EQ(table->item(1, panel.Callsign)->toolTip(), "&lt;b&gt;EVIL&lt;/b&gt;");
+
+    // Nothing selected: no action goes out.
+    panel.findChild<QPushButton*>("acknowledge")->click();
+    EXPECT_TRUE(source.actions.empty());
+    table->selectRow(1);
+    EXPECT_TRUE(panel.findChild<QPlainTextEdit*>("detail")->toPlainText().contains(
+        "<script>x</script> comment"));
+
+    // Each action reaches the source with the name asked once, trimmed; notes as typed.
+    for (const char* name : {"acknowledge", "take", "note", "close"})
+        panel.findChild<QPushButton*>(name)->click();
+    ASSERT_EQ(source.actions.size(), 4U);
+    const dash::ActionKind kinds[] = {dash::ActionKind::Acknowledge, dash::ActionKind::Take,
+                                      dash::ActionKind::Note, dash::ActionKind::Close};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(source.actions[i].kind, kinds[i]);
+        EXPECT_EQ(source.actions[i].incident, "b");
+        EXPECT_EQ(source.actions[i].operatorName, "Anna");
+    }
+    EXPECT_EQ(source.actions[2].note, "<b>road</b> closed");
+    EXPECT_EQ(source.actions[3].note, "found safe");
+    EXPECT_EQ(multiLine, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(panel.OperatorName(), "Anna");
+
+    // A refusal is shown, as text; a cancelled note sends nothing.
+    auto* status = panel.findChild<QLabel*>("status");
+    source.next = {false, "<u>the incident is closed</u>"};
+    panel.findChild<QPushButton*>("take")->click();
+    EXPECT_EQ(status->text(), "Refused: <u>the incident is closed</u>");
+    EXPECT_EQ(status->textFormat(), Qt::PlainText);
+    panel.findChild<QPushButton*>("note")->click();
+    EXPECT_EQ(source.actions.size(), 5U);
+
+    // A closed incident offers no action; the selection stays on its incident across changes.
+    source.snapshot.incidents[1].state = "closed";
+    source.snapshot.incidents.insert(source.snapshot.incidents.begin(),
+                                     Incident("c", "Q7NEW", kNow));
+    source.Changed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 3; }, 2000));
+    EXPECT_EQ(table->item(table->currentRow(), panel.Callsign)->text(), "<b>EVIL</b>");
+    EXPECT_FALSE(panel.findChild<QPushButton*>("take")->isEnabled());
+
+    panel.resize(720, 300);
+    panel.show();
+    qttest::SaveScreenshot(panel, "incident-list");
+}
+
+TEST(IncidentPanel, SaysHowLongAgo) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {-3, "0 s ago"},        {59, "59 s ago"},        {60, "1 min ago"},
+        {3599, "59 min ago"},   {3600, "1 h 0 min ago"}, {90000, "1 d 1 h ago"},
+        {172800, "2 d 0 h ago"}};
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(qt_host::IncidentPanel::Ago(seconds), text) << seconds;
+}
+
+}  // namespace
