@@ -87,11 +87,6 @@ TEST(HostSettings, TheWatchSectionIsReadAsWritten) {
     EXPECT_EQ(watch.alarmArea, area + "45,9");
 }
 
-TEST(HostSettings, FolderWithoutTrailingSeparatorStillFindsTheFile) {
-    EXPECT_EQ(HostIniPath("/data/host/"), "/data/host/Uiview32.INI");
-    EXPECT_EQ(HostIniPath("/data/host"), "/data/host/Uiview32.INI");
-}
-
 TEST(CompactCoordinate, HomeNeedsBothTexts) {
     HostSettings s;
     s.latitudeText = "4530.25N";
@@ -134,7 +129,6 @@ TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
     EXPECT_GE(std::stod(s.programVersion), 1.86);
     EXPECT_EQ(s.feed.source, FeedSource::Replay);
     EXPECT_EQ(s.feed.replayFile, w.demo);
-    EXPECT_TRUE(fs::exists(w.HostFile()));
 }
 
 TEST(HostSetup, LaterRunsKeepEditsAndBringBackADeletedFile) {
