@@ -1,6 +1,9 @@
 // Choosing and creating the feed.
 #include "app/FeedSetup.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "platform/Paths.h"
 #include "qt_host/feeds/AgwpeFeed.h"
 #include "qt_host/feeds/AprsIsFeed.h"
@@ -50,6 +53,13 @@ builtin_host::FeedSettings EffectiveFeed(builtin_host::FeedSettings feed,
     if (options.filter) feed.filter = *options.filter;
     if (feed.replayFile.empty()) feed.replayFile = platform::JoinPath(programFolder, "demo.tnc2");
     return feed;
+}
+
+std::optional<std::string> ReplayFileProblem(const std::string& file) {
+    QFile replay(QString::fromStdString(file));
+    if (QFileInfo(replay).isDir()) return "it is a folder";
+    if (!replay.open(QIODevice::ReadOnly)) return replay.errorString().toStdString();
+    return std::nullopt;
 }
 
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,

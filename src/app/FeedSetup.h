@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/CommandLine.h"
@@ -15,6 +16,9 @@ namespace app {
 builtin_host::FeedSettings EffectiveFeed(builtin_host::FeedSettings fromHost,
                                          const CommandLine& options,
                                          const std::string& programFolder);
+
+// Why a replay file cannot be read ("it is a folder", the system's reason), or nothing.
+std::optional<std::string> ReplayFileProblem(const std::string& file);
 
 // The transport for those settings. `callsign` logs in to APRS-IS.
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,

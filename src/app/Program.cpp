@@ -2,8 +2,6 @@
 #include "app/Program.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QStandardPaths>
 #include <iostream>
@@ -162,11 +160,8 @@ std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::str
 std::optional<std::string> StartProblem(const builtin_host::FeedSettings& feed,
                                         const CommandLine& options, const std::string& command) {
     if (feed.source == builtin_host::FeedSource::Replay) {
-        QFile file(QString::fromStdString(feed.replayFile));
-        if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
-            return "cannot read the replay file " + feed.replayFile + ": " +
-                   (QFileInfo(file).isDir() ? std::string("it is a folder")
-                                            : file.errorString().toStdString());
+        if (const auto problem = ReplayFileProblem(feed.replayFile))
+            return "cannot read the replay file " + feed.replayFile + ": " + *problem;
     }
     if (command.empty()) return std::nullopt;
     const auto problem = incidents::CommandProblem(QString::fromStdString(command));

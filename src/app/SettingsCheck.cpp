@@ -61,7 +61,7 @@ void CheckFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Rep
     switch (feed.source) {
         case FeedSource::Replay:
             r.Value("replay file", feed.replayFile + (feed.fast ? " (fast)" : ""), from);
-            if (!Readable(feed.replayFile))
+            if (ReplayFileProblem(feed.replayFile))
                 r.Problem("the replay file cannot be read: " + feed.replayFile);
             break;
         case FeedSource::Kiss:

@@ -4,16 +4,10 @@
 
 #include <algorithm>
 
+#include "platform/NumberText.h"
+
 namespace incidents {
 namespace {
-
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
 
 // Length of the valid UTF-8 sequence at `pos`, 0 when there is none.
 std::size_t Utf8Length(std::string_view text, std::size_t pos) {
@@ -173,7 +167,7 @@ std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s) {
 
 IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
     Answer answer;
-    const std::string callsign = Upper(observation.callsign);
+    const std::string callsign = platform::UCase(observation.callsign);
     const auto latest = latest_.find(callsign);
     Incident* incident = latest == latest_.end() ? nullptr : &byId_.at(latest->second);
 
@@ -273,7 +267,7 @@ const Incident* IncidentBook::Find(std::uint64_t id) const {
 }
 
 const Incident* IncidentBook::Latest(std::string_view callsign) const {
-    const auto found = latest_.find(Upper(callsign));
+    const auto found = latest_.find(platform::UCase(callsign));
     return found == latest_.end() ? nullptr : Find(found->second);
 }
 
@@ -284,7 +278,7 @@ void IncidentBook::ForEach(const std::function<void(const Incident&)>& visit) co
 Incident& IncidentBook::Open(const Observation& observation) {
     Incident incident;
     incident.id = nextId_++;
-    incident.callsign = Upper(observation.callsign);
+    incident.callsign = platform::UCase(observation.callsign);
     incident.opened_s = observation.time_s;
     latest_[incident.callsign] = incident.id;
     return byId_.emplace(incident.id, std::move(incident)).first->second;

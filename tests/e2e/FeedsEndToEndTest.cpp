@@ -230,13 +230,7 @@ TEST(EndToEnd, UnreachableTncIsRetriedWithGrowingDelays) {
 // standard output and says so again when traffic comes back.
 TEST(EndToEnd, ASilentFeedIsReportedAndItsReturnToo) {
     SirenwatchRun run;
-    QDir().mkpath(run.DataHome() + "/sirenwatch/host");
-    QFile ini(run.DataHome() + "/sirenwatch/host/Uiview32.INI");
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(
-        "[Station]\nCallsign=N0CALL\nLatitude=4530.25N\nLongitude=00912.34E\n"
-        "[SetUp]\nPROGRAM_VERSION=1.86\n[Sirenwatch Host]\nSilenceMinutes=0.02\n");
-    ini.close();
+    ASSERT_TRUE(WriteHostSettings(run, "[Sirenwatch Host]\nSilenceMinutes=0.02\n"));
     Server server;
     run.Start({"--kiss", server.Endpoint()});
     QTcpSocket* peer = server.WaitForClient(run);

@@ -123,10 +123,9 @@ TEST(JsonEndToEnd, CopiesOfAPacketAreOnePacketInTheLog) {
                              .toUtf8();
     constexpr int kFlood = 300;
     for (int i = 0; i < kFlood; ++i) traffic += ("Q7MOB-9>453UU0,IR2XX*,WIDE1" + info).toUtf8();
-    QFile input(run.DataHome() + "/flood.tnc2");
-    ASSERT_TRUE(input.open(QIODevice::WriteOnly) && input.write(traffic) == traffic.size());
-    input.close();
-    run.Process().setStandardInputFile(input.fileName());
+    const QString input = run.DataHome() + "/flood.tnc2";
+    ASSERT_TRUE(WriteFile(input, traffic));
+    run.Process().setStandardInputFile(input);
     run.Start({"--stdin", "--json"});
     ASSERT_TRUE(run.WaitForExit(kRun_ms)) << run.Errors();
 
@@ -153,21 +152,13 @@ TEST(JsonEndToEnd, CopiesOfAPacketAreOnePacketInTheLog) {
 // where each incident stands.
 TEST(JsonEndToEnd, AHeldBackStationIsLoggedButRunsNoCommand) {
     SirenwatchRun run;
-    QDir().mkpath(run.DataHome() + "/sirenwatch/host");
-    QFile ini(run.DataHome() + "/sirenwatch/host/Uiview32.INI");
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(
-        "[Station]\nCallsign=N0CALL\nLatitude=4530.25N\nLongitude=00912.34E\n"
-        "[SetUp]\nPROGRAM_VERSION=1.86\n[Watch]\nIgnore=Q7MOB-9:test beacon\n");
-    ini.close();
-    QFile input(run.DataHome() + "/two.tnc2");
-    ASSERT_TRUE(input.open(QIODevice::WriteOnly));
-    input.write(
-        "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car off the road\n"
-        "Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell\n");
-    input.close();
+    ASSERT_TRUE(WriteHostSettings(run, "[Watch]\nIgnore=Q7MOB-9:test beacon\n"));
+    const QString input = run.DataHome() + "/two.tnc2";
+    ASSERT_TRUE(WriteFile(input,
+                          "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car off the road\n"
+                          "Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell\n"));
     const QString called = run.DataHome() + "/called";
-    run.Process().setStandardInputFile(input.fileName());
+    run.Process().setStandardInputFile(input);
     run.Start({"--stdin", "--json", "--on-emergency",
                "/bin/sh -c 'echo $SIRENWATCH_CALLSIGN >> " + called + "'"});
     ASSERT_TRUE(run.WaitForExit(kRun_ms)) << run.Errors();

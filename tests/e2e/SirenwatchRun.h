@@ -121,6 +121,21 @@ inline void ExpectDemoRun(SirenwatchRun& run) {
     EXPECT_TRUE(QFile::exists(run.SettingsFile()));
 }
 
+// Writes a whole file, making its folder; false when it cannot.
+inline bool WriteFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// The built-in host's settings with the home station of the tests, then `more`.
+inline bool WriteHostSettings(const SirenwatchRun& run, const QByteArray& more) {
+    return WriteFile(run.DataHome() + "/sirenwatch/host/Uiview32.INI",
+                     "[Station]\nCallsign=N0CALL\nLatitude=4530.25N\nLongitude=00912.34E\n"
+                     "[SetUp]\nPROGRAM_VERSION=1.86\n" +
+                         more);
+}
+
 // The lines of the incident logs in a folder.
 inline QStringList LogLines(const QString& folder) {
     QStringList lines;
