@@ -90,23 +90,21 @@ TEST(Captions, LanguageMenuSwitchesStoresAndChecksTheLanguage) {
     };
     w.ini.ScriviValore(w.values.FileIni, "SetUp", "Unit", 2);
     w.spot.ListStile.SetListIndex(3);
-
-    w.main.MnuNazione[1].onClick();
-    EXPECT_EQ(w.values.CodiceLingua, 2000);
-    EXPECT_FALSE(w.main.MnuNazione[0].Checked());
-    EXPECT_TRUE(w.main.MnuNazione[1].Checked());
-    EXPECT_EQ(stored("Language"), "2");
-    EXPECT_EQ(stored("Unit"), "2") << "other settings stay";
-    EXPECT_EQ(w.main.Frame1.Caption(), "Last Received Emergency Beacon");
-    EXPECT_EQ(w.spot.ListStile.ListIndex(), 3) << "the selected fill style stays selected";
-
-    w.main.MnuNazione[0].onClick();
-    EXPECT_EQ(w.values.CodiceLingua, 1000);
-    EXPECT_TRUE(w.main.MnuNazione[0].Checked());
-    EXPECT_FALSE(w.main.MnuNazione[1].Checked());
-    EXPECT_EQ(stored("Language"), "1");
-    EXPECT_EQ(w.main.Frame1.Caption(), "Ultima Emergenza Ricevuta");
-    EXPECT_EQ(w.spot.ListStile.ListIndex(), 3);
+    const struct {
+        int item, code;
+        const char *stored, *frame;
+    } cases[] = {{1, 2000, "2", "Last Received Emergency Beacon"},
+                 {0, 1000, "1", "Ultima Emergenza Ricevuta"}};
+    for (const auto& c : cases) {
+        w.main.MnuNazione[c.item].onClick();
+        EXPECT_EQ(w.values.CodiceLingua, c.code);
+        EXPECT_TRUE(w.main.MnuNazione[c.item].Checked());
+        EXPECT_FALSE(w.main.MnuNazione[1 - c.item].Checked());
+        EXPECT_EQ(stored("Language"), c.stored);
+        EXPECT_EQ(stored("Unit"), "2") << "other settings stay";
+        EXPECT_EQ(w.main.Frame1.Caption(), c.frame);
+        EXPECT_EQ(w.spot.ListStile.ListIndex(), 3) << "the selected fill style stays selected";
+    }
 }
 
 TEST(Captions, UnknownCodeShowsItalianRatherThanBlanks) {

@@ -41,18 +41,8 @@ protected:
                               w.fp.ports, w.ini,  [this] { ++captionsApplied; }};
 };
 
-TEST_F(Registration, OkClosesAndStoresTheAnswers) {
-    Open(PressOk);
-    EXPECT_EQ(ReadAll(XtrFile()),
-              "Sirenwatch\r\n" + w.fp.program.ExePath() + "\r\nFALSE\r\nTRUE\r\n");
-    EXPECT_EQ(Setting("FirstTime"), "0");
-    EXPECT_EQ(Setting("Language"), "1");
-    EXPECT_TRUE(closedByAction) << "the button closes the dialog";
-    EXPECT_EQ(captionsApplied, 1);
-    EXPECT_EQ(xtr.Icon(), w.main.Icon());
-}
-
-// What the dialog shows from the file found (or the defaults), and the file "OK" then writes.
+// What the dialog shows from the file found (or the defaults), the file "OK" then writes, and
+// the answers it stores.
 TEST_F(Registration, OkWritesWhatTheDialogShows) {
     w.fp.program.folder = "/home/op/my programs";
     const struct {
@@ -84,7 +74,12 @@ TEST_F(Registration, OkWritesWhatTheDialogShows) {
             PressOk(f);
         });
         EXPECT_EQ(ReadAll(XtrFile()), c.after);
+        EXPECT_TRUE(closedByAction) << "the button closes the dialog";
     }
+    EXPECT_EQ(Setting("FirstTime"), "0");
+    EXPECT_EQ(Setting("Language"), "1");
+    EXPECT_EQ(captionsApplied, 7);
+    EXPECT_EQ(xtr.Icon(), w.main.Icon());
 }
 
 TEST_F(Registration, NoLeavesTheFileAsItIs) {
@@ -142,9 +137,8 @@ TEST_F(Registration, UnwritableFileIsToldAndTheProgramGoesOn) {
     ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
     const auto& box = w.fp.dialogs.boxes.front();
     EXPECT_EQ(box.icon, platform::Icon::Exclamation);
-    EXPECT_NE(box.text.find("The XTR file was not written."), std::string::npos);
-    EXPECT_NE(box.text.find(XtrFile()), std::string::npos);
-    EXPECT_NE(box.text.find("Reason: "), std::string::npos);
+    EXPECT_TRUE(box.text.starts_with("The XTR file was not written.\n" + XtrFile() + "\nReason: "))
+        << box.text;
     EXPECT_EQ(ReadAll(XtrFile()), old);
     EXPECT_EQ(Setting("FirstTime"), "0");
     EXPECT_EQ(Setting("Language"), "2");
@@ -160,9 +154,9 @@ TEST_F(Registration, HostFolderWithoutSeparatorIsUsedAndAMissingOneIsTold) {
     w.values.CartellaUIView = w.fp.program.dir.File("no-such-folder") + "/";
     Open(PressOk);
     ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
-    EXPECT_NE(w.fp.dialogs.boxes[0].text.find("Il file XTR non e' stato scritto."),
-              std::string::npos);
-    EXPECT_NE(w.fp.dialogs.boxes[0].text.find("Motivo: "), std::string::npos);
+    EXPECT_TRUE(w.fp.dialogs.boxes[0].text.starts_with("Il file XTR non e' stato scritto.\n" +
+                                                       XtrFile() + "\nMotivo: "))
+        << w.fp.dialogs.boxes[0].text;
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
 #include "fakes/FileText.h"
-#include "host/HostFailure.h"
 #include "program/Sirenwatch.h"
 #include "settings/ProfileFile.h"
 #include "settings/StringTable.h"
@@ -105,19 +104,20 @@ TEST_F(Startup, ADifferentStoredVersionIsTheOnlyKeyRewritten) {
 
 // Checks that end the program: each shows its one box and writes nothing.
 struct FailedStartCase {
-    FailedStartCase(std::function<void(Startup&)> a, std::string t, Icon i = Icon::Critical,
-                    std::optional<std::string> ti = std::nullopt)
-        : arrange(std::move(a)), text(std::move(t)), icon(i), title(std::move(ti)) {}
     std::function<void(Startup&)> arrange;
     std::string text;
-    Icon icon;
-    std::optional<std::string> title;
+    Icon icon = Icon::Critical;
+    std::optional<std::string> title = std::nullopt;
 };
 class FailedStart : public Startup, public testing::WithParamInterface<FailedStartCase> {};
 
+// While the box is on screen, nothing of a half-made connection listens to the host.
 TEST_P(FailedStart, ShowsItsBoxAndEnds) {
     GetParam().arrange(*this);
+    std::optional<host::ApplicationEvents*> listening;
+    fp.dialogs.onMsgBox = [&](const fakes::Box&) { listening = host.Listener(); };
     EXPECT_FALSE(Start());
+    EXPECT_EQ(listening, nullptr);
     ExpectEndedAfter(GetParam().text, GetParam().icon, GetParam().title);
 }
 
@@ -134,7 +134,6 @@ const std::string kNoHome =
     "UI-View.";
 const std::string kNoHost =
     "ATTENZIONE !!\r" + LoadResString(1100) + "\r\rATTENTION !!\r" + LoadResString(2100);
-const Icon kCritical = Icon::Critical;
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
@@ -144,11 +143,13 @@ INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
                     "Attenzione !!\rVerione di UI-View32 non corretta."},
     FailedStartCase{[](Startup& s) { s.Store("Language", "2"); s.fp.instance.another = true; },
                     kTitle + " is already running.", Icon::Exclamation},
-    FailedStartCase{Home("4530.25N", ""), kNoHome, kCritical, kTitle},
-    FailedStartCase{Home("9030.00S", "00912.34E"), kNoHome, kCritical, kTitle},
-    FailedStartCase{Home("4530.25N", "18030.00W"), kNoHome, kCritical, kTitle},
+    FailedStartCase{Home("4530.25N", ""), kNoHome, Icon::Critical, kTitle},
+    FailedStartCase{Home("9030.00S", "00912.34E"), kNoHome, Icon::Critical, kTitle},
+    FailedStartCase{Home("4530.25N", "18030.00W"), kNoHome, Icon::Critical, kTitle},
     FailedStartCase{[](Startup& s) { s.host.FailOn("GetMap"); },
                     "Errore nella comunicazione con UI-View32:\nGetMap failed"},
+    FailedStartCase{[](Startup& s) { s.host.map.refuseListener = true; },
+                    "Errore nella comunicazione con UI-View32:\nAdvise failed"},
     FailedStartCase{[](Startup& s) { s.host.unavailable = true; s.Store("Language", "2"); },
                     "UI-View32 does not answer: it is not running or not registered.\n"
                     "not registered"}));
@@ -224,6 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Startup, StoredValues, testing::Values(
     std::array{"MessageType", "Priority", "PRIORITY"},
     std::array{"MessageType", "", "EMERGENCY"},
     std::array{"Language", "2", "2000 1 Last Received Emergency Beacon"},
+    std::array{"Language", "x", "1000 0 Ultima Emergenza Ricevuta"},  // anything else: Italian
     std::array{"Left", "12px", "0 800"},  // not a number: the designed place
     std::array{"Top", "1234,4", "1200 1234"},  // the regional decimal comma
     std::array{"CircleColor", "red", "255 2 0 0"},  // not a number: the default
@@ -311,33 +313,9 @@ TEST_F(Startup, AHostThatDiesIsToldOnceAndTheProgramSavesAndEnds) {
     host.Die("the server is gone");
     host.Die("the server is gone");
     EXPECT_EQ(OnlyBox().icon, Icon::Critical);
-    EXPECT_EQ(OnlyBox().text, host::HostFailureText(2000, "the server is gone"));
+    EXPECT_EQ(OnlyBox().text, "Error while talking to UI-View32:\nthe server is gone");
     EXPECT_EQ(Stored("Left"), "4000");
     EXPECT_EQ(fp.app.quitCount, 1);
-}
-
-TEST_F(Startup, AHostThatCannotBeReachedEndsTheProgram) {
-    // The map, or its events after the application's were connected: while the message is
-    // on screen, nothing of the half-made connection listens to the host.
-    for (bool eventsRefused : {false, true}) {
-        SCOPED_TRACE(eventsRefused ? "map events refused" : "no map");
-        host.FailOn("GetMap", eventsRefused ? 0 : 1);
-        host.map.refuseListener = eventsRefused;
-        std::optional<host::ApplicationEvents*> listening;
-        fp.dialogs.onMsgBox = [&](const fakes::Box&) { listening = host.Listener(); };
-        EXPECT_FALSE(Start());
-        EXPECT_EQ(OnlyBox().icon, Icon::Critical);
-        EXPECT_EQ(listening, nullptr);
-        EXPECT_EQ(fp.app.quitCount, 1);
-    }
-}
-
-TEST_F(Startup, AHostThatIsNotThereIsToldInTheCurrentLanguage) {
-    host.unavailable = true;
-    Store("Language", "2");
-    EXPECT_FALSE(Start());
-    ExpectEndedAfter(host::HostUnavailableText(2000, "not registered"), Icon::Critical);
-    EXPECT_NE(OnlyBox().text.find("not running or not registered"), std::string::npos);
 }
 
 TEST_F(Startup, MenusReachTheirDialogs) {
