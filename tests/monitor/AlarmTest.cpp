@@ -36,16 +36,6 @@ TEST(Alarm, AcknowledgeStopsAndTurnsRedCellsGreenAtOnce) {
     EXPECT_EQ(w.fp.sound.played.size(), 1u);
 }
 
-TEST(Alarm, ANewStationAfterAcknowledgementRestartsItAndRestoresTheWindow) {
-    World w;
-    w.ReceiveEmergency("IW2ABC-9");
-    w.main.CmdTacitaAllarme.onClick();
-    w.main.SetState(ui::WindowState::Minimized);
-    w.ReceiveEmergency("IK1XYZ");
-    EXPECT_TRUE(w.alarm.IsOn());
-    EXPECT_EQ(w.main.State(), ui::WindowState::Normal);
-}
-
 TEST(Alarm, TestButtonSoundsAtOnceThenEveryTick) {
     World w;
     w.main.CmdTest.onClick();

@@ -56,8 +56,13 @@ TEST(Emergency, NewStationFillsTheBlankRowRestoresTheWindowArmsTheAlarmThenAppen
     EXPECT_EQ(w.main.State(), ui::WindowState::Normal);
     EXPECT_TRUE(w.alarm.IsOn());
 
+    // Another new station after the alarm was acknowledged: the same again, on a row of its own.
+    w.main.CmdTacitaAllarme.onClick();
+    w.main.SetState(ui::WindowState::Minimized);
     w.ReceiveEmergency("IK1XYZ");
     EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"IW2ABC-9", "IK1XYZ"}));
+    EXPECT_EQ(w.main.State(), ui::WindowState::Normal);
+    EXPECT_TRUE(w.alarm.IsOn());
 }
 
 TEST(Emergency, RepeatRefreshesTheRowButLeavesAnAcknowledgedAlarmAndTheWindowAlone) {
@@ -82,55 +87,36 @@ TEST(Emergency, RepeatRefreshesTheRowButLeavesAnAcknowledgedAlarmAndTheWindowAlo
     EXPECT_EQ(w.host.RedrawCount(), redraws + 1);
 }
 
-// Station data the host may lack (-99999), and what the panel and the row show for it.
-TEST(Emergency, MissingValuesShowDashesAndAskNoBearing) {
+// A value the host lacks (-99999) or fails to give counts as not there: the new station's panel
+// and row show dashes, never the previous station's values, and without a position no bearing
+// is asked and no circle drawn. The station is still listed; a failure is told once.
+TEST(Emergency, MissingOrUnreadableValuesShowDashesAndTheStationIsStillListed) {
     const struct {
         float latitude, longitude, altitude;
-        const char *lat, *lon, *azimut, *altezza, *hiddenLat;
-        int bearingCalls;
-    } cases[] = {
-        {-99999, -552.34f, 120, "-----", "009.12.34W", "0", "120", "-99999", 0},
-        {2730.25f, -99999, 120, "45.30.25N", "-----", "0", "120", "2730,25", 0},
-        {2730.25f, -552.34f, -99999, "45.30.25N", "009.12.34W", "90", "-----", "2730,25", 1},
-        {2730.25f, -552.34f, 0, "45.30.25N", "009.12.34W", "90", "0", "2730,25", 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.lat) + " " + c.lon + " " + c.altezza);
-        World w;
-        w.host.bearing = 90;
-        fakes::StationData data = World::Emergency();
-        data.latitude = c.latitude;
-        data.longitude = c.longitude;
-        data.altitude = c.altitude;
-        w.ReceiveEmergency("IW2ABC-9", data);
-
-        EXPECT_EQ(w.main.TxtLat.Text(), c.lat);
-        EXPECT_EQ(w.main.TxtLong.Text(), c.lon);
-        EXPECT_EQ(w.main.TxtAzimut.Text(), c.azimut);
-        EXPECT_EQ(w.main.TxtAltezza.Text(), c.altezza);
-        EXPECT_EQ(w.host.Count("DistanceAndBearing"), c.bearingCalls);
-        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 7), c.lat);
-        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 6), c.lon);
-        EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, 9), c.hiddenLat);
-    }
-}
-
-// A host read that fails counts as not there: the new station's panel and row show what they
-// would for a missing value, never the previous station's, and the station is still listed.
-TEST(Emergency, FailedPositionReadOrBearingCountsAsMissingAndTheStationIsStillListed) {
-    const struct {
-        const char* failing;
+        const char* failing;  // a host call made to fail `times` times, or ""
         int times;
-        const char *lat, *azimut, *altezza, *hiddenLat;
+        const char *lat, *lon, *azimut, *altezza, *hiddenLat, *hiddenLon;
         int bearingCalls, circles;
     } cases[] = {
-        {"DistanceAndBearing", -1, "45.30.25N", "0", "120", "2730,25", 1, 2},
-        {"GetLatitude", -1, "-----", "0", "120", "-99999", 0, 1},
-        {"GetLatitude", 1, "-----", "0", "120", "-99999", 0, 1},  // not asked again for the row
-        {"GetAltitude", 1, "45.30.25N", "45", "-----", "2730,25", 1, 2},
+        {-99999, -552.34f, 120, "", 0, "-----", "009.12.34W", "0", "120", "-99999", "-552,34", 0,
+         1},
+        {2730.25f, -99999, 120, "", 0, "45.30.25N", "-----", "0", "120", "2730,25", "-99999", 0, 1},
+        {2730.25f, -552.34f, -99999, "", 0, "45.30.25N", "009.12.34W", "45", "-----", "2730,25",
+         "-552,34", 1, 2},
+        {2730.25f, -552.34f, 0, "", 0, "45.30.25N", "009.12.34W", "45", "0", "2730,25", "-552,34",
+         1, 2},
+        {2730.25f, -552.34f, 120, "DistanceAndBearing", -1, "45.30.25N", "009.12.34W", "0", "120",
+         "2730,25", "-552,34", 1, 2},
+        {2730.25f, -552.34f, 120, "GetLatitude", -1, "-----", "009.12.34W", "0", "120", "-99999",
+         "-552,34", 0, 1},
+        // Not asked again for the row.
+        {2730.25f, -552.34f, 120, "GetLatitude", 1, "-----", "009.12.34W", "0", "120", "-99999",
+         "-552,34", 0, 1},
+        {2730.25f, -552.34f, 120, "GetAltitude", 1, "45.30.25N", "009.12.34W", "45", "-----",
+         "2730,25", "-552,34", 1, 2},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.failing) + " x" + std::to_string(c.times));
+        SCOPED_TRACE(std::string(c.lat) + " " + c.lon + " " + c.altezza + " " + c.failing);
         World w;
         w.host.bearing = 45;
         w.ReceiveEmergency("IK1XYZ", {.beaconText = "IK1XYZ>Help",
@@ -139,28 +125,32 @@ TEST(Emergency, FailedPositionReadOrBearingCountsAsMissingAndTheStationIsStillLi
                                       .latitude = 2400,
                                       .altitude = 300});
         w.host.ClearCalls();
-        w.host.FailOn(c.failing, c.times);
+        if (*c.failing) w.host.FailOn(c.failing, c.times);
+        fakes::StationData data = World::Emergency();
+        data.latitude = c.latitude;
+        data.longitude = c.longitude;
+        data.altitude = c.altitude;
 
-        w.ReceiveEmergency("IW2ABC-9");
+        w.ReceiveEmergency("IW2ABC-9", data);
 
         EXPECT_EQ(w.main.TxtNominativo.Text(), "IW2ABC-9");
         EXPECT_EQ(w.main.TxtLat.Text(), c.lat);
-        EXPECT_EQ(w.main.TxtLong.Text(), "009.12.34W");
+        EXPECT_EQ(w.main.TxtLong.Text(), c.lon);
         EXPECT_EQ(w.main.TxtAzimut.Text(), c.azimut);
         EXPECT_EQ(w.main.TxtAltezza.Text(), c.altezza);
         EXPECT_EQ(w.host.Count("DistanceAndBearing"), c.bearingCalls);
-
         ASSERT_EQ(w.Callsigns(), (std::vector<std::string>{"IK1XYZ", "IW2ABC-9"}));
         const ui::Grid& g = w.main.FGridStazioni;
-        EXPECT_EQ(g.TextMatrix(2, 6), "009.12.34W");
+        EXPECT_EQ(g.TextMatrix(2, 6), c.lon);
         EXPECT_EQ(g.TextMatrix(2, 7), c.lat);
-        EXPECT_EQ(g.TextMatrix(2, 8), "-552,34");
+        EXPECT_EQ(g.TextMatrix(2, 8), c.hiddenLon);
         EXPECT_EQ(g.TextMatrix(2, 9), c.hiddenLat);
         EXPECT_EQ(w.host.map.Circles().size(), size_t(c.circles));
-        EXPECT_TRUE(w.alarm.IsOn());
-        ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
-        EXPECT_EQ(w.fp.dialogs.notices[0].text, "Errore nella comunicazione con UI-View32:\n" +
-                                                    std::string(c.failing) + " failed");
+        ASSERT_EQ(w.fp.dialogs.notices.size(), *c.failing ? 1u : 0u);
+        if (*c.failing) {
+            EXPECT_EQ(w.fp.dialogs.notices[0].text, "Errore nella comunicazione con UI-View32:\n" +
+                                                        std::string(c.failing) + " failed");
+        }
     }
 }
 

@@ -2,11 +2,8 @@
 // and what a failing host call does to a frame.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
-#include "fakes/FileText.h"
 #include "fakes/World.h"
 
 namespace {
@@ -96,68 +93,44 @@ TEST(FrameIntake, ClickThenLowerCaseTTogglesTheTestButton) {
     EXPECT_FALSE(w.main.CmdTest.Visible());
 }
 
-// A call that identifies the frame, made to fail once: the frame is dropped with the panel
-// untouched, one notice names the failure, and the next frame is handled normally.
-class FailingIdentifyingCall : public testing::TestWithParam<const char*> {};
+// A host call made to fail once: one notice names the failure, and the next frame is handled
+// normally. A call that identifies the frame drops it with the panel untouched; any later call
+// leaves the station recorded and alarmed, the notice given once the row is written.
+struct FailingCall {
+    const char* call;
+    bool dropsTheFrame;
+};
+class FailingHostCall : public testing::TestWithParam<FailingCall> {};
 
-TEST_P(FailingIdentifyingCall, DropsTheFrameReportsOnceAndGoesOn) {
+TEST_P(FailingHostCall, ReportsOnceAndGoesOn) {
+    const auto [call, dropped] = GetParam();
     World w;
     w.host.SetStation("IW2ABC-9", World::Emergency());
-    w.host.FailOn(GetParam(), 1);
+    w.host.FailOn(call, 1);
+    std::vector<std::string> listedAtReport;
+    w.fp.dialogs.onNotice = [&](const fakes::Notice&) { listedAtReport = w.Callsigns(); };
 
     w.Receive("IW2ABC-9");
 
     EXPECT_TRUE(w.fp.dialogs.boxes.empty());
     ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
     EXPECT_EQ(w.fp.dialogs.notices[0].icon, platform::Icon::Exclamation);
-    EXPECT_NE(w.fp.dialogs.notices[0].text.find(std::string(GetParam()) + " failed"),
-              std::string::npos);
-    EXPECT_EQ(w.main.TxtNominativo.Text(), "");
-    EXPECT_TRUE(w.table.GrigliaVuota());
-    EXPECT_FALSE(w.alarm.IsOn());
-    EXPECT_EQ(w.intake.InElaborazione(), 0);
-
-    w.ReceiveEmergency("IK1XYZ");
-    EXPECT_EQ(w.fp.dialogs.notices.size(), 1u);
-    EXPECT_EQ(w.main.TxtNominativo.Text(), "IK1XYZ");
-    EXPECT_NE(w.table.VerificaNominativo("IK1XYZ"), 0);
-    EXPECT_EQ(w.intake.InElaborazione(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingIdentifyingCall,
-                         testing::Values("GetAprsData", "SetCallsign", "GetStation",
-                                         "GetMessageType"));
-
-// Any call after the frame is known to be an emergency made to fail: the station is still
-// recorded and alarmed, and one notice, given once the row is written, names the failure.
-class FailingLaterCall : public testing::TestWithParam<const char*> {};
-
-TEST_P(FailingLaterCall, RecordsTheStationThenReportsOnce) {
-    World w;
-    w.host.SetStation("IW2ABC-9", World::Emergency());
-    w.host.FailOn(GetParam(), 1);
-    std::vector<std::string> listedAtReport;
-    w.fp.dialogs.onNotice = [&](const fakes::Notice&) { listedAtReport = w.Callsigns(); };
-
-    w.Receive("IW2ABC-9");
-
-    ASSERT_EQ(w.fp.dialogs.notices.size(), 1u);
-    EXPECT_NE(w.fp.dialogs.notices[0].text.find(std::string(GetParam()) + " failed"),
-              std::string::npos);
-    EXPECT_EQ(listedAtReport, std::vector<std::string>{"IW2ABC-9"});
-    EXPECT_EQ(w.main.TxtNominativo.Text(), "IW2ABC-9");
-    EXPECT_TRUE(w.alarm.IsOn());
+    EXPECT_NE(w.fp.dialogs.notices[0].text.find(std::string(call) + " failed"), std::string::npos);
+    EXPECT_EQ(listedAtReport, std::vector<std::string>{dropped ? "" : "IW2ABC-9"});
+    EXPECT_EQ(w.table.GrigliaVuota(), dropped);
+    EXPECT_EQ(w.main.TxtNominativo.Text(), dropped ? "" : "IW2ABC-9");
+    EXPECT_EQ(w.alarm.IsOn(), !dropped);
     EXPECT_EQ(w.intake.InElaborazione(), 0);
     // A failing map setting leaves the map as it was: no redraw on a half-set style.
-    const bool mapSetting = std::string(GetParam()).starts_with("Set");
-    EXPECT_EQ(w.host.RedrawCount(), mapSetting ? 0 : 1);
+    const bool mapSetting = std::string(call).starts_with("Set");
+    EXPECT_EQ(w.host.RedrawCount(), dropped || mapSetting ? 0 : 1);
     // A value the host failed to give is shown as missing, in the panel and in the row.
     const std::map<std::string, std::pair<ui::TextBox*, int>> shownIn = {
         {"GetBeaconText", {&w.main.TxtBeaconMsg, -1}},
         {"GetDistance", {&w.main.TxtDistanza, 3}},
         {"GetCourse", {&w.main.TxtDirezione, 4}},
         {"GetSpeed", {&w.main.TxtVelocita, 5}}};
-    if (auto box = shownIn.find(GetParam()); box != shownIn.end()) {
+    if (auto box = shownIn.find(call); box != shownIn.end()) {
         EXPECT_EQ(box->second.first->Text(), "-----");
         if (box->second.second >= 0) {
             EXPECT_EQ(w.main.FGridStazioni.TextMatrix(1, box->second.second), "-----");
@@ -165,13 +138,24 @@ TEST_P(FailingLaterCall, RecordsTheStationThenReportsOnce) {
         w.units.MnuUnit_Click(1);  // miles: a missing distance stays missing
         EXPECT_EQ(box->second.first->Text(), "-----");
     }
+
+    w.ReceiveEmergency("IK1XYZ");
+    EXPECT_EQ(w.fp.dialogs.notices.size(), 1u);
+    EXPECT_EQ(w.main.TxtNominativo.Text(), "IK1XYZ");
+    EXPECT_NE(w.table.VerificaNominativo("IK1XYZ"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingLaterCall,
-                         testing::Values("GetBeaconText", "GetDistance", "GetCourse", "GetSpeed",
-                                         "GetLatitude", "GetLongitude", "GetAltitude",
-                                         "DistanceAndBearing", "SetDrawWidth", "SetFillStyle",
-                                         "SetFillColor", "RedrawMap"));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(FrameIntake, FailingHostCall, testing::Values(
+    FailingCall{"GetAprsData", true}, FailingCall{"SetCallsign", true},
+    FailingCall{"GetStation", true}, FailingCall{"GetMessageType", true},
+    FailingCall{"GetBeaconText", false}, FailingCall{"GetDistance", false},
+    FailingCall{"GetCourse", false}, FailingCall{"GetSpeed", false},
+    FailingCall{"GetLatitude", false}, FailingCall{"GetLongitude", false},
+    FailingCall{"GetAltitude", false}, FailingCall{"DistanceAndBearing", false},
+    FailingCall{"SetDrawWidth", false}, FailingCall{"SetFillStyle", false},
+    FailingCall{"SetFillColor", false}, FailingCall{"RedrawMap", false}));
+// clang-format on
 
 TEST(FrameIntake, EmergenciesArrivingWhileAFailureIsReportedAreAllRecorded) {
     // The first frame fails while it is identified (dropped) or on its bearing (kept); ten
@@ -180,17 +164,15 @@ TEST(FrameIntake, EmergenciesArrivingWhileAFailureIsReportedAreAllRecorded) {
         SCOPED_TRACE(failing);
         World w;
         w.values.CodiceLingua = 2000;
+        w.host.SetStation("IW2ABC-9", World::Emergency());
+        w.host.FailOn(failing, 1);
         std::vector<std::string> expected;
         if (failing != std::string("GetStation")) expected.push_back("IW2ABC-9");
-        w.host.SetStation("IW2ABC-9", World::Emergency());
-        for (int i = 0; i < 10; ++i) {
-            const std::string call = "IK1XY" + std::to_string(i);
-            w.host.SetStation(call, World::Emergency());
-            expected.push_back(call);
-        }
-        w.host.FailOn(failing, 1);
         w.fp.dialogs.onNotice = [&](const fakes::Notice&) {
-            for (int i = 0; i < 10; ++i) w.Receive("IK1XY" + std::to_string(i));
+            for (int i = 0; i < 10; ++i) {
+                expected.push_back("IK1XY" + std::to_string(i));
+                w.ReceiveEmergency(expected.back());
+            }
         };
 
         w.Receive("IW2ABC-9");
