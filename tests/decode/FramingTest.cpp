@@ -96,8 +96,8 @@ TEST(AprsIs, LoginLine) {
     EXPECT_EQ(AprsIsLogin("N0CALL", "1.1.1"), "user N0CALL pass -1 vers Sirenwatch 1.1.1\r\n");
     EXPECT_EQ(AprsIsLogin("N0CALL", "1.1.1", "  "),
               "user N0CALL pass -1 vers Sirenwatch 1.1.1\r\n");
-    EXPECT_EQ(AprsIsLogin("N0 CALL\r\nuser X", "1\n", "r/1/2/3\r\n#x"),
-              "user N0CALLuserX pass -1 vers Sirenwatch 1 filter r/1/2/3#x\r\n");
+    EXPECT_EQ(AprsIsLogin("N0 CALL\r\nuser X", "1 x\n", "r/1/2/3\r\n#x"),
+              "user N0CALLuserX pass -1 vers Sirenwatch 1x filter r/1/2/3#x\r\n");
 }
 
 TEST(AprsIs, LinesAcrossChunksWithCrLfOrLf) {
