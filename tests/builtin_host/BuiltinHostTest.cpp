@@ -123,6 +123,21 @@ TEST(BuiltinHost, AHandlerThatThrowsIsContained) {
     EXPECT_TRUE(w.Look("Q1ALFA"));  // the station was still recorded
 }
 
+// The evidence is noted before the add-on hears of the frame, and told after.
+TEST(BuiltinHost, NotesTheEvidenceOfAnEmergencyBeforeAnnouncingItAndTellsIt) {
+    World w;
+    w.host.SetEpochClock([] { return std::int64_t{1234}; });
+    bool sawEvidence = false;
+    w.listener.onData = [&] { sawEvidence = w.host.Emergencies().Find("N0CALL-9") != nullptr; };
+    int told = 0;
+    w.host.SetEvidenceListener([&](const EvidenceBook::Noted& n) { told += n.emergency ? 1 : 0; });
+    w.host.OnTnc2Line(kMicEEmergency);
+    w.host.OnTnc2Line("IK2DEF>APRS:!4500.00N/00900.00E-just a station");
+    EXPECT_TRUE(sawEvidence);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(w.host.Emergencies().Find("N0CALL-9")->firstHeard_s, 1234);
+}
+
 TEST(BuiltinHost, CloseTellsTheAddOn) {
     World w;
     w.host.Close();

@@ -2,10 +2,8 @@
 // emergency, how often and when, and the track of the station afterwards.
 #include <gtest/gtest.h>
 
-#include "builtin_host/BuiltinHost.h"
 #include "builtin_host/Evidence.h"
 #include "decode/AprsDecoder.h"
-#include "fakes/FakePorts.h"
 
 namespace builtin_host {
 namespace {
@@ -137,29 +135,6 @@ TEST(EvidenceBook, CopiesWithinTheWindowAreOnePacketHeardMoreOften) {
     EXPECT_FALSE(book.Note(Decode("N0CALL-9>423W1T,WIDE1-1" + info), 130).copy);
     EXPECT_EQ(book.Find("N0CALL-9")->count, 3u);
     EXPECT_FALSE(book.Find("N0CALL-9")->lastWasCopy);
-}
-
-TEST(BuiltinHostEvidence, IsNotedBeforeTheAddOnHearsOfTheFrameAndToldAfter) {
-    fakes::SettableClock clock;
-    BuiltinHost host(clock, HomePosition{45.5, 9.2});
-    host.SetEpochClock([] { return std::int64_t{1234}; });
-    struct Listener : host::ApplicationEvents {
-        BuiltinHost* host = nullptr;
-        bool sawEvidence = false;
-        void DataAvailable() override {
-            sawEvidence = host->Emergencies().Find("N0CALL-9") != nullptr;
-        }
-        void UIView32IsClosing() override {}
-    } listener;
-    listener.host = &host;
-    host.Connect(&listener);
-    int told = 0;
-    host.SetEvidenceListener([&](const EvidenceBook::Noted& n) { told += n.emergency ? 1 : 0; });
-    host.OnTnc2Line(kMicEEmergency);
-    host.OnTnc2Line(kOrdinary);
-    EXPECT_TRUE(listener.sawEvidence);
-    EXPECT_EQ(told, 1);
-    EXPECT_EQ(host.Emergencies().Find("N0CALL-9")->firstHeard_s, 1234);
 }
 
 }  // namespace

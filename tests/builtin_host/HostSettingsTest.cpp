@@ -119,7 +119,6 @@ TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
     EXPECT_TRUE(r.registered);
     EXPECT_EQ(r.folder, w.data + "/sirenwatch/host/");
     EXPECT_EQ(w.Registered(), r.folder);  // with the separator the add-on relies on
-    EXPECT_TRUE(fs::exists(w.config + "/Peak Systems.ini"));
 
     // What the add-on's start-up checks read, straight from the file it opens.
     const HostSettings s = LoadHostSettings(w.Registered());
