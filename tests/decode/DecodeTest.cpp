@@ -217,12 +217,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DecodeJson, TheMicEEmergencyExample) {
     EXPECT_EQ(ToJson(Decode("N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test")),
-              "{\"source\":\"N0CALL-9\",\"latitude\":42.619000,\"longitude\":-71."
-              "347167,"
-              "\"course\":251,\"speed_kmh\":66.7,\"altitude_m\":200.0,"
-              "\"message_type\":\"EMERGENCY\",\"comment\":\"EMERGENCY "
-              "test\",\"object\":\"\","
-              "\"error\":\"\"}");
+              "{\"source\":\"N0CALL-9\",\"latitude\":42.619000,\"longitude\":-71.347167,"
+              "\"course\":251,\"speed_kmh\":66.7,\"altitude_m\":200.0,\"message_type\":"
+              "\"EMERGENCY\",\"comment\":\"EMERGENCY test\",\"object\":\"\",\"error\":\"\"}");
     // A position that cannot be read takes nothing else with it.
     EXPECT_EQ(ToJson(Decode("N0CALL-9>423W1T:`%0ooZO>/")),
               "{\"source\":\"N0CALL-9\",\"latitude\":null,\"longitude\":null,\"course\":251,"
