@@ -100,6 +100,9 @@ struct FailingCall {
     const char* call;
     bool dropsTheFrame;
 };
+void PrintTo(const FailingCall& c, std::ostream* os) {
+    *os << c.call;
+}
 class FailingHostCall : public testing::TestWithParam<FailingCall> {};
 
 TEST_P(FailingHostCall, ReportsOnceAndGoesOn) {

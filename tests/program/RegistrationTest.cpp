@@ -60,6 +60,7 @@ TEST_F(Registration, OkWritesWhatTheDialogShows) {
          "OnlyName\r\nOnlyName\r\nFALSE\r\nTRUE\r\n"},
         {"N\nP\nTrUe\n", "N", "P", true, "N\r\nP\r\nTRUE\r\nTRUE\r\n"},
         {"N\r\nP\r\nyes\r\n", "N", "P", false, "N\r\nP\r\nFALSE\r\nTRUE\r\n"},
+        {"N\r\nP\r\nfalse\r\n", "N", "P", false, "N\r\nP\r\nFALSE\r\nTRUE\r\n"},
         {"N\r\nP", "N", "P", false, "N\r\nP\r\nFALSE\r\nTRUE\r\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.after);
@@ -78,7 +79,7 @@ TEST_F(Registration, OkWritesWhatTheDialogShows) {
     }
     EXPECT_EQ(Setting("FirstTime"), "0");
     EXPECT_EQ(Setting("Language"), "1");
-    EXPECT_EQ(captionsApplied, 7);
+    EXPECT_EQ(captionsApplied, 8);
     EXPECT_EQ(xtr.Icon(), w.main.Icon());
 }
 
