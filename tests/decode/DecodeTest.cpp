@@ -220,11 +220,6 @@ TEST(DecodeJson, TheMicEEmergencyExample) {
               "{\"source\":\"N0CALL-9\",\"latitude\":42.619000,\"longitude\":-71.347167,"
               "\"course\":251,\"speed_kmh\":66.7,\"altitude_m\":200.0,\"message_type\":"
               "\"EMERGENCY\",\"comment\":\"EMERGENCY test\",\"object\":\"\",\"error\":\"\"}");
-    // A position that cannot be read takes nothing else with it.
-    EXPECT_EQ(ToJson(Decode("N0CALL-9>423W1T:`%0ooZO>/")),
-              "{\"source\":\"N0CALL-9\",\"latitude\":null,\"longitude\":null,\"course\":251,"
-              "\"speed_kmh\":66.7,\"altitude_m\":null,\"message_type\":\"EMERGENCY\","
-              "\"comment\":\"\",\"object\":\"\",\"error\":\"\"}");
 }
 
 // One output line per input line, empty lines included, whatever the read blocks cut.
