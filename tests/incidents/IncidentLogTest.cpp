@@ -2,7 +2,6 @@
 // per day, and the GPX and KML read back with an XML parser give the points and tracks logged.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -126,10 +125,9 @@ XmlContent ReadXml(const QByteArray& bytes) {
 
 TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
     LoggedWatch w;
-    QBuffer all;
-    all.open(QIODevice::WriteOnly);
-    WriteGpx(ReadIncidents(w.log.Folder(), std::nullopt), all);
-    XmlContent c = ReadXml(all.data());
+    const QString all = w.dir.path() + "/all.gpx";
+    ASSERT_TRUE(ExportIncidents(w.log.Folder(), all, std::nullopt));
+    XmlContent c = ReadXml(Read(all));
     EXPECT_EQ(c.rootNamespace, "http://www.topografix.com/GPX/1/1");
     EXPECT_EQ(c.texts["wpt/name"], (QStringList{"Q7MOB-9", "Q4HIKE-7"}));
     EXPECT_EQ(c.texts["wpt/desc"].value(0),
