@@ -1,6 +1,8 @@
 // The executable's command line: feed choice, endpoints, and the mistakes it refuses.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/CommandLine.h"
 
 namespace app {
@@ -19,7 +21,7 @@ TEST(CommandLine, FeedsAndTheirValues) {
     EXPECT_EQ(r->endpoint.port, 8002);
     EXPECT_TRUE(r->headless);
 
-    r = ParseCommandLine({"--aprs-is=rotate.aprs2.net", "--filter", "r/45/9/50", "--call=N0CALL"},
+    r = ParseCommandLine({"--aprs-is=rotate.aprs2.net", "--filter=r/45/9/50", "--call", "N0CALL"},
                          &error);
     ASSERT_TRUE(r) << error;
     EXPECT_EQ(r->feed, FeedChoice::AprsIs);
@@ -42,6 +44,12 @@ TEST(CommandLine, FeedsAndTheirValues) {
     ASSERT_TRUE(r) << error;
     EXPECT_EQ(r->feed, FeedChoice::Agwpe);
     EXPECT_EQ(r->endpoint.port, kDefaultAgwpePort);
+
+    r = ParseCommandLine({"--serial=/dev/ttyUSB0"}, &error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->feed, FeedChoice::Serial);
+    EXPECT_EQ(r->serial.device, "/dev/ttyUSB0");
+    EXPECT_EQ(r->serial.baud, kDefaultSerialBaud);
 
     EXPECT_EQ(ParseCommandLine({"--stdin"})->feed, FeedChoice::Stdin);
     EXPECT_TRUE(ParseCommandLine({"--version"})->version);
@@ -78,55 +86,31 @@ TEST(CommandLine, RefusesWhatCannotWork) {
     }
 }
 
-TEST(CommandLine, Endpoints) {
-    struct Case {
+// A feed's endpoint takes the KISS port unless given one; the dashboard listens on loopback
+// unless told where.
+TEST(CommandLine, EndpointsAndTheDashboardsAddress) {
+    const auto feed = [](std::string_view text) { return ParseEndpoint(text, kDefaultKissPort); };
+    const struct {
+        std::function<std::optional<Endpoint>(std::string_view)> parse;
         const char* text;
         const char* host;  // nullptr: refused
         int port;
-    };
-    for (const Case& c : {Case{"127.0.0.1:8001", "127.0.0.1", 8001},
-                          {"localhost", "localhost", 8001},
-                          {"[::1]:9000", "::1", 9000},
-                          {"[::1]", "::1", 8001},
-                          {"::1", nullptr, 0},
-                          {":8001", nullptr, 0},
-                          {"host:", nullptr, 0},
-                          {"[::1]x", nullptr, 0},
-                          {"", nullptr, 0}}) {
-        const auto e = ParseEndpoint(c.text, kDefaultKissPort);
-        ASSERT_EQ(e.has_value(), c.host != nullptr) << c.text;
-        if (!e) continue;
-        EXPECT_EQ(e->host, c.host);
-        EXPECT_EQ(e->port, c.port) << c.text;
-    }
-}
-
-TEST(CommandLine, SerialLines) {
-    std::string error;
-    const auto r = ParseCommandLine({"--serial=/dev/ttyUSB0"}, &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->feed, FeedChoice::Serial);
-    EXPECT_EQ(r->serial.device, "/dev/ttyUSB0");
-    EXPECT_EQ(r->serial.baud, kDefaultSerialBaud);
-    const auto line = ParseSerialLine("/dev/serial/by-id/usb-TNC:1200");
-    ASSERT_TRUE(line.has_value());
-    EXPECT_EQ(line->device, "/dev/serial/by-id/usb-TNC");
-    EXPECT_EQ(line->baud, 1200);
-    EXPECT_FALSE(ParseSerialLine("/dev/ttyS0:12").has_value()) << "no serial line is that slow";
-}
-
-TEST(CommandLine, DashboardListensOnLoopbackUnlessToldWhere) {
-    struct Case {
-        const char* text;
-        const char* host;  // nullptr: refused
-        int port;
-    };
-    for (const Case& c : {Case{"8080", "127.0.0.1", 8080},
-                          {"0.0.0.0:8080", "0.0.0.0", 8080},
-                          {"[::]:9000", "::", 9000},
-                          {"localhost", nullptr, 0},
-                          {"0", nullptr, 0}}) {
-        const auto e = ParseListenAddress(c.text);
+    } cases[] = {{feed, "127.0.0.1:8001", "127.0.0.1", 8001},
+                 {feed, "localhost", "localhost", 8001},
+                 {feed, "[::1]:9000", "::1", 9000},
+                 {feed, "[::1]", "::1", 8001},
+                 {feed, "::1", nullptr, 0},
+                 {feed, ":8001", nullptr, 0},
+                 {feed, "host:", nullptr, 0},
+                 {feed, "[::1]x", nullptr, 0},
+                 {feed, "", nullptr, 0},
+                 {ParseListenAddress, "8080", "127.0.0.1", 8080},
+                 {ParseListenAddress, "0.0.0.0:8080", "0.0.0.0", 8080},
+                 {ParseListenAddress, "[::]:9000", "::", 9000},
+                 {ParseListenAddress, "localhost", nullptr, 0},
+                 {ParseListenAddress, "0", nullptr, 0}};
+    for (const auto& c : cases) {
+        const auto e = c.parse(c.text);
         ASSERT_EQ(e.has_value(), c.host != nullptr) << c.text;
         if (!e) continue;
         EXPECT_EQ(e->host, c.host);
@@ -135,6 +119,14 @@ TEST(CommandLine, DashboardListensOnLoopbackUnlessToldWhere) {
     const auto parsed = ParseCommandLine({"--dashboard=8081"}, nullptr);
     ASSERT_TRUE(parsed && parsed->dashboard.has_value());
     EXPECT_EQ(parsed->dashboard->port, 8081);
+}
+
+TEST(CommandLine, SerialLines) {
+    const auto line = ParseSerialLine("/dev/serial/by-id/usb-TNC:1200");
+    ASSERT_TRUE(line.has_value());
+    EXPECT_EQ(line->device, "/dev/serial/by-id/usb-TNC");
+    EXPECT_EQ(line->baud, 1200);
+    EXPECT_FALSE(ParseSerialLine("/dev/ttyS0:12").has_value()) << "no serial line is that slow";
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 
-#include "platform/Paths.h"
 #include "settings/ProfileFile.h"
 #include "ui/Controls.h"
 
@@ -48,14 +47,6 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempDir::File(const std::string& name) const {
-    return platform::JoinPath(path_, name);
-}
-
-std::string SettableProgramInfo::ExePath() const {
-    return platform::JoinPath(Folder(), ExeName());
 }
 
 void WriteHostSettings(const std::string& folder, const HostInstall& install) {

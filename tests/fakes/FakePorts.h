@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "platform/Ports.h"
 #include "platform/Regional.h"
 
@@ -103,7 +104,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const;  // Path() joined with name
+    std::string File(const std::string& name) const { return platform::JoinPath(path_, name); }
 
 private:
     std::string path_;
@@ -114,7 +115,7 @@ class SettableProgramInfo final : public platform::ProgramInfo {
 public:
     std::string Folder() const override { return folder.empty() ? dir.Path() : folder; }
     std::string ExeName() const override { return "Sirenwatch"; }
-    std::string ExePath() const override;
+    std::string ExePath() const override { return platform::JoinPath(Folder(), ExeName()); }
     platform::VersionNumbers Version() const override { return {1, 1, 1}; }
 
     TempDir dir;

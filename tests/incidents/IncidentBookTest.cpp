@@ -222,20 +222,17 @@ TEST(IncidentBook, TheGradeIsTheStrongestEvidenceHeard) {
     for (const auto& g : grades) EXPECT_EQ(GradeOf(g.micE, g.custom, g.comment), g.grade);
 
     World w;
-    Observation frame = Emergency(kT0);
-    frame.micEEmergency = false;
-    frame.commentText = true;
-    w.book.Observe(frame);
+    const auto weaker = [&](std::int64_t time_s, bool custom, bool comment) {
+        Observation frame = Emergency(time_s);
+        frame.micEEmergency = false;
+        frame.customType = custom;
+        frame.commentText = comment;
+        w.book.Observe(frame);
+    };
+    weaker(kT0, false, true);
     EXPECT_EQ(w.book.Find(1)->grade, EvidenceGrade::CommentText);
-    frame = Emergency(kT0 + 5);
-    frame.micEEmergency = false;
-    frame.customType = true;
-    w.book.Observe(frame);
-    frame.commentText = true;
-    frame.customType = false;
-    frame.time_s = kT0 + 10;
-    frame.frameKey = "weaker";
-    w.book.Observe(frame);
+    weaker(kT0 + 5, true, false);
+    weaker(kT0 + 10, false, true);
     EXPECT_EQ(w.book.Find(1)->grade, EvidenceGrade::CustomType);
     w.book.Observe(Emergency(kT0 + 1));  // late, but evidence all the same
     EXPECT_EQ(w.book.Find(1)->grade, EvidenceGrade::MicEEmergency);
@@ -250,7 +247,6 @@ TEST(IncidentBook, AHeldBackEmergencyIsListedWithItsReasonButDoesNotSound) {
     const auto answer = w.book.Observe(Emergency(kT0));
     EXPECT_FALSE(answer.sound);
     EXPECT_EQ(answer.heldBackReason, "ignored (test beacon)");
-    EXPECT_EQ(w.book.Find(1)->heldBackReason, "ignored (test beacon)");
     EXPECT_EQ(w.changes.at(0).heldBackReason, "ignored (test beacon)");
     EXPECT_TRUE(w.book.Observe(Emergency(kT0, "x", "IZ2XYZ")).sound);
 }

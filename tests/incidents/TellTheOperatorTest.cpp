@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -15,12 +14,6 @@
 #include "incidents/EmergencyCommand.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 10000) {
-    QDeadlineTimer deadline(timeout_ms);
-    while (!condition() && !deadline.hasExpired()) QTest::qWait(10);
-    return condition();
-}
 
 incidents::Event NewEmergency(bool isNew = true) {
     incidents::Emergency e{.unit = "km", .isNew = isNew};
@@ -56,7 +49,8 @@ public:
         const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
         if (daemon.isEmpty()) return;
         daemon_.start(daemon, {"--session", "--nofork", "--print-address=1"});
-        if (!daemon_.waitForStarted(5000) || !WaitUntil([&] { return daemon_.canReadLine(); }))
+        if (!daemon_.waitForStarted(5000) ||
+            !QTest::qWaitFor([&] { return daemon_.canReadLine(); }, 10000))
             return;
         address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
     }
@@ -89,7 +83,7 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
     notifier.Tell({0, incidents::AlarmOn{}});
     notifier.Tell({0, incidents::FeedSilent{"KISS 127.0.0.1:8001", 900, 0}});
 
-    ASSERT_TRUE(WaitUntil([&] { return service.summaries.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.summaries.size() == 2; }, 10000));
     QTest::qWait(50);
     EXPECT_EQ(service.summaries, (QStringList{"Emergency: Q7MOB-9", "Sirenwatch hears nothing"}));
     EXPECT_EQ(service.bodies.value(0), "23.8 km away, bearing 295°\nCar &lt;off&gt; the road");
@@ -103,14 +97,9 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
 TEST(DesktopNotifier, NoBusIsQuietAndNoServiceIsToldOnce) {
     QStringList failures;
     const auto record = [&](const QString& failure) { failures << failure; };
-    incidents::DesktopNotifier nowhere(
-        QDBusConnection::connectToBus("unix:path=/nonexistent", "none"), "icon", record);
-    incidents::DesktopNotifier unnamed(QDBusConnection(""), "icon", record);
-    for (incidents::DesktopNotifier* n : {&nowhere, &unnamed}) {
-        n->Tell(NewEmergency());
-        EXPECT_EQ(n->AnswersAwaited(), 0) << "nothing sent";
-    }
-    QDBusConnection::disconnectFromBus("none");
+    incidents::DesktopNotifier nowhere(QDBusConnection(""), "icon", record);
+    nowhere.Tell(NewEmergency());
+    EXPECT_EQ(nowhere.AnswersAwaited(), 0) << "nothing sent";
 
     PrivateBus bus;
     ASSERT_TRUE(bus.Running()) << "dbus-daemon is missing: scripts/install-deps.sh installs it";
@@ -175,7 +164,7 @@ TEST(EmergencyCommand, RunsWithoutAShellWithTheValuesInItsEnvironmentAndASummary
         "\"$SIRENWATCH_LONGITUDE\" \"$SIRENWATCH_DISTANCE\" \"$SIRENWATCH_BEARING\" "
         "\"$SIRENWATCH_FRAME\" > env.txt && cat > stdin.txt";
     run.Start("sh -c \"" + QString(script).replace('"', "\\\"") + "\"", event);
-    ASSERT_TRUE(WaitUntil([&] { return run.finished == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run.finished == 1; }, 10000));
     EXPECT_TRUE(run.failures.isEmpty()) << run.failures.join('\n').toStdString();
     EXPECT_EQ(run.Read("env.txt"),
               "Q7MOB-9|45.591667|8.927000|23.8|295|Q7MOB-9>APRS:$(echo code) `echo code` ; "
@@ -190,12 +179,12 @@ TEST(EmergencyCommand, OnlyNewEmergenciesAndEveryFailureIsReportedNotFatal) {
     missing.command->Run({0, incidents::AlarmOn{}});
     EXPECT_EQ(missing.command->Running(), 0) << "nothing to run for these";
     missing.command->Run(NewEmergency());
-    ASSERT_TRUE(WaitUntil([&] { return missing.finished == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return missing.finished == 1; }, 10000));
     EXPECT_EQ(missing.failures.size(), 1);
 
     CommandRun failing;
     failing.Start("sh -c 'exit 3'", NewEmergency());
-    ASSERT_TRUE(WaitUntil([&] { return failing.finished == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failing.finished == 1; }, 10000));
     EXPECT_EQ(failing.failures, QStringList{"sh: ended with code 3"});
 }
 
@@ -230,16 +219,16 @@ TEST(EmergencyCommand, AHangingCommandIsEndedGentlyThenForcedWithAllItStarted) {
                      "wait\"",
                  NewEmergency(), 800);
     EXPECT_EQ(gentle.command->Running(), 1);
-    ASSERT_TRUE(WaitUntil([&] { return gentle.finished == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gentle.finished == 1; }, 10000));
     EXPECT_EQ(gentle.failures, QStringList{"sh: still running after 0.8 s, stopped (TERM)"});
     EXPECT_EQ(gentle.Read("got"), "term\n") << "TERM first, which the command could answer";
     const QString child = gentle.Read("child");
     EXPECT_FALSE(child.isEmpty());
-    EXPECT_TRUE(WaitUntil([&] { return Gone(child); }, 2000)) << "what it started ends too";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Gone(child); }, 2000)) << "what it started ends too";
 
     CommandRun stubborn;
     stubborn.Start("sh -c \"trap '' TERM; sleep 30\"", NewEmergency(), 200, 300);
-    ASSERT_TRUE(WaitUntil([&] { return stubborn.finished == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stubborn.finished == 1; }, 10000));
     EXPECT_EQ(stubborn.failures,
               QStringList{"sh: still running after 0.2 s, stopped (TERM, then KILL)"});
 

@@ -1,6 +1,8 @@
 // The layout rule: beside a writable executable with its files, or spread as installed.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/Paths.h"
 
 namespace {
@@ -19,58 +21,40 @@ LayoutInputs Inputs(const char* exeFolder, const char* home, const char* xdgConf
     return in;
 }
 
+auto Fields(const FileLayout& l) {
+    return std::tie(l.installed, l.shared, l.settings, l.hostFolder, l.userStore, l.data);
+}
+
 TEST(Layout, BesideOrInstalled) {
-    const LayoutInputs user = Inputs("/opt/sw", "/home/op", "", "/srv/data");
-    struct Case {
+    const FileLayout installed{true,
+                               "/opt/share/sirenwatch",
+                               "/home/op/.config/sirenwatch",
+                               "/home/op/.config/sirenwatch/host",
+                               "/srv/data/sirenwatch",
+                               "/srv/data/sirenwatch"};
+    const struct {
         const char* what;
         bool writable, filesBeside;
-        std::string configurationDirectory, stateDirectory;
+        const char *configurationDirectory, *stateDirectory;
         FileLayout expected;
+    } cases[] = {
+        {"a writable folder with its files", true, true, "", "",
+         FileLayout{false, "/opt/sw", "/opt/sw", "/srv/data/sirenwatch/host", "/home/op/.config",
+                    "/srv/data/sirenwatch"}},
+        {"a folder it cannot write to", false, true, "", "", installed},
+        {"a writable folder without its files", true, false, "", "", installed},
+        {"the system service", false, false, "/etc/sirenwatch/", "/var/lib/sirenwatch",
+         FileLayout{true, "/opt/share/sirenwatch", "/etc/sirenwatch", "/etc/sirenwatch/host",
+                    "/var/lib/sirenwatch", "/var/lib/sirenwatch"}},
     };
-    const Case cases[] = {
-        {"a writable folder with its files",
-         true,
-         true,
-         "",
-         "",
-         {false, "/opt/sw", "/opt/sw", "/srv/data/sirenwatch/host", "/home/op/.config",
-          "/srv/data/sirenwatch"}},
-        {"a folder it cannot write to",
-         false,
-         true,
-         "",
-         "",
-         {true, "/opt/share/sirenwatch", "/home/op/.config/sirenwatch",
-          "/home/op/.config/sirenwatch/host", "/srv/data/sirenwatch", "/srv/data/sirenwatch"}},
-        {"a writable folder without its files",
-         true,
-         false,
-         "",
-         "",
-         {true, "/opt/share/sirenwatch", "/home/op/.config/sirenwatch",
-          "/home/op/.config/sirenwatch/host", "/srv/data/sirenwatch", "/srv/data/sirenwatch"}},
-        {"the system service",
-         false,
-         false,
-         "/etc/sirenwatch/",
-         "/var/lib/sirenwatch",
-         {true, "/opt/share/sirenwatch", "/etc/sirenwatch", "/etc/sirenwatch/host",
-          "/var/lib/sirenwatch", "/var/lib/sirenwatch"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    const LayoutInputs user = Inputs("/opt/sw", "/home/op", "", "/srv/data");
+    for (const auto& c : cases) {
         LayoutInputs in = user;
         in.exeFolderWritable = c.writable;
         in.shippedFilesBeside = c.filesBeside;
         in.configurationDirectory = c.configurationDirectory;
         in.stateDirectory = c.stateDirectory;
-        const FileLayout got = ChooseLayout(in);
-        EXPECT_EQ(got.installed, c.expected.installed);
-        EXPECT_EQ(got.shared, c.expected.shared);
-        EXPECT_EQ(got.settings, c.expected.settings);
-        EXPECT_EQ(got.hostFolder, c.expected.hostFolder);
-        EXPECT_EQ(got.userStore, c.expected.userStore);
-        EXPECT_EQ(got.data, c.expected.data);
+        EXPECT_EQ(Fields(ChooseLayout(in)), Fields(c.expected)) << c.what;
     }
 }
 

@@ -55,46 +55,44 @@ TEST(ProfileFile, NewFilesTakeTheSystemsLineEndAndOldFilesKeepTheirs) {
     EXPECT_EQ(ReadAll(ini), "[SetUp]\r\nUnit=2\r\n[Other]\r\nX=1\r\nY=3\r\n[New]\r\nZ=4\r\n");
 }
 
-TEST(ProfileFile, ReadTrimsBlanksAndOnePairOfQuotesAndFindsOnlyItsOwnSection) {
+// Reads trim blanks and one pair of quotes, find only their own section's keys, and know keys
+// above the first section.
+TEST(ProfileFile, ReadsTrimAndFindOnlyTheirOwnSection) {
     fakes::TempDir dir;
     const std::string ini = dir.File("a.ini");
     EXPECT_EQ(ReadProfileString(ini, "S", "Key"), "") << "no file";
-    const std::pair<const char*, const char*> lines[] = {{"  Key  =  value \t", "value"},
-                                                         {"Key=\" padded \"", " padded "},
-                                                         {"Key=\"", "\""},
-                                                         {"Key=\"\"", ""},
-                                                         {"Key='single'", "single"},
-                                                         {"Key='mixed\"", "'mixed\""},
-                                                         {"Key=a=b", "a=b"},
-                                                         {";Key=commented", ""},
-                                                         {"Keys=other", ""}};
-    for (const auto& [line, expected] : lines) {
-        WriteAll(ini, "[S]\r\n" + std::string(line) + "\r\n");
-        EXPECT_EQ(ReadProfileString(ini, "S", "Key"), expected) << line;
-    }
-    WriteAll(ini, "[s]\nUnit=1\n[Other]\nKey=3\n");
-    EXPECT_EQ(ReadProfileString(ini, "S", "UNIT"), "1");
-    EXPECT_EQ(ReadProfileString(ini, "S", "Key"), "") << "a key of another section";
-    EXPECT_EQ(ReadProfileString(ini, "Nothing", "Unit"), "");
-}
-
-TEST(ProfileFile, HeadersCommentsAndKeysAboveTheFirstSection) {
-    fakes::TempDir dir;
-    const std::string ini = dir.File("a.ini");
-    WriteAll(ini, "\xEF\xBB\xBFTop=above\n#Key=hash\n[S]]\nKey=bracket\n[T]\n#Key=t\n[AZ]\nZa=1\n");
+    const std::string sections = "[s]\nUnit=1\n[Other]\nKey=3\n";
+    const std::string headers =
+        "\xEF\xBB\xBFTop=above\n#Key=hash\n[S]]\nKey=bracket\n[T]\n#Key=t\n[AZ]\nZa=1\n";
     const struct {
+        std::string file;
         const char *section, *key, *value;
     } reads[] = {
-        {"", "Top", "above"},      // above the first header, behind a byte-order mark
-        {"", "#Key", "hash"},      // "#" starts a key, not a comment
-        {"", "Key", ""},           // ... so there is no key "Key" above the first header
-        {"S]", "Key", "bracket"},  // the name runs to the header's last "]"
-        {"S", "Key", ""},          // ... so there is no section "S"
-        {"T", "#key", "t"},        // "#" keys match without case like any other
-        {"az", "zA", "1"},         // from A to Z
+        {"[S]\r\n  Key  =  value \t\r\n", "S", "Key", "value"},
+        {"[S]\r\nKey=\" padded \"\r\n", "S", "Key", " padded "},
+        {"[S]\r\nKey=\"\r\n", "S", "Key", "\""},
+        {"[S]\r\nKey=\"\"\r\n", "S", "Key", ""},
+        {"[S]\r\nKey='single'\r\n", "S", "Key", "single"},
+        {"[S]\r\nKey='mixed\"\r\n", "S", "Key", "'mixed\""},
+        {"[S]\r\nKey=a=b\r\n", "S", "Key", "a=b"},
+        {"[S]\r\n;Key=commented\r\n", "S", "Key", ""},
+        {"[S]\r\nKeys=other\r\n", "S", "Key", ""},
+        {sections, "S", "UNIT", "1"},
+        {sections, "S", "Key", ""},  // a key of another section
+        {sections, "Nothing", "Unit", ""},
+        {headers, "", "Top", "above"},      // above the first header, behind a byte-order mark
+        {headers, "", "#Key", "hash"},      // "#" starts a key, not a comment
+        {headers, "", "Key", ""},           // ... so there is no key "Key" above the first header
+        {headers, "S]", "Key", "bracket"},  // the name runs to the header's last "]"
+        {headers, "S", "Key", ""},          // ... so there is no section "S"
+        {headers, "T", "#key", "t"},        // "#" keys match without case like any other
+        {headers, "az", "zA", "1"},         // from A to Z
     };
-    for (const auto& r : reads)
-        EXPECT_EQ(ReadProfileString(ini, r.section, r.key), r.value) << r.section << "/" << r.key;
+    for (const auto& r : reads) {
+        WriteAll(ini, r.file);
+        EXPECT_EQ(ReadProfileString(ini, r.section, r.key), r.value)
+            << r.file << " " << r.section << "/" << r.key;
+    }
 }
 
 TEST(ProfileFile, LongValueIsCutToTheBufferByCharacters) {
