@@ -1,5 +1,6 @@
-// The whole program on the Qt front end, offscreen: the real composition root against the
-// built-in host, real form windows and modal dialogs; message boxes scripted.
+// The whole program on the Qt front end, offscreen: the real composition root
+// against the built-in host, real form windows and modal dialogs; message boxes
+// scripted.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,12 +23,13 @@
 #include "qt/GridView.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
+#include "qt_host/dashboard/DashboardSource.h"
 #include "settings/ProfileFile.h"
 
 namespace qttest {
 
-// Message boxes answered by script (a test never waits on one), notices recorded; forms shown
-// for real.
+// Message boxes answered by script (a test never waits on one), notices
+// recorded; forms shown for real.
 class HybridDialogs final : public platform::Dialogs {
 public:
     platform::Answer MsgBox(const std::string& text, platform::Buttons buttons, platform::Icon icon,
@@ -51,26 +53,24 @@ inline void SaveScreenshot(QWidget& widget, const QString& name) {
     std::printf("screenshot: %s\n", qPrintable(path));
 }
 
-// What a widget shows on screen once pending paints are done: taken from its window's backing
-// store, so a part that missed a repaint still shows its old colours.
-inline QImage OnScreen(QWidget& widget) {
-    QApplication::processEvents();
-    QPoint at = widget.mapTo(widget.window(), QPoint(0, 0));
-    return widget.screen()
-        ->grabWindow(widget.window()->winId(), at.x(), at.y(), widget.width(), widget.height())
-        .toImage();
-}
-
-// The colour a table cell shows on screen, at its bottom-left corner: clear of the text and
-// of the grid lines. Invalid when the cell is out of sight.
+// The colour a table cell shows on screen once pending paints are done, at its
+// bottom-left corner: clear of the text and of the grid lines. Taken from the
+// window's backing store, so a cell that missed a repaint still shows its old
+// colour. Invalid when the cell is out of sight.
 inline QColor PaintedColor(qt::GridView& view, int row, int col) {
     QRect cell = view.CellRect(row, col);
     if (cell.isEmpty()) return {};
-    return OnScreen(view).pixelColor(cell.left() + 1, cell.bottom() - 1);
+    QApplication::processEvents();
+    QPoint at = view.mapTo(view.window(), cell.bottomLeft() + QPoint(1, -1));
+    return view.screen()
+        ->grabWindow(view.window()->winId(), at.x(), at.y(), 1, 1)
+        .toImage()
+        .pixelColor(0, 0);
 }
 
-// Clicks a table cell where it shows, as a user would: the events go to the part of the view
-// under the cell's centre (the body, a header or the corner). A double-click follows a click.
+// Clicks a table cell where it shows, as a user would: the events go to the
+// part of the view under the cell's centre (the body, a header or the corner).
+// A double-click follows a click.
 inline void ClickCell(qt::GridView& view, int row, int col, bool twice = false) {
     QPoint at = view.CellRect(row, col).center();
     QWidget* target = view.childAt(at);
@@ -90,15 +90,28 @@ inline QAction* FindAction(QWidget* container, const QString& text) {
     return nullptr;
 }
 
+// A dashboard source holding what the test puts in it, recording the actions
+// asked of it.
+class FakeSource final : public qt_host::dashboard::Source {
+public:
+    qt_host::dashboard::Snapshot Current() const override { return snapshot; }
+    qt_host::dashboard::ActionResult Act(const qt_host::dashboard::Action& action) override {
+        actions.push_back(action);
+        return next;
+    }
+    qt_host::dashboard::Snapshot snapshot;
+    std::vector<qt_host::dashboard::Action> actions;
+    qt_host::dashboard::ActionResult next{true, {}};
+};
+
 inline constexpr char kEmergencyFrame[] =
     R"(Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/"5\}Car off the road, need help)";
 
 class QtWorld : public ::testing::Test {
 protected:
-    // language: 1 Italian, 2 English.
-    explicit QtWorld(int language = 1) {
+    QtWorld() {
         settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
-                                     std::to_string(language));
+                                     "1");  // Italian
         fakes::InstallHost(fp.userStore, hostDir.Path() + "/");
         host = std::make_unique<builtin_host::BuiltinHost>(
             fp.clock,
@@ -116,8 +129,8 @@ protected:
         QApplication::processEvents();
     }
 
-    // Runs what the user does in the next modal dialog; hides the form afterwards if the user
-    // left it open, so a failing test cannot hang.
+    // Runs what the user does in the next modal dialog; hides the form afterwards
+    // if the user left it open, so a failing test cannot hang.
     void WhenModal(std::function<void(qt::FormWindow&)> user) {
         QTimer::singleShot(0, [this, user] {
             qt::FormWindow* window = dialogs.real.ModalWindow();
@@ -132,7 +145,6 @@ protected:
         ASSERT_NE(action, nullptr) << menu.toStdString();
         action->trigger();
     }
-    forms::FrmMain& Main() { return program->Main(); }
 
     fakes::FakePorts fp;
     HybridDialogs dialogs;
