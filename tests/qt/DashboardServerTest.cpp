@@ -164,9 +164,7 @@ TEST(DashboardServer, WithoutATokenActionsAreOffAndOnlyLocalNamesRead) {
 
 TEST(DashboardServer, BeyondLoopbackOnlyWithAToken) {
     Served open("", QHostAddress::AnyIPv4);
-    const auto refusal = open.server.Start();
-    ASSERT_TRUE(refusal.has_value());
-    EXPECT_TRUE(refusal->contains("DashboardToken"));
+    EXPECT_TRUE(open.server.Start().value_or("").contains("DashboardToken"));
     // With a token it goes on to listen: on an address of no interface here, which fails.
     Served guarded("secret", QHostAddress("192.0.2.1"));
     const auto problem = guarded.server.Start();
@@ -187,9 +185,7 @@ TEST(DashboardServer, StreamSendsTheStateThenEachChange) {
     EXPECT_TRUE(received.contains("Content-Type: text/event-stream"));
     served.source.Changed();
     served.source.Changed();  // gathered into one message
-    EXPECT_TRUE(QTest::qWaitFor([&] { return events() >= 2; }, 3000));
-    QTest::qWait(50);
-    EXPECT_EQ(events(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return events() == 2; }, 3000));
 }
 
 }  // namespace

@@ -67,7 +67,6 @@ TEST(FeedWatch, TheWarningCountsOnAndAnArrivalClearsIt) {
 TEST(FeedWatch, AFeedNeverHeardIsSilentFromTheStart) {
     WatchedFeed w;
     w.After(120);
-    EXPECT_EQ(w.silences, std::vector<std::int64_t>{120});
     EXPECT_EQ(w.view.Warning(), "Nothing heard on KISS 127.0.0.1:8001 since start (2 min 00 s)");
 }
 

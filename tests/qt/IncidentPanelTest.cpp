@@ -22,7 +22,6 @@ dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t l
     in.id = std::move(id);
     in.callsign = std::move(callsign);
     in.state = "new";
-    in.grade = "Mic-E Emergency";
     in.lastHeard_s = lastHeard_s;
     return in;
 }

@@ -53,11 +53,6 @@ struct SmallMap {
         QTest::mouseMove(&map, to);
         QTest::mouseRelease(&map, Qt::LeftButton, {}, to);
     }
-    void Wheel(QPointF at, int delta) {
-        QWheelEvent wheel(at, map.mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(&map, &wheel);
-    }
 };
 
 TEST(MapView, DrawsTheCirclesAndClosingItClosesTheHost) {
@@ -104,7 +99,9 @@ TEST(MapView, DraggingPansAndEachWheelStepZoomsAQuarterAroundThePointer) {
     const auto redraws = w.hostMap.RedrawCount();
     const QPointF pointer = w.map.ScreenPoint(45.6, 9.3);
     for (const auto& [delta, scale] : {std::pair{120, 80.f}, {-120, 100.f}, {-120, 125.f}}) {
-        w.Wheel(pointer, delta);
+        QWheelEvent wheel(pointer, w.map.mapToGlobal(pointer), {}, {0, delta}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w.map, &wheel);
         EXPECT_FLOAT_EQ(w.hostMap.GetScale(), scale) << delta;
         EXPECT_LT(QLineF(w.map.ScreenPoint(45.6, 9.3), pointer).length(), 0.5) << delta;
     }
@@ -126,7 +123,6 @@ TEST(BaseMapAcross180, LandAndSeaWhereTheyAreAndAcross180NextToHome) {
     SmallMap w(300, {-16.5, -179.5});
     w.map.SetBaseMap(ShippedBaseMap());
     const QPoint vanuaLevu = w.map.ScreenPoint(-16.5, 179.0 - 360).toPoint();
-    ASSERT_TRUE(w.map.rect().contains(vanuaLevu));
     EXPECT_EQ(w.map.grab().toImage().pixelColor(vanuaLevu), qt_host::kLandColor);
 
     // A station there is drawn, and found, on the same side.
@@ -159,7 +155,6 @@ TEST(MapEmergencies, AfterTheUserMovedTheMapAnEdgeMarkerPointsToIt) {
     const auto markers = w.map.EdgeMarkers();
     ASSERT_EQ(markers.size(), 1u);
     EXPECT_EQ(markers[0].text, "Q7MOB-9 27.7 km");
-    EXPECT_TRUE(w.map.rect().contains(markers[0].at.toPoint()));
     EXPECT_LT(markers[0].at.y(), 20) << "on the top edge, towards the north";
     EXPECT_EQ(w.map.grab().toImage().pixelColor(markers[0].at.toPoint()), QColor(220, 30, 30))
         << "drawn in red";

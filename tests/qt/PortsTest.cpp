@@ -137,10 +137,6 @@ TEST(QtNotice, ReturnsAtOnceKeepsOneOpenAndGoesAwayWhenClosed) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(box.isNull());
     EXPECT_EQ(dialogs.OpenNotice(), nullptr);
-
-    dialogs.Notice("GetAltitude failed", platform::Icon::Exclamation);  // a fresh one
-    ASSERT_NE(dialogs.OpenNotice(), nullptr);
-    EXPECT_TRUE(dialogs.OpenNotice()->isVisible());
 }
 
 TEST(QtWindowLayer, TopmostOnAndOffKeepsTheWindowOnScreen) {

@@ -66,9 +66,9 @@ struct TiledMap {
     qt_host::MapView view{map, stations};
     std::unique_ptr<qt_host::TileLayer> tiles;
 
-    TiledMap(const QString& urlTemplate, const QString& cache) {
-        tiles = std::make_unique<qt_host::TileLayer>(qt_host::TileSettings{
-            urlTemplate, "Tiles: test server", cache, "Sirenwatch/test", 2, 5});
+    TiledMap(const QString& urlTemplate, const QString& cache)
+        : tiles(new qt_host::TileLayer(
+              {urlTemplate, "Tiles: test server", cache, "Sirenwatch/test", 2, 5})) {
         view.SetTileLayer(tiles.get());
         view.resize(400, 300);
         view.SetSpanKm(20);

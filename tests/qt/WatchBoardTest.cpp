@@ -34,11 +34,10 @@ constexpr char kEmergency[] = R"(Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/"5\}Car
 
 TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
     Watched w;
-    WatchBoard& board = w.board;
     w.host.OnTnc2Line(kEmergency);
-    const std::string id = board.Current().incidents.at(0).id;
+    const std::string id = w.board.Current().incidents.at(0).id;
     int changes = 0;
-    board.SetChangeListener([&changes] { ++changes; });
+    w.board.SetChangeListener([&changes] { ++changes; });
 
     using K = dash::ActionKind;
     struct Step {
@@ -59,16 +58,16 @@ TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
     };
     int accepted = 0;
     for (const Step& step : steps) {
-        const auto result = board.Act(step.action);
+        const auto result = w.board.Act(step.action);
         EXPECT_EQ(result.ok, step.ok) << step.state << ": " << result.reason;
         EXPECT_EQ(result.reason.empty(), step.ok);
-        const auto snapshot = board.Current();
+        const auto snapshot = w.board.Current();
         ASSERT_EQ(snapshot.incidents.size(), 1u);
         EXPECT_EQ(snapshot.incidents[0].state, step.state);
         accepted += step.ok;
     }
     EXPECT_EQ(changes, accepted);
-    const auto closed = board.Current().incidents[0];
+    const auto closed = w.board.Current().incidents[0];
     EXPECT_EQ(closed.operatorName, "Anna");
     ASSERT_EQ(closed.notes.size(), 2u);
     EXPECT_EQ(closed.notes[1].text, "all well");
@@ -76,11 +75,11 @@ TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
     // The station calls again later: a new incident.
     w.now_s += 300;
     w.host.OnTnc2Line(std::string(kEmergency) + " again");
-    const auto reopened = board.Current().incidents[0];
+    const auto reopened = w.board.Current().incidents[0];
     EXPECT_EQ(reopened.state, "new");
     EXPECT_NE(reopened.id, id);
     EXPECT_TRUE(reopened.notes.empty());
-    EXPECT_TRUE(board.Act({K::Take, reopened.id, "Bea", ""}).ok);
+    EXPECT_TRUE(w.board.Act({K::Take, reopened.id, "Bea", ""}).ok);
 }
 
 TEST(WatchBoard, GradesTheEvidenceAndShowsCommentsWithoutTheCallsign) {
