@@ -104,11 +104,15 @@ TEST_F(Startup, ADifferentStoredVersionIsTheOnlyKeyRewritten) {
 
 // Checks that end the program: each shows its one box and writes nothing.
 struct FailedStartCase {
+    const char* name;
     std::function<void(Startup&)> arrange;
     std::string text;
     Icon icon = Icon::Critical;
     std::optional<std::string> title = std::nullopt;
 };
+void PrintTo(const FailedStartCase& row, std::ostream* out) {
+    *out << row.name;
+}
 class FailedStart : public Startup, public testing::WithParamInterface<FailedStartCase> {};
 
 // While the box is on screen, nothing of a half-made connection listens to the host.
@@ -137,22 +141,28 @@ const std::string kNoHost =
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
-    FailedStartCase{[](Startup& s) { s.fp.userStore.values.clear(); }, kNoHost},
-    FailedStartCase{[](Startup& s) { InstallHost(s.fp.userStore, s.hostDir.Path() + "/",
+    FailedStartCase{"NoHost", [](Startup& s) { s.fp.userStore.values.clear(); }, kNoHost},
+    FailedStartCase{"WrongHostVersion",
+                    [](Startup& s) { InstallHost(s.fp.userStore, s.hostDir.Path() + "/",
                                                  {.version = "1.85"}); },
                     "Attenzione !!\rVerione di UI-View32 non corretta."},
-    FailedStartCase{[](Startup& s) { s.Store("Language", "2"); s.fp.instance.another = true; },
+    FailedStartCase{"AlreadyRunning",
+                    [](Startup& s) { s.Store("Language", "2"); s.fp.instance.another = true; },
                     kTitle + " is already running.", Icon::Exclamation},
-    FailedStartCase{Home("4530.25N", ""), kNoHome, Icon::Critical, kTitle},
-    FailedStartCase{Home("9030.00S", "00912.34E"), kNoHome, Icon::Critical, kTitle},
-    FailedStartCase{Home("4530.25N", "18030.00W"), kNoHome, Icon::Critical, kTitle},
-    FailedStartCase{[](Startup& s) { s.host.FailOn("GetMap"); },
+    FailedStartCase{"NoLongitude", Home("4530.25N", ""), kNoHome, Icon::Critical, kTitle},
+    FailedStartCase{"LatitudeOffTheGlobe", Home("9030.00S", "00912.34E"), kNoHome,
+                    Icon::Critical, kTitle},
+    FailedStartCase{"LongitudeOffTheGlobe", Home("4530.25N", "18030.00W"), kNoHome,
+                    Icon::Critical, kTitle},
+    FailedStartCase{"NoMap", [](Startup& s) { s.host.FailOn("GetMap"); },
                     "Errore nella comunicazione con UI-View32:\nGetMap failed"},
-    FailedStartCase{[](Startup& s) { s.host.map.refuseListener = true; },
+    FailedStartCase{"MapEventsRefused", [](Startup& s) { s.host.map.refuseListener = true; },
                     "Errore nella comunicazione con UI-View32:\nAdvise failed"},
-    FailedStartCase{[](Startup& s) { s.host.unavailable = true; s.Store("Language", "2"); },
+    FailedStartCase{"HostNotRegistered",
+                    [](Startup& s) { s.host.unavailable = true; s.Store("Language", "2"); },
                     "UI-View32 does not answer: it is not running or not registered.\n"
-                    "not registered"}));
+                    "not registered"}),
+    [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
 TEST_F(Startup, AHomeOnTheEdgesOfTheGlobeStarts) {
