@@ -39,14 +39,4 @@ bool CallLog::PlanFailure(const std::string& plan) {
     return true;
 }
 
-std::string Number(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-std::string Number(float value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 }  // namespace standin

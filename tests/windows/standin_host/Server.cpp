@@ -14,7 +14,6 @@
 #include <shellapi.h>
 #include <windows.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -42,6 +41,7 @@ struct Options {
     UINT closeAfterMs = 0;
     std::vector<std::string> failures;
     bool window = false;
+    bool startedByCom = false;     // COM starts a local server with "-Embedding" after its options
     std::wstring forRegistration;  // the options as given, passed on to each start
 };
 
@@ -58,18 +58,13 @@ std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
 }
 
-// COM starts a local server with "-Embedding" after the registered command line.
-bool StartedByCom(int argc, wchar_t** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::wstring(argv[i]) == L"-Embedding" || std::wstring(argv[i]) == L"/Embedding")
-            return true;
-    return false;
-}
-
 bool ParseOptions(int argc, wchar_t** argv, int first, Options& options) {
     for (int i = first; i < argc; ++i) {
         const std::wstring option = argv[i];
-        if (option == L"-Embedding" || option == L"/Embedding") continue;
+        if (option == L"-Embedding" || option == L"/Embedding") {
+            options.startedByCom = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         const std::wstring value = argv[++i];
         options.forRegistration += L" " + option + L" " + Quoted(value);
@@ -331,18 +326,10 @@ int Serve(const Options& options) {
 }  // namespace
 
 ITypeInfo* TypeInfoFor(const IID& iid) {
-    struct Less {
-        bool operator()(const GUID& a, const GUID& b) const {
-            return std::memcmp(&a, &b, sizeof a) < 0;
-        }
-    };
-    static std::map<GUID, ITypeInfo*, Less> cache;
-    auto found = cache.find(iid);
-    if (found != cache.end()) return found->second;
-    ITypeInfo* info = nullptr;
-    if (Library()) Library()->GetTypeInfoOfGuid(iid, &info);
-    cache[iid] = info;
-    return info;
+    static std::map<std::wstring, ITypeInfo*> cache;
+    auto [found, added] = cache.try_emplace(GuidText(iid), nullptr);
+    if (added && Library()) Library()->GetTypeInfoOfGuid(iid, &found->second);
+    return found->second;
 }
 
 DISPID EventId(const IID& events, UINT position) {
@@ -365,7 +352,7 @@ int wmain(int argc, wchar_t** argv) {
         result = standin::Register(options);
     else if (command == L"/unregserver")
         result = standin::Unregister();
-    else if (standin::StartedByCom(argc, argv) && standin::ParseOptions(argc, argv, 1, options))
+    else if (standin::ParseOptions(argc, argv, 1, options) && options.startedByCom)
         result = standin::Serve(options);
     else
         std::cerr << "usage: standin_host.exe /regserver [--capture FILE] [--log FILE] "
