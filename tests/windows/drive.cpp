@@ -56,15 +56,16 @@ std::wstring NameOf(HWND window) {
     return name;
 }
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-    return TRUE;
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
 }
 
+// Every program's top windows are the desktop's children.
 std::vector<HWND> TopWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+    return Children(GetDesktopWindow());
 }
 
 // The windows of Sirenwatch's forms that are shown.
@@ -74,13 +75,6 @@ std::vector<HWND> Forms() {
         if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window))
             forms.push_back(window);
     return forms;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
 }
 
 // Polls until find() gives a window, or fails the step.

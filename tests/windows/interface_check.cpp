@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "com/MessageFilter.h"
+#include "win32/Text.h"
 
 namespace {
 
@@ -29,10 +30,6 @@ GUID Guid(const wchar_t* text) {
     GUID guid{};
     CLSIDFromString(text, &guid);
     return guid;
-}
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
 }
 
 // A parameter's type in the host's words: "Double", "Single", "Long", "Integer", "String",
@@ -163,7 +160,8 @@ void CheckInterface(ITypeLib* library, const Interface& expected) {
             continue;
         }
         const std::wstring name = Name(info, function->memid);
-        Expect(name == op.name, label + " is " + Narrow(op.name) + ", not " + Narrow(name));
+        Expect(name == op.name,
+               label + " is " + win32::Utf8(op.name) + ", not " + win32::Utf8(name));
         Expect(function->oVft == SHORT((6 + op.number) * sizeof(void*)),
                label + " sits in vtable slot " + std::to_string(6 + op.number));
         std::string types;
@@ -191,22 +189,22 @@ void CheckEvents(ITypeLib* library, const Events& expected) {
         FUNCDESC* function = nullptr;
         if (FAILED(info->GetFuncDesc(i, &function))) continue;
         Expect(Name(info, function->memid) == expected.firstNames[i] && function->cParams == 0,
-               label + " event " + std::to_string(i + 1) + " is " + Narrow(expected.firstNames[i]) +
-                   " without arguments");
+               label + " event " + std::to_string(i + 1) + " is " +
+                   win32::Utf8(expected.firstNames[i]) + " without arguments");
         info->ReleaseFuncDesc(function);
     }
     info->Release();
 }
 
 void CheckClass(ITypeLib* library, const Class& expected) {
-    const std::string label = "class " + Narrow(expected.clsid);
+    const std::string label = "class " + win32::Utf8(expected.clsid);
     ITypeInfo* info = Find(library, expected.clsid, label);
     if (!info) return;
     ITypeInfo* implemented = Referenced(info, 0);
     TYPEATTR* attributes = nullptr;
     if (implemented && SUCCEEDED(implemented->GetTypeAttr(&attributes))) {
         Expect(attributes->guid == Guid(expected.defaultInterface),
-               label + " implements " + Narrow(expected.defaultInterface));
+               label + " implements " + win32::Utf8(expected.defaultInterface));
         implemented->ReleaseTypeAttr(attributes);
     } else {
         Expect(false, label + " names its interface");

@@ -16,9 +16,6 @@
 
 namespace {
 
-using fakes::ReadAll;
-using fakes::WriteAll;
-
 struct Step {
     const char* section;
     const char* key;
@@ -93,12 +90,6 @@ std::string Content(const std::string& text) {
     return content;
 }
 
-std::string WindowsRead(const std::string& file, const Step& step) {
-    char value[256] = {};
-    GetPrivateProfileStringA(step.section, step.key, "", value, sizeof value, file.c_str());
-    return value;
-}
-
 // One run of the steps on a file that starts as `start` (nothing: no file at all). The files
 // written must be the same byte for byte, or only in content where a hand-edited layout
 // was there to keep.
@@ -108,7 +99,7 @@ int Compare(const std::string& folder, const char* name, const char* start,
     const std::string ourFile = folder + "\\ours-" + name + ".ini";
     for (const auto& file : {windowsFile, ourFile}) {
         std::filesystem::remove(file);
-        if (start) WriteAll(file, start);
+        if (start) fakes::WriteAll(file, start);
     }
     int differences = 0;
     for (const Step& step : steps) {
@@ -117,7 +108,9 @@ int Compare(const std::string& folder, const char* name, const char* start,
             settings::WriteProfileString(ourFile, step.section, step.key, step.value);
             continue;
         }
-        const std::string theirs = WindowsRead(windowsFile, step);
+        char theirs[256] = {};
+        GetPrivateProfileStringA(step.section, step.key, "", theirs, sizeof theirs,
+                                 windowsFile.c_str());
         const std::string ours = settings::ReadProfileString(ourFile, step.section, step.key);
         if (theirs == ours) continue;
         ++differences;
@@ -125,8 +118,8 @@ int Compare(const std::string& folder, const char* name, const char* start,
                   << "', ours '" << ours << "'\n";
     }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, windowsFile.c_str());  // flush
-    const std::string theirs = ReadAll(windowsFile);
-    const std::string ours = ReadAll(ourFile);
+    const std::string theirs = fakes::ReadAll(windowsFile);
+    const std::string ours = fakes::ReadAll(ourFile);
     if (sameBytes ? theirs != ours : Content(theirs) != Content(ours)) {
         ++differences;
         std::cout << name << ": the files differ\n--- Windows\n"

@@ -35,29 +35,6 @@ std::string Join(std::initializer_list<std::string> parts) {
 
 }  // namespace
 
-// ---- station
-
-std::set<StationObject*> StationObject::live_;
-
-StationObject::StationObject(std::unique_ptr<host::Station> station, CallLog& log)
-    : station_(std::move(station)), log_(log) {
-    live_.insert(this);
-}
-
-StationObject::~StationObject() {
-    live_.erase(this);
-}
-
-StationObject* StationObject::Find(IUIViewStation* station) {
-    auto* ours = static_cast<StationObject*>(station);
-    return live_.contains(ours) ? ours : nullptr;
-}
-
-HRESULT StationObject::SetCallsign(BSTR callsign) {
-    const std::string call = callsign ? win32::Utf8(callsign) : std::string();
-    return Logged(log_, "SetCallsign", call, [&] { station_->SetCallsign(call); });
-}
-
 // ---- map
 
 MapObject::MapObject(host::Map& map, CallLog& log)
@@ -106,15 +83,6 @@ HRESULT ApplicationObject::GetStation(IUIViewStation** station, VARIANT_BOOL* fo
         bool known = false;
         host_.GetStation(ours->Inner(), known);
         *found = known ? VARIANT_TRUE : VARIANT_FALSE;
-    });
-}
-
-HRESULT ApplicationObject::GetMap(IDispatch** map) {
-    if (!map) return E_POINTER;
-    return Logged(log_, "GetMap", {}, [&] {
-        if (*map) (*map)->Release();
-        *map = static_cast<IUIViewMap*>(map_.Get());
-        (*map)->AddRef();
     });
 }
 

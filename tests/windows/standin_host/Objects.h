@@ -15,6 +15,7 @@
 #include "CallLog.h"
 #include "ComBase.h"
 #include "builtin_host/BuiltinHost.h"
+#include "win32/Text.h"
 
 namespace standin {
 
@@ -138,13 +139,22 @@ private:
 
 class StationObject final : public DualObject<IUIViewStation> {
 public:
-    StationObject(std::unique_ptr<host::Station> station, CallLog& log);
-    ~StationObject() override;
+    StationObject(std::unique_ptr<host::Station> station, CallLog& log)
+        : station_(std::move(station)), log_(log) {
+        live_.insert(this);
+    }
+    ~StationObject() override { live_.erase(this); }
     host::Station& Inner() { return *station_; }
     // Whether an interface pointer that came back from the add-on is one of ours.
-    static StationObject* Find(IUIViewStation* station);
+    static StationObject* Find(IUIViewStation* station) {
+        auto* ours = static_cast<StationObject*>(station);
+        return live_.contains(ours) ? ours : nullptr;
+    }
 
-    HRESULT STDMETHODCALLTYPE SetCallsign(BSTR callsign) override;
+    HRESULT STDMETHODCALLTYPE SetCallsign(BSTR callsign) override {
+        const std::string call = callsign ? win32::Utf8(callsign) : std::string();
+        return Logged(log_, "SetCallsign", call, [&] { station_->SetCallsign(call); });
+    }
     STANDIN_READ(station_->, GetBeaconText, BSTR);
     STANDIN_READ(station_->, GetMessageType, BSTR);
     STANDIN_READ(station_->, GetLongitude, float);
@@ -167,7 +177,7 @@ public:
 private:
     std::unique_ptr<host::Station> station_;
     CallLog& log_;
-    static std::set<StationObject*> live_;
+    static inline std::set<StationObject*> live_;
 };
 
 class MapObject final : public EventSource<IUIViewMap>, public host::MapEvents {
@@ -214,7 +224,14 @@ public:
         return Logged(log_, "RedrawMap", {}, [&] { host_.RedrawMap(); });
     }
     STANDIN_READ(host_., GetAprsData, BSTR);
-    HRESULT STDMETHODCALLTYPE GetMap(IDispatch** map) override;
+    HRESULT STDMETHODCALLTYPE GetMap(IDispatch** map) override {
+        if (!map) return E_POINTER;
+        return Logged(log_, "GetMap", {}, [&] {
+            if (*map) (*map)->Release();
+            *map = static_cast<IUIViewMap*>(map_.Get());
+            (*map)->AddRef();
+        });
+    }
     // clang-format off
     STANDIN_UNUSED(1) STANDIN_UNUSED(2) STANDIN_UNUSED(3) STANDIN_UNUSED(5) STANDIN_UNUSED(6)
     STANDIN_UNUSED(8) STANDIN_UNUSED(9) STANDIN_UNUSED(11);
