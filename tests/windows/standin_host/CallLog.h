@@ -21,7 +21,7 @@ public:
     void Note(const std::string& line);
 
     // "GetStation:3": the third call of GetStation fails.
-    bool PlanFailure(const std::string& plan);
+    void PlanFailure(const std::string& plan);
 
     // Also told each line, when set (the host's window shows them).
     std::function<void(const std::string&)> onLine;
