@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -60,37 +59,35 @@ void ExpectCleanEnd(SirenwatchRun& run) {
     ASSERT_TRUE(run.Terminate()) << run.Errors();
     EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
-    QFile ini(run.SettingsFile());
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(ini.readAll().contains("CircleColor"));
+    EXPECT_TRUE(ReadFile(run.SettingsFile()).contains("CircleColor"));
 }
 
 class Server {
 public:
     Server() { EXPECT_TRUE(server_.listen(QHostAddress::LocalHost)); }
-    quint16 Port() const { return server_.serverPort(); }
-    QString Endpoint() const { return QString("127.0.0.1:%1").arg(Port()); }
+    QString Endpoint() const { return QString("127.0.0.1:%1").arg(server_.serverPort()); }
     QTcpSocket* WaitForClient(SirenwatchRun& run) {
         run.WaitFor([this] { return server_.hasPendingConnections(); }, kStep_ms);
         QTcpSocket* peer = server_.nextPendingConnection();
         EXPECT_NE(peer, nullptr) << run.Errors();
         return peer;
     }
-    // The server goes away and comes back on the same port; gives the program's new link.
+    // The server goes away until the program has tried again in vain, then comes back on the
+    // same port; gives the program's new link.
     QTcpSocket* DropAndComeBack(QTcpSocket* peer, SirenwatchRun& run) {
-        const quint16 port = Port();
+        const quint16 port = server_.serverPort();
         peer->abort();
         server_.close();
-        EXPECT_TRUE(run.WaitFor([&] { return run.ErrorsSay("retrying"); }, kStep_ms));
+        EXPECT_TRUE(run.WaitFor([&] { return run.ErrorsSay("retrying in 2 s"); }, kStep_ms));
         EXPECT_TRUE(server_.listen(QHostAddress::LocalHost, port));
         return WaitForClient(run);
     }
-    void Close() { server_.close(); }
 
 private:
     QTcpServer server_;
 };
 
+// The link is made again after the TNC goes away, each failed try waiting longer (1 s, 2 s).
 TEST(EndToEnd, KissEmergencySplitAcrossChunksAndAfterReconnect) {
     Server server;
     SirenwatchRun run;
@@ -106,6 +103,7 @@ TEST(EndToEnd, KissEmergencySplitAcrossChunksAndAfterReconnect) {
 
     peer = server.DropAndComeBack(peer, run);
     ASSERT_NE(peer, nullptr);
+    EXPECT_TRUE(run.ErrorsSay("retrying in 1 s")) << run.Errors();
     SendInChunks(run, peer, Kiss(kSecondEmergency), 3);
     ASSERT_TRUE(run.WaitFor([&] { return run.Emergencies().size() == 2; }, kStep_ms))
         << run.Errors();
@@ -114,7 +112,7 @@ TEST(EndToEnd, KissEmergencySplitAcrossChunksAndAfterReconnect) {
     ExpectCleanEnd(run);
 }
 
-TEST(EndToEnd, AprsIsLoginFilterAndReconnect) {
+TEST(EndToEnd, AprsIsLoginWithTheFilter) {
     Server server;
     SirenwatchRun run;
     run.Start({"--aprs-is", server.Endpoint(), "--filter", "r/42/-71/100"});
@@ -130,16 +128,6 @@ TEST(EndToEnd, AprsIsLoginFilterAndReconnect) {
                      "\r\n" + kEmergency + "\r\n",
                  5);
     ExpectFirstEmergency(run);
-
-    peer = server.DropAndComeBack(peer, run);
-    ASSERT_NE(peer, nullptr);
-    ASSERT_TRUE(run.WaitFor([&] { return peer->canReadLine(); }, kStep_ms));
-    EXPECT_TRUE(QString::fromLatin1(peer->readLine()).startsWith("user N0CALL pass -1"));
-    // A line far longer than the protocol allows is dropped whole; the next one still counts.
-    SendInChunks(run, peer, std::string(5000, 'A') + "\r\n" + kSecondEmergency + "\r\n", 4);
-    ASSERT_TRUE(run.WaitFor([&] { return run.Emergencies().size() == 2; }, kStep_ms))
-        << run.Errors();
-    EXPECT_EQ(run.Emergencies()[1][1], "N0CALL-7");
     ExpectCleanEnd(run);
 }
 
@@ -150,27 +138,21 @@ TEST(EndToEnd, AgwpeFromDirewolfDecodingAudio) {
     ASSERT_EQ(unshare(CLONE_NEWNET), 0) << "a private network namespace needs root";
     ASSERT_EQ(QProcess::execute("ip", {"link", "set", "lo", "up"}), 0);
     QTemporaryDir dir(QString(SIRENWATCH_E2E_TMP) + "/direwolf-XXXXXX");
-    QFile message(dir.filePath("message.txt")), config(dir.filePath("direwolf.conf"));
-    ASSERT_TRUE(message.open(QIODevice::WriteOnly) && config.open(QIODevice::WriteOnly));
-    message.write(kEmergency);  // a line end would go on the air as part of the frame
-    message.close();
+    const QString message = dir.filePath("message.txt"), config = dir.filePath("direwolf.conf");
+    ASSERT_TRUE(WriteFile(message, kEmergency));  // a line end would go on the air as well
     // Audio on standard input, AGWPE on port 8000, no KISS server.
-    config.write(
-        "ADEVICE stdin null\nARATE 44100\nCHANNEL 0\nMYCALL N0CALL\n"
-        "AGWPORT 8000\nKISSPORT 0\n");
-    config.close();
-    QProcess generator;  // Direwolf's own frame-to-audio tool
-    generator.setStandardOutputFile(QProcess::nullDevice());
-    generator.start("gen_packets",
-                    {"-r", "44100", "-o", dir.filePath("frame.wav"), message.fileName()});
-    ASSERT_TRUE(generator.waitForFinished(kStep_ms) && generator.exitCode() == 0);
-    QFile wav(dir.filePath("frame.wav"));
-    ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
-    const QByteArray samples = wav.readAll().mid(44);  // the samples after the WAV header
+    ASSERT_TRUE(WriteFile(config,
+                          "ADEVICE stdin null\nARATE 44100\nCHANNEL 0\nMYCALL N0CALL\n"
+                          "AGWPORT 8000\nKISSPORT 0\n"));
+    // Direwolf's own frame-to-audio tool.
+    ASSERT_EQ(
+        QProcess::execute("gen_packets", {"-r", "44100", "-o", dir.filePath("frame.wav"), message}),
+        0);
+    const QByteArray samples = ReadFile(dir.filePath("frame.wav")).mid(44);  // after the header
 
     QProcess direwolf;
     direwolf.setProcessChannelMode(QProcess::MergedChannels);
-    direwolf.start("direwolf", {"-c", config.fileName(), "-t", "0", "-q", "d"});
+    direwolf.start("direwolf", {"-c", config, "-t", "0", "-q", "d"});
     ASSERT_TRUE(direwolf.waitForStarted(10000));
     SirenwatchRun run;
     run.Start({"--agwpe", "127.0.0.1"});  // the AGWPE port is 8000 when left out
@@ -205,25 +187,6 @@ TEST(EndToEnd, SerialKissTnc) {
     ExpectCleanEnd(run);
     close(line);
     close(tnc);
-}
-
-TEST(EndToEnd, DemoFromTheHostSettingsOnFirstRun) {
-    SirenwatchRun run;  // no feed option: the first run sets up the host, which replays the demo
-    run.Start({"--fast"});
-    ExpectDemoRun(run);
-    EXPECT_TRUE(QFile::exists(run.DataHome() + "/sirenwatch/host/Uiview32.INI"));
-}
-
-TEST(EndToEnd, UnreachableTncIsRetriedWithGrowingDelays) {
-    Server probe;  // a free port nobody listens on once the probe closes
-    const QString endpoint = probe.Endpoint();
-    probe.Close();
-    SirenwatchRun run;
-    run.Start({"--kiss", endpoint});
-    ASSERT_TRUE(run.WaitFor([&] { return run.ErrorsSay("retrying in 2 s"); }, kStep_ms))
-        << run.Errors();
-    EXPECT_TRUE(run.ErrorsSay("retrying in 1 s"));
-    ExpectCleanEnd(run);
 }
 
 // A host whose settings give the feed one second of silence: the real executable says so on
@@ -264,11 +227,6 @@ TEST(EndToEnd, VersionAndWhatCannotWorkEndTheRunAtOnce) {
         {{"--replay", "/nonexistent/capture.tnc2"}, "cannot read the replay file"},
         {{"--replay", "/"}, "it is a folder"},
         {{"--export", "x.gpx", "--since", "2026-12-07T25:00"}, "--since: not a date or time"},
-        {{"--export", "x.gpx", "--since", "2026-12-07Tfoo"}, "--since: not a date or time"},
-        {{"--export", "x.gpx", "--since", "2026-12-07T10:05Zjunk"}, "--since: not a date"},
-        {{"--export", "x.gpx", "--since", "2026-12-07T10:00+25:00"}, "--since: not a date"},
-        {{"--stdin", "--on-emergency", "notify 'open"}, "--on-emergency: a quote is left open"},
-        {{"--stdin", "--on-emergency", "/nonexistent/notify"}, "no such program"},
         {{"--stdin", "--on-emergency", "no-such-notifier -x"}, "no such program"},
     };
     std::vector<std::unique_ptr<SirenwatchRun>> runs;

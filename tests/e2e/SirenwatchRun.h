@@ -128,6 +128,12 @@ inline bool WriteFile(const QString& path, const QByteArray& content) {
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
+// A whole file; nothing when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The built-in host's settings with the home station of the tests, then `more`.
 inline bool WriteHostSettings(const SirenwatchRun& run, const QByteArray& more) {
     return WriteFile(run.DataHome() + "/sirenwatch/host/Uiview32.INI",
@@ -139,11 +145,8 @@ inline bool WriteHostSettings(const SirenwatchRun& run, const QByteArray& more) 
 // The lines of the incident logs in a folder.
 inline QStringList LogLines(const QString& folder) {
     QStringList lines;
-    for (const QString& name : QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files)) {
-        QFile file(folder + "/" + name);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        lines << QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-    }
+    for (const QString& name : QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files))
+        lines << QString::fromUtf8(ReadFile(folder + "/" + name)).split('\n', Qt::SkipEmptyParts);
     return lines;
 }
 

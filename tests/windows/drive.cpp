@@ -5,8 +5,8 @@
 //                                       depth, class, control name, caption, x y w h (pixels,
 //                                       relative to the parent's client area), visible
 //   drive.exe place FORM                the place on the screen of the window of the form named
-//   FORM
-//                                       (FrmMain...), as WxH+X+Y, once it is in front and painted
+//                                       FORM (FrmMain...), as WxH+X+Y, once it is in front and
+//                                       painted
 //   drive.exe menu PLACE...             picks the main window's menu item at these places (from 1),
 //                                       from the bar down: "menu 1 1 2" is SetUp > Language >
 //                                       English
@@ -14,7 +14,6 @@
 //   drive.exe dblclick NAME X Y         double-clicks at X, Y (pixels) in the control named NAME
 //   drive.exe scroll NAME H V           scrolls the control H columns right and V rows down
 //   drive.exe answer CAPTION OK|CANCEL  answers the message box whose caption starts so
-//   drive.exe text NAME                 prints the text of the control named NAME
 //   drive.exe wait NAME TEXT            waits until the control's text contains TEXT
 //   drive.exe close FORM                closes the window of the form named FORM, as its title bar
 //                                       does
@@ -26,27 +25,15 @@
 #include <string>
 #include <vector>
 
+#include "win32/Text.h"
+
 namespace {
+
+using win32::Utf16;
+using win32::Utf8;
 
 constexpr wchar_t kNameProperty[] = L"SirenwatchControl";
 constexpr int kTimeoutMs = 20000;
-
-std::wstring Wide(const char* text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), length);
-    out.resize(static_cast<std::size_t>(length - 1));
-    return out;
-}
-
-std::string Narrow(const std::wstring& text) {
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), length, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(length - 1));
-    return out;
-}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[4096] = {};
@@ -69,22 +56,25 @@ std::wstring NameOf(HWND window) {
     return name;
 }
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> TopWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
 std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> children;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         children.push_back(child);
     return children;
+}
+
+// Every program's top windows are the desktop's children.
+std::vector<HWND> TopWindows() {
+    return Children(GetDesktopWindow());
+}
+
+// The windows of Sirenwatch's forms that are shown.
+std::vector<HWND> Forms() {
+    std::vector<HWND> forms;
+    for (HWND window : TopWindows())
+        if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window))
+            forms.push_back(window);
+    return forms;
 }
 
 // Polls until find() gives a window, or fails the step.
@@ -98,15 +88,13 @@ HWND WaitFor(const std::function<HWND()>& find, const std::string& what) {
 }
 
 HWND FindForm(const std::wstring& name) {
-    for (HWND window : TopWindows())
-        if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window) &&
-            NameOf(window) == name)
-            return window;
+    for (HWND window : Forms())
+        if (NameOf(window) == name) return window;
     return nullptr;
 }
 
 HWND Form(const std::wstring& name) {
-    return WaitFor([&] { return FindForm(name); }, "the window of " + Narrow(name));
+    return WaitFor([&] { return FindForm(name); }, "the window of " + Utf8(name));
 }
 
 HWND FindNamed(HWND parent, const std::wstring& name) {
@@ -120,12 +108,11 @@ HWND FindNamed(HWND parent, const std::wstring& name) {
 HWND Control(const std::wstring& name) {
     return WaitFor(
         [&] {
-            for (HWND window : TopWindows())
-                if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window))
-                    if (HWND control = FindNamed(window, name)) return control;
+            for (HWND window : Forms())
+                if (HWND control = FindNamed(window, name)) return control;
             return HWND{};
         },
-        "the control " + Narrow(name));
+        "the control " + Utf8(name));
 }
 
 void Tree(std::FILE* out, HWND window, int depth) {
@@ -134,19 +121,18 @@ void Tree(std::FILE* out, HWND window, int depth) {
     POINT origin{r.left, r.top};
     if (HWND parent = GetParent(window); parent && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
         ScreenToClient(parent, &origin);
-    std::fprintf(out, "%d\t%s\t%s\t%s\t%ld %ld %ld %ld\t%s\n", depth,
-                 Narrow(ClassOf(window)).c_str(), Narrow(NameOf(window)).c_str(),
-                 Narrow(TextOf(window)).c_str(), origin.x, origin.y, r.right - r.left,
-                 r.bottom - r.top, IsWindowVisible(window) ? "visible" : "hidden");
+    std::fprintf(out, "%d\t%s\t%s\t%s\t%ld %ld %ld %ld\t%s\n", depth, Utf8(ClassOf(window)).c_str(),
+                 Utf8(NameOf(window)).c_str(), Utf8(TextOf(window)).c_str(), origin.x, origin.y,
+                 r.right - r.left, r.bottom - r.top,
+                 IsWindowVisible(window) ? "visible" : "hidden");
     for (HWND child : Children(window)) Tree(out, child, depth + 1);
 }
 
 int TreeCommand(const char* file) {
     Form(L"FrmMain");
-    std::FILE* out = _wfopen(Wide(file).c_str(), L"wb");
+    std::FILE* out = _wfopen(Utf16(file).c_str(), L"wb");
     if (!out) return 1;
-    for (HWND window : TopWindows())
-        if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window)) Tree(out, window, 0);
+    for (HWND window : Forms()) Tree(out, window, 0);
     std::fclose(out);
     return 0;
 }
@@ -166,6 +152,12 @@ int PlaceCommand(const std::wstring& form) {
     return 0;
 }
 
+// Posts the message and ends the step: the window acts on it in its own time.
+int Post(HWND window, UINT message, WPARAM w, LPARAM l) {
+    PostMessageW(window, message, w, l);
+    return 0;
+}
+
 // The item at these places (counted from 1) from the menu bar down: Sirenwatch's windows give
 // each item the command 1000 + 100 x bar place + 10 x menu place + submenu place.
 int MenuCommand(int count, char** places) {
@@ -173,8 +165,7 @@ int MenuCommand(int count, char** places) {
     UINT step = 100;
     for (int i = 0; i < count; ++i, step /= 10)
         id += step * static_cast<UINT>(std::atoi(places[i]));
-    PostMessageW(Form(L"FrmMain"), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    return 0;
+    return Post(Form(L"FrmMain"), WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
 int AnswerCommand(const std::wstring& caption, const std::string& answer) {
@@ -185,15 +176,14 @@ int AnswerCommand(const std::wstring& caption, const std::string& answer) {
                     return window;
             return HWND{};
         },
-        "the message box '" + Narrow(caption) + "'");
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer == "OK" ? IDOK : IDCANCEL, BN_CLICKED), 0);
-    return 0;
+        "the message box '" + Utf8(caption) + "'");
+    return Post(box, WM_COMMAND, MAKEWPARAM(answer == "OK" ? IDOK : IDCANCEL, BN_CLICKED), 0);
 }
 
 int WaitTextCommand(const std::wstring& name, const std::wstring& text) {
     HWND control = Control(name);
     WaitFor([&] { return TextOf(control).find(text) != std::wstring::npos ? control : HWND{}; },
-            "the text '" + Narrow(text) + "' in " + Narrow(name));
+            "the text '" + Utf8(text) + "' in " + Utf8(name));
     return 0;
 }
 
@@ -209,31 +199,19 @@ int ScrollCommand(const std::wstring& name, int right, int down) {
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "tree" && argc == 3) return TreeCommand(argv[2]);
-    if (command == "place" && argc == 3) return PlaceCommand(Wide(argv[2]));
+    if (command == "place" && argc == 3) return PlaceCommand(Utf16(argv[2]));
     if (command == "menu" && argc >= 3) return MenuCommand(argc - 2, argv + 2);
-    if (command == "click" && argc == 3) {
-        PostMessageW(Control(Wide(argv[2])), BM_CLICK, 0, 0);
-        return 0;
-    }
-    if (command == "dblclick" && argc == 5) {
-        const LPARAM at = MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4]));
-        PostMessageW(Control(Wide(argv[2])), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        return 0;
-    }
+    if (command == "click" && argc == 3) return Post(Control(Utf16(argv[2])), BM_CLICK, 0, 0);
+    if (command == "dblclick" && argc == 5)
+        return Post(Control(Utf16(argv[2])), WM_LBUTTONDBLCLK, MK_LBUTTON,
+                    MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4])));
     if (command == "scroll" && argc == 5)
-        return ScrollCommand(Wide(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
-    if (command == "answer" && argc == 4) return AnswerCommand(Wide(argv[2]), argv[3]);
-    if (command == "text" && argc == 3) {
-        std::printf("%s\n", Narrow(TextOf(Control(Wide(argv[2])))).c_str());
-        return 0;
-    }
-    if (command == "wait" && argc == 4) return WaitTextCommand(Wide(argv[2]), Wide(argv[3]));
-    if (command == "close" && argc == 3) {
-        PostMessageW(Form(Wide(argv[2])), WM_CLOSE, 0, 0);
-        return 0;
-    }
+        return ScrollCommand(Utf16(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (command == "answer" && argc == 4) return AnswerCommand(Utf16(argv[2]), argv[3]);
+    if (command == "wait" && argc == 4) return WaitTextCommand(Utf16(argv[2]), Utf16(argv[3]));
+    if (command == "close" && argc == 3) return Post(Form(Utf16(argv[2])), WM_CLOSE, 0, 0);
     if (command == "gone" && argc == 3) {
-        const std::wstring form = Wide(argv[2]);
+        const std::wstring form = Utf16(argv[2]);
         WaitFor([&] { return FindForm(form) ? HWND{} : GetDesktopWindow(); },
                 "the end of " + std::string(argv[2]));
         return 0;

@@ -7,16 +7,20 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "com/MessageFilter.h"
+#include "win32/Text.h"
 
 namespace {
 
+int checks = 0;
 int failures = 0;
 
 void Expect(bool ok, const std::string& what) {
+    ++checks;
     if (ok) return;
     ++failures;
     std::printf("FAIL: %s\n", what.c_str());
@@ -28,44 +32,29 @@ GUID Guid(const wchar_t* text) {
     return guid;
 }
 
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
 // A parameter's type in the host's words: "Double", "Single", "Long", "Integer", "String",
 // "Boolean", "Object", with "&" when it goes by reference.
-std::string TypeName(ITypeInfo* info, const TYPEDESC& type) {
-    switch (type.vt) {
-        case VT_PTR:
-            if (type.lptdesc->vt == VT_PTR || type.lptdesc->vt == VT_USERDEFINED) {
-                const TYPEDESC& inner =
-                    type.lptdesc->vt == VT_PTR ? *type.lptdesc->lptdesc : *type.lptdesc;
-                if (inner.vt == VT_USERDEFINED || inner.vt == VT_DISPATCH) return "Object&";
-            }
-            return TypeName(info, *type.lptdesc) + "&";
-        case VT_R8:
-            return "Double";
-        case VT_R4:
-            return "Single";
-        case VT_I4:
-            return "Long";
-        case VT_I2:
-            return "Integer";
-        case VT_BSTR:
-            return "String";
-        case VT_BOOL:
-            return "Boolean";
-        case VT_DISPATCH:
-            return "Object";
-        default:
-            return "vt" + std::to_string(type.vt);
+std::string TypeName(const TYPEDESC& type) {
+    if (type.vt == VT_PTR) {
+        const TYPEDESC& to = *type.lptdesc;
+        // An object by reference: a pointer to an interface pointer or to an interface.
+        const TYPEDESC& inner = to.vt == VT_PTR ? *to.lptdesc : to;
+        if ((to.vt == VT_PTR || to.vt == VT_USERDEFINED) &&
+            (inner.vt == VT_USERDEFINED || inner.vt == VT_DISPATCH))
+            return "Object&";
+        return TypeName(to) + "&";
     }
+    static const std::map<VARTYPE, std::string> kNames = {
+        {VT_R8, "Double"},   {VT_R4, "Single"},    {VT_I4, "Long"},        {VT_I2, "Integer"},
+        {VT_BSTR, "String"}, {VT_BOOL, "Boolean"}, {VT_DISPATCH, "Object"}};
+    const auto found = kNames.find(type.vt);
+    return found != kNames.end() ? found->second : "vt" + std::to_string(type.vt);
 }
 
 struct Operation {
     int number;  // counted from 1 after IUnknown's and IDispatch's
     const wchar_t* name;
-    std::vector<std::string> parameters;
+    const char* parameters;  // their types, with a space between two
 };
 
 struct Interface {
@@ -77,33 +66,29 @@ struct Interface {
 const std::vector<Interface> kInterfaces = {
     {L"{B25676EA-9000-4002-96F6-7D4724FBDE75}",
      "application",
-     {{4,
-       L"DistanceAndBearing",
-       {"Double&", "Double&", "Double&", "Double&", "Double&", "Double&", "Boolean&"}},
-      {7, L"GetStation", {"Object&", "Boolean&"}},
-      {10, L"RedrawMap", {}},
-      {12, L"GetAprsData", {"String&"}},
-      {13, L"GetMap", {"Object&"}}}},
+     {{4, L"DistanceAndBearing", "Double& Double& Double& Double& Double& Double& Boolean&"},
+      {7, L"GetStation", "Object& Boolean&"},
+      {10, L"RedrawMap", ""},
+      {12, L"GetAprsData", "String&"},
+      {13, L"GetMap", "Object&"}}},
     {L"{33CFA044-2826-11D4-82E8-00C0DF464FC9}",
      "map",
-     {{3,
-       L"DrawCircle",
-       {"Single&", "Single&", "Single&", "Long&", "Single&", "Double&", "Single&"}},
-      {13, L"GetScale", {"Single&"}},
-      {24, L"SetDrawWidth", {"Integer&"}},
-      {28, L"SetFillStyle", {"Integer&"}},
-      {30, L"SetFillColor", {"Long&"}}}},
+     {{3, L"DrawCircle", "Single& Single& Single& Long& Single& Double& Single&"},
+      {13, L"GetScale", "Single&"},
+      {24, L"SetDrawWidth", "Integer&"},
+      {28, L"SetFillStyle", "Integer&"},
+      {30, L"SetFillColor", "Long&"}}},
     {L"{17202B0A-6C64-4F07-AB0E-93B7EA9590EA}",
      "station",
-     {{2, L"SetCallsign", {"String"}},
-      {11, L"GetBeaconText", {"String&"}},
-      {13, L"GetMessageType", {"String&"}},
-      {23, L"GetLongitude", {"Single&"}},
-      {25, L"GetLatitude", {"Single&"}},
-      {35, L"GetSpeed", {"Single&"}},
-      {37, L"GetCourse", {"Integer&"}},
-      {47, L"GetAltitude", {"Single&"}},
-      {49, L"GetDistance", {"Single&"}}}},
+     {{2, L"SetCallsign", "String"},
+      {11, L"GetBeaconText", "String&"},
+      {13, L"GetMessageType", "String&"},
+      {23, L"GetLongitude", "Single&"},
+      {25, L"GetLatitude", "Single&"},
+      {35, L"GetSpeed", "Single&"},
+      {37, L"GetCourse", "Integer&"},
+      {47, L"GetAltitude", "Single&"},
+      {49, L"GetDistance", "Single&"}}},
 };
 
 struct Events {
@@ -139,22 +124,28 @@ std::wstring Name(ITypeInfo* info, MEMBERID id) {
     return text;
 }
 
-// The vtable side of a dual interface.
-ITypeInfo* VtableSide(ITypeInfo* info) {
+// The library's type information of this identifier, or nullptr and a failure.
+ITypeInfo* Find(ITypeLib* library, const wchar_t* guid, const std::string& label) {
+    ITypeInfo* info = nullptr;
+    if (SUCCEEDED(library->GetTypeInfoOfGuid(Guid(guid), &info))) return info;
+    Expect(false, label + " is in the library");
+    return nullptr;
+}
+
+// The type information that a reference of this one names: the vtable side of a dual
+// interface (-1), a class's default interface (0).
+ITypeInfo* Referenced(ITypeInfo* info, UINT index) {
     HREFTYPE ref = 0;
-    ITypeInfo* side = nullptr;
-    if (SUCCEEDED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)))
-        info->GetRefTypeInfo(ref, &side);
-    return side ? side : (info->AddRef(), info);
+    ITypeInfo* other = nullptr;
+    if (SUCCEEDED(info->GetRefTypeOfImplType(index, &ref))) info->GetRefTypeInfo(ref, &other);
+    return other;
 }
 
 void CheckInterface(ITypeLib* library, const Interface& expected) {
-    ITypeInfo* dispatch = nullptr;
-    if (FAILED(library->GetTypeInfoOfGuid(Guid(expected.iid), &dispatch))) {
-        Expect(false, std::string("the ") + expected.label + " interface is in the library");
-        return;
-    }
-    ITypeInfo* info = VtableSide(dispatch);
+    ITypeInfo* dispatch = Find(library, expected.iid, std::string("the ") + expected.label);
+    if (!dispatch) return;
+    ITypeInfo* info = Referenced(dispatch, static_cast<UINT>(-1));
+    if (!info) (info = dispatch)->AddRef();
     TYPEATTR* attributes = nullptr;
     info->GetTypeAttr(&attributes);
     const UINT count = attributes->cFuncs;
@@ -168,16 +159,15 @@ void CheckInterface(ITypeLib* library, const Interface& expected) {
             Expect(false, label + " exists");
             continue;
         }
-        Expect(Name(info, function->memid) == op.name,
-               label + " is " + Narrow(op.name) + ", not " + Narrow(Name(info, function->memid)));
+        const std::wstring name = Name(info, function->memid);
+        Expect(name == op.name,
+               label + " is " + win32::Utf8(op.name) + ", not " + win32::Utf8(name));
         Expect(function->oVft == SHORT((6 + op.number) * sizeof(void*)),
                label + " sits in vtable slot " + std::to_string(6 + op.number));
-        std::vector<std::string> types;
+        std::string types;
         for (SHORT i = 0; i < function->cParams; ++i)
-            types.push_back(TypeName(info, function->lprgelemdescParam[i].tdesc));
-        std::string got;
-        for (const auto& t : types) got += t + " ";
-        Expect(types == op.parameters, label + " parameters: " + got);
+            types.append(i ? " " : "").append(TypeName(function->lprgelemdescParam[i].tdesc));
+        Expect(types == op.parameters, label + " parameters: " + types);
         info->ReleaseFuncDesc(function);
     }
     info->Release();
@@ -185,45 +175,36 @@ void CheckInterface(ITypeLib* library, const Interface& expected) {
 }
 
 void CheckEvents(ITypeLib* library, const Events& expected) {
-    ITypeInfo* info = nullptr;
-    if (FAILED(library->GetTypeInfoOfGuid(Guid(expected.iid), &info))) {
-        Expect(false, std::string("the ") + expected.label + " interface is in the library");
-        return;
-    }
+    const std::string label = expected.label;
+    ITypeInfo* info = Find(library, expected.iid, "the " + label);
+    if (!info) return;
     TYPEATTR* attributes = nullptr;
     info->GetTypeAttr(&attributes);
-    Expect(attributes->typekind == TKIND_DISPATCH,
-           std::string(expected.label) + " is a dispinterface");
-    Expect(attributes->cFuncs == expected.count,
-           std::string(expected.label) + ": " + std::to_string(expected.count) + " events, not " +
-               std::to_string(attributes->cFuncs));
+    Expect(attributes->typekind == TKIND_DISPATCH, label + " is a dispinterface");
+    Expect(attributes->cFuncs == expected.count, label + ": " + std::to_string(expected.count) +
+                                                     " events, not " +
+                                                     std::to_string(attributes->cFuncs));
     info->ReleaseTypeAttr(attributes);
     for (UINT i = 0; i < expected.firstNames.size(); ++i) {
         FUNCDESC* function = nullptr;
         if (FAILED(info->GetFuncDesc(i, &function))) continue;
         Expect(Name(info, function->memid) == expected.firstNames[i] && function->cParams == 0,
-               std::string(expected.label) + " event " + std::to_string(i + 1) + " is " +
-                   Narrow(expected.firstNames[i]) + " without arguments");
+               label + " event " + std::to_string(i + 1) + " is " +
+                   win32::Utf8(expected.firstNames[i]) + " without arguments");
         info->ReleaseFuncDesc(function);
     }
     info->Release();
 }
 
 void CheckClass(ITypeLib* library, const Class& expected) {
-    ITypeInfo* info = nullptr;
-    const std::string label = "class " + Narrow(expected.clsid);
-    if (FAILED(library->GetTypeInfoOfGuid(Guid(expected.clsid), &info))) {
-        Expect(false, label + " is in the library");
-        return;
-    }
-    HREFTYPE ref = 0;
-    ITypeInfo* implemented = nullptr;
+    const std::string label = "class " + win32::Utf8(expected.clsid);
+    ITypeInfo* info = Find(library, expected.clsid, label);
+    if (!info) return;
+    ITypeInfo* implemented = Referenced(info, 0);
     TYPEATTR* attributes = nullptr;
-    if (SUCCEEDED(info->GetRefTypeOfImplType(0, &ref)) &&
-        SUCCEEDED(info->GetRefTypeInfo(ref, &implemented)) &&
-        SUCCEEDED(implemented->GetTypeAttr(&attributes))) {
+    if (implemented && SUCCEEDED(implemented->GetTypeAttr(&attributes))) {
         Expect(attributes->guid == Guid(expected.defaultInterface),
-               label + " implements " + Narrow(expected.defaultInterface));
+               label + " implements " + win32::Utf8(expected.defaultInterface));
         implemented->ReleaseTypeAttr(attributes);
     } else {
         Expect(false, label + " names its interface");
@@ -282,5 +263,6 @@ int wmain(int argc, wchar_t** argv) {
     library->Release();
     CheckBusyFilter();
     CoUninitialize();
+    std::printf("%d interface checks, %d failed\n", checks, failures);
     return failures == 0 ? 0 : 1;
 }

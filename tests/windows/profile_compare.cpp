@@ -16,14 +16,10 @@
 
 namespace {
 
-using fakes::ReadAll;
-using fakes::WriteAll;
-
 struct Step {
-    bool write;
     const char* section;
     const char* key;
-    const char* value;  // for a write
+    const char* value = nullptr;  // a write of this value; a read without one
 };
 
 // A settings file as a user may have edited it by hand, and the host's settings file.
@@ -37,38 +33,38 @@ const char kHost[] =
 // What the program reads and writes: the first run's defaults, a new version, the shut-down's
 // saves under both spellings of the section; and reads in every form a hand-edited file has.
 const std::vector<Step> kSettingsSteps = {
-    {false, "SetUp", "Version", ""},
-    {false, "setup", "VERSION", ""},
-    {false, "Setup", "Left", ""},
-    {false, "SetUp", "Name", ""},
-    {false, "SetUp", "Single", ""},
-    {false, "SetUp", "Empty", ""},
-    {false, "SetUp", "Language", ""},
-    {false, "SetUp", "Missing", ""},
-    {false, "Missing", "Key", ""},
-    {false, "OTHER", "key", ""},
-    {true, "SetUp", "Version", "1.11"},
-    {true, "SetUp", "CircleColor", "255"},
-    {true, "SetUp", "CircleWidth", "5"},
-    {true, "SetUp", "FillType", "7"},
-    {true, "SetUp", "FillColor", "16777215"},
-    {true, "SetUp", "Unit", "1"},
-    {true, "Setup", "CircleColor", "65280"},
-    {true, "Setup", "FillType", "4.5"},
-    {true, "SetUp", "Top", "800"},
-    {true, "SetUp", "Language", "1"},
-    {false, "SETUP", "CircleColor", ""},
-    {false, "SetUp", "FillType", ""},
-    {false, "setup", "top", ""},
-    {false, "SetUp", "Language", ""},
-    {false, "Other", "Key", ""},
+    {"SetUp", "Version"},
+    {"setup", "VERSION"},
+    {"Setup", "Left"},
+    {"SetUp", "Name"},
+    {"SetUp", "Single"},
+    {"SetUp", "Empty"},
+    {"SetUp", "Language"},
+    {"SetUp", "Missing"},
+    {"Missing", "Key"},
+    {"OTHER", "key"},
+    {"SetUp", "Version", "1.11"},
+    {"SetUp", "CircleColor", "255"},
+    {"SetUp", "CircleWidth", "5"},
+    {"SetUp", "FillType", "7"},
+    {"SetUp", "FillColor", "16777215"},
+    {"SetUp", "Unit", "1"},
+    {"Setup", "CircleColor", "65280"},
+    {"Setup", "FillType", "4.5"},
+    {"SetUp", "Top", "800"},
+    {"SetUp", "Language", "1"},
+    {"SETUP", "CircleColor"},
+    {"SetUp", "FillType"},
+    {"setup", "top"},
+    {"SetUp", "Language"},
+    {"Other", "Key"},
 };
 
-const std::vector<Step> kHostSteps = {
-    {false, "Station", "Callsign", ""},      {false, "station", "LATITUDE", ""},
-    {false, "Station", "Longitude", ""},     {false, "SetUp", "PROGRAM_VERSION", ""},
-    {false, "Setup", "program_version", ""},
-};
+const std::vector<Step> kHostSteps = {{"Station", "Callsign"},
+                                      {"station", "LATITUDE"},
+                                      {"Station", "Longitude"},
+                                      {"SetUp", "PROGRAM_VERSION"},
+                                      {"Setup", "program_version"}};
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
@@ -94,12 +90,6 @@ std::string Content(const std::string& text) {
     return content;
 }
 
-std::string WindowsRead(const std::string& file, const Step& step) {
-    char value[256] = {};
-    GetPrivateProfileStringA(step.section, step.key, "", value, sizeof value, file.c_str());
-    return value;
-}
-
 // One run of the steps on a file that starts as `start` (nothing: no file at all). The files
 // written must be the same byte for byte, or only in content where a hand-edited layout
 // was there to keep.
@@ -109,16 +99,18 @@ int Compare(const std::string& folder, const char* name, const char* start,
     const std::string ourFile = folder + "\\ours-" + name + ".ini";
     for (const auto& file : {windowsFile, ourFile}) {
         std::filesystem::remove(file);
-        if (start) WriteAll(file, start);
+        if (start) fakes::WriteAll(file, start);
     }
     int differences = 0;
     for (const Step& step : steps) {
-        if (step.write) {
+        if (step.value) {
             WritePrivateProfileStringA(step.section, step.key, step.value, windowsFile.c_str());
             settings::WriteProfileString(ourFile, step.section, step.key, step.value);
             continue;
         }
-        const std::string theirs = WindowsRead(windowsFile, step);
+        char theirs[256] = {};
+        GetPrivateProfileStringA(step.section, step.key, "", theirs, sizeof theirs,
+                                 windowsFile.c_str());
         const std::string ours = settings::ReadProfileString(ourFile, step.section, step.key);
         if (theirs == ours) continue;
         ++differences;
@@ -126,8 +118,8 @@ int Compare(const std::string& folder, const char* name, const char* start,
                   << "', ours '" << ours << "'\n";
     }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, windowsFile.c_str());  // flush
-    const std::string theirs = ReadAll(windowsFile);
-    const std::string ours = ReadAll(ourFile);
+    const std::string theirs = fakes::ReadAll(windowsFile);
+    const std::string ours = fakes::ReadAll(ourFile);
     if (sameBytes ? theirs != ours : Content(theirs) != Content(ours)) {
         ++differences;
         std::cout << name << ": the files differ\n--- Windows\n"

@@ -1,7 +1,7 @@
 // The call log.
 #include "CallLog.h"
 
-#include <charconv>
+#include <cstdlib>
 
 namespace standin {
 
@@ -28,25 +28,10 @@ void CallLog::Note(const std::string& line) {
     std::fflush(file_);
 }
 
-bool CallLog::PlanFailure(const std::string& plan) {
+void CallLog::PlanFailure(const std::string& plan) {
     const auto colon = plan.find(':');
-    if (colon == std::string::npos) return false;
-    int nth = 0;
-    const char* first = plan.data() + colon + 1;
-    const char* last = plan.data() + plan.size();
-    if (std::from_chars(first, last, nth).ptr != last || nth < 1) return false;
-    failures_[plan.substr(0, colon)] = nth;
-    return true;
-}
-
-std::string Number(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-std::string Number(float value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    if (colon != std::string::npos)
+        failures_[plan.substr(0, colon)] = std::atoi(plan.c_str() + colon + 1);
 }
 
 }  // namespace standin

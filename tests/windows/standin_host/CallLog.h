@@ -2,6 +2,7 @@
 // and the calls it was told to fail.
 #pragma once
 
+#include <charconv>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -20,7 +21,7 @@ public:
     void Note(const std::string& line);
 
     // "GetStation:3": the third call of GetStation fails.
-    bool PlanFailure(const std::string& plan);
+    void PlanFailure(const std::string& plan);
 
     // Also told each line, when set (the host's window shows them).
     std::function<void(const std::string&)> onLine;
@@ -32,7 +33,10 @@ private:
 };
 
 // Numbers as the log writes them: shortest text that reads back the same.
-std::string Number(double value);
-std::string Number(float value);
+template <typename T>
+std::string Number(T value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
 
 }  // namespace standin

@@ -35,53 +35,11 @@ std::string Join(std::initializer_list<std::string> parts) {
 
 }  // namespace
 
-// ---- station
-
-std::set<StationObject*> StationObject::live_;
-
-StationObject::StationObject(std::unique_ptr<host::Station> station, CallLog& log)
-    : station_(std::move(station)), log_(log) {
-    live_.insert(this);
-}
-
-StationObject::~StationObject() {
-    live_.erase(this);
-}
-
-StationObject* StationObject::Find(IUIViewStation* station) {
-    auto* ours = static_cast<StationObject*>(station);
-    return live_.contains(ours) ? ours : nullptr;
-}
-
-HRESULT StationObject::SetCallsign(BSTR callsign) {
-    const std::string call = callsign ? win32::Utf8(callsign) : std::string();
-    return Logged(log_, "SetCallsign", call, [&] { station_->SetCallsign(call); });
-}
-
 // ---- map
 
 MapObject::MapObject(host::Map& map, CallLog& log)
-    : map_(map), log_(log), events_(new ConnectionPoint(this, DIID_DUIViewMapEvents)) {
+    : EventSource(DIID_DUIViewMapEvents), map_(map), log_(log) {
     map_.Connect(this);
-}
-
-MapObject::~MapObject() {
-    map_.Connect(nullptr);
-    events_->Release();
-}
-
-void* MapObject::QueryOther(const IID& iid) {
-    return iid == IID_IConnectionPointContainer ? static_cast<IConnectionPointContainer*>(this)
-                                                : nullptr;
-}
-
-HRESULT MapObject::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (!point) return E_POINTER;
-    *point = nullptr;
-    if (iid != DIID_DUIViewMapEvents) return CONNECT_E_NOCONNECTION;
-    *point = events_;
-    events_->AddRef();
-    return S_OK;
 }
 
 HRESULT MapObject::DrawCircle(float* x, float* y, float* radius, long* color, float* startAngle,
@@ -96,59 +54,13 @@ HRESULT MapObject::DrawCircle(float* x, float* y, float* radius, long* color, fl
     });
 }
 
-HRESULT MapObject::GetScale(float* scale) {
-    return Read(log_, "GetScale", scale, [&] { return map_.GetScale(); });
-}
-
-HRESULT MapObject::SetDrawWidth(short* width) {
-    if (!width) return E_POINTER;
-    return Logged(log_, "SetDrawWidth", std::to_string(*width), [&] { map_.SetDrawWidth(*width); });
-}
-
-HRESULT MapObject::SetFillStyle(short* style) {
-    if (!style) return E_POINTER;
-    return Logged(log_, "SetFillStyle", std::to_string(*style), [&] { map_.SetFillStyle(*style); });
-}
-
-HRESULT MapObject::SetFillColor(long* color) {
-    if (!color) return E_POINTER;
-    return Logged(log_, "SetFillColor", std::to_string(*color),
-                  [&] { map_.SetFillColor(static_cast<std::int32_t>(*color)); });
-}
-
-void MapObject::MapRedrawn() {
-    log_.Note("raise MapRedrawn");
-    events_->Raise(EventId(DIID_DUIViewMapEvents, 0));
-}
-
 // ---- application
 
 ApplicationObject::ApplicationObject(builtin_host::BuiltinHost& host, CallLog& log,
                                      std::function<void()> onConnected)
-    : host_(host),
-      log_(log),
-      events_(new ConnectionPoint(this, DIID_DUIViewApplicationEvents, std::move(onConnected))) {
+    : EventSource(DIID_DUIViewApplicationEvents, std::move(onConnected)), host_(host), log_(log) {
     map_.Attach(new MapObject(host_.GetMap(), log_));
     host_.Connect(this);
-}
-
-ApplicationObject::~ApplicationObject() {
-    host_.Connect(nullptr);
-    events_->Release();
-}
-
-void* ApplicationObject::QueryOther(const IID& iid) {
-    return iid == IID_IConnectionPointContainer ? static_cast<IConnectionPointContainer*>(this)
-                                                : nullptr;
-}
-
-HRESULT ApplicationObject::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (!point) return E_POINTER;
-    *point = nullptr;
-    if (iid != DIID_DUIViewApplicationEvents) return CONNECT_E_NOCONNECTION;
-    *point = events_;
-    events_->AddRef();
-    return S_OK;
 }
 
 HRESULT ApplicationObject::DistanceAndBearing(double* lat1, double* lon1, double* lat2,
@@ -172,33 +84,6 @@ HRESULT ApplicationObject::GetStation(IUIViewStation** station, VARIANT_BOOL* fo
         host_.GetStation(ours->Inner(), known);
         *found = known ? VARIANT_TRUE : VARIANT_FALSE;
     });
-}
-
-HRESULT ApplicationObject::RedrawMap() {
-    return Logged(log_, "RedrawMap", {}, [&] { host_.RedrawMap(); });
-}
-
-HRESULT ApplicationObject::GetAprsData(BSTR* data) {
-    return Read(log_, "GetAprsData", data, [&] { return host_.GetAprsData(); });
-}
-
-HRESULT ApplicationObject::GetMap(IDispatch** map) {
-    if (!map) return E_POINTER;
-    return Logged(log_, "GetMap", {}, [&] {
-        if (*map) (*map)->Release();
-        *map = static_cast<IUIViewMap*>(map_.Get());
-        (*map)->AddRef();
-    });
-}
-
-void ApplicationObject::DataAvailable() {
-    log_.Note("raise DataAvailable " + host_.GetAprsData());
-    events_->Raise(EventId(DIID_DUIViewApplicationEvents, 0));
-}
-
-void ApplicationObject::UIView32IsClosing() {
-    log_.Note("raise UIView32IsClosing");
-    events_->Raise(EventId(DIID_DUIViewApplicationEvents, 1));
 }
 
 }  // namespace standin

@@ -14,7 +14,6 @@
 #include <shellapi.h>
 #include <windows.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -42,6 +41,7 @@ struct Options {
     UINT closeAfterMs = 0;
     std::vector<std::string> failures;
     bool window = false;
+    bool startedByCom = false;     // COM starts a local server with "-Embedding" after its options
     std::wstring forRegistration;  // the options as given, passed on to each start
 };
 
@@ -58,18 +58,13 @@ std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
 }
 
-// COM starts a local server with "-Embedding" after the registered command line.
-bool StartedByCom(int argc, wchar_t** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::wstring(argv[i]) == L"-Embedding" || std::wstring(argv[i]) == L"/Embedding")
-            return true;
-    return false;
-}
-
 bool ParseOptions(int argc, wchar_t** argv, int first, Options& options) {
     for (int i = first; i < argc; ++i) {
         const std::wstring option = argv[i];
-        if (option == L"-Embedding" || option == L"/Embedding") continue;
+        if (option == L"-Embedding" || option == L"/Embedding") {
+            options.startedByCom = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         const std::wstring value = argv[++i];
         options.forRegistration += L" " + option + L" " + Quoted(value);
@@ -89,17 +84,6 @@ bool ParseOptions(int argc, wchar_t** argv, int first, Options& options) {
             return false;
     }
     return true;
-}
-
-// ---- the embedded type library
-
-ITypeLib* Library() {
-    static ITypeLib* library = [] {
-        ITypeLib* loaded = nullptr;
-        LoadTypeLibEx(ExePath().c_str(), REGKIND_NONE, &loaded);
-        return loaded;
-    }();
-    return library;
 }
 
 // ---- registration
@@ -165,72 +149,55 @@ int Unregister() {
 // ---- serving
 
 // Plays the capture one line per timer tick once the add-on listens, then closes the host.
-class Player {
-public:
-    Player(ApplicationObject& application, std::vector<decode::ReplayLine> lines,
-           const Options& options, CallLog& log)
-        : application_(application), lines_(std::move(lines)), options_(options), log_(log) {}
+struct Player {
+    enum : UINT_PTR { kPlayTimer = 1, kCloseTimer, kEndTimer };
+    ApplicationObject& application;
+    std::vector<decode::ReplayLine> lines;
+    const Options& options;
+    CallLog& log;
+    HWND window;
+    std::size_t next = 0;
+    bool started = false;
+    bool busy = false;  // a tick that arrives while a frame is being handled waits
+    bool closing = false;
+    bool closed = false;
+    int endTicks = 0;
 
-    void Start(HWND window) {
-        if (started_) return;
-        started_ = true;
-        log_.Note("playing " + std::to_string(lines_.size()) + " lines");
-        SetTimer(window, kPlayTimer, options_.intervalMs, nullptr);
+    void Start() {
+        if (started) return;
+        started = true;
+        log.Note("playing " + std::to_string(lines.size()) + " lines");
+        SetTimer(window, kPlayTimer, options.intervalMs, nullptr);
         SetTimer(window, kEndTimer, 200, nullptr);
     }
-    // One tick: the next line, or the host's closing after the last one.
-    void Tick(HWND window) {
-        if (busy_) return;  // a tick that arrives while a frame is being handled waits
-        busy_ = true;
-        if (next_ < lines_.size()) {
-            application_.Host().OnTnc2Line(lines_[next_++].tnc2);
-        } else if (!closing_) {
-            closing_ = true;
+    void OnTimer(UINT_PTR timer) {
+        if (timer == kPlayTimer && !busy && next < lines.size()) {
+            busy = true;
+            application.Host().OnTnc2Line(lines[next++].tnc2);
+            busy = false;
+        } else if (timer == kPlayTimer && !busy && !closing) {  // the last line was played
+            closing = true;
             KillTimer(window, kPlayTimer);
-            SetTimer(window, kCloseTimer, options_.closeAfterMs + 1, nullptr);
+            SetTimer(window, kCloseTimer, options.closeAfterMs + 1, nullptr);
+        } else if (timer == kCloseTimer) {
+            KillTimer(window, kCloseTimer);
+            application.Host().Close();
+            closed = true;
+        } else if (timer == kEndTimer &&
+                   (!application.Connected() || (closed && ++endTicks > 50))) {
+            // The add-on has let go of the events (it closed, or the host's closing made it
+            // close), or the host closed a while ago: the server ends.
+            PostQuitMessage(0);
         }
-        busy_ = false;
     }
-    void Close(HWND window) {
-        KillTimer(window, kCloseTimer);
-        application_.Host().Close();
-        closed_ = true;
-    }
-    // The server ends once the add-on has let go of the events (it closed, or the host's
-    // closing made it close), or a while after the host's closing in any case.
-    bool MayEnd() { return !application_.Connected() || (closed_ && ++endTicks_ > 50); }
-
-    static constexpr UINT_PTR kPlayTimer = 1;
-    static constexpr UINT_PTR kCloseTimer = 2;
-    static constexpr UINT_PTR kEndTimer = 3;
-
-private:
-    ApplicationObject& application_;
-    std::vector<decode::ReplayLine> lines_;
-    const Options& options_;
-    CallLog& log_;
-    std::size_t next_ = 0;
-    bool started_ = false;
-    bool busy_ = false;
-    bool closing_ = false;
-    bool closed_ = false;
-    int endTicks_ = 0;
 };
 
 Player* player = nullptr;
 
 LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message != WM_TIMER || !player) return DefWindowProcW(window, message, w, l);
-    if (w == Player::kPlayTimer) player->Tick(window);
-    if (w == Player::kCloseTimer) player->Close(window);
-    if (w == Player::kEndTimer && player->MayEnd()) PostQuitMessage(0);
+    player->OnTimer(w);
     return 0;
-}
-
-HWND CreatePlayerWindow() {
-    win32::RegisterWindowClass(L"StandinPlayer", PlayerProc);
-    return CreateWindowExW(0, L"StandinPlayer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
 }
 
 // Makes the application (one for the whole server) or a new station object.
@@ -277,11 +244,6 @@ HWND CreateCallsWindow(CallLog& log) {
     return window;
 }
 
-std::vector<decode::ReplayLine> ReadCapture(const std::wstring& path) {
-    std::ifstream in{std::filesystem::path(path)};
-    return decode::ReadReplay(in);
-}
-
 int Serve(const Options& options) {
     CallLog log;
     log.Open(options.log);
@@ -292,13 +254,15 @@ int Serve(const Options& options) {
     const auto settings = builtin_host::LoadHostSettings(HostFolder());
     builtin_host::BuiltinHost host(
         clock, builtin_host::HomeFromSettings(settings).value_or(builtin_host::HomePosition{}));
-    const HWND window = CreatePlayerWindow();
+    win32::RegisterWindowClass(L"StandinPlayer", PlayerProc);
+    const HWND window = CreateWindowExW(0, L"StandinPlayer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                        nullptr, GetModuleHandleW(nullptr), nullptr);
+    std::ifstream capture{std::filesystem::path(options.capture)};
 
     ComPtr<ApplicationObject> application;
-    Player* playing = nullptr;
-    application.Attach(new ApplicationObject(host, log, [&] { playing->Start(window); }));
-    Player thePlayer(*application.Get(), ReadCapture(options.capture), options, log);
-    playing = player = &thePlayer;
+    application.Attach(new ApplicationObject(host, log, [] { player->Start(); }));
+    Player playing{*application.Get(), decode::ReadReplay(capture), options, log, window};
+    player = &playing;
 
     Factory applications([&]() -> IUnknown* {
         application->AddRef();
@@ -331,18 +295,12 @@ int Serve(const Options& options) {
 }  // namespace
 
 ITypeInfo* TypeInfoFor(const IID& iid) {
-    struct Less {
-        bool operator()(const GUID& a, const GUID& b) const {
-            return std::memcmp(&a, &b, sizeof a) < 0;
-        }
-    };
-    static std::map<GUID, ITypeInfo*, Less> cache;
-    auto found = cache.find(iid);
-    if (found != cache.end()) return found->second;
-    ITypeInfo* info = nullptr;
-    if (Library()) Library()->GetTypeInfoOfGuid(iid, &info);
-    cache[iid] = info;
-    return info;
+    static ITypeLib* library = nullptr;  // the one embedded in the executable
+    static std::map<std::wstring, ITypeInfo*> cache;
+    if (!library) LoadTypeLibEx(ExePath().c_str(), REGKIND_NONE, &library);
+    auto [found, added] = cache.try_emplace(GuidText(iid), nullptr);
+    if (added && library) library->GetTypeInfoOfGuid(iid, &found->second);
+    return found->second;
 }
 
 DISPID EventId(const IID& events, UINT position) {
@@ -365,7 +323,7 @@ int wmain(int argc, wchar_t** argv) {
         result = standin::Register(options);
     else if (command == L"/unregserver")
         result = standin::Unregister();
-    else if (standin::StartedByCom(argc, argv) && standin::ParseOptions(argc, argv, 1, options))
+    else if (standin::ParseOptions(argc, argv, 1, options) && options.startedByCom)
         result = standin::Serve(options);
     else
         std::cerr << "usage: standin_host.exe /regserver [--capture FILE] [--log FILE] "
