@@ -1,5 +1,6 @@
 // The whole program driven by the built-in host replaying the shipped demo capture: exactly
-// the capture's emergency stations reach the panel, the table and the map.
+// the capture's emergency stations reach the panel and the table. The host's counts are
+// BuiltinHostTest's; circles drawn through the built-in host are ProgramWindowsTest's.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -21,7 +22,7 @@ namespace {
 // course, speed, latitude, longitude, bearing, altitude.
 using Panel = std::array<std::string, 10>;
 
-TEST(DemoReplay, OnlyTheEmergencyStationsReachThePanelTableAndMap) {
+TEST(DemoReplay, OnlyTheEmergencyStationsReachThePanelAndTable) {
     fakes::FakePorts fp;
     fakes::TempDir hostDir;
     fakes::InstallHost(fp.userStore, hostDir.Path() + "/");
@@ -54,12 +55,6 @@ TEST(DemoReplay, OnlyTheEmergencyStationsReachThePanelTableAndMap) {
                           m.TxtAltezza.Text()});
     }
 
-    // The host saw the whole capture: 26 frames, three of them malformed on purpose.
-    EXPECT_EQ(host.Counters().frames, 26u);
-    EXPECT_EQ(host.Counters().malformed, 3u);
-    EXPECT_EQ(host.Counters().announced, 23u);
-    EXPECT_EQ(host.Counters().listenerFailures, 0u);
-
     // Three emergency frames, from two stations, in the capture's order. Distances are in
     // kilometres from N0CALL cut to tenths; bearings are in whole degrees, worked out by the
     // add-on from coordinates it cuts to hundredths of a degree. Both were checked by hand
@@ -80,14 +75,6 @@ TEST(DemoReplay, OnlyTheEmergencyStationsReachThePanelTableAndMap) {
     EXPECT_EQ(table.TextMatrix(1, 0), "Q7MOB-9");
     EXPECT_EQ(table.TextMatrix(2, 0), "Q4HIKE-7");
     EXPECT_TRUE(m.TimerAllarme.TimerEnabled());
-
-    // The last redraw circled both stations, at their host positions.
-    const auto& circles = host.MapState().Circles();
-    ASSERT_EQ(circles.size(), 2u);
-    EXPECT_NEAR(circles[0].y, 45 * 60 + 35.48, 0.01);
-    EXPECT_NEAR(circles[0].x, 8 * 60 + 55.66, 0.01);
-    EXPECT_NEAR(circles[1].y, 45 * 60 + 48.50, 0.01);
-    EXPECT_FLOAT_EQ(circles[1].radius, 2.0f);
 }
 
 }  // namespace
