@@ -66,6 +66,8 @@ TEST(BuiltinHost, StationObjectInTheHostsUnitsAndNothingLingers) {
     EXPECT_EQ(w.station->GetLongitude(), host::kMissing);
     EXPECT_EQ(w.station->GetAltitude(), host::kMissing);
     EXPECT_EQ(w.station->GetDistance(), 0);
+    EXPECT_EQ(w.station->GetCourse(), 0);
+    EXPECT_EQ(w.station->GetSpeed(), 0);
 }
 
 // Time passing and a frame arriving while the add-on shows a message box must not change

@@ -75,6 +75,10 @@ TEST(StationList, LaterFramesKeepWhatTheyDoNotCarry) {
     EXPECT_EQ(s->messageType, "");
     EXPECT_EQ(s->beaconText, "Q2MOB-9>battery low");
     EXPECT_FLOAT_EQ(s->latitude_min, 2742.0f);
+    Decoded commented = Position("Q2MOB-9", 45.7, 9.3);
+    commented.comment = "moving again";  // one with a comment brings its own
+    list.Update(commented);
+    EXPECT_EQ(s->beaconText, "Q2MOB-9>moving again");
 }
 
 TEST(StationList, ObjectsLiveUnderTheirOwnNamesAndDieWhenKilled) {

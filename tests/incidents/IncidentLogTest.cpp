@@ -2,11 +2,13 @@
 // per day, and the GPX and KML read back with an XML parser give the points and tracks logged.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "fakes/FileText.h"
 #include "fakes/LogCapture.h"
 #include "incidents/IncidentExport.h"
 #include "incidents/IncidentLog.h"
@@ -32,9 +34,7 @@ Event Position(const char* time, const char* call, double lat, double lon) {
 }
 
 QByteArray Read(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
+    return QByteArray::fromStdString(fakes::ReadAll(path.toStdString()));
 }
 
 QStringList Lines(const QString& path) {
@@ -94,6 +94,22 @@ TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
     EXPECT_EQ(logged.lines[0].first, platform::Level::Warning);
     EXPECT_NE(logged.lines[0].second.find("cannot be written"), std::string::npos)
         << logged.lines[0].second;
+}
+
+TEST(IncidentLog, KeepsTheDaysAskedForAndRemovesOlderFiles) {
+    LoggedWatch w;
+    for (const char* name : {"incidents-2026-09-08.jsonl", "notes.txt"})  // notes: not ours
+        QFile(w.log.Folder() + "/" + name).open(QIODevice::WriteOnly);
+    IncidentLog log(w.log.Folder());  // the next run
+    log.KeepDays(90);                 // 2026-12-07 and the 89 days before: from 2026-09-09 on
+    ASSERT_TRUE(log.Append({At("2026-12-07T10:00:00Z"), AlarmOn{}}));
+    EXPECT_EQ(
+        QDir(w.log.Folder()).entryList(QDir::Files),
+        (QStringList{"incidents-2026-12-06.jsonl", "incidents-2026-12-07.jsonl", "notes.txt"}));
+
+    log.KeepDays(0);  // everything kept
+    log.RemoveOld("2027-12-31");
+    EXPECT_EQ(QDir(w.log.Folder()).entryList(QDir::Files).size(), 3);
 }
 
 // An export read back with an XML parser: element texts by "container/element" ("wpt/name",

@@ -182,7 +182,7 @@ TEST_F(Startup, AHealthyStartConnectsAndSetsEverythingUp) {
     EXPECT_EQ(Main().Left(), 1200);
     EXPECT_EQ(Main().Top(), 800);
     EXPECT_EQ(Main().FGridStazioni.ColWidth(8), 0);
-    EXPECT_NE(host.Listener(), nullptr);  // frames reach the program: see DemoReplay
+    EXPECT_NE(host.Listener(), nullptr);  // frames reach the program: the end-to-end demo runs
 }
 
 // Stored texts, one start each, over the usual settings with a circle style other than the
