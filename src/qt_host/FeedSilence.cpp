@@ -5,8 +5,9 @@ namespace qt_host {
 
 std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
                                      incidents::Stream& events, MapView* map,
-                                     platform::Sound& sound, std::string sirenFile) {
-    auto watch = std::make_unique<FeedWatch>(feed, limit_s);
+                                     platform::Sound& sound, std::string sirenFile,
+                                     FeedWatch::EpochClock clock) {
+    auto watch = std::make_unique<FeedWatch>(feed, limit_s, std::move(clock));
     watch->onSilent = [&feed, &events, map, &sound, siren = std::move(sirenFile)](
                           std::int64_t silent_s, std::int64_t last_s) {
         events.Emit(incidents::FeedSilent{feed.Describe().toStdString(), silent_s, last_s});

@@ -16,6 +16,7 @@ namespace qt_host {
 // Watches the feed for silence longer than limit_s (0: never); map may be null (headless).
 std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
                                      incidents::Stream& events, MapView* map,
-                                     platform::Sound& sound, std::string sirenFile);
+                                     platform::Sound& sound, std::string sirenFile,
+                                     FeedWatch::EpochClock clock = FeedWatch::SystemSeconds);
 
 }  // namespace qt_host

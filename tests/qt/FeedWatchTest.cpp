@@ -1,15 +1,15 @@
-// The silence watchdog on the Qt event loop, with a clock the test moves: the map's warning
-// band, counting on while the silence lasts and gone with the next arrival. When a silence
-// starts and ends is the watchdog's own test (FeedWatchdogTest); what a feed counts as heard
-// is the feeds' (TncLinksTest); the whole path is the end-to-end run's.
+// The silence policy on the Qt event loop, with a clock the test moves: an event and the siren
+// once, the map's warning band counting on while the silence lasts, and both gone with the next
+// arrival. When a silence starts and ends is the watchdog's own test (FeedWatchdogTest); what a
+// feed counts as heard is the feeds' (TncLinksTest); the whole path is the end-to-end run's.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
-#include "qt_host/FeedWatch.h"
-#include "qt_host/MapView.h"
+#include "fakes/FakePorts.h"
+#include "qt_host/FeedSilence.h"
 
 namespace {
 
@@ -24,25 +24,22 @@ public:
 struct WatchedFeed {
     std::int64_t now = 1'800'000'000;
     QuietFeed feed;
-    qt_host::FeedWatch watch{feed, 120, [this] { return now; }};
     builtin_host::HostMap map;
     builtin_host::StationList stations;
     qt_host::MapView view{map, stations};
-    std::vector<std::int64_t> silences;
+    incidents::Stream events;
+    std::vector<incidents::What> told;
+    fakes::RecordingSound siren;
+    std::unique_ptr<qt_host::FeedWatch> watch =
+        qt_host::WatchFeed(feed, 120, events, &view, siren, "lowtemp.wav", [this] { return now; });
 
     WatchedFeed() {
-        watch.onSilent = [this](std::int64_t silent_s, std::int64_t) {
-            silences.push_back(silent_s);
-        };
-        watch.onStillSilent = [this](std::int64_t silent_s) {
-            view.SetWarning(qt_host::SilenceWarningText(feed.Describe(), watch, silent_s));
-        };
-        watch.onBack = [this] { view.SetWarning({}); };
+        events.Subscribe([this](const incidents::Event& e) { told.push_back(e.what); });
     }
     // Moves the clock and lets the watchdog look.
     void After(std::int64_t seconds) {
         now += seconds;
-        watch.Tick();
+        watch->Tick();
     }
 };
 
@@ -51,7 +48,11 @@ TEST(FeedWatch, TheWarningCountsOnAndAnArrivalClearsIt) {
     w.After(100);
     w.feed.Hear();
     w.After(120);
-    ASSERT_EQ(w.silences, std::vector<std::int64_t>{120});
+    ASSERT_EQ(w.told.size(), 1u);
+    const auto& silent = std::get<incidents::FeedSilent>(w.told[0]);
+    EXPECT_EQ(silent.feed, "KISS 127.0.0.1:8001");
+    EXPECT_EQ(silent.silent_s, 120);
+    EXPECT_EQ(silent.lastHeard_s, w.now - 120);
     const QString heard = QDateTime::fromSecsSinceEpoch(w.now - 120).toString("HH:mm:ss");
     EXPECT_EQ(w.view.Warning(), "KISS 127.0.0.1:8001 silent for 2 min 00 s, last heard " + heard);
     w.After(5);
@@ -60,8 +61,11 @@ TEST(FeedWatch, TheWarningCountsOnAndAnArrivalClearsIt) {
     EXPECT_TRUE(w.view.Warning().contains("silent for 59 min 59 s"));
     w.After(1);
     EXPECT_TRUE(w.view.Warning().contains("silent for 1 h 00 min"));
+    EXPECT_EQ(w.siren.played, std::vector<std::string>{"lowtemp.wav"}) << "once a silence";
     w.feed.Hear();
     EXPECT_TRUE(w.view.Warning().isEmpty());
+    ASSERT_EQ(w.told.size(), 2u);
+    EXPECT_EQ(std::get<incidents::FeedBack>(w.told[1]).feed, "KISS 127.0.0.1:8001");
 }
 
 TEST(FeedWatch, AFeedNeverHeardIsSilentFromTheStart) {
