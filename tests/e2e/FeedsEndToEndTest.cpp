@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <memory>
@@ -187,26 +186,6 @@ TEST(EndToEnd, SerialKissTnc) {
     ExpectCleanEnd(run);
     close(line);
     close(tnc);
-}
-
-// A host whose settings give the feed one second of silence: the real executable says so on
-// standard output and says so again when traffic comes back.
-TEST(EndToEnd, ASilentFeedIsReportedAndItsReturnToo) {
-    SirenwatchRun run;
-    ASSERT_TRUE(WriteHostSettings(run, "[Sirenwatch Host]\nSilenceMinutes=0.02\n"));
-    Server server;
-    run.Start({"--kiss", server.Endpoint()});
-    QTcpSocket* peer = server.WaitForClient(run);
-    ASSERT_NE(peer, nullptr);
-    // At least the limit; more when the machine is busy.
-    const QRegularExpression silent("^FEED\tsilent\t[1-9][0-9]*\tKISS " +
-                                    QRegularExpression::escape(server.Endpoint()) + "$");
-    ASSERT_TRUE(run.WaitFor([&] { return run.OutputLines().indexOf(silent) >= 0; }, kStep_ms))
-        << run.OutputLines().join('|').toStdString() << run.Errors();
-    peer->write(QByteArray::fromStdString(Kiss(kOrdinary)));
-    ASSERT_TRUE(run.WaitFor([&] { return run.CountLines("FEED\tback") == 1; }, kStep_ms))
-        << run.Errors();
-    ExpectCleanEnd(run);
 }
 
 // The command line's own rules are checked without the executable; what only the executable

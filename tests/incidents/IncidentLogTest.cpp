@@ -33,12 +33,9 @@ Event Position(const char* time, const char* call, double lat, double lon) {
     return {At(time), incidents::Position{call, {lat, lon}}};
 }
 
-QByteArray Read(const QString& path) {
-    return QByteArray::fromStdString(fakes::ReadAll(path.toStdString()));
-}
-
 QStringList Lines(const QString& path) {
-    return QString::fromUtf8(Read(path)).split('\n', Qt::SkipEmptyParts);
+    return QString::fromStdString(fakes::ReadAll(path.toStdString()))
+        .split('\n', Qt::SkipEmptyParts);
 }
 
 // A log of two days: Q7MOB-9 in emergency and moving, Q4HIKE-7 the next day.
@@ -120,9 +117,9 @@ struct XmlContent {
     QString rootNamespace;
 };
 
-XmlContent ReadXml(const QByteArray& bytes) {
+XmlContent ReadXml(const QString& path) {
     XmlContent c;
-    QXmlStreamReader xml(bytes);
+    QXmlStreamReader xml(QByteArray::fromStdString(fakes::ReadAll(path.toStdString())));
     QString container;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
@@ -143,7 +140,7 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
     LoggedWatch w;
     const QString all = w.dir.path() + "/all.gpx";
     ASSERT_TRUE(ExportIncidents(w.log.Folder(), all, std::nullopt));
-    XmlContent c = ReadXml(Read(all));
+    XmlContent c = ReadXml(all);
     EXPECT_EQ(c.rootNamespace, "http://www.topografix.com/GPX/1/1");
     EXPECT_EQ(c.texts["wpt/name"], (QStringList{"Q7MOB-9", "Q4HIKE-7"}));
     EXPECT_EQ(c.texts["wpt/desc"].value(0),
@@ -155,7 +152,7 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
     const QString file = w.dir.path() + "/later.gpx";
     EXPECT_EQ(ExportIncidents(w.log.Folder(), file, ParseSince("2026-12-07T00:00:00Z")),
               "1 emergency, 0 tracks written to " + file);
-    XmlContent l = ReadXml(Read(file));
+    XmlContent l = ReadXml(file);
     EXPECT_EQ(l.texts["wpt/name"], QStringList{"Q4HIKE-7"});
     EXPECT_FALSE(l.texts.contains("trk/name"));
 }
@@ -167,7 +164,7 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     EXPECT_EQ(ExportIncidents(w.log.Folder(), file, std::nullopt, &error),
               "2 emergencies, 1 track written to " + file)
         << error.toStdString();
-    XmlContent c = ReadXml(Read(file));
+    XmlContent c = ReadXml(file);
     EXPECT_EQ(c.rootNamespace, "http://www.opengis.net/kml/2.2");
     EXPECT_EQ(c.texts["Document/name"], QStringList{"Sirenwatch incidents"});
     EXPECT_EQ(c.texts["Placemark/name"], (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9 track"}));

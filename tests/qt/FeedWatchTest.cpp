@@ -1,7 +1,7 @@
 // The silence policy on the Qt event loop, with a clock the test moves: an event and the siren
 // once, the map's warning band counting on while the silence lasts, and both gone with the next
 // arrival. When a silence starts and ends is the watchdog's own test (FeedWatchdogTest); what a
-// feed counts as heard is the feeds' (TncLinksTest); the whole path is the end-to-end run's.
+// feed counts as heard is the feeds' (TncLinksTest); the lines printed are the stream's.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
