@@ -1,7 +1,7 @@
-// The silence policy on the Qt event loop, with a clock the test moves: an event and the siren
-// once, the map's warning band counting on while the silence lasts, and both gone with the next
-// arrival. When a silence starts and ends is the watchdog's own test (FeedWatchdogTest); what a
-// feed counts as heard is the feeds' (TncLinksTest); the lines printed are the stream's.
+// The silence policy over the feed's watchdog, with a clock the test moves: silent at the
+// limit and once a silence, an event and the siren once, the map's warning band counting on while
+// the silence lasts, both gone with the next arrival, and the count starting again from it. What
+// a feed counts as heard is the feeds' test (TncLinksTest); the lines printed are the stream's.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -66,6 +66,10 @@ TEST(FeedWatch, TheWarningCountsOnAndAnArrivalClearsIt) {
     EXPECT_TRUE(w.view.Warning().isEmpty());
     ASSERT_EQ(w.told.size(), 2u);
     EXPECT_EQ(std::get<incidents::FeedBack>(w.told[1]).feed, "KISS 127.0.0.1:8001");
+    w.After(119);
+    EXPECT_EQ(w.told.size(), 2u) << "the count starts again at the arrival";
+    w.After(1);
+    EXPECT_EQ(w.told.size(), 3u) << "and the next silence is told too";
 }
 
 TEST(FeedWatch, AFeedNeverHeardIsSilentFromTheStart) {
