@@ -8,53 +8,52 @@
 namespace app {
 namespace {
 
-TEST(CommandLine, FeedsAndTheirValues) {
+// A command line the parser must take.
+CommandLine Parsed(const std::vector<std::string>& args) {
     std::string error;
-    auto r = ParseCommandLine({}, &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->feed, FeedChoice::FromSettings);
-    EXPECT_FALSE(r->headless);
+    const auto parsed = ParseCommandLine(args, &error);
+    EXPECT_TRUE(parsed) << error;
+    return parsed.value_or(CommandLine{});
+}
 
-    r = ParseCommandLine({"--kiss", "127.0.0.1:8002", "--headless"}, &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->feed, FeedChoice::Kiss);
-    EXPECT_EQ(r->endpoint.port, 8002);
-    EXPECT_TRUE(r->headless);
+TEST(CommandLine, FeedsAndTheirValues) {
+    auto r = Parsed({});
+    EXPECT_EQ(r.feed, FeedChoice::FromSettings);
+    EXPECT_FALSE(r.headless);
 
-    r = ParseCommandLine({"--aprs-is=rotate.aprs2.net", "--filter=r/45/9/50", "--call", "N0CALL"},
-                         &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->feed, FeedChoice::AprsIs);
-    EXPECT_EQ(r->endpoint.port, kDefaultAprsIsPort);
-    EXPECT_EQ(r->filter, "r/45/9/50");
-    EXPECT_EQ(r->call, "N0CALL");
+    r = Parsed({"--kiss", "127.0.0.1:8002", "--headless"});
+    EXPECT_EQ(r.feed, FeedChoice::Kiss);
+    EXPECT_EQ(r.endpoint.port, 8002);
+    EXPECT_TRUE(r.headless);
 
-    r = ParseCommandLine({"--replay", "x y.tnc2", "--fast"}, &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->feed, FeedChoice::Replay);
-    EXPECT_EQ(r->replayFile, "x y.tnc2");
-    EXPECT_TRUE(r->fast);
+    r = Parsed({"--aprs-is=rotate.aprs2.net", "--filter=r/45/9/50", "--call", "N0CALL"});
+    EXPECT_EQ(r.feed, FeedChoice::AprsIs);
+    EXPECT_EQ(r.endpoint.port, kDefaultAprsIsPort);
+    EXPECT_EQ(r.filter, "r/45/9/50");
+    EXPECT_EQ(r.call, "N0CALL");
 
-    r = ParseCommandLine({"--export", "a.GPX", "--since=2026-12-07T10:00"}, &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->exportFile, "a.GPX");
-    EXPECT_EQ(r->since, "2026-12-07T10:00");
+    r = Parsed({"--replay", "x y.tnc2", "--fast"});
+    EXPECT_EQ(r.feed, FeedChoice::Replay);
+    EXPECT_EQ(r.replayFile, "x y.tnc2");
+    EXPECT_TRUE(r.fast);
 
-    r = ParseCommandLine({"--agwpe", "tnc.local"}, &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->feed, FeedChoice::Agwpe);
-    EXPECT_EQ(r->endpoint.port, kDefaultAgwpePort);
+    r = Parsed({"--export", "a.GPX", "--since=2026-12-07T10:00"});
+    EXPECT_EQ(r.exportFile, "a.GPX");
+    EXPECT_EQ(r.since, "2026-12-07T10:00");
 
-    r = ParseCommandLine({"--serial=/dev/ttyUSB0"}, &error);
-    ASSERT_TRUE(r) << error;
-    EXPECT_EQ(r->feed, FeedChoice::Serial);
-    EXPECT_EQ(r->serial.device, "/dev/ttyUSB0");
-    EXPECT_EQ(r->serial.baud, kDefaultSerialBaud);
+    r = Parsed({"--agwpe", "tnc.local"});
+    EXPECT_EQ(r.feed, FeedChoice::Agwpe);
+    EXPECT_EQ(r.endpoint.port, kDefaultAgwpePort);
 
-    EXPECT_EQ(ParseCommandLine({"--stdin"})->feed, FeedChoice::Stdin);
-    EXPECT_TRUE(ParseCommandLine({"--version"})->version);
-    EXPECT_TRUE(ParseCommandLine({"--check", "--kiss", "tnc"})->check);
-    EXPECT_TRUE(ParseCommandLine({"-h"})->help);
+    r = Parsed({"--serial=/dev/ttyUSB0"});
+    EXPECT_EQ(r.feed, FeedChoice::Serial);
+    EXPECT_EQ(r.serial.device, "/dev/ttyUSB0");
+    EXPECT_EQ(r.serial.baud, kDefaultSerialBaud);
+
+    EXPECT_EQ(Parsed({"--stdin"}).feed, FeedChoice::Stdin);
+    EXPECT_TRUE(Parsed({"--version"}).version);
+    EXPECT_TRUE(Parsed({"--check", "--kiss", "tnc"}).check);
+    EXPECT_TRUE(Parsed({"-h"}).help);
 }
 
 TEST(CommandLine, RefusesWhatCannotWork) {
@@ -116,9 +115,7 @@ TEST(CommandLine, EndpointsAndTheDashboardsAddress) {
         EXPECT_EQ(e->host, c.host);
         EXPECT_EQ(e->port, c.port) << c.text;
     }
-    const auto parsed = ParseCommandLine({"--dashboard=8081"}, nullptr);
-    ASSERT_TRUE(parsed && parsed->dashboard.has_value());
-    EXPECT_EQ(parsed->dashboard->port, 8081);
+    EXPECT_EQ(Parsed({"--dashboard=8081"}).dashboard.value_or(Endpoint{}).port, 8081);
 }
 
 TEST(CommandLine, SerialLines) {

@@ -60,14 +60,11 @@ TEST(BuiltinHost, StationObjectInTheHostsUnitsAndNothingLingers) {
     EXPECT_NEAR(w.station->GetDistance(), 6178.51, 0.01);  // km on the ellipsoid from home
 
     EXPECT_FALSE(w.Look("Q9NONE"));
-    EXPECT_EQ(w.station->GetMessageType(), "");
-    EXPECT_EQ(w.station->GetBeaconText(), "");
-    EXPECT_EQ(w.station->GetLatitude(), host::kMissing);
-    EXPECT_EQ(w.station->GetLongitude(), host::kMissing);
-    EXPECT_EQ(w.station->GetAltitude(), host::kMissing);
-    EXPECT_EQ(w.station->GetDistance(), 0);
-    EXPECT_EQ(w.station->GetCourse(), 0);
-    EXPECT_EQ(w.station->GetSpeed(), 0);
+    host::Station& s = *w.station;
+    EXPECT_EQ(std::tuple(s.GetMessageType(), s.GetBeaconText(), s.GetCourse(), s.GetSpeed()),
+              std::tuple("", "", 0, 0.0f));
+    EXPECT_EQ(std::tuple(s.GetLatitude(), s.GetLongitude(), s.GetAltitude(), s.GetDistance()),
+              std::tuple(host::kMissing, host::kMissing, host::kMissing, 0.0f));
 }
 
 // Time passing and a frame arriving while the add-on shows a message box must not change

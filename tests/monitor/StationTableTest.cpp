@@ -47,25 +47,22 @@ struct ThreeStations : World {
     void DoubleClick() { main.FGridStazioni.onDblClick(); }
 };
 
-TEST(StationTable, OkRemovesExactlyTheCurrentRowAndRedrawsTheMap) {
-    ThreeStations w;
-    w.DoubleClick();
-    ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(w.fp.dialogs.boxes[0].text, settings::LoadResString(1105));
-    EXPECT_EQ(w.fp.dialogs.boxes[0].buttons, platform::Buttons::OkCancel);
-    EXPECT_EQ(w.Callsigns(), (std::vector<std::string>{"A1AAA", "C3CCC"}));
-    EXPECT_EQ(w.host.RedrawCount(), 1);
-    EXPECT_EQ(w.host.map.Circles().size(), 2u);
-}
-
-TEST(StationTable, CancelKeepsTheRowAndDoesNotRedraw) {
-    ThreeStations w;
-    w.values.CodiceLingua = 2000;
-    w.fp.dialogs.NextAnswer(platform::Answer::Cancel);
-    w.DoubleClick();
-    EXPECT_EQ(w.fp.dialogs.boxes.at(0).text, settings::LoadResString(2105));
-    EXPECT_EQ(w.Callsigns().size(), 3u);
-    EXPECT_EQ(w.host.RedrawCount(), 0);
+// The question in the language in force: OK removes exactly the current row and redraws the map
+// with a circle less; Cancel keeps the row and redraws nothing.
+TEST(StationTable, OkRemovesExactlyTheCurrentRowAndRedrawsTheMapCancelKeepsIt) {
+    for (const bool ok : {true, false}) {
+        ThreeStations w;
+        w.values.CodiceLingua = ok ? 1000 : 2000;
+        if (!ok) w.fp.dialogs.NextAnswer(platform::Answer::Cancel);
+        w.DoubleClick();
+        ASSERT_EQ(w.fp.dialogs.boxes.size(), 1u);
+        EXPECT_EQ(w.fp.dialogs.boxes[0].text, settings::LoadResString(ok ? 1105 : 2105));
+        EXPECT_EQ(w.fp.dialogs.boxes[0].buttons, platform::Buttons::OkCancel);
+        using Calls = std::vector<std::string>;
+        EXPECT_EQ(w.Callsigns(), (ok ? Calls{"A1AAA", "C3CCC"} : Calls{"A1AAA", "B2BBB", "C3CCC"}));
+        EXPECT_EQ(w.host.RedrawCount(), ok ? 1 : 0);
+        EXPECT_EQ(w.host.map.Circles().size(), ok ? 2u : 0u);
+    }
 }
 
 TEST(StationTable, HeaderRowAndEmptyCellsAskNothing) {
