@@ -260,7 +260,9 @@ TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
     fp.dialogs.onMsgBox = [&](const fakes::Box&) { host.Deliver("12:00:01 IW2ABC-9>APRS:>"); };
     ASSERT_TRUE(Start());
     EXPECT_EQ(OnlyBox().icon, Icon::Exclamation);
-    EXPECT_NE(OnlyBox().text.find("05_12_2026.log"), std::string::npos);
+    EXPECT_EQ(OnlyBox().text, "Impossibile aprire il file di log " +
+                                  fp.program.dir.File("05_12_2026.log") +
+                                  ". Il programma prosegue senza registrare i pacchetti.");
     host.Deliver("12:00:02 IK1XYZ>APRS:>");
     ASSERT_EQ(Main().FGridStazioni.Rows(), 3);
     EXPECT_EQ(Main().FGridStazioni.TextMatrix(1, 0), "IW2ABC-9");
