@@ -91,17 +91,6 @@ TEST(SpotDialog, OkKeepsThePicksAnnullaAndCloseDoNotAndTheMapIsRedrawnEitherWay)
     }
 }
 
-TEST(SpotDialog, AfterSwitchingToEnglishTheListIsEnglishAndTheSelectionStillMatches) {
-    SpotWorld w;
-    w.values.TipoRiempimento = 3;
-    w.main.MnuNazione[1].onClick();
-    w.Open(nullptr, 0);
-    EXPECT_EQ(w.seenItems.at(w.seenStyle), "Vertical Line");
-    EXPECT_EQ(w.values.TipoRiempimento, 3.0f);
-    // The captions re-applied after the dialog keep the list English and in order.
-    EXPECT_EQ(w.spot.ListStile.Items()[7], "Diagonal Cross");
-}
-
 // Stored values as a hand-edited file may hold: shown as the nearest valid one, kept by OK.
 TEST(SpotDialog, StoredValuesShowTheNearestValidOneAndOkKeepsIt) {
     const struct {
