@@ -15,6 +15,19 @@ namespace {
 
 constexpr int kRun_ms = 30000;
 
+// A run of the demo traffic that ends by itself at the end of it.
+void ExpectDemoRun(SirenwatchRun& run) {
+    ASSERT_TRUE(run.WaitForExit(kRun_ms)) << "the run did not end at the end of the traffic";
+    EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
+    // The demo capture's three emergency frames, from two stations, in its order.
+    QStringList reported;
+    for (const auto& e : run.Emergencies()) reported << e.value(1);
+    EXPECT_EQ(reported, (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9"})) << run.Errors();
+    EXPECT_EQ(run.CountLines("ALARM\ton"), 1);
+    EXPECT_TRUE(QFile::exists(run.SettingsFile()));
+}
+
 std::vector<QJsonObject> JsonEvents(const SirenwatchRun& run) {
     std::vector<QJsonObject> events;
     for (const QString& line : run.OutputLines()) {

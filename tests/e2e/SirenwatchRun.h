@@ -108,19 +108,6 @@ private:
     QByteArray stdout_, stderr_;
 };
 
-// A run of the demo traffic that ends by itself at the end of it.
-inline void ExpectDemoRun(SirenwatchRun& run) {
-    ASSERT_TRUE(run.WaitForExit(30000)) << "the run did not end at the end of the traffic";
-    EXPECT_EQ(run.ExitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
-    // The demo capture's three emergency frames, from two stations, in its order.
-    QStringList reported;
-    for (const auto& e : run.Emergencies()) reported << e.value(1);
-    EXPECT_EQ(reported, (QStringList{"Q7MOB-9", "Q4HIKE-7", "Q7MOB-9"})) << run.Errors();
-    EXPECT_EQ(run.CountLines("ALARM\ton"), 1);
-    EXPECT_TRUE(QFile::exists(run.SettingsFile()));
-}
-
 // Writes a whole file, making its folder; false when it cannot.
 inline bool WriteFile(const QString& path, const QByteArray& content) {
     QDir().mkpath(QFileInfo(path).path());
