@@ -255,7 +255,7 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
     });
     host.SetDecodedListener(
         [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
-            book.Observe(ObservationOf(frame, time_s, values.TipoMessaggio, host));
+            ObserveFrame(book, frame, time_s, values.TipoMessaggio, host);
         });
     events.Subscribe([&book](const incidents::Event& event) {
         if (!std::holds_alternative<incidents::Acknowledged>(event.what)) return;
