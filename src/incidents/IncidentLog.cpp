@@ -49,7 +49,7 @@ QString IncidentFileName(const QString& isoTime) {
 
 bool IncidentLog::Append(const Event& event) {
     if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->copy) return true;
-    QByteArray line = QJsonDocument(ToJson(event)).toJson(QJsonDocument::Compact) + '\n';
+    QByteArray line = QByteArray::fromStdString(JsonLine(event)) + '\n';
     QFile file(folder_ + '/' + IncidentFileName(IsoTime(event.time_s)));
     bool ok = QDir().mkpath(folder_) &&
               file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
