@@ -47,8 +47,8 @@ void CheckHome(const StartSettings& s, std::vector<Finding>& findings) {
     }
     if (s.host.callsign.empty()) Tell(findings, "the home station has no callsign");
     if (!builtin_host::HomeFromSettings(s.host))
-        Refuse(findings, "the home position is not a position: \"" + s.host.latitudeText +
-                             "\" \"" + s.host.longitudeText + "\"");
+        Refuse(findings, "the home position is not a position: \"" + s.host.latitudeText + "\" \"" +
+                             s.host.longitudeText + "\"");
 }
 
 void CheckFeed(const CommandLine& options, const builtin_host::FeedSettings& feed,
@@ -68,8 +68,7 @@ void CheckFeed(const CommandLine& options, const builtin_host::FeedSettings& fee
         Refuse(findings, "the feed's address is not usable: " + *host, onCommandLine);
 }
 
-void CheckWatchList(const builtin_host::WatchSettingsText& watch,
-                    std::vector<Finding>& findings) {
+void CheckWatchList(const builtin_host::WatchSettingsText& watch, std::vector<Finding>& findings) {
     const auto parsed =
         incidents::ParseWatchList(watch.ignore, watch.alarmRadiusKm, watch.alarmArea);
     for (const std::string& problem : parsed.problems) Tell(findings, "[Watch] " + problem);
@@ -117,8 +116,7 @@ std::optional<Endpoint> DashboardPlace(const CommandLine& options,
                                        const builtin_host::HostSettings& host,
                                        std::string* problem) {
     std::optional<Endpoint> where = options.dashboard;
-    const std::string from =
-        options.dashboard ? "--dashboard" : "Dashboard in the host's settings";
+    const std::string from = options.dashboard ? "--dashboard" : "Dashboard in the host's settings";
     if (!where && !host.dashboard.empty()) {
         where = ParseListenAddress(host.dashboard);
         if (!where) {

@@ -52,7 +52,8 @@ TEST(StartChecks, WhatCheckPromisesTheStartKeeps) {
                           "SilenceMinutes=lots\n[Watch]\nAlarmRadiusKm=fifteen\n"));
     const QString checked = Check(run);
     EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
-    EXPECT_TRUE(checked.contains("The watch can start, with 4 warning(s)")) << checked.toStdString();
+    EXPECT_TRUE(checked.contains("The watch can start, with 4 warning(s)"))
+        << checked.toStdString();
     EXPECT_TRUE(checked.contains("MessageType = EMERGENCY    (default)")) << checked.toStdString();
     EXPECT_TRUE(checked.contains("Language = 1 (Italian)    (default)")) << checked.toStdString();
     const char* told[] = {
@@ -96,12 +97,14 @@ TEST(StartChecks, AnUnwritableDataFolderIsToldOnceWithItsReason) {
     }
     Check(check);
     EXPECT_EQ(check.ExitCode(), 1);
-    EXPECT_TRUE(check.ErrorsSay("/sirenwatch cannot be written: Not a directory")) << check.Errors();
+    EXPECT_TRUE(check.ErrorsSay("/sirenwatch cannot be written: Not a directory"))
+        << check.Errors();
 
     start.Start({"--stdin"});
     ASSERT_TRUE(start.WaitForExit(kStep_ms));
     EXPECT_EQ(start.ExitCode(), 1);
-    EXPECT_TRUE(start.ErrorsSay("/sirenwatch cannot be written: Not a directory")) << start.Errors();
+    EXPECT_TRUE(start.ErrorsSay("/sirenwatch cannot be written: Not a directory"))
+        << start.Errors();
     EXPECT_EQ(Count(start.Errors(), "\n"), 1) << start.Errors();
 }
 
@@ -117,7 +120,8 @@ TEST(StartChecks, ADashboardPortInUseLeavesTheWatchRunning) {
     ASSERT_TRUE(WriteHostSettings(check, ""));
     Check(check, {"--dashboard", place});
     EXPECT_EQ(check.ExitCode(), 0) << check.Errors();
-    EXPECT_TRUE(check.ErrorsSay("warning: the dashboard cannot listen on 127.0.0.1")) << check.Errors();
+    EXPECT_TRUE(check.ErrorsSay("warning: the dashboard cannot listen on 127.0.0.1"))
+        << check.Errors();
 
     SirenwatchRun run;
     ASSERT_TRUE(WriteHostSettings(run, ""));
@@ -132,11 +136,12 @@ TEST(StartChecks, ADashboardPortInUseLeavesTheWatchRunning) {
         << run.Errors();
 
     holder.close();
-    ASSERT_TRUE(run.WaitFor([&] { return run.ErrorsSay(("the dashboard is at http://" + place +
-                                                        "/ at last")
-                                                           .toUtf8()
-                                                           .constData()); },
-                            kStep_ms))
+    ASSERT_TRUE(run.WaitFor(
+        [&] {
+            return run.ErrorsSay(
+                ("the dashboard is at http://" + place + "/ at last").toUtf8().constData());
+        },
+        kStep_ms))
         << run.Errors();
     QTcpSocket page;
     page.connectToHost(QHostAddress::LocalHost, port);
@@ -151,8 +156,8 @@ TEST(StartChecks, ADashboardPortInUseLeavesTheWatchRunning) {
 TEST(StartChecks, ABrokenCommandAtSighupKeepsTheOneInForce) {
     SirenwatchRun run;
     const QString called = run.DataHome() + "/called";
-    const QByteArray command = "OnEmergency=/bin/sh -c 'echo $SIRENWATCH_CALLSIGN >> " +
-                               called.toUtf8() + "'\n";
+    const QByteArray command =
+        "OnEmergency=/bin/sh -c 'echo $SIRENWATCH_CALLSIGN >> " + called.toUtf8() + "'\n";
     ASSERT_TRUE(WriteHostSettings(run, "[Sirenwatch Host]\n" + command));
     run.Start({"--stdin"});
     run.Process().write(kMobile);
@@ -162,9 +167,10 @@ TEST(StartChecks, ABrokenCommandAtSighupKeepsTheOneInForce) {
     ASSERT_TRUE(WriteHostSettings(run, "[Sirenwatch Host]\nOnEmergency=/bin/sh -c 'echo oops\n"));
     ::kill(static_cast<pid_t>(run.Process().processId()), SIGHUP);
     ASSERT_TRUE(run.WaitFor([&] { return run.ErrorsSay("settings read again"); }, kStep_ms));
-    EXPECT_TRUE(run.ErrorsSay("OnEmergency in the host's settings: the emergency command cannot "
-                              "run: a quote is left open in the command; the new command is "
-                              "refused, this one stays: /bin/sh -c"))
+    EXPECT_TRUE(
+        run.ErrorsSay("OnEmergency in the host's settings: the emergency command cannot "
+                      "run: a quote is left open in the command; the new command is "
+                      "refused, this one stays: /bin/sh -c"))
         << run.Errors();
     run.Process().write(kWalker);
     ASSERT_TRUE(run.WaitFor([&] { return ReadFile(called) == "Q7MOB-9\nQ9XSS\n"; }, kStep_ms))
