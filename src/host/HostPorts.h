@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -100,6 +101,9 @@ public:
     virtual ~Connector() = default;
     virtual Application& CreateApplication() = 0;
     virtual std::unique_ptr<Station> CreateStation() = 0;
+    // A host that knows its own version gives it here; the station program's version is read
+    // from its settings file instead.
+    virtual std::optional<double> OwnVersion() const { return std::nullopt; }
 };
 
 }  // namespace host

@@ -200,7 +200,8 @@ void Lifecycle::ReadLanguage() {
 }
 
 bool Lifecycle::CheckHostVersion() {
-    const double version = platform::Val(ReadHost("SetUp", "PROGRAM_VERSION"));
+    const std::optional<double> own = steps_.hostVersion ? steps_.hostVersion() : std::nullopt;
+    const double version = own ? *own : platform::Val(ReadHost("SetUp", "PROGRAM_VERSION"));
     if (version >= values_.VersioneMinima) return true;
     return Fail(T(104) + kCR + T(127), platform::Icon::Critical);
 }

@@ -165,6 +165,13 @@ INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
+// The built-in host knows its version: its settings file need not say it.
+TEST_F(Startup, AHostThatKnowsItsVersionNeedsNoneInItsFile) {
+    InstallHost(fp.userStore, hostDir.Path() + "/", {.version = ""});
+    host.ownVersion = 1.86;
+    EXPECT_TRUE(Start());
+}
+
 TEST_F(Startup, AHomeOnTheEdgesOfTheGlobeStarts) {
     Home("9000.00S", "18000.00E")(*this);
     EXPECT_TRUE(Start());
