@@ -79,6 +79,11 @@ struct Emergency {
     bool copy = false;   // a copy of a packet heard before: nothing new
     std::optional<Evidence> evidence{};
 };
+
+// Where the station is from home, in words for a person: "12.3 km away, bearing 45 degrees",
+// or "position unknown" when the host gave none.
+std::string WhereFromHome(const Emergency& e, std::string_view degrees);
+
 struct AlarmOn {};
 struct Acknowledged {};  // the operator silenced the alarm
 struct FeedSilent {
