@@ -91,8 +91,11 @@ incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t 
 
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event) {
     const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
-    if (emergency == nullptr) return false;
-    const incidents::Incident* incident = book.Latest(emergency->panel[incidents::Box::Callsign]);
+    return emergency != nullptr && HeldBack(book, emergency->panel[incidents::Box::Callsign]);
+}
+
+bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign) {
+    const incidents::Incident* incident = book.Latest(callsign);
     return incident != nullptr && !incident->heldBackReason.empty();
 }
 

@@ -26,6 +26,8 @@ incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t 
 // Whether the book held back the emergency this event reports: listed and logged, but it
 // does not notify the desktop nor run the emergency command.
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event);
+// Whether the book holds the station's latest incident back: it does not sound either.
+bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign);
 
 class WatchBoard final : public qt_host::dashboard::Source {
 public:
