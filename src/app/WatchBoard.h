@@ -49,6 +49,12 @@ public:
     void FrameHeard();
 
 private:
+    qt_host::dashboard::ActionResult Acknowledge(const qt_host::dashboard::Action& action);
+    // Whether an incident that sounds is still unacknowledged.
+    bool AnyNew() const;
+    // Presses the main window's acknowledge button when the siren sounds.
+    void SilenceAlarm();
+
     builtin_host::BuiltinHost& host_;
     forms::FrmMain& form_;
     incidents::IncidentBook& book_;
