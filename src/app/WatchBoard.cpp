@@ -251,6 +251,14 @@ void WatchBoard::SilenceAlarm() {
 void WatchBoard::Event(const incidents::Event& event) {
     if (std::holds_alternative<incidents::FeedSilent>(event.what)) feed_.silent = true;
     if (std::holds_alternative<incidents::FeedBack>(event.what)) feed_.silent = false;
+    if (const auto* down = std::get_if<incidents::FeedDown>(&event.what)) {
+        feed_.down = true;
+        feed_.problem = down->reason;
+    }
+    if (std::holds_alternative<incidents::FeedUp>(event.what)) {
+        feed_.down = false;
+        feed_.problem.clear();
+    }
     Changed();
 }
 

@@ -37,6 +37,9 @@ Notification NotificationFor(const Event& event) {
                 QString("Nothing heard on %1 for %2 s").arg(Escaped(f->feed)).arg(f->silent_s),
                 true};
     }
+    if (const auto* f = std::get_if<FeedDown>(&event.what)) {
+        return {"Sirenwatch's feed is down", Escaped(f->feed + ": " + f->reason), true};
+    }
     return {};
 }
 

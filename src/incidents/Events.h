@@ -1,5 +1,6 @@
 // What happens on watch, as typed events: an emergency on the panel, the alarm starting and
-// being acknowledged, the feed falling silent and coming back, a station in emergency moving.
+// being acknowledged, the feed falling silent and coming back, its link going down and up, a
+// station in emergency moving.
 // Every report (tab lines, JSON lines, the incident log, notifications, the emergency command)
 // reads these types; a new kind of event is one more small struct in the variant.
 #pragma once
@@ -94,6 +95,15 @@ struct FeedSilent {
 struct FeedBack {
     std::string feed;
 };
+// The feed's link is down (a connection refused or lost, a device gone), and up again. Apart
+// from silence: a link may be up with nothing heard on it.
+struct FeedDown {
+    std::string feed;
+    std::string reason;  // in words, as the system says it
+};
+struct FeedUp {
+    std::string feed;
+};
 // A new place in the track of a station in emergency.
 struct Position {
     std::string callsign;
@@ -105,8 +115,8 @@ struct IncidentChange {
     Change change;
 };
 
-using What =
-    std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, Position, IncidentChange>;
+using What = std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, FeedDown, FeedUp,
+                          Position, IncidentChange>;
 
 struct Event {
     std::int64_t time_s = 0;  // Unix time
