@@ -185,8 +185,9 @@ function drawHealth(state) {
   alarm.className = 'badge ' + (state.alarm ? 'bad' : 'good');
   const feed = $('feed');
   const heard = state.feed.lastHeard ? ', heard ' + ago(state.now - state.feed.lastHeard) : '';
-  feed.textContent = 'feed: ' + state.feed.name + (state.feed.silent ? ' SILENT' : '') + heard;
-  feed.className = 'badge ' + (state.feed.silent ? 'bad' : 'good');
+  const down = state.feed.down ? ' DOWN: ' + state.feed.problem : '';
+  feed.textContent = 'feed: ' + state.feed.name + down + (state.feed.silent ? ' SILENT' : '') + heard;
+  feed.className = 'badge ' + (state.feed.silent || state.feed.down ? 'bad' : 'good');
   $('actions-off').hidden = state.actions;
 }
 

@@ -409,6 +409,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     board.emplace(host, program.Main(), book, hostSettings.callsign,
                   qt_host::FeedWatch::SystemSeconds);
     KeepIncidents(book, events, host, program.Values(), hostSettings.watch);
+    program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
     // SIGHUP: what can change while watching is read again; the station table, the alarm

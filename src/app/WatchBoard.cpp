@@ -91,8 +91,11 @@ incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t 
 
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event) {
     const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
-    if (emergency == nullptr) return false;
-    const incidents::Incident* incident = book.Latest(emergency->panel[incidents::Box::Callsign]);
+    return emergency != nullptr && HeldBack(book, emergency->panel[incidents::Box::Callsign]);
+}
+
+bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign) {
+    const incidents::Incident* incident = book.Latest(callsign);
     return incident != nullptr && !incident->heldBackReason.empty();
 }
 
@@ -168,6 +171,7 @@ dash::Snapshot WatchBoard::Current() const {
 }
 
 dash::ActionResult WatchBoard::Act(const dash::Action& action) {
+    if (action.kind == dash::ActionKind::Acknowledge) return Acknowledge(action);
     const std::uint64_t id = IncidentId(action.incident);
     const incidents::Incident* incident = book_.Find(id);
     if (incident == nullptr) return {false, "no such incident"};
@@ -176,17 +180,10 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
                                        .time_s = clock_(),
                                        .operatorName = action.operatorName,
                                        .text = action.note};
+    if (command.operatorName.empty()) command.operatorName = kUnnamedOperator;
     switch (action.kind) {
         case dash::ActionKind::Acknowledge:
-            // The same as the main window's button: the siren stops for every station, and
-            // the window's acknowledgement moves what was new along.
-            if (form_.TimerAllarme.TimerEnabled() && form_.CmdTacitaAllarme.onClick)
-                form_.CmdTacitaAllarme.onClick();
-            if (command.operatorName.empty()) command.operatorName = kUnnamedOperator;
-            command.action = incidents::OperatorAction::Acknowledge;
-            if (incident->state == incidents::State::New) book_.Apply(command);
-            Changed();
-            return {true, {}};
+            break;
         case dash::ActionKind::Take:
             if (action.operatorName.empty())
                 return {false, "say who takes it: the operator's name"};
@@ -201,16 +198,67 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
             command.action = incidents::OperatorAction::Close;
             break;
     }
-    if (command.operatorName.empty()) command.operatorName = kUnnamedOperator;
     const auto outcome = book_.Apply(command);
     if (!outcome.done) return {false, outcome.refusal};
+    // Closing says more than acknowledging: once nothing is left unacknowledged, nothing is
+    // left to sound for.
+    if (command.action == incidents::OperatorAction::Close && !AnyNew()) SilenceAlarm();
     Changed();
     return {true, {}};
+}
+
+// The same as the main window's button: the siren stops for every station and what was new
+// moves along, acknowledged by whoever pressed it here. The siren can always be silenced,
+// with no incident named or one already closed; otherwise the incident must exist.
+dash::ActionResult WatchBoard::Acknowledge(const dash::Action& action) {
+    const std::uint64_t id = IncidentId(action.incident);
+    const incidents::Incident* incident = book_.Find(id);
+    const bool sounding = form_.TimerAllarme.TimerEnabled();
+    if (!sounding && !action.incident.empty()) {
+        if (incident == nullptr) return {false, "no such incident"};
+        if (incident->state == incidents::State::Closed) return {false, "the incident is closed"};
+    }
+    const std::string who = action.operatorName.empty() ? kUnnamedOperator : action.operatorName;
+    std::vector<std::uint64_t> fresh;
+    book_.ForEach([&](const incidents::Incident& i) {
+        if (i.state == incidents::State::New && (sounding || i.id == id)) fresh.push_back(i.id);
+    });
+    // Named before the window's acknowledgement runs, which would otherwise take them first.
+    for (const std::uint64_t each : fresh)
+        book_.Apply({.action = incidents::OperatorAction::Acknowledge,
+                     .incident = each,
+                     .time_s = clock_(),
+                     .operatorName = who,
+                     .text = action.note});
+    if (sounding) SilenceAlarm();
+    Changed();
+    return {true, {}};
+}
+
+bool WatchBoard::AnyNew() const {
+    bool any = false;
+    book_.ForEach([&any](const incidents::Incident& i) {
+        if (i.state == incidents::State::New && i.heldBackReason.empty()) any = true;
+    });
+    return any;
+}
+
+void WatchBoard::SilenceAlarm() {
+    if (form_.TimerAllarme.TimerEnabled() && form_.CmdTacitaAllarme.onClick)
+        form_.CmdTacitaAllarme.onClick();
 }
 
 void WatchBoard::Event(const incidents::Event& event) {
     if (std::holds_alternative<incidents::FeedSilent>(event.what)) feed_.silent = true;
     if (std::holds_alternative<incidents::FeedBack>(event.what)) feed_.silent = false;
+    if (const auto* down = std::get_if<incidents::FeedDown>(&event.what)) {
+        feed_.down = true;
+        feed_.problem = down->reason;
+    }
+    if (std::holds_alternative<incidents::FeedUp>(event.what)) {
+        feed_.down = false;
+        feed_.problem.clear();
+    }
     Changed();
 }
 

@@ -26,6 +26,8 @@ incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t 
 // Whether the book held back the emergency this event reports: listed and logged, but it
 // does not notify the desktop nor run the emergency command.
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event);
+// Whether the book holds the station's latest incident back: it does not sound either.
+bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign);
 
 class WatchBoard final : public qt_host::dashboard::Source {
 public:
@@ -47,6 +49,12 @@ public:
     void FrameHeard();
 
 private:
+    qt_host::dashboard::ActionResult Acknowledge(const qt_host::dashboard::Action& action);
+    // Whether an incident that sounds is still unacknowledged.
+    bool AnyNew() const;
+    // Presses the main window's acknowledge button when the siren sounds.
+    void SilenceAlarm();
+
     builtin_host::BuiltinHost& host_;
     forms::FrmMain& form_;
     incidents::IncidentBook& book_;

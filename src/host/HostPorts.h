@@ -47,7 +47,7 @@ public:
     virtual float GetAltitude() = 0;   // or kMissing
     virtual float GetSpeed() = 0;
     virtual std::int16_t GetCourse() = 0;  // degrees
-    virtual float GetDistance() = 0;       // km from the home station
+    virtual float GetDistance() = 0;       // km from the home station, or kMissing
 };
 
 class MapEvents {

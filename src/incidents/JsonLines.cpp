@@ -66,6 +66,15 @@ struct ToObject {
     QJsonObject operator()(const FeedBack& f) const {
         return {{"event", "feed"}, {"state", "back"}, {"feed", Text(f.feed)}};
     }
+    QJsonObject operator()(const FeedDown& f) const {
+        return {{"event", "feed"},
+                {"state", "down"},
+                {"feed", Text(f.feed)},
+                {"reason", Text(f.reason)}};
+    }
+    QJsonObject operator()(const FeedUp& f) const {
+        return {{"event", "feed"}, {"state", "up"}, {"feed", Text(f.feed)}};
+    }
     QJsonObject operator()(const Position& p) const {
         return {{"event", "position"},
                 {"callsign", Text(p.callsign)},

@@ -27,6 +27,10 @@ struct Printer {
         out << "FEED\tsilent\t" << f.silent_s << '\t' << f.feed << std::endl;
     }
     void operator()(const FeedBack&) const { out << "FEED\tback" << std::endl; }
+    void operator()(const FeedDown& f) const {
+        out << "FEED\tdown\t" << OneField(f.reason) << '\t' << f.feed << std::endl;
+    }
+    void operator()(const FeedUp&) const { out << "FEED\tup" << std::endl; }
     void operator()(const Position&) const {}  // for the log only
     void operator()(const IncidentChange&) const {}
 };

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/NumberText.h"
+
 namespace incidents {
 namespace {
 
@@ -54,11 +56,10 @@ std::optional<double> Number(std::string_view text) {
     return value;
 }
 
+// As the panel shows the distance, so that both say the same.
 std::string Kilometres(double value) {
-    char buffer[32];
-    const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
-    return ec == std::errc() ? std::string(buffer, end) + " km" : std::string("? km");
+    static const platform::FixedRegional kPoint(".");
+    return platform::DistanceText(static_cast<float>(value), 1, kPoint) + " km";
 }
 
 // Even-odd rule on the plane of longitude and latitude.

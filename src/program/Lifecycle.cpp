@@ -257,7 +257,7 @@ std::string Lifecycle::StartTestMode() {
     values_.ModoTest = platform::ToInt16(platform::Val(Read("Test")));
     if (values_.ModoTest != 1) return {};
     const std::string path =
-        platform::JoinPath(ports_.program.DataFolder(), TestLogName(ports_.clock.Now()));
+        platform::JoinPath(ports_.program.TestLogFolder(), TestLogName(ports_.clock.Now()));
     return log_.Open(path) ? std::string() : path;
 }
 

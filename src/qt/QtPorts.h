@@ -77,7 +77,7 @@ public:
     std::string Folder() const override;
     std::string SettingsFolder() const override { return CurrentLayout().settings; }
     std::string SharedFolder() const override { return CurrentLayout().shared; }
-    std::string DataFolder() const override { return CurrentLayout().data; }
+    std::string TestLogFolder() const override { return CurrentLayout().testLog; }
     std::string ExeName() const override;
     std::string ExePath() const override;
     platform::VersionNumbers Version() const override;

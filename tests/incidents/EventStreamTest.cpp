@@ -34,6 +34,8 @@ TEST(FormObserver, EachChangeOnTheFormIsOneTypedEventAndAtMostOneTabLine) {
     f.TimerAllarme.SetTimerEnabled(false);
     stream.Emit(FeedSilent{"KISS 127.0.0.1:8001", 900, 5});
     stream.Emit(FeedBack{"KISS"});
+    stream.Emit(FeedDown{"KISS 127.0.0.1:8001", "Connection\trefused"});
+    stream.Emit(FeedUp{"KISS 127.0.0.1:8001"});
     stream.Emit(Position{"Q7MOB-9", {45, 9}});
 
     const std::vector<std::pair<std::size_t, std::string>> expected = {
@@ -42,7 +44,9 @@ TEST(FormObserver, EachChangeOnTheFormIsOneTypedEventAndAtMostOneTabLine) {
         {2, "ALARM\toff\n"},
         {3, "FEED\tsilent\t900\tKISS 127.0.0.1:8001\n"},
         {4, "FEED\tback\n"},
-        {5, ""}};  // a position is for the log only
+        {5, "FEED\tdown\tConnection refused\tKISS 127.0.0.1:8001\n"},
+        {6, "FEED\tup\n"},
+        {7, ""}};  // a position is for the log only
     EXPECT_EQ(told, expected);
     EXPECT_EQ(unit, "mi");
 }

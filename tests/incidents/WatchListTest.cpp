@@ -35,8 +35,8 @@ TEST(WatchList, DecidesWhatSoundsAndSaysWhyTheRestIsHeldBack) {
         {ignoreAndRadius, At("TEST-12", 1), "ignored (tests)"},
         {ignoreAndRadius, At("ATEST", 1), ""},
         {ignoreAndRadius, At("IZ2ABC", 50), ""},
-        {ignoreAndRadius, At("IZ2ABC", 50.04),
-         "outside the alarm area (50.0 km from home, beyond 50.0 km)"},
+        {ignoreAndRadius, At("IZ2ABC", 50.09),  // cut to tenths, as the panel shows it
+         "outside the alarm area (50 km from home, beyond 50 km)"},
         {ignoreAndRadius, At("IZ2ABC", std::nullopt), ""},  // unknown: it sounds
         {area, At("IZ2ABC", 9000, GeoPoint{-17, 179}), ""},
         {area, At("IZ2ABC", 9000, GeoPoint{-17, -178}), ""},
@@ -45,7 +45,7 @@ TEST(WatchList, DecidesWhatSoundsAndSaysWhyTheRestIsHeldBack) {
         {area, At("IZ2ABC", 9000, GeoPoint{-17, 0}), "outside the alarm area"},
         {both, At("IZ2ABC", 10, GeoPoint{45, 9}), ""},  // inside the circle is enough
         {both, At("IZ2ABC", 80, GeoPoint{45, 9}),
-         "outside the alarm area (80.0 km from home, beyond 50.0 km)"},
+         "outside the alarm area (80 km from home, beyond 50 km)"},
         {both, At("IZ2ABC", std::nullopt, GeoPoint{45, 9}), ""},  // the circle cannot tell
     };
     for (const auto& c : cases) {

@@ -256,6 +256,18 @@ TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
     EXPECT_EQ(fakes::ReadAll(log), "earlier\r\n12:00:02 IW2ABC-9>APRS:>fine\r\n");
 }
 
+// An installed program keeps the log in its data folder, which a first run has not made yet.
+TEST_F(Startup, TestModeMakesTheLogsFolderOnAFirstRun) {
+    Store("Test", "1");
+    fp.program.testLogFolder = fp.program.dir.File("data/sirenwatch");
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(fp.dialogs.boxes.empty()) << fp.dialogs.boxes.front().text;
+    host.Deliver("12:00:02 IW2ABC-9>APRS:>fine");
+    program->Close();
+    EXPECT_EQ(fakes::ReadAll(fp.program.dir.File("data/sirenwatch/05_12_2026.log")),
+              "12:00:02 IW2ABC-9>APRS:>fine\r\n");
+}
+
 TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {
     Store("Test", "1");
     std::filesystem::create_directory(fp.program.dir.File("05_12_2026.log"));

@@ -72,7 +72,9 @@ QJsonObject SnapshotJson(const Snapshot& s) {
                   {"alarm", s.alarmOn},
                   {"feed", QJsonObject{{"name", Text(s.feed.name)},
                                        {"silent", s.feed.silent},
-                                       {"lastHeard", double(s.feed.lastHeard_s)}}}};
+                                       {"lastHeard", double(s.feed.lastHeard_s)},
+                                       {"down", s.feed.down},
+                                       {"problem", Text(s.feed.problem)}}}};
     if (s.home_deg) o["home"] = QJsonArray{s.home_deg->first, s.home_deg->second};
     return o;
 }

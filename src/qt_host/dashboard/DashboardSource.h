@@ -50,6 +50,8 @@ struct FeedHealth {
     std::string name;  // "KISS 127.0.0.1:8001"
     bool silent = false;
     std::int64_t lastHeard_s = 0;  // 0: nothing heard yet
+    bool down = false;             // the link is down (refused, lost, the device gone)
+    std::string problem;           // why, while it is down
 };
 
 struct Snapshot {
