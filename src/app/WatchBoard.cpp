@@ -152,8 +152,10 @@ dash::IncidentView WatchBoard::View(const incidents::Incident& incident, bool en
     return i;
 }
 
+namespace {
+
 // Distance and bearing from home, worked out only for the incidents shown.
-static void AddDistances(builtin_host::BuiltinHost& host, dash::Snapshot& s) {
+void AddDistances(builtin_host::BuiltinHost& host, dash::Snapshot& s) {
     if (!s.home_deg) return;
     for (dash::IncidentView& i : s.incidents) {
         if (!i.latitude_deg || !i.longitude_deg) continue;
@@ -168,6 +170,8 @@ static void AddDistances(builtin_host::BuiltinHost& host, dash::Snapshot& s) {
         }
     }
 }
+
+}  // namespace
 
 dash::Snapshot WatchBoard::Current() const {
     dash::Snapshot s;
