@@ -281,7 +281,7 @@ function makeCard(id) {
   // A click on the card (not on its controls) brings its station to the middle of the map.
   card.addEventListener('click', (e) => {
     if (controls.contains(e.target) || card.dataset.lat === undefined) return;
-    map.setView([+card.dataset.lat, +card.dataset.lon], Math.max(map.getZoom(), 11));
+    map.setView([+card.dataset.lat, +card.dataset.lon], Math.max(map.getZoom(), 11), { animate: false });
   });
   return card;
 }

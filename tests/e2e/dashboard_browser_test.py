@@ -2,11 +2,12 @@
 # The dashboard in a real browser: the real executable, fed monitor lines on standard input,
 # serves the page (asked for in the host's settings); headless Chromium opens it without the
 # token and is told so, then with a wrong one and is told so, then types the right one and
-# sees the base map and the quiet stations drawn; an emergency appears live with its card
-# (comment, position, distance and bearing), sounds and is notified, is acknowledged, taken,
-# handed over to another operator, released, taken and closed, leaving a card without
-# buttons; a comment holding markup shows as text; the page speaks the add-on's language
-# (Italian by default). Before that, the watcher refuses to serve beyond loopback without an
+# sees the base map and the quiet stations drawn, the map on home without waiting for an
+# animation frame (none ever comes, as in a tab in the background); an emergency appears live
+# with its card (comment, position, distance and bearing), sounds and is notified, is
+# acknowledged, taken, handed over to another operator, released, taken and closed, leaving a
+# card without buttons; a comment holding markup shows as text; the page speaks the add-on's
+# language (Italian by default). Before that, the watcher refuses to serve beyond loopback without an
 # access token. Screenshots go to the folder given.
 #   dashboard_browser_test.py SIRENWATCH_EXECUTABLE SCREENSHOT_FOLDER
 import os
@@ -68,7 +69,12 @@ def browser(root):
                  '--disable-component-update', '--disable-sync', '--window-size=1280,800',
                  '--user-data-dir=' + os.path.join(root, 'chromium')):
         options.add_argument(flag)
-    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    # As in a tab in the background, or a browser that draws no frames: no animation frame
+    # ever comes, so the page must not wait for one to draw its map.
+    driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument',
+                           {'source': 'window.requestAnimationFrame = () => 0;'})
+    return driver
 
 
 def refused_beyond_loopback_without_token(executable):
@@ -129,6 +135,8 @@ def main():
             ".filter(p => !['#8a8f80', '#9c7ca8'].includes(p.getAttribute('stroke')))"
             ".map(p => p.getAttribute('d'))")  # not the base map's land and borders
         assert len(shapes) >= 3 and 'M0 0' not in shapes, shapes
+        view = driver.execute_script('const c = map.getCenter(); return [c.lat, c.lng, map.getZoom()]')
+        assert abs(view[0] - 45.504) < 0.01 and abs(view[1] - 9.206) < 0.01 and view[2] == 10, view
         labels = driver.execute_script(
             "return [...document.querySelectorAll('.map-label')].map(l => l.textContent)")
         assert 'Q1DIGI' in labels and 'Stazione N0CALL' in labels, labels
