@@ -233,6 +233,8 @@ def main():
         driver.get(url + '#token=' + TOKEN)
         wait.until(lambda d: link(d) == 'pagina: in diretta')
         assert TOKEN not in driver.current_url, 'the token stays in the address bar'
+        failures = [e for e in driver.get_log('browser') if e['source'] == 'javascript']
+        assert not failures, failures
     finally:
         if driver:
             driver.quit()
