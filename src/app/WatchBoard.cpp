@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "settings/StringTable.h"
+
 namespace app {
 
 namespace dash = qt_host::dashboard;
@@ -12,21 +14,24 @@ namespace dash = qt_host::dashboard;
 namespace {
 
 constexpr double kKmPerDegreeLatitude = 111.2;
+constexpr double kKmPerMile = 1.609344;
 // Who acknowledges when the dashboard's operator gave no name.
 constexpr char kUnnamedOperator[] = "dashboard";
 
-std::string GradeWords(incidents::EvidenceGrade grade, const builtin_host::Evidence* e) {
+std::string GradeWords(incidents::EvidenceGrade grade, const builtin_host::Evidence* e,
+                       bool english) {
     switch (grade) {
         case incidents::EvidenceGrade::MicEEmergency:
-            return "Mic-E Emergency";
+            return english ? "Mic-E Emergency" : "codice Mic-E Emergency";
         case incidents::EvidenceGrade::CustomType:
-            return "message type " + (e != nullptr ? e->messageType : std::string("(custom)"));
+            return (english ? "message type " : "tipo di messaggio ") +
+                   (e != nullptr ? e->messageType : std::string("(custom)"));
         case incidents::EvidenceGrade::CommentText:
-            return "!EMERGENCY! in the comment";
+            return english ? "!EMERGENCY! in the comment" : "!EMERGENCY! nel commento";
         case incidents::EvidenceGrade::None:
             break;
     }
-    return "none";
+    return english ? "none" : "nessuno";
 }
 
 std::string Summary(const builtin_host::Evidence& e) {
@@ -36,8 +41,22 @@ std::string Summary(const builtin_host::Evidence& e) {
     return text;
 }
 
-// "being_handled" as people read it.
-std::string StateWords(incidents::State state) {
+// "being_handled" as people read it, in the program's language.
+std::string StateWords(incidents::State state, bool english) {
+    if (!english) {
+        switch (state) {
+            case incidents::State::New:
+                return "nuovo";
+            case incidents::State::Acknowledged:
+                return "riconosciuto";
+            case incidents::State::BeingHandled:
+                return "in gestione";
+            case incidents::State::StoodDown:
+                return "rientrato";
+            case incidents::State::Closed:
+                return "chiuso";
+        }
+    }
     std::string words(incidents::StateKey(state));
     std::replace(words.begin(), words.end(), '_', ' ');
     return words;
@@ -107,44 +126,80 @@ WatchBoard::WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form,
       homeCallsign_(std::move(homeCallsign)),
       clock_(std::move(clock)) {}
 
+dash::IncidentView WatchBoard::View(const incidents::Incident& incident, bool english) const {
+    const builtin_host::Evidence* e = host_.Emergencies().Find(incident.callsign);
+    dash::IncidentView i;
+    i.id = std::to_string(incident.id);
+    i.callsign = incident.callsign;
+    i.stateKey = incidents::StateKey(incident.state);
+    i.state = StateWords(incident.state, english);
+    i.grade = GradeWords(incident.grade, e, english);
+    i.firstHeard_s = incident.opened_s;
+    i.lastHeard_s = incident.lastHeard_s;
+    i.operatorName = incident.handler;
+    for (const incidents::Change& change : incident.history)
+        if (!change.note.empty())
+            i.notes.push_back({change.time_s, change.operatorName, change.note});
+    if (i.notes.size() > kMaxNotes)
+        i.notes.erase(i.notes.begin(), i.notes.end() - static_cast<long>(kMaxNotes));
+    if (e != nullptr) i.evidence = Summary(*e);
+    i.heldBack = incident.heldBackReason;
+    if (const auto* station = host_.Stations().Peek(incident.callsign)) {
+        const auto gt = station->beaconText.find('>');
+        if (gt != std::string::npos) i.comment = station->beaconText.substr(gt + 1);
+    }
+    if (incident.position) {
+        i.latitude_deg = incident.position->latitude_deg;
+        i.longitude_deg = incident.position->longitude_deg;
+    }
+    return i;
+}
+
+namespace {
+
+// Distance and bearing from home, worked out only for the incidents shown.
+void AddDistances(builtin_host::BuiltinHost& host, dash::Snapshot& s) {
+    if (!s.home_deg) return;
+    for (dash::IncidentView& i : s.incidents) {
+        if (!i.latitude_deg || !i.longitude_deg) continue;
+        try {
+            double distance_km = 0, bearing = 0;
+            host.DistanceAndBearing(s.home_deg->first, s.home_deg->second, *i.latitude_deg,
+                                    *i.longitude_deg, distance_km, bearing, false);
+            i.distance = s.miles ? distance_km / kKmPerMile : distance_km;
+            i.bearing_deg = bearing;
+        } catch (const std::exception&) {
+            // A point out of range: its distance stays unknown.
+        }
+    }
+}
+
+}  // namespace
+
 dash::Snapshot WatchBoard::Current() const {
     dash::Snapshot s;
     s.now_s = clock_();
     s.alarmOn = form_.TimerAllarme.TimerEnabled();
     s.feed = feed_;
     s.homeCallsign = homeCallsign_;
+    if (values_ != nullptr) {
+        s.languageCode = values_->CodiceLingua;
+        s.miles = values_->UnitaMisura != 1;
+    }
+    const bool english = s.languageCode == settings::kEnglish;
     const auto& home = host_.Stations().Home();
     if (home.latitude_deg != 0 || home.longitude_deg != 0)
         s.home_deg = std::make_pair(home.latitude_deg, home.longitude_deg);
 
     book_.ForEach([&](const incidents::Incident& incident) {
-        const builtin_host::Evidence* e = host_.Emergencies().Find(incident.callsign);
-        dash::IncidentView i;
-        i.id = std::to_string(incident.id);
-        i.callsign = incident.callsign;
-        i.state = StateWords(incident.state);
-        i.grade = GradeWords(incident.grade, e);
-        i.firstHeard_s = incident.opened_s;
-        i.lastHeard_s = incident.lastHeard_s;
-        i.operatorName = incident.handler;
-        for (const incidents::Change& change : incident.history)
-            if (!change.note.empty())
-                i.notes.push_back({change.time_s, change.operatorName, change.note});
-        if (i.notes.size() > kMaxNotes)
-            i.notes.erase(i.notes.begin(), i.notes.end() - static_cast<long>(kMaxNotes));
-        if (e != nullptr) i.evidence = Summary(*e);
-        i.heldBack = incident.heldBackReason;
-        if (incident.position) {
-            i.latitude_deg = incident.position->latitude_deg;
-            i.longitude_deg = incident.position->longitude_deg;
-        }
-        s.incidents.push_back(std::move(i));
+        s.incidents.push_back(View(incident, english));
     });
     std::stable_sort(s.incidents.begin(), s.incidents.end(), [](const auto& a, const auto& b) {
-        const bool aOpen = a.state != "closed", bOpen = b.state != "closed";
+        const bool aOpen = a.stateKey != "closed", bOpen = b.stateKey != "closed";
         return aOpen != bOpen ? aOpen : a.lastHeard_s > b.lastHeard_s;
     });
     if (s.incidents.size() > kMaxIncidents) s.incidents.resize(kMaxIncidents);
+    AddDistances(host_, s);
 
     std::vector<const builtin_host::StationData*> heard;
     host_.Stations().ForEach([&](const builtin_host::StationData& st) {
@@ -162,12 +217,25 @@ dash::Snapshot WatchBoard::Current() const {
              .comment = gt == std::string::npos ? st->beaconText : st->beaconText.substr(gt + 1),
              .emergency = incident != nullptr && incident->state != incidents::State::Closed});
     }
-    for (const auto& c : host_.MapState().Circles())
-        s.circles.push_back({.latitude_deg = c.y / 60.0,
-                             .longitude_deg = c.x / 60.0,
-                             .radius_km = c.radius / 60.0 * kKmPerDegreeLatitude,
-                             .color = HtmlColor(c.color)});
+    AddCircles(s);
     return s;
+}
+
+// The add-on draws one circle per station in its table, however many and however old; the
+// page draws them around the incidents it shows that are still open, in the add-on's size and
+// colour, so a closed incident loses its circle and there are never more than incidents shown.
+void WatchBoard::AddCircles(dash::Snapshot& s) const {
+    const auto& drawn = host_.MapState().Circles();
+    if (drawn.empty()) return;
+    const auto& style = drawn.back();
+    for (const dash::IncidentView& i : s.incidents) {
+        if (s.circles.size() >= kMaxCircles) break;
+        if (i.stateKey == "closed" || !i.latitude_deg || !i.longitude_deg) continue;
+        s.circles.push_back({.latitude_deg = *i.latitude_deg,
+                             .longitude_deg = *i.longitude_deg,
+                             .radius_km = style.radius / 60.0 * kKmPerDegreeLatitude,
+                             .color = HtmlColor(style.color)});
+    }
 }
 
 dash::ActionResult WatchBoard::Act(const dash::Action& action) {
@@ -196,6 +264,13 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
         case dash::ActionKind::Close:
             if (action.note.empty()) return {false, "closing needs a note: what happened"};
             command.action = incidents::OperatorAction::Close;
+            break;
+        case dash::ActionKind::TakeOver:
+        case dash::ActionKind::Release:
+            if (action.operatorName.empty()) return {false, "say who you are: the operator's name"};
+            command.action = action.kind == dash::ActionKind::TakeOver
+                                 ? incidents::OperatorAction::TakeOver
+                                 : incidents::OperatorAction::Release;
             break;
     }
     const auto outcome = book_.Apply(command);

@@ -89,6 +89,16 @@ std::string Refusal(const Incident& incident) {
     return {};
 }
 
+// The same operator, however the name was typed this time.
+bool SameOperator(std::string_view a, std::string_view b) {
+    return platform::UCase(a) == platform::UCase(b);
+}
+
+// Why someone other than the handler may not do what only the handler does.
+std::string HandledByAnother(const Incident& incident) {
+    return "being handled by " + incident.handler + ": take it over first, with a note";
+}
+
 }  // namespace
 
 std::string_view StateKey(State state) {
@@ -121,6 +131,10 @@ std::string_view ActionKey(Action action) {
             return "stand_down";
         case Action::Close:
             return "close";
+        case Action::TakeOver:
+            return "take_over";
+        case Action::Release:
+            return "release";
         case Action::Open:
             break;
     }
@@ -240,6 +254,10 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
                  command.operatorName, {});
             break;
         case OperatorAction::Take:
+            if (incident.state == State::BeingHandled &&
+                !SameOperator(incident.handler, command.operatorName)) {
+                return {false, HandledByAnother(incident)};
+            }
             if (incident.state != State::New && incident.state != State::Acknowledged) {
                 return {false, Refusal(incident)};
             }
@@ -254,10 +272,46 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
             break;
         case OperatorAction::Close:
             if (command.text.empty()) return {false, "closing needs a note"};
+            if (incident.state == State::BeingHandled &&
+                !SameOperator(incident.handler, command.operatorName)) {
+                return {false, HandledByAnother(incident)};
+            }
             Move(incident, Action::Close, State::Closed, command.time_s, command.operatorName,
                  command.text);
             break;
+        case OperatorAction::TakeOver:
+            return TakeOver(incident, command);
+        case OperatorAction::Release:
+            return Release(incident, command);
     }
+    return {true, {}};
+}
+
+// A hand-over: the incident keeps being handled, by the operator now, and the note says why.
+IncidentBook::Outcome IncidentBook::TakeOver(Incident& incident, const OperatorCommand& command) {
+    if (incident.state != State::BeingHandled) {
+        return {false, incident.state == State::StoodDown ? Refusal(incident)
+                                                          : "nobody handles it yet: take it"};
+    }
+    if (SameOperator(incident.handler, command.operatorName)) {
+        return {false, "already being handled by " + incident.handler};
+    }
+    if (command.text.empty()) return {false, "taking over needs a note: why"};
+    incident.handler = command.operatorName;
+    Move(incident, Action::TakeOver, State::BeingHandled, command.time_s, command.operatorName,
+         command.text);
+    return {true, {}};
+}
+
+// The handler lets go: nobody handles it, and anyone may take it again.
+IncidentBook::Outcome IncidentBook::Release(Incident& incident, const OperatorCommand& command) {
+    if (incident.state != State::BeingHandled) return {false, "nobody handles it"};
+    if (!SameOperator(incident.handler, command.operatorName)) {
+        return {false, "only " + incident.handler + " can release it; take it over with a note"};
+    }
+    incident.handler.clear();
+    Move(incident, Action::Release, State::Acknowledged, command.time_s, command.operatorName,
+         command.text);
     return {true, {}};
 }
 

@@ -19,7 +19,7 @@ namespace incidents {
 
 enum class State { New, Acknowledged, BeingHandled, StoodDown, Closed };
 
-enum class Action { Open, Reopen, Acknowledge, Take, Note, StandDown, Close };
+enum class Action { Open, Reopen, Acknowledge, Take, Note, StandDown, Close, TakeOver, Release };
 
 std::string_view StateKey(State state);
 std::string_view ActionKey(Action action);
@@ -108,6 +108,8 @@ private:
     void Move(Incident& incident, Action action, State to, std::int64_t time_s,
               std::string operatorName, std::string note);
     void AddEmergency(Incident& incident, const Observation& observation);
+    Outcome TakeOver(Incident& incident, const OperatorCommand& command);
+    Outcome Release(Incident& incident, const OperatorCommand& command);
     void Prune();
 
     WatchList watch_;

@@ -69,7 +69,26 @@ TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
         {State::BeingHandled, Command(A::Acknowledge), State::BeingHandled,
          "already being handled by Anna"},
         {State::BeingHandled, Command(A::Take, "", "Carla"), State::BeingHandled,
+         "being handled by Anna: take it over first, with a note"},
+        {State::BeingHandled, Command(A::Close, "gone", "Carla"), State::BeingHandled,
+         "being handled by Anna: take it over first, with a note"},
+        {State::BeingHandled, Command(A::Close, "gone", "ANNA"), State::Closed, ""},
+        {State::BeingHandled, Command(A::Note, "seen him", "Carla"), State::BeingHandled, ""},
+        // The hand-over: another operator takes over with a note; the handler releases.
+        {State::BeingHandled, Command(A::TakeOver, "Anna's shift ended", "Carla"),
+         State::BeingHandled, ""},
+        {State::BeingHandled, Command(A::TakeOver, "", "Carla"), State::BeingHandled,
+         "taking over needs a note: why"},
+        {State::BeingHandled, Command(A::TakeOver, "mine", "anna"), State::BeingHandled,
          "already being handled by Anna"},
+        {State::Acknowledged, Command(A::TakeOver, "mine", "Carla"), State::Acknowledged,
+         "nobody handles it yet: take it"},
+        {State::BeingHandled, Command(A::Release, "off duty"), State::Acknowledged, ""},
+        {State::BeingHandled, Command(A::Release, "", "Carla"), State::BeingHandled,
+         "only Anna can release it; take it over with a note"},
+        {State::New, Command(A::Release), State::New, "nobody handles it"},
+        {State::Closed, Command(A::TakeOver, "late", "Carla"), State::Closed,
+         "the incident is closed"},
         {State::StoodDown, Command(A::Take), State::StoodDown, "the station stood down"},
         {State::StoodDown, Command(A::Acknowledge), State::StoodDown, "the station stood down"},
         {State::Closed, Command(A::Note, "late"), State::Closed, "the incident is closed"},
@@ -91,6 +110,26 @@ TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
     }
     World w;
     EXPECT_EQ(w.book.Apply(Command(OperatorAction::Acknowledge)).refusal, "no incident 1");
+}
+
+TEST(IncidentBook, AHandOverNamesTheNewHandlerAndAReleaseLeavesNone) {
+    World w;
+    w.Reach(State::BeingHandled);
+    ASSERT_TRUE(
+        w.book.Apply(Command(OperatorAction::TakeOver, "Anna's shift ended", "Carla")).done);
+    EXPECT_EQ(w.book.Find(1)->handler, "Carla");
+    EXPECT_EQ(w.changes.back().action, Action::TakeOver);
+    EXPECT_EQ(w.changes.back().note, "Anna's shift ended");
+    EXPECT_NE(ChangeJson(w.changes.back()).find(R"("action":"take_over")"), std::string::npos);
+    EXPECT_FALSE(w.book.Apply(Command(OperatorAction::Close, "done", "Anna")).done)
+        << "Anna no longer handles it";
+    ASSERT_TRUE(w.book.Apply(Command(OperatorAction::Release, "", "Carla")).done);
+    EXPECT_EQ(w.book.Find(1)->handler, "");
+    EXPECT_NE(ChangeJson(w.changes.back())
+                  .find(R"("action":"release","from":"being_handled",)"
+                        R"("to":"acknowledged")"),
+              std::string::npos);
+    EXPECT_TRUE(w.book.Apply(Command(OperatorAction::Take, "", "Bruno")).done) << "free again";
 }
 
 TEST(IncidentBook, TakingForSomeoneElseNamesThemAndTheRecordSaysWhoDidIt) {

@@ -20,8 +20,9 @@ struct Note {
 struct IncidentView {
     std::string id;
     std::string callsign;
-    std::string state;  // "new", "acknowledged", "being handled", "stood down", "closed"
-    std::string grade;  // what made it an emergency, strongest first: "Mic-E Emergency"...
+    std::string stateKey;  // "new", "acknowledged", "being_handled", "stood_down", "closed"
+    std::string state;     // the same in the program's language, as people read it
+    std::string grade;     // what made it an emergency, strongest first: "Mic-E Emergency"...
     std::int64_t firstHeard_s = 0;
     std::int64_t lastHeard_s = 0;
     std::string operatorName;  // who took it; empty while nobody has
@@ -29,6 +30,9 @@ struct IncidentView {
     std::string evidence;  // the frame and why it counts, in words
     std::string heldBack;  // why it did not sound; empty when it did
     std::optional<double> latitude_deg, longitude_deg;
+    // From home, in the program's unit (km or miles); none without both positions.
+    std::optional<double> distance, bearing_deg;
+    std::string comment;  // the station's latest comment, as heard
 };
 
 struct StationView {
@@ -63,15 +67,18 @@ struct Snapshot {
     std::string homeCallsign;
     FeedHealth feed;
     bool alarmOn = false;
+    int languageCode = 1000;  // the add-on's: 1000 Italian, 2000 English
+    bool miles = false;       // distances in miles rather than km
 };
 
-enum class ActionKind { Acknowledge, Take, Note, Close };
+// TakeOver: another operator's incident, with a note; Release: the handler lets it go.
+enum class ActionKind { Acknowledge, Take, Note, Close, TakeOver, Release };
 
 struct Action {
     ActionKind kind = ActionKind::Acknowledge;
     std::string incident;      // an IncidentView id
     std::string operatorName;  // needed to take
-    std::string note;          // needed to add a note and to close
+    std::string note;          // needed to add a note, to close and to take over
 };
 
 struct ActionResult {
