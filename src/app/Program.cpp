@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTimer>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -394,6 +395,12 @@ int RunProgram(const CommandLine& options, bool headless) {
     }
     board.emplace(host, program.Main(), book, hostSettings.callsign,
                   qt_host::FeedWatch::SystemSeconds);
+    // The incident log's health is on the dashboard; what it could not write is tried again.
+    board->WatchLog(outlets.log.Health());
+    outlets.log.SetHealthListener([&board] { board->Changed(); });
+    QTimer logRetry;
+    QObject::connect(&logRetry, &QTimer::timeout, [&outlets] { outlets.log.Retry(); });
+    logRetry.start(5000);
     KeepIncidents(book, events, host, program.Values(), hostSettings.watch);
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });

@@ -12,6 +12,7 @@
 #include "forms/FrmMain.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
+#include "incidents/IncidentLog.h"
 #include "qt_host/dashboard/DashboardSource.h"
 
 namespace app {
@@ -41,6 +42,8 @@ public:
     qt_host::dashboard::ActionResult Act(const qt_host::dashboard::Action& action) override;
 
     void SetFeedName(std::string name) { feed_.name = std::move(name); }
+    // The incident log's health, shown while the board lives.
+    void WatchLog(const incidents::LogHealth& health) { logHealth_ = &health; }
     // An event of the watch (emergency, alarm, feed, a change of an incident): what the page
     // shows may have changed.
     void Event(const incidents::Event& event);
@@ -53,6 +56,7 @@ private:
     std::string homeCallsign_;
     EpochClock clock_;
     qt_host::dashboard::FeedHealth feed_;
+    const incidents::LogHealth* logHealth_ = nullptr;
 };
 
 }  // namespace app

@@ -73,6 +73,10 @@ QJsonObject SnapshotJson(const Snapshot& s) {
                   {"feed", QJsonObject{{"name", Text(s.feed.name)},
                                        {"silent", s.feed.silent},
                                        {"lastHeard", double(s.feed.lastHeard_s)}}}};
+    o["log"] = QJsonObject{{"writing", s.log.writing},
+                           {"problem", Text(s.log.problem)},
+                           {"waiting", double(s.log.waiting)},
+                           {"lost", double(s.log.lost)}};
     if (s.home_deg) o["home"] = QJsonArray{s.home_deg->first, s.home_deg->second};
     return o;
 }

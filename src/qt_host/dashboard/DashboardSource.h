@@ -2,6 +2,7 @@
 // incidents implements a Source, the server only reads snapshots and passes actions on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -52,6 +53,14 @@ struct FeedHealth {
     std::int64_t lastHeard_s = 0;  // 0: nothing heard yet
 };
 
+// Whether the incident log keeps up: an emergency shown but not logged is said so.
+struct LogView {
+    bool writing = true;
+    std::string problem;      // the system's reason, while not writing
+    std::size_t waiting = 0;  // lines kept until the log can be written again
+    std::size_t lost = 0;     // lines given up because too many waited
+};
+
 struct Snapshot {
     std::int64_t now_s = 0;
     std::vector<IncidentView> incidents;
@@ -60,6 +69,7 @@ struct Snapshot {
     std::optional<std::pair<double, double>> home_deg;  // latitude, longitude
     std::string homeCallsign;
     FeedHealth feed;
+    LogView log;
     bool alarmOn = false;
 };
 
