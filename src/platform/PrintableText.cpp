@@ -16,15 +16,20 @@ void AppendEscaped(std::string& out, std::string_view bytes) {
     }
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 // The length of the well-formed UTF-8 sequence that starts text (0 when there is none).
 std::size_t SequenceLength(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text[0]);
     std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
     if (length == 0 || text.size() < length) return 0;
     for (std::size_t i = 1; i < length; ++i)
         if (!IsContinuation(static_cast<unsigned char>(text[i]))) return 0;

@@ -46,8 +46,8 @@ TEST(IncidentLogEndToEnd, AnUnwritableLogIsToldWithItsReasonAndCatchesUpWhenItCa
     run.Process().write("Q9XSS>APRS,WIDE1-1:!4531.00N/00912.00E>!EMERGENCY! fell\n");
 
     const std::string reason = std::strerror(ENOTDIR);
-    ASSERT_TRUE(run.WaitFor([&] { return run.ErrorsSay(("cannot be written: " + reason).c_str()); },
-                            20000))
+    ASSERT_TRUE(
+        run.WaitFor([&] { return run.ErrorsSay(("cannot be written: " + reason).c_str()); }, 20000))
         << run.Errors();
     EXPECT_EQ(run.Emergencies().size(), 1u) << "the emergency is shown all the same";
     const QJsonObject stopped = DashboardState(port)["log"].toObject();

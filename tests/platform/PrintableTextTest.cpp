@@ -1,7 +1,7 @@
 // Air text on a terminal: nothing in it acts on the terminal, and readable text stays readable.
-#include "platform/PrintableText.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/PrintableText.h"
 
 namespace platform {
 namespace {
@@ -11,13 +11,15 @@ TEST(PrintableText, EscapesWhatATerminalActsOnAndKeepsUtf8) {
         std::string_view air, shown;
     } cases[] = {
         {"plain ASCII ~!", "plain ASCII ~!"},
-        {"\x1b]0;owned\a", "\\x1b]0;owned\\x07"},             // ESC, BEL
-        {"del\x7f", "del\\x7f"},                                // DEL
-        {"caf\xe8 \xb0", "caf\\xe8 \\xb0"},                    // Latin-1: not UTF-8
+        {"\x1b]0;owned\a", "\\x1b]0;owned\\x07"},                    // ESC, BEL
+        {"del\x7f", "del\\x7f"},                                     // DEL
+        {"caf\xe8 \xb0", "caf\\xe8 \\xb0"},                          // Latin-1: not UTF-8
         {"caff\xc3\xa8 \xe2\x82\xac", "caff\xc3\xa8 \xe2\x82\xac"},  // UTF-8 stays
-        {"\xc2\x9b" "31m", "\\xc2\\x9b31m"},                   // C1 CSI, in UTF-8
+        {"\xc2\x9b"
+         "31m",
+         "\\xc2\\x9b31m"},                                        // C1 CSI, in UTF-8
         {"\xc0\xaf \xed\xa0\x80", "\\xc0\\xaf \\xed\\xa0\\x80"},  // overlong, surrogate
-        {"cut \xe2\x82", "cut \\xe2\\x82"},                    // a sequence cut short
+        {"cut \xe2\x82", "cut \\xe2\\x82"},                       // a sequence cut short
         {"a\tb\nc\rd", "a\\x09b\\x0ac\\x0dd"},
     };
     for (const auto& c : cases) EXPECT_EQ(PrintableText(c.air), c.shown) << c.air;
