@@ -1,6 +1,10 @@
 // Air text on a terminal: nothing in it acts on the terminal, and readable text stays readable.
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <sstream>
+
+#include "platform/Log.h"
 #include "platform/PrintableText.h"
 
 namespace platform {
@@ -24,6 +28,14 @@ TEST(PrintableText, EscapesWhatATerminalActsOnAndKeepsUtf8) {
     };
     for (const auto& c : cases) EXPECT_EQ(PrintableText(c.air), c.shown) << c.air;
     EXPECT_EQ(PrintableText("a\tb\nc\rd", true), "a\tb\nc\\x0dd");
+}
+
+TEST(Log, StandardErrorShowsAirTextEscapedAndKeepsItsOwnLayout) {
+    std::ostringstream err;
+    std::streambuf* const old = std::cerr.rdbuf(err.rdbuf());
+    Log(Level::Info, "feed: # server \x1b[2J\a\tok");
+    std::cerr.rdbuf(old);
+    EXPECT_EQ(err.str(), "feed: # server \\x1b[2J\\x07\tok\n");
 }
 
 }  // namespace
