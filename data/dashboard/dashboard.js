@@ -359,12 +359,23 @@ function drawHealth(state) {
   $('actions-off').hidden = state.actions;
 }
 
+// Shown only while the incident log cannot be written: what is on screen is not all logged.
+function drawLogHealth(state) {
+  const log = $('incident-log');
+  const health = state.log || { writing: true };
+  log.hidden = health.writing;
+  if (health.writing) return;
+  log.textContent = 'incident log NOT WRITTEN: ' + health.problem + ' (' + health.waiting +
+    ' waiting' + (health.lost ? ', ' + health.lost + ' lost' : '') + ')';
+}
+
 function show(state) {
   state.receivedAt = Date.now();
   window.updates = (window.updates || 0) + 1;
   applyLanguage(state.language);
   lastState = state;
   drawHealth(state);
+  drawLogHealth(state);
   drawIncidents(state);
   drawMap(state);
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTimer>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -422,6 +423,12 @@ int RunProgram(const CommandLine& options, bool headless) {
                   qt_host::FeedWatch::SystemSeconds);
     board->SetProgramValues(program.Values());
     FollowLanguageAndUnit(program.Main(), *board);
+    // The incident log's health is on the dashboard; what it could not write is tried again.
+    board->WatchLog(outlets.log.Health());
+    outlets.log.SetHealthListener([&board] { board->Changed(); });
+    QTimer logRetry;
+    QObject::connect(&logRetry, &QTimer::timeout, [&outlets] { outlets.log.Retry(); });
+    logRetry.start(5000);
     KeepIncidents(book, events, host, program.Values(), hostSettings.watch);
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);

@@ -181,6 +181,8 @@ dash::Snapshot WatchBoard::Current() const {
     s.now_s = clock_();
     s.alarmOn = form_.TimerAllarme.TimerEnabled();
     s.feed = feed_;
+    if (logHealth_ != nullptr)
+        s.log = {logHealth_->writing, logHealth_->problem, logHealth_->waiting, logHealth_->lost};
     s.homeCallsign = homeCallsign_;
     if (values_ != nullptr) {
         s.languageCode = values_->CodiceLingua;

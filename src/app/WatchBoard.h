@@ -12,6 +12,7 @@
 #include "forms/FrmMain.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
+#include "incidents/IncidentLog.h"
 #include "platform/ProgramValues.h"
 #include "qt_host/dashboard/DashboardSource.h"
 
@@ -50,6 +51,8 @@ public:
     void SetFeedName(std::string name) { feed_.name = std::move(name); }
     // The add-on's language and unit, followed as they change; Italian and km without them.
     void SetProgramValues(const platform::ProgramValues& values) { values_ = &values; }
+    // The incident log's health, shown while the board lives.
+    void WatchLog(const incidents::LogHealth& health) { logHealth_ = &health; }
     // An event of the watch (emergency, alarm, feed, a change of an incident): what the page
     // shows may have changed.
     void Event(const incidents::Event& event);
@@ -71,6 +74,7 @@ private:
     EpochClock clock_;
     qt_host::dashboard::FeedHealth feed_;
     const platform::ProgramValues* values_ = nullptr;
+    const incidents::LogHealth* logHealth_ = nullptr;
 };
 
 }  // namespace app

@@ -170,6 +170,12 @@ TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
     EXPECT_GE(std::stod(s.programVersion), 1.86);
     EXPECT_EQ(s.feed.source, FeedSource::Replay);
     EXPECT_EQ(s.feed.replayFile, w.demo);
+#ifndef _WIN32
+    // The file may come to hold the dashboard's token: other users cannot read it.
+    namespace fs = std::filesystem;
+    EXPECT_EQ(fs::status(w.HostFile()).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+#endif
 }
 
 TEST(HostSetup, LaterRunsKeepEditsAndBringBackADeletedFile) {

@@ -27,7 +27,8 @@ TEST(FormObserver, EachChangeOnTheFormIsOneTypedEventAndAtMostOneTabLine) {
     });
     FormObserver observer(f, values, stream);
     f.TxtNominativo.SetText("Q7MOB-9");
-    f.TxtBeaconMsg.SetText("help\tneeded\r\nnow");  // air text: tabs and breaks are blanked
+    // Air text: tabs and breaks are blanked, what a terminal acts on is escaped.
+    f.TxtBeaconMsg.SetText("help\tneeded\r\nnow\x1b[2J\a\xe8");
     f.TxtAltezza.SetText("160");  // the last box an emergency fills: the panel is complete
     f.TimerAllarme.SetTimerEnabled(true);
     f.TimerAllarme.SetInterval(1000);  // other changes of the timer say nothing
@@ -39,7 +40,7 @@ TEST(FormObserver, EachChangeOnTheFormIsOneTypedEventAndAtMostOneTabLine) {
     stream.Emit(Position{"Q7MOB-9", {45, 9}});
 
     const std::vector<std::pair<std::size_t, std::string>> expected = {
-        {0, "EMERGENCY\tQ7MOB-9\t\thelp needed  now\t\t\t\t\t\t\t\t160\n"},
+        {0, "EMERGENCY\tQ7MOB-9\t\thelp needed  now\\x1b[2J\\x07\\xe8\t\t\t\t\t\t\t\t160\n"},
         {1, "ALARM\ton\n"},
         {2, "ALARM\toff\n"},
         {3, "FEED\tsilent\t900\tKISS 127.0.0.1:8001\n"},

@@ -83,6 +83,10 @@ QJsonObject SnapshotJson(const Snapshot& s) {
                                        {"lastHeard", double(s.feed.lastHeard_s)},
                                        {"down", s.feed.down},
                                        {"problem", Text(s.feed.problem)}}}};
+    o["log"] = QJsonObject{{"writing", s.log.writing},
+                           {"problem", Text(s.log.problem)},
+                           {"waiting", double(s.log.waiting)},
+                           {"lost", double(s.log.lost)}};
     if (s.home_deg) o["home"] = QJsonArray{s.home_deg->first, s.home_deg->second};
     return o;
 }

@@ -2,6 +2,7 @@
 // incidents implements a Source, the server only reads snapshots and passes actions on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -58,6 +59,14 @@ struct FeedHealth {
     std::string problem;           // why, while it is down
 };
 
+// Whether the incident log keeps up: an emergency shown but not logged is said so.
+struct LogView {
+    bool writing = true;
+    std::string problem;      // the system's reason, while not writing
+    std::size_t waiting = 0;  // lines kept until the log can be written again
+    std::size_t lost = 0;     // lines given up because too many waited
+};
+
 struct Snapshot {
     std::int64_t now_s = 0;
     std::vector<IncidentView> incidents;
@@ -66,6 +75,7 @@ struct Snapshot {
     std::optional<std::pair<double, double>> home_deg;  // latitude, longitude
     std::string homeCallsign;
     FeedHealth feed;
+    LogView log;
     bool alarmOn = false;
     int languageCode = 1000;  // the add-on's: 1000 Italian, 2000 English
     bool miles = false;       // distances in miles rather than km
