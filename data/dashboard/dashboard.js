@@ -188,6 +188,18 @@ function drawHealth(state) {
   feed.textContent = 'feed: ' + state.feed.name + (state.feed.silent ? ' SILENT' : '') + heard;
   feed.className = 'badge ' + (state.feed.silent ? 'bad' : 'good');
   $('actions-off').hidden = state.actions;
+  drawWatchGap(state.watchGap);
+}
+
+// When nobody watched before this watch started: an emergency sent then was not heard here.
+function drawWatchGap(gap) {
+  const line = $('watch-gap');
+  line.hidden = !gap;
+  if (!gap) return;
+  line.textContent = 'The watch was down from ' + clock(gap.lastAlive) + ' to ' +
+    clock(gap.started) + (gap.stoppedCleanly
+      ? ' (stopped cleanly).'
+      : ': it did not stop cleanly, ' + clock(gap.lastAlive) + ' is when it was last known to run.');
 }
 
 function show(state) {

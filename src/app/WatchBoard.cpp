@@ -15,7 +15,7 @@ constexpr double kKmPerDegreeLatitude = 111.2;
 // Who acknowledges when the dashboard's operator gave no name.
 constexpr char kUnnamedOperator[] = "dashboard";
 
-std::string GradeWords(incidents::EvidenceGrade grade, const builtin_host::Evidence* e) {
+std::string GradeWords(incidents::EvidenceGrade grade, const incidents::Evidence* e) {
     switch (grade) {
         case incidents::EvidenceGrade::MicEEmergency:
             return "Mic-E Emergency";
@@ -29,7 +29,7 @@ std::string GradeWords(incidents::EvidenceGrade grade, const builtin_host::Evide
     return "none";
 }
 
-std::string Summary(const builtin_host::Evidence& e) {
+std::string Summary(const incidents::Evidence& e) {
     std::string text = e.cause + "; " + std::to_string(e.count) + " packet(s); last: " + e.frame;
     if (e.path.viaInternet) text += "; via the Internet";
     if (!e.path.heardFrom.empty()) text += "; heard from " + e.path.heardFrom;
@@ -109,13 +109,14 @@ dash::Snapshot WatchBoard::Current() const {
     s.now_s = clock_();
     s.alarmOn = form_.TimerAllarme.TimerEnabled();
     s.feed = feed_;
+    s.watchGap = watchGap_;
     s.homeCallsign = homeCallsign_;
     const auto& home = host_.Stations().Home();
     if (home.latitude_deg != 0 || home.longitude_deg != 0)
         s.home_deg = std::make_pair(home.latitude_deg, home.longitude_deg);
 
     book_.ForEach([&](const incidents::Incident& incident) {
-        const builtin_host::Evidence* e = host_.Emergencies().Find(incident.callsign);
+        const incidents::Evidence* e = incident.evidence.get();  // its own, not the station's
         dash::IncidentView i;
         i.id = std::to_string(incident.id);
         i.callsign = incident.callsign;
@@ -211,6 +212,11 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
 void WatchBoard::Event(const incidents::Event& event) {
     if (std::holds_alternative<incidents::FeedSilent>(event.what)) feed_.silent = true;
     if (std::holds_alternative<incidents::FeedBack>(event.what)) feed_.silent = false;
+    if (const auto* started = std::get_if<incidents::WatchStarted>(&event.what))
+        if (started->lastAlive_s)
+            watchGap_ = dash::WatchGap{.lastAlive_s = *started->lastAlive_s,
+                                       .started_s = event.time_s,
+                                       .stoppedCleanly = started->stoppedCleanly};
     Changed();
 }
 

@@ -53,6 +53,7 @@ private:
     std::string homeCallsign_;
     EpochClock clock_;
     qt_host::dashboard::FeedHealth feed_;
+    std::optional<qt_host::dashboard::WatchGap> watchGap_;
 };
 
 }  // namespace app

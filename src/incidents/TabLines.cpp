@@ -29,6 +29,8 @@ struct Printer {
     void operator()(const FeedBack&) const { out << "FEED\tback" << std::endl; }
     void operator()(const Position&) const {}  // for the log only
     void operator()(const IncidentChange&) const {}
+    void operator()(const WatchStopped&) const {}
+    void operator()(const WatchStarted&) const {}
 };
 
 }  // namespace

@@ -145,7 +145,8 @@ TEST(JsonEndToEnd, AHeldBackStationIsLoggedButRunsNoCommandAndCopiesAreOnePacket
     const QStringList log = LogLines(run.DataHome() + "/sirenwatch/incidents");
     EXPECT_EQ(log.filter("\"incident\"").size(), 2) << log.join('\n').toStdString();
     EXPECT_EQ(log.filter("\"emergency\"").size(), 2);
-    EXPECT_EQ(log.size(), 7) << "per station the incident opened, the emergency and its place; "
+    EXPECT_EQ(log.filter("\"watch\"").size(), 2) << "the watch started and stopped";
+    EXPECT_EQ(log.size(), 9) << "per station the incident opened, the emergency and its place; "
                                 "and the alarm: "
                              << log.join('\n').toStdString();
     ASSERT_TRUE(run.WaitFor([&] { return QFile::exists(called); }, kRun_ms));

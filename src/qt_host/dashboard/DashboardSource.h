@@ -52,6 +52,14 @@ struct FeedHealth {
     std::int64_t lastHeard_s = 0;  // 0: nothing heard yet
 };
 
+// The time before this watch started when nobody watched: since the watch before was last known
+// to run (its clean stop, or its last sign of life when it was killed or lost its power).
+struct WatchGap {
+    std::int64_t lastAlive_s = 0;  // Unix time
+    std::int64_t started_s = 0;
+    bool stoppedCleanly = true;
+};
+
 struct Snapshot {
     std::int64_t now_s = 0;
     std::vector<IncidentView> incidents;
@@ -61,6 +69,7 @@ struct Snapshot {
     std::string homeCallsign;
     FeedHealth feed;
     bool alarmOn = false;
+    std::optional<WatchGap> watchGap;  // none on the very first start
 };
 
 enum class ActionKind { Acknowledge, Take, Note, Close };
