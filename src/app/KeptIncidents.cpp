@@ -43,11 +43,22 @@ void TellWhatWasFound(const incidents::TakenUp& taken, const QString& folder,
 }  // namespace
 
 KeptIncidents::KeptIncidents(incidents::IncidentBook& book, incidents::Stream& events,
-                             const QString& folder, bool keep,
-                             std::optional<incidents::Place> home)
+                             const QString& folder, bool keep, std::optional<incidents::Place> home)
     : book_(book), events_(events), journal_(folder), keep_(keep), home_(home) {
     saveTimer_.setInterval(kSaveEvery_ms);
-    QObject::connect(&saveTimer_, &QTimer::timeout, [this] { Save(false); });
+    QObject::connect(&saveTimer_, &QTimer::timeout, [this] {
+        if (changed_) {
+            Save(false);
+        } else {
+            journal_.StillRunning(QDateTime::currentSecsSinceEpoch());
+        }
+    });
+    events_.Subscribe([this](const incidents::Event& event) {
+        const auto& what = event.what;
+        changed_ = changed_ || std::holds_alternative<incidents::IncidentChange>(what) ||
+                   std::holds_alternative<incidents::Emergency>(what) ||
+                   std::holds_alternative<incidents::Position>(what);
+    });
 }
 
 bool KeptIncidents::Start() {
@@ -56,9 +67,8 @@ bool KeptIncidents::Start() {
         taken = journal_.Restore(book_);
         TellWhatWasFound(taken, journal_.Folder(), book_.NextNumber());
     }
-    events_.Emit(incidents::WatchStarted{.lastAlive_s = taken.lastAlive_s,
-                                         .stoppedCleanly = taken.stoppedCleanly,
-                                         .home = home_});
+    events_.Emit(incidents::WatchStarted{
+        .lastAlive_s = taken.lastAlive_s, .stoppedCleanly = taken.stoppedCleanly, .home = home_});
     if (keep_) {
         Save(false);  // a watch that keeps failing at start reads no more than this each time
         saveTimer_.start();
@@ -83,6 +93,7 @@ void KeptIncidents::Save(bool stopped) {
         platform::LogLine(platform::Level::Info) << "sirenwatch: the incident book is saved again";
     }
     saveFailed_ = problem.has_value();
+    changed_ = saveFailed_;
 }
 
 }  // namespace app

@@ -38,6 +38,7 @@ private:
     std::optional<incidents::Place> home_;
     QTimer saveTimer_;
     bool saveFailed_ = false;
+    bool changed_ = false;  // something the book keeps happened since the last save
 };
 
 }  // namespace app

@@ -223,7 +223,8 @@ private:
         const bool emergency = change->action == Action::Open || change->action == Action::Reopen;
         if (emergency || change->action == Action::StandDown)
             incident.lastHeard_s = std::max(incident.lastHeard_s, change->time_s);
-        if (emergency) incident.lastEmergency_s = std::max(incident.lastEmergency_s, change->time_s);
+        if (emergency)
+            incident.lastEmergency_s = std::max(incident.lastEmergency_s, change->time_s);
         incident.state = change->to;
         incident.handler = change->handler;
         incident.grade = std::max(incident.grade, change->grade);
@@ -246,8 +247,8 @@ private:
         incident->lastEmergency_s = std::max(incident->lastEmergency_s, heard);
         incident->lastHeard_s = std::max(incident->lastHeard_s, heard);
         if (evidence->place)
-            incident->position = GeoPoint{evidence->place->latitude_deg,
-                                          evidence->place->longitude_deg};
+            incident->position =
+                GeoPoint{evidence->place->latitude_deg, evidence->place->longitude_deg};
         evidence->count = incident->frames;
         evidence->firstHeard_s = incident->opened_s;
         evidence->lastHeard_s = heard;
@@ -273,9 +274,9 @@ void ReadCheckpoint(const QString& path, Rebuild& rebuild, std::map<QString, qin
     QFile file(path);
     if (!file.exists()) return;
     QJsonParseError error{};
-    const QJsonObject json =
-        file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll(), &error).object()
-                                       : QJsonObject();
+    const QJsonObject json = file.open(QIODevice::ReadOnly)
+                                 ? QJsonDocument::fromJson(file.readAll(), &error).object()
+                                 : QJsonObject();
     const auto saved = Seconds(json["saved"]);
     if (json["format"].toInt() != kCheckpointFormat || !saved) {
         taken.problems.push_back(path.toStdString() +
@@ -290,7 +291,9 @@ void ReadCheckpoint(const QString& path, Rebuild& rebuild, std::map<QString, qin
         }
     }
     rebuild.next = std::max<std::uint64_t>(rebuild.next, Count(json["next_incident"]));
-    rebuild.lastAlive_s = *saved;
+    // A watch with nothing new to save only moves the checkpoint's time on.
+    const std::int64_t touched = QFileInfo(file).lastModified().toSecsSinceEpoch();
+    rebuild.lastAlive_s = std::max(*saved, touched);
     rebuild.stoppedCleanly = json["stopped_cleanly"].toBool();
     const QJsonObject journal = json["journal"].toObject();
     for (auto it = journal.begin(); it != journal.end(); ++it) from[it.key()] = it->toInteger();
@@ -360,6 +363,12 @@ TakenUp IncidentJournal::Restore(IncidentBook& book) {
     return taken;
 }
 
+void IncidentJournal::StillRunning(std::int64_t now_s) {
+    QFile file(folder_ + '/' + kCheckpointName);
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime::fromSecsSinceEpoch(now_s), QFileDevice::FileModificationTime);
+}
+
 std::optional<std::string> IncidentJournal::Save(const IncidentBook& book, std::int64_t now_s,
                                                  bool stoppedCleanly) {
     if (!QDir().mkpath(folder_)) return "the folder " + folder_.toStdString() + " cannot be made";
@@ -374,7 +383,8 @@ std::optional<std::string> IncidentJournal::Save(const IncidentBook& book, std::
         journal[name] = size;
     }
     QJsonArray incidents;
-    book.ForEach([&incidents](const Incident& incident) { incidents.append(IncidentJson(incident)); });
+    book.ForEach(
+        [&incidents](const Incident& incident) { incidents.append(IncidentJson(incident)); });
     const QJsonObject json{{"format", kCheckpointFormat},
                            {"saved", IsoTime(now_s)},
                            {"stopped_cleanly", stoppedCleanly},
@@ -389,8 +399,10 @@ std::optional<std::string> IncidentJournal::Save(const IncidentBook& book, std::
         file.cancelWriting();
         return file.fileName().toStdString() + ": " + file.errorString().toStdString();
     }
-    if (!file.commit()) return file.fileName().toStdString() + ": " + file.errorString().toStdString();
+    if (!file.commit())
+        return file.fileName().toStdString() + ": " + file.errorString().toStdString();
     SyncToDisk(folder_, true);  // the new name too
+    StillRunning(now_s);
     return std::nullopt;
 }
 

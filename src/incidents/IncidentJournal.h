@@ -23,8 +23,8 @@ struct TakenUp {
     // When the watch before was last known to run: its last line or checkpoint. Nothing when
     // nothing was kept: a first start.
     std::optional<std::int64_t> lastAlive_s;
-    bool stoppedCleanly = true;  // the watch before ended through its close path
-    std::size_t linesRead = 0;   // journal lines read after the checkpoint
+    bool stoppedCleanly = true;         // the watch before ended through its close path
+    std::size_t linesRead = 0;          // journal lines read after the checkpoint
     std::vector<std::string> problems;  // lines or a checkpoint that could not be read, in words
 };
 
@@ -47,6 +47,9 @@ public:
     // in words when it cannot be written.
     std::optional<std::string> Save(const IncidentBook& book, std::int64_t now_s,
                                     bool stoppedCleanly);
+    // The watch still runs and the book has not changed since it was saved: the checkpoint's
+    // time alone moves on, so a watch killed later is known to have run until then.
+    void StillRunning(std::int64_t now_s);
 
     const QString& Folder() const { return folder_; }
 

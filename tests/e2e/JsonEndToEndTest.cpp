@@ -61,6 +61,8 @@ TEST(JsonEndToEnd, DemoEmergenciesAreTheTabLinesTwinsWithTheirEvidence) {
     EXPECT_TRUE(QFile::exists(tabs.DataHome() + "/sirenwatch/host/Uiview32.INI"));
     EXPECT_FALSE(tabs.ErrorsSay("XDG_RUNTIME_DIR")) << tabs.Errors();
     EXPECT_TRUE(LogLines(tabs.DataHome() + "/sirenwatch/incidents").isEmpty());
+    EXPECT_FALSE(QFile::exists(tabs.DataHome() + "/sirenwatch/incidents/incident-book.json"))
+        << "a replay neither reads nor writes the operator's incidents";
     const QDir replays(tabs.DataHome() + "/sirenwatch/replays");
     const QStringList own = replays.entryList({"demo-*"}, QDir::Dirs);
     ASSERT_EQ(own.size(), 1) << tabs.Errors();

@@ -4,13 +4,13 @@
 // killed in the middle of busy traffic loses no line it wrote, and a line cut short is skipped.
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
-#include <QDirIterator>
 #include <QTcpServer>
 #include <map>
 #include <set>
@@ -93,10 +93,11 @@ std::map<QString, int> Numbers(const SirenwatchRun& run) {
 // The dashboard answers once the watch runs, what it took up included.
 bool Started(SirenwatchRun& run, Dashboard& dashboard) {
     return run.WaitFor(
-        [&] {
-            return run.Process().state() != QProcess::Running || !dashboard.State().isEmpty();
-        },
-        kWait_ms) &&
+               [&] {
+                   return run.Process().state() != QProcess::Running ||
+                          !dashboard.State().isEmpty();
+               },
+               kWait_ms) &&
            run.Process().state() == QProcess::Running;
 }
 
@@ -110,9 +111,10 @@ bool ServeDashboard(SirenwatchRun& run, quint16 port) {
         if (!WriteFile(run.ProgramFolder() + "/dashboard" + file.mid(from.size()), ReadFile(file)))
             return false;
     }
-    return WriteHostSettings(
-        run, QString("[Sirenwatch Host]\nDashboard=%1\nDashboardToken=%2\n").arg(port).arg(kToken)
-                 .toUtf8());
+    return WriteHostSettings(run, QString("[Sirenwatch Host]\nDashboard=%1\nDashboardToken=%2\n")
+                                      .arg(port)
+                                      .arg(kToken)
+                                      .toUtf8());
 }
 
 bool ErrorsSay(SirenwatchRun& run, const char* text) {
