@@ -22,6 +22,9 @@ const WORDS = {
     position: 'position ', fromHome: ' from home, bearing ', noPosition: 'no position heard',
     unreachable: 'the watcher cannot be reached', refused: 'refused: ', home: 'Home ',
     s: ' s ago', min: ' min ', h: ' h ', minAgo: ' min ago', newIncident: 'Sirenwatch: emergency',
+    watchDown: 'The watch was down from ', to: ' to ', stoppedCleanly: ' (stopped cleanly).',
+    notCleanly: ': it did not stop cleanly, ', lastKnown: ' is when it was last known to run.',
+    logNotWritten: 'incident log NOT WRITTEN: ', waiting: ' waiting', lost: ' lost',
   },
   it: {
     alarmOn: 'ALLARME', alarmOff: 'allarme spento', feed: 'ricezione: ', down: ' INTERROTTA: ', silent: ' MUTA',
@@ -38,6 +41,9 @@ const WORDS = {
     position: 'posizione ', fromHome: ' dalla stazione, azimut ', noPosition: 'nessuna posizione ricevuta',
     unreachable: 'il programma non risponde', refused: 'rifiutato: ', home: 'Stazione ',
     s: ' s fa', min: ' min ', h: ' h ', minAgo: ' min fa', newIncident: 'Sirenwatch: emergenza',
+    watchDown: 'La sorveglianza è rimasta ferma dalle ', to: ' alle ', stoppedCleanly: ' (chiusa regolarmente).',
+    notCleanly: ': non è stata chiusa regolarmente, ', lastKnown: " è l'ultima ora in cui risultava attiva.",
+    logNotWritten: 'registro interventi NON SCRITTO: ', waiting: ' in attesa', lost: ' persi',
   },
 };
 let words = WORDS.en;
@@ -357,6 +363,17 @@ function drawHealth(state) {
   feed.textContent = words.feed + state.feed.name + down + (state.feed.silent ? words.silent : '') + heard;
   feed.className = 'badge ' + (state.feed.silent || state.feed.down ? 'bad' : 'good');
   $('actions-off').hidden = state.actions;
+  drawWatchGap(state.watchGap);
+}
+
+// When nobody watched before this watch started: an emergency sent then was not heard here.
+function drawWatchGap(gap) {
+  const line = $('watch-gap');
+  line.hidden = !gap;
+  if (!gap) return;
+  line.textContent = words.watchDown + clock(gap.lastAlive) + words.to + clock(gap.started) +
+    (gap.stoppedCleanly ? words.stoppedCleanly
+                        : words.notCleanly + clock(gap.lastAlive) + words.lastKnown);
 }
 
 // Shown only while the incident log cannot be written: what is on screen is not all logged.
@@ -365,8 +382,8 @@ function drawLogHealth(state) {
   const health = state.log || { writing: true };
   log.hidden = health.writing;
   if (health.writing) return;
-  log.textContent = 'incident log NOT WRITTEN: ' + health.problem + ' (' + health.waiting +
-    ' waiting' + (health.lost ? ', ' + health.lost + ' lost' : '') + ')';
+  log.textContent = words.logNotWritten + health.problem + ' (' + health.waiting + words.waiting +
+    (health.lost ? ', ' + health.lost + words.lost : '') + ')';
 }
 
 function show(state) {

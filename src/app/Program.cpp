@@ -12,6 +12,7 @@
 #include "app/DashboardStart.h"
 #include "app/FeedSetup.h"
 #include "app/JournalLevels.h"
+#include "app/KeptIncidents.h"
 #include "app/LatencyProbe.h"
 #include "app/StartChecks.h"
 #include "app/StopSignals.h"
@@ -257,6 +258,12 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
         [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
             book.Observe(ObservationOf(frame, time_s, values.TipoMessaggio, host));
         });
+    // Each incident keeps the evidence of its own frames; a closed one keeps what it had.
+    events.Subscribe([&book](const incidents::Event& event) {
+        const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
+        if (emergency != nullptr && emergency->evidence)
+            book.NoteEvidence(emergency->panel[incidents::Box::Callsign], *emergency->evidence);
+    });
     events.Subscribe([&book](const incidents::Event& event) {
         if (!std::holds_alternative<incidents::Acknowledged>(event.what)) return;
         std::vector<std::uint64_t> fresh;
@@ -270,6 +277,13 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
                         .operatorName = "the station's operator",
                         .text = {}});
     });
+}
+
+// Where the home station is, when the host's settings say.
+std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& settings) {
+    const auto home = builtin_host::HomeFromSettings(settings);
+    if (!home) return std::nullopt;
+    return incidents::Place{home->latitude_deg, home->longitude_deg};
 }
 
 // The base map, the tiles when a server is set, and the export in the window's menu.
@@ -405,6 +419,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     incidents::IncidentBook book;
+    KeptIncidents kept(book, events, outlets.log.Folder(),
+                       feedSettings.source != builtin_host::FeedSource::Replay,
+                       HomePlace(hostSettings));
     std::optional<WatchBoard> board;
     program::Sirenwatch program(ports, host);
     QObject headlessTimers;  // it and the window go before the models they follow
@@ -460,6 +477,8 @@ int RunProgram(const CommandLine& options, bool headless) {
 
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+    // What the watch before knew comes back, the alarm too while an incident waits for it.
+    if (kept.Start()) program.Main().TimerAllarme.SetTimerEnabled(true);
     program.Main().Show();
 
     std::unique_ptr<qt_host::MapView> map;
@@ -489,7 +508,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = qt::LoopProbe::FromEnvironment();
     const auto latencyProbe = LatencyProbe::FromEnvironment(mainWindow.get());
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    kept.Stop();
+    return exitCode;
 }
 
 }  // namespace app

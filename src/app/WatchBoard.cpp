@@ -18,8 +18,7 @@ constexpr double kKmPerMile = 1.609344;
 // Who acknowledges when the dashboard's operator gave no name.
 constexpr char kUnnamedOperator[] = "dashboard";
 
-std::string GradeWords(incidents::EvidenceGrade grade, const builtin_host::Evidence* e,
-                       bool english) {
+std::string GradeWords(incidents::EvidenceGrade grade, const incidents::Evidence* e, bool english) {
     switch (grade) {
         case incidents::EvidenceGrade::MicEEmergency:
             return english ? "Mic-E Emergency" : "codice Mic-E Emergency";
@@ -34,7 +33,7 @@ std::string GradeWords(incidents::EvidenceGrade grade, const builtin_host::Evide
     return english ? "none" : "nessuno";
 }
 
-std::string Summary(const builtin_host::Evidence& e) {
+std::string Summary(const incidents::Evidence& e) {
     std::string text = e.cause + "; " + std::to_string(e.count) + " packet(s); last: " + e.frame;
     if (e.path.viaInternet) text += "; via the Internet";
     if (!e.path.heardFrom.empty()) text += "; heard from " + e.path.heardFrom;
@@ -127,7 +126,7 @@ WatchBoard::WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form,
       clock_(std::move(clock)) {}
 
 dash::IncidentView WatchBoard::View(const incidents::Incident& incident, bool english) const {
-    const builtin_host::Evidence* e = host_.Emergencies().Find(incident.callsign);
+    const incidents::Evidence* e = incident.evidence.get();  // its own, not the station's
     dash::IncidentView i;
     i.id = std::to_string(incident.id);
     i.callsign = incident.callsign;
@@ -183,6 +182,7 @@ dash::Snapshot WatchBoard::Current() const {
     s.feed = feed_;
     if (logHealth_ != nullptr)
         s.log = {logHealth_->writing, logHealth_->problem, logHealth_->waiting, logHealth_->lost};
+    s.watchGap = watchGap_;
     s.homeCallsign = homeCallsign_;
     if (values_ != nullptr) {
         s.languageCode = values_->CodiceLingua;
@@ -336,6 +336,11 @@ void WatchBoard::Event(const incidents::Event& event) {
         feed_.down = false;
         feed_.problem.clear();
     }
+    if (const auto* started = std::get_if<incidents::WatchStarted>(&event.what))
+        if (started->lastAlive_s)
+            watchGap_ = dash::WatchGap{.lastAlive_s = *started->lastAlive_s,
+                                       .started_s = event.time_s,
+                                       .stoppedCleanly = started->stoppedCleanly};
     Changed();
 }
 

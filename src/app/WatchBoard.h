@@ -75,6 +75,7 @@ private:
     qt_host::dashboard::FeedHealth feed_;
     const platform::ProgramValues* values_ = nullptr;
     const incidents::LogHealth* logHealth_ = nullptr;
+    std::optional<qt_host::dashboard::WatchGap> watchGap_;
 };
 
 }  // namespace app

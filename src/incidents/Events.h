@@ -115,8 +115,20 @@ struct IncidentChange {
     Change change;
 };
 
+// The watch ending through its close path, and starting: so that the time nobody watched shows
+// wherever events are kept. The home station, when known, places them on a map.
+struct WatchStopped {
+    std::optional<Place> home{};
+};
+struct WatchStarted {
+    // When the watch before was last known to run; nothing on the very first start.
+    std::optional<std::int64_t> lastAlive_s{};
+    bool stoppedCleanly = true;  // that watch ended through its close path
+    std::optional<Place> home{};
+};
+
 using What = std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, FeedDown, FeedUp,
-                          Position, IncidentChange>;
+                          Position, IncidentChange, WatchStopped, WatchStarted>;
 
 struct Event {
     std::int64_t time_s = 0;  // Unix time

@@ -26,6 +26,8 @@ QJsonObject PathJson(const Path& path) {
             {"gateway", Text(path.gateway)}};
 }
 
+}  // namespace
+
 QJsonObject EvidenceJson(const Evidence& e) {
     QJsonObject json{{"frame", Text(e.frame)},
                      {"message_type", Text(e.messageType)},
@@ -41,6 +43,14 @@ QJsonObject EvidenceJson(const Evidence& e) {
         json["longitude_deg"] = e.place->longitude_deg;
     }
     return json;
+}
+
+namespace {
+
+void AddHome(const std::optional<Place>& home, QJsonObject& json) {
+    if (!home) return;
+    json["latitude_deg"] = home->latitude_deg;
+    json["longitude_deg"] = home->longitude_deg;
 }
 
 struct ToObject {
@@ -86,6 +96,21 @@ struct ToObject {
         QJsonObject json =
             QJsonDocument::fromJson(QByteArray::fromStdString(ChangeJson(c.change))).object();
         json["event"] = "incident";
+        return json;
+    }
+    QJsonObject operator()(const WatchStopped& w) const {
+        QJsonObject json{{"event", "watch"}, {"state", "stopped"}};
+        AddHome(w.home, json);
+        return json;
+    }
+    // After a first start nothing says when the watch was down: there was no watch before.
+    QJsonObject operator()(const WatchStarted& w) const {
+        QJsonObject json{{"event", "watch"}, {"state", "started"}};
+        if (w.lastAlive_s) {
+            json["last_alive"] = IsoTime(*w.lastAlive_s);
+            json["stopped_cleanly"] = w.stoppedCleanly;
+        }
+        AddHome(w.home, json);
         return json;
     }
 };

@@ -37,6 +37,8 @@ struct Printer {
     void operator()(const FeedUp&) const { out << "FEED\tup" << std::endl; }
     void operator()(const Position&) const {}  // for the log only
     void operator()(const IncidentChange&) const {}
+    void operator()(const WatchStopped&) const {}
+    void operator()(const WatchStarted&) const {}
 };
 
 }  // namespace

@@ -267,7 +267,8 @@ XmlContent ReadXml(const QString& path) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
         const QString name = xml.name().toString();
         if (c.rootNamespace.isEmpty()) c.rootNamespace = xml.namespaceUri().toString();
-        if (QStringList{"wpt", "trk", "Document", "Placemark"}.contains(name)) container = name;
+        if (QStringList{"metadata", "wpt", "trk", "Document", "Placemark"}.contains(name))
+            container = name;
         if (name == "trkpt")
             c.trackPoints.emplace_back(xml.attributes().value("lat").toDouble(),
                                        xml.attributes().value("lon").toDouble());
@@ -318,6 +319,32 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     const QString unwritable = w.dir.path() + "/no/such/out.kml";
     EXPECT_FALSE(ExportIncidents(w.log.Folder(), unwritable, std::nullopt, &error));
     EXPECT_TRUE(error.startsWith(unwritable + ": ")) << error.toStdString();
+}
+
+// The time nobody watched shows in the export: at the home station as points of their own, and
+// in the GPX file's description.
+TEST(IncidentExport, TheWatchStoppingAndStartingAgainIsMarkedAtHome) {
+    LoggedWatch w;
+    const Place home{45.504, 9.206};
+    ASSERT_TRUE(w.log.Append({At("2026-12-07T09:00:00Z"), WatchStopped{.home = home}}));
+    ASSERT_TRUE(w.log.Append(
+        {At("2026-12-07T09:30:00Z"),
+         WatchStarted{
+             .lastAlive_s = At("2026-12-07T09:20:00Z"), .stoppedCleanly = false, .home = home}}));
+    const QString gpx = w.dir.path() + "/out.gpx", kml = w.dir.path() + "/out.kml";
+    ASSERT_TRUE(ExportIncidents(w.log.Folder(), gpx, std::nullopt));
+    ASSERT_TRUE(ExportIncidents(w.log.Folder(), kml, std::nullopt));
+    XmlContent g = ReadXml(gpx), k = ReadXml(kml);
+    const QString down =
+        "The watch started again; nobody watched since 2026-12-07T09:20:00Z: it did not stop "
+        "cleanly, and was last known to run then.";
+    EXPECT_EQ(g.texts["wpt/name"],
+              (QStringList{"Q7MOB-9", "Q4HIKE-7", "watch stopped", "watch started"}));
+    EXPECT_EQ(g.texts["wpt/desc"].value(3), down);
+    EXPECT_EQ(g.texts["metadata/desc"].value(0),
+              "2026-12-07T09:00:00Z The watch stopped cleanly.\n2026-12-07T09:30:00Z " + down);
+    EXPECT_EQ(k.texts["Placemark/name"].mid(2, 2), (QStringList{"watch stopped", "watch started"}));
+    EXPECT_EQ(k.texts["Placemark/coordinates"].value(3), "9.206000,45.504000");
 }
 
 TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {

@@ -88,6 +88,10 @@ QJsonObject SnapshotJson(const Snapshot& s) {
                            {"waiting", double(s.log.waiting)},
                            {"lost", double(s.log.lost)}};
     if (s.home_deg) o["home"] = QJsonArray{s.home_deg->first, s.home_deg->second};
+    if (s.watchGap)
+        o["watchGap"] = QJsonObject{{"lastAlive", double(s.watchGap->lastAlive_s)},
+                                    {"started", double(s.watchGap->started_s)},
+                                    {"stoppedCleanly", s.watchGap->stoppedCleanly}};
     return o;
 }
 

@@ -67,6 +67,14 @@ struct LogView {
     std::size_t lost = 0;     // lines given up because too many waited
 };
 
+// The time before this watch started when nobody watched: since the watch before was last known
+// to run (its clean stop, or its last sign of life when it was killed or lost its power).
+struct WatchGap {
+    std::int64_t lastAlive_s = 0;  // Unix time
+    std::int64_t started_s = 0;
+    bool stoppedCleanly = true;
+};
+
 struct Snapshot {
     std::int64_t now_s = 0;
     std::vector<IncidentView> incidents;
@@ -77,8 +85,9 @@ struct Snapshot {
     FeedHealth feed;
     LogView log;
     bool alarmOn = false;
-    int languageCode = 1000;  // the add-on's: 1000 Italian, 2000 English
-    bool miles = false;       // distances in miles rather than km
+    int languageCode = 1000;           // the add-on's: 1000 Italian, 2000 English
+    bool miles = false;                // distances in miles rather than km
+    std::optional<WatchGap> watchGap;  // none on the very first start
 };
 
 // TakeOver: another operator's incident, with a note; Release: the handler lets it go.
