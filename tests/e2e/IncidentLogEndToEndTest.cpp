@@ -49,7 +49,9 @@ TEST(IncidentLogEndToEnd, AnUnwritableLogIsToldWithItsReasonAndCatchesUpWhenItCa
     ASSERT_TRUE(
         run.WaitFor([&] { return run.ErrorsSay(("cannot be written: " + reason).c_str()); }, 20000))
         << run.Errors();
-    EXPECT_EQ(run.Emergencies().size(), 1u) << "the emergency is shown all the same";
+    ASSERT_TRUE(run.WaitFor([&] { return run.Emergencies().size() == 1u; }, 20000))
+        << "the emergency is shown all the same\n"
+        << run.Errors();
     const QJsonObject stopped = DashboardState(port)["log"].toObject();
     EXPECT_FALSE(stopped["writing"].toBool()) << run.Errors();
     EXPECT_EQ(stopped["problem"].toString().toStdString(), reason);

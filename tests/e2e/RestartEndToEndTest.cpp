@@ -152,12 +152,12 @@ TEST(RestartEndToEnd, IncidentsTheirAlarmAndTheNumbersComeBackAfterSigterm) {
     EXPECT_TRUE(ErrorsSay(run, "the watch before stopped at ")) << run.Errors();
     shown = dashboard.Incidents();
     ASSERT_EQ(shown.size(), 4u) << run.Errors();
-    EXPECT_EQ(shown[mob]["state"], "being handled");
+    EXPECT_EQ(shown[mob]["stateKey"], "being_handled");
     EXPECT_EQ(shown[mob]["operator"], "Mario");
     EXPECT_EQ(shown[mob]["notes"][0]["text"], "called his wife");
     EXPECT_TRUE(shown[mob]["evidence"].toString().contains("Car off the road"));
-    EXPECT_EQ(shown[xss]["state"], "new");
-    EXPECT_EQ(shown[one]["state"], "closed");
+    EXPECT_EQ(shown[xss]["stateKey"], "new");
+    EXPECT_EQ(shown[one]["stateKey"], "closed");
     EXPECT_TRUE(shown[one]["evidence"].toString().contains("; 1 packet(s);"));
     const QJsonObject state = dashboard.State();
     EXPECT_TRUE(state["alarm"].toBool()) << "two incidents nobody acknowledged";
