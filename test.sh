@@ -4,6 +4,7 @@
 # also builds the Windows executables and packages (x86_64 and i686) and runs the Windows
 # checks under Wine on both (the 32-bit Wine is installed when missing); pictures of the
 # Windows windows land in build/windows-x64/screenshots.
+# Every run also builds the libFuzzer targets and runs each a few seconds.
 # Every run makes the Debian package, build/<preset>/sirenwatch_<version>_amd64.deb.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -16,6 +17,8 @@ cmake --preset "$preset" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build --preset "$preset" -j "$(nproc)"
 (cd "build/$preset" && cpack -G DEB)
 ctest --preset "$preset" -j "$(nproc)"
+# Every parser's fuzzer builds and runs a few seconds (about 5 s each), so none rots unseen.
+scripts/run-fuzzers.sh 5
 
 if [ "$preset" = default ]; then
   scripts/install-wine32.sh

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # sirenwatch_help_file(OUT_DIR RESULT_VAR): compiles data/help into OUT_DIR/Sirenwatch.chm with
 # chmcmd (Debian's fp-utils) and sets RESULT_VAR to the file, or to nothing without chmcmd.
 function(sirenwatch_help_file out_dir result_var)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The station program's interfaces from src/com/UIView32.idl, compiled by widl: C++
 # declarations and interface identifiers (the library uiview32_interfaces), and a type library
 # (UIVIEW32_TYPELIB) for the stand-in host.

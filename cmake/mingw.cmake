@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiling for Windows with Debian's MinGW-w64 (posix thread model), for the processor
 # the including toolchain file names in SIRENWATCH_MINGW_ARCH.
 set(CMAKE_SYSTEM_NAME Windows)

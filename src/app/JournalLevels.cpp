@@ -18,7 +18,7 @@ int JsonLevel(std::string_view line) {
         QJsonDocument::fromJson(QByteArray(line.data(), qsizetype(line.size()))).object();
     const QString kind = event["event"].toString(), state = event["state"].toString();
     if (kind == "emergency" || (kind == "alarm" && state == "on")) return kCritical;
-    if (kind == "feed" && state == "silent") return kWarning;
+    if (kind == "feed" && (state == "silent" || state == "down")) return kWarning;
     return kind == "alarm" || kind == "feed" ? kNotice : kInfo;
 }
 }  // namespace
@@ -27,7 +27,7 @@ int JournalLevel(std::string_view line, bool errorStream) {
     if (errorStream) return line.starts_with("feed: ") ? kInfo : kWarning;
     if (line.starts_with('{')) return JsonLevel(line);
     if (line.starts_with("EMERGENCY\t") || line.starts_with("ALARM\ton")) return kCritical;
-    if (line.starts_with("FEED\tsilent")) return kWarning;
+    if (line.starts_with("FEED\tsilent") || line.starts_with("FEED\tdown")) return kWarning;
     if (line.starts_with("ALARM\t") || line.starts_with("FEED\t")) return kNotice;
     return kInfo;
 }

@@ -4,13 +4,17 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTimer>
 #include <iostream>
 #include <memory>
 #include <optional>
 
+#include "app/DashboardStart.h"
 #include "app/FeedSetup.h"
 #include "app/JournalLevels.h"
+#include "app/KeptIncidents.h"
 #include "app/LatencyProbe.h"
+#include "app/StartChecks.h"
 #include "app/StopSignals.h"
 #include "app/WatchBoard.h"
 #include "basemap/BaseMap.h"
@@ -43,13 +47,14 @@ namespace app {
 
 namespace {
 
-// Makes sure the add-on finds a host with a home station; gives the host's folder.
-std::string PrepareHost(const platform::FileLayout& layout) {
+// Makes sure the add-on finds a host with a home station; gives the host's folder, or nothing
+// when that cannot be (told here: the add-on would only say less).
+std::optional<std::string> PrepareHost(const platform::FileLayout& layout) {
     const auto setup = builtin_host::EnsureHostSetup(
         layout.userStore, layout.hostFolder, platform::JoinPath(layout.shared, "demo.tnc2"));
-    if (!setup.error.empty())
-        platform::LogLine(platform::Level::Warning) << "sirenwatch: host set-up: " << setup.error;
-    return setup.folder;
+    if (setup.error.empty()) return setup.folder;
+    platform::LogLine(platform::Level::Error) << "sirenwatch: host set-up: " << setup.error;
+    return std::nullopt;
 }
 
 // The message type that counts as an emergency, as the add-on reads it at start-up.
@@ -104,6 +109,18 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     return map;
 }
 
+// The incident list and the dashboard speak the add-on's language in its unit: a switch in
+// the main window's menus shows there at once.
+void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board) {
+    for (ui::MenuItem* item :
+         {&main.MnuNazione[0], &main.MnuNazione[1], &main.MnuUnit[0], &main.MnuUnit[1]}) {
+        item->onClick = [click = item->onClick, &board] {
+            if (click) click();
+            board.Changed();
+        };
+    }
+}
+
 // The incident list under the map window: the dashboard's incidents and actions, in the window.
 // Closed, it comes back from the map's context menu.
 std::unique_ptr<qt_host::IncidentPanel> OpenIncidentList(qt_host::dashboard::Source& source,
@@ -153,21 +170,6 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
 std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
     if (command.empty()) return nullptr;
     return std::make_unique<incidents::EmergencyCommand>(QString::fromStdString(command));
-}
-
-// What makes the watch unable to start as asked: a replay file that cannot be read, an
-// emergency command that cannot run. Found here rather than at the first frame or emergency.
-std::optional<std::string> StartProblem(const builtin_host::FeedSettings& feed,
-                                        const CommandLine& options, const std::string& command) {
-    if (feed.source == builtin_host::FeedSource::Replay) {
-        if (const auto problem = ReplayFileProblem(feed.replayFile))
-            return "cannot read the replay file " + feed.replayFile + ": " + *problem;
-    }
-    if (command.empty()) return std::nullopt;
-    const auto problem = incidents::CommandProblem(QString::fromStdString(command));
-    if (!problem) return std::nullopt;
-    return (options.onEmergency ? "--on-emergency: " : "OnEmergency in the host's settings: ") +
-           problem->toStdString();
 }
 
 // A replay's events go to a log of its own: its emergencies are made up or long past.
@@ -236,12 +238,11 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
     });
 }
 
-// The watch list of the host's settings; what cannot be read is said and left out.
+// The watch list of the host's settings; what cannot be read is left out (the start's checks
+// have told it).
 incidents::WatchList ReadWatchList(const builtin_host::WatchSettingsText& text) {
-    auto parsed = incidents::ParseWatchList(text.ignore, text.alarmRadiusKm, text.alarmArea);
-    for (const std::string& problem : parsed.problems)
-        platform::LogLine(platform::Level::Warning) << "sirenwatch: [Watch] " << problem;
-    return std::move(parsed.list);
+    return std::move(
+        incidents::ParseWatchList(text.ignore, text.alarmRadiusKm, text.alarmArea).list);
 }
 
 // The incident book hears every decoded frame before the add-on does, its changes join the
@@ -257,6 +258,12 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
         [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
             ObserveFrame(book, frame, time_s, values.TipoMessaggio, host);
         });
+    // Each incident keeps the evidence of its own frames; a closed one keeps what it had.
+    events.Subscribe([&book](const incidents::Event& event) {
+        const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
+        if (emergency != nullptr && emergency->evidence)
+            book.NoteEvidence(emergency->panel[incidents::Box::Callsign], *emergency->evidence);
+    });
     events.Subscribe([&book](const incidents::Event& event) {
         if (!std::holds_alternative<incidents::Acknowledged>(event.what)) return;
         std::vector<std::uint64_t> fresh;
@@ -272,6 +279,13 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
     });
 }
 
+// Where the home station is, when the host's settings say.
+std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& settings) {
+    const auto home = builtin_host::HomeFromSettings(settings);
+    if (!home) return std::nullopt;
+    return incidents::Place{home->latitude_deg, home->longitude_deg};
+}
+
 // The base map, the tiles when a server is set, and the export in the window's menu.
 void FurnishMap(qt_host::MapView& map, const std::string& folder,
                 const builtin_host::HostSettings& settings, const incidents::IncidentLog& log) {
@@ -283,29 +297,16 @@ void FurnishMap(qt_host::MapView& map, const std::string& folder,
     map.onExport = [&log, &map] { incidents::ExportFromMap(log.Folder(), map); };
 }
 
-// The web dashboard, when the command line or the host's settings ask for one; nothing when
-// they do not, and the reason it cannot start in `problem`.
-std::unique_ptr<qt_host::dashboard::DashboardServer> StartDashboard(
-    const CommandLine& options, const builtin_host::HostSettings& settings,
-    const std::string& folder, WatchBoard& board, std::string& problem) {
-    std::optional<Endpoint> where = options.dashboard;
-    if (!where && !settings.dashboard.empty()) {
-        where = ParseListenAddress(settings.dashboard);
-        if (!where) {
-            problem = "Dashboard in the host's settings: expected [ADDRESS:]PORT, got \"" +
-                      settings.dashboard + "\"";
-            return nullptr;
-        }
-    }
+// The web dashboard, when the command line or the host's settings ask for one it can use (the
+// start's checks told what it cannot); it listens as soon as it can.
+std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
+                                               const builtin_host::HostSettings& settings,
+                                               const std::string& folder, WatchBoard& board) {
+    std::string problem;
+    const std::optional<Endpoint> where = DashboardPlace(options, settings, &problem);
     if (!where) return nullptr;
-    const QString prefix =
-        options.dashboard ? "--dashboard: " : "Dashboard in the host's settings: ";
     qt_host::dashboard::ServerSettings server;
     server.address = QHostAddress(QString::fromStdString(where->host));
-    if (server.address.isNull()) {
-        problem = (prefix + "not an IP address: ").toStdString() + where->host;
-        return nullptr;
-    }
     server.port = where->port;
     server.token = QString::fromStdString(settings.dashboardToken);
     server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
@@ -315,14 +316,49 @@ std::unique_ptr<qt_host::dashboard::DashboardServer> StartDashboard(
     }
     auto dashboard = std::make_unique<qt_host::dashboard::DashboardServer>(board, server);
     dashboard->SetBaseMap(LoadShippedBaseMap(folder));
-    if (const auto error = dashboard->Start()) {
-        problem = (prefix + *error).toStdString();
-        return nullptr;
+    return std::make_unique<DashboardStart>(
+        std::move(dashboard),
+        options.dashboard ? "--dashboard" : "Dashboard in the host's settings",
+        server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "");
+}
+
+// Tells what the start's checks found; the exit code when one of them refuses the start.
+std::optional<int> TellFindings(const std::vector<Finding>& findings) {
+    for (const Finding& finding : findings)
+        platform::LogLine(finding.refusesStart ? platform::Level::Error : platform::Level::Warning)
+            << "sirenwatch: " << finding.text;
+    const int code = RefusalCode(findings);
+    return code == 0 ? std::nullopt : std::optional<int>(code);
+}
+
+// SIGHUP's reading: the values that may change while watching, each told when it cannot be
+// read. A command that cannot run is refused and the one in force kept, since an emergency
+// must never meet no command because of a typing mistake.
+struct Reread {
+    builtin_host::HostSettings settings;
+    std::optional<std::string> command;  // nothing: keep the one in force
+};
+Reread ReadAgain(const std::string& hostFolder, const CommandLine& options,
+                 const std::string& commandInForce) {
+    Reread r{builtin_host::LoadHostSettings(hostFolder), std::nullopt};
+    for (const builtin_host::SettingNote& note : r.settings.notes)
+        platform::LogLine(platform::Level::Warning)
+            << "sirenwatch: [" << builtin_host::kHostSection << "] " << note.text;
+    for (const std::string& problem :
+         incidents::ParseWatchList(r.settings.watch.ignore, r.settings.watch.alarmRadiusKm,
+                                   r.settings.watch.alarmArea)
+             .problems)
+        platform::LogLine(platform::Level::Warning) << "sirenwatch: [Watch] " << problem;
+    if (options.onEmergency) return r;  // the command line's command stands
+    if (const auto problem = CommandFinding(r.settings.onEmergency, false)) {
+        platform::LogLine(platform::Level::Error)
+            << "sirenwatch: " << *problem << "; the new command is refused, "
+            << (commandInForce.empty() ? std::string("still none runs")
+                                       : "this one stays: " + commandInForce);
+        return r;
     }
-    platform::LogLine(platform::Level::Info)
-        << "sirenwatch: the dashboard is at " << dashboard->Url().toStdString()
-        << (server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "");
-    return dashboard;
+    r.command = r.settings.onEmergency;
+    return r;
 }
 
 }  // namespace
@@ -347,14 +383,19 @@ int RunProgram(const CommandLine& options, bool headless) {
     qt::QtPlatform platform;
     const std::string folder = platform.program.SharedFolder();
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
-    const std::string hostFolder = PrepareHost(qt::CurrentLayout());
-    const builtin_host::HostSettings hostSettings = builtin_host::LoadHostSettings(hostFolder);
-    const auto feedSettings = EffectiveFeed(hostSettings.feed, options, folder);
-    const std::string command = options.onEmergency.value_or(hostSettings.onEmergency);
-    if (const auto problem = StartProblem(feedSettings, options, command)) {
+    const platform::FileLayout layout = qt::CurrentLayout();
+    // Checked before the host's set-up, whose folder may lie in it: the one true reason.
+    if (const auto problem = DataFolderProblem(layout.data)) {
         platform::LogLine(platform::Level::Error) << "sirenwatch: " << *problem;
-        return 2;
+        return 1;
     }
+    const auto hostFolder = PrepareHost(layout);
+    if (!hostFolder) return 1;
+    const StartSettings start = ReadStartSettings(options, layout, *hostFolder, false);
+    if (const auto refused = TellFindings(CheckStart(options, start))) return *refused;
+    const builtin_host::HostSettings& hostSettings = start.host;
+    const builtin_host::FeedSettings& feedSettings = start.feed;
+    std::string commandInForce = start.command;
 
     program::HeadlessDialogs quietDialogs(std::cerr);
     program::SilentSound silence;
@@ -373,11 +414,14 @@ int RunProgram(const CommandLine& options, bool headless) {
         .notifier = incidents::DesktopNotifier(
             incidents::SessionBusIfAny(),
             QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
-        .command = MakeEmergencyCommand(command)};
+        .command = MakeEmergencyCommand(commandInForce)};
     outlets.log.KeepDays(hostSettings.incidentDays);
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     incidents::IncidentBook book;
+    KeptIncidents kept(book, events, outlets.log.Folder(),
+                       feedSettings.source != builtin_host::FeedSource::Replay,
+                       HomePlace(hostSettings));
     std::optional<WatchBoard> board;
     program::Sirenwatch program(ports, host);
     QObject headlessTimers;  // it and the window go before the models they follow
@@ -394,21 +438,33 @@ int RunProgram(const CommandLine& options, bool headless) {
     }
     board.emplace(host, program.Main(), book, hostSettings.callsign,
                   qt_host::FeedWatch::SystemSeconds);
+    board->SetProgramValues(program.Values());
+    FollowLanguageAndUnit(program.Main(), *board);
+    // The incident log's health is on the dashboard; what it could not write is tried again.
+    board->WatchLog(outlets.log.Health());
+    outlets.log.SetHealthListener([&board] { board->Changed(); });
+    QTimer logRetry;
+    QObject::connect(&logRetry, &QTimer::timeout, [&outlets] { outlets.log.Retry(); });
+    logRetry.start(5000);
     KeepIncidents(book, events, host, program.Values(), hostSettings.watch);
+    program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
     const auto reload = [&] {
-        const auto fresh = builtin_host::LoadHostSettings(hostFolder);
-        outlets.command = MakeEmergencyCommand(options.onEmergency.value_or(fresh.onEmergency));
-        outlets.log.KeepDays(fresh.incidentDays);
-        book.SetWatchList(ReadWatchList(fresh.watch));
+        const Reread fresh = ReadAgain(*hostFolder, options, commandInForce);
+        if (fresh.command) {
+            commandInForce = *fresh.command;
+            outlets.command = MakeEmergencyCommand(commandInForce);
+        }
+        outlets.log.KeepDays(fresh.settings.incidentDays);
+        book.SetWatchList(ReadWatchList(fresh.settings.watch));
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
         host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
         platform::LogLine(platform::Level::Info)
             << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
-            << builtin_host::HostIniPath(hostFolder);
+            << builtin_host::HostIniPath(*hostFolder);
     };
     StopSignals stop(
         [&host] {
@@ -417,15 +473,12 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
-    std::string dashboardProblem;
-    const auto dashboard = StartDashboard(options, hostSettings, folder, *board, dashboardProblem);
-    if (!dashboardProblem.empty()) {
-        platform::LogLine(platform::Level::Error) << "sirenwatch: " << dashboardProblem;
-        return 2;
-    }
+    const auto dashboard = StartDashboard(options, hostSettings, folder, *board);
 
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+    // What the watch before knew comes back, the alarm too while an incident waits for it.
+    if (kept.Start()) program.Main().TimerAllarme.SetTimerEnabled(true);
     program.Main().Show();
 
     std::unique_ptr<qt_host::MapView> map;
@@ -455,7 +508,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = qt::LoopProbe::FromEnvironment();
     const auto latencyProbe = LatencyProbe::FromEnvironment(mainWindow.get());
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    kept.Stop();
+    return exitCode;
 }
 
 }  // namespace app

@@ -1,22 +1,25 @@
-// The configuration check: the same reading as a start, followed by the checks a start (and
-// the first emergency) would run into.
+// The configuration check: the same reading and the same checks as a start (StartChecks),
+// with each value in force and where it came from. Writes nothing.
 #include "app/SettingsCheck.h"
 
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QStandardPaths>
+#include <QTcpServer>
+#include <charconv>
 #include <ostream>
 #include <string>
 
-#include "app/FeedSetup.h"
+#include "app/StartChecks.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
 #include "host/HostPorts.h"
-#include "incidents/EmergencyCommand.h"
+#include "incidents/WatchList.h"
+#include "platform/NumberText.h"
 #include "platform/Paths.h"
 #include "qt/QtPorts.h"
 #include "settings/IniUserStore.h"
 #include "settings/ProfileFile.h"
+#include "settings/StringTable.h"
 
 namespace app {
 namespace {
@@ -36,49 +39,68 @@ public:
         const bool set = !settings::ReadProfileString(file, section, key).empty();
         Value(key, value, set ? file + " [" + section + "]" : otherwise);
     }
-    void Problem(const std::string& text) {
-        err_ << "sirenwatch: " << text << '\n';
-        ++problems_;
+    void Found(const Finding& finding) {
+        err_ << "sirenwatch: " << (finding.refusesStart ? "" : "warning: ") << finding.text << '\n';
+        ++(finding.refusesStart ? problems_ : warnings_);
     }
     int Problems() const { return problems_; }
-    std::ostream& Out() { return out_; }
+    int Warnings() const { return warnings_; }
 
 private:
     std::ostream& out_;
     std::ostream& err_;
     int problems_ = 0;
+    int warnings_ = 0;
 };
+
+std::string Shortest(double value) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("?");
+}
 
 bool Readable(const std::string& file) {
     const QFileInfo info(QString::fromStdString(file));
     return info.isFile() && info.isReadable();
 }
 
-void CheckFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Report& r) {
+// The add-on's own settings as a start takes them: the stored value, or the one it starts with.
+void ShowAddOnSettings(const std::string& ini, Report& r) {
+    const qt::QtRegional regional;
+    const auto stored = [&ini](const char* key) {
+        return settings::ReadProfileString(ini, "SetUp", key);
+    };
+    const std::string type = platform::UCase(stored("MessageType"));
+    r.Keyed(ini, "SetUp", "MessageType", type.empty() ? "EMERGENCY" : type);
+    const double unit = platform::StoredNumber(stored("Unit"), regional).value_or(1);
+    r.Keyed(ini, "SetUp", "Unit", platform::ToInt16(unit) == 1 ? "1 (kilometres)" : "2 (miles)");
+    r.Keyed(ini, "SetUp", "Language",
+            settings::LanguageCode(stored("Language"), regional) == settings::kEnglish
+                ? "2 (English)"
+                : "1 (Italian)");
+    r.Keyed(
+        ini, "SetUp", "Test",
+        platform::ToInt16(platform::Val(stored("Test"))) == 1 ? "1 (frames logged)" : "0 (off)");
+}
+
+void ShowFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Report& r) {
     using builtin_host::FeedSource;
     const char* from = fromCommandLine ? "command line" : "host settings";
     r.Value("feed", builtin_host::FeedSourceText(feed.source), from);
     switch (feed.source) {
         case FeedSource::Replay:
             r.Value("replay file", feed.replayFile + (feed.fast ? " (fast)" : ""), from);
-            if (ReplayFileProblem(feed.replayFile))
-                r.Problem("the replay file cannot be read: " + feed.replayFile);
             break;
         case FeedSource::Kiss:
-        case FeedSource::Agwpe:
-        case FeedSource::AprsIs: {
-            const std::string host = feed.source == FeedSource::Kiss    ? feed.kissHost
-                                     : feed.source == FeedSource::Agwpe ? feed.agwpeHost
-                                                                        : feed.aprsIsHost;
-            const auto port = feed.source == FeedSource::Kiss    ? feed.kissPort
-                              : feed.source == FeedSource::Agwpe ? feed.agwpePort
-                                                                 : feed.aprsIsPort;
-            r.Value("address", host + ":" + std::to_string(port), from);
-            if (!ParseEndpoint(host, port)) r.Problem("the feed's address is not usable: " + host);
-            if (feed.source == FeedSource::AprsIs)
-                r.Value("filter", feed.filter.empty() ? "(none)" : feed.filter, from);
+            r.Value("address", feed.kissHost + ":" + std::to_string(feed.kissPort), from);
             break;
-        }
+        case FeedSource::Agwpe:
+            r.Value("address", feed.agwpeHost + ":" + std::to_string(feed.agwpePort), from);
+            break;
+        case FeedSource::AprsIs:
+            r.Value("address", feed.aprsIsHost + ":" + std::to_string(feed.aprsIsPort), from);
+            r.Value("filter", feed.filter.empty() ? "(none)" : feed.filter, from);
+            break;
         case FeedSource::Serial:
             r.Value("serial device",
                     feed.serialDevice + " at " + std::to_string(feed.serialBaud) + " baud", from);
@@ -88,33 +110,58 @@ void CheckFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Rep
     }
 }
 
-void CheckCommand(const std::string& command, const std::string& from, Report& r) {
-    r.Value("OnEmergency", command.empty() ? "(none)" : command, from);
-    if (command.empty()) return;
-    if (const auto problem = incidents::CommandProblem(QString::fromStdString(command)))
-        r.Problem("the emergency command cannot run: " + problem->toStdString());
-}
-
-// Where the dashboard would listen; the token only as set or not, never its text.
-void CheckDashboard(const CommandLine& options, const builtin_host::HostSettings& host,
-                    const std::string& hostIni, Report& r) {
+// Where the dashboard would listen, and whether it could now; the token only as set or not.
+void ShowDashboard(const CommandLine& options, const builtin_host::HostSettings& host,
+                   const std::string& hostIni, Report& r) {
     const std::string from = hostIni + " [" + builtin_host::kHostSection + "]";
-    std::optional<Endpoint> where = options.dashboard;
-    if (!where && !host.dashboard.empty()) {
-        where = ParseListenAddress(host.dashboard);
-        if (!where) r.Problem("Dashboard is not [ADDRESS:]PORT: " + host.dashboard);
-    }
+    std::string problem;
+    const auto where = DashboardPlace(options, host, &problem);
     r.Value("Dashboard",
             where ? where->host + ":" + std::to_string(where->port) : std::string("(none)"),
             options.dashboard ? "command line" : from);
     r.Value("DashboardToken", host.dashboardToken.empty() ? "(none: actions are off)" : "(set)",
             from);
     if (!where) return;
-    const QHostAddress address(QString::fromStdString(where->host));
-    if (address.isNull())
-        r.Problem("the dashboard's address is not an IP address: " + where->host);
-    else if (!address.isLoopback() && host.dashboardToken.empty())
-        r.Problem("the dashboard listens beyond this machine only with DashboardToken set");
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress(QString::fromStdString(where->host)), where->port))
+        r.Found({"the dashboard cannot listen on " + where->host + " port " +
+                     std::to_string(where->port) + " now: " + probe.errorString().toStdString() +
+                     "; the watch starts and the dashboard tries again until it can",
+                 false, false});
+}
+
+void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool hostIniThere,
+                      Report& r) {
+    const std::string hostIni = builtin_host::HostIniPath(s.hostFolder);
+    const char* absent = hostIniThere ? "default" : "default, written at the first start";
+    r.Keyed(hostIni, "Station", "Callsign", s.host.callsign, absent);
+    r.Keyed(hostIni, "Station", "Latitude", s.host.latitudeText, absent);
+    r.Keyed(hostIni, "Station", "Longitude", s.host.longitudeText, absent);
+    r.Value("host version", host::kLowestVersionText, "the built-in host's own");
+    ShowFeed(s.feed, options.feed != FeedChoice::FromSettings, r);
+    const char* section = builtin_host::kHostSection;
+    r.Keyed(hostIni, section, "SilenceMinutes",
+            s.host.silenceMinutes ? Shortest(*s.host.silenceMinutes) : "(the feed's default)");
+    r.Keyed(hostIni, section, "IncidentDays",
+            s.host.incidentDays == 0 ? "0 (all kept)" : std::to_string(s.host.incidentDays));
+    const bool commandSet = !settings::ReadProfileString(hostIni, section, "OnEmergency").empty();
+    r.Value("OnEmergency", s.command.empty() ? "(none)" : s.command,
+            options.onEmergency ? "command line"
+            : commandSet        ? hostIni + " [" + section + "]"
+                                : "default");
+    // The watch list as it will hold: what cannot be read is left out (and told).
+    const builtin_host::WatchSettingsText& text = s.host.watch;
+    const incidents::WatchList watch =
+        incidents::ParseWatchList(text.ignore, text.alarmRadiusKm, text.alarmArea).list;
+    std::string ignored;
+    for (const auto& entry : watch.ignore) ignored += (ignored.empty() ? "" : ";") + entry.pattern;
+    r.Keyed(hostIni, "Watch", "Ignore", ignored.empty() ? "(none)" : ignored);
+    r.Keyed(hostIni, "Watch", "AlarmRadiusKm",
+            watch.alarmRadius_km ? Shortest(*watch.alarmRadius_km) : "(none)");
+    r.Keyed(
+        hostIni, "Watch", "AlarmArea",
+        watch.alarmArea.empty() ? "(none)" : std::to_string(watch.alarmArea.size()) + " points");
+    ShowDashboard(options, s.host, hostIni, r);
 }
 
 }  // namespace
@@ -130,10 +177,7 @@ int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& e
     const std::string ini = platform::JoinPath(layout.settings, "Sirenwatch.ini");
     out << "Sirenwatch.ini (" << (Readable(ini) ? ini : ini + ", written at the first start")
         << "):\n";
-    for (const char* key : {"MessageType", "Unit", "Language", "Test"}) {
-        const std::string value = settings::ReadProfileString(ini, "SetUp", key);
-        r.Keyed(ini, "SetUp", key, value.empty() ? "(default)" : value);
-    }
+    ShowAddOnSettings(ini, r);
 
     settings::IniUserStore store(layout.userStore);
     std::string hostFolder =
@@ -142,46 +186,30 @@ int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& e
     if (!registered) hostFolder = layout.hostFolder;
     const std::string hostIni = builtin_host::HostIniPath(hostFolder);
     const bool hostIniThere = Readable(hostIni);
-    out << "Host settings (" << hostIni << (registered ? "" : ", the default folder") << "):\n";
-    if (registered && !hostIniThere)
-        r.Problem("the registered host folder has no settings file: " + hostIni);
-
-    builtin_host::HostSettings host = builtin_host::LoadHostSettings(hostFolder);
-    if (!hostIniThere && !registered) {  // a first start writes these defaults
-        host.callsign = builtin_host::kDefaultCallsign;
-        host.latitudeText = builtin_host::kDefaultLatitude;
-        host.longitudeText = builtin_host::kDefaultLongitude;
+    StartSettings s = ReadStartSettings(options, layout, hostFolder, registered && !hostIniThere);
+    if (hostIniThere) {
+        out << "Host settings (" << hostIni << "):\n";
+    } else if (!registered) {  // a first start writes the defaults
+        out << "Host settings (none yet: the first start writes " << hostIni << "):\n";
+        s.host.callsign = builtin_host::kDefaultCallsign;
+        s.host.latitudeText = builtin_host::kDefaultLatitude;
+        s.host.longitudeText = builtin_host::kDefaultLongitude;
+    } else {
+        out << "Host settings (none: the registered folder " << hostFolder
+            << " has no settings file):\n";
     }
-    const char* absent = hostIniThere ? "default" : "default, written at the first start";
-    r.Keyed(hostIni, "Station", "Callsign", host.callsign, absent);
-    r.Keyed(hostIni, "Station", "Latitude", host.latitudeText, absent);
-    r.Keyed(hostIni, "Station", "Longitude", host.longitudeText, absent);
-    if (host.callsign.empty()) r.Problem("the home station has no callsign");
-    if (!builtin_host::HomeFromSettings(host))
-        r.Problem("the home position is not a position: " + host.latitudeText + " " +
-                  host.longitudeText);
+    ShowHostSettings(options, s, hostIniThere, r);
+    for (const Finding& finding : CheckStart(options, s)) r.Found(finding);
 
-    const auto feed = EffectiveFeed(host.feed, options, layout.shared);
-    CheckFeed(feed, options.feed != FeedChoice::FromSettings, r);
-    r.Keyed(hostIni, builtin_host::kHostSection, "SilenceMinutes",
-            host.silenceMinutes ? std::to_string(*host.silenceMinutes) : "(the feed's default)");
-    r.Keyed(hostIni, builtin_host::kHostSection, "IncidentDays", std::to_string(host.incidentDays));
-    CheckCommand(
-        options.onEmergency.value_or(host.onEmergency),
-        options.onEmergency ? "command line"
-        : settings::ReadProfileString(hostIni, builtin_host::kHostSection, "OnEmergency").empty()
-            ? "default"
-            : hostIni + " [" + builtin_host::kHostSection + "]",
-        r);
-
-    CheckDashboard(options, host, hostIni, r);
-
-    if (r.Problems() == 0) {
-        out << "The watch can start.\n";
-        return 0;
+    if (r.Problems() > 0) {
+        out << "The watch cannot start: " << r.Problems()
+            << " problem(s), told on standard error.\n";
+        return 1;
     }
-    out << "The watch cannot start: " << r.Problems() << " problem(s), told on standard error.\n";
-    return 1;
+    out << "The watch can start";
+    if (r.Warnings() > 0) out << ", with " << r.Warnings() << " warning(s) told on standard error";
+    out << ".\n";
+    return 0;
 }
 
 }  // namespace app

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "settings/StringTable.h"
+
 namespace app {
 
 namespace dash = qt_host::dashboard;
@@ -12,32 +14,48 @@ namespace dash = qt_host::dashboard;
 namespace {
 
 constexpr double kKmPerDegreeLatitude = 111.2;
+constexpr double kKmPerMile = 1.609344;
 // Who acknowledges when the dashboard's operator gave no name.
 constexpr char kUnnamedOperator[] = "dashboard";
 
-std::string GradeWords(incidents::EvidenceGrade grade, const builtin_host::Evidence* e) {
+std::string GradeWords(incidents::EvidenceGrade grade, const incidents::Evidence* e, bool english) {
     switch (grade) {
         case incidents::EvidenceGrade::MicEEmergency:
-            return "Mic-E Emergency";
+            return english ? "Mic-E Emergency" : "codice Mic-E Emergency";
         case incidents::EvidenceGrade::CustomType:
-            return "message type " + (e != nullptr ? e->messageType : std::string("(custom)"));
+            return (english ? "message type " : "tipo di messaggio ") +
+                   (e != nullptr ? e->messageType : std::string("(custom)"));
         case incidents::EvidenceGrade::CommentText:
-            return "!EMERGENCY! in the comment";
+            return english ? "!EMERGENCY! in the comment" : "!EMERGENCY! nel commento";
         case incidents::EvidenceGrade::None:
             break;
     }
-    return "none";
+    return english ? "none" : "nessuno";
 }
 
-std::string Summary(const builtin_host::Evidence& e) {
+std::string Summary(const incidents::Evidence& e) {
     std::string text = e.cause + "; " + std::to_string(e.count) + " packet(s); last: " + e.frame;
     if (e.path.viaInternet) text += "; via the Internet";
     if (!e.path.heardFrom.empty()) text += "; heard from " + e.path.heardFrom;
     return text;
 }
 
-// "being_handled" as people read it.
-std::string StateWords(incidents::State state) {
+// "being_handled" as people read it, in the program's language.
+std::string StateWords(incidents::State state, bool english) {
+    if (!english) {
+        switch (state) {
+            case incidents::State::New:
+                return "nuovo";
+            case incidents::State::Acknowledged:
+                return "riconosciuto";
+            case incidents::State::BeingHandled:
+                return "in gestione";
+            case incidents::State::StoodDown:
+                return "rientrato";
+            case incidents::State::Closed:
+                return "chiuso";
+        }
+    }
     std::string words(incidents::StateKey(state));
     std::replace(words.begin(), words.end(), '_', ' ');
     return words;
@@ -116,8 +134,11 @@ void ObserveFrame(incidents::IncidentBook& book, const decode::Decoded& frame, s
 
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event) {
     const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
-    if (emergency == nullptr) return false;
-    const incidents::Incident* incident = book.Latest(emergency->panel[incidents::Box::Callsign]);
+    return emergency != nullptr && HeldBack(book, emergency->panel[incidents::Box::Callsign]);
+}
+
+bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign) {
+    const incidents::Incident* incident = book.Latest(callsign);
     return incident != nullptr && !incident->heldBackReason.empty();
 }
 
@@ -129,44 +150,83 @@ WatchBoard::WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form,
       homeCallsign_(std::move(homeCallsign)),
       clock_(std::move(clock)) {}
 
+dash::IncidentView WatchBoard::View(const incidents::Incident& incident, bool english) const {
+    const incidents::Evidence* e = incident.evidence.get();  // its own, not the station's
+    dash::IncidentView i;
+    i.id = std::to_string(incident.id);
+    i.callsign = incident.callsign;
+    i.stateKey = incidents::StateKey(incident.state);
+    i.state = StateWords(incident.state, english);
+    i.grade = GradeWords(incident.grade, e, english);
+    i.firstHeard_s = incident.opened_s;
+    i.lastHeard_s = incident.lastHeard_s;
+    i.operatorName = incident.handler;
+    for (const incidents::Change& change : incident.history)
+        if (!change.note.empty())
+            i.notes.push_back({change.time_s, change.operatorName, change.note});
+    if (i.notes.size() > kMaxNotes)
+        i.notes.erase(i.notes.begin(), i.notes.end() - static_cast<long>(kMaxNotes));
+    if (e != nullptr) i.evidence = Summary(*e);
+    i.heldBack = incident.heldBackReason;
+    if (const auto* station = host_.Stations().Peek(incident.callsign)) {
+        const auto gt = station->beaconText.find('>');
+        if (gt != std::string::npos) i.comment = station->beaconText.substr(gt + 1);
+    }
+    if (incident.position) {
+        i.latitude_deg = incident.position->latitude_deg;
+        i.longitude_deg = incident.position->longitude_deg;
+    }
+    return i;
+}
+
+namespace {
+
+// Distance and bearing from home, worked out only for the incidents shown.
+void AddDistances(builtin_host::BuiltinHost& host, dash::Snapshot& s) {
+    if (!s.home_deg) return;
+    for (dash::IncidentView& i : s.incidents) {
+        if (!i.latitude_deg || !i.longitude_deg) continue;
+        try {
+            double distance_km = 0, bearing = 0;
+            host.DistanceAndBearing(s.home_deg->first, s.home_deg->second, *i.latitude_deg,
+                                    *i.longitude_deg, distance_km, bearing, false);
+            i.distance = s.miles ? distance_km / kKmPerMile : distance_km;
+            i.bearing_deg = bearing;
+        } catch (const std::exception&) {
+            // A point out of range: its distance stays unknown.
+        }
+    }
+}
+
+}  // namespace
+
 dash::Snapshot WatchBoard::Current() const {
     dash::Snapshot s;
     s.now_s = clock_();
     s.alarmOn = form_.TimerAllarme.TimerEnabled();
     s.feed = feed_;
+    if (logHealth_ != nullptr)
+        s.log = {logHealth_->writing, logHealth_->problem, logHealth_->waiting, logHealth_->lost};
+    s.watchGap = watchGap_;
     s.homeCallsign = homeCallsign_;
+    if (values_ != nullptr) {
+        s.languageCode = values_->CodiceLingua;
+        s.miles = values_->UnitaMisura != 1;
+    }
+    const bool english = s.languageCode == settings::kEnglish;
     const auto& home = host_.Stations().Home();
     if (home.latitude_deg != 0 || home.longitude_deg != 0)
         s.home_deg = std::make_pair(home.latitude_deg, home.longitude_deg);
 
     book_.ForEach([&](const incidents::Incident& incident) {
-        const builtin_host::Evidence* e = host_.Emergencies().Find(incident.callsign);
-        dash::IncidentView i;
-        i.id = std::to_string(incident.id);
-        i.callsign = incident.callsign;
-        i.state = StateWords(incident.state);
-        i.grade = GradeWords(incident.grade, e);
-        i.firstHeard_s = incident.opened_s;
-        i.lastHeard_s = incident.lastHeard_s;
-        i.operatorName = incident.handler;
-        for (const incidents::Change& change : incident.history)
-            if (!change.note.empty())
-                i.notes.push_back({change.time_s, change.operatorName, change.note});
-        if (i.notes.size() > kMaxNotes)
-            i.notes.erase(i.notes.begin(), i.notes.end() - static_cast<long>(kMaxNotes));
-        if (e != nullptr) i.evidence = Summary(*e);
-        i.heldBack = incident.heldBackReason;
-        if (incident.position) {
-            i.latitude_deg = incident.position->latitude_deg;
-            i.longitude_deg = incident.position->longitude_deg;
-        }
-        s.incidents.push_back(std::move(i));
+        s.incidents.push_back(View(incident, english));
     });
     std::stable_sort(s.incidents.begin(), s.incidents.end(), [](const auto& a, const auto& b) {
-        const bool aOpen = a.state != "closed", bOpen = b.state != "closed";
+        const bool aOpen = a.stateKey != "closed", bOpen = b.stateKey != "closed";
         return aOpen != bOpen ? aOpen : a.lastHeard_s > b.lastHeard_s;
     });
     if (s.incidents.size() > kMaxIncidents) s.incidents.resize(kMaxIncidents);
+    AddDistances(host_, s);
 
     std::vector<const builtin_host::StationData*> heard;
     host_.Stations().ForEach([&](const builtin_host::StationData& st) {
@@ -184,15 +244,29 @@ dash::Snapshot WatchBoard::Current() const {
              .comment = gt == std::string::npos ? st->beaconText : st->beaconText.substr(gt + 1),
              .emergency = incident != nullptr && incident->state != incidents::State::Closed});
     }
-    for (const auto& c : host_.MapState().Circles())
-        s.circles.push_back({.latitude_deg = c.y / 60.0,
-                             .longitude_deg = c.x / 60.0,
-                             .radius_km = c.radius / 60.0 * kKmPerDegreeLatitude,
-                             .color = HtmlColor(c.color)});
+    AddCircles(s);
     return s;
 }
 
+// The add-on draws one circle per station in its table, however many and however old; the
+// page draws them around the incidents it shows that are still open, in the add-on's size and
+// colour, so a closed incident loses its circle and there are never more than incidents shown.
+void WatchBoard::AddCircles(dash::Snapshot& s) const {
+    const auto& drawn = host_.MapState().Circles();
+    if (drawn.empty()) return;
+    const auto& style = drawn.back();
+    for (const dash::IncidentView& i : s.incidents) {
+        if (s.circles.size() >= kMaxCircles) break;
+        if (i.stateKey == "closed" || !i.latitude_deg || !i.longitude_deg) continue;
+        s.circles.push_back({.latitude_deg = *i.latitude_deg,
+                             .longitude_deg = *i.longitude_deg,
+                             .radius_km = style.radius / 60.0 * kKmPerDegreeLatitude,
+                             .color = HtmlColor(style.color)});
+    }
+}
+
 dash::ActionResult WatchBoard::Act(const dash::Action& action) {
+    if (action.kind == dash::ActionKind::Acknowledge) return Acknowledge(action);
     const std::uint64_t id = IncidentId(action.incident);
     const incidents::Incident* incident = book_.Find(id);
     if (incident == nullptr) return {false, "no such incident"};
@@ -201,17 +275,10 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
                                        .time_s = clock_(),
                                        .operatorName = action.operatorName,
                                        .text = action.note};
+    if (command.operatorName.empty()) command.operatorName = kUnnamedOperator;
     switch (action.kind) {
         case dash::ActionKind::Acknowledge:
-            // The same as the main window's button: the siren stops for every station, and
-            // the window's acknowledgement moves what was new along.
-            if (form_.TimerAllarme.TimerEnabled() && form_.CmdTacitaAllarme.onClick)
-                form_.CmdTacitaAllarme.onClick();
-            if (command.operatorName.empty()) command.operatorName = kUnnamedOperator;
-            command.action = incidents::OperatorAction::Acknowledge;
-            if (incident->state == incidents::State::New) book_.Apply(command);
-            Changed();
-            return {true, {}};
+            break;
         case dash::ActionKind::Take:
             if (action.operatorName.empty())
                 return {false, "say who takes it: the operator's name"};
@@ -225,17 +292,80 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
             if (action.note.empty()) return {false, "closing needs a note: what happened"};
             command.action = incidents::OperatorAction::Close;
             break;
+        case dash::ActionKind::TakeOver:
+        case dash::ActionKind::Release:
+            if (action.operatorName.empty()) return {false, "say who you are: the operator's name"};
+            command.action = action.kind == dash::ActionKind::TakeOver
+                                 ? incidents::OperatorAction::TakeOver
+                                 : incidents::OperatorAction::Release;
+            break;
     }
-    if (command.operatorName.empty()) command.operatorName = kUnnamedOperator;
     const auto outcome = book_.Apply(command);
     if (!outcome.done) return {false, outcome.refusal};
+    // Closing says more than acknowledging: once nothing is left unacknowledged, nothing is
+    // left to sound for.
+    if (command.action == incidents::OperatorAction::Close && !AnyNew()) SilenceAlarm();
     Changed();
     return {true, {}};
+}
+
+// The same as the main window's button: the siren stops for every station and what was new
+// moves along, acknowledged by whoever pressed it here. The siren can always be silenced,
+// with no incident named or one already closed; otherwise the incident must exist.
+dash::ActionResult WatchBoard::Acknowledge(const dash::Action& action) {
+    const std::uint64_t id = IncidentId(action.incident);
+    const incidents::Incident* incident = book_.Find(id);
+    const bool sounding = form_.TimerAllarme.TimerEnabled();
+    if (!sounding && !action.incident.empty()) {
+        if (incident == nullptr) return {false, "no such incident"};
+        if (incident->state == incidents::State::Closed) return {false, "the incident is closed"};
+    }
+    const std::string who = action.operatorName.empty() ? kUnnamedOperator : action.operatorName;
+    std::vector<std::uint64_t> fresh;
+    book_.ForEach([&](const incidents::Incident& i) {
+        if (i.state == incidents::State::New && (sounding || i.id == id)) fresh.push_back(i.id);
+    });
+    // Named before the window's acknowledgement runs, which would otherwise take them first.
+    for (const std::uint64_t each : fresh)
+        book_.Apply({.action = incidents::OperatorAction::Acknowledge,
+                     .incident = each,
+                     .time_s = clock_(),
+                     .operatorName = who,
+                     .text = action.note});
+    if (sounding) SilenceAlarm();
+    Changed();
+    return {true, {}};
+}
+
+bool WatchBoard::AnyNew() const {
+    bool any = false;
+    book_.ForEach([&any](const incidents::Incident& i) {
+        if (i.state == incidents::State::New && i.heldBackReason.empty()) any = true;
+    });
+    return any;
+}
+
+void WatchBoard::SilenceAlarm() {
+    if (form_.TimerAllarme.TimerEnabled() && form_.CmdTacitaAllarme.onClick)
+        form_.CmdTacitaAllarme.onClick();
 }
 
 void WatchBoard::Event(const incidents::Event& event) {
     if (std::holds_alternative<incidents::FeedSilent>(event.what)) feed_.silent = true;
     if (std::holds_alternative<incidents::FeedBack>(event.what)) feed_.silent = false;
+    if (const auto* down = std::get_if<incidents::FeedDown>(&event.what)) {
+        feed_.down = true;
+        feed_.problem = down->reason;
+    }
+    if (std::holds_alternative<incidents::FeedUp>(event.what)) {
+        feed_.down = false;
+        feed_.problem.clear();
+    }
+    if (const auto* started = std::get_if<incidents::WatchStarted>(&event.what))
+        if (started->lastAlive_s)
+            watchGap_ = dash::WatchGap{.lastAlive_s = *started->lastAlive_s,
+                                       .started_s = event.time_s,
+                                       .stoppedCleanly = started->stoppedCleanly};
     Changed();
 }
 

@@ -12,9 +12,13 @@
 #include "forms/FrmMain.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
+#include "incidents/IncidentLog.h"
+#include "platform/ProgramValues.h"
 #include "qt_host/dashboard/DashboardSource.h"
 
 namespace app {
+
+namespace dash = qt_host::dashboard;
 
 // What the incident book is told of a decoded frame heard at time_s: which marks of an
 // emergency it carries (emergencyType is the message type the add-on counts, upper case),
@@ -32,6 +36,8 @@ void ObserveFrame(incidents::IncidentBook& book, const decode::Decoded& frame, s
 // Whether the book held back the emergency this event reports: listed and logged, but it
 // does not notify the desktop nor run the emergency command.
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event);
+// Whether the book holds the station's latest incident back: it does not sound either.
+bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign);
 
 class WatchBoard final : public qt_host::dashboard::Source {
 public:
@@ -39,6 +45,8 @@ public:
     static constexpr std::size_t kMaxStations = 500;   // the most recently heard are shown
     static constexpr std::size_t kMaxIncidents = 200;  // open ones first, then the latest
     static constexpr std::size_t kMaxNotes = 100;      // per incident; the newest are shown
+    // One circle per incident shown that is not closed, so at most as many as incidents.
+    static constexpr std::size_t kMaxCircles = kMaxIncidents;
 
     WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form, incidents::IncidentBook& book,
                std::string homeCallsign, EpochClock clock);
@@ -47,18 +55,33 @@ public:
     qt_host::dashboard::ActionResult Act(const qt_host::dashboard::Action& action) override;
 
     void SetFeedName(std::string name) { feed_.name = std::move(name); }
+    // The add-on's language and unit, followed as they change; Italian and km without them.
+    void SetProgramValues(const platform::ProgramValues& values) { values_ = &values; }
+    // The incident log's health, shown while the board lives.
+    void WatchLog(const incidents::LogHealth& health) { logHealth_ = &health; }
     // An event of the watch (emergency, alarm, feed, a change of an incident): what the page
     // shows may have changed.
     void Event(const incidents::Event& event);
     void FrameHeard();
 
 private:
+    dash::ActionResult Acknowledge(const dash::Action& action);
+    // Whether an incident that sounds is still unacknowledged.
+    bool AnyNew() const;
+    // Presses the main window's acknowledge button when the siren sounds.
+    void SilenceAlarm();
+    dash::IncidentView View(const incidents::Incident& incident, bool english) const;
+    void AddCircles(dash::Snapshot& snapshot) const;
+
     builtin_host::BuiltinHost& host_;
     forms::FrmMain& form_;
     incidents::IncidentBook& book_;
     std::string homeCallsign_;
     EpochClock clock_;
     qt_host::dashboard::FeedHealth feed_;
+    const platform::ProgramValues* values_ = nullptr;
+    const incidents::LogHealth* logHealth_ = nullptr;
+    std::optional<qt_host::dashboard::WatchGap> watchGap_;
 };
 
 }  // namespace app

@@ -31,6 +31,8 @@ public:
     // host::Connector: one application object (this one), any number of station objects.
     host::Application& CreateApplication() override { return *this; }
     std::unique_ptr<host::Station> CreateStation() override;
+    // The settings file is ours too: a version missing there is no older station program.
+    std::optional<double> OwnVersion() const override { return host::kLowestVersion; }
 
     // host::Application. DistanceAndBearing gives kilometres whatever the flag; points out
     // of range are a HostError. GetStation takes only station objects this host created.

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "geo/Coordinates.h"
 #include "host/HostPorts.h"
@@ -24,22 +25,6 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-std::uint16_t ParsePort(const std::string& text, std::uint16_t fallback) {
-    unsigned value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value == 0 || value > 65535) {
-        return fallback;
-    }
-    return static_cast<std::uint16_t>(value);
-}
-
-bool ParseBool(const std::string& text, bool fallback) {
-    const std::string t = Lower(text);
-    if (t == "1" || t == "true" || t == "yes" || t == "on") return true;
-    if (t == "0" || t == "false" || t == "no" || t == "off") return false;
-    return fallback;
-}
-
 std::string ScaleText(float scale) {
     char buffer[32];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, scale);
@@ -52,17 +37,18 @@ std::string MinutesText(double minutes) {
     return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
-// A serial line's speed in bits per second; the fallback for anything else.
-std::int32_t ParseBaud(const std::string& text, std::int32_t fallback) {
-    std::int32_t value = 0;
+// A whole number written as nothing but its digits, within [lowest, highest].
+std::optional<std::int64_t> WholeNumber(const std::string& text, std::int64_t lowest,
+                                        std::int64_t highest) {
+    std::int64_t value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < 50) return fallback;
+    if (ec != std::errc() || end != text.data() + text.size() || value < lowest || value > highest)
+        return std::nullopt;
     return value;
 }
 
-// Minutes as a plain non-negative number; nothing for empty or unusable text.
+// Minutes as a plain non-negative number; nothing for unusable text.
 std::optional<double> ParseMinutes(const std::string& text) {
-    if (text.empty()) return std::nullopt;
     double value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
@@ -72,10 +58,104 @@ std::optional<double> ParseMinutes(const std::string& text) {
     return value;
 }
 
-// Returns the value, or the fallback when the key is absent or empty.
-std::string ReadOr(const std::string& file, const char* key, const std::string& fallback) {
-    std::string value = settings::ReadProfileString(file, kHostSection, key, 1024);
-    return value.empty() ? fallback : value;
+// Reads the host's own section; a value that is there but cannot be read is noted with what
+// is used in its place.
+class SectionReader {
+public:
+    SectionReader(std::string file, std::vector<SettingNote>& notes)
+        : file_(std::move(file)), notes_(notes) {}
+
+    // The value, or the fallback when the key is absent or empty.
+    std::string Text(const char* key, const std::string& fallback = "") const {
+        std::string value = settings::ReadProfileString(file_, kHostSection, key, 1024);
+        return value.empty() ? fallback : value;
+    }
+    std::uint16_t Port(const char* key, std::uint16_t fallback) const {
+        const std::string text = Text(key);
+        if (text.empty()) return fallback;
+        if (const auto port = WholeNumber(text, 1, 65535)) return static_cast<std::uint16_t>(*port);
+        Note(key, text, "is not a port (1 to 65535)", std::to_string(fallback) + " is used");
+        return fallback;
+    }
+    bool Flag(const char* key, bool fallback) const {
+        const std::string t = Lower(Text(key));
+        if (t.empty()) return fallback;
+        if (t == "1" || t == "true" || t == "yes" || t == "on") return true;
+        if (t == "0" || t == "false" || t == "no" || t == "off") return false;
+        Note(key, Text(key), "is not 1 or 0", std::string(fallback ? "1" : "0") + " is used");
+        return fallback;
+    }
+    // A serial line's speed in bits per second.
+    std::int32_t Baud(const char* key, std::int32_t fallback) const {
+        const std::string text = Text(key);
+        if (text.empty()) return fallback;
+        if (const auto baud = WholeNumber(text, 50, 4000000))
+            return static_cast<std::int32_t>(*baud);
+        Note(key, text, "is not a speed in bits per second", std::to_string(fallback) + " is used");
+        return fallback;
+    }
+    void Note(const char* key, const std::string& value, const std::string& why,
+              const std::string& instead, bool refusesStart = false) const {
+        notes_.push_back(
+            {key, std::string(key) + ": \"" + value + "\" " + why + "; " + instead, refusesStart});
+    }
+
+private:
+    std::string file_;
+    std::vector<SettingNote>& notes_;
+};
+
+// The feed's source. A feed guessed in place of an unreadable one would watch other traffic
+// than the operator believes, so that refuses the start.
+FeedSource ReadSource(const SectionReader& read, FeedSource fallback) {
+    const std::string text = read.Text("Source");
+    if (text.empty()) return fallback;
+    if (const auto source = ParseFeedSource(text)) return *source;
+    read.Note("Source", text, "is not replay, kiss, agwpe, aprs-is, serial or stdin",
+              "the watch does not start rather than watch another feed", true);
+    return fallback;
+}
+
+void ReadFeed(const SectionReader& read, FeedSettings& f) {
+    const FeedSettings defaults;
+    f.source = ReadSource(read, defaults.source);
+    f.replayFile = read.Text("ReplayFile", defaults.replayFile);
+    f.fast = read.Flag("Fast", defaults.fast);
+    f.kissHost = read.Text("KissHost", defaults.kissHost);
+    f.kissPort = read.Port("KissPort", defaults.kissPort);
+    f.aprsIsHost = read.Text("AprsIsHost", defaults.aprsIsHost);
+    f.aprsIsPort = read.Port("AprsIsPort", defaults.aprsIsPort);
+    f.filter = read.Text("Filter", defaults.filter);
+    f.agwpeHost = read.Text("AgwpeHost", defaults.agwpeHost);
+    f.agwpePort = read.Port("AgwpePort", defaults.agwpePort);
+    f.serialDevice = read.Text("SerialDevice", defaults.serialDevice);
+    f.serialBaud = read.Baud("SerialBaud", defaults.serialBaud);
+}
+
+// The map's scale, the feed's silence limit and the days of log kept.
+void ReadWatchValues(const SectionReader& read, HostSettings& s) {
+    if (const std::string text = read.Text("MapScale"); !text.empty()) {
+        const double scale = platform::Val(text);
+        if (std::isfinite(scale) && scale > 0 && scale < 1e9)
+            s.mapScale = static_cast<float>(scale);
+        else
+            read.Note("MapScale", text, "is not a width in kilometres",
+                      ScaleText(s.mapScale) + " is used");
+    }
+    if (const std::string text = read.Text("SilenceMinutes"); !text.empty()) {
+        s.silenceMinutes = ParseMinutes(text);
+        if (!s.silenceMinutes)
+            read.Note("SilenceMinutes", text, "is not a number of minutes (0: never silent)",
+                      "the feed's own limit is used");
+    }
+    // Removing logs on a value nobody meant is the one thing that cannot be undone.
+    if (const std::string text = read.Text("IncidentDays"); !text.empty()) {
+        const auto days = WholeNumber(text, 0, 1000000);
+        s.incidentDays = days ? static_cast<int>(*days) : 0;
+        if (!days)
+            read.Note("IncidentDays", text, "is not a whole number of days (0: all)",
+                      "every day is kept");
+    }
 }
 
 }  // namespace
@@ -124,34 +204,17 @@ HostSettings LoadHostSettings(const std::string& folder) {
     s.longitudeText = settings::ReadProfileString(file, kStation, "Longitude");
     s.programVersion = settings::ReadProfileString(file, kSetUp, "PROGRAM_VERSION");
 
-    FeedSettings& f = s.feed;
-    const FeedSettings defaults;
-    f.source = ParseFeedSource(ReadOr(file, "Source", "")).value_or(defaults.source);
-    f.replayFile = ReadOr(file, "ReplayFile", defaults.replayFile);
-    f.fast = ParseBool(ReadOr(file, "Fast", ""), defaults.fast);
-    f.kissHost = ReadOr(file, "KissHost", defaults.kissHost);
-    f.kissPort = ParsePort(ReadOr(file, "KissPort", ""), defaults.kissPort);
-    f.aprsIsHost = ReadOr(file, "AprsIsHost", defaults.aprsIsHost);
-    f.aprsIsPort = ParsePort(ReadOr(file, "AprsIsPort", ""), defaults.aprsIsPort);
-    f.filter = ReadOr(file, "Filter", defaults.filter);
-    f.agwpeHost = ReadOr(file, "AgwpeHost", defaults.agwpeHost);
-    f.agwpePort = ParsePort(ReadOr(file, "AgwpePort", ""), defaults.agwpePort);
-    f.serialDevice = ReadOr(file, "SerialDevice", defaults.serialDevice);
-    f.serialBaud = ParseBaud(ReadOr(file, "SerialBaud", ""), defaults.serialBaud);
-
-    const double scale = platform::Val(ReadOr(file, "MapScale", ""));
-    if (std::isfinite(scale) && scale > 0 && scale < 1e9) s.mapScale = static_cast<float>(scale);
-    s.silenceMinutes = ParseMinutes(ReadOr(file, "SilenceMinutes", ""));
-    s.onEmergency = ReadOr(file, "OnEmergency", "");
-    const auto days = ParseMinutes(ReadOr(file, "IncidentDays", ""));  // a plain count
-    if (days && *days < 1e6) s.incidentDays = static_cast<int>(*days);
-    s.tileUrl = ReadOr(file, "TileUrl", "");
-    s.tileAttribution = ReadOr(file, "TileAttribution", "");
+    const SectionReader read(file, s.notes);
+    ReadFeed(read, s.feed);
+    ReadWatchValues(read, s);
+    s.onEmergency = read.Text("OnEmergency");
+    s.tileUrl = read.Text("TileUrl");
+    s.tileAttribution = read.Text("TileAttribution");
     s.watch.ignore = settings::ReadProfileString(file, "Watch", "Ignore", 4096);
     s.watch.alarmRadiusKm = settings::ReadProfileString(file, "Watch", "AlarmRadiusKm");
     s.watch.alarmArea = settings::ReadProfileString(file, "Watch", "AlarmArea", 4096);
-    s.dashboard = ReadOr(file, "Dashboard", "");
-    s.dashboardToken = ReadOr(file, "DashboardToken", "");
+    s.dashboard = read.Text("Dashboard");
+    s.dashboardToken = read.Text("DashboardToken");
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "builtin_host/StationList.h"
 #include "host/HostPorts.h"
@@ -43,6 +44,14 @@ struct WatchSettingsText {
     std::string alarmArea;
 };
 
+// A value of the file that could not be taken as written: what is wrong with it and what is
+// used instead, or that no value would be safe in its place.
+struct SettingNote {
+    std::string key;  // as the file spells it, "KissPort"
+    std::string text;
+    bool refusesStart = false;
+};
+
 struct HostSettings {
     std::string callsign;
     std::string latitudeText;   // compact form, "4530.25N"
@@ -68,14 +77,16 @@ struct HostSettings {
     std::string dashboard;
     std::string dashboardToken;
     WatchSettingsText watch;
+    // What could not be read as written, key by key (the [Watch] section is read elsewhere).
+    std::vector<SettingNote> notes;
 };
 
 // The settings file of a host folder. The folder is stored with a trailing separator (the
 // add-on appends the file name directly); one is added here when it is missing.
 std::string HostIniPath(const std::string& folder);
 
-// Missing or unreadable values take the defaults of HostSettings (except the station keys,
-// which stay empty as they are in the file).
+// Missing values take the defaults of HostSettings (except the station keys, which stay empty
+// as they are in the file); an unreadable one is noted with the value used in its place.
 HostSettings LoadHostSettings(const std::string& folder);
 // False when the file could not be written.
 bool SaveHostSettings(const std::string& folder, const HostSettings& settings);

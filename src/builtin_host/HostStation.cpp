@@ -29,8 +29,9 @@ void HostStation::Fill(const StationData* data, const HomePosition& home) {
 
 float HostStation::GetDistance() {
     if (!distance_km_) {
+        // Without a position there is no distance to give: the marker for a missing value.
         const auto db = FromHome(home_, latitude_deg_, longitude_deg_);
-        distance_km_ = db ? static_cast<float>(db->distance_km) : 0;
+        distance_km_ = db ? static_cast<float>(db->distance_km) : host::kMissing;
     }
     return *distance_km_;
 }

@@ -22,7 +22,8 @@ public:
     float GetAltitude() override { return altitude_m_; }
     float GetSpeed() override { return speed_kmh_; }
     std::int16_t GetCourse() override { return course_deg_; }
-    // Worked out on the first call after Fill: most frames never need it.
+    // Worked out on the first call after Fill: most frames never need it. A station without
+    // a position (or a home without one) has none: -99999, as for a missing position.
     float GetDistance() override;
 
     // Takes the station's data, or the values of an unknown station for nullptr, and the

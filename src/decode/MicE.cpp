@@ -137,7 +137,7 @@ void ReadCourseSpeed(std::string_view info, Decoded& d) {
     if (sp && dc) {
         int knots = *sp * 10 + *dc / 10;
         if (knots >= 800) knots -= 800;
-        d.speed_kmh = knots * position::kKmPerNauticalMile;
+        d.speed_kmh = position::KnotsToKmh(knots);
     }
     if (dc && se) {
         int course = (*dc % 10) * 100 + *se;

@@ -104,6 +104,14 @@ int CourseSpeedField(std::string_view f) {
     return Number(f);
 }
 
+}  // namespace
+
+double KnotsToKmh(double knots) {
+    return std::round(knots * kKmPerNauticalMile * 10) / 10;
+}
+
+namespace {
+
 // "ccc/sss" in front of the comment.
 std::string_view ReadCourseSpeed(std::string_view comment, Decoded& d) {
     if (comment.size() < 7 || comment[3] != '/') return comment;
@@ -111,7 +119,7 @@ std::string_view ReadCourseSpeed(std::string_view comment, Decoded& d) {
     const int speed = CourseSpeedField(comment.substr(4, 3));
     if (course == kBadField || speed == kBadField) return comment;
     if (course >= 0 && course <= 360) d.course_deg = course;
-    if (speed >= 0) d.speed_kmh = speed * kKmPerNauticalMile;
+    if (speed >= 0) d.speed_kmh = KnotsToKmh(speed);
     return comment.substr(7);
 }
 
@@ -124,7 +132,7 @@ void ReadCompressedExtension(char c, char s, char type, Decoded& d) {
         d.range_km = 2.0 * std::pow(1.08, s - '!') * kKmPerMile;
     } else if (c <= 'z') {
         d.course_deg = (c - '!') * 4;
-        d.speed_kmh = (std::pow(1.08, s - '!') - 1.0) * kKmPerNauticalMile;
+        d.speed_kmh = KnotsToKmh(std::pow(1.08, s - '!') - 1.0);
     }
 }
 

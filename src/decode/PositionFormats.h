@@ -14,6 +14,10 @@ inline constexpr double kKmPerNauticalMile = 1.852;
 inline constexpr double kMetresPerFoot = 0.3048;
 inline constexpr double kKmPerMile = 1.609344;
 
+// A speed in knots as the program keeps and shows it everywhere: km/h to the tenth, halves
+// away from zero (1 knot is 1.9 km/h, not 1.852).
+double KnotsToKmh(double knots);
+
 // Reads the position at the start of `text` into `d` with what follows it: latitude,
 // longitude; course/speed, range or altitude of the compressed format; a leading "ccc/sss"
 // after an uncompressed one (not for a weather station, whose pair is the wind); "/A=" in

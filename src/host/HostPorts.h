@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -46,7 +47,7 @@ public:
     virtual float GetAltitude() = 0;   // or kMissing
     virtual float GetSpeed() = 0;
     virtual std::int16_t GetCourse() = 0;  // degrees
-    virtual float GetDistance() = 0;       // km from the home station
+    virtual float GetDistance() = 0;       // km from the home station, or kMissing
 };
 
 class MapEvents {
@@ -100,6 +101,9 @@ public:
     virtual ~Connector() = default;
     virtual Application& CreateApplication() = 0;
     virtual std::unique_ptr<Station> CreateStation() = 0;
+    // A host that knows its own version gives it here; the station program's version is read
+    // from its settings file instead.
+    virtual std::optional<double> OwnVersion() const { return std::nullopt; }
 };
 
 }  // namespace host

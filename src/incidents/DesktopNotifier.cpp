@@ -29,15 +29,16 @@ Notification NotificationFor(const Event& event) {
     if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->isNew) {
         const Panel& p = e->panel;
         return {"Emergency: " + QString::fromStdString(p[Box::Callsign]),
-                QString("%1 %2 away, bearing %3°\n%4")
-                    .arg(Escaped(p[Box::Distance]), Escaped(e->unit), Escaped(p[Box::Bearing]),
-                         Escaped(p[Box::Beacon])),
+                QString("%1\n%2").arg(Escaped(WhereFromHome(*e, "°")), Escaped(p[Box::Beacon])),
                 true};
     }
     if (const auto* f = std::get_if<FeedSilent>(&event.what)) {
         return {"Sirenwatch hears nothing",
                 QString("Nothing heard on %1 for %2 s").arg(Escaped(f->feed)).arg(f->silent_s),
                 true};
+    }
+    if (const auto* f = std::get_if<FeedDown>(&event.what)) {
+        return {"Sirenwatch's feed is down", Escaped(f->feed + ": " + f->reason), true};
     }
     return {};
 }

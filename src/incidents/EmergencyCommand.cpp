@@ -31,9 +31,9 @@ QString Degrees(const std::optional<Evidence>& evidence, double Place::*degrees)
 QByteArray Summary(const Emergency& e) {
     const Panel& p = e.panel;
     const Evidence evidence = e.evidence.value_or(Evidence{});
-    return QString("EMERGENCY %1, %2 %3 away, bearing %4 degrees\n%5\nWhy: %6\nFrame: %7\n")
-        .arg(Text(p[Box::Callsign]), Text(p[Box::Distance]), Text(e.unit), Text(p[Box::Bearing]),
-             Text(p[Box::Beacon]), Text(evidence.cause), Text(evidence.frame))
+    return QString("EMERGENCY %1, %2\n%3\nWhy: %4\nFrame: %5\n")
+        .arg(Text(p[Box::Callsign]), Text(WhereFromHome(e, "degrees")), Text(p[Box::Beacon]),
+             Text(evidence.cause), Text(evidence.frame))
         .toUtf8();
 }
 

@@ -8,6 +8,13 @@
 
 namespace incidents {
 
+std::string WhereFromHome(const Emergency& e, std::string_view degrees) {
+    const std::string& distance = e.panel[Box::Distance];
+    if (distance == "-----") return "position unknown";
+    return distance + " " + e.unit + " away, bearing " + e.panel[Box::Bearing] +
+           (degrees == "°" ? "" : " ") + std::string(degrees);
+}
+
 Stream::Stream(EpochClock clock) : clock_(std::move(clock)) {
     if (!clock_) {
         clock_ = [] {

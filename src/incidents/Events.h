@@ -1,5 +1,6 @@
 // What happens on watch, as typed events: an emergency on the panel, the alarm starting and
-// being acknowledged, the feed falling silent and coming back, a station in emergency moving.
+// being acknowledged, the feed falling silent and coming back, its link going down and up, a
+// station in emergency moving.
 // Every report (tab lines, JSON lines, the incident log, notifications, the emergency command)
 // reads these types; a new kind of event is one more small struct in the variant.
 #pragma once
@@ -79,6 +80,11 @@ struct Emergency {
     bool copy = false;   // a copy of a packet heard before: nothing new
     std::optional<Evidence> evidence{};
 };
+
+// Where the station is from home, in words for a person: "12.3 km away, bearing 45 degrees",
+// or "position unknown" when the host gave none.
+std::string WhereFromHome(const Emergency& e, std::string_view degrees);
+
 struct AlarmOn {};
 struct Acknowledged {};  // the operator silenced the alarm
 struct FeedSilent {
@@ -87,6 +93,15 @@ struct FeedSilent {
     std::int64_t lastHeard_s = 0;  // Unix time
 };
 struct FeedBack {
+    std::string feed;
+};
+// The feed's link is down (a connection refused or lost, a device gone), and up again. Apart
+// from silence: a link may be up with nothing heard on it.
+struct FeedDown {
+    std::string feed;
+    std::string reason;  // in words, as the system says it
+};
+struct FeedUp {
     std::string feed;
 };
 // A new place in the track of a station in emergency.
@@ -100,8 +115,20 @@ struct IncidentChange {
     Change change;
 };
 
-using What =
-    std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, Position, IncidentChange>;
+// The watch ending through its close path, and starting: so that the time nobody watched shows
+// wherever events are kept. The home station, when known, places them on a map.
+struct WatchStopped {
+    std::optional<Place> home{};
+};
+struct WatchStarted {
+    // When the watch before was last known to run; nothing on the very first start.
+    std::optional<std::int64_t> lastAlive_s{};
+    bool stoppedCleanly = true;  // that watch ended through its close path
+    std::optional<Place> home{};
+};
+
+using What = std::variant<Emergency, AlarmOn, Acknowledged, FeedSilent, FeedBack, FeedDown, FeedUp,
+                          Position, IncidentChange, WatchStopped, WatchStarted>;
 
 struct Event {
     std::int64_t time_s = 0;  // Unix time

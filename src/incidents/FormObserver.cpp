@@ -26,6 +26,10 @@ Panel FormObserver::PanelOf(const forms::FrmMain& f) {
 void FormObserver::PanelComplete() {
     Emergency e;
     e.panel = PanelOf(form_);
+    // The window shows 0 for a bearing it could not work out; a report does not claim one.
+    const std::string missing = "-----";
+    if (e.panel[Box::Latitude] == missing || e.panel[Box::Longitude] == missing)
+        e.panel.text[static_cast<std::size_t>(Box::Bearing)] = missing;
     e.unit = values_.UnitaMisura == 1 ? "km" : "mi";
     if (evidence_) e.evidence = evidence_(e.panel[Box::Callsign]);
     if (e.evidence) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "incidents/Events.h"
 #include "platform/NumberText.h"
 
 namespace incidents {
@@ -89,6 +90,26 @@ std::string Refusal(const Incident& incident) {
     return {};
 }
 
+// The same operator, however the name was typed this time.
+bool SameOperator(std::string_view a, std::string_view b) {
+    return platform::UCase(a) == platform::UCase(b);
+}
+
+// Why someone other than the handler may not do what only the handler does.
+std::string HandledByAnother(const Incident& incident) {
+    return "being handled by " + incident.handler + ": take it over first, with a note";
+}
+
+// Every value a scoped enumeration may take is a valid value of it, so the keys are found by
+// trying the first few: a value added later is found without a list to keep up to date.
+template <typename Enum, typename KeyOf>
+std::optional<Enum> FromKey(std::string_view key, KeyOf keyOf) {
+    constexpr int kEnoughValues = 64;
+    for (int value = 0; value < kEnoughValues; ++value)
+        if (keyOf(static_cast<Enum>(value)) == key) return static_cast<Enum>(value);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string_view StateKey(State state) {
@@ -121,10 +142,26 @@ std::string_view ActionKey(Action action) {
             return "stand_down";
         case Action::Close:
             return "close";
+        case Action::TakeOver:
+            return "take_over";
+        case Action::Release:
+            return "release";
         case Action::Open:
             break;
     }
     return "open";
+}
+
+std::optional<State> StateFromKey(std::string_view key) {
+    return FromKey<State>(key, StateKey);
+}
+
+std::optional<Action> ActionFromKey(std::string_view key) {
+    return FromKey<Action>(key, ActionKey);
+}
+
+std::optional<EvidenceGrade> GradeFromKey(std::string_view key) {
+    return FromKey<EvidenceGrade>(key, GradeKey);
 }
 
 std::string ChangeJson(const Change& change) {
@@ -202,6 +239,7 @@ IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
         }
         if (answer.arrival != Arrival::Fresh) {
             answer.incident = incident->id;
+            if (incident->state == State::Closed) return answer;  // kept as it was closed
             ++incident->copies;
             incident->grade = std::max(incident->grade, observation.Grade());
             return answer;
@@ -240,6 +278,10 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
                  command.operatorName, {});
             break;
         case OperatorAction::Take:
+            if (incident.state == State::BeingHandled &&
+                !SameOperator(incident.handler, command.operatorName)) {
+                return {false, HandledByAnother(incident)};
+            }
             if (incident.state != State::New && incident.state != State::Acknowledged) {
                 return {false, Refusal(incident)};
             }
@@ -254,11 +296,72 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
             break;
         case OperatorAction::Close:
             if (command.text.empty()) return {false, "closing needs a note"};
+            if (incident.state == State::BeingHandled &&
+                !SameOperator(incident.handler, command.operatorName)) {
+                return {false, HandledByAnother(incident)};
+            }
             Move(incident, Action::Close, State::Closed, command.time_s, command.operatorName,
                  command.text);
             break;
+        case OperatorAction::TakeOver:
+            return TakeOver(incident, command);
+        case OperatorAction::Release:
+            return Release(incident, command);
     }
     return {true, {}};
+}
+
+// A hand-over: the incident keeps being handled, by the operator now, and the note says why.
+IncidentBook::Outcome IncidentBook::TakeOver(Incident& incident, const OperatorCommand& command) {
+    if (incident.state != State::BeingHandled) {
+        return {false, incident.state == State::StoodDown ? Refusal(incident)
+                                                          : "nobody handles it yet: take it"};
+    }
+    if (SameOperator(incident.handler, command.operatorName)) {
+        return {false, "already being handled by " + incident.handler};
+    }
+    if (command.text.empty()) return {false, "taking over needs a note: why"};
+    incident.handler = command.operatorName;
+    Move(incident, Action::TakeOver, State::BeingHandled, command.time_s, command.operatorName,
+         command.text);
+    return {true, {}};
+}
+
+// The handler lets go: nobody handles it, and anyone may take it again.
+IncidentBook::Outcome IncidentBook::Release(Incident& incident, const OperatorCommand& command) {
+    if (incident.state != State::BeingHandled) return {false, "nobody handles it"};
+    if (!SameOperator(incident.handler, command.operatorName)) {
+        return {false, "only " + incident.handler + " can release it; take it over with a note"};
+    }
+    incident.handler.clear();
+    Move(incident, Action::Release, State::Acknowledged, command.time_s, command.operatorName,
+         command.text);
+    return {true, {}};
+}
+
+void IncidentBook::NoteEvidence(std::string_view callsign, const Evidence& evidence) {
+    const auto latest = latest_.find(platform::UCase(callsign));
+    if (latest == latest_.end()) return;
+    Incident& incident = byId_.at(latest->second);
+    if (incident.state == State::Closed) return;
+    auto own = std::make_shared<Evidence>(evidence);
+    // The station program counts since it first heard the station; an incident counts its own.
+    own->count = incident.frames;
+    own->firstHeard_s = incident.opened_s;
+    incident.evidence = std::move(own);
+}
+
+void IncidentBook::Restore(std::vector<Incident> incidents, std::uint64_t nextNumber) {
+    nextId_ = std::max(nextId_, nextNumber);
+    for (Incident& incident : incidents) {
+        const std::uint64_t id = incident.id;
+        nextId_ = std::max(nextId_, id + 1);
+        if (incident.state == State::Closed) closed_.insert(id);
+        auto& latest = latest_[incident.callsign];
+        latest = std::max(latest, id);
+        byId_.insert_or_assign(id, std::move(incident));
+    }
+    while (byId_.size() > kMaxIncidents && !closed_.empty()) Prune();
 }
 
 const Incident* IncidentBook::Find(std::uint64_t id) const {
@@ -309,15 +412,15 @@ void IncidentBook::Move(Incident& incident, Action action, State to, std::int64_
                   .grade = incident.grade,
                   .heldBackReason = incident.heldBackReason};
     incident.state = to;
+    if (to == State::Closed) closed_.insert(incident.id);
     incident.history.push_back(change);
     if (sink_) sink_(change);
 }
 
 void IncidentBook::Prune() {
-    if (byId_.size() <= kMaxIncidents) return;
-    const auto oldest = std::find_if(byId_.begin(), byId_.end(), [](const auto& entry) {
-        return entry.second.state == State::Closed;
-    });
+    if (byId_.size() <= kMaxIncidents || closed_.empty()) return;
+    const auto oldest = byId_.find(*closed_.begin());
+    closed_.erase(closed_.begin());
     if (oldest == byId_.end()) return;
     const auto latest = latest_.find(oldest->second.callsign);
     if (latest != latest_.end() && latest->second == oldest->first) latest_.erase(latest);

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,12 +19,18 @@
 
 namespace incidents {
 
+struct Evidence;  // Events.h: why a station alarmed, as the station program keeps it
+
 enum class State { New, Acknowledged, BeingHandled, StoodDown, Closed };
 
-enum class Action { Open, Reopen, Acknowledge, Take, Note, StandDown, Close };
+enum class Action { Open, Reopen, Acknowledge, Take, Note, StandDown, Close, TakeOver, Release };
 
 std::string_view StateKey(State state);
 std::string_view ActionKey(Action action);
+// Back from the keys: nothing for a key this program does not know (a newer one wrote it).
+std::optional<State> StateFromKey(std::string_view key);
+std::optional<Action> ActionFromKey(std::string_view key);
+std::optional<EvidenceGrade> GradeFromKey(std::string_view key);
 
 // One change of an incident, for the incident log and the export.
 struct Change {
@@ -58,6 +66,8 @@ struct Incident {
     std::string handler;               // who handles it
     std::string heldBackReason;        // why it did not sound, when it did not
     std::vector<Change> history;       // every change, oldest first
+    // Why it alarmed, counted for this incident alone; once closed it stays as it was then.
+    std::shared_ptr<const Evidence> evidence;
 
     struct Seen {
         std::string key;
@@ -97,6 +107,15 @@ public:
 
     Answer Observe(const Observation& observation);
     Outcome Apply(const OperatorCommand& command);
+    // The station's evidence as the station program has it now, for its incident unless that
+    // is closed; the count and first time become the incident's own.
+    void NoteEvidence(std::string_view callsign, const Evidence& evidence);
+
+    // Takes up incidents kept from an earlier watch as they were: their changes are not passed
+    // on again. Numbers go on from the highest of `nextNumber` and those taken up.
+    void Restore(std::vector<Incident> incidents, std::uint64_t nextNumber);
+    // The number the next incident gets; never one given before, also across restarts.
+    std::uint64_t NextNumber() const { return nextId_; }
 
     const Incident* Find(std::uint64_t id) const;
     // The station's latest incident, closed or not.
@@ -108,6 +127,8 @@ private:
     void Move(Incident& incident, Action action, State to, std::int64_t time_s,
               std::string operatorName, std::string note);
     void AddEmergency(Incident& incident, const Observation& observation);
+    Outcome TakeOver(Incident& incident, const OperatorCommand& command);
+    Outcome Release(Incident& incident, const OperatorCommand& command);
     void Prune();
 
     WatchList watch_;
@@ -116,6 +137,7 @@ private:
     std::uint64_t nextId_ = 1;
     std::map<std::uint64_t, Incident> byId_;
     std::map<std::string, std::uint64_t, std::less<>> latest_;
+    std::set<std::uint64_t> closed_;  // the closed incidents, oldest first: what Prune removes
 };
 
 }  // namespace incidents

@@ -21,6 +21,20 @@ std::optional<IncidentPoint> PointOf(const QJsonObject& json, const QDateTime& t
     return IncidentPoint{time, lat.toDouble(), lon.toDouble()};
 }
 
+WatchMark WatchMarkOf(const QJsonObject& event, const QDateTime& time) {
+    WatchMark mark{time, "watch stopped", "The watch stopped cleanly.", PointOf(event, time)};
+    if (event["state"] != "started") return mark;
+    mark.name = "watch started";
+    mark.description = "The watch started.";
+    const QString lastAlive = event["last_alive"].toString();
+    if (lastAlive.isEmpty()) return mark;
+    mark.description = "The watch started again; nobody watched since " + lastAlive +
+                       (event["stopped_cleanly"].toBool()
+                            ? ", when it stopped cleanly."
+                            : ": it did not stop cleanly, and was last known to run then.");
+    return mark;
+}
+
 void TakeEvent(const QJsonObject& event, const QDateTime& time, IncidentHistory& history,
                std::map<QString, qint64>& openBy) {
     const QString kind = event["event"].toString();
@@ -35,6 +49,8 @@ void TakeEvent(const QJsonObject& event, const QDateTime& time, IncidentHistory&
         outcome.heldBack = event["held_back"].toString();
         if (const QString note = event["note"].toString(); !note.isEmpty())
             outcome.notes.append(event["operator"].toString() + ": " + note);
+    } else if (kind == "watch") {
+        history.watch.push_back(WatchMarkOf(event, time));
     } else if (kind == "position") {
         if (const auto point = PointOf(event, time)) history.tracks[call].push_back(*point);
     } else if (kind == "emergency") {
@@ -140,11 +156,27 @@ void WriteGpx(const IncidentHistory& history, QIODevice& out) {
     xml.writeDefaultNamespace("http://www.topografix.com/GPX/1/1");
     xml.writeAttribute("version", "1.1");
     xml.writeAttribute("creator", "Sirenwatch");
+    if (!history.watch.empty()) {
+        QStringList gaps;
+        for (const WatchMark& mark : history.watch)
+            gaps << IsoUtc(mark.time) + " " + mark.description;
+        xml.writeStartElement("metadata");
+        xml.writeTextElement("desc", gaps.join('\n'));
+        xml.writeEndElement();
+    }
     for (const EmergencyMark& mark : history.emergencies) {
         WriteGpxPoint(xml, "wpt", mark.point);
         xml.writeTextElement("name", XmlSafe(mark.callsign));
         xml.writeTextElement("desc", Description(history, mark));
         xml.writeTextElement("type", "emergency");
+        xml.writeEndElement();
+    }
+    for (const WatchMark& mark : history.watch) {
+        if (!mark.place) continue;  // the metadata says it
+        WriteGpxPoint(xml, "wpt", *mark.place);
+        xml.writeTextElement("name", mark.name);
+        xml.writeTextElement("desc", mark.description);
+        xml.writeTextElement("type", "watch");
         xml.writeEndElement();
     }
     for (const auto& [call, track] : history.tracks) {
@@ -179,6 +211,20 @@ void WriteKml(const IncidentHistory& history, QIODevice& out) {
         xml.writeStartElement("Point");
         xml.writeTextElement("coordinates", KmlCoordinates({mark.point}));
         xml.writeEndElement();
+        xml.writeEndElement();
+    }
+    for (const WatchMark& mark : history.watch) {
+        xml.writeStartElement("Placemark");
+        xml.writeTextElement("name", mark.name);
+        xml.writeTextElement("description", mark.description);
+        xml.writeStartElement("TimeStamp");
+        xml.writeTextElement("when", IsoUtc(mark.time));
+        xml.writeEndElement();
+        if (mark.place) {
+            xml.writeStartElement("Point");
+            xml.writeTextElement("coordinates", KmlCoordinates({*mark.place}));
+            xml.writeEndElement();
+        }
         xml.writeEndElement();
     }
     for (const auto& [call, track] : history.tracks) {

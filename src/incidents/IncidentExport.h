@@ -35,10 +35,19 @@ struct EmergencyMark {
     qint64 incident = 0;  // the incident it belongs to; 0: none logged
 };
 
+// The watch stopping or starting again: the time between, nobody watched.
+struct WatchMark {
+    QDateTime time;
+    QString name;                        // "watch stopped", "watch started"
+    QString description;                 // since when it was down, and whether it stopped cleanly
+    std::optional<IncidentPoint> place;  // the home station, when the log says where it is
+};
+
 struct IncidentHistory {
     std::vector<EmergencyMark> emergencies;                // in the order heard
     std::map<qint64, IncidentOutcome> incidents;           // by incident number
     std::map<QString, std::vector<IncidentPoint>> tracks;  // by callsign, in time order
+    std::vector<WatchMark> watch;                          // in the order logged
     int unreadableLines = 0;  // a line cut short by a crash, or not ours
 };
 

@@ -1,11 +1,18 @@
 // Appending events to the day's file.
 #include "incidents/IncidentLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
+#include <cerrno>
+#include <filesystem>
+#include <optional>
+#include <system_error>
 
 #include "incidents/JsonLines.h"
 #include "platform/Log.h"
@@ -14,12 +21,64 @@
 namespace incidents {
 namespace {
 
-// True when the file is empty or ends with a line end; a line cut short by a crash does not.
-bool EndsWithLineEnd(QFile& file) {
-    if (file.size() == 0) return true;
-    char last = 0;
-    return file.seek(file.size() - 1) && file.getChar(&last) && last == '\n';
+std::string SystemReason(int error) {
+    return std::system_category().message(error);
 }
+
+// One day file opened for appending whole lines, with the system's reason when it fails
+// (QFile says "Unknown error" for a full disk).
+class AppendFile {
+public:
+    explicit AppendFile(const QString& path)
+        : path_(path),
+          fd_(::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+                     0666)) {
+        if (fd_ < 0) problem_ = SystemReason(errno);
+    }
+    ~AppendFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const QString& Path() const { return path_; }
+    const std::string& Problem() const { return problem_; }
+
+    // Writes the line whole or not at all: what part of it went in before the disk filled is
+    // taken back. A line cut short by a crash before is closed first.
+    bool Write(QByteArray line) {
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0) return Failed(-1);
+        if (!EndsWithLineEnd(status.st_size)) line.prepend('\n');
+        for (qsizetype done = 0; done < line.size();) {
+            const ssize_t n =
+                ::write(fd_, line.constData() + done, std::size_t(line.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return Failed(status.st_size);
+            done += n;
+        }
+        return true;
+    }
+
+private:
+    // True when the file is empty or ends with a line end; a line cut short does not.
+    bool EndsWithLineEnd(off_t size) const {
+        char last = '\n';
+        return size == 0 || (::pread(fd_, &last, 1, size - 1) == 1 && last == '\n');
+    }
+    bool Failed(off_t sizeBefore) {
+        problem_ = SystemReason(errno != 0 ? errno : EIO);
+        if (sizeBefore >= 0 && ::ftruncate(fd_, sizeBefore) != 0) {
+            // The part written stays; the next line starts on a line of its own.
+        }
+        return false;
+    }
+
+    QString path_;
+    int fd_;
+    std::string problem_;
+};
 
 }  // namespace
 
@@ -49,23 +108,69 @@ QString IncidentFileName(const QString& isoTime) {
 
 bool IncidentLog::Append(const Event& event) {
     if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->copy) return true;
-    QByteArray line = QByteArray::fromStdString(JsonLine(event)) + '\n';
-    QFile file(folder_ + '/' + IncidentFileName(IsoTime(event.time_s)));
-    bool ok = QDir().mkpath(folder_) &&
-              file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
-    if (ok && !EndsWithLineEnd(file)) line.prepend('\n');
-    ok = ok && file.write(line) == line.size();
-    if (ok && file.fileName() != lastFile_) {  // a new day, or the first line of this run
-        lastFile_ = file.fileName();
-        RemoveOld(IsoTime(event.time_s).left(10));
+    const QString time = IsoTime(event.time_s);
+    waiting_.push_back({.file = folder_ + '/' + IncidentFileName(time),
+                        .day = time.left(10),
+                        .text = QByteArray::fromStdString(JsonLine(event)) + '\n'});
+    if (waiting_.size() > maxWaiting_) GiveUpOldest();
+    Flush();
+    return waiting_.empty();
+}
+
+void IncidentLog::Retry() {
+    if (!waiting_.empty()) Flush();
+}
+
+// Writes the waiting lines in order, until one cannot be.
+void IncidentLog::Flush() {
+    std::error_code folderError;
+    std::filesystem::create_directories(QFile::encodeName(folder_).toStdString(), folderError);
+    if (folderError) return Stopped(folder_, folderError.message());
+    const std::size_t kept = waiting_.size();
+    std::optional<AppendFile> file;
+    while (!waiting_.empty()) {
+        const Line& line = waiting_.front();
+        if (!file || file->Path() != line.file) file.emplace(line.file);
+        if (!file->IsOpen() || !file->Write(line.text)) return Stopped(line.file, file->Problem());
+        if (line.file != lastFile_) {  // a new day, or the first line of this run
+            lastFile_ = line.file;
+            RemoveOld(line.day);
+        }
+        waiting_.pop_front();
     }
-    if (!ok && !failureTold_) {
-        failureTold_ = true;
+    if (health_.writing) return;
+    platform::LogLine(platform::Level::Warning)
+        << "sirenwatch: the incident log is written again: the " << kept
+        << " line(s) kept meanwhile are in it"
+        << (health_.lost > 0
+                ? "; " + std::to_string(health_.lost) + " older line(s) were lost, too many waited"
+                : std::string());
+    health_ = LogHealth{};
+    if (onHealth_) onHealth_();
+}
+
+void IncidentLog::Stopped(const QString& file, const std::string& problem) {
+    const bool told = !health_.writing;
+    health_.writing = false;
+    health_.problem = problem;
+    health_.waiting = waiting_.size();
+    if (!told) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: the incident log " << file.fileName().toStdString()
-            << " cannot be written: " << file.errorString().toStdString();
+            << "sirenwatch: the incident log " << file.toStdString()
+            << " cannot be written: " << problem
+            << "; what happens is kept and written when it can be again (an emergency is "
+               "still shown and told)";
     }
-    return ok;
+    if (onHealth_) onHealth_();
+}
+
+void IncidentLog::GiveUpOldest() {
+    waiting_.pop_front();
+    if (++health_.lost == 1) {
+        platform::LogLine(platform::Level::Warning)
+            << "sirenwatch: the incident log still cannot be written and " << maxWaiting_
+            << " lines wait: from now on the oldest waiting line is lost for each new one";
+    }
 }
 
 }  // namespace incidents

@@ -4,14 +4,31 @@
 // A copy of a packet heard before is no new event and is not written.
 // A replay is logged apart, in a folder of its own, so that its invented emergencies never
 // mix with the operator's real ones.
+//
+// A line that cannot be written (a full disk, a read-only folder, no file handles left) is
+// kept, in order, and written when the log can be written again; the operator is told with
+// the system's reason each time the log stops being written, and again when it is back.
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <string>
 
 #include "incidents/Events.h"
 
 namespace incidents {
+
+// Whether the incident log keeps up, as the dashboard shows it.
+struct LogHealth {
+    bool writing = true;      // everything so far is written
+    std::string problem;      // the system's reason, while not writing
+    std::size_t waiting = 0;  // lines kept to be written when the log can be written again
+    std::size_t lost = 0;     // lines given up since the log last stopped: too many waited
+};
 
 class IncidentLog {
 public:
@@ -29,17 +46,38 @@ public:
     // Removes the day files older than the days kept before `today` (YYYY-MM-DD, UTC).
     void RemoveOld(const QString& today);
 
-    // Appends the event to the file of the day of its time. False when it could not be
-    // written (a copy is left out); the first failure is told on standard error.
+    // Appends the event to the file of the day of its time, after the lines still waiting.
+    // False when it could not be written now: it waits (a copy is left out).
     bool Append(const Event& event);
+    // Writes the lines still waiting, if the log can be written again.
+    void Retry();
+
+    const LogHealth& Health() const { return health_; }
+    // Called whenever Health() changes.
+    void SetHealthListener(std::function<void()> listener) { onHealth_ = std::move(listener); }
+    // How many lines may wait; beyond, the oldest are given up (and that is told).
+    void SetMaxWaiting(std::size_t lines) { maxWaiting_ = lines; }
+    static constexpr std::size_t kMaxWaiting = 20000;  // a busy day's events, a few MB
 
     const QString& Folder() const { return folder_; }
 
 private:
+    struct Line {
+        QString file;
+        QString day;  // YYYY-MM-DD
+        QByteArray text;
+    };
+    void Flush();
+    void Stopped(const QString& file, const std::string& problem);
+    void GiveUpOldest();
+
     QString folder_;
-    bool failureTold_ = false;
     int keepDays_ = 0;
     QString lastFile_;
+    std::deque<Line> waiting_;
+    std::size_t maxWaiting_ = kMaxWaiting;
+    LogHealth health_;
+    std::function<void()> onHealth_;
 };
 
 // The day file's name for an ISO time ("2026-12-07T10:00:00Z" gives

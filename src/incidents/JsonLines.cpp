@@ -32,6 +32,8 @@ QJsonObject PathJson(const Path& path) {
             {"gateway", Text(path.gateway)}};
 }
 
+}  // namespace
+
 QJsonObject EvidenceJson(const Evidence& e) {
     QJsonObject json{{"frame", Text(e.frame)},
                      {"message_type", Text(e.messageType)},
@@ -47,6 +49,14 @@ QJsonObject EvidenceJson(const Evidence& e) {
         json["longitude_deg"] = e.place->longitude_deg;
     }
     return json;
+}
+
+namespace {
+
+void AddHome(const std::optional<Place>& home, QJsonObject& json) {
+    if (!home) return;
+    json["latitude_deg"] = home->latitude_deg;
+    json["longitude_deg"] = home->longitude_deg;
 }
 
 struct ToObject {
@@ -72,6 +82,15 @@ struct ToObject {
     QJsonObject operator()(const FeedBack& f) const {
         return {{"event", "feed"}, {"state", "back"}, {"feed", Text(f.feed)}};
     }
+    QJsonObject operator()(const FeedDown& f) const {
+        return {{"event", "feed"},
+                {"state", "down"},
+                {"feed", Text(f.feed)},
+                {"reason", Text(f.reason)}};
+    }
+    QJsonObject operator()(const FeedUp& f) const {
+        return {{"event", "feed"}, {"state", "up"}, {"feed", Text(f.feed)}};
+    }
     QJsonObject operator()(const Position& p) const {
         return {{"event", "position"},
                 {"callsign", Text(p.callsign)},
@@ -83,6 +102,21 @@ struct ToObject {
         QJsonObject json =
             QJsonDocument::fromJson(QByteArray::fromStdString(ChangeJson(c.change))).object();
         json["event"] = "incident";
+        return json;
+    }
+    QJsonObject operator()(const WatchStopped& w) const {
+        QJsonObject json{{"event", "watch"}, {"state", "stopped"}};
+        AddHome(w.home, json);
+        return json;
+    }
+    // After a first start nothing says when the watch was down: there was no watch before.
+    QJsonObject operator()(const WatchStarted& w) const {
+        QJsonObject json{{"event", "watch"}, {"state", "started"}};
+        if (w.lastAlive_s) {
+            json["last_alive"] = IsoTime(*w.lastAlive_s);
+            json["stopped_cleanly"] = w.stoppedCleanly;
+        }
+        AddHome(w.home, json);
         return json;
     }
 };

@@ -17,6 +17,8 @@ QString IsoTime(std::int64_t seconds);
 QJsonObject ToJson(const Event& event);
 // The event as one compact JSON object, the text QJsonDocument writes for ToJson(event).
 std::string JsonLine(const Event& event);
+// The evidence as the emergency lines carry it under "evidence".
+QJsonObject EvidenceJson(const Evidence& evidence);
 
 // Standard output with --json: one compact object per line for every emergency, alarm and
 // feed event.

@@ -30,14 +30,17 @@ struct Observation {
     EvidenceGrade Grade() const { return GradeOf(micEEmergency, customType, commentText); }
 };
 
-enum class OperatorAction { Acknowledge, Take, Note, Close };
+// TakeOver hands an incident someone else handles to the operator, with a note saying why;
+// Release gives it back to nobody, by its handler.
+enum class OperatorAction { Acknowledge, Take, Note, Close, TakeOver, Release };
 
 struct OperatorCommand {
     OperatorAction action = OperatorAction::Acknowledge;
     std::uint64_t incident = 0;
     std::int64_t time_s = 0;
     std::string operatorName;
-    // The note (Note, Close); for Take, who handles it when not the operator themself.
+    // The note (Note, Close, TakeOver, Release); for Take, who handles it when not the operator
+    // themself.
     std::string text;
 };
 

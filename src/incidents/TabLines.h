@@ -13,7 +13,8 @@
 
 namespace incidents {
 
-// Tabs and line breaks in air text become blanks.
+// Tabs and line breaks in air text become blanks; control bytes and bytes that are not UTF-8
+// are written as \xNN (see platform::PrintableText).
 Stream::Sink TabLinePrinter(std::ostream& out);
 
 }  // namespace incidents

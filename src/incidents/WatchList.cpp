@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/NumberText.h"
+
 namespace incidents {
 namespace {
 
@@ -54,11 +56,10 @@ std::optional<double> Number(std::string_view text) {
     return value;
 }
 
+// As the panel shows the distance, so that both say the same.
 std::string Kilometres(double value) {
-    char buffer[32];
-    const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
-    return ec == std::errc() ? std::string(buffer, end) + " km" : std::string("? km");
+    static const platform::FixedRegional kPoint(".");
+    return platform::DistanceText(static_cast<float>(value), 1, kPoint) + " km";
 }
 
 // Even-odd rule on the plane of longitude and latitude.
@@ -139,7 +140,7 @@ ParsedWatchList ParseWatchList(std::string_view ignore, std::string_view alarmRa
             const std::size_t colon = entry.find(':');
             const std::string_view call = Trim(entry.substr(0, colon));
             if (!IsPattern(call)) {
-                problem("Ignore", entry, "is not a callsign");
+                problem("Ignore", entry, "is not a callsign; the entry is left out");
                 continue;
             }
             const std::string_view reason = colon == std::string_view::npos
@@ -154,7 +155,8 @@ ParsedWatchList ParseWatchList(std::string_view ignore, std::string_view alarmRa
         if (km && *km > 0) {
             parsed.list.alarmRadius_km = km;
         } else {
-            problem("AlarmRadiusKm", radius, "is not a distance in kilometres");
+            problem("AlarmRadiusKm", radius,
+                    "is not a distance in kilometres; no distance limit is used");
         }
     }
 
@@ -166,13 +168,14 @@ ParsedWatchList ParseWatchList(std::string_view ignore, std::string_view alarmRa
             const auto lat = parts.size() == 2 ? Number(parts[0]) : std::nullopt;
             const auto lon = parts.size() == 2 ? Number(parts[1]) : std::nullopt;
             if (!lat || !lon || std::fabs(*lat) > 90 || std::fabs(*lon) > 180) {
-                problem("AlarmArea", point, "is not latitude,longitude in degrees");
+                problem("AlarmArea", point,
+                        "is not latitude,longitude in degrees; no area limit is used");
                 return parsed;
             }
             points.push_back({*lat, *lon});
         }
         if (points.size() < 3) {
-            problem("AlarmArea", area, "has fewer than three points");
+            problem("AlarmArea", area, "has fewer than three points; no area limit is used");
         } else {
             parsed.list.alarmArea = std::move(points);
         }

@@ -18,6 +18,11 @@ void Alarm::Start() {
     form_.TimerAllarme.SetTimerEnabled(true);
 }
 
+void Alarm::StartFor(const std::string& callsign) {
+    if (heldBack_ && heldBack_(callsign)) return;
+    Start();
+}
+
 bool Alarm::IsOn() const {
     return form_.TimerAllarme.TimerEnabled();
 }

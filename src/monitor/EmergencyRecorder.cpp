@@ -107,7 +107,7 @@ RigaStazione EmergencyRecorder::Row(const Reception& reception, const Position& 
 void EmergencyRecorder::Enter(const RigaStazione& row) {
     if (table_.GrigliaVuota()) {
         VisualizzaForm();
-        alarm_.Start();
+        alarm_.StartFor(row[0]);
         table_.ScriviRiga(1, row);
         table_.SetGrigliaVuota(false);
         return;
@@ -119,7 +119,7 @@ void EmergencyRecorder::Enter(const RigaStazione& row) {
     }
     VisualizzaForm();
     table_.AggiungiRiga(row);
-    alarm_.Start();
+    alarm_.StartFor(row[0]);
 }
 
 void EmergencyRecorder::RefreshMap(Failures& failures) {

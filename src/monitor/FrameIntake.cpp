@@ -1,7 +1,6 @@
 // Frame intake and the emergency decision.
 #include "monitor/FrameIntake.h"
 
-#include <charconv>
 #include <optional>
 #include <vector>
 
@@ -88,9 +87,11 @@ std::vector<std::string> FrameIntake::Handle(const std::string& TipoMsg,
     const std::string beacon = beaconText ? aprs_.BeaconMessage(*beaconText, ">") : kNoValue;
     Reception reception;
     reception.callsign = nominativoRx_;
+    // A host without the station's position has no distance either and says so as it says
+    // a missing position.
     reception.distanceText =
-        distance
-            ? platform::NumberText(CutDistance(*distance, values_.FattoreUnita), ports_.regional)
+        distance && *distance != host::kMissing
+            ? platform::DistanceText(*distance, values_.FattoreUnita, ports_.regional)
             : kNoValue;
     reception.courseText = course ? std::to_string(*course) : kNoValue;
     reception.speedText = speed ? platform::SingleText(*speed, ports_.regional) : kNoValue;
@@ -119,16 +120,6 @@ void FrameIntake::FillPanel(const std::string& messageType, const Reception& rec
     form_.TxtDistanza.SetText(reception.distanceText);
     form_.TxtDirezione.SetText(reception.courseText);
     form_.TxtVelocita.SetText(reception.speedText);
-}
-
-double FrameIntake::CutDistance(float kilometres, double fattoreUnita) {
-    // The host's single is taken at its shortest decimal value (16.3f is 16.3, not
-    // 16.2999992), so a distance the host gives in tenths is not cut one tenth short.
-    char text[32];
-    auto written = std::to_chars(text, text + sizeof text, kilometres);
-    double km = kilometres;
-    std::from_chars(text, written.ptr, km);
-    return platform::Int(km / fattoreUnita * 10) / 10;
 }
 
 void FrameIntake::TxtRawData_Click() {

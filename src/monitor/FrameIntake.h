@@ -40,9 +40,6 @@ public:
     int InElaborazione() const { return inElaborazione_; }
     const std::string& NominativoRx() const { return nominativoRx_; }
 
-    // Distance in the current unit, cut down to tenths (12.37 km -> 12.3).
-    static double CutDistance(float kilometres, double fattoreUnita);
-
 private:
     // The frame's work; throws when the frame is to be dropped, else gives back what failed.
     std::vector<std::string> Handle(const std::string& TipoMsg, const std::string& DatiAprs);

@@ -8,7 +8,7 @@ namespace monitor {
 
 class TestLog {
 public:
-    // Opens path for appending (creating it); false when it cannot be opened.
+    // Opens path for appending (creating it and its folder); false when it cannot be opened.
     bool Open(const std::string& path);
     // Writes text and CR LF, flushed at once so a crash loses no line. No-op when closed.
     void WriteLine(const std::string& text);

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/PrintableText.h"
+
 namespace platform {
 
 namespace {
@@ -17,9 +19,10 @@ LogSink& CurrentSink() {
     return sink;
 }
 
-// One write per line, so that lines of two threads do not interleave on the stream.
+// One write per line, so that lines of two threads do not interleave on the stream. A line may
+// quote the air: what the terminal or the journal would act on is escaped.
 void ToStandardError(Level, std::string_view line) {
-    std::string text(line);
+    std::string text = PrintableText(line, true);
     text += '\n';
     std::cerr << text << std::flush;
 }

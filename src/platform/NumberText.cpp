@@ -257,6 +257,18 @@ std::string NumberText(double value, const Regional& regional) {
     return WithDecimalSymbol(std::string(buf, res.ptr), regional);
 }
 
+double DistanceTenths(float kilometres, double unitFactor) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, kilometres);
+    double km = kilometres;
+    std::from_chars(text, written.ptr, km);
+    return Int(km / unitFactor * 10) / 10;
+}
+
+std::string DistanceText(float kilometres, double unitFactor, const Regional& regional) {
+    return NumberText(DistanceTenths(kilometres, unitFactor), regional);
+}
+
 std::string TimeText(const DateTime& when) {
     return Padded(when.hour, 2) + ":" + Padded(when.minute, 2) + ":" + Padded(when.second, 2);
 }

@@ -56,6 +56,13 @@ std::string SingleText(float value, const Regional& regional);
 // 255 -> "255", 16777215 -> "16777215", 1.5 -> "1.5" / "1,5".
 std::string NumberText(double value, const Regional& regional);
 
+// A distance as every part of the program shows it: the host's single-precision kilometres
+// taken at their shortest decimal (16.3f is 16.3, not 16.2999992), divided by the unit
+// factor and cut down, not rounded, to tenths. 37.69 km -> 37.6; 10 km in miles -> 6.2.
+double DistanceTenths(float kilometres, double unitFactor);
+// That distance as text: "37.6", "37" (or "37,6" with ",").
+std::string DistanceText(float kilometres, double unitFactor, const Regional& regional);
+
 // "hh:mm:ss", 24-hour clock.
 std::string TimeText(const DateTime& when);
 // The date in the regional short date format: d and M without padding, dd and MM (or longer

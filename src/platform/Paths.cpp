@@ -33,6 +33,7 @@ FileLayout ChooseLayout(const LayoutInputs& in) {
         layout.hostFolder = JoinPath(JoinPath(dataHome, "sirenwatch"), "host");
         layout.userStore = configHome;
         layout.data = JoinPath(dataHome, "sirenwatch");
+        layout.testLog = in.exeFolder;
         return layout;
     }
     layout.installed = true;
@@ -44,6 +45,7 @@ FileLayout ChooseLayout(const LayoutInputs& in) {
     layout.hostFolder = JoinPath(layout.settings, "host");
     layout.data = in.stateDirectory.empty() ? JoinPath(dataHome, "sirenwatch")
                                             : WithoutTrailing(in.stateDirectory);
+    layout.testLog = layout.data;
     // Which host folder is registered is the program's own record, not a setting: it goes
     // where the program may always write, even when the settings are read only.
     layout.userStore = layout.data;

@@ -38,14 +38,16 @@ struct FileLayout {
     std::string hostFolder;  // the built-in host's folder with its settings file
     std::string userStore;   // the per-user store's file "Peak Systems.ini"
     std::string data;        // what the program keeps: the incident log under it
+    std::string testLog;     // the day's frame log of test mode
 };
 
 // Beside: an executable in a folder it can write to, with the demo capture next to it (the
-// build folder, an unpacked zip) keeps everything of its own there, and the host's folder
-// and the per-user store in the user's XDG folders as ever.
+// build folder, an unpacked zip) keeps everything of its own there, the test mode's day log
+// included, and the host's folder and the per-user store in the user's XDG folders as ever.
 // Installed: the shipped files in <exe>/../share/sirenwatch, the settings (the host's
 // included) in $XDG_CONFIG_HOME/sirenwatch or the service's $CONFIGURATION_DIRECTORY, and the
-// rest in $XDG_DATA_HOME/sirenwatch or the service's $STATE_DIRECTORY.
+// rest, the test mode's day log included, in $XDG_DATA_HOME/sirenwatch or the service's
+// $STATE_DIRECTORY.
 FileLayout ChooseLayout(const LayoutInputs& in);
 
 // A path held as UTF-8 text, as the file system takes it. Every file is opened through this:

@@ -94,7 +94,7 @@ public:
     // three are its folder.
     virtual std::string SettingsFolder() const { return Folder(); }  // Sirenwatch.ini
     virtual std::string SharedFolder() const { return Folder(); }    // the sound, the help
-    virtual std::string DataFolder() const { return Folder(); }      // the test mode's log
+    virtual std::string TestLogFolder() const { return Folder(); }   // the test mode's day log
 };
 
 class Help {

@@ -1,6 +1,7 @@
 // Message boxes and modal forms without a screen.
 #include "program/HeadlessDialogs.h"
 
+#include "platform/PrintableText.h"
 #include "ui/Controls.h"
 
 namespace program {
@@ -40,11 +41,11 @@ void HeadlessDialogs::Notice(const std::string& text, platform::Icon icon) {
 
 void HeadlessDialogs::Print(const std::string& text, platform::Icon icon,
                             const std::string& title) {
-    out_ << IconWord(icon) << ": " << title << ":";
+    out_ << IconWord(icon) << ": " << platform::PrintableText(title) << ":";
     std::string line;
     for (char c : text + '\r') {
         if (c == '\r' || c == '\n') {
-            if (!line.empty()) out_ << "\n    " << line;
+            if (!line.empty()) out_ << "\n    " << platform::PrintableText(line, true);
             line.clear();
         } else {
             line += c;
@@ -53,7 +54,8 @@ void HeadlessDialogs::Print(const std::string& text, platform::Icon icon,
 }
 
 void HeadlessDialogs::ShowModal(ui::Form& form) {
-    out_ << "dialog: " << form.Caption() << ": closed (no screen)" << std::endl;
+    out_ << "dialog: " << platform::PrintableText(form.Caption()) << ": closed (no screen)"
+         << std::endl;
     form.Show();
     if (form.onActivate) form.onActivate();
     if (form.onClose) form.onClose();

@@ -200,7 +200,8 @@ void Lifecycle::ReadLanguage() {
 }
 
 bool Lifecycle::CheckHostVersion() {
-    const double version = platform::Val(ReadHost("SetUp", "PROGRAM_VERSION"));
+    const std::optional<double> own = steps_.hostVersion ? steps_.hostVersion() : std::nullopt;
+    const double version = own ? *own : platform::Val(ReadHost("SetUp", "PROGRAM_VERSION"));
     if (version >= values_.VersioneMinima) return true;
     return Fail(T(104) + kCR + T(127), platform::Icon::Critical);
 }
@@ -256,7 +257,7 @@ std::string Lifecycle::StartTestMode() {
     values_.ModoTest = platform::ToInt16(platform::Val(Read("Test")));
     if (values_.ModoTest != 1) return {};
     const std::string path =
-        platform::JoinPath(ports_.program.DataFolder(), TestLogName(ports_.clock.Now()));
+        platform::JoinPath(ports_.program.TestLogFolder(), TestLogName(ports_.clock.Now()));
     return log_.Open(path) ? std::string() : path;
 }
 

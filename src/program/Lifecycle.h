@@ -22,6 +22,7 @@ public:
     struct HostSteps {
         std::function<void()> connectHost;  // host objects, event listeners; may throw
         std::function<void()> setUpTable;   // station table: empty state, widths, headers
+        std::function<std::optional<double>()> hostVersion;  // when the host knows its own
     };
 
     Lifecycle(forms::FrmMain& main, platform::ProgramValues& values, platform::Ports& ports,

@@ -18,7 +18,8 @@ Sirenwatch::Sirenwatch(platform::Ports& ports, host::Connector& connector)
           [this] { captions_.GestioneLingua(values_.CodiceLingua); }, [this] { RedrawMap(); }),
       info_(infoForm_, main_, values_, ports.dialogs, ports.layer, ports.help),
       lifecycle_(main_, values_, ports, ini_, captions_, units_, log_,
-                 {[this] { ConnectHost(); }, [this] { SetUpTable(); }}) {
+                 {[this] { ConnectHost(); }, [this] { SetUpTable(); },
+                  [this] { return connector_.OwnVersion(); }}) {
     spot_.Bind();
     info_.Bind();
     BindMainWindow();

@@ -3,7 +3,9 @@
 // draws the four forms and calls their controls' handler members.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "forms/FrmInfo.h"
 #include "forms/FrmMain.h"
@@ -45,6 +47,10 @@ public:
     platform::ProgramValues& Values() { return values_; }
     const platform::ProgramValues& Values() const { return values_; }
     bool Running() const { return lifecycle_.Running(); }
+    // Stations entered in the table without sounding the alarm (the watch list's).
+    void SetHeldBack(std::function<bool(const std::string& callsign)> heldBack) {
+        alarm_.SetHeldBack(std::move(heldBack));
+    }
 
 private:
     void ConnectHost();

@@ -45,21 +45,23 @@ void QtWindowLayer::Apply() {
 
 // ---- single instance
 
-QtSingleInstance::QtSingleInstance(QString folder, QString name) {
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    path_ = QDir(folder).filePath(name);
-}
+QtSingleInstance::QtSingleInstance(QString folder, QString name)
+    : folder_(std::move(folder)), name_(std::move(name)) {}
 
 bool QtSingleInstance::AnotherInstanceRunning() {
     if (lock_ && lock_->isLocked()) return false;
-    lock_ = std::make_unique<QLockFile>(path_);
+    // Looked up here, not at construction: the layout needs the running application.
+    const QString folder =
+        folder_.isEmpty() ? QString::fromStdString(CurrentLayout().data) : folder_;
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(name_);
+    lock_ = std::make_unique<QLockFile>(path);
     // Never stale by age: a live holder keeps it however long it runs; a dead one is
     // recognised by its process id.
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) return false;
     bool another = lock_->error() == QLockFile::LockFailedError;
-    if (!another) qWarning("Sirenwatch: cannot create the lock file %s", qPrintable(path_));
+    if (!another) qWarning("Sirenwatch: cannot create the lock file %s", qPrintable(path));
     lock_.reset();
     return another;
 }

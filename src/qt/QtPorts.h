@@ -31,15 +31,17 @@ private:
     std::optional<bool> topmost_;
 };
 
-// A lock file in the user's runtime folder, held from the first check to the program's end.
+// A lock file beside the data it protects, held from the first check to the program's end.
+// Two runs that would write the same settings and incident log find each other whatever
+// their runtime folders (XDG_RUNTIME_DIR may differ between a terminal and a service).
 class QtSingleInstance final : public platform::SingleInstance {
 public:
-    // Empty folder: QStandardPaths::RuntimeLocation.
+    // Empty folder: the program's data folder (see CurrentLayout), made when missing.
     explicit QtSingleInstance(QString folder = {}, QString name = "sirenwatch.lock");
     bool AnotherInstanceRunning() override;
 
 private:
-    QString path_;
+    QString folder_, name_;
     std::unique_ptr<QLockFile> lock_;
 };
 
@@ -77,7 +79,7 @@ public:
     std::string Folder() const override;
     std::string SettingsFolder() const override { return CurrentLayout().settings; }
     std::string SharedFolder() const override { return CurrentLayout().shared; }
-    std::string DataFolder() const override { return CurrentLayout().data; }
+    std::string TestLogFolder() const override { return CurrentLayout().testLog; }
     std::string ExeName() const override;
     std::string ExePath() const override;
     platform::VersionNumbers Version() const override;

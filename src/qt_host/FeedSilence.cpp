@@ -1,6 +1,10 @@
 // The silence policy over the feed's watchdog.
 #include "qt_host/FeedSilence.h"
 
+#include <memory>
+
+#include "platform/Log.h"
+
 namespace qt_host {
 
 std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
@@ -13,9 +17,24 @@ std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
         events.Emit(incidents::FeedSilent{feed.Describe().toStdString(), silent_s, last_s});
         if (map != nullptr) sound.Play(siren);
     };
-    watch->onStillSilent = [&feed, map, w = watch.get()](std::int64_t silent_s) {
-        if (map != nullptr) map->SetWarning(SilenceWarningText(feed.Describe(), *w, silent_s));
+    // A link that is down is said at once and stays said over the silence's count.
+    auto down = std::make_shared<QString>();
+    watch->onStillSilent = [&feed, map, w = watch.get(), down](std::int64_t silent_s) {
+        if (map != nullptr && down->isEmpty())
+            map->SetWarning(SilenceWarningText(feed.Describe(), *w, silent_s));
     };
+    feed.SetLinkHandler([&feed, &events, map, down](bool up, const QString& reason) {
+        const std::string name = feed.Describe().toStdString();
+        if (up) {
+            down->clear();
+            events.Emit(incidents::FeedUp{name});
+        } else {
+            *down = feed.Describe() + " is down: " + reason;
+            platform::LogLine(platform::Level::Warning) << "sirenwatch: " << down->toStdString();
+            events.Emit(incidents::FeedDown{name, reason.toStdString()});
+        }
+        if (map != nullptr) map->SetWarning(*down);
+    });
     watch->onBack = [&feed, &events, map] {
         events.Emit(incidents::FeedBack{feed.Describe().toStdString()});
         if (map != nullptr) map->SetWarning({});

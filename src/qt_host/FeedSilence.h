@@ -1,5 +1,6 @@
 // What silence on the feed does: an event for the incidents, and with a map window a warning
-// band on the map and the siren once; the band goes when traffic comes back.
+// band on the map and the siren once; the band goes when traffic comes back. A link that goes
+// down is told at once, apart from silence: an event, a journal warning and the band.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
 // The window's incident list: the incidents the dashboard shows, from the same Source, with the
-// same four actions (acknowledge, take, add a note, close). The operator's name is asked at the
-// first action and kept for the session; a refused action shows why. Everything from the air
-// is shown as plain text.
+// same actions (acknowledge, take, take over, release, add a note, close), each offered only
+// where the incident's state allows it. The operator's name is asked at the first action and
+// kept for the session; a refused action shows why. It speaks the add-on's language, as the
+// source says. Everything from the air is shown as plain text.
 #pragma once
 
 #include <QLabel>
@@ -38,7 +39,7 @@ public:
     static constexpr int kRefreshDelay_ms = 200;
     // "How long ago" is written again this often, changes or not.
     static constexpr int kAgeTick_ms = 5000;
-    static QString Ago(std::int64_t seconds);
+    static QString Ago(std::int64_t seconds, bool english = true);
 
     void Refresh();
     void Act(dashboard::ActionKind kind);  // on the selected incident
@@ -47,13 +48,16 @@ public:
 private:
     std::string SelectedId() const;
     void ShowSelected();
+    void Caption(int languageCode);
+    bool English() const { return language_ == 2000; }
 
     dashboard::Source& source_;
     dashboard::Snapshot shown_;
     QString operator_;
     QTableWidget* table_;
     QPlainTextEdit* detail_;
-    QPushButton *acknowledge_, *take_, *note_, *close_;
+    QPushButton *acknowledge_, *take_, *takeOver_, *release_, *note_, *close_;
+    int language_ = 0;  // the language the captions are in; 0 before the first
     QLabel* who_;
     QLabel* status_;
     QTimer refreshSoon_;

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <cmath>
 
+#include "platform/NumberText.h"
+
 namespace qt_host {
 namespace {
 
@@ -33,9 +35,12 @@ QString EvidenceDetail(const builtin_host::Evidence& e) {
 }  // namespace
 
 QString DistanceText(double km, bool miles) {
+    // The add-on's own rule, as its panel shows distances.
     constexpr double kKmPerMile = 1.609344;
-    const double tenths = std::floor(km / (miles ? kKmPerMile : 1) * 10);
-    return QString("%1 %2").arg(tenths / 10, 0, 'f', 1).arg(miles ? "mi" : "km");
+    static const platform::FixedRegional kPoint(".");
+    const std::string number =
+        platform::DistanceText(static_cast<float>(km), miles ? kKmPerMile : 1, kPoint);
+    return QString::fromStdString(number) + (miles ? " mi" : " km");
 }
 
 QString StationDetail(const builtin_host::StationData& s, const builtin_host::Evidence* evidence,

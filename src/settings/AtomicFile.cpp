@@ -62,11 +62,20 @@ fs::path TemporaryBeside(const fs::path& target) {
     return tmp;
 }
 
+// Settings may hold a secret (the dashboard's token): the file is its owner's alone before
+// anything is written to it. A file replaced keeps the permissions it had.
 bool WriteTemporary(const fs::path& tmp, std::string_view content, std::error_code& error) {
     errno = 0;
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
     if (!out) {
         error = LastError(std::errc::permission_denied);
+        return false;
+    }
+    fs::permissions(tmp, fs::perms::owner_read | fs::perms::owner_write, error);
+    if (error) {
+        out.close();
+        std::error_code ignored;
+        fs::remove(tmp, ignored);
         return false;
     }
     out.write(content.data(), static_cast<std::streamsize>(content.size()));

@@ -64,7 +64,7 @@ TEST(BuiltinHost, StationObjectInTheHostsUnitsAndNothingLingers) {
     EXPECT_EQ(std::tuple(s.GetMessageType(), s.GetBeaconText(), s.GetCourse(), s.GetSpeed()),
               std::tuple("", "", 0, 0.0f));
     EXPECT_EQ(std::tuple(s.GetLatitude(), s.GetLongitude(), s.GetAltitude(), s.GetDistance()),
-              std::tuple(host::kMissing, host::kMissing, host::kMissing, 0.0f));
+              std::tuple(host::kMissing, host::kMissing, host::kMissing, host::kMissing));
 }
 
 // Time passing and a frame arriving while the add-on shows a message box must not change

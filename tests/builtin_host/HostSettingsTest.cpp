@@ -54,7 +54,8 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                .tileAttribution = "© Example contributors",
                                .dashboard = "0.0.0.0:8080",
                                .dashboardToken = "s3cret token",
-                               .watch = {}};
+                               .watch = {},
+                               .notes = {}};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));
 
@@ -64,15 +65,56 @@ TEST(HostSettings, RoundTripThroughTheFile) {
     EXPECT_EQ(settings::ReadProfileString(file, "SetUp", "PROGRAM_VERSION"), "2.03");
 }
 
-TEST(HostSettings, BadOrMissingFeedValuesTakeTheDefaults) {
+// Each value that cannot be read is told with what is used instead, or refuses the start
+// where no value is safe in its place.
+TEST(HostSettings, AnUnreadableValueIsToldWithWhatIsUsedInstead) {
+    const struct {
+        const char* line;
+        const char* note;
+        bool refuses;
+    } cases[] = {
+        {"KissPort=99999", "KissPort: \"99999\" is not a port (1 to 65535); 8001 is used", false},
+        {"AprsIsPort=abc", "AprsIsPort: \"abc\" is not a port (1 to 65535); 14580 is used", false},
+        {"AgwpePort=0", "AgwpePort: \"0\" is not a port (1 to 65535); 8000 is used", false},
+        {"SerialBaud=fast", "SerialBaud: \"fast\" is not a speed in bits per second; 9600 is used",
+         false},
+        {"Fast=maybe", "Fast: \"maybe\" is not 1 or 0; 0 is used", false},
+        {"MapScale=-3", "MapScale: \"-3\" is not a width in kilometres; 50 is used", false},
+        {"SilenceMinutes=lots",
+         "SilenceMinutes: \"lots\" is not a number of minutes (0: never silent); the feed's own "
+         "limit is used",
+         false},
+        {"IncidentDays=-5",
+         "IncidentDays: \"-5\" is not a whole number of days (0: all); every day is kept", false},
+        {"IncidentDays=7.5",
+         "IncidentDays: \"7.5\" is not a whole number of days (0: all); every day is kept", false},
+        {"Source=carrier pigeon",
+         "Source: \"carrier pigeon\" is not replay, kiss, agwpe, aprs-is, serial or stdin; the "
+         "watch does not start rather than watch another feed",
+         true},
+    };
+    for (const auto& c : cases) {
+        fakes::TempDir dir;
+        std::ofstream(dir.Path() + "/Uiview32.INI") << "[Sirenwatch Host]\n" << c.line << "\n";
+        const HostSettings s = LoadHostSettings(dir.Path() + "/");
+        ASSERT_EQ(s.notes.size(), 1u) << c.line;
+        EXPECT_EQ(s.notes[0].text, c.note);
+        EXPECT_EQ(s.notes[0].refusesStart, c.refuses) << c.line;
+    }
+}
+
+TEST(HostSettings, UnreadableValuesTakeTheDefaultsAndKeepEveryDay) {
     fakes::TempDir dir;
     std::ofstream(dir.Path() + "/Uiview32.INI")
         << "[Sirenwatch Host]\nSource=carrier pigeon\nKissPort=99999\nAprsIsPort=abc\n"
            "AgwpePort=0\nSerialBaud=fast\n"
            "MapScale=-3\nFast=maybe\nSilenceMinutes=-1\nIncidentDays=-5\n";
-    HostSettings defaults;
-    defaults.programVersion = "";  // not made up: the add-on's check must see it missing
-    EXPECT_EQ(Fields(LoadHostSettings(dir.Path() + "/")), Fields(defaults));
+    HostSettings expected;
+    expected.programVersion = "";  // not made up: the add-on's check must see it missing
+    expected.incidentDays = 0;     // nothing is removed on a value nobody meant
+    const HostSettings read = LoadHostSettings(dir.Path() + "/");
+    EXPECT_EQ(Fields(read), Fields(expected));
+    EXPECT_EQ(read.notes.size(), 9u);
 }
 
 TEST(HostSettings, TheWatchSectionIsReadAsWritten) {
@@ -128,6 +170,12 @@ TEST(HostSetup, EmptyConfigGetsAFolderAFileAndAnEntry) {
     EXPECT_GE(std::stod(s.programVersion), 1.86);
     EXPECT_EQ(s.feed.source, FeedSource::Replay);
     EXPECT_EQ(s.feed.replayFile, w.demo);
+#ifndef _WIN32
+    // The file may come to hold the dashboard's token: other users cannot read it.
+    namespace fs = std::filesystem;
+    EXPECT_EQ(fs::status(w.HostFile()).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+#endif
 }
 
 TEST(HostSetup, LaterRunsKeepEditsAndBringBackADeletedFile) {

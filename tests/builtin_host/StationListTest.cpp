@@ -145,11 +145,11 @@ TEST(HostStation, DistanceIsTheOneOfTheStationLastFilledWorkedOutWhenAsked) {
     EXPECT_EQ(list.Peek("Q1ALFA  "), list.Find("Q1ALFA")) << "the newest, padded";
     ASSERT_NE(list.Peek("Q2BRAVO "), nullptr) << "an older one, padded";
     station.Fill(list.Peek("Q2BRAVO"), list.Home());
-    EXPECT_EQ(station.GetDistance(), 0) << "no position, no distance";
+    EXPECT_EQ(station.GetDistance(), host::kMissing) << "no position, no distance";
     station.Fill(list.Peek("Q1ALFA"), HomePosition{45.7, 9.4});
     EXPECT_FLOAT_EQ(station.GetDistance(), 0.0f) << "from the home it was given";
     station.Fill(nullptr, list.Home());
-    EXPECT_EQ(station.GetDistance(), 0);
+    EXPECT_EQ(station.GetDistance(), host::kMissing);
 }
 
 }  // namespace

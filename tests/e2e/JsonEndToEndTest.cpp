@@ -61,6 +61,8 @@ TEST(JsonEndToEnd, DemoEmergenciesAreTheTabLinesTwinsWithTheirEvidence) {
     EXPECT_TRUE(QFile::exists(tabs.DataHome() + "/sirenwatch/host/Uiview32.INI"));
     EXPECT_FALSE(tabs.ErrorsSay("XDG_RUNTIME_DIR")) << tabs.Errors();
     EXPECT_TRUE(LogLines(tabs.DataHome() + "/sirenwatch/incidents").isEmpty());
+    EXPECT_FALSE(QFile::exists(tabs.DataHome() + "/sirenwatch/incidents/incident-book.json"))
+        << "a replay neither reads nor writes the operator's incidents";
     const QDir replays(tabs.DataHome() + "/sirenwatch/replays");
     const QStringList own = replays.entryList({"demo-*"}, QDir::Dirs);
     ASSERT_EQ(own.size(), 1) << tabs.Errors();
@@ -145,7 +147,8 @@ TEST(JsonEndToEnd, AHeldBackStationIsLoggedButRunsNoCommandAndCopiesAreOnePacket
     const QStringList log = LogLines(run.DataHome() + "/sirenwatch/incidents");
     EXPECT_EQ(log.filter("\"incident\"").size(), 2) << log.join('\n').toStdString();
     EXPECT_EQ(log.filter("\"emergency\"").size(), 2);
-    EXPECT_EQ(log.size(), 7) << "per station the incident opened, the emergency and its place; "
+    EXPECT_EQ(log.filter("\"watch\"").size(), 2) << "the watch started and stopped";
+    EXPECT_EQ(log.size(), 9) << "per station the incident opened, the emergency and its place; "
                                 "and the alarm: "
                              << log.join('\n').toStdString();
     ASSERT_TRUE(run.WaitFor([&] { return QFile::exists(called); }, kRun_ms));

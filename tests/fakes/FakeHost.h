@@ -136,8 +136,9 @@ public:
         if (listener_) listener_->HostLost(what);
     }
     void FailOn(const std::string& name, int times = -1) { book_.FailOn(name, times); }
-    double bearing = 0;        // what DistanceAndBearing answers; its distance is always 0
-    bool unavailable = false;  // CreateApplication throws host::HostUnavailable
+    double bearing = 0;                // what DistanceAndBearing answers; its distance is always 0
+    bool unavailable = false;          // CreateApplication throws host::HostUnavailable
+    std::optional<double> ownVersion;  // a host that knows its version, as the built-in one
 
     // --- what happened ---
     const std::vector<Call>& Calls() const { return book_.Calls(); }  // every object's calls
@@ -164,6 +165,7 @@ public:
     std::unique_ptr<host::Station> CreateStation() override {
         return std::make_unique<FakeStation>(book_);
     }
+    std::optional<double> OwnVersion() const override { return ownVersion; }
 
     FakeMap map{book_};
     FakeStation station{book_};  // a ready station object for tests that need just one

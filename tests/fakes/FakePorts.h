@@ -117,9 +117,13 @@ public:
     std::string ExeName() const override { return "Sirenwatch"; }
     std::string ExePath() const override { return platform::JoinPath(Folder(), ExeName()); }
     platform::VersionNumbers Version() const override { return {1, 1, 1}; }
+    std::string TestLogFolder() const override {
+        return testLogFolder.empty() ? Folder() : testLogFolder;
+    }
 
     TempDir dir;
     std::string folder;
+    std::string testLogFolder;
 };
 
 class RecordingHelp final : public platform::Help {

@@ -2,6 +2,9 @@
 // the records its changes leave.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
 
 namespace incidents {
@@ -69,7 +72,26 @@ TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
         {State::BeingHandled, Command(A::Acknowledge), State::BeingHandled,
          "already being handled by Anna"},
         {State::BeingHandled, Command(A::Take, "", "Carla"), State::BeingHandled,
+         "being handled by Anna: take it over first, with a note"},
+        {State::BeingHandled, Command(A::Close, "gone", "Carla"), State::BeingHandled,
+         "being handled by Anna: take it over first, with a note"},
+        {State::BeingHandled, Command(A::Close, "gone", "ANNA"), State::Closed, ""},
+        {State::BeingHandled, Command(A::Note, "seen him", "Carla"), State::BeingHandled, ""},
+        // The hand-over: another operator takes over with a note; the handler releases.
+        {State::BeingHandled, Command(A::TakeOver, "Anna's shift ended", "Carla"),
+         State::BeingHandled, ""},
+        {State::BeingHandled, Command(A::TakeOver, "", "Carla"), State::BeingHandled,
+         "taking over needs a note: why"},
+        {State::BeingHandled, Command(A::TakeOver, "mine", "anna"), State::BeingHandled,
          "already being handled by Anna"},
+        {State::Acknowledged, Command(A::TakeOver, "mine", "Carla"), State::Acknowledged,
+         "nobody handles it yet: take it"},
+        {State::BeingHandled, Command(A::Release, "off duty"), State::Acknowledged, ""},
+        {State::BeingHandled, Command(A::Release, "", "Carla"), State::BeingHandled,
+         "only Anna can release it; take it over with a note"},
+        {State::New, Command(A::Release), State::New, "nobody handles it"},
+        {State::Closed, Command(A::TakeOver, "late", "Carla"), State::Closed,
+         "the incident is closed"},
         {State::StoodDown, Command(A::Take), State::StoodDown, "the station stood down"},
         {State::StoodDown, Command(A::Acknowledge), State::StoodDown, "the station stood down"},
         {State::Closed, Command(A::Note, "late"), State::Closed, "the incident is closed"},
@@ -91,6 +113,26 @@ TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
     }
     World w;
     EXPECT_EQ(w.book.Apply(Command(OperatorAction::Acknowledge)).refusal, "no incident 1");
+}
+
+TEST(IncidentBook, AHandOverNamesTheNewHandlerAndAReleaseLeavesNone) {
+    World w;
+    w.Reach(State::BeingHandled);
+    ASSERT_TRUE(
+        w.book.Apply(Command(OperatorAction::TakeOver, "Anna's shift ended", "Carla")).done);
+    EXPECT_EQ(w.book.Find(1)->handler, "Carla");
+    EXPECT_EQ(w.changes.back().action, Action::TakeOver);
+    EXPECT_EQ(w.changes.back().note, "Anna's shift ended");
+    EXPECT_NE(ChangeJson(w.changes.back()).find(R"("action":"take_over")"), std::string::npos);
+    EXPECT_FALSE(w.book.Apply(Command(OperatorAction::Close, "done", "Anna")).done)
+        << "Anna no longer handles it";
+    ASSERT_TRUE(w.book.Apply(Command(OperatorAction::Release, "", "Carla")).done);
+    EXPECT_EQ(w.book.Find(1)->handler, "");
+    EXPECT_NE(ChangeJson(w.changes.back())
+                  .find(R"("action":"release","from":"being_handled",)"
+                        R"("to":"acknowledged")"),
+              std::string::npos);
+    EXPECT_TRUE(w.book.Apply(Command(OperatorAction::Take, "", "Bruno")).done) << "free again";
 }
 
 TEST(IncidentBook, TakingForSomeoneElseNamesThemAndTheRecordSaysWhoDidIt) {
@@ -205,7 +247,53 @@ TEST(IncidentBook, LateCopiesAndDuplicatesAddEvidenceButDoNotSound) {
     w.book.Apply(Command(OperatorAction::Close, "ok"));
     EXPECT_FALSE(w.book.Observe(Emergency(kT0 + 300, "B")).sound);
     EXPECT_EQ(w.book.Latest("IZ2ABC-9")->id, 1u);
-    EXPECT_EQ(w.book.Find(1)->copies, 5u);
+    EXPECT_EQ(w.book.Find(1)->copies, 4u) << "a closed incident stays as it was closed";
+}
+
+// The station program counts a station's packets since it first heard it; each incident shows
+// its own, and a closed one what it had when it was closed.
+TEST(IncidentBook, AClosedIncidentKeepsItsEvidenceAndTheNextCountsItsOwn) {
+    World w;
+    const auto heard = [&](std::int64_t time_s, std::uint64_t stationCount, const char* frame) {
+        w.book.Observe(Emergency(time_s, frame));
+        w.book.NoteEvidence("iz2abc-9",
+                            Evidence{.frame = frame, .lastHeard_s = time_s, .count = stationCount});
+    };
+    heard(kT0, 1, "first");
+    w.book.Apply(Command(OperatorAction::Close, "found him"));
+    w.book.NoteEvidence("IZ2ABC-9", Evidence{.frame = "late", .count = 9});
+    heard(kT0 + 600, 2, "second");
+
+    ASSERT_NE(w.book.Find(2), nullptr);
+    const Evidence& closed = *w.book.Find(1)->evidence;
+    const Evidence& next = *w.book.Find(2)->evidence;
+    EXPECT_EQ(std::tie(closed.frame, closed.count), std::tuple("first", 1u));
+    EXPECT_EQ(std::tie(next.frame, next.count, next.firstHeard_s),
+              std::tuple("second", 1u, kT0 + 600));
+}
+
+// Incidents kept from the watch before are taken up as they were: their frames go on joining
+// them, nothing is told again, and no number is given twice.
+TEST(IncidentBook, IncidentsTakenUpKeepTheirNumbersAndNoneIsGivenAgain) {
+    World w;
+    Incident open, closed;
+    std::tie(open.id, open.callsign, open.state, open.handler) =
+        std::tuple(7, "IZ2ABC-9", State::BeingHandled, "Mario");
+    std::tie(closed.id, closed.callsign, closed.state) = std::tuple(3, "IZ2XYZ", State::Closed);
+    w.book.Restore({open, closed}, 9);
+    EXPECT_EQ(w.book.NextNumber(), 9u);
+
+    const auto again = w.book.Observe(Emergency(kT0));
+    EXPECT_EQ(again.incident, 7u);
+    EXPECT_FALSE(again.sound);
+    EXPECT_TRUE(w.changes.empty());
+    EXPECT_EQ(w.book.Observe(Emergency(kT0, "x", "IZ2XYZ")).incident, 9u);
+    EXPECT_EQ(w.book.Observe(Emergency(kT0, "y", "IZ2NEW")).incident, 10u);
+
+    // The closed one taken up is the first to go when the book is full.
+    for (int i = 0; i < 997; ++i) w.book.Observe(Emergency(kT0, "z", "S" + std::to_string(i)));
+    EXPECT_EQ(w.book.Find(3), nullptr);
+    EXPECT_NE(w.book.Find(7), nullptr);
 }
 
 TEST(IncidentBook, TheGradeIsTheStrongestEvidenceHeard) {

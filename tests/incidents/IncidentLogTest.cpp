@@ -1,12 +1,19 @@
 // The incident log and its export: lines survive a crash in the middle of another, files are
 // per day, and the GPX and KML read back with an XML parser give the points and tracks logged.
+// A full disk loses no line and is told, with the system's reason, at each stop and recovery.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <csignal>
+#include <cstring>
+#include <fstream>
 
 #include "fakes/FileText.h"
 #include "fakes/LogCapture.h"
@@ -90,8 +97,143 @@ TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
     EXPECT_FALSE(log.Append(Position("2026-12-07T09:01:00Z", "Q4HIKE-7", 45.82, 8.98)));
     ASSERT_EQ(logged.lines.size(), 1u) << "told once";
     EXPECT_EQ(logged.lines[0].first, platform::Level::Warning);
-    EXPECT_NE(logged.lines[0].second.find("cannot be written"), std::string::npos)
+    EXPECT_NE(
+        logged.lines[0].second.find("cannot be written: " + std::string(std::strerror(ENOTDIR))),
+        std::string::npos)
         << logged.lines[0].second;
+}
+
+// A folder on a file system that fills up and has room again: a small tmpfs where the test
+// may mount one (as root), else a file size limit standing in for it.
+class FullDisk {
+public:
+    FullDisk() {
+        mounted_ = ::mount("tmpfs", Bytes(dir_.path()), "tmpfs", MS_NOSUID | MS_NODEV,
+                           "size=64k,mode=0700") == 0;
+        if (!mounted_) {
+            ::getrlimit(RLIMIT_FSIZE, &roomy_);
+            oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+        }
+    }
+    ~FullDisk() {
+        if (mounted_) {
+            ::umount2(Bytes(dir_.path()), MNT_DETACH);
+        } else {
+            MakeRoom();
+            std::signal(SIGXFSZ, oldHandler_);
+        }
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+    QString Folder() const { return dir_.path(); }
+    // What the system says when a write does not fit.
+    std::string Reason() const { return std::strerror(mounted_ ? ENOSPC : EFBIG); }
+
+    // No room left but what the log's last page (or the limit) still takes: a line or two.
+    void Fill(const QString& logFile) {
+        if (!mounted_) {
+            rlimit full = roomy_;
+            full.rlim_cur = rlim_t(QFileInfo(logFile).size() + 600);
+            ::setrlimit(RLIMIT_FSIZE, &full);
+            return;
+        }
+        std::ofstream filler(FillerPath().toStdString(), std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
+        }
+    }
+    void MakeRoom() {
+        if (mounted_)
+            QFile::remove(FillerPath());
+        else
+            ::setrlimit(RLIMIT_FSIZE, &roomy_);
+    }
+
+private:
+    static const char* Bytes(const QString& path) {
+        static QByteArray bytes;
+        bytes = QFile::encodeName(path);
+        return bytes.constData();
+    }
+    QString FillerPath() const { return dir_.path() + "/filler"; }
+
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    rlimit roomy_{};
+    void (*oldHandler_)(int) = SIG_DFL;
+};
+
+TEST(IncidentLog, AFullDiskLosesNoLineSaysWhyAndSaysSoAgainAfterEachRecovery) {
+    FullDisk disk;
+    IncidentLog log(disk.Folder() + "/incidents");
+    const QString file = log.Folder() + "/incidents-2026-12-07.jsonl";
+    std::size_t healthChanges = 0;
+    log.SetHealthListener([&healthChanges] { ++healthChanges; });
+    std::vector<std::string> shown;  // each emergency's callsign, as the watch showed them
+    const auto nextEmergency = [&shown] {
+        shown.push_back("Q" + std::to_string(shown.size()) + "MOB-9");
+        return Emergency("2026-12-07T10:00:00Z", shown.back().c_str(), 45.5, 9.1);
+    };
+    LogCapture logged;
+    ASSERT_TRUE(log.Append(nextEmergency()));
+    for (int stop = 0; stop < 2; ++stop) {
+        disk.Fill(file);
+        while (log.Health().writing && shown.size() < 400) log.Append(nextEmergency());
+        ASSERT_FALSE(log.Health().writing) << "the disk did not fill";
+        for (int gap = 0; gap < 8; ++gap) EXPECT_FALSE(log.Append(nextEmergency()));
+        EXPECT_EQ(log.Health().problem, disk.Reason());
+        EXPECT_GE(log.Health().waiting, 9u);
+        log.Retry();  // still full: the lines keep waiting, nothing is said again
+        disk.MakeRoom();
+        const std::size_t changes = healthChanges;
+        log.Retry();
+        EXPECT_TRUE(log.Health().writing);
+        EXPECT_EQ(log.Health().waiting, 0u);
+        EXPECT_GT(healthChanges, changes) << "the dashboard hears of the recovery";
+    }
+    ASSERT_EQ(logged.lines.size(), 4u) << "each stop and each recovery is told once";
+    for (std::size_t i = 0; i < logged.lines.size(); ++i) {
+        EXPECT_EQ(logged.lines[i].first, platform::Level::Warning);
+        const std::string expected =
+            i % 2 == 0 ? "cannot be written: " + disk.Reason() : "is written again";
+        EXPECT_NE(logged.lines[i].second.find(expected), std::string::npos)
+            << logged.lines[i].second;
+    }
+    // An emergency shown is an emergency logged: each one whole, once, in its order.
+    const QStringList lines = Lines(file);
+    ASSERT_EQ(std::size_t(lines.size()), shown.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_TRUE(QJsonDocument::fromJson(lines[qsizetype(i)].toUtf8()).isObject()) << i;
+        EXPECT_TRUE(lines[qsizetype(i)].contains(QString::fromStdString(shown[i]))) << i;
+    }
+}
+
+TEST(IncidentLog, WhenTooManyLinesWaitTheOldestAreGivenUpAndThatIsTold) {
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + "/data");  // a file where the log's folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    IncidentLog log(dir.path() + "/data/incidents");
+    log.SetMaxWaiting(3);
+    LogCapture logged;
+    for (int minute = 0; minute < 5; ++minute) {
+        const std::string time = "2026-12-07T09:0" + std::to_string(minute) + ":00Z";
+        EXPECT_FALSE(log.Append(Position(time.c_str(), "Q4HIKE-7", 45 + minute, 8.98)));
+    }
+    EXPECT_EQ(log.Health().problem, std::strerror(ENOTDIR));
+    EXPECT_EQ(log.Health().waiting, 3u);
+    EXPECT_EQ(log.Health().lost, 2u);
+    ASSERT_EQ(logged.lines.size(), 2u) << "the stop, then the first line given up";
+    EXPECT_NE(logged.lines[1].second.find("3 lines wait"), std::string::npos);
+
+    blocker.remove();
+    log.Retry();
+    ASSERT_EQ(logged.lines.size(), 3u);
+    EXPECT_NE(logged.lines[2].second.find("2 older line(s) were lost"), std::string::npos)
+        << logged.lines[2].second;
+    const QStringList lines = Lines(log.Folder() + "/incidents-2026-12-07.jsonl");
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].contains("47")) << "the newest three are kept: " << lines[0].toStdString();
 }
 
 TEST(IncidentLog, KeepsTheDaysAskedForAndRemovesOlderFiles) {
@@ -126,7 +268,8 @@ XmlContent ReadXml(const QString& path) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
         const QString name = xml.name().toString();
         if (c.rootNamespace.isEmpty()) c.rootNamespace = xml.namespaceUri().toString();
-        if (QStringList{"wpt", "trk", "Document", "Placemark"}.contains(name)) container = name;
+        if (QStringList{"metadata", "wpt", "trk", "Document", "Placemark"}.contains(name))
+            container = name;
         if (name == "trkpt")
             c.trackPoints.emplace_back(xml.attributes().value("lat").toDouble(),
                                        xml.attributes().value("lon").toDouble());
@@ -177,6 +320,32 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     const QString unwritable = w.dir.path() + "/no/such/out.kml";
     EXPECT_FALSE(ExportIncidents(w.log.Folder(), unwritable, std::nullopt, &error));
     EXPECT_TRUE(error.startsWith(unwritable + ": ")) << error.toStdString();
+}
+
+// The time nobody watched shows in the export: at the home station as points of their own, and
+// in the GPX file's description.
+TEST(IncidentExport, TheWatchStoppingAndStartingAgainIsMarkedAtHome) {
+    LoggedWatch w;
+    const Place home{45.504, 9.206};
+    ASSERT_TRUE(w.log.Append({At("2026-12-07T09:00:00Z"), WatchStopped{.home = home}}));
+    ASSERT_TRUE(w.log.Append(
+        {At("2026-12-07T09:30:00Z"),
+         WatchStarted{
+             .lastAlive_s = At("2026-12-07T09:20:00Z"), .stoppedCleanly = false, .home = home}}));
+    const QString gpx = w.dir.path() + "/out.gpx", kml = w.dir.path() + "/out.kml";
+    ASSERT_TRUE(ExportIncidents(w.log.Folder(), gpx, std::nullopt));
+    ASSERT_TRUE(ExportIncidents(w.log.Folder(), kml, std::nullopt));
+    XmlContent g = ReadXml(gpx), k = ReadXml(kml);
+    const QString down =
+        "The watch started again; nobody watched since 2026-12-07T09:20:00Z: it did not stop "
+        "cleanly, and was last known to run then.";
+    EXPECT_EQ(g.texts["wpt/name"],
+              (QStringList{"Q7MOB-9", "Q4HIKE-7", "watch stopped", "watch started"}));
+    EXPECT_EQ(g.texts["wpt/desc"].value(3), down);
+    EXPECT_EQ(g.texts["metadata/desc"].value(0),
+              "2026-12-07T09:00:00Z The watch stopped cleanly.\n2026-12-07T09:30:00Z " + down);
+    EXPECT_EQ(k.texts["Placemark/name"].mid(2, 2), (QStringList{"watch stopped", "watch started"}));
+    EXPECT_EQ(k.texts["Placemark/coordinates"].value(3), "9.206000,45.504000");
 }
 
 TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {

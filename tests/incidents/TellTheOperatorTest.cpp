@@ -82,10 +82,13 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
     notifier.Tell(NewEmergency(false));  // the same station again: not told twice
     notifier.Tell({0, incidents::AlarmOn{}});
     notifier.Tell({0, incidents::FeedSilent{"KISS 127.0.0.1:8001", 900, 0}});
+    notifier.Tell({0, incidents::FeedDown{"KISS 127.0.0.1:8001", "Connection refused"}});
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.summaries.size() == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.summaries.size() == 3; }, 10000));
     QTest::qWait(50);
-    EXPECT_EQ(service.summaries, (QStringList{"Emergency: Q7MOB-9", "Sirenwatch hears nothing"}));
+    EXPECT_EQ(service.summaries, (QStringList{"Emergency: Q7MOB-9", "Sirenwatch hears nothing",
+                                              "Sirenwatch's feed is down"}));
+    EXPECT_EQ(service.bodies.value(2), "KISS 127.0.0.1:8001: Connection refused");
     EXPECT_EQ(service.bodies.value(0), "23.8 km away, bearing 295°\nCar &lt;off&gt; the road");
     EXPECT_TRUE(service.bodies.value(1).contains("900 s"));
     QDBusConnection::disconnectFromBus("service");

@@ -35,8 +35,8 @@ TEST(WatchList, DecidesWhatSoundsAndSaysWhyTheRestIsHeldBack) {
         {ignoreAndRadius, At("TEST-12", 1), "ignored (tests)"},
         {ignoreAndRadius, At("ATEST", 1), ""},
         {ignoreAndRadius, At("IZ2ABC", 50), ""},
-        {ignoreAndRadius, At("IZ2ABC", 50.04),
-         "outside the alarm area (50.0 km from home, beyond 50.0 km)"},
+        {ignoreAndRadius, At("IZ2ABC", 50.09),  // cut to tenths, as the panel shows it
+         "outside the alarm area (50 km from home, beyond 50 km)"},
         {ignoreAndRadius, At("IZ2ABC", std::nullopt), ""},  // unknown: it sounds
         {area, At("IZ2ABC", 9000, GeoPoint{-17, 179}), ""},
         {area, At("IZ2ABC", 9000, GeoPoint{-17, -178}), ""},
@@ -45,7 +45,7 @@ TEST(WatchList, DecidesWhatSoundsAndSaysWhyTheRestIsHeldBack) {
         {area, At("IZ2ABC", 9000, GeoPoint{-17, 0}), "outside the alarm area"},
         {both, At("IZ2ABC", 10, GeoPoint{45, 9}), ""},  // inside the circle is enough
         {both, At("IZ2ABC", 80, GeoPoint{45, 9}),
-         "outside the alarm area (80.0 km from home, beyond 50.0 km)"},
+         "outside the alarm area (80 km from home, beyond 50 km)"},
         {both, At("IZ2ABC", std::nullopt, GeoPoint{45, 9}), ""},  // the circle cannot tell
     };
     for (const auto& c : cases) {
@@ -70,15 +70,22 @@ TEST(WatchList, ReadsTheSettingsAndLeavesOutWhatItCannotRead) {
     const struct {
         const char *ignore, *radius, *area, *problem;
     } bad[] = {
-        {"IR2 TST:x", "", "", "Ignore: \"IR2 TST:x\" is not a callsign"},
-        {"A*B", "", "", "Ignore: \"A*B\" is not a callsign"},
-        {"", "12,5", "", "AlarmRadiusKm: \"12,5\" is not a distance in kilometres"},
-        {"", "0", "", "AlarmRadiusKm: \"0\" is not a distance in kilometres"},
-        {"", "50km", "", "AlarmRadiusKm: \"50km\" is not a distance in kilometres"},
-        {"", "", "45,9;46,9", "AlarmArea: \"45,9;46,9\" has fewer than three points"},
-        {"", "", "45,9;46,9;91,9", "AlarmArea: \"91,9\" is not latitude,longitude in degrees"},
-        {"", "", "45,9;46,9;45,181", "AlarmArea: \"45,181\" is not latitude,longitude in degrees"},
-        {"", "", "45,9;46;45,10", "AlarmArea: \"46\" is not latitude,longitude in degrees"},
+        {"IR2 TST:x", "", "", "Ignore: \"IR2 TST:x\" is not a callsign; the entry is left out"},
+        {"A*B", "", "", "Ignore: \"A*B\" is not a callsign; the entry is left out"},
+        {"", "12,5", "",
+         "AlarmRadiusKm: \"12,5\" is not a distance in kilometres; no distance limit is used"},
+        {"", "0", "",
+         "AlarmRadiusKm: \"0\" is not a distance in kilometres; no distance limit is used"},
+        {"", "50km", "",
+         "AlarmRadiusKm: \"50km\" is not a distance in kilometres; no distance limit is used"},
+        {"", "", "45,9;46,9",
+         "AlarmArea: \"45,9;46,9\" has fewer than three points; no area limit is used"},
+        {"", "", "45,9;46,9;91,9",
+         "AlarmArea: \"91,9\" is not latitude,longitude in degrees; no area limit is used"},
+        {"", "", "45,9;46,9;45,181",
+         "AlarmArea: \"45,181\" is not latitude,longitude in degrees; no area limit is used"},
+        {"", "", "45,9;46;45,10",
+         "AlarmArea: \"46\" is not latitude,longitude in degrees; no area limit is used"},
     };
     for (const auto& b : bad) {
         parsed = ParseWatchList(b.ignore, b.radius, b.area);

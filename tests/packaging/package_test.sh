@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package as an operator gets it: made by cpack, without lintian errors, unpacked
 # into a scratch root where the program runs the demo with its files in the installed places;
+# the maintainer scripts stop the service on removal and clear its links and state on purge;
 # both units verify, the system unit's ExecStart runs with its settings in a scratch folder and
 # its lines carry journal priorities; SIGHUP re-reads the settings and keeps the watch's state,
 # SIGTERM ends through the close path.
@@ -45,9 +46,63 @@ for file in usr/bin/sirenwatch usr/bin/sirenwatch-decode usr/share/sirenwatch/ba
             etc/sirenwatch/Sirenwatch.ini etc/sirenwatch/host/Uiview32.INI; do
   [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
+grep -q '^License: GPL-3.0-or-later' "$root/usr/share/doc/sirenwatch/copyright" &&
+  grep -q '/usr/share/common-licenses/GPL-3' "$root/usr/share/doc/sirenwatch/copyright" ||
+  fail "the copyright file does not give Sirenwatch's own licence, GPL-3.0-or-later"
 grep -q 'Natural Earth' "$root/usr/share/doc/sirenwatch/copyright" &&
   grep -q 'public domain' "$root/usr/share/doc/sirenwatch/copyright" ||
   fail "the copyright file does not name the base map's source and licence"
+
+# Files that may hold a secret are not for every local user.
+contents=$(dpkg-deb -c "$deb")
+grep -q '^-rw-r----- .*/etc/sirenwatch/host/Uiview32.INI$' <<<"$contents" ||
+  fail "the host's settings (DashboardToken) are not 0640 in the package: $(grep Uiview32 <<<"$contents")"
+
+# --- The maintainer scripts, on a scratch root (DPKG_ROOT), with Debian's own helpers --------
+# The service is stopped on removal, its enablement links go on purge, and so does its state.
+control=$scratch/control
+dpkg-deb -e "$deb" "$control"
+for script in postinst prerm postrm; do
+  [ -x "$control/$script" ] || fail "the package has no $script"
+done
+fake_bin=$scratch/fake-bin calls=$scratch/calls
+mkdir -p "$fake_bin" "$scratch/run-systemd"
+for tool in systemd-sysusers systemctl deb-systemd-invoke chgrp; do
+  printf '#!/bin/sh\necho "%s $*" >>%s\n' "$tool" "$calls" >"$fake_bin/$tool"
+done
+printf '#!/bin/sh\nexit 0\n' >"$fake_bin/getent"     # the sirenwatch group exists
+printf '#!/bin/sh\necho root\n' >"$fake_bin/stat"    # as dpkg unpacked it
+chmod +x "$fake_bin"/*
+dpkg_root=$scratch/dpkg-root
+mkdir -p "$dpkg_root/lib/systemd/system" "$dpkg_root/usr/lib/systemd/user" "$dpkg_root/etc/sirenwatch/host" "$dpkg_root/var/lib/sirenwatch/incidents"
+cp "$root/lib/systemd/system/sirenwatch.service" "$dpkg_root/lib/systemd/system/"
+cp "$root/usr/lib/systemd/user/sirenwatch.service" "$dpkg_root/usr/lib/systemd/user/"
+cp "$root/etc/sirenwatch/host/Uiview32.INI" "$dpkg_root/etc/sirenwatch/host/"
+touch "$dpkg_root/var/lib/sirenwatch/incidents/incidents-2026-12-07.jsonl"
+in_root() {
+  env PATH="$fake_bin:$PATH" DPKG_ROOT="$dpkg_root" DPKG_MAINTSCRIPT_PACKAGE=sirenwatch \
+    DPKG_MAINTSCRIPT_NAME="${1##*/}" "$@"
+}
+in_root "$control/postinst" configure || fail "postinst configure failed"
+grep -q "chgrp sirenwatch $dpkg_root/etc/sirenwatch/host/Uiview32.INI" "$calls" &&
+  [ "$(stat -c %a "$dpkg_root/etc/sirenwatch/host/Uiview32.INI")" = 640 ] ||
+  fail "postinst did not give the host's settings to root:sirenwatch 0640: $(cat "$calls")"
+[ -z "$(find "$dpkg_root/etc" -type l)" ] || fail "postinst enabled the service: $(find "$dpkg_root/etc" -type l)"
+in_root deb-systemd-helper enable sirenwatch.service   # the operator enables it
+wants=$dpkg_root/etc/systemd/system/multi-user.target.wants/sirenwatch.service
+[ -L "$wants" ] || fail "enabling the service made no link"
+# Stopped on removal where systemd runs (here a scratch /run/systemd/system), not on upgrade.
+sed "s|/run/systemd/system|$scratch/run-systemd|" "$control/prerm" >"$scratch/prerm" && chmod +x "$scratch/prerm"
+env PATH="$fake_bin:$PATH" "$scratch/prerm" upgrade 1.0
+! grep -q "deb-systemd-invoke stop" "$calls" || fail "prerm stopped the service for an upgrade"
+env PATH="$fake_bin:$PATH" "$scratch/prerm" remove
+grep -q "deb-systemd-invoke stop sirenwatch.service" "$calls" || fail "prerm remove does not stop the service"
+in_root "$control/postrm" remove || fail "postrm remove failed"
+[ -d "$dpkg_root/var/lib/sirenwatch" ] || fail "postrm remove took the state that only purge takes"
+in_root "$control/postrm" purge || fail "postrm purge failed"
+[ ! -e "$wants" ] && [ ! -L "$wants" ] || fail "purge left the enablement link $wants"
+[ -z "$(find "$dpkg_root/etc/systemd" -type l 2>/dev/null)" ] || fail "purge left links: $(find "$dpkg_root/etc/systemd" -type l)"
+[ ! -e "$dpkg_root/var/lib/sirenwatch" ] || fail "purge left /var/lib/sirenwatch"
 
 # The man page names every option --help lists, its exit status and files.
 man=$(zcat "$root/usr/share/man/man1/sirenwatch.1.gz" | sed 's/\\f[BIRP]//g; s/\\-/-/g')
@@ -55,8 +110,13 @@ exe=$root/usr/bin/sirenwatch
 for option in $("$exe" --help | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,' | sort -u); do
   grep -qF -- "$option" <<<"$man" || fail "the man page does not list $option"
 done
-for section in 'EXIT STATUS' FILES SIGNALS; do
+for section in 'EXIT STATUS' FILES SIGNALS INCIDENTS WATCH; do
   grep -q "^.SH $section" <<<"$man" || fail "the man page has no $section section"
+done
+# It tells the [Watch] keys, the incident states and how to export the service's log.
+for text in AlarmRadiusKm AlarmArea Ignore= 'being handled' 'stood down' \
+            'STATE_DIRECTORY=/var/lib/sirenwatch sirenwatch --export'; do
+  grep -qF -- "$text" <<<"$man" || fail "the man page does not tell of $text"
 done
 
 # --- The unpacked program: installed layout -------------------------------------------------

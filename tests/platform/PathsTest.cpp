@@ -22,7 +22,8 @@ LayoutInputs Inputs(const char* exeFolder, const char* home, const char* xdgConf
 }
 
 auto Fields(const FileLayout& l) {
-    return std::tie(l.installed, l.shared, l.settings, l.hostFolder, l.userStore, l.data);
+    return std::tie(l.installed, l.shared, l.settings, l.hostFolder, l.userStore, l.data,
+                    l.testLog);
 }
 
 TEST(Layout, BesideOrInstalled) {
@@ -30,6 +31,7 @@ TEST(Layout, BesideOrInstalled) {
                                "/opt/share/sirenwatch",
                                "/home/op/.config/sirenwatch",
                                "/home/op/.config/sirenwatch/host",
+                               "/srv/data/sirenwatch",
                                "/srv/data/sirenwatch",
                                "/srv/data/sirenwatch"};
     const struct {
@@ -40,12 +42,12 @@ TEST(Layout, BesideOrInstalled) {
     } cases[] = {
         {"a writable folder with its files", true, true, "", "",
          FileLayout{false, "/opt/sw", "/opt/sw", "/srv/data/sirenwatch/host", "/home/op/.config",
-                    "/srv/data/sirenwatch"}},
+                    "/srv/data/sirenwatch", "/opt/sw"}},
         {"a folder it cannot write to", false, true, "", "", installed},
         {"a writable folder without its files", true, false, "", "", installed},
         {"the system service", false, false, "/etc/sirenwatch/", "/var/lib/sirenwatch",
          FileLayout{true, "/opt/share/sirenwatch", "/etc/sirenwatch", "/etc/sirenwatch/host",
-                    "/var/lib/sirenwatch", "/var/lib/sirenwatch"}},
+                    "/var/lib/sirenwatch", "/var/lib/sirenwatch", "/var/lib/sirenwatch"}},
     };
     const LayoutInputs user = Inputs("/opt/sw", "/home/op", "", "/srv/data");
     for (const auto& c : cases) {

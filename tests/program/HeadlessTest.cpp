@@ -24,11 +24,12 @@ TEST(HeadlessDialogs, PrintsTitleAndEveryLineAndTakesTheDefaultButton) {
     EXPECT_EQ(err.str(), "question: Sirenwatch  Ver. 1.11:\n    Remove?\n    [answered OK]\n");
 
     err.str("");
-    dialogs.Notice("Error while talking to UI-View32:\nGetLatitude failed",
+    dialogs.Notice("Error while talking to UI-View32:\nGetLatitude failed \x1b]0;x\a\xe8",
                    platform::Icon::Exclamation);
-    EXPECT_EQ(
-        err.str(),
-        "warning: Sirenwatch:\n    Error while talking to UI-View32:\n    GetLatitude failed\n");
+    EXPECT_EQ(err.str(),
+              "warning: Sirenwatch:\n    Error while talking to UI-View32:\n    GetLatitude failed "
+              "\\x1b]0;x\\x07\\xe8\n")
+        << "a message may quote the air: what a terminal acts on is escaped";
 }
 
 TEST(HeadlessDialogs, ModalFormIsClosedThroughItsClosePath) {

@@ -165,6 +165,13 @@ INSTANTIATE_TEST_SUITE_P(Startup, FailedStart, testing::Values(
     [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
+// The built-in host knows its version: its settings file need not say it.
+TEST_F(Startup, AHostThatKnowsItsVersionNeedsNoneInItsFile) {
+    InstallHost(fp.userStore, hostDir.Path() + "/", {.version = ""});
+    host.ownVersion = 1.86;
+    EXPECT_TRUE(Start());
+}
+
 TEST_F(Startup, AHomeOnTheEdgesOfTheGlobeStarts) {
     Home("9000.00S", "18000.00E")(*this);
     EXPECT_TRUE(Start());
@@ -247,6 +254,18 @@ TEST_F(Startup, TestModeAppendsFramesToTodaysLog) {
     host.Deliver("12:00:02 IW2ABC-9>APRS:>fine");
     program->Close();
     EXPECT_EQ(fakes::ReadAll(log), "earlier\r\n12:00:02 IW2ABC-9>APRS:>fine\r\n");
+}
+
+// An installed program keeps the log in its data folder, which a first run has not made yet.
+TEST_F(Startup, TestModeMakesTheLogsFolderOnAFirstRun) {
+    Store("Test", "1");
+    fp.program.testLogFolder = fp.program.dir.File("data/sirenwatch");
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(fp.dialogs.boxes.empty()) << fp.dialogs.boxes.front().text;
+    host.Deliver("12:00:02 IW2ABC-9>APRS:>fine");
+    program->Close();
+    EXPECT_EQ(fakes::ReadAll(fp.program.dir.File("data/sirenwatch/05_12_2026.log")),
+              "12:00:02 IW2ABC-9>APRS:>fine\r\n");
 }
 
 TEST_F(Startup, ATestLogThatCannotBeOpenedIsToldOnceAndTheProgramRunsOn) {

@@ -129,6 +129,16 @@ TEST(DashboardServer, ServesThePageAndEscapedStateAndTakesActionsImagesOnlyFromI
     ASSERT_EQ(served.source.actions.size(), 1u);
     EXPECT_EQ(served.source.actions[0].kind, ActionKind::Take);
     EXPECT_EQ(served.source.actions[0].operatorName, "Anna");
+    // The hand-over's two actions, with the note.
+    for (const auto& [name, kind] : {std::pair{"take_over", ActionKind::TakeOver},
+                                     std::pair{"release", ActionKind::Release}}) {
+        const QByteArray body = QByteArray(R"({"action":")") + name +
+                                R"(","incident":"Q1X","operator":"Bea","note":"shift over"})";
+        EXPECT_TRUE(Exchange(served.server.Port(), Post(body, "secret")).startsWith("HTTP/1.1 200"))
+            << name;
+        EXPECT_EQ(served.source.actions.back().kind, kind) << name;
+        EXPECT_EQ(served.source.actions.back().note, "shift over") << name;
+    }
 
     // With a tile server the page may load images from it, and only from it.
     ServerSettings settings;

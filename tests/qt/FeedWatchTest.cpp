@@ -19,6 +19,8 @@ public:
     void Start() override {}
     QString Describe() const override { return "KISS 127.0.0.1:8001"; }
     void Hear() { NoteActivity(); }
+    void Down(const QString& reason) { LinkDown(reason); }
+    void Up() { LinkUp(); }
 };
 
 struct WatchedFeed {
@@ -76,6 +78,24 @@ TEST(FeedWatch, AFeedNeverHeardIsSilentFromTheStart) {
     WatchedFeed w;
     w.After(120);
     EXPECT_EQ(w.view.Warning(), "Nothing heard on KISS 127.0.0.1:8001 since start (2 min 00 s)");
+}
+
+// A link that goes down is told at once, not at the silence limit, and stays on the band
+// while the silence counts on; told once however often it is tried again.
+TEST(FeedWatch, ALinkDownIsToldAtOnceApartFromSilence) {
+    WatchedFeed w;
+    w.feed.Down("Connection refused");
+    w.feed.Down("Connection refused");
+    ASSERT_EQ(w.told.size(), 1u);
+    EXPECT_EQ(std::get<incidents::FeedDown>(w.told[0]).reason, "Connection refused");
+    EXPECT_EQ(w.view.Warning(), "KISS 127.0.0.1:8001 is down: Connection refused");
+    w.After(120);
+    EXPECT_EQ(w.told.size(), 2u) << "silent as well";
+    EXPECT_EQ(w.view.Warning(), "KISS 127.0.0.1:8001 is down: Connection refused");
+    w.feed.Up();
+    ASSERT_EQ(w.told.size(), 3u);
+    EXPECT_TRUE(std::holds_alternative<incidents::FeedUp>(w.told[2]));
+    EXPECT_TRUE(w.view.Warning().isEmpty());
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t l
     dash::IncidentView in;
     in.id = std::move(id);
     in.callsign = std::move(callsign);
+    in.stateKey = "new";
     in.state = "new";
     in.lastHeard_s = lastHeard_s;
     return in;
@@ -29,6 +30,7 @@ dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t l
 TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
     qttest::FakeSource source;
     source.snapshot.now_s = kNow;
+    source.snapshot.languageCode = 2000;
     source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
     qt_host::IncidentPanel panel(source);
     std::vector<QString> answers = {"  Anna  ", "<b>road</b> closed", "found safe"};
@@ -87,17 +89,63 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
     EXPECT_EQ(source.actions.size(), 5U);
 
     // A closed incident offers no action; the selection stays on its incident across changes.
-    source.snapshot.incidents[1].state = "closed";
+    source.snapshot.incidents[1].stateKey = source.snapshot.incidents[1].state = "closed";
     source.snapshot.incidents.insert(source.snapshot.incidents.begin(),
                                      Incident("c", "Q7NEW", kNow));
     source.Changed();
     ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 3; }, 2000));
     EXPECT_EQ(table->item(table->currentRow(), panel.Callsign)->text(), "<b>EVIL</b>");
-    EXPECT_FALSE(panel.findChild<QPushButton*>("take")->isEnabled());
+    for (auto* button : panel.findChildren<QPushButton*>()) EXPECT_FALSE(button->isEnabled());
 
     panel.resize(720, 300);
     panel.show();
     qttest::SaveScreenshot(panel, "incident-list");
+}
+
+TEST(IncidentPanel, OffersWhatTheStateAllowsAndHandsOverWithANote) {
+    qttest::FakeSource source;
+    source.snapshot.now_s = kNow;
+    source.snapshot.languageCode = 2000;
+    auto taken = Incident("a", "Q7MOB-9", kNow);
+    taken.stateKey = "being_handled";
+    taken.operatorName = "Anna";
+    source.snapshot.incidents = {taken};
+    qt_host::IncidentPanel panel(source);
+    std::vector<QString> answers = {"Bruno", "Anna went home"};
+    panel.ask = [&](const QString&, const QString&, bool) -> std::optional<QString> {
+        QString next = answers.front();
+        answers.erase(answers.begin());
+        return next;
+    };
+    panel.findChild<QTableWidget*>("incidents")->selectRow(0);
+    const auto enabled = [&](const char* name) {
+        return panel.findChild<QPushButton*>(name)->isEnabled();
+    };
+    EXPECT_FALSE(enabled("take")) << "someone handles it: it is taken over, not taken";
+    EXPECT_FALSE(enabled("acknowledge"));
+    EXPECT_TRUE(enabled("take_over") && enabled("release") && enabled("note") && enabled("close"));
+    panel.findChild<QPushButton*>("take_over")->click();
+    ASSERT_EQ(source.actions.size(), 1U);
+    EXPECT_EQ(source.actions[0].kind, dash::ActionKind::TakeOver);
+    EXPECT_EQ(source.actions[0].operatorName, "Bruno");
+    EXPECT_EQ(source.actions[0].note, "Anna went home");
+}
+
+TEST(IncidentPanel, SpeaksTheAddOnsLanguageAndFollowsASwitch) {
+    qttest::FakeSource source;  // the add-on's default: Italian
+    source.snapshot.now_s = kNow;
+    source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
+    qt_host::IncidentPanel panel(source);
+    auto* table = panel.findChild<QTableWidget*>("incidents");
+    EXPECT_EQ(panel.windowTitle(), "Interventi");
+    EXPECT_EQ(table->horizontalHeaderItem(panel.Callsign)->text(), "Nominativo");
+    EXPECT_EQ(table->item(0, panel.LastHeard)->text(), "2 min fa");
+    EXPECT_EQ(panel.findChild<QPushButton*>("acknowledge")->text(), "Tacita");
+    source.snapshot.languageCode = 2000;
+    source.Changed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.windowTitle() == "Incidents"; }, 2000));
+    EXPECT_EQ(table->horizontalHeaderItem(panel.Callsign)->text(), "Callsign");
+    EXPECT_EQ(panel.findChild<QPushButton*>("acknowledge")->text(), "Acknowledge");
 }
 
 TEST(IncidentPanel, SaysHowLongAgo) {
@@ -107,6 +155,7 @@ TEST(IncidentPanel, SaysHowLongAgo) {
         {172800, "2 d 0 h ago"}};
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(qt_host::IncidentPanel::Ago(seconds), text) << seconds;
+    EXPECT_EQ(qt_host::IncidentPanel::Ago(90000, false), "1 g 1 h fa");
 }
 
 }  // namespace

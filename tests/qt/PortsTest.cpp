@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -40,6 +41,23 @@ TEST(QtSingleInstance, ASecondHolderFindsTheFirstUntilItEnds) {
     EXPECT_FALSE(second.AnotherInstanceRunning());
     // A folder it cannot write to does not claim another instance.
     EXPECT_FALSE(qt::QtSingleInstance("/proc/no-such-folder").AnotherInstanceRunning());
+}
+
+TEST(QtSingleInstance, TheLockLiesWithTheDataSoAnotherRuntimeFolderStillFindsIt) {
+    QTemporaryDir data, runtimeA, runtimeB;
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    qputenv("XDG_RUNTIME_DIR", runtimeA.path().toUtf8());
+    qt::QtSingleInstance first;
+    EXPECT_FALSE(first.AnotherInstanceRunning());
+    qputenv("XDG_RUNTIME_DIR", runtimeB.path().toUtf8());
+    qt::QtSingleInstance second;
+    EXPECT_TRUE(second.AnotherInstanceRunning());
+    EXPECT_TRUE(
+        QFileInfo::exists(QString::fromStdString(qt::CurrentLayout().data) + "/sirenwatch.lock"));
+    for (const auto& [name, old] :
+         {std::pair{"XDG_DATA_HOME", oldData}, {"XDG_RUNTIME_DIR", oldRuntime}})
+        old.isNull() ? qunsetenv(name) : qputenv(name, old);
 }
 
 TEST(QtHelp, OpensTheChmWhereTheDesktopHasAViewerElseOurHtmlHelpElseSaysSo) {

@@ -36,9 +36,12 @@ std::string RawReport(const std::string& ax25) {
 struct Collected {
     std::vector<std::string> lines;
     QStringList statuses;
+    QStringList link;  // "down: reason", "up"
     void Listen(qt_host::feeds::Feed& feed) {
         feed.SetLineHandler([this](const std::string& line) { lines.push_back(line); });
         feed.SetStatusHandler([this](const QString& status) { statuses << status; });
+        feed.SetLinkHandler(
+            [this](bool up, const QString& reason) { link << (up ? "up" : "down: " + reason); });
     }
     bool Said(const QString& text) const { return statuses.filter(text).size() > 0; }
 };
@@ -146,6 +149,10 @@ TEST(SerialKissFeed, FindsTheTncWhenItIsPluggedInAndAgainAfterItWasUnplugged) {
     const auto opened = got.statuses.size();
     Unplug(device, tnc);
     ASSERT_TRUE(QTest::qWaitFor([&] { return got.statuses.size() > opened; }, 10000));
+    // Told in words of its own, not the port's stale system error ("File exists").
+    EXPECT_EQ(
+        got.statuses.mid(opened).join('|').toStdString(),
+        "KISS " + device + " at 9600 bd: no such device (unplugged?), trying again every 0.05 s");
     tnc = PlugIn(device);
     ASSERT_GE(tnc, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return got.statuses.last().endsWith(": open"); }, 10000))
@@ -154,6 +161,8 @@ TEST(SerialKissFeed, FindsTheTncWhenItIsPluggedInAndAgainAfterItWasUnplugged) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return got.lines.size() == 2; }, 10000));
     EXPECT_EQ(got.lines[1], kOrdinary);
     Unplug(device, tnc);
+    EXPECT_EQ(got.link.join('|').toStdString(),
+              "down: no such device (unplugged?)|up|down: no such device (unplugged?)|up");
 }
 
 }  // namespace

@@ -19,10 +19,12 @@ TEST(JournalLevel, EmergenciesAreCriticalSilenceAWarning) {
              Case{"ALARM\toff", false, 5},
              Case{"FEED\tsilent\t900\tKISS 127.0.0.1:8001", false, 4},
              Case{"FEED\tback", false, 5},
+             Case{"FEED\tdown\tConnection refused\tKISS 127.0.0.1:8001", false, 4},
              Case{R"({"callsign":"Q7MOB-9","event":"emergency","new":true})", false, 2},
              Case{R"({"event":"alarm","state":"on"})", false, 2},
              Case{R"({"event":"feed","state":"silent"})", false, 4},
              Case{R"({"event":"feed","state":"back"})", false, 5},
+             Case{R"({"event":"feed","state":"down"})", false, 4},
              Case{R"({"event":"position","callsign":"EMERGENCY"})", false, 6},
              Case{"Q1ALFA EMERGENCY", false, 6},  // only the first word counts
              Case{"feed: connected to 127.0.0.1:8001", true, 6},

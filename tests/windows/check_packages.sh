@@ -4,6 +4,7 @@
 set -euo pipefail
 expected="Sirenwatch/
 Sirenwatch/LEGGIMI.txt
+Sirenwatch/LICENSE
 Sirenwatch/README.txt
 Sirenwatch/Sirenwatch.chm
 Sirenwatch/Sirenwatch.exe
@@ -17,7 +18,7 @@ for build in "$@"; do
       continue
     fi
     if [ "$(cmake -E tar tf "$zip" | LC_ALL=C sort)" = "$expected" ]; then
-      echo "PASS: $(basename "$zip") holds the program, its sound, its help and the read-me files"
+      echo "PASS: $(basename "$zip") holds the program, its sound, its help, the read-me files and the licence"
     else
       echo "FAIL: $(basename "$zip") holds:"
       cmake -E tar tf "$zip"

@@ -21,7 +21,9 @@ QJsonObject IncidentJson(const IncidentView& i) {
                                  {"text", Text(n.text)}});
     QJsonObject o{{"id", Text(i.id)},
                   {"callsign", Text(i.callsign)},
+                  {"stateKey", Text(i.stateKey)},
                   {"state", Text(i.state)},
+                  {"comment", Text(i.comment)},
                   {"grade", Text(i.grade)},
                   {"firstHeard", double(i.firstHeard_s)},
                   {"lastHeard", double(i.lastHeard_s)},
@@ -32,6 +34,10 @@ QJsonObject IncidentJson(const IncidentView& i) {
     if (i.latitude_deg && i.longitude_deg) {
         o["lat"] = *i.latitude_deg;
         o["lon"] = *i.longitude_deg;
+    }
+    if (i.distance && i.bearing_deg) {
+        o["distance"] = *i.distance;
+        o["bearing"] = *i.bearing_deg;
     }
     return o;
 }
@@ -70,10 +76,22 @@ QJsonObject SnapshotJson(const Snapshot& s) {
                   {"circles", circles},
                   {"homeCallsign", Text(s.homeCallsign)},
                   {"alarm", s.alarmOn},
+                  {"language", s.languageCode == 2000 ? "en" : "it"},
+                  {"unit", s.miles ? "mi" : "km"},
                   {"feed", QJsonObject{{"name", Text(s.feed.name)},
                                        {"silent", s.feed.silent},
-                                       {"lastHeard", double(s.feed.lastHeard_s)}}}};
+                                       {"lastHeard", double(s.feed.lastHeard_s)},
+                                       {"down", s.feed.down},
+                                       {"problem", Text(s.feed.problem)}}}};
+    o["log"] = QJsonObject{{"writing", s.log.writing},
+                           {"problem", Text(s.log.problem)},
+                           {"waiting", double(s.log.waiting)},
+                           {"lost", double(s.log.lost)}};
     if (s.home_deg) o["home"] = QJsonArray{s.home_deg->first, s.home_deg->second};
+    if (s.watchGap)
+        o["watchGap"] = QJsonObject{{"lastAlive", double(s.watchGap->lastAlive_s)},
+                                    {"started", double(s.watchGap->started_s)},
+                                    {"stoppedCleanly", s.watchGap->stoppedCleanly}};
     return o;
 }
 

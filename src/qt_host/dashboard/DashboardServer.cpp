@@ -88,6 +88,8 @@ std::optional<ActionKind> ParseKind(const QString& text) {
     if (text == "take") return ActionKind::Take;
     if (text == "note") return ActionKind::Note;
     if (text == "close") return ActionKind::Close;
+    if (text == "take_over") return ActionKind::TakeOver;
+    if (text == "release") return ActionKind::Release;
     return std::nullopt;
 }
 
@@ -275,7 +277,9 @@ QByteArray DashboardServer::ActionReply(const QByteArray& body, int* status) {
     const QString note = request.value("note").toString().trimmed();
     QString problem;
     if (error.error != QJsonParseError::NoError || !kind)
-        problem = "expected {\"action\": \"acknowledge\"|\"take\"|\"note\"|\"close\", ...}";
+        problem =
+            "expected {\"action\": \"acknowledge\"|\"take\"|\"take_over\"|\"release\"|"
+            "\"note\"|\"close\", ...}";
     else if (operatorName.size() > kMaxOperatorChars || note.size() > kMaxNoteChars)
         problem = "the operator's name or the note is too long";
     if (!problem.isEmpty()) {

@@ -36,6 +36,18 @@ void Feed::NoteActivity() {
     }
 }
 
+void Feed::LinkUp() {
+    if (!linkDown_) return;
+    linkDown_ = false;
+    if (onLink_) onLink_(true, {});
+}
+
+void Feed::LinkDown(const QString& reason) {
+    if (linkDown_) return;
+    linkDown_ = true;
+    if (onLink_) onLink_(false, reason);
+}
+
 void Feed::Finish() {
     if (finished_) return;
     finished_ = true;

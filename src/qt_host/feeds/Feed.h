@@ -16,6 +16,7 @@ public:
     using StatusHandler = std::function<void(const QString& status)>;
     using EndHandler = std::function<void()>;
     using ActivityHandler = std::function<void()>;
+    using LinkHandler = std::function<void(bool up, const QString& reason)>;
 
     explicit Feed(QObject* parent = nullptr) : QObject(parent) {}
 
@@ -27,6 +28,9 @@ public:
     // Told whenever anything arrives, traffic or not (an APRS-IS server comment counts):
     // what the silence watchdog listens to.
     void SetActivityHandler(ActivityHandler handler) { onActivity_ = std::move(handler); }
+    // Told when the link goes down (refused, lost, a device gone; the reason in words) and
+    // when it is up again, once each way. A file or standard input has no link to lose.
+    void SetLinkHandler(LinkHandler handler) { onLink_ = std::move(handler); }
 
     virtual void Start() = 0;
     // What the feed reads from, for status texts ("KISS 127.0.0.1:8001").
@@ -40,12 +44,16 @@ protected:
     void SetStatus(const QString& status);
     void Finish();
     void NoteActivity();
+    void LinkUp();
+    void LinkDown(const QString& reason);
 
 private:
     LineHandler onLine_;
     StatusHandler onStatus_;
     EndHandler onEnd_;
     ActivityHandler onActivity_;
+    LinkHandler onLink_;
+    bool linkDown_ = false;
     QString status_;
     bool finished_ = false;
 };

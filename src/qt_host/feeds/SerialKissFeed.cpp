@@ -1,9 +1,32 @@
 // KISS over a serial line to monitor lines, reopening the line while the TNC is away.
 #include "qt_host/feeds/SerialKissFeed.h"
 
+#include <QFileInfo>
+
 #include "decode/Ax25.h"
 
 namespace qt_host::feeds {
+
+namespace {
+
+// Why the line cannot be used, in words of our own: the port's own text may be a stale system
+// error ("File exists" from its lock file) rather than the reason.
+QString SerialProblem(const QString& device, QSerialPort::SerialPortError error,
+                      const QString& portText) {
+    if (!QFileInfo::exists(device)) return "no such device (unplugged?)";
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return "no such device (unplugged?)";
+        case QSerialPort::PermissionError:
+            return "permission denied, or the device is in use by another program";
+        case QSerialPort::ResourceError:
+            return "the device stopped answering (unplugged?)";
+        default:
+            return portText;
+    }
+}
+
+}  // namespace
 
 SerialKissFeed::SerialKissFeed(QString device, qint32 baud, QObject* parent, int reopen_ms)
     : Feed(parent), device_(std::move(device)), baud_(baud), port_(this) {
@@ -26,11 +49,12 @@ void SerialKissFeed::Open() {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadOnly)) {
-        CloseAndRetry(port_.errorString());
+        CloseAndRetry(SerialProblem(device_, port_.error(), port_.errorString()));
         return;
     }
     port_.clearError();
     SetStatus(Describe() + ": open");
+    LinkUp();
 }
 
 void SerialKissFeed::ReadAvailable() {
@@ -53,7 +77,7 @@ void SerialKissFeed::ReadAvailable() {
 void SerialKissFeed::Failed(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !port_.isOpen())
         return;
-    const QString reason = port_.errorString();
+    const QString reason = SerialProblem(device_, error, port_.errorString());
     QMetaObject::invokeMethod(
         this, [this, reason] { CloseAndRetry(reason); }, Qt::QueuedConnection);
 }
@@ -67,6 +91,7 @@ void SerialKissFeed::CloseAndRetry(const QString& reason) {
                   .arg(Describe(), reason)
                   .arg(reopen_.interval() / 1000.0));
     reopen_.start();
+    LinkDown(reason);
 }
 
 }  // namespace qt_host::feeds

@@ -44,6 +44,7 @@ void SocketFeed::Connected() {
     // Frames are small and an alarm should not wait for more bytes to fill a segment.
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     SetStatus(Describe() + ": connected");
+    LinkUp();
     OnConnected();
 }
 
@@ -70,6 +71,7 @@ void SocketFeed::Lost(const QString& reason) {
     const int delay = retryDelay_ms_;
     retryDelay_ms_ = std::min(retryDelay_ms_ * 2, kMaxRetry_ms);
     SetStatus(QString("%1: %2, retrying in %3 s").arg(Describe(), reason).arg(delay / 1000.0));
+    LinkDown(reason);
     retry_.start(delay);
 }
 

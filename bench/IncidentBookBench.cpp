@@ -1,0 +1,34 @@
+// The incident book's cost per emergency as it fills: a new station in emergency each time,
+// with many incidents open already (none closed, so nothing can be pruned).
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "incidents/IncidentBook.h"
+
+namespace {
+
+incidents::Observation Emergency(int station, std::int64_t time_s) {
+    incidents::Observation o;
+    o.callsign = "Q" + std::to_string(station) + "X";
+    o.time_s = time_s;
+    o.micEEmergency = true;
+    o.frameKey = o.callsign + ">APRS:" + std::to_string(time_s);
+    return o;
+}
+
+void NewEmergencyWithIncidentsOpen(benchmark::State& state) {
+    incidents::IncidentBook book;
+    const int open = static_cast<int>(state.range(0));
+    std::int64_t time_s = 1'796'637'600;
+    for (int i = 0; i < open; ++i) book.Observe(Emergency(i, ++time_s));
+    int station = open;
+    for (auto _ : state) book.Observe(Emergency(station++, ++time_s));
+    state.counters["emergencies/s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(NewEmergencyWithIncidentsOpen)->Arg(500)->Arg(10000);
+
+}  // namespace
+
+BENCHMARK_MAIN();

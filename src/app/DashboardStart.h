@@ -1,0 +1,33 @@
+// The dashboard started beside the watch, never in its way: when it cannot listen (another
+// program holds the port) that is told, and it tries again until it can.
+#pragma once
+
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "qt_host/dashboard/DashboardServer.h"
+
+namespace app {
+
+class DashboardStart {
+public:
+    // Tries at once; after a failure, again in firstDelay_ms, twice as long each time up to
+    // maxDelay_ms. `from` names what asked for the dashboard in the messages; `note` follows
+    // the address once it listens.
+    DashboardStart(std::unique_ptr<qt_host::dashboard::DashboardServer> server, std::string from,
+                   std::string note, int firstDelay_ms = 2000, int maxDelay_ms = 60000);
+
+private:
+    void Try();
+
+    std::unique_ptr<qt_host::dashboard::DashboardServer> server_;
+    std::string from_;
+    std::string note_;
+    QTimer retry_;
+    int delay_ms_;
+    int maxDelay_ms_;
+    std::string told_;  // the last reason told, so a port held for hours is not told each minute
+};
+
+}  // namespace app

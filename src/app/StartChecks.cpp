@@ -1,0 +1,169 @@
+// The start's checks, shared with --check: folders, the host's settings as read, the home
+// station, the feed, the watch list, the emergency command and the dashboard.
+#include "app/StartChecks.h"
+
+#include <unistd.h>
+
+#include <QHostAddress>
+#include <QString>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "app/FeedSetup.h"
+#include "incidents/EmergencyCommand.h"
+#include "incidents/WatchList.h"
+
+namespace app {
+namespace {
+
+using builtin_host::FeedSource;
+
+void Refuse(std::vector<Finding>& findings, std::string text, bool onCommandLine = false) {
+    findings.push_back({std::move(text), true, onCommandLine});
+}
+
+void Tell(std::vector<Finding>& findings, std::string text) {
+    findings.push_back({std::move(text), false, false});
+}
+
+// What the host's file holds that could not be read as written. A feed source is moot when
+// the command line names the feed.
+void CheckNotes(const CommandLine& options, const StartSettings& s,
+                std::vector<Finding>& findings) {
+    for (const builtin_host::SettingNote& note : s.host.notes) {
+        if (note.key == "Source" && options.feed != FeedChoice::FromSettings) continue;
+        findings.push_back({"[" + std::string(builtin_host::kHostSection) + "] " + note.text,
+                            note.refusesStart, false});
+    }
+}
+
+void CheckHome(const StartSettings& s, std::vector<Finding>& findings) {
+    if (s.hostIniMissing) {
+        Refuse(findings, "the host's folder has no settings file: " +
+                             builtin_host::HostIniPath(s.hostFolder));
+        return;
+    }
+    if (s.host.callsign.empty()) Tell(findings, "the home station has no callsign");
+    if (!builtin_host::HomeFromSettings(s.host))
+        Refuse(findings, "the home position is not a position: \"" + s.host.latitudeText + "\" \"" +
+                             s.host.longitudeText + "\"");
+}
+
+void CheckFeed(const CommandLine& options, const builtin_host::FeedSettings& feed,
+               std::vector<Finding>& findings) {
+    const bool onCommandLine = options.feed != FeedChoice::FromSettings;
+    if (feed.source == FeedSource::Replay) {
+        if (const auto problem = ReplayFileProblem(feed.replayFile))
+            Refuse(findings, "cannot read the replay file " + feed.replayFile + ": " + *problem,
+                   onCommandLine);
+        return;
+    }
+    const std::string* host = feed.source == FeedSource::Kiss     ? &feed.kissHost
+                              : feed.source == FeedSource::Agwpe  ? &feed.agwpeHost
+                              : feed.source == FeedSource::AprsIs ? &feed.aprsIsHost
+                                                                  : nullptr;
+    if (host != nullptr && !ParseEndpoint(*host, 1))
+        Refuse(findings, "the feed's address is not usable: " + *host, onCommandLine);
+}
+
+void CheckWatchList(const builtin_host::WatchSettingsText& watch, std::vector<Finding>& findings) {
+    const auto parsed =
+        incidents::ParseWatchList(watch.ignore, watch.alarmRadiusKm, watch.alarmArea);
+    for (const std::string& problem : parsed.problems) Tell(findings, "[Watch] " + problem);
+}
+
+void CheckDashboard(const CommandLine& options, const StartSettings& s,
+                    std::vector<Finding>& findings) {
+    std::string problem;
+    DashboardPlace(options, s.host, &problem);
+    if (!problem.empty()) Tell(findings, problem + "; the watch runs without the dashboard");
+}
+
+}  // namespace
+
+StartSettings ReadStartSettings(const CommandLine& options, const platform::FileLayout& layout,
+                                const std::string& hostFolder, bool hostIniMissing) {
+    StartSettings s{.layout = layout,
+                    .hostFolder = hostFolder,
+                    .hostIniMissing = hostIniMissing,
+                    .host = builtin_host::LoadHostSettings(hostFolder),
+                    .feed = {},
+                    .command = {}};
+    s.feed = EffectiveFeed(s.host.feed, options, layout.shared);
+    s.command = options.onEmergency.value_or(s.host.onEmergency);
+    return s;
+}
+
+std::optional<std::string> DataFolderProblem(const std::string& folder) {
+    // A folder not made yet is made at the first emergency: the nearest part that exists
+    // must let it be.
+    std::filesystem::path path = platform::FilePath(folder);
+    while (::access(path.c_str(), W_OK | X_OK) != 0) {
+        const int error = errno;
+        if (error != ENOENT || !path.has_relative_path() || path == path.parent_path())
+            return "the data folder " + folder + " cannot be written: " + std::strerror(error);
+        path = path.parent_path();
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec))
+        return "the data folder " + folder + " cannot be written: " + std::strerror(ENOTDIR);
+    return std::nullopt;
+}
+
+std::optional<Endpoint> DashboardPlace(const CommandLine& options,
+                                       const builtin_host::HostSettings& host,
+                                       std::string* problem) {
+    std::optional<Endpoint> where = options.dashboard;
+    const std::string from = options.dashboard ? "--dashboard" : "Dashboard in the host's settings";
+    if (!where && !host.dashboard.empty()) {
+        where = ParseListenAddress(host.dashboard);
+        if (!where) {
+            *problem = from + ": expected [ADDRESS:]PORT, got \"" + host.dashboard + "\"";
+            return std::nullopt;
+        }
+    }
+    if (!where) return std::nullopt;
+    const QHostAddress address(QString::fromStdString(where->host));
+    if (address.isNull()) {
+        *problem = from + ": not an IP address: " + where->host;
+        return std::nullopt;
+    }
+    if (!address.isLoopback() && host.dashboardToken.empty()) {
+        *problem = from + ": the dashboard listens beyond this machine (" + where->host +
+                   ") only with DashboardToken set in the host's settings";
+        return std::nullopt;
+    }
+    return where;
+}
+
+std::optional<std::string> CommandFinding(const std::string& command, bool onCommandLine) {
+    if (command.empty()) return std::nullopt;
+    const auto problem = incidents::CommandProblem(QString::fromStdString(command));
+    if (!problem) return std::nullopt;
+    return (onCommandLine ? "--on-emergency" : "OnEmergency in the host's settings") +
+           std::string(": the emergency command cannot run: ") + problem->toStdString();
+}
+
+std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings& s) {
+    std::vector<Finding> findings;
+    if (const auto problem = DataFolderProblem(s.layout.data)) Refuse(findings, *problem);
+    CheckNotes(options, s, findings);
+    CheckHome(s, findings);
+    CheckFeed(options, s.feed, findings);
+    CheckWatchList(s.host.watch, findings);
+    if (const auto problem = CommandFinding(s.command, options.onEmergency.has_value()))
+        Refuse(findings, *problem, options.onEmergency.has_value());
+    CheckDashboard(options, s, findings);
+    return findings;
+}
+
+int RefusalCode(const std::vector<Finding>& findings) {
+    int code = 0;
+    for (const Finding& f : findings)
+        if (f.refusesStart) code = f.onCommandLine ? 2 : std::max(code, 1);
+    return code;
+}
+
+}  // namespace app
