@@ -54,15 +54,19 @@ megabytes() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
 echo "capture: $lines lines, $stations stations, seed $seed ($capture)"
 echo "load: $(uptime | sed 's/.*load average/load average/')"
 
-# One whole process under GNU time: "<label>: lines/s, peak memory".
+# One whole process under GNU time: "<label>: lines/s, processor time, peak memory"; the
+# processor time is also left in $work/cpu-<label, spaces as underscores>.
 measure() {
     local label=$1 input=$2
     shift 2
-    /usr/bin/time -f "%e %M" -o "$work/time" "$@" < "$input" > "$work/out" 2> "$work/err" ||
+    /usr/bin/time -f "%e %M %U %S" -o "$work/time" "$@" < "$input" > "$work/out" 2> "$work/err" ||
         { echo "$label: failed"; tail -5 "$work/err"; return 1; }
-    local seconds kb
-    read -r seconds kb < "$work/time"
-    echo "$label: ${seconds} s, $(rate "$seconds") lines/s, peak memory $(megabytes "$kb") MB"
+    local seconds kb user system cpu
+    read -r seconds kb user system < "$work/time"
+    cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
+    echo "$cpu" > "$work/cpu-${label// /_}"
+    echo "$label: ${seconds} s, $(rate "$seconds") lines/s, processor ${cpu} s," \
+        "peak memory $(megabytes "$kb") MB"
 }
 
 measure "headless --stdin" "$capture" "$exe" --headless --stdin
@@ -71,6 +75,9 @@ measure "headless --replay --fast" /dev/null "$exe" --headless --replay "$captur
 measure "sirenwatch-decode" "$capture" "$decode"
 if command -v decode_aprs > /dev/null; then
     measure "direwolf decode_aprs" "$capture" decode_aprs
+    # The whole program against Direwolf's decoder alone, by processor time (one run each).
+    awk -v a="$(cat "$work/cpu-headless_--stdin")" -v b="$(cat "$work/cpu-direwolf_decode_aprs")" \
+        'BEGIN { if (a > 0) printf "  headless --stdin at %.2fx the speed of decode_aprs\n", b / a }'
 fi
 
 # In a window: the run goes on after the capture, so the time is taken when the feed says it

@@ -256,7 +256,7 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
     });
     host.SetDecodedListener(
         [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
-            book.Observe(ObservationOf(frame, time_s, values.TipoMessaggio, host));
+            ObserveFrame(book, frame, time_s, values.TipoMessaggio, host);
         });
     // Each incident keeps the evidence of its own frames; a closed one keeps what it had.
     events.Subscribe([&book](const incidents::Event& event) {

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -110,10 +109,9 @@ QString IncidentFileName(const QString& isoTime) {
 bool IncidentLog::Append(const Event& event) {
     if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->copy) return true;
     const QString time = IsoTime(event.time_s);
-    waiting_.push_back(
-        {.file = folder_ + '/' + IncidentFileName(time),
-         .day = time.left(10),
-         .text = QJsonDocument(ToJson(event)).toJson(QJsonDocument::Compact) + '\n'});
+    waiting_.push_back({.file = folder_ + '/' + IncidentFileName(time),
+                        .day = time.left(10),
+                        .text = QByteArray::fromStdString(JsonLine(event)) + '\n'});
     if (waiting_.size() > maxWaiting_) GiveUpOldest();
     Flush();
     return waiting_.empty();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <iosfwd>
+#include <string>
 
 #include "incidents/Events.h"
 
@@ -14,6 +15,8 @@ namespace incidents {
 QString IsoTime(std::int64_t seconds);
 
 QJsonObject ToJson(const Event& event);
+// The event as one compact JSON object, the text QJsonDocument writes for ToJson(event).
+std::string JsonLine(const Event& event);
 // The evidence as the emergency lines carry it under "evidence".
 QJsonObject EvidenceJson(const Evidence& evidence);
 

@@ -106,7 +106,7 @@ void MapView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const MapProjection p = Projection();
-    PaintBaseMap(painter, baseMap_.get(), p, rect());
+    painter.drawImage(QPointF(0, 0), BaseMapImage(p));
     if (tiles_ != nullptr) tiles_->Paint(painter, p, rect());
     PaintCircles(painter, p);
     PaintStations(painter, p);
@@ -115,6 +115,20 @@ void MapView::paintEvent(QPaintEvent*) {
     PaintAttribution(painter);
     PaintEdgeMarkers(painter);
     PaintWarning(painter);
+}
+
+const QImage& MapView::BaseMapImage(const MapProjection& p) {
+    const qreal ratio = devicePixelRatioF();
+    const BaseMapKey key{baseMap_.get(), size(),        ratio,          p.homeLat,
+                         p.homeLon,      p.pixelsPerKm, p.centreEastKm, p.centreNorthKm};
+    if (key == baseMapKey_ && !baseMapImage_.isNull()) return baseMapImage_;
+    baseMapKey_ = key;
+    baseMapImage_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    baseMapImage_.setDevicePixelRatio(ratio);
+    QPainter painter(&baseMapImage_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PaintBaseMap(painter, baseMap_.get(), p, rect());
+    return baseMapImage_;
 }
 
 void MapView::PaintCircles(QPainter& painter, const MapProjection& p) const {
@@ -146,15 +160,16 @@ void MapView::PaintStations(QPainter& painter, const MapProjection& p) const {
         if (!s.latitude_deg || !s.longitude_deg) return;
         const QPointF at = p.PlaceToScreen(*s.latitude_deg, *s.longitude_deg);
         if (!area.contains(at)) return;
-        painter.setPen(QPen(QColor(40, 40, 40), 1));
         const bool emergency = evidence_ != nullptr && evidence_->Find(s.callsign) != nullptr;
         const std::string why = emergency && heldBack ? heldBack(s.callsign) : std::string();
         // Held back: orange, and the reason beside the callsign.
-        painter.setBrush(!why.empty() ? QColor(240, 150, 20)
-                         : emergency  ? QColor(220, 30, 30)
-                         : s.isObject ? QColor(120, 120, 220)
-                                      : QColor(30, 120, 30));
-        painter.drawEllipse(at, emergency ? 5 : 3, emergency ? 5 : 3);
+        const QImage& dot = Dot(!why.empty() ? QColor(240, 150, 20)
+                                : emergency  ? QColor(220, 30, 30)
+                                : s.isObject ? QColor(120, 120, 220)
+                                             : QColor(30, 120, 30),
+                                emergency ? 5 : 3);
+        const double half = dot.deviceIndependentSize().width() / 2;
+        painter.drawImage(QPointF(std::round(at.x() - half), std::round(at.y() - half)), dot);
         (emergency ? emergencyLabels : otherLabels)
             .emplace_back(
                 at, QString::fromStdString(why.empty() ? s.callsign
@@ -167,7 +182,7 @@ void MapView::PaintStations(QPainter& painter, const MapProjection& p) const {
     const QFontMetricsF metrics(painter.font());
     painter.setPen(QColor(20, 20, 20));
     for (const auto& [at, text] : labels) {
-        const QRectF box = metrics.boundingRect(text).translated(at + QPointF(7, -4));
+        const QRectF box = LabelBox(painter.font(), metrics, text).translated(at + QPointF(7, -4));
         if (std::any_of(taken.begin(), taken.end(),
                         [&](const QRectF& other) { return other.intersects(box); }))
             continue;
@@ -175,6 +190,34 @@ void MapView::PaintStations(QPainter& painter, const MapProjection& p) const {
         // Drawn as text, never interpreted: the name comes from the air.
         painter.drawText(at + QPointF(7, -4), text);
     }
+}
+
+const QImage& MapView::Dot(const QColor& fill, int radius) const {
+    QImage& dot = dots_[{fill.rgba(), radius}];
+    if (!dot.isNull()) return dot;
+    const qreal ratio = devicePixelRatioF();
+    const int side = 2 * radius + 4;  // the outline's half pixel and the antialiasing
+    dot = QImage(QSize(side, side) * ratio, QImage::Format_ARGB32_Premultiplied);
+    dot.setDevicePixelRatio(ratio);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(40, 40, 40), 1));
+    painter.setBrush(fill);
+    painter.drawEllipse(QPointF(side / 2.0, side / 2.0), radius, radius);
+    return dot;
+}
+
+QRectF MapView::LabelBox(const QFont& font, const QFontMetricsF& metrics,
+                         const QString& text) const {
+    constexpr qsizetype kMaxBoxes = 50'000;
+    if (font != labelFont_ || labelBoxes_.size() > kMaxBoxes) {
+        labelBoxes_.clear();
+        labelFont_ = font;
+    }
+    const auto found = labelBoxes_.constFind(text);
+    if (found != labelBoxes_.constEnd()) return *found;
+    return *labelBoxes_.insert(text, metrics.boundingRect(text));
 }
 
 QRectF MapView::HomeLabelRect(QPointF home) const {

@@ -6,14 +6,20 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "builtin_host/Evidence.h"
@@ -108,8 +114,15 @@ protected:
 private:
     MapProjection Projection() const;
     void PanByPixels(QPointF moved);
+    // The base map as drawn for the view now: drawn again only when the view moved, so a
+    // repaint for new traffic costs no projecting and filling of coasts.
+    const QImage& BaseMapImage(const MapProjection& p);
     void PaintCircles(QPainter& painter, const MapProjection& p) const;
     void PaintStations(QPainter& painter, const MapProjection& p) const;
+    // A station's dot, drawn once for each colour and size and then stamped, and a label's
+    // box, measured once for each text: thousands of stations are repainted ten times a second.
+    const QImage& Dot(const QColor& fill, int radius) const;
+    QRectF LabelBox(const QFont& font, const QFontMetricsF& metrics, const QString& text) const;
     void PaintHome(QPainter& painter, const MapProjection& p) const;
     QRectF HomeLabelRect(QPointF home) const;
     void PaintScale(QPainter& painter, const MapProjection& p) const;
@@ -133,6 +146,14 @@ private:
     bool dragged_ = false;
     std::shared_ptr<const basemap::BaseMap> baseMap_;
     TileLayer* tiles_ = nullptr;
+    QImage baseMapImage_;
+    // What the image was drawn for: the map, the view's size and pixel ratio, the projection.
+    using BaseMapKey =
+        std::tuple<const basemap::BaseMap*, QSize, qreal, double, double, double, double, double>;
+    BaseMapKey baseMapKey_;
+    mutable std::map<std::pair<QRgb, int>, QImage> dots_;
+    mutable QHash<QString, QRectF> labelBoxes_;
+    mutable QFont labelFont_;  // the font the label boxes were measured in
     std::string homeCall_;
     QTimer repaint_;
     QString warning_;

@@ -19,6 +19,7 @@
 #include "fakes/LogCapture.h"
 #include "incidents/IncidentExport.h"
 #include "incidents/IncidentLog.h"
+#include "incidents/JsonLines.h"
 
 namespace incidents {
 namespace {
@@ -360,6 +361,45 @@ TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {
          {"yesterday", "2026-13-01", "2026-12-07T25:00", "2026-12-07Tfoo", "2026-12-07T10:05Zjunk",
           "2026-12-07T10:00+15:00", "2026-12-07T10:00+25:00", "2026-12-07T10"})
         EXPECT_FALSE(ParseSince(bad)) << bad;
+}
+
+// The log's times are written by hand: the same text as Qt's over the whole range.
+TEST(IncidentLog, TimesReadAsQtWritesThem) {
+    for (const std::int64_t seconds :
+         {std::int64_t{0}, std::int64_t{-1}, std::int64_t{1'709'164'799},
+          std::int64_t{1'709'251'199}, std::int64_t{1'796'559'359}, std::int64_t{-62'135'596'800},
+          std::int64_t{-62'135'596'801}, std::int64_t{253'402'300'799},
+          std::int64_t{253'402'300'800}})
+        EXPECT_EQ(IsoTime(seconds),
+                  QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate))
+            << seconds;
+}
+
+// The log's lines are written directly: the same bytes as Qt's JSON writer gives, whatever
+// the air sent.
+TEST(IncidentLog, LinesReadAsQtWritesThem) {
+    const std::string oddText = std::string("a\"b\\c/\b\f\n\r\t\x01\x1f\x7f", 14) + '\0' +
+                                "\xc3\xa8 \xe2\x82\xac \xff\xfe \xc3 <&>";
+    std::vector<Event> events;
+    for (const double degrees : {45.59166666666667, -0.0, 0.0, 0.0001, 1e-05, 180.0, -179.99999})
+        events.push_back(Position("2026-12-07T10:15:00Z", "Q7MOB-9", degrees, -degrees / 2));
+    Event odd = Emergency("2026-12-07T23:59:59Z", "Q1AB", 45.5, 9.25, true);
+    auto& e = std::get<incidents::Emergency>(odd.what);
+    for (std::string& text : e.panel.text) text = oddText;
+    e.unit = oddText;
+    e.evidence->path = {.digipeaters = {"WIDE1-1", oddText}, .heardFrom = oddText, .gateway = "G"};
+    e.evidence->heardVia = {oddText, ""};
+    e.evidence->count = 3;
+    events.push_back(odd);
+    events.push_back(Emergency("2026-12-07T00:00:00Z", "Q2CD", 45.5, 9.25));
+    e.evidence.reset();
+    events.push_back(odd);
+    events.push_back({At("2026-12-07T00:00:00Z"), AlarmOn{}});
+    events.push_back(
+        {At("2026-12-07T00:00:00Z"), FeedSilent{oddText, 905, At("2026-12-07T00:00:00Z")}});
+    for (const Event& event : events)
+        EXPECT_EQ(JsonLine(event),
+                  QJsonDocument(ToJson(event)).toJson(QJsonDocument::Compact).toStdString());
 }
 
 }  // namespace

@@ -119,6 +119,10 @@ TEST(BaseMapAcross180, LandAndSeaWhereTheyAreAndAcross180NextToHome) {
     const QImage image = milan.map.grab().toImage();
     EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(44.2, 8.9).toPoint()), qt_host::kSeaColor);
     EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(45.0, 8.0).toPoint()), qt_host::kLandColor);
+    milan.map.SetSpanKm(milan.map.SpanKm() * 3);  // drawn again for the wider view
+    const QImage wider = milan.map.grab().toImage();
+    EXPECT_EQ(wider.pixelColor(milan.map.ScreenPoint(44.2, 8.9).toPoint()), qt_host::kSeaColor);
+    EXPECT_EQ(wider.pixelColor(milan.map.ScreenPoint(45.0, 8.0).toPoint()), qt_host::kLandColor);
 
     SmallMap w(300, {-16.5, -179.5});
     w.map.SetBaseMap(ShippedBaseMap());

@@ -30,7 +30,7 @@ struct Watched {
         board.SetProgramValues(values);
         host.SetEpochClock([this] { return now_s; });
         host.SetDecodedListener([this](const decode::Decoded& frame, std::int64_t time_s) {
-            book.Observe(ObservationOf(frame, time_s, "EMERGENCY", host));
+            ObserveFrame(book, frame, time_s, "EMERGENCY", host);
         });
     }
 };
@@ -206,6 +206,27 @@ TEST(WatchBoard, ObservationsTellTheMicECodeFromTheCustomTypeAndTheComment) {
     EXPECT_EQ(o.time_s, 77);
     ASSERT_TRUE(o.distanceFromHome_km.has_value());
     EXPECT_NEAR(*o.distanceFromHome_km, 1.85, 0.05);
+    const auto plain = ObservationOf(decode::Decode("Q8MOV>APRS:!4531.00N/00912.00E>on my way"), 77,
+                                     "EMERGENCY", w.host);
+    EXPECT_TRUE(plain.position.has_value());
+    EXPECT_FALSE(plain.distanceFromHome_km.has_value()) << "no geodesy for an ordinary frame";
+    EXPECT_TRUE(plain.frameKey.empty());
+}
+
+TEST(WatchBoard, FramesWithoutAnEmergencyMarkStillReachTheStationsOpenIncident) {
+    Watched w;
+    w.host.OnTnc2Line(kEmergency);
+    w.now_s += 10;
+    w.host.OnTnc2Line("Q7MOB-9>APRS:!4531.00N/00912.00E>moving on");
+    const auto moved = w.board.Current().incidents.at(0);
+    EXPECT_EQ(moved.lastHeard_s, 1010);
+    ASSERT_TRUE(moved.latitude_deg.has_value());
+    EXPECT_NEAR(*moved.latitude_deg, 45.5167, 1e-3);
+    EXPECT_EQ(moved.state, "new");
+
+    w.now_s += 10;
+    w.host.OnTnc2Line(R"(Q7MOB-9>SU3UU0:`~SZl I>/"5\})");  // a Mic-E message, not Emergency
+    EXPECT_EQ(w.board.Current().incidents.at(0).state, "stood down");
 }
 
 }  // namespace
