@@ -1,7 +1,6 @@
 // Parsing of the executable's command line.
 #include "app/CommandLine.h"
 
-#include <charconv>
 #include <functional>
 #include <map>
 
@@ -9,13 +8,12 @@ namespace app {
 
 namespace {
 
-std::optional<std::uint16_t> ParsePort(std::string_view text) {
-    unsigned value = 0;
-    const auto* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || value == 0 || value > 65535) return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
+using watch_settings::kDefaultAgwpePort;
+using watch_settings::kDefaultAprsIsPort;
+using watch_settings::kDefaultKissPort;
+using watch_settings::ParseEndpoint;
+using watch_settings::ParseListenAddress;
+using watch_settings::ParseSerialLine;
 
 bool EndsWithExportType(const std::string& file) {
     if (file.size() < 4) return false;
@@ -53,14 +51,14 @@ private:
             {"--headless", [&] { o.headless = true; }},
             {"--json", [&] { o.json = true; }},
             {"--fast", [&] { o.fast = true; }},
-            {"--stdin", [&] { SetFeed(FeedChoice::Stdin, name); }},
-            {"--kiss", [&] { EndpointFeed(FeedChoice::Kiss, name, kDefaultKissPort); }},
-            {"--aprs-is", [&] { EndpointFeed(FeedChoice::AprsIs, name, kDefaultAprsIsPort); }},
-            {"--agwpe", [&] { EndpointFeed(FeedChoice::Agwpe, name, kDefaultAgwpePort); }},
+            {"--stdin", [&] { SetFeed(FeedSource::Stdin, name); }},
+            {"--kiss", [&] { EndpointFeed(FeedSource::Kiss, name, kDefaultKissPort); }},
+            {"--aprs-is", [&] { EndpointFeed(FeedSource::AprsIs, name, kDefaultAprsIsPort); }},
+            {"--agwpe", [&] { EndpointFeed(FeedSource::Agwpe, name, kDefaultAgwpePort); }},
             {"--serial", [&] { SerialFeed(name); }},
             {"--replay",
              [&] {
-                 if (auto v = Value(name); v && SetFeed(FeedChoice::Replay, name))
+                 if (auto v = Value(name); v && SetFeed(FeedSource::Replay, name))
                      o.replayFile = *v;
              }},
             {"--filter", [&] { o.filter = Value(name); }},
@@ -104,8 +102,8 @@ private:
         return args_[++index_];
     }
 
-    bool SetFeed(FeedChoice feed, const std::string& name) {
-        if (options_.feed != FeedChoice::FromSettings) {
+    bool SetFeed(FeedSource feed, const std::string& name) {
+        if (options_.feed) {
             Fail("only one feed can be chosen: " + feedName_ + " and " + name);
             return false;
         }
@@ -114,7 +112,7 @@ private:
         return true;
     }
 
-    void EndpointFeed(FeedChoice feed, const std::string& name, std::uint16_t defaultPort) {
+    void EndpointFeed(FeedSource feed, const std::string& name, std::uint16_t defaultPort) {
         const auto value = Value(name);
         if (!value || !SetFeed(feed, name)) return;
         const auto endpoint = ParseEndpoint(*value, defaultPort);
@@ -127,7 +125,7 @@ private:
 
     void SerialFeed(const std::string& name) {
         const auto value = Value(name);
-        if (!value || !SetFeed(FeedChoice::Serial, name)) return;
+        if (!value || !SetFeed(FeedSource::Serial, name)) return;
         const auto line = ParseSerialLine(*value);
         if (!line) {
             Fail(name + ": expected DEVICE[:BAUD], got \"" + *value + "\"");
@@ -147,11 +145,10 @@ private:
             Fail("--export: the file name must end in .gpx or .kml");
             return;
         }
-        const bool aprsIsOrSettings =
-            o.feed == FeedChoice::AprsIs || o.feed == FeedChoice::FromSettings;
+        const bool aprsIsOrSettings = !o.feed || *o.feed == FeedSource::AprsIs;
         if ((o.filter || o.call) && !aprsIsOrSettings)
             Fail("--filter and --call belong to an APRS-IS feed");
-        else if (o.fast && o.feed != FeedChoice::Replay && o.feed != FeedChoice::FromSettings)
+        else if (o.fast && o.feed && *o.feed != FeedSource::Replay)
             Fail("--fast belongs to a replay");
     }
 
@@ -168,53 +165,6 @@ private:
 };
 
 }  // namespace
-
-std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defaultPort) {
-    std::string_view host = text, port;
-    if (text.starts_with('[')) {  // [IPv6]:port
-        const auto close = text.find(']');
-        if (close == std::string_view::npos) return std::nullopt;
-        host = text.substr(1, close - 1);
-        const auto rest = text.substr(close + 1);
-        if (!rest.empty() && !rest.starts_with(':')) return std::nullopt;
-        if (!rest.empty()) port = rest.substr(1);
-        if (!rest.empty() && port.empty()) return std::nullopt;
-    } else if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
-        if (text.find(':') != colon) return std::nullopt;  // bare IPv6 needs brackets
-        host = text.substr(0, colon);
-        port = text.substr(colon + 1);
-        if (port.empty()) return std::nullopt;
-    }
-    if (host.empty() || host.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
-    Endpoint endpoint{std::string(host), defaultPort};
-    if (!port.empty()) {
-        const auto number = ParsePort(port);
-        if (!number) return std::nullopt;
-        endpoint.port = *number;
-    }
-    return endpoint;
-}
-
-std::optional<SerialLine> ParseSerialLine(std::string_view text) {
-    SerialLine line{std::string(text), kDefaultSerialBaud};
-    if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
-        const std::string_view speed = text.substr(colon + 1);
-        std::int32_t baud = 0;
-        const auto [ptr, ec] = std::from_chars(speed.data(), speed.data() + speed.size(), baud);
-        if (ec != std::errc() || ptr != speed.data() + speed.size() || baud < 50)
-            return std::nullopt;
-        line = {std::string(text.substr(0, colon)), baud};
-    }
-    if (line.device.empty()) return std::nullopt;
-    return line;
-}
-
-std::optional<Endpoint> ParseListenAddress(std::string_view text) {
-    if (const auto port = ParsePort(text)) return Endpoint{"127.0.0.1", *port};
-    auto endpoint = ParseEndpoint(text, 0);
-    if (!endpoint || endpoint->port == 0) return std::nullopt;
-    return endpoint;
-}
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* error) {
