@@ -83,15 +83,9 @@ std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& fo
 
 // Online tiles when the settings name a tile server; none otherwise.
 std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSettings& settings) {
-    const QString url = QString::fromStdString(settings.tileUrl);
-    if (url.isEmpty()) return nullptr;
-    if (!qt_host::TileLayer::UsableTemplate(url)) {
-        platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: TileUrl needs http(s) and {z}, {x}, {y}: " << settings.tileUrl;
-        return nullptr;
-    }
+    if (settings.tileUrl.empty()) return nullptr;  // none, or none usable (the checks told)
     qt_host::TileSettings tiles;
-    tiles.urlTemplate = url;
+    tiles.urlTemplate = QString::fromStdString(settings.tileUrl);
     tiles.attribution = QString::fromStdString(settings.tileAttribution);
     tiles.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                         "/sirenwatch/tiles";
@@ -309,7 +303,7 @@ std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
     server.port = where->port;
     server.token = QString::fromStdString(settings.dashboardToken);
     server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
-    if (qt_host::TileLayer::UsableTemplate(QString::fromStdString(settings.tileUrl))) {
+    if (!settings.tileUrl.empty()) {
         server.tileUrl = QString::fromStdString(settings.tileUrl);
         server.tileAttribution = QString::fromStdString(settings.tileAttribution);
     }

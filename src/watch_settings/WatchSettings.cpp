@@ -158,7 +158,7 @@ void ReadWatchList(const std::string& file, WatchSettings& s) {
 // A token others can read lets them act on the dashboard: told, with the command that mends
 // it, but the file's mode is the user's to change.
 void CheckTokenFile(const std::string& file, WatchSettings& s) {
-    struct stat status{};
+    struct stat status {};
     if (s.dashboardToken.empty() || ::stat(file.c_str(), &status) != 0) return;
     const auto perms = static_cast<std::filesystem::perms>(status.st_mode & 07777);
     if (auto note = ExposedTokenNote(file, perms, status.st_uid == ::geteuid()))
@@ -187,6 +187,11 @@ WatchSettings LoadWatchSettings(const std::string& hostFolder) {
     ReadLimits(read, s);
     s.onEmergency = read.Text("OnEmergency");
     s.tileUrl = read.Text("TileUrl");
+    if (!s.tileUrl.empty() && !UsableTileTemplate(s.tileUrl)) {
+        read.Note("TileUrl", s.tileUrl, "is not an http(s) address with {z}, {x} and {y}",
+                  "no tiles are shown");
+        s.tileUrl.clear();
+    }
     s.tileAttribution = read.Text("TileAttribution");
     s.dashboard = read.Text("Dashboard");
     s.dashboardToken = read.Text("DashboardToken");
@@ -225,6 +230,19 @@ bool SaveWatchSettings(const std::string& hostFolder, const WatchSettings& s) {
     return ok;
 }
 
+bool UsableTileTemplate(std::string_view url) {
+    const std::string lower = Lower(url.substr(0, 8));
+    const std::size_t scheme = lower.starts_with("https://")  ? 8
+                               : lower.starts_with("http://") ? 7
+                                                              : 0;
+    if (scheme == 0 || scheme == url.size() || url[scheme] == '/') return false;
+    for (const char c : url) {
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7f) return false;
+    }
+    return url.find("{z}") != std::string_view::npos && url.find("{x}") != std::string_view::npos &&
+           url.find("{y}") != std::string_view::npos;
+}
+
 WatchSettings FirstRunSettings(const std::string& demoFile) {
     WatchSettings s;
     s.feed.source = FeedSource::Replay;
@@ -236,8 +254,7 @@ WatchSettings FirstRunSettings(const std::string& demoFile) {
 std::optional<Endpoint> DashboardPlace(const std::optional<Endpoint>& fromCommandLine,
                                        const WatchSettings& settings, std::string* problem) {
     std::optional<Endpoint> where = fromCommandLine;
-    const std::string from =
-        fromCommandLine ? "--dashboard" : "Dashboard in the host's settings";
+    const std::string from = fromCommandLine ? "--dashboard" : "Dashboard in the host's settings";
     if (!where && !settings.dashboard.empty()) {
         where = ParseListenAddress(settings.dashboard);
         if (!where) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "builtin_host/HostSettings.h"
@@ -26,7 +27,7 @@ struct WatchSettings {
     // Days of incident log kept; older day files are removed. 0: all kept.
     int incidentDays = 90;
     // Online map tiles over the base map: a URL template with {z}, {x} and {y}, and the
-    // credit the tile server asks to be shown; empty: no tiles.
+    // credit the tile server asks to be shown; empty: no tiles (also when unusable).
     std::string tileUrl;
     std::string tileAttribution;
     // The dashboard: "[ADDRESS:]PORT" to serve it on, empty: none; and the access token that
@@ -47,6 +48,9 @@ WatchSettings LoadWatchSettings(const std::string& hostFolder);
 // Writes the [Sirenwatch Host] keys (the [Watch] section is edited by hand). False when the
 // file could not be written.
 bool SaveWatchSettings(const std::string& hostFolder, const WatchSettings& settings);
+
+// Whether a tile server's URL template can be used: http or https, a host, and {z}, {x}, {y}.
+bool UsableTileTemplate(std::string_view urlTemplate);
 
 // What a first start writes: the demo traffic, replayed, and a filter around the demo's home.
 WatchSettings FirstRunSettings(const std::string& demoFile);

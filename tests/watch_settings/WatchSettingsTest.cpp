@@ -134,6 +134,22 @@ TEST(WatchSettings, TheWatchSectionIsReadIntoTheListThatHolds) {
               "used");
 }
 
+TEST(WatchSettings, OnlyWebTileTemplatesWithAllThreeNumbers) {
+    EXPECT_TRUE(UsableTileTemplate("https://a.example.org/{z}/{x}/{y}.png"));
+    EXPECT_TRUE(UsableTileTemplate("http://127.0.0.1:8080/t?z={z}&x={x}&y={y}"));
+    EXPECT_FALSE(UsableTileTemplate("file:///tmp/{z}/{x}/{y}.png"));
+    EXPECT_FALSE(UsableTileTemplate("https://a.example.org/{z}/{x}.png"));
+    EXPECT_FALSE(UsableTileTemplate("https:///{z}/{x}/{y}.png"));
+    EXPECT_FALSE(UsableTileTemplate(""));
+    fakes::TempDir dir;
+    const WatchSettings s = LoadWatchSettings(HostFile(dir, "TileUrl=ftp://t/{z}/{x}/{y}\n"));
+    EXPECT_EQ(s.tileUrl, "");
+    ASSERT_EQ(s.notes.size(), 1u);
+    EXPECT_EQ(s.notes[0].text,
+              "TileUrl: \"ftp://t/{z}/{x}/{y}\" is not an http(s) address with {z}, {x} and {y}; "
+              "no tiles are shown");
+}
+
 // Loopback needs nothing; any other address needs the token; what is no address is told.
 TEST(WatchSettings, TheDashboardsPlace) {
     const struct {
@@ -147,8 +163,7 @@ TEST(WatchSettings, TheDashboardsPlace) {
         {"[::1]:8080", "", "::1", ""},
         {"[::ffff:127.0.0.2]:8080", "", "::ffff:127.0.0.2", ""},
         {"0.0.0.0:8080", "t", "0.0.0.0", ""},
-        {"0.0.0.0:8080", "",
-         nullptr,
+        {"0.0.0.0:8080", "", nullptr,
          "Dashboard in the host's settings: the dashboard listens beyond this machine (0.0.0.0) "
          "only with DashboardToken set in the host's settings"},
         {"localhost:8080", "t", nullptr,
@@ -180,13 +195,16 @@ TEST(WatchSettings, ATokenOthersCanReadIsTold) {
     } cases[] = {
         {fs::perms(0600), true, nullptr},
         {fs::perms(0400), true, nullptr},
-        {fs::perms(0640), true, "which the file's group can read (mode 0640); to keep the token "
-                                "secret, run: chmod 600 '/etc/x y/Uiview32.INI'"},
-        {fs::perms(0644), true, "which every user of this machine can read (mode 0644); to keep "
-                                "the token secret, run: chmod 600 '/etc/x y/Uiview32.INI'"},
+        {fs::perms(0640), true,
+         "which the file's group can read (mode 0640); to keep the token "
+         "secret, run: chmod 600 '/etc/x y/Uiview32.INI'"},
+        {fs::perms(0644), true,
+         "which every user of this machine can read (mode 0644); to keep "
+         "the token secret, run: chmod 600 '/etc/x y/Uiview32.INI'"},
         {fs::perms(0640), false, nullptr},
-        {fs::perms(0644), false, "which every user of this machine can read (mode 0644); to keep "
-                                 "the token secret, run: chmod o-rwx '/etc/x y/Uiview32.INI'"},
+        {fs::perms(0644), false,
+         "which every user of this machine can read (mode 0644); to keep "
+         "the token secret, run: chmod o-rwx '/etc/x y/Uiview32.INI'"},
     };
     for (const auto& c : cases) {
         const auto note = ExposedTokenNote("/etc/x y/Uiview32.INI", c.mode, c.readerOwnsFile);
