@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 
 namespace app {
 
@@ -171,20 +172,22 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     return Parser(args).Run(error);
 }
 
-std::string UsageText(std::string_view program) {
-    std::string p(program);
-    return "Usage: " + p + R"( [OPTION]...
+namespace {
+
+// The help, with marks where the defaults go.
+const char* UsageTemplate() {
+    return R"( [OPTION]...
 Watches APRS traffic for emergency beacons. The built-in station program takes its
 traffic from the feed chosen here, or else from its own settings (at first: the demo
 traffic beside the executable, replayed in real time).
 
 Feeds:
-  --kiss HOST:PORT     a KISS TNC over TCP (port 8001 when left out), e.g. Direwolf
-  --agwpe HOST:PORT    a soft TNC's AGWPE server (port 8000 when left out), e.g. Direwolf
+  --kiss HOST:PORT     a KISS TNC over TCP (port @KISS@ when left out), e.g. Direwolf
+  --agwpe HOST:PORT    a soft TNC's AGWPE server (port @AGWPE@ when left out), e.g. Direwolf
   --serial DEVICE[:BAUD]
-                       a KISS TNC on a serial line, e.g. /dev/ttyUSB0:9600 (9600 bd
+                       a KISS TNC on a serial line, e.g. /dev/ttyUSB0:9600 (@BAUD@ bd
                        when left out); looked for again while it is unplugged
-  --aprs-is HOST:PORT  an APRS-IS server (port 14580 when left out), read-only login
+  --aprs-is HOST:PORT  an APRS-IS server (port @APRSIS@ when left out), read-only login
     --filter SPEC      the server-side filter, e.g. "r/45.5/9.2/100"
     --call CALL        the login callsign (default: the home station's callsign)
   --replay FILE        a recorded file of monitor lines, paced by its timestamps; its
@@ -230,6 +233,21 @@ Other options:
   -h, --help           show this text and exit
   --version            show the version and exit
 )";
+}
+
+}  // namespace
+
+std::string UsageText(std::string_view program) {
+    std::string text = "Usage: " + std::string(program) + UsageTemplate();
+    // The defaults as the settings hold them, so the help never tells other ones.
+    const std::pair<const char*, int> defaults[] = {
+        {"@KISS@", watch_settings::kDefaultKissPort},
+        {"@AGWPE@", watch_settings::kDefaultAgwpePort},
+        {"@BAUD@", watch_settings::kDefaultSerialBaud},
+        {"@APRSIS@", watch_settings::kDefaultAprsIsPort}};
+    for (const auto& [mark, value] : defaults)
+        text.replace(text.find(mark), std::string_view(mark).size(), std::to_string(value));
+    return text;
 }
 
 }  // namespace app
