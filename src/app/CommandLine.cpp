@@ -1,21 +1,20 @@
 // Parsing of the executable's command line.
 #include "app/CommandLine.h"
 
-#include <charconv>
 #include <functional>
 #include <map>
+#include <utility>
 
 namespace app {
 
 namespace {
 
-std::optional<std::uint16_t> ParsePort(std::string_view text) {
-    unsigned value = 0;
-    const auto* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || value == 0 || value > 65535) return std::nullopt;
-    return static_cast<std::uint16_t>(value);
-}
+using watch_settings::kDefaultAgwpePort;
+using watch_settings::kDefaultAprsIsPort;
+using watch_settings::kDefaultKissPort;
+using watch_settings::ParseEndpoint;
+using watch_settings::ParseListenAddress;
+using watch_settings::ParseSerialLine;
 
 bool EndsWithExportType(const std::string& file) {
     if (file.size() < 4) return false;
@@ -53,14 +52,14 @@ private:
             {"--headless", [&] { o.headless = true; }},
             {"--json", [&] { o.json = true; }},
             {"--fast", [&] { o.fast = true; }},
-            {"--stdin", [&] { SetFeed(FeedChoice::Stdin, name); }},
-            {"--kiss", [&] { EndpointFeed(FeedChoice::Kiss, name, kDefaultKissPort); }},
-            {"--aprs-is", [&] { EndpointFeed(FeedChoice::AprsIs, name, kDefaultAprsIsPort); }},
-            {"--agwpe", [&] { EndpointFeed(FeedChoice::Agwpe, name, kDefaultAgwpePort); }},
+            {"--stdin", [&] { SetFeed(FeedSource::Stdin, name); }},
+            {"--kiss", [&] { EndpointFeed(FeedSource::Kiss, name, kDefaultKissPort); }},
+            {"--aprs-is", [&] { EndpointFeed(FeedSource::AprsIs, name, kDefaultAprsIsPort); }},
+            {"--agwpe", [&] { EndpointFeed(FeedSource::Agwpe, name, kDefaultAgwpePort); }},
             {"--serial", [&] { SerialFeed(name); }},
             {"--replay",
              [&] {
-                 if (auto v = Value(name); v && SetFeed(FeedChoice::Replay, name))
+                 if (auto v = Value(name); v && SetFeed(FeedSource::Replay, name))
                      o.replayFile = *v;
              }},
             {"--filter", [&] { o.filter = Value(name); }},
@@ -104,8 +103,8 @@ private:
         return args_[++index_];
     }
 
-    bool SetFeed(FeedChoice feed, const std::string& name) {
-        if (options_.feed != FeedChoice::FromSettings) {
+    bool SetFeed(FeedSource feed, const std::string& name) {
+        if (options_.feed) {
             Fail("only one feed can be chosen: " + feedName_ + " and " + name);
             return false;
         }
@@ -114,7 +113,7 @@ private:
         return true;
     }
 
-    void EndpointFeed(FeedChoice feed, const std::string& name, std::uint16_t defaultPort) {
+    void EndpointFeed(FeedSource feed, const std::string& name, std::uint16_t defaultPort) {
         const auto value = Value(name);
         if (!value || !SetFeed(feed, name)) return;
         const auto endpoint = ParseEndpoint(*value, defaultPort);
@@ -127,7 +126,7 @@ private:
 
     void SerialFeed(const std::string& name) {
         const auto value = Value(name);
-        if (!value || !SetFeed(FeedChoice::Serial, name)) return;
+        if (!value || !SetFeed(FeedSource::Serial, name)) return;
         const auto line = ParseSerialLine(*value);
         if (!line) {
             Fail(name + ": expected DEVICE[:BAUD], got \"" + *value + "\"");
@@ -147,11 +146,10 @@ private:
             Fail("--export: the file name must end in .gpx or .kml");
             return;
         }
-        const bool aprsIsOrSettings =
-            o.feed == FeedChoice::AprsIs || o.feed == FeedChoice::FromSettings;
+        const bool aprsIsOrSettings = !o.feed || *o.feed == FeedSource::AprsIs;
         if ((o.filter || o.call) && !aprsIsOrSettings)
             Fail("--filter and --call belong to an APRS-IS feed");
-        else if (o.fast && o.feed != FeedChoice::Replay && o.feed != FeedChoice::FromSettings)
+        else if (o.fast && o.feed && *o.feed != FeedSource::Replay)
             Fail("--fast belongs to a replay");
     }
 
@@ -169,72 +167,27 @@ private:
 
 }  // namespace
 
-std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defaultPort) {
-    std::string_view host = text, port;
-    if (text.starts_with('[')) {  // [IPv6]:port
-        const auto close = text.find(']');
-        if (close == std::string_view::npos) return std::nullopt;
-        host = text.substr(1, close - 1);
-        const auto rest = text.substr(close + 1);
-        if (!rest.empty() && !rest.starts_with(':')) return std::nullopt;
-        if (!rest.empty()) port = rest.substr(1);
-        if (!rest.empty() && port.empty()) return std::nullopt;
-    } else if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
-        if (text.find(':') != colon) return std::nullopt;  // bare IPv6 needs brackets
-        host = text.substr(0, colon);
-        port = text.substr(colon + 1);
-        if (port.empty()) return std::nullopt;
-    }
-    if (host.empty() || host.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
-    Endpoint endpoint{std::string(host), defaultPort};
-    if (!port.empty()) {
-        const auto number = ParsePort(port);
-        if (!number) return std::nullopt;
-        endpoint.port = *number;
-    }
-    return endpoint;
-}
-
-std::optional<SerialLine> ParseSerialLine(std::string_view text) {
-    SerialLine line{std::string(text), kDefaultSerialBaud};
-    if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
-        const std::string_view speed = text.substr(colon + 1);
-        std::int32_t baud = 0;
-        const auto [ptr, ec] = std::from_chars(speed.data(), speed.data() + speed.size(), baud);
-        if (ec != std::errc() || ptr != speed.data() + speed.size() || baud < 50)
-            return std::nullopt;
-        line = {std::string(text.substr(0, colon)), baud};
-    }
-    if (line.device.empty()) return std::nullopt;
-    return line;
-}
-
-std::optional<Endpoint> ParseListenAddress(std::string_view text) {
-    if (const auto port = ParsePort(text)) return Endpoint{"127.0.0.1", *port};
-    auto endpoint = ParseEndpoint(text, 0);
-    if (!endpoint || endpoint->port == 0) return std::nullopt;
-    return endpoint;
-}
-
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* error) {
     return Parser(args).Run(error);
 }
 
-std::string UsageText(std::string_view program) {
-    std::string p(program);
-    return "Usage: " + p + R"( [OPTION]...
+namespace {
+
+// The help, with marks where the defaults go.
+const char* UsageTemplate() {
+    return R"( [OPTION]...
 Watches APRS traffic for emergency beacons. The built-in station program takes its
 traffic from the feed chosen here, or else from its own settings (at first: the demo
 traffic beside the executable, replayed in real time).
 
 Feeds:
-  --kiss HOST:PORT     a KISS TNC over TCP (port 8001 when left out), e.g. Direwolf
-  --agwpe HOST:PORT    a soft TNC's AGWPE server (port 8000 when left out), e.g. Direwolf
+  --kiss HOST:PORT     a KISS TNC over TCP (port @KISS@ when left out), e.g. Direwolf
+  --agwpe HOST:PORT    a soft TNC's AGWPE server (port @AGWPE@ when left out), e.g. Direwolf
   --serial DEVICE[:BAUD]
-                       a KISS TNC on a serial line, e.g. /dev/ttyUSB0:9600 (9600 bd
+                       a KISS TNC on a serial line, e.g. /dev/ttyUSB0:9600 (@BAUD@ bd
                        when left out); looked for again while it is unplugged
-  --aprs-is HOST:PORT  an APRS-IS server (port 14580 when left out), read-only login
+  --aprs-is HOST:PORT  an APRS-IS server (port @APRSIS@ when left out), read-only login
     --filter SPEC      the server-side filter, e.g. "r/45.5/9.2/100"
     --call CALL        the login callsign (default: the home station's callsign)
   --replay FILE        a recorded file of monitor lines, paced by its timestamps; its
@@ -280,6 +233,21 @@ Other options:
   -h, --help           show this text and exit
   --version            show the version and exit
 )";
+}
+
+}  // namespace
+
+std::string UsageText(std::string_view program) {
+    std::string text = "Usage: " + std::string(program) + UsageTemplate();
+    // The defaults as the settings hold them, so the help never tells other ones.
+    const std::pair<const char*, int> defaults[] = {
+        {"@KISS@", watch_settings::kDefaultKissPort},
+        {"@AGWPE@", watch_settings::kDefaultAgwpePort},
+        {"@BAUD@", watch_settings::kDefaultSerialBaud},
+        {"@APRSIS@", watch_settings::kDefaultAprsIsPort}};
+    for (const auto& [mark, value] : defaults)
+        text.replace(text.find(mark), std::string_view(mark).size(), std::to_string(value));
+    return text;
 }
 
 }  // namespace app

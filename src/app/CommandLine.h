@@ -1,34 +1,24 @@
 // The executable's command line: which feed the built-in host takes its traffic from,
-// headless mode, --help and --version. Plain C++ so it can be parsed before Qt starts.
+// headless mode, --help and --version. Plain C++ so it can be parsed before Qt starts; the
+// addresses and their default ports are the settings' own (watch_settings/).
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "watch_settings/Addresses.h"
+#include "watch_settings/Feed.h"
+
 namespace app {
 
-enum class FeedChoice { FromSettings, Kiss, AprsIs, Replay, Stdin, Agwpe, Serial };
-
-inline constexpr std::uint16_t kDefaultKissPort = 8001;
-inline constexpr std::uint16_t kDefaultAprsIsPort = 14580;
-inline constexpr std::uint16_t kDefaultAgwpePort = 8000;
-inline constexpr std::int32_t kDefaultSerialBaud = 9600;
-
-struct Endpoint {
-    std::string host;
-    std::uint16_t port = 0;
-};
-
-struct SerialLine {
-    std::string device;
-    std::int32_t baud = kDefaultSerialBaud;
-};
+using watch_settings::Endpoint;
+using watch_settings::FeedSource;
+using watch_settings::SerialLine;
 
 struct CommandLine {
-    FeedChoice feed = FeedChoice::FromSettings;
+    std::optional<FeedSource> feed;     // nothing: the feed of the settings
     Endpoint endpoint;                  // --kiss / --aprs-is / --agwpe
     SerialLine serial;                  // --serial
     std::string replayFile;             // --replay
@@ -51,15 +41,6 @@ struct CommandLine {
 // `error` (when given) says why.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* error = nullptr);
-
-// "HOST:PORT", "HOST" (default port), "[::1]:PORT"; nothing when unusable.
-std::optional<Endpoint> ParseEndpoint(std::string_view text, std::uint16_t defaultPort);
-
-// "DEVICE" (default speed) or "DEVICE:BAUD"; nothing when unusable.
-std::optional<SerialLine> ParseSerialLine(std::string_view text);
-// Where the dashboard listens: "PORT" (on loopback), "ADDRESS:PORT", "[IPv6]:PORT"; nothing
-// when unusable.
-std::optional<Endpoint> ParseListenAddress(std::string_view text);
 
 // The --help text.
 std::string UsageText(std::string_view program);

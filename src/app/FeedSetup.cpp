@@ -14,39 +14,32 @@
 
 namespace app {
 
-builtin_host::FeedSettings EffectiveFeed(builtin_host::FeedSettings feed,
-                                         const CommandLine& options,
-                                         const std::string& programFolder) {
-    using builtin_host::FeedSource;
-    switch (options.feed) {
-        case FeedChoice::FromSettings:
-            break;
-        case FeedChoice::Kiss:
-            feed.source = FeedSource::Kiss;
+watch_settings::FeedSettings EffectiveFeed(watch_settings::FeedSettings feed,
+                                           const CommandLine& options,
+                                           const std::string& programFolder) {
+    using watch_settings::FeedSource;
+    if (options.feed) feed.source = *options.feed;
+    switch (options.feed.value_or(FeedSource::Stdin)) {  // Stdin: nothing to lay over
+        case FeedSource::Kiss:
             feed.kissHost = options.endpoint.host;
             feed.kissPort = options.endpoint.port;
             break;
-        case FeedChoice::AprsIs:
-            feed.source = FeedSource::AprsIs;
+        case FeedSource::AprsIs:
             feed.aprsIsHost = options.endpoint.host;
             feed.aprsIsPort = options.endpoint.port;
             break;
-        case FeedChoice::Replay:
-            feed.source = FeedSource::Replay;
+        case FeedSource::Replay:
             feed.replayFile = options.replayFile;
             break;
-        case FeedChoice::Stdin:
-            feed.source = FeedSource::Stdin;
-            break;
-        case FeedChoice::Agwpe:
-            feed.source = FeedSource::Agwpe;
+        case FeedSource::Agwpe:
             feed.agwpeHost = options.endpoint.host;
             feed.agwpePort = options.endpoint.port;
             break;
-        case FeedChoice::Serial:
-            feed.source = FeedSource::Serial;
+        case FeedSource::Serial:
             feed.serialDevice = options.serial.device;
             feed.serialBaud = options.serial.baud;
+            break;
+        case FeedSource::Stdin:
             break;
     }
     if (options.fast) feed.fast = true;
@@ -62,10 +55,10 @@ std::optional<std::string> ReplayFileProblem(const std::string& file) {
     return std::nullopt;
 }
 
-std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const builtin_host::FeedSettings& feed,
+std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
                                                const std::string& callsign,
                                                const std::string& version) {
-    using builtin_host::FeedSource;
+    using watch_settings::FeedSource;
     switch (feed.source) {
         case FeedSource::Kiss:
             return std::make_unique<qt_host::feeds::KissFeed>(QString::fromStdString(feed.kissHost),

@@ -42,6 +42,7 @@
 #include "qt_host/MapView.h"
 #include "qt_host/dashboard/DashboardServer.h"
 #include "settings/ProfileFile.h"
+#include "watch_settings/WatchSettings.h"
 
 namespace app {
 
@@ -50,8 +51,12 @@ namespace {
 // Makes sure the add-on finds a host with a home station; gives the host's folder, or nothing
 // when that cannot be (told here: the add-on would only say less).
 std::optional<std::string> PrepareHost(const platform::FileLayout& layout) {
+    const std::string demo = platform::JoinPath(layout.shared, "demo.tnc2");
     const auto setup = builtin_host::EnsureHostSetup(
-        layout.userStore, layout.hostFolder, platform::JoinPath(layout.shared, "demo.tnc2"));
+        layout.userStore, layout.hostFolder, [&demo](const std::string& folder) {
+            return watch_settings::SaveWatchSettings(folder,
+                                                     watch_settings::FirstRunSettings(demo));
+        });
     if (setup.error.empty()) return setup.folder;
     platform::LogLine(platform::Level::Error) << "sirenwatch: host set-up: " << setup.error;
     return std::nullopt;
@@ -76,17 +81,11 @@ std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& fo
     return std::make_shared<const basemap::BaseMap>(std::move(*map));
 }
 
-// Online tiles when the host's settings name a tile server; none otherwise.
-std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const builtin_host::HostSettings& settings) {
-    const QString url = QString::fromStdString(settings.tileUrl);
-    if (url.isEmpty()) return nullptr;
-    if (!qt_host::TileLayer::UsableTemplate(url)) {
-        platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: TileUrl needs http(s) and {z}, {x}, {y}: " << settings.tileUrl;
-        return nullptr;
-    }
+// Online tiles when the settings name a tile server; none otherwise.
+std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSettings& settings) {
+    if (settings.tileUrl.empty()) return nullptr;  // none, or none usable (the checks told)
     qt_host::TileSettings tiles;
-    tiles.urlTemplate = url;
+    tiles.urlTemplate = QString::fromStdString(settings.tileUrl);
     tiles.attribution = QString::fromStdString(settings.tileAttribution);
     tiles.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                         "/sirenwatch/tiles";
@@ -173,8 +172,8 @@ std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::str
 }
 
 // A replay's events go to a log of its own: its emergencies are made up or long past.
-QString LogFolder(const builtin_host::FeedSettings& feed) {
-    if (feed.source != builtin_host::FeedSource::Replay)
+QString LogFolder(const watch_settings::FeedSettings& feed) {
+    if (feed.source != watch_settings::FeedSource::Replay)
         return incidents::IncidentLog::DefaultFolder();
     const QString folder = incidents::IncidentLog::ReplayFolder(
         QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
@@ -238,19 +237,12 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
     });
 }
 
-// The watch list of the host's settings; what cannot be read is left out (the start's checks
-// have told it).
-incidents::WatchList ReadWatchList(const builtin_host::WatchSettingsText& text) {
-    return std::move(
-        incidents::ParseWatchList(text.ignore, text.alarmRadiusKm, text.alarmArea).list);
-}
-
 // The incident book hears every decoded frame before the add-on does, its changes join the
 // events, and the alarm silenced at the window acknowledges what was new.
 void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
                    builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
-                   const builtin_host::WatchSettingsText& watch) {
-    book.SetWatchList(ReadWatchList(watch));
+                   const incidents::WatchList& watch) {
+    book.SetWatchList(watch);
     book.SetChangeSink([&events](const incidents::Change& change) {
         events.Emit(incidents::Event{change.time_s, incidents::IncidentChange{change}});
     });
@@ -288,7 +280,7 @@ std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& sett
 
 // The base map, the tiles when a server is set, and the export in the window's menu.
 void FurnishMap(qt_host::MapView& map, const std::string& folder,
-                const builtin_host::HostSettings& settings, const incidents::IncidentLog& log) {
+                const watch_settings::WatchSettings& settings, const incidents::IncidentLog& log) {
     map.SetBaseMap(LoadShippedBaseMap(folder));
     if (auto tiles = MakeTileLayer(settings)) {
         tiles->setParent(&map);
@@ -300,17 +292,18 @@ void FurnishMap(qt_host::MapView& map, const std::string& folder,
 // The web dashboard, when the command line or the host's settings ask for one it can use (the
 // start's checks told what it cannot); it listens as soon as it can.
 std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
-                                               const builtin_host::HostSettings& settings,
+                                               const watch_settings::WatchSettings& settings,
                                                const std::string& folder, WatchBoard& board) {
     std::string problem;
-    const std::optional<Endpoint> where = DashboardPlace(options, settings, &problem);
+    const std::optional<Endpoint> where =
+        watch_settings::DashboardPlace(options.dashboard, settings, &problem);
     if (!where) return nullptr;
     qt_host::dashboard::ServerSettings server;
     server.address = QHostAddress(QString::fromStdString(where->host));
     server.port = where->port;
     server.token = QString::fromStdString(settings.dashboardToken);
     server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
-    if (qt_host::TileLayer::UsableTemplate(QString::fromStdString(settings.tileUrl))) {
+    if (!settings.tileUrl.empty()) {
         server.tileUrl = QString::fromStdString(settings.tileUrl);
         server.tileAttribution = QString::fromStdString(settings.tileAttribution);
     }
@@ -335,19 +328,16 @@ std::optional<int> TellFindings(const std::vector<Finding>& findings) {
 // read. A command that cannot run is refused and the one in force kept, since an emergency
 // must never meet no command because of a typing mistake.
 struct Reread {
-    builtin_host::HostSettings settings;
+    watch_settings::WatchSettings settings;
     std::optional<std::string> command;  // nothing: keep the one in force
 };
 Reread ReadAgain(const std::string& hostFolder, const CommandLine& options,
                  const std::string& commandInForce) {
-    Reread r{builtin_host::LoadHostSettings(hostFolder), std::nullopt};
+    Reread r{watch_settings::LoadWatchSettings(hostFolder), std::nullopt};
     for (const builtin_host::SettingNote& note : r.settings.notes)
         platform::LogLine(platform::Level::Warning)
             << "sirenwatch: [" << builtin_host::kHostSection << "] " << note.text;
-    for (const std::string& problem :
-         incidents::ParseWatchList(r.settings.watch.ignore, r.settings.watch.alarmRadiusKm,
-                                   r.settings.watch.alarmArea)
-             .problems)
+    for (const std::string& problem : r.settings.watchListNotes)
         platform::LogLine(platform::Level::Warning) << "sirenwatch: [Watch] " << problem;
     if (options.onEmergency) return r;  // the command line's command stands
     if (const auto problem = CommandFinding(r.settings.onEmergency, false)) {
@@ -394,7 +384,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     const StartSettings start = ReadStartSettings(options, layout, *hostFolder, false);
     if (const auto refused = TellFindings(CheckStart(options, start))) return *refused;
     const builtin_host::HostSettings& hostSettings = start.host;
-    const builtin_host::FeedSettings& feedSettings = start.feed;
+    const watch_settings::WatchSettings& watchSettings = start.watch;
+    const watch_settings::FeedSettings& feedSettings = start.feed;
     std::string commandInForce = start.command;
 
     program::HeadlessDialogs quietDialogs(std::cerr);
@@ -415,12 +406,12 @@ int RunProgram(const CommandLine& options, bool headless) {
             incidents::SessionBusIfAny(),
             QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
         .command = MakeEmergencyCommand(commandInForce)};
-    outlets.log.KeepDays(hostSettings.incidentDays);
+    outlets.log.KeepDays(watchSettings.incidentDays);
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     incidents::IncidentBook book;
     KeptIncidents kept(book, events, outlets.log.Folder(),
-                       feedSettings.source != builtin_host::FeedSource::Replay,
+                       feedSettings.source != watch_settings::FeedSource::Replay,
                        HomePlace(hostSettings));
     std::optional<WatchBoard> board;
     program::Sirenwatch program(ports, host);
@@ -446,7 +437,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     QTimer logRetry;
     QObject::connect(&logRetry, &QTimer::timeout, [&outlets] { outlets.log.Retry(); });
     logRetry.start(5000);
-    KeepIncidents(book, events, host, program.Values(), hostSettings.watch);
+    KeepIncidents(book, events, host, program.Values(), watchSettings.watchList);
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
@@ -459,7 +450,7 @@ int RunProgram(const CommandLine& options, bool headless) {
             outlets.command = MakeEmergencyCommand(commandInForce);
         }
         outlets.log.KeepDays(fresh.settings.incidentDays);
-        book.SetWatchList(ReadWatchList(fresh.settings.watch));
+        book.SetWatchList(fresh.settings.watchList);
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
         host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
         platform::LogLine(platform::Level::Info)
@@ -473,7 +464,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
-    const auto dashboard = StartDashboard(options, hostSettings, folder, *board);
+    const auto dashboard = StartDashboard(options, watchSettings, folder, *board);
 
     if (!program.Start()) return 1;
     host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
@@ -484,7 +475,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
     if (map) {
-        FurnishMap(*map, folder, hostSettings, outlets.log);
+        FurnishMap(*map, folder, watchSettings, outlets.log);
         map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
         map->heldBack = [&book](const std::string& callsign) {
             const incidents::Incident* incident = book.Latest(callsign);
@@ -503,7 +494,8 @@ int RunProgram(const CommandLine& options, bool headless) {
         board->FrameHeard();
     });
     const auto watch = qt_host::WatchFeed(
-        *feed, builtin_host::SilenceLimitSeconds(feedSettings.source, hostSettings.silenceMinutes),
+        *feed,
+        watch_settings::SilenceLimitSeconds(feedSettings.source, watchSettings.silenceMinutes),
         events, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = qt::LoopProbe::FromEnvironment();

@@ -13,7 +13,6 @@
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
 #include "host/HostPorts.h"
-#include "incidents/WatchList.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
 #include "qt/QtPorts.h"
@@ -83,10 +82,10 @@ void ShowAddOnSettings(const std::string& ini, Report& r) {
         platform::ToInt16(platform::Val(stored("Test"))) == 1 ? "1 (frames logged)" : "0 (off)");
 }
 
-void ShowFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Report& r) {
-    using builtin_host::FeedSource;
+void ShowFeed(const watch_settings::FeedSettings& feed, bool fromCommandLine, Report& r) {
+    using watch_settings::FeedSource;
     const char* from = fromCommandLine ? "command line" : "host settings";
-    r.Value("feed", builtin_host::FeedSourceText(feed.source), from);
+    r.Value("feed", watch_settings::FeedSourceText(feed.source), from);
     switch (feed.source) {
         case FeedSource::Replay:
             r.Value("replay file", feed.replayFile + (feed.fast ? " (fast)" : ""), from);
@@ -111,15 +110,15 @@ void ShowFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Repo
 }
 
 // Where the dashboard would listen, and whether it could now; the token only as set or not.
-void ShowDashboard(const CommandLine& options, const builtin_host::HostSettings& host,
+void ShowDashboard(const CommandLine& options, const watch_settings::WatchSettings& watch,
                    const std::string& hostIni, Report& r) {
     const std::string from = hostIni + " [" + builtin_host::kHostSection + "]";
     std::string problem;
-    const auto where = DashboardPlace(options, host, &problem);
+    const auto where = watch_settings::DashboardPlace(options.dashboard, watch, &problem);
     r.Value("Dashboard",
             where ? where->host + ":" + std::to_string(where->port) : std::string("(none)"),
             options.dashboard ? "command line" : from);
-    r.Value("DashboardToken", host.dashboardToken.empty() ? "(none: actions are off)" : "(set)",
+    r.Value("DashboardToken", watch.dashboardToken.empty() ? "(none: actions are off)" : "(set)",
             from);
     if (!where) return;
     QTcpServer probe;
@@ -138,21 +137,19 @@ void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool h
     r.Keyed(hostIni, "Station", "Latitude", s.host.latitudeText, absent);
     r.Keyed(hostIni, "Station", "Longitude", s.host.longitudeText, absent);
     r.Value("host version", host::kLowestVersionText, "the built-in host's own");
-    ShowFeed(s.feed, options.feed != FeedChoice::FromSettings, r);
+    ShowFeed(s.feed, options.feed.has_value(), r);
     const char* section = builtin_host::kHostSection;
     r.Keyed(hostIni, section, "SilenceMinutes",
-            s.host.silenceMinutes ? Shortest(*s.host.silenceMinutes) : "(the feed's default)");
+            s.watch.silenceMinutes ? Shortest(*s.watch.silenceMinutes) : "(the feed's default)");
     r.Keyed(hostIni, section, "IncidentDays",
-            s.host.incidentDays == 0 ? "0 (all kept)" : std::to_string(s.host.incidentDays));
+            s.watch.incidentDays == 0 ? "0 (all kept)" : std::to_string(s.watch.incidentDays));
     const bool commandSet = !settings::ReadProfileString(hostIni, section, "OnEmergency").empty();
     r.Value("OnEmergency", s.command.empty() ? "(none)" : s.command,
             options.onEmergency ? "command line"
             : commandSet        ? hostIni + " [" + section + "]"
                                 : "default");
     // The watch list as it will hold: what cannot be read is left out (and told).
-    const builtin_host::WatchSettingsText& text = s.host.watch;
-    const incidents::WatchList watch =
-        incidents::ParseWatchList(text.ignore, text.alarmRadiusKm, text.alarmArea).list;
+    const incidents::WatchList& watch = s.watch.watchList;
     std::string ignored;
     for (const auto& entry : watch.ignore) ignored += (ignored.empty() ? "" : ";") + entry.pattern;
     r.Keyed(hostIni, "Watch", "Ignore", ignored.empty() ? "(none)" : ignored);
@@ -161,7 +158,7 @@ void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool h
     r.Keyed(
         hostIni, "Watch", "AlarmArea",
         watch.alarmArea.empty() ? "(none)" : std::to_string(watch.alarmArea.size()) + " points");
-    ShowDashboard(options, s.host, hostIni, r);
+    ShowDashboard(options, s.watch, hostIni, r);
 }
 
 }  // namespace

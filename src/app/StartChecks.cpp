@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 
-#include <QHostAddress>
 #include <QString>
 #include <algorithm>
 #include <cerrno>
@@ -13,12 +12,11 @@
 
 #include "app/FeedSetup.h"
 #include "incidents/EmergencyCommand.h"
-#include "incidents/WatchList.h"
 
 namespace app {
 namespace {
 
-using builtin_host::FeedSource;
+using watch_settings::FeedSource;
 
 void Refuse(std::vector<Finding>& findings, std::string text, bool onCommandLine = false) {
     findings.push_back({std::move(text), true, onCommandLine});
@@ -28,14 +26,16 @@ void Tell(std::vector<Finding>& findings, std::string text) {
     findings.push_back({std::move(text), false, false});
 }
 
-// What the host's file holds that could not be read as written. A feed source is moot when
-// the command line names the feed.
+// What the host's file holds that could not be read as written, the station program's keys
+// and then Sirenwatch's. A feed source is moot when the command line names the feed.
 void CheckNotes(const CommandLine& options, const StartSettings& s,
                 std::vector<Finding>& findings) {
-    for (const builtin_host::SettingNote& note : s.host.notes) {
-        if (note.key == "Source" && options.feed != FeedChoice::FromSettings) continue;
-        findings.push_back({"[" + std::string(builtin_host::kHostSection) + "] " + note.text,
-                            note.refusesStart, false});
+    for (const auto* notes : {&s.host.notes, &s.watch.notes}) {
+        for (const builtin_host::SettingNote& note : *notes) {
+            if (note.key == "Source" && options.feed) continue;
+            findings.push_back({"[" + std::string(builtin_host::kHostSection) + "] " + note.text,
+                                note.refusesStart, false});
+        }
     }
 }
 
@@ -51,9 +51,9 @@ void CheckHome(const StartSettings& s, std::vector<Finding>& findings) {
                              s.host.longitudeText + "\"");
 }
 
-void CheckFeed(const CommandLine& options, const builtin_host::FeedSettings& feed,
+void CheckFeed(const CommandLine& options, const watch_settings::FeedSettings& feed,
                std::vector<Finding>& findings) {
-    const bool onCommandLine = options.feed != FeedChoice::FromSettings;
+    const bool onCommandLine = options.feed.has_value();
     if (feed.source == FeedSource::Replay) {
         if (const auto problem = ReplayFileProblem(feed.replayFile))
             Refuse(findings, "cannot read the replay file " + feed.replayFile + ": " + *problem,
@@ -64,20 +64,18 @@ void CheckFeed(const CommandLine& options, const builtin_host::FeedSettings& fee
                               : feed.source == FeedSource::Agwpe  ? &feed.agwpeHost
                               : feed.source == FeedSource::AprsIs ? &feed.aprsIsHost
                                                                   : nullptr;
-    if (host != nullptr && !ParseEndpoint(*host, 1))
+    if (host != nullptr && !watch_settings::ParseEndpoint(*host, 1))
         Refuse(findings, "the feed's address is not usable: " + *host, onCommandLine);
 }
 
-void CheckWatchList(const builtin_host::WatchSettingsText& watch, std::vector<Finding>& findings) {
-    const auto parsed =
-        incidents::ParseWatchList(watch.ignore, watch.alarmRadiusKm, watch.alarmArea);
-    for (const std::string& problem : parsed.problems) Tell(findings, "[Watch] " + problem);
+void CheckWatchList(const watch_settings::WatchSettings& watch, std::vector<Finding>& findings) {
+    for (const std::string& problem : watch.watchListNotes) Tell(findings, "[Watch] " + problem);
 }
 
 void CheckDashboard(const CommandLine& options, const StartSettings& s,
                     std::vector<Finding>& findings) {
     std::string problem;
-    DashboardPlace(options, s.host, &problem);
+    watch_settings::DashboardPlace(options.dashboard, s.watch, &problem);
     if (!problem.empty()) Tell(findings, problem + "; the watch runs without the dashboard");
 }
 
@@ -89,10 +87,11 @@ StartSettings ReadStartSettings(const CommandLine& options, const platform::File
                     .hostFolder = hostFolder,
                     .hostIniMissing = hostIniMissing,
                     .host = builtin_host::LoadHostSettings(hostFolder),
+                    .watch = watch_settings::LoadWatchSettings(hostFolder),
                     .feed = {},
                     .command = {}};
-    s.feed = EffectiveFeed(s.host.feed, options, layout.shared);
-    s.command = options.onEmergency.value_or(s.host.onEmergency);
+    s.feed = EffectiveFeed(s.watch.feed, options, layout.shared);
+    s.command = options.onEmergency.value_or(s.watch.onEmergency);
     return s;
 }
 
@@ -112,32 +111,6 @@ std::optional<std::string> DataFolderProblem(const std::string& folder) {
     return std::nullopt;
 }
 
-std::optional<Endpoint> DashboardPlace(const CommandLine& options,
-                                       const builtin_host::HostSettings& host,
-                                       std::string* problem) {
-    std::optional<Endpoint> where = options.dashboard;
-    const std::string from = options.dashboard ? "--dashboard" : "Dashboard in the host's settings";
-    if (!where && !host.dashboard.empty()) {
-        where = ParseListenAddress(host.dashboard);
-        if (!where) {
-            *problem = from + ": expected [ADDRESS:]PORT, got \"" + host.dashboard + "\"";
-            return std::nullopt;
-        }
-    }
-    if (!where) return std::nullopt;
-    const QHostAddress address(QString::fromStdString(where->host));
-    if (address.isNull()) {
-        *problem = from + ": not an IP address: " + where->host;
-        return std::nullopt;
-    }
-    if (!address.isLoopback() && host.dashboardToken.empty()) {
-        *problem = from + ": the dashboard listens beyond this machine (" + where->host +
-                   ") only with DashboardToken set in the host's settings";
-        return std::nullopt;
-    }
-    return where;
-}
-
 std::optional<std::string> CommandFinding(const std::string& command, bool onCommandLine) {
     if (command.empty()) return std::nullopt;
     const auto problem = incidents::CommandProblem(QString::fromStdString(command));
@@ -152,7 +125,7 @@ std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings&
     CheckNotes(options, s, findings);
     CheckHome(s, findings);
     CheckFeed(options, s.feed, findings);
-    CheckWatchList(s.host.watch, findings);
+    CheckWatchList(s.watch, findings);
     if (const auto problem = CommandFinding(s.command, options.onEmergency.has_value()))
         Refuse(findings, *problem, options.onEmergency.has_value());
     CheckDashboard(options, s, findings);

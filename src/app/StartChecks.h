@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "builtin_host/HostSettings.h"
 #include "platform/Paths.h"
+#include "watch_settings/WatchSettings.h"
 
 namespace app {
 
@@ -23,10 +24,11 @@ struct Finding {
 struct StartSettings {
     platform::FileLayout layout;
     std::string hostFolder;
-    bool hostIniMissing = false;  // the host's folder has no settings file to read
-    builtin_host::HostSettings host;
-    builtin_host::FeedSettings feed;  // the host's, with the command line's choices over it
-    std::string command;              // the emergency command in force; empty: none
+    bool hostIniMissing = false;          // the host's folder has no settings file to read
+    builtin_host::HostSettings host;      // the station program's: home, version, map scale
+    watch_settings::WatchSettings watch;  // Sirenwatch's own
+    watch_settings::FeedSettings feed;    // the settings', with the command line's choices over it
+    std::string command;                  // the emergency command in force; empty: none
 };
 
 StartSettings ReadStartSettings(const CommandLine& options, const platform::FileLayout& layout,
@@ -35,12 +37,6 @@ StartSettings ReadStartSettings(const CommandLine& options, const platform::File
 // Why the data folder (the incident log's) cannot be written or made, in the system's words;
 // nothing when it can. Writes nothing.
 std::optional<std::string> DataFolderProblem(const std::string& folder);
-
-// Where the dashboard is to listen: nothing when none is asked for, or when what is asked
-// for cannot be used (then `problem` says why). The watch runs either way.
-std::optional<Endpoint> DashboardPlace(const CommandLine& options,
-                                       const builtin_host::HostSettings& host,
-                                       std::string* problem);
 
 // Everything a start checks before it watches, in the order it would meet them.
 std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings& s);

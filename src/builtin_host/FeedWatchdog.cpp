@@ -1,17 +1,7 @@
 // Deciding when a feed has been quiet for too long, and when it is back.
 #include "builtin_host/FeedWatchdog.h"
 
-#include <cmath>
-
 namespace builtin_host {
-
-std::int64_t SilenceLimitSeconds(FeedSource source, std::optional<double> configuredMinutes) {
-    const double fallback =
-        source == FeedSource::AprsIs ? kAprsIsSilenceMinutes : kRadioSilenceMinutes;
-    double minutes = configuredMinutes.value_or(fallback);
-    if (!std::isfinite(minutes) || minutes < 0) minutes = fallback;
-    return std::llround(minutes * 60);
-}
 
 FeedWatchdog::FeedWatchdog(std::int64_t limit_s, std::int64_t start_s)
     : limit_s_(limit_s), lastHeard_s_(start_s) {}

@@ -3,18 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-
-#include "builtin_host/HostSettings.h"
 
 namespace builtin_host {
-
-inline constexpr double kRadioSilenceMinutes = 15;
-inline constexpr double kAprsIsSilenceMinutes = 2;  // servers send a comment about every 20 s
-
-// The silence limit for a feed, in seconds: the configured minutes, or the feed's default
-// when none is configured. 0 means the watchdog is off.
-std::int64_t SilenceLimitSeconds(FeedSource source, std::optional<double> configuredMinutes);
 
 class FeedWatchdog {
 public:

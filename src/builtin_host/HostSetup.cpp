@@ -29,20 +29,18 @@ bool SameFolder(const std::string& a, const std::string& b) {
     return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
 }
 
-HostSettings DefaultSettings(const std::string& demoFile) {
+HostSettings DefaultSettings() {
     HostSettings s;
     s.callsign = kDefaultCallsign;
     s.latitudeText = kDefaultLatitude;
     s.longitudeText = kDefaultLongitude;
     s.programVersion = host::kLowestVersionText;
-    s.feed.source = FeedSource::Replay;
-    s.feed.replayFile = demoFile;
-    s.feed.filter = "r/45.50/9.21/50";
     return s;
 }
 
 // Creates the folder and a default settings file in it where they are missing.
-void Provide(const std::string& folder, const std::string& demoFile, SetupResult& result) {
+void Provide(const std::string& folder, const std::function<bool(const std::string&)>& writeMore,
+             SetupResult& result) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
         result.createdFolder = fs::create_directories(folder, ec);
@@ -52,7 +50,7 @@ void Provide(const std::string& folder, const std::string& demoFile, SetupResult
         }
     }
     if (fs::exists(HostIniPath(folder), ec)) return;
-    if (!SaveHostSettings(folder, DefaultSettings(demoFile))) {
+    if (!SaveHostSettings(folder, DefaultSettings()) || (writeMore && !writeMore(folder))) {
         result.error = "Cannot write " + HostIniPath(folder);
         return;
     }
@@ -74,7 +72,7 @@ std::string DefaultHostFolder(const std::string& dataHome) {
 }
 
 SetupResult EnsureHostSetup(const std::string& storeFolder, const std::string& ourFolder,
-                            const std::string& demoFile) {
+                            const std::function<bool(const std::string& folder)>& writeMore) {
     settings::IniUserStore store(storeFolder);
     const std::string ours = WithSeparator(ourFolder);
     const std::string registered =
@@ -84,13 +82,13 @@ SetupResult EnsureHostSetup(const std::string& storeFolder, const std::string& o
 
     if (registered.empty()) {
         result.folder = ours;
-        Provide(ours, demoFile, result);
+        Provide(ours, writeMore, result);
         if (result.error.empty()) Register(store, ours, result);
         return result;
     }
 
     result.folder = WithSeparator(registered);
-    if (SameFolder(result.folder, ours)) Provide(ours, demoFile, result);
+    if (SameFolder(result.folder, ours)) Provide(ours, writeMore, result);
     if (!result.error.empty()) return result;
     if (!fs::exists(HostIniPath(result.folder), ec)) {
         result.error =

@@ -2,6 +2,7 @@
 // per-user entry through which the add-on finds that folder.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace builtin_host {
@@ -23,12 +24,13 @@ struct SetupResult {
 std::string DefaultHostFolder(const std::string& dataHome);
 
 // Makes sure the add-on will find a host: when the per-user store (kept in storeFolder) has
-// no host folder, our own folder `ourFolder` is created with a settings file whose feed
-// replays `demoFile`, and registered. A folder that is already registered is left alone,
+// no host folder, our own folder `ourFolder` is created with a settings file, and registered;
+// `writeMore` then adds what else the new file is to hold (the watch's own settings) and says
+// whether it could. A folder that is already registered is left alone,
 // except that our own default folder gets its settings file back when it was deleted and a
 // registered folder lacking its trailing separator gets one. Running it again changes
 // nothing.
 SetupResult EnsureHostSetup(const std::string& storeFolder, const std::string& ourFolder,
-                            const std::string& demoFile);
+                            const std::function<bool(const std::string& folder)>& writeMore);
 
 }  // namespace builtin_host

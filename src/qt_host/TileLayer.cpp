@@ -52,13 +52,6 @@ int TileZoomFor(const MapProjection& p) {
     return std::clamp(static_cast<int>(std::lround(z)), 0, kMaxZoom);
 }
 
-bool TileLayer::UsableTemplate(const QString& urlTemplate) {
-    const QUrl url(QString(urlTemplate).replace('{', "").replace('}', ""));
-    return (url.scheme() == "http" || url.scheme() == "https") && url.isValid() &&
-           urlTemplate.contains("{z}") && urlTemplate.contains("{x}") &&
-           urlTemplate.contains("{y}");
-}
-
 TileLayer::TileLayer(TileSettings settings, QObject* parent)
     : QObject(parent), settings_(std::move(settings)) {
     connect(&pace_, &QTimer::timeout, this, &TileLayer::StartNext);

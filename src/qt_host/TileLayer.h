@@ -43,9 +43,6 @@ int TileZoomFor(const MapProjection& p);
 class TileLayer final : public QObject {
     Q_OBJECT
 public:
-    // Only http and https templates with {z}, {x} and {y} are used; others leave it off.
-    static bool UsableTemplate(const QString& urlTemplate);
-
     explicit TileLayer(TileSettings settings, QObject* parent = nullptr);
 
     // Draws the tiles in view that are at hand and asks for the missing ones.

@@ -42,20 +42,32 @@ int Count(const std::string& text, const std::string& part) {
     return n;
 }
 
-// Our own host's file without a version, and values that cannot be used: --check tells each
-// with what is used instead and says the watch can start; the start tells the same and runs.
+// Our own host's file without a version, values that cannot be used, and a token in a file an
+// earlier version left readable by every user: --check tells each (the token with the chmod
+// that mends it) and says the watch can start; the start tells the same, runs, and leaves the
+// file's mode to its owner.
 TEST(StartChecks, WhatCheckPromisesTheStartKeeps) {
     SirenwatchRun run;
-    ASSERT_TRUE(WriteFile(run.DataHome() + "/sirenwatch/host/Uiview32.INI",
+    const QString hostIni = run.DataHome() + "/sirenwatch/host/Uiview32.INI";
+    const auto readableByAll =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    ASSERT_TRUE(WriteFile(hostIni,
                           "[Station]\nCallsign=N0CALL\nLatitude=4530.25N\nLongitude=00912.34E\n"
                           "[Sirenwatch Host]\nKissPort=99999\nIncidentDays=-5\n"
-                          "SilenceMinutes=lots\n[Watch]\nAlarmRadiusKm=fifteen\n"));
+                          "SilenceMinutes=lots\nDashboardToken=s3cret\n"
+                          "[Watch]\nAlarmRadiusKm=fifteen\n"));
+    ASSERT_TRUE(QFile::setPermissions(hostIni, readableByAll));
     const QString checked = Check(run);
     EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
-    EXPECT_TRUE(checked.contains("The watch can start, with 4 warning(s)"))
+    EXPECT_TRUE(checked.contains("The watch can start, with 5 warning(s)"))
         << checked.toStdString();
     EXPECT_TRUE(checked.contains("MessageType = EMERGENCY    (default)")) << checked.toStdString();
     EXPECT_TRUE(checked.contains("Language = 1 (Italian)    (default)")) << checked.toStdString();
+    const std::string token = "DashboardToken is kept in " + hostIni.toStdString() +
+                              ", which every user of this machine can read (mode 0644); to keep "
+                              "the token secret, run: chmod 600 '" +
+                              hostIni.toStdString() + "'";
+    EXPECT_TRUE(run.ErrorsSay(token.c_str())) << run.Errors();
     const char* told[] = {
         "KissPort: \"99999\" is not a port (1 to 65535); 8001 is used",
         "IncidentDays: \"-5\" is not a whole number of days (0: all); every day is kept",
@@ -65,13 +77,17 @@ TEST(StartChecks, WhatCheckPromisesTheStartKeeps) {
     for (const char* warning : told) EXPECT_TRUE(run.ErrorsSay(warning)) << run.Errors();
 
     SirenwatchRun start;
-    ASSERT_TRUE(WriteFile(start.DataHome() + "/sirenwatch/host/Uiview32.INI",
-                          ReadFile(run.DataHome() + "/sirenwatch/host/Uiview32.INI")));
+    const QString startIni = start.DataHome() + "/sirenwatch/host/Uiview32.INI";
+    ASSERT_TRUE(WriteFile(startIni, ReadFile(hostIni)));
+    ASSERT_TRUE(QFile::setPermissions(startIni, readableByAll));
     start.Process().setStandardInputFile(QProcess::nullDevice());
     start.Start({"--stdin"});
     ASSERT_TRUE(start.WaitForExit(kStep_ms));
     EXPECT_EQ(start.ExitCode(), 0) << start.Errors();
     for (const char* warning : told) EXPECT_TRUE(start.ErrorsSay(warning)) << start.Errors();
+    EXPECT_TRUE(start.ErrorsSay(("DashboardToken is kept in " + startIni.toStdString()).c_str()))
+        << start.Errors();
+    EXPECT_TRUE(QFile::permissions(startIni) & QFile::ReadOther);
 }
 
 // Before the first start nothing is there yet: --check says so rather than name a file.

@@ -114,14 +114,6 @@ TEST(TileLayer, FetchesPolitelyDrawsAndThenServesFromItsCache) {
     EXPECT_EQ(again.tiles->RequestsSent(), 0);
 }
 
-TEST(TileLayer, OnlyWebTemplatesWithAllThreeNumbers) {
-    EXPECT_TRUE(qt_host::TileLayer::UsableTemplate("https://a.example.org/{z}/{x}/{y}.png"));
-    EXPECT_TRUE(qt_host::TileLayer::UsableTemplate("http://127.0.0.1:8080/t?z={z}&x={x}&y={y}"));
-    EXPECT_FALSE(qt_host::TileLayer::UsableTemplate("file:///tmp/{z}/{x}/{y}.png"));
-    EXPECT_FALSE(qt_host::TileLayer::UsableTemplate("https://a.example.org/{z}/{x}.png"));
-    EXPECT_FALSE(qt_host::TileLayer::UsableTemplate(""));
-}
-
 TEST(TileLayer, TilesCoverTheViewAtAZoomNearOnePixelPerPixel) {
     // Zoom 1 splits the world in four: the box around Milan is in the north-east tile.
     const auto tiles = qt_host::TilesCovering(9.0, 45.0, 9.5, 45.6, 1);
