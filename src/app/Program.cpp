@@ -212,6 +212,21 @@ std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& 
     return evidence;
 }
 
+// The station's evidence counted as its incident counts it. The host forgets its stations when
+// the watch stops, and counts from when it first heard one; the book keeps its incidents across
+// a restart, so a station whose incident was taken up open is not a new emergency again, and
+// one whose incident was closed is a new one at its next emergency.
+std::optional<incidents::Evidence> CountedByIncident(const incidents::IncidentBook& book,
+                                                     const std::string& callsign,
+                                                     std::optional<incidents::Evidence> evidence) {
+    const incidents::Incident* incident = book.Latest(callsign);
+    if (!evidence || incident == nullptr || incident->state == incidents::State::Closed)
+        return evidence;
+    evidence->count = incident->frames;
+    evidence->firstHeard_s = incident->opened_s;
+    return evidence;
+}
+
 // Standard output in the form asked for (tab lines only headless), the outlets, and the new
 // places of stations in emergency as the host notes them. What the watch list held back is
 // logged but wakes nobody.
@@ -426,9 +441,10 @@ int RunProgram(const CommandLine& options, bool headless) {
     program::Sirenwatch program(ports, host);
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
-    observer.emplace(program.Main(), program.Values(), events, [&host](const std::string& call) {
-        return EvidenceOf(host.Emergencies(), call);
-    });
+    observer.emplace(program.Main(), program.Values(), events,
+                     [&host, &book](const std::string& call) {
+                         return CountedByIncident(book, call, EvidenceOf(host.Emergencies(), call));
+                     });
     if (mainWindow) {
         // An emergency is shown at once, before it is logged and told, not at the next paced
         // moment of the window.
