@@ -60,6 +60,8 @@ public:
 
 private:
     dash::ActionResult Acknowledge(const dash::Action& action);
+    // A refusal in the add-on's language, as the page and the incident list show it.
+    dash::ActionResult Refused(const incidents::IncidentBook::Outcome& outcome) const;
     // Whether an incident that sounds is still unacknowledged.
     bool AnyNew() const;
     // Presses the main window's acknowledge button when the siren sounds.
