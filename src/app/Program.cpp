@@ -109,18 +109,6 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     return map;
 }
 
-// The incident list and the dashboard speak the add-on's language in its unit: a switch in
-// the main window's menus shows there at once.
-void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board) {
-    for (ui::MenuItem* item :
-         {&main.MnuNazione[0], &main.MnuNazione[1], &main.MnuUnit[0], &main.MnuUnit[1]}) {
-        item->onClick = [click = item->onClick, &board] {
-            if (click) click();
-            board.Changed();
-        };
-    }
-}
-
 // The incident list under the map window: the dashboard's incidents and actions, in the window.
 // Closed, it comes back from the map's context menu.
 std::unique_ptr<qt_host::IncidentPanel> OpenIncidentList(qt_host::dashboard::Source& source,

@@ -360,4 +360,14 @@ void WatchBoard::FrameHeard() {
     Changed();
 }
 
+void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board) {
+    for (ui::MenuItem* item :
+         {&main.MnuNazione[0], &main.MnuNazione[1], &main.MnuUnit[0], &main.MnuUnit[1]}) {
+        item->onClick = [click = item->onClick, &board] {
+            if (click) click();
+            board.Changed();
+        };
+    }
+}
+
 }  // namespace app

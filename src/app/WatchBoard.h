@@ -80,4 +80,8 @@ private:
     std::optional<qt_host::dashboard::WatchGap> watchGap_;
 };
 
+// The incident list and the dashboard speak the add-on's language in its unit: a switch in
+// the main window's menus shows there at once. Once the program has set the menus' handlers.
+void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board);
+
 }  // namespace app
