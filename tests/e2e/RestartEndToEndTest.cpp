@@ -194,8 +194,10 @@ TEST(RestartEndToEnd, AStationTakenUpOpenIsNoNewEmergencyAfterARestart) {
     run.Start(options);
     ASSERT_TRUE(Started(run, dashboard)) << run.Errors();
     run.Process().write(QByteArray(kMob) + kOne);
-    ASSERT_TRUE(run.WaitFor([&] { return calls().size() == 2; }, kWait_ms)) << run.Errors();
-    EXPECT_TRUE(dashboard.Act("close", Numbers(run)["Q1ONE"], "a barbecue")["ok"].toBool());
+    ASSERT_TRUE(
+        run.WaitFor([&] { return calls().size() == 2 && Numbers(run).size() == 2; }, kWait_ms))
+        << run.Errors();
+    ASSERT_TRUE(dashboard.Act("close", Numbers(run)["Q1ONE"], "a barbecue")["ok"].toBool());
     ASSERT_TRUE(run.Terminate());
 
     const auto firstRun = run.OutputLines().size();
@@ -210,7 +212,9 @@ TEST(RestartEndToEnd, AStationTakenUpOpenIsNoNewEmergencyAfterARestart) {
     EXPECT_EQ(isNew,
               (std::map<QString, bool>{{"Q7MOB-9", false}, {"Q1ONE", true}, {"Q9XSS", true}}));
     ASSERT_TRUE(run.Terminate());
-    EXPECT_EQ(calls(), (QStringList{"Q7MOB-9", "Q1ONE", "Q1ONE", "Q9XSS"}));
+    QStringList told = calls();
+    told.sort();  // the commands run side by side
+    EXPECT_EQ(told, (QStringList{"Q1ONE", "Q1ONE", "Q7MOB-9", "Q9XSS"}));
 }
 
 // Emergencies from many stations among ordinary traffic, and a kill in the middle of them:
