@@ -1,10 +1,14 @@
 // The incident book's cost per emergency as it fills: a new station in emergency each time,
-// with many incidents open already (none closed, so nothing can be pruned).
+// with many incidents open already (none closed, so nothing can be pruned). And the incident
+// log's cost per line: an emergency waits for the disk, a position does not.
 #include <benchmark/benchmark.h>
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <string>
 
 #include "incidents/IncidentBook.h"
+#include "incidents/IncidentLog.h"
 
 namespace {
 
@@ -28,6 +32,24 @@ void NewEmergencyWithIncidentsOpen(benchmark::State& state) {
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(NewEmergencyWithIncidentsOpen)->Arg(500)->Arg(10000);
+
+// Arg 1: emergencies (flushed to the disk as written); 0: positions (left to the cache).
+void LogLine(benchmark::State& state) {
+    QTemporaryDir dir(QDir::currentPath() + "/incident-log-bench-XXXXXX");
+    incidents::IncidentLog log(dir.path());
+    std::int64_t time_s = 1'796'637'600;
+    for (auto _ : state) {
+        ++time_s;
+        if (state.range(0)) {
+            incidents::Emergency e;
+            e.panel.text[0] = "Q7MOB-9";
+            log.Append({time_s, e});
+        } else {
+            log.Append({time_s, incidents::Position{"Q7MOB-9", {45.5, 9.1}}});
+        }
+    }
+}
+BENCHMARK(LogLine)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

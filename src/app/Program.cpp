@@ -108,18 +108,6 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     return map;
 }
 
-// The incident list and the dashboard speak the add-on's language in its unit: a switch in
-// the main window's menus shows there at once.
-void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board) {
-    for (ui::MenuItem* item :
-         {&main.MnuNazione[0], &main.MnuNazione[1], &main.MnuUnit[0], &main.MnuUnit[1]}) {
-        item->onClick = [click = item->onClick, &board] {
-            if (click) click();
-            board.Changed();
-        };
-    }
-}
-
 // The incident list under the map window: the dashboard's incidents and actions, in the window.
 // Closed, it comes back from the map's context menu.
 std::unique_ptr<qt_host::IncidentPanel> OpenIncidentList(qt_host::dashboard::Source& source,
@@ -208,6 +196,21 @@ std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& 
     if (!e->track.empty())
         evidence.place =
             incidents::Place{e->track.back().latitude_deg, e->track.back().longitude_deg};
+    return evidence;
+}
+
+// The station's evidence counted as its incident counts it. The host forgets its stations when
+// the watch stops, and counts from when it first heard one; the book keeps its incidents across
+// a restart, so a station whose incident was taken up open is not a new emergency again, and
+// one whose incident was closed is a new one at its next emergency.
+std::optional<incidents::Evidence> CountedByIncident(const incidents::IncidentBook& book,
+                                                     const std::string& callsign,
+                                                     std::optional<incidents::Evidence> evidence) {
+    const incidents::Incident* incident = book.Latest(callsign);
+    if (!evidence || incident == nullptr || incident->state == incidents::State::Closed)
+        return evidence;
+    evidence->count = incident->frames;
+    evidence->firstHeard_s = incident->opened_s;
     return evidence;
 }
 
@@ -417,9 +420,10 @@ int RunProgram(const CommandLine& options, bool headless) {
     program::Sirenwatch program(ports, host);
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
-    observer.emplace(program.Main(), program.Values(), events, [&host](const std::string& call) {
-        return EvidenceOf(host.Emergencies(), call);
-    });
+    observer.emplace(program.Main(), program.Values(), events,
+                     [&host, &book](const std::string& call) {
+                         return CountedByIncident(book, call, EvidenceOf(host.Emergencies(), call));
+                     });
     if (mainWindow) {
         // An emergency is shown at once, before it is logged and told, not at the next paced
         // moment of the window.

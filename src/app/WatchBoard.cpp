@@ -268,9 +268,11 @@ void WatchBoard::AddCircles(dash::Snapshot& s) const {
 dash::ActionResult WatchBoard::Act(const dash::Action& action) {
     if (action.kind == dash::ActionKind::Acknowledge) return Acknowledge(action);
     const std::uint64_t id = IncidentId(action.incident);
+    using Refusal = incidents::IncidentBook::Refusal;
     const incidents::Incident* incident = book_.Find(id);
-    if (incident == nullptr) return {false, "no such incident"};
-    if (incident->state == incidents::State::Closed) return {false, "the incident is closed"};
+    if (incident == nullptr) return Refused({false, Refusal::NoSuchIncident, {}, id});
+    if (incident->state == incidents::State::Closed)
+        return Refused({false, Refusal::Closed, incident->handler, id});
     incidents::OperatorCommand command{.incident = id,
                                        .time_s = clock_(),
                                        .operatorName = action.operatorName,
@@ -281,7 +283,7 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
             break;
         case dash::ActionKind::Take:
             if (action.operatorName.empty())
-                return {false, "say who takes it: the operator's name"};
+                return Refused({false, Refusal::OperatorNotNamed, incident->handler, id});
             command.action = incidents::OperatorAction::Take;
             command.text.clear();
             break;
@@ -289,19 +291,21 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
             command.action = incidents::OperatorAction::Note;
             break;
         case dash::ActionKind::Close:
-            if (action.note.empty()) return {false, "closing needs a note: what happened"};
+            if (action.note.empty())
+                return Refused({false, Refusal::CloseNeedsNote, incident->handler, id});
             command.action = incidents::OperatorAction::Close;
             break;
         case dash::ActionKind::TakeOver:
         case dash::ActionKind::Release:
-            if (action.operatorName.empty()) return {false, "say who you are: the operator's name"};
+            if (action.operatorName.empty())
+                return Refused({false, Refusal::OperatorNotNamed, incident->handler, id});
             command.action = action.kind == dash::ActionKind::TakeOver
                                  ? incidents::OperatorAction::TakeOver
                                  : incidents::OperatorAction::Release;
             break;
     }
     const auto outcome = book_.Apply(command);
-    if (!outcome.done) return {false, outcome.refusal};
+    if (!outcome.done) return Refused(outcome);
     // Closing says more than acknowledging: once nothing is left unacknowledged, nothing is
     // left to sound for.
     if (command.action == incidents::OperatorAction::Close && !AnyNew()) SilenceAlarm();
@@ -316,9 +320,11 @@ dash::ActionResult WatchBoard::Acknowledge(const dash::Action& action) {
     const std::uint64_t id = IncidentId(action.incident);
     const incidents::Incident* incident = book_.Find(id);
     const bool sounding = form_.TimerAllarme.TimerEnabled();
+    using Refusal = incidents::IncidentBook::Refusal;
     if (!sounding && !action.incident.empty()) {
-        if (incident == nullptr) return {false, "no such incident"};
-        if (incident->state == incidents::State::Closed) return {false, "the incident is closed"};
+        if (incident == nullptr) return Refused({false, Refusal::NoSuchIncident, {}, id});
+        if (incident->state == incidents::State::Closed)
+            return Refused({false, Refusal::Closed, incident->handler, id});
     }
     const std::string who = action.operatorName.empty() ? kUnnamedOperator : action.operatorName;
     std::vector<std::uint64_t> fresh;
@@ -335,6 +341,11 @@ dash::ActionResult WatchBoard::Acknowledge(const dash::Action& action) {
     if (sounding) SilenceAlarm();
     Changed();
     return {true, {}};
+}
+
+dash::ActionResult WatchBoard::Refused(const incidents::IncidentBook::Outcome& outcome) const {
+    const bool english = values_ != nullptr && values_->CodiceLingua == settings::kEnglish;
+    return {false, incidents::RefusalText(outcome, english)};
 }
 
 bool WatchBoard::AnyNew() const {
@@ -372,6 +383,16 @@ void WatchBoard::Event(const incidents::Event& event) {
 void WatchBoard::FrameHeard() {
     feed_.lastHeard_s = clock_();
     Changed();
+}
+
+void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board) {
+    for (ui::MenuItem* item :
+         {&main.MnuNazione[0], &main.MnuNazione[1], &main.MnuUnit[0], &main.MnuUnit[1]}) {
+        item->onClick = [click = item->onClick, &board] {
+            if (click) click();
+            board.Changed();
+        };
+    }
 }
 
 }  // namespace app

@@ -66,6 +66,8 @@ public:
 
 private:
     dash::ActionResult Acknowledge(const dash::Action& action);
+    // A refusal in the add-on's language, as the page and the incident list show it.
+    dash::ActionResult Refused(const incidents::IncidentBook::Outcome& outcome) const;
     // Whether an incident that sounds is still unacknowledged.
     bool AnyNew() const;
     // Presses the main window's acknowledge button when the siren sounds.
@@ -83,5 +85,9 @@ private:
     const incidents::LogHealth* logHealth_ = nullptr;
     std::optional<qt_host::dashboard::WatchGap> watchGap_;
 };
+
+// The incident list and the dashboard speak the add-on's language in its unit: a switch in
+// the main window's menus shows there at once. Once the program has set the menus' handlers.
+void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board);
 
 }  // namespace app

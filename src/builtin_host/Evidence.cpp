@@ -56,6 +56,8 @@ void EvidenceBook::SetEmergencyType(std::string type) {
     emergencyType_ = Upper(type);
 }
 
+// The incident journal reads an incident's grade back from these words (their beginnings and
+// "!EMERGENCY!"): keep them, or change it too.
 std::string EvidenceBook::CauseOf(const decode::Decoded& frame) const {
     if (emergencyType_ != "EMERGENCY") {
         return "message type " + emergencyType_ + ", the type set to count as an emergency";

@@ -73,17 +73,24 @@ bool IsOpen(State state) {
     return state == State::New || state == State::Acknowledged || state == State::BeingHandled;
 }
 
+using Outcome = IncidentBook::Outcome;
+using Refusal = IncidentBook::Refusal;
+
+Outcome Refused(Refusal refusal, const Incident& incident) {
+    return {false, refusal, incident.handler, incident.id};
+}
+
 // Why an operator action that needs a new or acknowledged incident cannot be done in `state`.
-std::string Refusal(const Incident& incident) {
+Outcome RefusedByState(const Incident& incident) {
     switch (incident.state) {
         case State::Acknowledged:
-            return "already acknowledged";
+            return Refused(Refusal::AlreadyAcknowledged, incident);
         case State::BeingHandled:
-            return "already being handled by " + incident.handler;
+            return Refused(Refusal::AlreadyHandled, incident);
         case State::StoodDown:
-            return "the station stood down";
+            return Refused(Refusal::StoodDown, incident);
         case State::Closed:
-            return "the incident is closed";
+            return Refused(Refusal::Closed, incident);
         case State::New:
             break;
     }
@@ -95,9 +102,73 @@ bool SameOperator(std::string_view a, std::string_view b) {
     return platform::UCase(a) == platform::UCase(b);
 }
 
-// Why someone other than the handler may not do what only the handler does.
-std::string HandledByAnother(const Incident& incident) {
-    return "being handled by " + incident.handler + ": take it over first, with a note";
+std::string Italian(const Outcome& o) {
+    switch (o.refusal) {
+        case Refusal::NoSuchIncident:
+            return o.incident ? "nessun intervento " + std::to_string(o.incident)
+                              : "nessun intervento con quel numero";
+        case Refusal::OperatorNotNamed:
+            return "di' chi sei: il nome dell'operatore";
+        case Refusal::AlreadyAcknowledged:
+            return "già riconosciuto";
+        case Refusal::AlreadyHandled:
+            return "già in gestione a " + o.handler;
+        case Refusal::HandledByAnother:
+            return "in gestione a " + o.handler + ": prima subentra, con una nota";
+        case Refusal::StoodDown:
+            return "la stazione è rientrata";
+        case Refusal::Closed:
+            return "l'intervento è chiuso";
+        case Refusal::NoteEmpty:
+            return "la nota è vuota";
+        case Refusal::CloseNeedsNote:
+            return "per chiudere serve una nota: cosa è successo";
+        case Refusal::TakeOverNeedsNote:
+            return "per subentrare serve una nota: perché";
+        case Refusal::NobodyHandlesYet:
+            return "nessuno lo gestisce ancora: prendilo in carico";
+        case Refusal::NobodyHandles:
+            return "nessuno lo gestisce";
+        case Refusal::OnlyHandlerReleases:
+            return "solo " + o.handler + " può rilasciarlo; subentra con una nota";
+        case Refusal::None:
+            break;
+    }
+    return {};
+}
+
+std::string English(const Outcome& o) {
+    switch (o.refusal) {
+        case Refusal::NoSuchIncident:
+            return o.incident ? "no incident " + std::to_string(o.incident) : "no such incident";
+        case Refusal::OperatorNotNamed:
+            return "say who you are: the operator's name";
+        case Refusal::AlreadyAcknowledged:
+            return "already acknowledged";
+        case Refusal::AlreadyHandled:
+            return "already being handled by " + o.handler;
+        case Refusal::HandledByAnother:
+            return "being handled by " + o.handler + ": take it over first, with a note";
+        case Refusal::StoodDown:
+            return "the station stood down";
+        case Refusal::Closed:
+            return "the incident is closed";
+        case Refusal::NoteEmpty:
+            return "the note is empty";
+        case Refusal::CloseNeedsNote:
+            return "closing needs a note: what happened";
+        case Refusal::TakeOverNeedsNote:
+            return "taking over needs a note: why";
+        case Refusal::NobodyHandlesYet:
+            return "nobody handles it yet: take it";
+        case Refusal::NobodyHandles:
+            return "nobody handles it";
+        case Refusal::OnlyHandlerReleases:
+            return "only " + o.handler + " can release it; take it over with a note";
+        case Refusal::None:
+            break;
+    }
+    return {};
 }
 
 // Every value a scoped enumeration may take is a valid value of it, so the keys are found by
@@ -198,6 +269,10 @@ std::string ChangeJson(const Change& change) {
     return out;
 }
 
+std::string RefusalText(const IncidentBook::Outcome& outcome, bool english) {
+    return english ? English(outcome) : Italian(outcome);
+}
+
 std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s) {
     return std::max<std::int64_t>(0, now_s - incident.lastHeard_s);
 }
@@ -266,39 +341,39 @@ IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
 
 IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
     const auto found = byId_.find(command.incident);
-    if (found == byId_.end()) return {false, "no incident " + std::to_string(command.incident)};
+    if (found == byId_.end()) return {false, Refusal::NoSuchIncident, {}, command.incident};
     Incident& incident = found->second;
-    if (command.operatorName.empty()) return {false, "the operator is not named"};
-    if (incident.state == State::Closed) return {false, Refusal(incident)};
+    if (command.operatorName.empty()) return Refused(Refusal::OperatorNotNamed, incident);
+    if (incident.state == State::Closed) return RefusedByState(incident);
 
     switch (command.action) {
         case OperatorAction::Acknowledge:
-            if (incident.state != State::New) return {false, Refusal(incident)};
+            if (incident.state != State::New) return RefusedByState(incident);
             Move(incident, Action::Acknowledge, State::Acknowledged, command.time_s,
                  command.operatorName, {});
             break;
         case OperatorAction::Take:
             if (incident.state == State::BeingHandled &&
                 !SameOperator(incident.handler, command.operatorName)) {
-                return {false, HandledByAnother(incident)};
+                return Refused(Refusal::HandledByAnother, incident);
             }
             if (incident.state != State::New && incident.state != State::Acknowledged) {
-                return {false, Refusal(incident)};
+                return RefusedByState(incident);
             }
             incident.handler = command.text.empty() ? command.operatorName : command.text;
             Move(incident, Action::Take, State::BeingHandled, command.time_s, command.operatorName,
                  {});
             break;
         case OperatorAction::Note:
-            if (command.text.empty()) return {false, "the note is empty"};
+            if (command.text.empty()) return Refused(Refusal::NoteEmpty, incident);
             Move(incident, Action::Note, incident.state, command.time_s, command.operatorName,
                  command.text);
             break;
         case OperatorAction::Close:
-            if (command.text.empty()) return {false, "closing needs a note"};
+            if (command.text.empty()) return Refused(Refusal::CloseNeedsNote, incident);
             if (incident.state == State::BeingHandled &&
                 !SameOperator(incident.handler, command.operatorName)) {
-                return {false, HandledByAnother(incident)};
+                return Refused(Refusal::HandledByAnother, incident);
             }
             Move(incident, Action::Close, State::Closed, command.time_s, command.operatorName,
                  command.text);
@@ -308,35 +383,33 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
         case OperatorAction::Release:
             return Release(incident, command);
     }
-    return {true, {}};
+    return {true, Refusal::None, incident.handler, incident.id};
 }
 
 // A hand-over: the incident keeps being handled, by the operator now, and the note says why.
 IncidentBook::Outcome IncidentBook::TakeOver(Incident& incident, const OperatorCommand& command) {
     if (incident.state != State::BeingHandled) {
-        return {false, incident.state == State::StoodDown ? Refusal(incident)
-                                                          : "nobody handles it yet: take it"};
+        return incident.state == State::StoodDown ? RefusedByState(incident)
+                                                  : Refused(Refusal::NobodyHandlesYet, incident);
     }
-    if (SameOperator(incident.handler, command.operatorName)) {
-        return {false, "already being handled by " + incident.handler};
-    }
-    if (command.text.empty()) return {false, "taking over needs a note: why"};
+    if (SameOperator(incident.handler, command.operatorName))
+        return Refused(Refusal::AlreadyHandled, incident);
+    if (command.text.empty()) return Refused(Refusal::TakeOverNeedsNote, incident);
     incident.handler = command.operatorName;
     Move(incident, Action::TakeOver, State::BeingHandled, command.time_s, command.operatorName,
          command.text);
-    return {true, {}};
+    return {true, Refusal::None, incident.handler, incident.id};
 }
 
 // The handler lets go: nobody handles it, and anyone may take it again.
 IncidentBook::Outcome IncidentBook::Release(Incident& incident, const OperatorCommand& command) {
-    if (incident.state != State::BeingHandled) return {false, "nobody handles it"};
-    if (!SameOperator(incident.handler, command.operatorName)) {
-        return {false, "only " + incident.handler + " can release it; take it over with a note"};
-    }
+    if (incident.state != State::BeingHandled) return Refused(Refusal::NobodyHandles, incident);
+    if (!SameOperator(incident.handler, command.operatorName))
+        return Refused(Refusal::OnlyHandlerReleases, incident);
     incident.handler.clear();
     Move(incident, Action::Release, State::Acknowledged, command.time_s, command.operatorName,
          command.text);
-    return {true, {}};
+    return {true, Refusal::None, {}, incident.id};
 }
 
 void IncidentBook::NoteEvidence(std::string_view callsign, const Evidence& evidence) {

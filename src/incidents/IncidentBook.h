@@ -95,9 +95,29 @@ public:
         std::string heldBackReason;  // why a frame that opened an incident did not sound
     };
 
+    // Why an operator's action is refused; RefusalText words it.
+    enum class Refusal {
+        None,
+        NoSuchIncident,
+        OperatorNotNamed,
+        AlreadyAcknowledged,
+        AlreadyHandled,    // by `handler`, who asks again
+        HandledByAnother,  // `handler` handles it: take it over first
+        StoodDown,
+        Closed,
+        NoteEmpty,
+        CloseNeedsNote,
+        TakeOverNeedsNote,
+        NobodyHandlesYet,  // nothing to take over: take it
+        NobodyHandles,     // nothing to release
+        OnlyHandlerReleases,
+    };
+
     struct Outcome {
         bool done = false;
-        std::string refusal;  // why not, when not done
+        Refusal refusal = Refusal::None;  // why not, when not done
+        std::string handler;              // who handles the incident, when the refusal names them
+        std::uint64_t incident = 0;       // the incident asked for; 0 when it has no number
     };
 
     void SetWatchList(WatchList list) { watch_ = std::move(list); }
@@ -139,5 +159,9 @@ private:
     std::map<std::string, std::uint64_t, std::less<>> latest_;
     std::set<std::uint64_t> closed_;  // the closed incidents, oldest first: what Prune removes
 };
+
+// Why an action was refused, in words for the operator: English (the log's language) unless
+// `english` is false, then Italian. Empty for an action done.
+std::string RefusalText(const IncidentBook::Outcome& outcome, bool english = true);
 
 }  // namespace incidents

@@ -153,6 +153,23 @@ std::optional<Incident> IncidentOf(const QJsonObject& json) {
     return incident;
 }
 
+// The grade of an emergency line, from the words the built-in host gives its cause.
+EvidenceGrade GradeOfCause(std::string_view cause) {
+    if (cause.starts_with("Mic-E")) return EvidenceGrade::MicEEmergency;
+    if (cause.starts_with("message type ")) return EvidenceGrade::CustomType;
+    if (cause.find("!EMERGENCY!") != std::string_view::npos) return EvidenceGrade::CommentText;
+    return EvidenceGrade::None;
+}
+
+// The book's copy key of a monitor line "SRC>DST,PATH:information": the source, destination
+// and information, without the path, which differs between copies.
+std::string CopyKeyOf(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return {};
+    const std::string_view header = line.substr(0, colon);
+    return std::string(header.substr(0, header.find(','))) + std::string(line.substr(colon));
+}
+
 bool SameChange(const Change& a, const Change& b) {
     return a.time_s == b.time_s && a.action == b.action && a.to == b.to &&
            a.operatorName == b.operatorName && a.note == b.note;
@@ -233,7 +250,8 @@ private:
         return true;
     }
 
-    // The emergency frames an incident heard: their count, the last one's evidence and place.
+    // The emergency frames an incident heard: their count, grade and copy keys, the last one's
+    // evidence and place; what was heard since the last change line is not lost in a crash.
     void TakeEmergency(const QJsonObject& line, std::int64_t time_s) {
         auto evidence = EvidenceOf(line["evidence"]);
         Incident* incident = OpenOf(line["callsign"]);
@@ -244,6 +262,12 @@ private:
             if (heard == known->lastHeard_s && evidence->frame == known->frame) return;
         }
         ++incident->frames;
+        incident->grade = std::max(incident->grade, GradeOfCause(evidence->cause));
+        if (std::string key = CopyKeyOf(evidence->frame); !key.empty()) {
+            auto& seen = incident->seen;
+            if (seen.size() >= IncidentBook::kMaxSeen) seen.erase(seen.begin());
+            seen.push_back({std::move(key), heard});
+        }
         incident->lastEmergency_s = std::max(incident->lastEmergency_s, heard);
         incident->lastHeard_s = std::max(incident->lastHeard_s, heard);
         if (evidence->place)

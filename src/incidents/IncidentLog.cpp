@@ -46,8 +46,9 @@ public:
     const std::string& Problem() const { return problem_; }
 
     // Writes the line whole or not at all: what part of it went in before the disk filled is
-    // taken back. A line cut short by a crash before is closed first.
-    bool Write(QByteArray line) {
+    // taken back. A line cut short by a crash before is closed first. A durable line is on
+    // the disk, not only in the system's cache, before it counts as written.
+    bool Write(QByteArray line, bool durable) {
         struct stat status {};
         if (::fstat(fd_, &status) != 0) return Failed(-1);
         if (!EndsWithLineEnd(status.st_size)) line.prepend('\n');
@@ -58,6 +59,7 @@ public:
             if (n <= 0) return Failed(status.st_size);
             done += n;
         }
+        if (durable && ::fdatasync(fd_) != 0) return Failed(status.st_size);
         return true;
     }
 
@@ -79,6 +81,13 @@ private:
     int fd_;
     std::string problem_;
 };
+
+// An emergency and a change of an incident must survive a power cut once written; a position
+// or a feed's news may wait for the next of those.
+bool IsDurable(const Event& event) {
+    return std::holds_alternative<Emergency>(event.what) ||
+           std::holds_alternative<IncidentChange>(event.what);
+}
 
 }  // namespace
 
@@ -111,7 +120,8 @@ bool IncidentLog::Append(const Event& event) {
     const QString time = IsoTime(event.time_s);
     waiting_.push_back({.file = folder_ + '/' + IncidentFileName(time),
                         .day = time.left(10),
-                        .text = QByteArray::fromStdString(JsonLine(event)) + '\n'});
+                        .text = QByteArray::fromStdString(JsonLine(event)) + '\n',
+                        .durable = IsDurable(event)});
     if (waiting_.size() > maxWaiting_) GiveUpOldest();
     Flush();
     return waiting_.empty();
@@ -131,7 +141,9 @@ void IncidentLog::Flush() {
     while (!waiting_.empty()) {
         const Line& line = waiting_.front();
         if (!file || file->Path() != line.file) file.emplace(line.file);
-        if (!file->IsOpen() || !file->Write(line.text)) return Stopped(line.file, file->Problem());
+        if (!file->IsOpen() || !file->Write(line.text, line.durable))
+            return Stopped(line.file, file->Problem());
+        syncedLines_ += line.durable;
         if (line.file != lastFile_) {  // a new day, or the first line of this run
             lastFile_ = line.file;
             RemoveOld(line.day);

@@ -1,6 +1,8 @@
 // The incident log: every event as one JSON line, one file per day (UTC) in the data folder,
 // "incidents-YYYY-MM-DD.jsonl". Each line goes out in a single append, so a crash loses at
-// most the line being written; a line cut short that way is closed before the next one.
+// most the line being written; a line cut short that way is closed before the next one. A line
+// of an emergency or of an incident's change is flushed to the disk before it counts as
+// written, so a power cut loses none of them either; other lines ride on the next such flush.
 // A copy of a packet heard before is no new event and is not written.
 // A replay is logged apart, in a folder of its own, so that its invented emergencies never
 // mix with the operator's real ones.
@@ -60,12 +62,15 @@ public:
     static constexpr std::size_t kMaxWaiting = 20000;  // a busy day's events, a few MB
 
     const QString& Folder() const { return folder_; }
+    // How many lines were flushed to the disk as they were written.
+    std::size_t SyncedLines() const { return syncedLines_; }
 
 private:
     struct Line {
         QString file;
         QString day;  // YYYY-MM-DD
         QByteArray text;
+        bool durable = false;  // on the disk before it counts as written
     };
     void Flush();
     void Stopped(const QString& file, const std::string& problem);
@@ -78,6 +83,7 @@ private:
     std::size_t maxWaiting_ = kMaxWaiting;
     LogHealth health_;
     std::function<void()> onHealth_;
+    std::size_t syncedLines_ = 0;
 };
 
 // The day file's name for an ISO time ("2026-12-07T10:00:00Z" gives

@@ -177,6 +177,51 @@ TEST(RestartEndToEnd, IncidentsTheirAlarmAndTheNumbersComeBackAfterSigterm) {
     EXPECT_EQ(watch, (QStringList{"started", "stopped", "started+", "stopped"}));
 }
 
+// The user's command and the desktop are told of a new emergency once: after a restart, a
+// station whose incident was taken up open is not new again; one whose incident was closed,
+// and a station never heard, are.
+TEST(RestartEndToEnd, AStationTakenUpOpenIsNoNewEmergencyAfterARestart) {
+    SirenwatchRun run;
+    const quint16 port = FreePort();
+    ASSERT_TRUE(ServeDashboard(run, port));
+    Dashboard dashboard(run, port);
+    const QString called = run.DataHome() + "/called";
+    const QStringList options{"--stdin", "--json", "--on-emergency",
+                              "/bin/sh -c 'echo $SIRENWATCH_CALLSIGN >> " + called + "'"};
+    const auto calls = [&called] {
+        return QString(ReadFile(called)).split('\n', Qt::SkipEmptyParts);
+    };
+    run.Start(options);
+    ASSERT_TRUE(Started(run, dashboard)) << run.Errors();
+    run.Process().write(QByteArray(kMob) + kOne);
+    ASSERT_TRUE(
+        run.WaitFor([&] { return calls().size() == 2 && Numbers(run).size() == 2; }, kWait_ms))
+        << run.Errors();
+    ASSERT_TRUE(dashboard.Act("close", Numbers(run)["Q1ONE"], "a barbecue")["ok"].toBool());
+    ASSERT_TRUE(run.Terminate());
+
+    const auto firstRun = run.OutputLines().size();
+    run.Start(options);
+    ASSERT_TRUE(Started(run, dashboard)) << run.Errors();
+    run.Process().write(QByteArray(kMob).replace("road", "road, still") +
+                        QByteArray(kOne).replace("smoke", "fire") + kXss);
+    const auto emergencies = [&] {
+        return JsonLines(run.OutputLines().mid(firstRun), "emergency");
+    };
+    // A command may end before its emergency's line is read here: both are waited for.
+    ASSERT_TRUE(
+        run.WaitFor([&] { return calls().size() >= 4 && emergencies().size() == 3; }, kWait_ms))
+        << run.Errors();
+    std::map<QString, bool> isNew;
+    for (const QJsonObject& e : emergencies()) isNew[e["callsign"].toString()] = e["new"].toBool();
+    EXPECT_EQ(isNew,
+              (std::map<QString, bool>{{"Q7MOB-9", false}, {"Q1ONE", true}, {"Q9XSS", true}}));
+    ASSERT_TRUE(run.Terminate());
+    QStringList told = calls();
+    told.sort();  // the commands run side by side
+    EXPECT_EQ(told, (QStringList{"Q1ONE", "Q1ONE", "Q7MOB-9", "Q9XSS"}));
+}
+
 // Emergencies from many stations among ordinary traffic, and a kill in the middle of them:
 // every incident whose opening reached the log comes back, the line cut short at the end is
 // skipped with a warning, and the start says since when nobody watched.

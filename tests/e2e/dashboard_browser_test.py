@@ -197,15 +197,15 @@ def main():
         wait.until(lambda d: state('Q7MOB-9') == 'IN GESTIONE DA ANNA <B>ROSSI</B>')
         driver.save_screenshot(os.path.join(shots, 'dashboard-taken.png'))
 
-        # A hand-over: Bea cannot take or close Anna's incident, she takes it over with a note
-        # and releases it; Anna takes it again.
+        # A hand-over: Bea cannot take or close Anna's incident (told in the page's language);
+        # she takes it over with a note and releases it; Anna takes it again.
         operator.clear()
         operator.send_keys('Bea')
         note = lambda: card('Q7MOB-9').find_element(By.CLASS_NAME, 'note')
         assert visible('Q7MOB-9') == ['take-over', 'release', 'add-note', 'close'], visible('Q7MOB-9')
         note().send_keys('gone')
         card('Q7MOB-9').find_element(By.CLASS_NAME, 'close').click()
-        wait.until(lambda d: 'take it over first' in d.find_element(By.ID, 'message').text)
+        wait.until(lambda d: 'prima subentra, con una nota' in d.find_element(By.ID, 'message').text)
         note().clear()
         note().send_keys("Anna's shift ended")
         card('Q7MOB-9').find_element(By.CLASS_NAME, 'take-over').click()

@@ -96,9 +96,9 @@ TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
         {State::StoodDown, Command(A::Acknowledge), State::StoodDown, "the station stood down"},
         {State::Closed, Command(A::Note, "late"), State::Closed, "the incident is closed"},
         {State::Closed, Command(A::Close, "again"), State::Closed, "the incident is closed"},
-        {State::New, Command(A::Close), State::New, "closing needs a note"},
+        {State::New, Command(A::Close), State::New, "closing needs a note: what happened"},
         {State::New, Command(A::Note), State::New, "the note is empty"},
-        {State::New, Command(A::Take, "", ""), State::New, "the operator is not named"},
+        {State::New, Command(A::Take, "", ""), State::New, "say who you are: the operator's name"},
     };
     for (const auto& c : cases) {
         World w;
@@ -106,13 +106,13 @@ TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
         const std::size_t before = w.changes.size();
         const auto outcome = w.book.Apply(c.command);
         const std::string label = std::string(StateKey(c.from)) + " " + c.refusal;
-        EXPECT_EQ(outcome.refusal, c.refusal) << label;
+        EXPECT_EQ(RefusalText(outcome), c.refusal) << label;
         EXPECT_EQ(outcome.done, *c.refusal == '\0') << label;
         EXPECT_EQ(w.book.Find(1)->state, c.to) << label;
         EXPECT_EQ(w.changes.size(), before + (outcome.done ? 1 : 0)) << label;
     }
     World w;
-    EXPECT_EQ(w.book.Apply(Command(OperatorAction::Acknowledge)).refusal, "no incident 1");
+    EXPECT_EQ(RefusalText(w.book.Apply(Command(OperatorAction::Acknowledge))), "no incident 1");
 }
 
 TEST(IncidentBook, AHandOverNamesTheNewHandlerAndAReleaseLeavesNone) {

@@ -28,16 +28,21 @@ struct LoggedBook {
     LoggedBook() {
         book.SetChangeSink([this](const Change& c) { log.Append({c.time_s, IncidentChange{c}}); });
     }
-    void Heard(const std::string& call, std::int64_t time_s, double latitude_deg) {
+    // In emergency by its Mic-E code, or by "!EMERGENCY!" in its comment.
+    void Heard(const std::string& call, std::int64_t time_s, double latitude_deg,
+               bool micE = true) {
         Observation o;
-        std::tie(o.callsign, o.time_s, o.micEEmergency) = std::tuple(call, time_s, true);
+        std::tie(o.callsign, o.time_s) = std::tuple(call, time_s);
+        (micE ? o.micEEmergency : o.commentText) = true;
         o.position = GeoPoint{latitude_deg, 9.1};
-        o.frameKey = call + std::to_string(time_s);
+        const std::string information = ":help " + std::to_string(time_s);
+        o.frameKey = call + ">APRS" + information;
         book.Observe(o);
         Emergency e;
         e.panel.text[0] = call;
-        e.evidence = Evidence{.frame = call + ">APRS:help " + std::to_string(time_s),
-                              .cause = "Mic-E message bits 000 (Emergency)",
+        e.evidence = Evidence{.frame = call + ">APRS,WIDE1-1" + information,
+                              .cause = micE ? "Mic-E message bits 000 (Emergency)"
+                                            : "\"!EMERGENCY!\" at the start of the comment",
                               .firstHeard_s = time_s,
                               .lastHeard_s = time_s,
                               .count = 1,
@@ -59,12 +64,14 @@ struct LoggedBook {
     QString DayFile() const { return folder + "/" + IncidentFileName(IsoTime(kT0)); }
 };
 
-// What an operator sees of an incident, and what the book decides by.
+// What an operator sees of an incident, and what the book decides by (copies by their keys).
 auto Seen(const Incident& i) {
-    std::string notes;
+    std::string notes, keys;
     for (const Change& c : i.history)
         notes += std::string(ActionKey(c.action)) + ":" + c.note + ";";
-    return std::tuple(i.id, i.callsign, i.state, i.handler, i.grade, i.heldBackReason, notes,
+    for (const Incident::Seen& frame : i.seen)
+        keys += frame.key + "@" + std::to_string(frame.time_s) + ";";
+    return std::tuple(i.id, i.callsign, i.state, i.handler, i.grade, i.heldBackReason, notes, keys,
                       i.frames, i.evidence ? i.evidence->frame : "",
                       i.evidence ? i.evidence->count : 0, i.position ? i.position->latitude_deg : 0,
                       i.opened_s, i.lastHeard_s, i.lastEmergency_s);
@@ -76,9 +83,9 @@ std::vector<decltype(Seen(Incident{}))> Book(const IncidentBook& book) {
     return seen;
 }
 
-// Q7MOB-9 taken by Mario with a note, Q1ONE closed, Q9XSS left new, Q7MOB-9 heard again and
-// moving; the checkpoint written after `checkpointAfter` of these steps (never when 0), and no
-// clean stop: the watch was killed.
+// Q7MOB-9 taken by Mario with a note, Q1ONE closed, Q9XSS left new (its Mic-E code heard after
+// its comment), Q7MOB-9 heard again and moving; the checkpoint written after `checkpointAfter` of
+// these steps (never when 0), and no clean stop: the watch was killed.
 TEST(IncidentJournal, TheBookComesBackFromItsCheckpointAndTheLinesAfterIt) {
     for (int checkpointAfter : {0, 2, 4}) {
         SCOPED_TRACE(checkpointAfter);
@@ -93,8 +100,9 @@ TEST(IncidentJournal, TheBookComesBackFromItsCheckpointAndTheLinesAfterIt) {
                 w.Heard("Q1ONE", kT0 + 30, 45.6);
                 w.Act(OperatorAction::Close, 2, kT0 + 40, "false alarm");
             },
-            [&] { w.Heard("Q9XSS", kT0 + 50, 45.7); },
+            [&] { w.Heard("Q9XSS", kT0 + 50, 45.7, false); },
             [&] {
+                w.Heard("Q9XSS", kT0 + 55, 45.7);
                 w.Heard("Q7MOB-9", kT0 + 60, 45.51);
                 w.Moved("Q7MOB-9", kT0 + 70, 45.52);
             },

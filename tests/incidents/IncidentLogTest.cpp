@@ -87,6 +87,21 @@ TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
     EXPECT_EQ(history.tracks.at("Q4HIKE-7").size(), 2u);
 }
 
+// A power cut must not take an emergency or an incident's change that was reported written;
+// positions and the rest wait for the next of those, off the frame's path.
+TEST(IncidentLog, EmergenciesAndChangesReachTheDiskBeforeTheyCountAsWritten) {
+    LoggedWatch w;
+    EXPECT_EQ(w.log.SyncedLines(), 2u) << "the two emergencies, not the positions nor the ack";
+    Change opened;
+    opened.incident = 1;
+    opened.callsign = "Q7MOB-9";
+    opened.time_s = At("2026-12-07T09:00:00Z");
+    ASSERT_TRUE(w.log.Append({opened.time_s, IncidentChange{opened}}));
+    ASSERT_TRUE(w.log.Append(Position("2026-12-07T09:00:05Z", "Q7MOB-9", 45.5, 9.1)));
+    EXPECT_TRUE(w.log.Append(Emergency("2026-12-07T09:00:06Z", "Q7MOB-9", 45.5, 9.1, true)));
+    EXPECT_EQ(w.log.SyncedLines(), 3u) << "the change; a copy is not written at all";
+}
+
 TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
     QTemporaryDir dir;
     QFile blocker(dir.path() + "/file");

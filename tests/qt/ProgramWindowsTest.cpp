@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/WatchBoard.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
 #include "fakes/FakePorts.h"
@@ -20,6 +21,7 @@
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
 #include "qt/QtWorld.h"
+#include "qt_host/IncidentPanel.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
 
@@ -96,6 +98,52 @@ TEST(ProgramWindows, SpotSetUpPicksReachTheMap) {
     EXPECT_EQ(circles[0].fillStyle, 6);
     EXPECT_EQ(circles[0].fillColor, 65535);  // yellow
     SaveScreenshot(mapWindow, "map-window");
+}
+
+// The main window's Lingua and unit menus, as the program wires them: the incident list and
+// the dashboard follow at once, refusals included.
+TEST(ProgramWindows, TheIncidentListAndTheDashboardFollowTheMainWindowsMenus) {
+    fakes::FakePorts fp;
+    fakes::ScriptedDialogs dialogs;
+    qt::QtWindowLayer layer;
+    platform::Ports ports{dialogs,  fp.sound,    layer,      fp.userStore, fp.instance,
+                          fp.clock, fp.regional, fp.program, fp.help,      fp.app};
+    settings::WriteProfileString(fp.program.dir.File("Sirenwatch.ini"), "SetUp", "Language",
+                                 "1");  // Italian
+    fakes::TempDir hostDir;
+    fakes::InstallHost(fp.userStore, hostDir.Path() + "/");
+    builtin_host::BuiltinHost host(
+        fp.clock, *builtin_host::HomeFromSettings(builtin_host::LoadHostSettings(hostDir.Path())));
+    program::Sirenwatch program(ports, host);
+    qt::FormWindow mainWindow(program.Main());
+    layer.SetWindow(&mainWindow);
+    incidents::IncidentBook book;
+    app::WatchBoard board(host, program.Main(), book, "N0CALL", [] { return 1000; });
+    board.SetProgramValues(program.Values());
+    app::FollowLanguageAndUnit(program.Main(), board);
+    ASSERT_TRUE(program.Start());
+    qt_host::IncidentPanel list(board);
+    int changes = 0;
+    board.SetChangeListener([&changes] { ++changes; });
+    EXPECT_EQ(list.windowTitle(), "Interventi");
+    EXPECT_EQ(board.Current().languageCode, 1000);
+    EXPECT_EQ(board.Act({qt_host::dashboard::ActionKind::Note, "7", "Anna", "x"}).reason,
+              "nessun intervento 7");
+
+    const auto click = [&](const ui::MenuItem& item) {
+        QAction* action = FindAction(mainWindow.MenuBar(), QString::fromStdString(item.Caption()));
+        ASSERT_NE(action, nullptr) << item.Caption();
+        action->trigger();
+    };
+    click(program.Main().MnuNazione[1]);  // English
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(board.Current().languageCode, 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.windowTitle() == "Incidents"; }, 2000));
+    EXPECT_EQ(board.Act({qt_host::dashboard::ActionKind::Note, "7", "Anna", "x"}).reason,
+              "no incident 7");
+    click(program.Main().MnuUnit[1]);  // miles
+    EXPECT_EQ(changes, 2);
+    EXPECT_TRUE(board.Current().miles);
 }
 
 }  // namespace

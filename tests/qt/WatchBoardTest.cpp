@@ -144,6 +144,16 @@ TEST(WatchBoard, ACardSaysWhereTheStationIsFromHomeInTheAddOnsUnitAndLanguage) {
     EXPECT_EQ(card.stateKey, "new");
     EXPECT_EQ(card.state, "nuovo");
     EXPECT_EQ(card.grade, "!EMERGENCY! nel commento");
+
+    // A refusal is worded in the same language, the book's as the board's own.
+    using K = dash::ActionKind;
+    ASSERT_TRUE(w.board.Act({K::Take, card.id, "Anna", ""}).ok);
+    EXPECT_EQ(w.board.Act({K::Take, card.id, "Bea", ""}).reason,
+              "in gestione a Anna: prima subentra, con una nota");
+    EXPECT_EQ(w.board.Act({K::Close, card.id, "Anna", ""}).reason,
+              "per chiudere serve una nota: cosa è successo");
+    EXPECT_EQ(w.board.Act({K::Note, "Q0NONE", "Anna", "x"}).reason,
+              "nessun intervento con quel numero");
 }
 
 TEST(WatchBoard, CirclesGoAroundTheOpenIncidentsShownAndNoMore) {
