@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include "incident_outlets/IncidentLog.h"
 #include "incidents/IncidentBook.h"
-#include "incidents/IncidentLog.h"
 
 namespace {
 

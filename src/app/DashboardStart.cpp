@@ -7,7 +7,7 @@
 
 namespace app {
 
-DashboardStart::DashboardStart(std::unique_ptr<qt_host::dashboard::DashboardServer> server,
+DashboardStart::DashboardStart(std::unique_ptr<incident_ui::dashboard::DashboardServer> server,
                                std::string from, std::string note, int firstDelay_ms,
                                int maxDelay_ms)
     : server_(std::move(server)),

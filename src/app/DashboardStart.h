@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "qt_host/dashboard/DashboardServer.h"
+#include "incident_ui/dashboard/DashboardServer.h"
 
 namespace app {
 
@@ -15,13 +15,14 @@ public:
     // Tries at once; after a failure, again in firstDelay_ms, twice as long each time up to
     // maxDelay_ms. `from` names what asked for the dashboard in the messages; `note` follows
     // the address once it listens.
-    DashboardStart(std::unique_ptr<qt_host::dashboard::DashboardServer> server, std::string from,
-                   std::string note, int firstDelay_ms = 2000, int maxDelay_ms = 60000);
+    DashboardStart(std::unique_ptr<incident_ui::dashboard::DashboardServer> server,
+                   std::string from, std::string note, int firstDelay_ms = 2000,
+                   int maxDelay_ms = 60000);
 
 private:
     void Try();
 
-    std::unique_ptr<qt_host::dashboard::DashboardServer> server_;
+    std::unique_ptr<incident_ui::dashboard::DashboardServer> server_;
     std::string from_;
     std::string note_;
     QTimer retry_;

@@ -4,7 +4,7 @@
 #include <QDateTime>
 #include <string>
 
-#include "incidents/JsonLines.h"
+#include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
 
 namespace app {

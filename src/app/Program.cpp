@@ -13,19 +13,20 @@
 #include "app/FeedSetup.h"
 #include "app/JournalLevels.h"
 #include "app/KeptIncidents.h"
-#include "app/LatencyProbe.h"
 #include "app/StartChecks.h"
 #include "app/StopSignals.h"
-#include "app/WatchBoard.h"
 #include "basemap/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
-#include "incidents/DesktopNotifier.h"
-#include "incidents/EmergencyCommand.h"
-#include "incidents/ExportDialog.h"
+#include "incident_outlets/DesktopNotifier.h"
+#include "incident_outlets/EmergencyCommand.h"
+#include "incident_outlets/ExportDialog.h"
+#include "incident_outlets/IncidentLog.h"
+#include "incident_outlets/JsonLines.h"
+#include "incident_ui/IncidentPanel.h"
+#include "incident_ui/WatchBoard.h"
+#include "incident_ui/dashboard/DashboardServer.h"
 #include "incidents/FormObserver.h"
-#include "incidents/IncidentLog.h"
-#include "incidents/JsonLines.h"
 #include "incidents/TabLines.h"
 #include "platform/Log.h"
 #include "platform/NumberText.h"
@@ -35,16 +36,21 @@
 #include "qt/Binders.h"
 #include "qt/DisplayPacer.h"
 #include "qt/FormWindow.h"
+#include "qt/LatencyProbe.h"
 #include "qt/LoopProbe.h"
 #include "qt/QtPlatform.h"
 #include "qt_host/FeedSilence.h"
-#include "qt_host/IncidentPanel.h"
 #include "qt_host/MapView.h"
-#include "qt_host/dashboard/DashboardServer.h"
 #include "settings/ProfileFile.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
+
+using incident_ui::FollowLanguageAndUnit;
+using incident_ui::HeldBack;
+using incident_ui::ObserveFrame;
+using incident_ui::WatchBoard;
+using qt::LatencyProbe;
 
 namespace {
 
@@ -110,9 +116,9 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
 
 // The incident list under the map window: the dashboard's incidents and actions, in the window.
 // Closed, it comes back from the map's context menu.
-std::unique_ptr<qt_host::IncidentPanel> OpenIncidentList(qt_host::dashboard::Source& source,
-                                                         qt_host::MapView& map) {
-    auto panel = std::make_unique<qt_host::IncidentPanel>(source);
+std::unique_ptr<incident_ui::IncidentPanel> OpenIncidentList(incident_ui::dashboard::Source& source,
+                                                             qt_host::MapView& map) {
+    auto panel = std::make_unique<incident_ui::IncidentPanel>(source);
     panel->resize(map.width(), 260);
     panel->move(map.frameGeometry().left(), map.frameGeometry().bottom() + 16);
     panel->show();
@@ -301,7 +307,7 @@ std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
     const std::optional<Endpoint> where =
         watch_settings::DashboardPlace(options.dashboard, settings, &problem);
     if (!where) return nullptr;
-    qt_host::dashboard::ServerSettings server;
+    incident_ui::dashboard::ServerSettings server;
     server.address = QHostAddress(QString::fromStdString(where->host));
     server.port = where->port;
     server.token = QString::fromStdString(settings.dashboardToken);
@@ -310,7 +316,7 @@ std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
         server.tileUrl = QString::fromStdString(settings.tileUrl);
         server.tileAttribution = QString::fromStdString(settings.tileAttribution);
     }
-    auto dashboard = std::make_unique<qt_host::dashboard::DashboardServer>(board, server);
+    auto dashboard = std::make_unique<incident_ui::dashboard::DashboardServer>(board, server);
     dashboard->SetBaseMap(LoadShippedBaseMap(folder));
     return std::make_unique<DashboardStart>(
         std::move(dashboard),

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "app/FeedSetup.h"
-#include "incidents/EmergencyCommand.h"
+#include "incident_outlets/EmergencyCommand.h"
 
 namespace app {
 namespace {

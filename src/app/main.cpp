@@ -10,8 +10,8 @@
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "app/SettingsCheck.h"
-#include "incidents/IncidentExport.h"
-#include "incidents/IncidentLog.h"
+#include "incident_outlets/IncidentExport.h"
+#include "incident_outlets/IncidentLog.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Sending notifications over D-Bus, fire and forget; a failure is told once on standard error.
-#include "incidents/DesktopNotifier.h"
+#include "incident_outlets/DesktopNotifier.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,5 +1,5 @@
 // Starting, watching and, when it takes too long, killing the user's emergency command.
-#include "incidents/EmergencyCommand.h"
+#include "incident_outlets/EmergencyCommand.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include "incidents/JsonLines.h"
+#include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
 
 namespace incidents {

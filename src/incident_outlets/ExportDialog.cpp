@@ -1,11 +1,11 @@
 // Exporting from the map window, with Qt's file dialog and message boxes.
-#include "incidents/ExportDialog.h"
+#include "incident_outlets/ExportDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "incidents/IncidentExport.h"
+#include "incident_outlets/IncidentExport.h"
 
 namespace incidents {
 

@@ -1,5 +1,5 @@
 // Reading the incident log back and writing GPX and KML.
-#include "incidents/IncidentExport.h"
+#include "incident_outlets/IncidentExport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +10,7 @@
 #include <QXmlStreamWriter>
 #include <algorithm>
 
-#include "incidents/IncidentLog.h"
+#include "incident_outlets/IncidentLog.h"
 
 namespace incidents {
 namespace {

@@ -1,5 +1,5 @@
 // Reading the incident log back into the book, and writing the book's checkpoint.
-#include "incidents/IncidentJournal.h"
+#include "incident_outlets/IncidentJournal.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <map>
 
+#include "incident_outlets/JsonLines.h"
 #include "incidents/Events.h"
-#include "incidents/JsonLines.h"
 #include "platform/NumberText.h"
 
 namespace incidents {

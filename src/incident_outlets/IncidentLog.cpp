@@ -1,5 +1,5 @@
 // Appending events to the day's file.
-#include "incidents/IncidentLog.h"
+#include "incident_outlets/IncidentLog.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +14,7 @@
 #include <optional>
 #include <system_error>
 
-#include "incidents/JsonLines.h"
+#include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
 #include "qt/QtPorts.h"
 

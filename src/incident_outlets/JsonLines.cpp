@@ -1,5 +1,5 @@
 // Writing events as JSON.
-#include "incidents/JsonLines.h"
+#include "incident_outlets/JsonLines.h"
 
 #include <QDateTime>
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 // The window's incident list: a table of the source's incidents, the selected one's details and
 // the operator's actions on it.
-#include "qt_host/IncidentPanel.h"
+#include "incident_ui/IncidentPanel.h"
 
 #include <QDateTime>
 #include <QHBoxLayout>
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-namespace qt_host {
+namespace incident_ui {
 
 namespace dash = dashboard;
 
@@ -269,4 +269,4 @@ void IncidentPanel::Act(dash::ActionKind kind) {
     Refresh();
 }
 
-}  // namespace qt_host
+}  // namespace incident_ui

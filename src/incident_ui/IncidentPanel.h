@@ -17,9 +17,9 @@
 #include <optional>
 #include <string>
 
-#include "qt_host/dashboard/DashboardSource.h"
+#include "incident_ui/dashboard/DashboardSource.h"
 
-namespace qt_host {
+namespace incident_ui {
 
 class IncidentPanel : public QWidget {
     Q_OBJECT
@@ -64,4 +64,4 @@ private:
     QTimer ageTick_;
 };
 
-}  // namespace qt_host
+}  // namespace incident_ui

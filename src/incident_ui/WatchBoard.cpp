@@ -1,5 +1,5 @@
 // The watch as the dashboard sees it, with operators' actions passed to the incident book.
-#include "app/WatchBoard.h"
+#include "incident_ui/WatchBoard.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,9 +7,9 @@
 
 #include "settings/StringTable.h"
 
-namespace app {
+namespace incident_ui {
 
-namespace dash = qt_host::dashboard;
+namespace dash = dashboard;
 
 namespace {
 
@@ -395,4 +395,4 @@ void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board) {
     }
 }
 
-}  // namespace app
+}  // namespace incident_ui

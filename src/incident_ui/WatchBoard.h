@@ -10,15 +10,15 @@
 
 #include "builtin_host/BuiltinHost.h"
 #include "forms/FrmMain.h"
+#include "incident_outlets/IncidentLog.h"
+#include "incident_ui/dashboard/DashboardSource.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
-#include "incidents/IncidentLog.h"
 #include "platform/ProgramValues.h"
-#include "qt_host/dashboard/DashboardSource.h"
 
-namespace app {
+namespace incident_ui {
 
-namespace dash = qt_host::dashboard;
+namespace dash = dashboard;
 
 // What the incident book is told of a decoded frame heard at time_s: which marks of an
 // emergency it carries (emergencyType is the message type the add-on counts, upper case),
@@ -39,7 +39,7 @@ bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event
 // Whether the book holds the station's latest incident back: it does not sound either.
 bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign);
 
-class WatchBoard final : public qt_host::dashboard::Source {
+class WatchBoard final : public incident_ui::dashboard::Source {
 public:
     using EpochClock = std::function<std::int64_t()>;
     static constexpr std::size_t kMaxStations = 500;   // the most recently heard are shown
@@ -51,8 +51,8 @@ public:
     WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form, incidents::IncidentBook& book,
                std::string homeCallsign, EpochClock clock);
 
-    qt_host::dashboard::Snapshot Current() const override;
-    qt_host::dashboard::ActionResult Act(const qt_host::dashboard::Action& action) override;
+    incident_ui::dashboard::Snapshot Current() const override;
+    incident_ui::dashboard::ActionResult Act(const incident_ui::dashboard::Action& action) override;
 
     void SetFeedName(std::string name) { feed_.name = std::move(name); }
     // The add-on's language and unit, followed as they change; Italian and km without them.
@@ -80,14 +80,14 @@ private:
     incidents::IncidentBook& book_;
     std::string homeCallsign_;
     EpochClock clock_;
-    qt_host::dashboard::FeedHealth feed_;
+    incident_ui::dashboard::FeedHealth feed_;
     const platform::ProgramValues* values_ = nullptr;
     const incidents::LogHealth* logHealth_ = nullptr;
-    std::optional<qt_host::dashboard::WatchGap> watchGap_;
+    std::optional<incident_ui::dashboard::WatchGap> watchGap_;
 };
 
 // The incident list and the dashboard speak the add-on's language in its unit: a switch in
 // the main window's menus shows there at once. Once the program has set the menus' handlers.
 void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board);
 
-}  // namespace app
+}  // namespace incident_ui

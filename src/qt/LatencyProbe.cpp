@@ -1,5 +1,5 @@
 // Emergencies' time from the socket to the panel.
-#include "app/LatencyProbe.h"
+#include "qt/LatencyProbe.h"
 
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -8,7 +8,7 @@
 
 #include "platform/Log.h"
 
-namespace app {
+namespace qt {
 
 LatencyProbe::LatencyProbe(const QWidget& window, QString file) : file_(std::move(file)) {
     for (QLineEdit* box : window.findChildren<QLineEdit*>())
@@ -43,4 +43,4 @@ LatencyProbe::~LatencyProbe() {
                       "sirenwatch: the latency probe could not write its file");
 }
 
-}  // namespace app
+}  // namespace qt

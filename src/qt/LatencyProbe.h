@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace app {
+namespace qt {
 
 class LatencyProbe {
 public:
@@ -32,4 +32,4 @@ private:
     std::vector<std::pair<std::int64_t, std::int64_t>> shown_ns_;  // stamp, shown
 };
 
-}  // namespace app
+}  // namespace qt

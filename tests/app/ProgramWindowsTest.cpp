@@ -12,16 +12,16 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/WatchBoard.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
 #include "fakes/FakePorts.h"
+#include "incident_ui/IncidentPanel.h"
+#include "incident_ui/WatchBoard.h"
 #include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtPorts.h"
 #include "qt/QtWorld.h"
-#include "qt_host/IncidentPanel.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
 
@@ -118,16 +118,16 @@ TEST(ProgramWindows, TheIncidentListAndTheDashboardFollowTheMainWindowsMenus) {
     qt::FormWindow mainWindow(program.Main());
     layer.SetWindow(&mainWindow);
     incidents::IncidentBook book;
-    app::WatchBoard board(host, program.Main(), book, "N0CALL", [] { return 1000; });
+    incident_ui::WatchBoard board(host, program.Main(), book, "N0CALL", [] { return 1000; });
     board.SetProgramValues(program.Values());
-    app::FollowLanguageAndUnit(program.Main(), board);
+    incident_ui::FollowLanguageAndUnit(program.Main(), board);
     ASSERT_TRUE(program.Start());
-    qt_host::IncidentPanel list(board);
+    incident_ui::IncidentPanel list(board);
     int changes = 0;
     board.SetChangeListener([&changes] { ++changes; });
     EXPECT_EQ(list.windowTitle(), "Interventi");
     EXPECT_EQ(board.Current().languageCode, 1000);
-    EXPECT_EQ(board.Act({qt_host::dashboard::ActionKind::Note, "7", "Anna", "x"}).reason,
+    EXPECT_EQ(board.Act({incident_ui::dashboard::ActionKind::Note, "7", "Anna", "x"}).reason,
               "nessun intervento 7");
 
     const auto click = [&](const ui::MenuItem& item) {
@@ -139,7 +139,7 @@ TEST(ProgramWindows, TheIncidentListAndTheDashboardFollowTheMainWindowsMenus) {
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(board.Current().languageCode, 2000);
     EXPECT_TRUE(QTest::qWaitFor([&] { return list.windowTitle() == "Incidents"; }, 2000));
-    EXPECT_EQ(board.Act({qt_host::dashboard::ActionKind::Note, "7", "Anna", "x"}).reason,
+    EXPECT_EQ(board.Act({incident_ui::dashboard::ActionKind::Note, "7", "Anna", "x"}).reason,
               "no incident 7");
     click(program.Main().MnuUnit[1]);  // miles
     EXPECT_EQ(changes, 2);

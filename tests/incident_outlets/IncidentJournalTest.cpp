@@ -8,9 +8,9 @@
 #include <functional>
 #include <tuple>
 
-#include "incidents/IncidentJournal.h"
-#include "incidents/IncidentLog.h"
-#include "incidents/JsonLines.h"
+#include "incident_outlets/IncidentJournal.h"
+#include "incident_outlets/IncidentLog.h"
+#include "incident_outlets/JsonLines.h"
 
 namespace incidents {
 namespace {

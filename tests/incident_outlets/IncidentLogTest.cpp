@@ -17,9 +17,9 @@
 
 #include "fakes/FileText.h"
 #include "fakes/LogCapture.h"
-#include "incidents/IncidentExport.h"
-#include "incidents/IncidentLog.h"
-#include "incidents/JsonLines.h"
+#include "incident_outlets/IncidentExport.h"
+#include "incident_outlets/IncidentLog.h"
+#include "incident_outlets/JsonLines.h"
 
 namespace incidents {
 namespace {

@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "incidents/DesktopNotifier.h"
-#include "incidents/EmergencyCommand.h"
+#include "incident_outlets/DesktopNotifier.h"
+#include "incident_outlets/EmergencyCommand.h"
 
 namespace {
 

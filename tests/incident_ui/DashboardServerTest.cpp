@@ -4,10 +4,10 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "incident_ui/dashboard/DashboardServer.h"
 #include "qt/QtWorld.h"
-#include "qt_host/dashboard/DashboardServer.h"
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 namespace {
 
 // Sends raw bytes and collects the answer until the server closes, as it does after each.
@@ -199,4 +199,4 @@ TEST(DashboardServer, StreamSendsTheStateThenEachChange) {
 }
 
 }  // namespace
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard

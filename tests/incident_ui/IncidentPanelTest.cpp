@@ -9,12 +9,12 @@
 #include <QTest>
 #include <vector>
 
-#include "QtWorld.h"
-#include "qt_host/IncidentPanel.h"
+#include "incident_ui/IncidentPanel.h"
+#include "qt/QtWorld.h"
 
 namespace {
 
-namespace dash = qt_host::dashboard;
+namespace dash = incident_ui::dashboard;
 constexpr std::int64_t kNow = 1'796'637'600;  // 2026-12-07 10:00 UTC
 
 dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t lastHeard_s) {
@@ -32,7 +32,7 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
     source.snapshot.now_s = kNow;
     source.snapshot.languageCode = 2000;
     source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
-    qt_host::IncidentPanel panel(source);
+    incident_ui::IncidentPanel panel(source);
     std::vector<QString> answers = {"  Anna  ", "<b>road</b> closed", "found safe"};
     std::vector<bool> multiLine;
     panel.ask = [&](const QString&, const QString&, bool many) -> std::optional<QString> {
@@ -110,7 +110,7 @@ TEST(IncidentPanel, OffersWhatTheStateAllowsAndHandsOverWithANote) {
     taken.stateKey = "being_handled";
     taken.operatorName = "Anna";
     source.snapshot.incidents = {taken};
-    qt_host::IncidentPanel panel(source);
+    incident_ui::IncidentPanel panel(source);
     std::vector<QString> answers = {"Bruno", "Anna went home"};
     panel.ask = [&](const QString&, const QString&, bool) -> std::optional<QString> {
         QString next = answers.front();
@@ -135,7 +135,7 @@ TEST(IncidentPanel, SpeaksTheAddOnsLanguageAndFollowsASwitch) {
     qttest::FakeSource source;  // the add-on's default: Italian
     source.snapshot.now_s = kNow;
     source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
-    qt_host::IncidentPanel panel(source);
+    incident_ui::IncidentPanel panel(source);
     auto* table = panel.findChild<QTableWidget*>("incidents");
     EXPECT_EQ(panel.windowTitle(), "Interventi");
     EXPECT_EQ(table->horizontalHeaderItem(panel.Callsign)->text(), "Nominativo");
@@ -154,8 +154,8 @@ TEST(IncidentPanel, SaysHowLongAgo) {
         {3599, "59 min ago"},   {3600, "1 h 0 min ago"}, {90000, "1 d 1 h ago"},
         {172800, "2 d 0 h ago"}};
     for (const auto& [seconds, text] : cases)
-        EXPECT_EQ(qt_host::IncidentPanel::Ago(seconds), text) << seconds;
-    EXPECT_EQ(qt_host::IncidentPanel::Ago(90000, false), "1 g 1 h fa");
+        EXPECT_EQ(incident_ui::IncidentPanel::Ago(seconds), text) << seconds;
+    EXPECT_EQ(incident_ui::IncidentPanel::Ago(90000, false), "1 g 1 h fa");
 }
 
 }  // namespace

@@ -7,14 +7,14 @@
 #include <map>
 #include <tuple>
 
-#include "app/WatchBoard.h"
 #include "decode/AprsDecoder.h"
 #include "fakes/FakePorts.h"
+#include "incident_ui/WatchBoard.h"
 
-namespace app {
+namespace incident_ui {
 namespace {
 
-namespace dash = qt_host::dashboard;
+namespace dash = dashboard;
 
 // The board over a host whose frames the book hears as the program wires it.
 struct Watched {
@@ -240,4 +240,4 @@ TEST(WatchBoard, FramesWithoutAnEmergencyMarkStillReachTheStationsOpenIncident) 
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace incident_ui

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "incident_ui/dashboard/DashboardSource.h"
 #include "qt/GridView.h"
-#include "qt_host/dashboard/DashboardSource.h"
 
 namespace qttest {
 
@@ -61,16 +61,17 @@ inline QAction* FindAction(QWidget* container, const QString& text) {
 }
 
 // A dashboard source holding what the test puts in it, recording the actions asked of it.
-class FakeSource final : public qt_host::dashboard::Source {
+class FakeSource final : public incident_ui::dashboard::Source {
 public:
-    qt_host::dashboard::Snapshot Current() const override { return snapshot; }
-    qt_host::dashboard::ActionResult Act(const qt_host::dashboard::Action& action) override {
+    incident_ui::dashboard::Snapshot Current() const override { return snapshot; }
+    incident_ui::dashboard::ActionResult Act(
+        const incident_ui::dashboard::Action& action) override {
         actions.push_back(action);
         return next;
     }
-    qt_host::dashboard::Snapshot snapshot;
-    std::vector<qt_host::dashboard::Action> actions;
-    qt_host::dashboard::ActionResult next{true, {}};
+    incident_ui::dashboard::Snapshot snapshot;
+    std::vector<incident_ui::dashboard::Action> actions;
+    incident_ui::dashboard::ActionResult next{true, {}};
 };
 
 }  // namespace qttest

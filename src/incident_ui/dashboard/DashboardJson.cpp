@@ -1,11 +1,11 @@
 // Snapshots and the base map as JSON for the dashboard's page.
-#include "qt_host/dashboard/DashboardJson.h"
+#include "incident_ui/dashboard/DashboardJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QString>
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 
 namespace {
 
@@ -112,4 +112,4 @@ QByteArray SafeJson(const QJsonObject& object) {
     return json;
 }
 
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard

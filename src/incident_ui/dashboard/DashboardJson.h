@@ -6,9 +6,9 @@
 #include <QJsonObject>
 
 #include "basemap/BaseMap.h"
-#include "qt_host/dashboard/DashboardSource.h"
+#include "incident_ui/dashboard/DashboardSource.h"
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 
 QJsonObject SnapshotJson(const Snapshot& snapshot);
 // The land and the borders as a GeoJSON FeatureCollection of polygons and lines.
@@ -16,4 +16,4 @@ QJsonObject BaseMapGeoJson(const basemap::BaseMap& map);
 // Compact JSON with markup characters escaped.
 QByteArray SafeJson(const QJsonObject& object);
 
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard

@@ -1,5 +1,5 @@
 // The dashboard's HTTP/1.1 handler: bounded requests, a fixed set of files, the token.
-#include "qt_host/dashboard/DashboardServer.h"
+#include "incident_ui/dashboard/DashboardServer.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "qt_host/dashboard/DashboardJson.h"
+#include "incident_ui/dashboard/DashboardJson.h"
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 
 namespace {
 
@@ -348,4 +348,4 @@ void DashboardServer::KeepAlive() {
     for (QTcpSocket* socket : streams_) socket->write(": still here\n\n");
 }
 
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard

@@ -16,8 +16,8 @@
 #include <optional>
 #include <vector>
 
-#include "qt_host/dashboard/DashboardSource.h"
-#include "qt_host/dashboard/HttpRequest.h"
+#include "incident_ui/dashboard/DashboardSource.h"
+#include "incident_ui/dashboard/HttpRequest.h"
 
 class QTcpServer;
 class QTcpSocket;
@@ -26,7 +26,7 @@ namespace basemap {
 struct BaseMap;
 }
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 
 struct ServerSettings {
     QHostAddress address = QHostAddress::LocalHost;
@@ -83,4 +83,4 @@ private:
     QTimer pushTimer_, keepAliveTimer_;
 };
 
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 
 struct Note {
     std::int64_t time_s = 0;  // Unix time
@@ -127,4 +127,4 @@ private:
     std::vector<std::function<void()>> others_;
 };
 
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard

@@ -1,9 +1,9 @@
 // Reading an HTTP/1.1 request: the request line, the headers, a body of Content-Length.
-#include "qt_host/dashboard/HttpRequest.h"
+#include "incident_ui/dashboard/HttpRequest.h"
 
 #include <charconv>
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 
 namespace {
 
@@ -80,4 +80,4 @@ HttpParse ParseHttpRequest(std::string_view received, std::size_t maxBytes) {
     return parse;
 }
 
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace qt_host::dashboard {
+namespace incident_ui::dashboard {
 
 struct HttpRequest {
     std::string method;
@@ -34,4 +34,4 @@ struct HttpParse {
 // is refused as soon as that is known.
 HttpParse ParseHttpRequest(std::string_view received, std::size_t maxBytes);
 
-}  // namespace qt_host::dashboard
+}  // namespace incident_ui::dashboard
