@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
+#include "app/ProgramWindows.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 
 namespace app {
 
@@ -37,6 +39,31 @@ void DashboardStart::Try() {
     }
     retry_.start(delay_ms_);
     delay_ms_ = std::min(delay_ms_ * 2, maxDelay_ms_);
+}
+
+std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
+                                               const watch_settings::WatchSettings& settings,
+                                               const std::string& folder,
+                                               incident_ui::WatchBoard& board) {
+    std::string problem;
+    const std::optional<Endpoint> where =
+        watch_settings::DashboardPlace(options.dashboard, settings, &problem);
+    if (!where) return nullptr;
+    incident_ui::dashboard::ServerSettings server;
+    server.address = QHostAddress(QString::fromStdString(where->host));
+    server.port = where->port;
+    server.token = QString::fromStdString(settings.dashboardToken);
+    server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
+    if (!settings.tileUrl.empty()) {
+        server.tileUrl = QString::fromStdString(settings.tileUrl);
+        server.tileAttribution = QString::fromStdString(settings.tileAttribution);
+    }
+    auto dashboard = std::make_unique<incident_ui::dashboard::DashboardServer>(board, server);
+    dashboard->SetBaseMap(LoadShippedBaseMap(folder));
+    return std::make_unique<DashboardStart>(
+        std::move(dashboard),
+        options.dashboard ? "--dashboard" : "Dashboard in the host's settings",
+        server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "");
 }
 
 }  // namespace app

@@ -6,7 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "app/CommandLine.h"
+#include "incident_ui/WatchBoard.h"
 #include "incident_ui/dashboard/DashboardServer.h"
+#include "watch_settings/WatchSettings.h"
 
 namespace app {
 
@@ -30,5 +33,12 @@ private:
     int maxDelay_ms_;
     std::string told_;  // the last reason told, so a port held for hours is not told each minute
 };
+
+// The web dashboard, when the command line or the host's settings ask for one it can use (the
+// start's checks told what it cannot); it listens as soon as it can.
+std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
+                                               const watch_settings::WatchSettings& settings,
+                                               const std::string& folder,
+                                               incident_ui::WatchBoard& board);
 
 }  // namespace app

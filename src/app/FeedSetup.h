@@ -6,6 +6,9 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "builtin_host/BuiltinHost.h"
+#include "qt/DisplayPacer.h"
+#include "qt_host/MapView.h"
 #include "qt_host/feeds/Feed.h"
 #include "watch_settings/Feed.h"
 
@@ -24,5 +27,10 @@ std::optional<std::string> ReplayFileProblem(const std::string& file);
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
                                                const std::string& callsign,
                                                const std::string& version);
+
+// The feed's lines to the host, its state to the log and the map's title; headless, the end
+// of the traffic closes the host.
+void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
+               qt_host::MapView* map, qt::DisplayPacer* pacer);
 
 }  // namespace app

@@ -12,6 +12,7 @@
 
 #include "app/FeedSetup.h"
 #include "incident_outlets/EmergencyCommand.h"
+#include "platform/Log.h"
 
 namespace app {
 namespace {
@@ -137,6 +138,14 @@ int RefusalCode(const std::vector<Finding>& findings) {
     for (const Finding& f : findings)
         if (f.refusesStart) code = f.onCommandLine ? 2 : std::max(code, 1);
     return code;
+}
+
+std::optional<int> TellFindings(const std::vector<Finding>& findings) {
+    for (const Finding& finding : findings)
+        platform::LogLine(finding.refusesStart ? platform::Level::Error : platform::Level::Warning)
+            << "sirenwatch: " << finding.text;
+    const int code = RefusalCode(findings);
+    return code == 0 ? std::nullopt : std::optional<int>(code);
 }
 
 }  // namespace app

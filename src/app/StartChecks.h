@@ -48,4 +48,7 @@ int RefusalCode(const std::vector<Finding>& findings);
 // The emergency command's problem in the words a start and a re-read use.
 std::optional<std::string> CommandFinding(const std::string& command, bool onCommandLine);
 
+// Tells what the start's checks found; the exit code when one of them refuses the start.
+std::optional<int> TellFindings(const std::vector<Finding>& findings);
+
 }  // namespace app

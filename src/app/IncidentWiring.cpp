@@ -1,0 +1,124 @@
+// The incident feature wired to the watch.
+#include "app/IncidentWiring.h"
+
+#include <iostream>
+
+#include "incident_outlets/JsonLines.h"
+#include "incident_ui/WatchBoard.h"
+#include "incidents/TabLines.h"
+#include "platform/Log.h"
+
+using incident_ui::HeldBack;
+using incident_ui::ObserveFrame;
+
+namespace app {
+
+std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
+    if (command.empty()) return nullptr;
+    return std::make_unique<incidents::EmergencyCommand>(QString::fromStdString(command));
+}
+
+QString LogFolder(const watch_settings::FeedSettings& feed) {
+    if (feed.source != watch_settings::FeedSource::Replay)
+        return incidents::IncidentLog::DefaultFolder();
+    const QString folder = incidents::IncidentLog::ReplayFolder(
+        QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
+    platform::LogLine(platform::Level::Info)
+        << "sirenwatch: a replay, logged apart in " << folder.toStdString();
+    return folder;
+}
+
+std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,
+                                              const std::string& callsign) {
+    const builtin_host::Evidence* e = book.Find(callsign);
+    if (e == nullptr) return std::nullopt;
+    incidents::Evidence evidence{
+        .frame = e->frame,
+        .messageType = e->messageType,
+        .cause = e->cause,
+        .path = {e->path.digipeaters, e->path.heardFrom, e->path.viaInternet, e->path.gateway},
+        .firstHeard_s = e->firstHeard_s,
+        .lastHeard_s = e->lastHeard_s,
+        .count = e->count,
+        .heard = e->heard,
+        .heardVia = e->heardVia,
+        .lastWasCopy = e->lastWasCopy};
+    if (!e->track.empty())
+        evidence.place =
+            incidents::Place{e->track.back().latitude_deg, e->track.back().longitude_deg};
+    return evidence;
+}
+
+std::optional<incidents::Evidence> CountedByIncident(const incidents::IncidentBook& book,
+                                                     const std::string& callsign,
+                                                     std::optional<incidents::Evidence> evidence) {
+    const incidents::Incident* incident = book.Latest(callsign);
+    if (!evidence || incident == nullptr || incident->state == incidents::State::Closed)
+        return evidence;
+    evidence->count = incident->frames;
+    evidence->firstHeard_s = incident->opened_s;
+    return evidence;
+}
+
+void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
+                    const incidents::IncidentBook& book, IncidentOutlets& outlets,
+                    const CommandLine& options, bool headless) {
+    if (options.json) {
+        events.Subscribe(incidents::JsonLinePrinter(std::cout));
+    } else if (headless) {
+        events.Subscribe(incidents::TabLinePrinter(std::cout));
+    }
+    events.Subscribe([&outlets, &book](const incidents::Event& event) {
+        outlets.log.Append(event);
+        if (HeldBack(book, event)) return;
+        outlets.notifier.Tell(event);
+        if (outlets.command) outlets.command->Run(event);
+    });
+    host.SetEvidenceListener([&events](const builtin_host::EvidenceBook::Noted& noted) {
+        if (noted.evidence == nullptr || !noted.newPoint) return;
+        const builtin_host::TrackPoint& point = noted.evidence->track.back();
+        events.Emit(incidents::Event{
+            point.time_s, incidents::Position{noted.evidence->callsign,
+                                              {point.latitude_deg, point.longitude_deg}}});
+    });
+}
+
+void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
+                   builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
+                   const incidents::WatchList& watch) {
+    book.SetWatchList(watch);
+    book.SetChangeSink([&events](const incidents::Change& change) {
+        events.Emit(incidents::Event{change.time_s, incidents::IncidentChange{change}});
+    });
+    host.SetDecodedListener(
+        [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
+            ObserveFrame(book, frame, time_s, values.TipoMessaggio, host);
+        });
+    // Each incident keeps the evidence of its own frames; a closed one keeps what it had.
+    events.Subscribe([&book](const incidents::Event& event) {
+        const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
+        if (emergency != nullptr && emergency->evidence)
+            book.NoteEvidence(emergency->panel[incidents::Box::Callsign], *emergency->evidence);
+    });
+    events.Subscribe([&book](const incidents::Event& event) {
+        if (!std::holds_alternative<incidents::Acknowledged>(event.what)) return;
+        std::vector<std::uint64_t> fresh;
+        book.ForEach([&fresh](const incidents::Incident& incident) {
+            if (incident.state == incidents::State::New) fresh.push_back(incident.id);
+        });
+        for (const std::uint64_t id : fresh)
+            book.Apply({.action = incidents::OperatorAction::Acknowledge,
+                        .incident = id,
+                        .time_s = event.time_s,
+                        .operatorName = "the station's operator",
+                        .text = {}});
+    });
+}
+
+std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& settings) {
+    const auto home = builtin_host::HomeFromSettings(settings);
+    if (!home) return std::nullopt;
+    return incidents::Place{home->latitude_deg, home->longitude_deg};
+}
+
+}  // namespace app
