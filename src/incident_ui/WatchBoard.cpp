@@ -110,6 +110,25 @@ void Complete(incidents::Observation& o, const decode::Decoded& frame, std::int6
     }
 }
 
+// The book's action for the page's.
+incidents::OperatorAction OperatorActionOf(dash::ActionKind kind) {
+    switch (kind) {
+        case dash::ActionKind::Acknowledge:
+            break;
+        case dash::ActionKind::Take:
+            return incidents::OperatorAction::Take;
+        case dash::ActionKind::Note:
+            return incidents::OperatorAction::Note;
+        case dash::ActionKind::Close:
+            return incidents::OperatorAction::Close;
+        case dash::ActionKind::TakeOver:
+            return incidents::OperatorAction::TakeOver;
+        case dash::ActionKind::Release:
+            return incidents::OperatorAction::Release;
+    }
+    return incidents::OperatorAction::Acknowledge;
+}
+
 }  // namespace
 
 incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t time_s,
@@ -267,43 +286,16 @@ void WatchBoard::AddCircles(dash::Snapshot& s) const {
 
 dash::ActionResult WatchBoard::Act(const dash::Action& action) {
     if (action.kind == dash::ActionKind::Acknowledge) return Acknowledge(action);
-    const std::uint64_t id = IncidentId(action.incident);
-    using Refusal = incidents::IncidentBook::Refusal;
-    const incidents::Incident* incident = book_.Find(id);
-    if (incident == nullptr) return Refused({false, Refusal::NoSuchIncident, {}, id});
-    if (incident->state == incidents::State::Closed)
-        return Refused({false, Refusal::Closed, incident->handler, id});
-    incidents::OperatorCommand command{.incident = id,
+    // The book decides; the board only says who asked, and what.
+    incidents::OperatorCommand command{.action = OperatorActionOf(action.kind),
+                                       .incident = IncidentId(action.incident),
                                        .time_s = clock_(),
                                        .operatorName = action.operatorName,
                                        .text = action.note};
-    if (command.operatorName.empty()) command.operatorName = kUnnamedOperator;
-    switch (action.kind) {
-        case dash::ActionKind::Acknowledge:
-            break;
-        case dash::ActionKind::Take:
-            if (action.operatorName.empty())
-                return Refused({false, Refusal::OperatorNotNamed, incident->handler, id});
-            command.action = incidents::OperatorAction::Take;
-            command.text.clear();
-            break;
-        case dash::ActionKind::Note:
-            command.action = incidents::OperatorAction::Note;
-            break;
-        case dash::ActionKind::Close:
-            if (action.note.empty())
-                return Refused({false, Refusal::CloseNeedsNote, incident->handler, id});
-            command.action = incidents::OperatorAction::Close;
-            break;
-        case dash::ActionKind::TakeOver:
-        case dash::ActionKind::Release:
-            if (action.operatorName.empty())
-                return Refused({false, Refusal::OperatorNotNamed, incident->handler, id});
-            command.action = action.kind == dash::ActionKind::TakeOver
-                                 ? incidents::OperatorAction::TakeOver
-                                 : incidents::OperatorAction::Release;
-            break;
-    }
+    // Taken by the operator, not by what the note says.
+    if (command.action == incidents::OperatorAction::Take) command.text.clear();
+    if (command.operatorName.empty() && !incidents::IncidentBook::NeedsOwnName(command.action))
+        command.operatorName = kUnnamedOperator;
     const auto outcome = book_.Apply(command);
     if (!outcome.done) return Refused(outcome);
     // Closing says more than acknowledging: once nothing is left unacknowledged, nothing is

@@ -343,8 +343,8 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
     const auto found = byId_.find(command.incident);
     if (found == byId_.end()) return {false, Refusal::NoSuchIncident, {}, command.incident};
     Incident& incident = found->second;
-    if (command.operatorName.empty()) return Refused(Refusal::OperatorNotNamed, incident);
     if (incident.state == State::Closed) return RefusedByState(incident);
+    if (command.operatorName.empty()) return Refused(Refusal::OperatorNotNamed, incident);
 
     switch (command.action) {
         case OperatorAction::Acknowledge:
@@ -384,6 +384,11 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
             return Release(incident, command);
     }
     return {true, Refusal::None, incident.handler, incident.id};
+}
+
+bool IncidentBook::NeedsOwnName(OperatorAction action) {
+    return action == OperatorAction::Take || action == OperatorAction::TakeOver ||
+           action == OperatorAction::Release;
 }
 
 // A hand-over: the incident keeps being handled, by the operator now, and the note says why.

@@ -126,7 +126,13 @@ public:
     void SetChangeSink(std::function<void(const Change&)> sink) { sink_ = std::move(sink); }
 
     Answer Observe(const Observation& observation);
+    // What an operator may do, and why not: every rule on operators' actions is here; a window
+    // or a page only forwards what the operator asked.
     Outcome Apply(const OperatorCommand& command);
+    // Whether the action needs the operator's own name: taking, taking over and releasing make
+    // or unmake the handler. The others may be done by an operator who gives no name, under the
+    // name of the place they act from.
+    static bool NeedsOwnName(OperatorAction action);
     // The station's evidence as the station program has it now, for its incident unless that
     // is closed; the count and first time become the incident's own.
     void NoteEvidence(std::string_view callsign, const Evidence& evidence);
