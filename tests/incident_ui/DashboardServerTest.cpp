@@ -4,6 +4,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "incident_ui/FakeSource.h"
 #include "incident_ui/dashboard/DashboardServer.h"
 #include "qt/QtWorld.h"
 

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <vector>
 
+#include "incident_ui/FakeSource.h"
 #include "incident_ui/IncidentPanel.h"
 #include "qt/QtWorld.h"
 

@@ -1,5 +1,5 @@
 // What the Qt tests share: screenshots for people to look at, the station table's cells as
-// painted and clicked, the menu bar's actions, and a dashboard source of the test's own.
+// painted and clicked, the menu bar's actions.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,9 +10,7 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdio>
-#include <vector>
 
-#include "incident_ui/dashboard/DashboardSource.h"
 #include "qt/GridView.h"
 
 namespace qttest {
@@ -59,19 +57,5 @@ inline QAction* FindAction(QWidget* container, const QString& text) {
     }
     return nullptr;
 }
-
-// A dashboard source holding what the test puts in it, recording the actions asked of it.
-class FakeSource final : public incident_ui::dashboard::Source {
-public:
-    incident_ui::dashboard::Snapshot Current() const override { return snapshot; }
-    incident_ui::dashboard::ActionResult Act(
-        const incident_ui::dashboard::Action& action) override {
-        actions.push_back(action);
-        return next;
-    }
-    incident_ui::dashboard::Snapshot snapshot;
-    std::vector<incident_ui::dashboard::Action> actions;
-    incident_ui::dashboard::ActionResult next{true, {}};
-};
 
 }  // namespace qttest
