@@ -101,17 +101,8 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
             book.NoteEvidence(emergency->panel[incidents::Box::Callsign], *emergency->evidence);
     });
     events.Subscribe([&book](const incidents::Event& event) {
-        if (!std::holds_alternative<incidents::Acknowledged>(event.what)) return;
-        std::vector<std::uint64_t> fresh;
-        book.ForEach([&fresh](const incidents::Incident& incident) {
-            if (incident.state == incidents::State::New) fresh.push_back(incident.id);
-        });
-        for (const std::uint64_t id : fresh)
-            book.Apply({.action = incidents::OperatorAction::Acknowledge,
-                        .incident = id,
-                        .time_s = event.time_s,
-                        .operatorName = "the station's operator",
-                        .text = {}});
+        if (std::holds_alternative<incidents::Acknowledged>(event.what))
+            book.AcknowledgeAllNew(event.time_s, "the station's operator");
     });
 }
 

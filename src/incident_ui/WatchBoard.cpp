@@ -319,17 +319,15 @@ dash::ActionResult WatchBoard::Acknowledge(const dash::Action& action) {
             return Refused({false, Refusal::Closed, incident->handler, id});
     }
     const std::string who = action.operatorName.empty() ? kUnnamedOperator : action.operatorName;
-    std::vector<std::uint64_t> fresh;
-    book_.ForEach([&](const incidents::Incident& i) {
-        if (i.state == incidents::State::New && (sounding || i.id == id)) fresh.push_back(i.id);
-    });
     // Named before the window's acknowledgement runs, which would otherwise take them first.
-    for (const std::uint64_t each : fresh)
+    if (sounding)
+        book_.AcknowledgeAllNew(clock_(), who);
+    else if (incident != nullptr && incident->state == incidents::State::New)
         book_.Apply({.action = incidents::OperatorAction::Acknowledge,
-                     .incident = each,
+                     .incident = id,
                      .time_s = clock_(),
                      .operatorName = who,
-                     .text = action.note});
+                     .text = {}});
     if (sounding) SilenceAlarm();
     Changed();
     return {true, {}};

@@ -391,6 +391,18 @@ bool IncidentBook::NeedsOwnName(OperatorAction action) {
            action == OperatorAction::Release;
 }
 
+void IncidentBook::AcknowledgeAllNew(std::int64_t time_s, const std::string& operatorName) {
+    std::vector<std::uint64_t> fresh;
+    for (const auto& [id, incident] : byId_)
+        if (incident.state == State::New) fresh.push_back(id);
+    for (const std::uint64_t id : fresh)
+        Apply({.action = OperatorAction::Acknowledge,
+               .incident = id,
+               .time_s = time_s,
+               .operatorName = operatorName,
+               .text = {}});
+}
+
 // A hand-over: the incident keeps being handled, by the operator now, and the note says why.
 IncidentBook::Outcome IncidentBook::TakeOver(Incident& incident, const OperatorCommand& command) {
     if (incident.state != State::BeingHandled) {

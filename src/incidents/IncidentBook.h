@@ -133,6 +133,8 @@ public:
     // or unmake the handler. The others may be done by an operator who gives no name, under the
     // name of the place they act from.
     static bool NeedsOwnName(OperatorAction action);
+    // Acknowledges every new incident at once, as silencing the alarm does.
+    void AcknowledgeAllNew(std::int64_t time_s, const std::string& operatorName);
     // The station's evidence as the station program has it now, for its incident unless that
     // is closed; the count and first time become the incident's own.
     void NoteEvidence(std::string_view callsign, const Evidence& evidence);

@@ -158,6 +158,19 @@ TEST(IncidentBook, TakingForSomeoneElseNamesThemAndTheRecordSaysWhoDidIt) {
     EXPECT_NE(ChangeJson(bad).find(kept), std::string::npos) << ChangeJson(bad);
 }
 
+// Silencing the alarm acknowledges what is new, for every station, and nothing else.
+TEST(IncidentBook, AcknowledgingAllNewLeavesTheOthersAsTheyAre) {
+    World w;
+    w.Reach(State::BeingHandled);
+    w.book.Observe(Emergency(kT0 + 1, "", "IZ2BBB-1"));
+    w.book.Observe(Emergency(kT0 + 2, "", "IZ2CCC-2"));
+    w.book.AcknowledgeAllNew(kT0 + 50, "the station's operator");
+    EXPECT_EQ(w.book.Find(1)->state, State::BeingHandled);
+    EXPECT_EQ(w.book.Find(2)->state, State::Acknowledged);
+    EXPECT_EQ(w.book.Find(3)->state, State::Acknowledged);
+    EXPECT_EQ(w.changes.back().operatorName, "the station's operator");
+}
+
 TEST(IncidentBook, BeyondItsSizeTheOldestClosedIncidentGoes) {
     World w;
     std::int64_t t = kT0;
