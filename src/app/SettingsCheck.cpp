@@ -113,14 +113,16 @@ void ShowFeed(const builtin_host::FeedSettings& feed, bool fromCommandLine, Repo
 // Where the dashboard would listen, and whether it could now; the token only as set or not.
 void ShowDashboard(const CommandLine& options, const builtin_host::HostSettings& host,
                    const std::string& hostIni, Report& r) {
-    const std::string from = hostIni + " [" + builtin_host::kHostSection + "]";
     std::string problem;
     const auto where = DashboardPlace(options, host, &problem);
-    r.Value("Dashboard",
-            where ? where->host + ":" + std::to_string(where->port) : std::string("(none)"),
-            options.dashboard ? "command line" : from);
-    r.Value("DashboardToken", host.dashboardToken.empty() ? "(none: actions are off)" : "(set)",
-            from);
+    const std::string place =
+        where ? where->host + ":" + std::to_string(where->port) : std::string("(none)");
+    if (options.dashboard)
+        r.Value("Dashboard", place, "command line");
+    else
+        r.Keyed(hostIni, builtin_host::kHostSection, "Dashboard", place);
+    r.Keyed(hostIni, builtin_host::kHostSection, "DashboardToken",
+            host.dashboardToken.empty() ? "(none: actions are off)" : "(set)");
     if (!where) return;
     QTcpServer probe;
     if (!probe.listen(QHostAddress(QString::fromStdString(where->host)), where->port))

@@ -82,6 +82,9 @@ TEST(StartChecks, CheckBeforeTheFirstStartNamesNoFileAsThere) {
     EXPECT_TRUE(checked.contains("Host settings (none yet: the first start writes " +
                                  run.DataHome() + "/sirenwatch/host/Uiview32.INI)"))
         << checked.toStdString();
+    for (const char* line : {"Dashboard = (none)    (default)",
+                             "DashboardToken = (none: actions are off)    (default)"})
+        EXPECT_TRUE(checked.contains(line)) << checked.toStdString();
 }
 
 // A data folder that cannot be written stops --check and the start with the system's reason,
