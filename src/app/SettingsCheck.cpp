@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/StartChecks.h"
+#include "builtin_host/FeedWatchdog.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
 #include "host/HostPorts.h"
@@ -132,6 +133,16 @@ void ShowDashboard(const CommandLine& options, const builtin_host::HostSettings&
                  false, false});
 }
 
+// The silence limit in force for the feed in force: the one set, or the feed's own.
+std::string SilenceText(const StartSettings& s) {
+    const std::int64_t limit_s =
+        builtin_host::SilenceLimitSeconds(s.feed.source, s.host.silenceMinutes);
+    if (limit_s == 0) return "0 (never silent)";
+    const std::string minutes = Shortest(double(limit_s) / 60) + " min";
+    const bool set = s.host.silenceMinutes && *s.host.silenceMinutes >= 0;
+    return set ? minutes : minutes + " (the feed's own limit)";
+}
+
 void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool hostIniThere,
                       Report& r) {
     const std::string hostIni = builtin_host::HostIniPath(s.hostFolder);
@@ -142,8 +153,7 @@ void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool h
     r.Value("host version", host::kLowestVersionText, "the built-in host's own");
     ShowFeed(s.feed, options.feed != FeedChoice::FromSettings, r);
     const char* section = builtin_host::kHostSection;
-    r.Keyed(hostIni, section, "SilenceMinutes",
-            s.host.silenceMinutes ? Shortest(*s.host.silenceMinutes) : "(the feed's default)");
+    r.Keyed(hostIni, section, "SilenceMinutes", SilenceText(s));
     r.Keyed(hostIni, section, "IncidentDays",
             s.host.incidentDays == 0 ? "0 (all kept)" : std::to_string(s.host.incidentDays));
     const bool commandSet = !settings::ReadProfileString(hostIni, section, "OnEmergency").empty();

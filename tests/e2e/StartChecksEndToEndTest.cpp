@@ -56,6 +56,8 @@ TEST(StartChecks, WhatCheckPromisesTheStartKeeps) {
         << checked.toStdString();
     EXPECT_TRUE(checked.contains("MessageType = EMERGENCY    (default)")) << checked.toStdString();
     EXPECT_TRUE(checked.contains("Language = 1 (Italian)    (default)")) << checked.toStdString();
+    EXPECT_TRUE(checked.contains("SilenceMinutes = 15 min (the feed's own limit)"))
+        << checked.toStdString();
     const char* told[] = {
         "KissPort: \"99999\" is not a port (1 to 65535); 8001 is used",
         "IncidentDays: \"-5\" is not a whole number of days (0: all); every day is kept",
