@@ -106,6 +106,19 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
     });
 }
 
+void SoundReopenedIncidents(incidents::Stream& events, const incidents::IncidentBook& book,
+                            ui::Timer& alarm) {
+    events.Subscribe([&book, &alarm](const incidents::Event& event) {
+        const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
+        if (emergency == nullptr || alarm.TimerEnabled()) return;
+        const incidents::Incident* incident =
+            book.Latest(emergency->panel[incidents::Box::Callsign]);
+        if (incident != nullptr && incident->state == incidents::State::New &&
+            incident->heldBackReason.empty())
+            alarm.SetTimerEnabled(true);
+    });
+}
+
 std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& settings) {
     const auto home = builtin_host::HomeFromSettings(settings);
     if (!home) return std::nullopt;

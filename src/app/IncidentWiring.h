@@ -16,6 +16,7 @@
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
 #include "platform/ProgramValues.h"
+#include "ui/Controls.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
@@ -57,6 +58,12 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
 void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
                    builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
                    const incidents::WatchList& watch);
+
+// The add-on sounds for a station new to its table only: a closed incident's station in
+// emergency again opens a new incident that would wait unheard. It sounds too, unless held back.
+// Subscribed after the printers, so the emergency's line comes before the alarm's.
+void SoundReopenedIncidents(incidents::Stream& events, const incidents::IncidentBook& book,
+                            ui::Timer& alarm);
 
 // Where the home station is, when the host's settings say.
 std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& settings);

@@ -151,6 +151,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
+    SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after the printers
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
     const auto reload = [&] {
