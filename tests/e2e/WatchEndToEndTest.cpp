@@ -1,7 +1,8 @@
 // What the operator is told, through the real executable: the test log beside it, a station the
 // watch list holds back that never sounds, an emergency without a position that claims no
 // distance, one rule for each shown number; the dashboard's acknowledgement in the operator's
-// name, a siren that can always be silenced, and a feed that is down told at once.
+// name, a siren that can always be silenced, a feed that is down told at once; the dashboard's
+// cards and circles as the program builds them.
 #include <gtest/gtest.h>
 
 #include <QDate>
