@@ -286,7 +286,7 @@ IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
     if (observation.Grade() == EvidenceGrade::None) {
         if (incident == nullptr || incident->state == State::Closed) return answer;
         answer.incident = incident->id;
-        if (observation.time_s <= incident->lastHeard_s) return answer;  // nothing newer
+        if (observation.time_s < incident->lastHeard_s) return answer;  // an older frame
         incident->lastHeard_s = observation.time_s;
         if (observation.position) incident->position = observation.position;
         if (!IsOpen(incident->state)) return answer;

@@ -34,11 +34,11 @@ std::vector<std::string> EmergencyRecorder::Record(const Reception& reception) {
     const float altitude = Read(&host::Station::GetAltitude, failures).value_or(host::kMissing);
     const Position lat = Place(latitude, false);
     const Position lon = Place(longitude, true);
-    const double azimut = Bearing(lat, lon, failures);
+    const double bearing = Bearing(lat, lon, failures);
 
     form_.TxtLat.SetText(lat.text);
     form_.TxtLong.SetText(lon.text);
-    form_.TxtAzimut.SetText(platform::NumberText(azimut, regional_));
+    form_.TxtAzimut.SetText(platform::NumberText(bearing, regional_));
     form_.TxtAltezza.SetText(altitude != host::kMissing ? platform::SingleText(altitude, regional_)
                                                         : kNoValue);
 

@@ -212,9 +212,10 @@ TEST(IncidentBook, TheStationStandsDownAndAFreshEmergencyReopensIt) {
     EXPECT_EQ(w.book.Find(1)->state, State::New);
     EXPECT_EQ(w.changes.back().action, Action::Reopen);
 
-    // A Mic-E message other than Emergency stands it down at once; a set time is kept.
+    // A Mic-E message other than Emergency stands it down at once, even in the emergency's own
+    // second (frames arrive in order; only an older one is stale); a set time is kept.
     w.book.SetStandDownAfter(60);
-    w.book.Observe(Beacon(kT0 + 31 * 60 + 1, true));
+    w.book.Observe(Beacon(kT0 + 31 * 60, true));
     EXPECT_EQ(w.book.Find(1)->state, State::StoodDown);
     w.book.Observe(Emergency(kT0 + 40 * 60));
     w.book.Observe(Beacon(kT0 + 41 * 60));
