@@ -24,14 +24,14 @@ void DashboardStart::Try() {
     const auto problem = server_->Start();
     if (!problem) {
         platform::LogLine(platform::Level::Info)
-            << "sirenwatch: the dashboard is at " << server_->Url().toStdString()
+            << "the dashboard is at " << server_->Url().toStdString()
             << (told_.empty() ? "" : " at last") << note_;
         return;
     }
     const std::string reason = problem->toStdString();
     if (reason != told_) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: " << from_ << ": " << reason
+            << from_ << ": " << reason
             << "; the watch goes on, the dashboard tries again until it can listen";
         told_ = reason;
     }

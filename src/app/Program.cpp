@@ -11,7 +11,6 @@
 
 #include "app/DashboardStart.h"
 #include "app/FeedSetup.h"
-#include "app/JournalLevels.h"
 #include "app/KeptIncidents.h"
 #include "app/LatencyProbe.h"
 #include "app/StartChecks.h"
@@ -58,7 +57,7 @@ std::optional<std::string> PrepareHost(const platform::FileLayout& layout) {
                                                      watch_settings::FirstRunSettings(demo));
         });
     if (setup.error.empty()) return setup.folder;
-    platform::LogLine(platform::Level::Error) << "sirenwatch: host set-up: " << setup.error;
+    platform::LogLine(platform::Level::Error) << "host set-up: " << setup.error;
     return std::nullopt;
 }
 
@@ -75,7 +74,7 @@ std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& fo
     std::string error;
     auto map = basemap::LoadBaseMap(file, &error);
     if (!map) {
-        platform::LogLine(platform::Level::Warning) << "sirenwatch: no base map: " << error;
+        platform::LogLine(platform::Level::Warning) << "no base map: " << error;
         return nullptr;
     }
     return std::make_shared<const basemap::BaseMap>(std::move(*map));
@@ -144,7 +143,7 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
         host.OnTnc2Line(line);
     });
     feed.SetStatusHandler([map](const QString& status) {
-        platform::LogLine(platform::Level::Info) << "feed: " << status.toStdString();
+        platform::LogLine(platform::Level::Info, "feed") << status.toStdString();
         if (map) map->setWindowTitle("Sirenwatch host - " + status);
     });
     // Headless, the end of the traffic is the end of the run: the host closes as its window
@@ -166,7 +165,7 @@ QString LogFolder(const watch_settings::FeedSettings& feed) {
     const QString folder = incidents::IncidentLog::ReplayFolder(
         QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
     platform::LogLine(platform::Level::Info)
-        << "sirenwatch: a replay, logged apart in " << folder.toStdString();
+        << "a replay, logged apart in " << folder.toStdString();
     return folder;
 }
 
@@ -322,7 +321,7 @@ std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
 std::optional<int> TellFindings(const std::vector<Finding>& findings) {
     for (const Finding& finding : findings)
         platform::LogLine(finding.refusesStart ? platform::Level::Error : platform::Level::Warning)
-            << "sirenwatch: " << finding.text;
+            << finding.text;
     const int code = RefusalCode(findings);
     return code == 0 ? std::nullopt : std::optional<int>(code);
 }
@@ -339,13 +338,13 @@ Reread ReadAgain(const std::string& hostFolder, const CommandLine& options,
     Reread r{watch_settings::LoadWatchSettings(hostFolder), std::nullopt};
     for (const builtin_host::SettingNote& note : r.settings.notes)
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: [" << builtin_host::kHostSection << "] " << note.text;
+            << "[" << builtin_host::kHostSection << "] " << note.text;
     for (const std::string& problem : r.settings.watchListNotes)
-        platform::LogLine(platform::Level::Warning) << "sirenwatch: [Watch] " << problem;
+        platform::LogLine(platform::Level::Warning) << "[Watch] " << problem;
     if (options.onEmergency) return r;  // the command line's command stands
     if (const auto problem = CommandFinding(r.settings.onEmergency, false)) {
         platform::LogLine(platform::Level::Error)
-            << "sirenwatch: " << *problem << "; the new command is refused, "
+            << *problem << "; the new command is refused, "
             << (commandInForce.empty() ? std::string("still none runs")
                                        : "this one stays: " + commandInForce);
         return r;
@@ -367,7 +366,7 @@ bool NoDisplay() {
 }
 
 int RunProgram(const CommandLine& options, bool headless) {
-    const JournalLevels journal;
+    platform::SetJournalPriorities(!qEnvironmentVariableIsEmpty("JOURNAL_STREAM"));
     QApplication::setApplicationName("Sirenwatch");
     QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
     // The program ends through its own close path only, never because a window went away.
@@ -379,7 +378,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     const platform::FileLayout layout = qt::CurrentLayout();
     // Checked before the host's set-up, whose folder may lie in it: the one true reason.
     if (const auto problem = DataFolderProblem(layout.data)) {
-        platform::LogLine(platform::Level::Error) << "sirenwatch: " << *problem;
+        platform::LogLine(platform::Level::Error) << *problem;
         return 1;
     }
     const auto hostFolder = PrepareHost(layout);
@@ -458,7 +457,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
         host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
         platform::LogLine(platform::Level::Info)
-            << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
+            << "settings read again from " << program.Values().FileIni << " and "
             << builtin_host::HostIniPath(*hostFolder);
     };
     StopSignals stop(

@@ -250,8 +250,7 @@ void EmergencyCommand::Fail(const QString& what) {
     if (onFailure) {
         onFailure(what);
     } else {
-        platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: --on-emergency: " << what.toStdString();
+        platform::LogLine(platform::Level::Warning) << "--on-emergency: " << what.toStdString();
     }
 }
 
