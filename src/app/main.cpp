@@ -54,11 +54,9 @@ void QtMessagesToTheLog(QtMsgType type, const QMessageLogContext&, const QString
 
 int main(int argc, char** argv) {
     qInstallMessageHandler(QtMessagesToTheLog);
-    std::string error;
-    const auto parsed =
-        app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &error);
+    const auto parsed = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed) {
-        std::cerr << "sirenwatch: " << error << "\nTry 'sirenwatch --help'.\n";
+        std::cerr << "sirenwatch: " << parsed.error().text << "\nTry 'sirenwatch --help'.\n";
         return 2;
     }
     if (parsed->help) {
