@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "platform/Result.h"
 #include "qt_host/feeds/Feed.h"
 #include "watch_settings/Feed.h"
 
@@ -17,8 +18,9 @@ watch_settings::FeedSettings EffectiveFeed(watch_settings::FeedSettings fromHost
                                            const CommandLine& options,
                                            const std::string& programFolder);
 
-// Why a replay file cannot be read ("it is a folder", the system's reason), or nothing.
-std::optional<std::string> ReplayFileProblem(const std::string& file);
+// Whether a replay file can be read; the problem ("it is a folder", the system's reason) when
+// not.
+platform::Result<void> ReplayFileReadable(const std::string& file);
 
 // The transport for those settings. `callsign` logs in to APRS-IS.
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,

@@ -83,16 +83,16 @@ void KeptIncidents::Stop() {
 }
 
 void KeptIncidents::Save(bool stopped) {
-    const auto problem = journal_.Save(book_, QDateTime::currentSecsSinceEpoch(), stopped);
-    if (problem && !saveFailed_) {
+    const auto saved = journal_.Save(book_, QDateTime::currentSecsSinceEpoch(), stopped);
+    if (!saved && !saveFailed_) {
         platform::LogLine(platform::Level::Warning)
             << "the incident book cannot be saved (the incident log still holds "
                "every change): "
-            << *problem;
-    } else if (!problem && saveFailed_) {
+            << saved.error().text;
+    } else if (saved && saveFailed_) {
         platform::LogLine(platform::Level::Info) << "the incident book is saved again";
     }
-    saveFailed_ = problem.has_value();
+    saveFailed_ = !saved;
     changed_ = saveFailed_;
 }
 

@@ -376,8 +376,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
     const platform::FileLayout layout = qt::CurrentLayout();
     // Checked before the host's set-up, whose folder may lie in it: the one true reason.
-    if (const auto problem = DataFolderProblem(layout.data)) {
-        platform::LogLine(platform::Level::Error) << *problem;
+    if (const auto writable = DataFolderWritable(layout.data); !writable) {
+        platform::LogLine(platform::Level::Error) << writable.error().text;
         return 1;
     }
     const auto hostFolder = PrepareHost(layout);
