@@ -28,12 +28,11 @@ int Export(const app::CommandLine& options) {
             return 2;
         }
     }
-    QString error;
     const auto written =
         incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(),
-                                   QString::fromStdString(*options.exportFile), since, &error);
+                                   QString::fromStdString(*options.exportFile), since);
     (written ? std::cout : std::cerr)
-        << "sirenwatch: " << (written ? *written : error).toStdString() << '\n';
+        << "sirenwatch: " << (written ? written->toStdString() : written.error().text) << '\n';
     return written ? 0 : 1;
 }
 
