@@ -295,9 +295,8 @@ void FurnishMap(qt_host::MapView& map, const std::string& folder,
 std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
                                                const watch_settings::WatchSettings& settings,
                                                const std::string& folder, WatchBoard& board) {
-    std::string problem;
     const std::optional<Endpoint> where =
-        watch_settings::DashboardPlace(options.dashboard, settings, &problem);
+        watch_settings::DashboardPlace(options.dashboard, settings).value_or(std::nullopt);
     if (!where) return nullptr;
     qt_host::dashboard::ServerSettings server;
     server.address = QHostAddress(QString::fromStdString(where->host));

@@ -113,8 +113,8 @@ void ShowFeed(const watch_settings::FeedSettings& feed, bool fromCommandLine, Re
 void ShowDashboard(const CommandLine& options, const watch_settings::WatchSettings& watch,
                    const std::string& hostIni, Report& r) {
     const std::string from = hostIni + " [" + builtin_host::kHostSection + "]";
-    std::string problem;
-    const auto where = watch_settings::DashboardPlace(options.dashboard, watch, &problem);
+    const auto where = watch_settings::DashboardPlace(options.dashboard, watch)
+                           .value_or(std::optional<watch_settings::Endpoint>());
     r.Value("Dashboard",
             where ? where->host + ":" + std::to_string(where->port) : std::string("(none)"),
             options.dashboard ? "command line" : from);

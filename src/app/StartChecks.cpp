@@ -75,9 +75,8 @@ void CheckWatchList(const watch_settings::WatchSettings& watch, std::vector<Find
 
 void CheckDashboard(const CommandLine& options, const StartSettings& s,
                     std::vector<Finding>& findings) {
-    std::string problem;
-    watch_settings::DashboardPlace(options.dashboard, s.watch, &problem);
-    if (!problem.empty()) Tell(findings, problem + "; the watch runs without the dashboard");
+    const auto place = watch_settings::DashboardPlace(options.dashboard, s.watch);
+    if (!place) Tell(findings, place.error().text + "; the watch runs without the dashboard");
 }
 
 }  // namespace
