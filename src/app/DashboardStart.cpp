@@ -21,14 +21,14 @@ DashboardStart::DashboardStart(std::unique_ptr<qt_host::dashboard::DashboardServ
 }
 
 void DashboardStart::Try() {
-    const auto problem = server_->Start();
-    if (!problem) {
+    const auto started = server_->Start();
+    if (started) {
         platform::LogLine(platform::Level::Info)
             << "the dashboard is at " << server_->Url().toStdString()
             << (told_.empty() ? "" : " at last") << note_;
         return;
     }
-    const std::string reason = problem->toStdString();
+    const std::string reason = started.error().text;
     if (reason != told_) {
         platform::LogLine(platform::Level::Warning)
             << from_ << ": " << reason

@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Result.h"
 #include "qt_host/dashboard/DashboardSource.h"
 #include "qt_host/dashboard/HttpRequest.h"
 
@@ -56,8 +57,8 @@ public:
     ~DashboardServer() override;
 
     void SetBaseMap(std::shared_ptr<const basemap::BaseMap> map);
-    // Loads the page and listens; the reason when it cannot (the token is never in it).
-    std::optional<QString> Start();
+    // Loads the page and listens; a problem when it cannot (the token is never in it).
+    platform::Result<void> Start();
     quint16 Port() const;
     QString Url() const;  // "http://127.0.0.1:8080/"
 
