@@ -70,7 +70,7 @@ public:
     }
     qt_host::dashboard::Snapshot snapshot;
     std::vector<qt_host::dashboard::Action> actions;
-    qt_host::dashboard::ActionResult next{true, {}};
+    qt_host::dashboard::ActionResult next;  // done
 };
 
 }  // namespace qttest

@@ -73,8 +73,8 @@ TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
     int accepted = 0;
     for (const Step& step : steps) {
         const auto result = w.board.Act(step.action);
-        EXPECT_EQ(result.ok, step.ok) << step.state << ": " << result.reason;
-        EXPECT_EQ(result.reason.empty(), step.ok);
+        EXPECT_EQ(result.has_value(), step.ok) << step.state;
+        EXPECT_TRUE(result || !result.error().text.empty()) << step.state;
         const auto snapshot = w.board.Current();
         ASSERT_EQ(snapshot.incidents.size(), 1u);
         EXPECT_EQ(snapshot.incidents[0].state, step.state);
@@ -95,7 +95,7 @@ TEST(WatchBoard, ActionsMoveAnIncidentAlongAndRefuseWhatMakesNoSense) {
     EXPECT_EQ(reopened.state, "new");
     EXPECT_NE(reopened.id, id);
     EXPECT_TRUE(reopened.notes.empty());
-    EXPECT_TRUE(w.board.Act({K::Take, reopened.id, "Bea", ""}).ok);
+    EXPECT_TRUE(w.board.Act({K::Take, reopened.id, "Bea", ""}).has_value());
 }
 
 TEST(WatchBoard, GradesTheEvidenceAndShowsCommentsWithoutTheCallsign) {
@@ -147,12 +147,12 @@ TEST(WatchBoard, ACardSaysWhereTheStationIsFromHomeInTheAddOnsUnitAndLanguage) {
 
     // A refusal is worded in the same language, the book's as the board's own.
     using K = dash::ActionKind;
-    ASSERT_TRUE(w.board.Act({K::Take, card.id, "Anna", ""}).ok);
-    EXPECT_EQ(w.board.Act({K::Take, card.id, "Bea", ""}).reason,
+    ASSERT_TRUE(w.board.Act({K::Take, card.id, "Anna", ""}).has_value());
+    EXPECT_EQ(w.board.Act({K::Take, card.id, "Bea", ""}).error().text,
               "in gestione a Anna: prima subentra, con una nota");
-    EXPECT_EQ(w.board.Act({K::Close, card.id, "Anna", ""}).reason,
+    EXPECT_EQ(w.board.Act({K::Close, card.id, "Anna", ""}).error().text,
               "per chiudere serve una nota: cosa è successo");
-    EXPECT_EQ(w.board.Act({K::Note, "Q0NONE", "Anna", "x"}).reason,
+    EXPECT_EQ(w.board.Act({K::Note, "Q0NONE", "Anna", "x"}).error().text,
               "nessun intervento con quel numero");
 }
 
@@ -177,7 +177,7 @@ TEST(WatchBoard, CirclesGoAroundTheOpenIncidentsShownAndNoMore) {
 
     // A closed incident keeps its card but loses its circle.
     const std::string id = snapshot.incidents.at(0).id;
-    ASSERT_TRUE(w.board.Act({dash::ActionKind::Close, id, "Anna", "false alarm"}).ok);
+    ASSERT_TRUE(w.board.Act({dash::ActionKind::Close, id, "Anna", "false alarm"}).has_value());
     snapshot = w.board.Current();
     for (const auto& i : snapshot.incidents) {
         if (i.id != id) continue;

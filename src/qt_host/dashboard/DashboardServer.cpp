@@ -292,8 +292,8 @@ QByteArray DashboardServer::ActionReply(const QByteArray& body, int* status) {
     action.operatorName = operatorName.toStdString();
     action.note = note.toStdString();
     const ActionResult result = source_.Act(action);
-    *status = result.ok ? 200 : 409;
-    if (!result.ok) return ErrorJson(QString::fromStdString(result.reason));
+    *status = result ? 200 : 409;
+    if (!result) return ErrorJson(QString::fromStdString(result.error().text));
     return SafeJson({{"ok", true}});
 }
 
