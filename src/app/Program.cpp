@@ -272,6 +272,21 @@ void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
     });
 }
 
+// The add-on sounds for a station new to its table only: a closed incident's station in
+// emergency again opens a new incident that would wait unheard. It sounds too, unless held back.
+void SoundReopenedIncidents(incidents::Stream& events, const incidents::IncidentBook& book,
+                            ui::Timer& alarm) {
+    events.Subscribe([&book, &alarm](const incidents::Event& event) {
+        const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
+        if (emergency == nullptr || alarm.TimerEnabled()) return;
+        const incidents::Incident* incident =
+            book.Latest(emergency->panel[incidents::Box::Callsign]);
+        if (incident != nullptr && incident->state == incidents::State::New &&
+            incident->heldBackReason.empty())
+            alarm.SetTimerEnabled(true);
+    });
+}
+
 // Where the home station is, when the host's settings say.
 std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& settings) {
     const auto home = builtin_host::HomeFromSettings(settings);
@@ -442,6 +457,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
+    SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after the printers
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
     const auto reload = [&] {

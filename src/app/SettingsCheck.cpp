@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/StartChecks.h"
+#include "builtin_host/FeedWatchdog.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
 #include "host/HostPorts.h"
@@ -112,14 +113,16 @@ void ShowFeed(const watch_settings::FeedSettings& feed, bool fromCommandLine, Re
 // Where the dashboard would listen, and whether it could now; the token only as set or not.
 void ShowDashboard(const CommandLine& options, const watch_settings::WatchSettings& watch,
                    const std::string& hostIni, Report& r) {
-    const std::string from = hostIni + " [" + builtin_host::kHostSection + "]";
     const auto where = watch_settings::DashboardPlace(options.dashboard, watch)
                            .value_or(std::optional<watch_settings::Endpoint>());
-    r.Value("Dashboard",
-            where ? where->host + ":" + std::to_string(where->port) : std::string("(none)"),
-            options.dashboard ? "command line" : from);
-    r.Value("DashboardToken", watch.dashboardToken.empty() ? "(none: actions are off)" : "(set)",
-            from);
+    const std::string place =
+        where ? where->host + ":" + std::to_string(where->port) : std::string("(none)");
+    if (options.dashboard)
+        r.Value("Dashboard", place, "command line");
+    else
+        r.Keyed(hostIni, builtin_host::kHostSection, "Dashboard", place);
+    r.Keyed(hostIni, builtin_host::kHostSection, "DashboardToken",
+            watch.dashboardToken.empty() ? "(none: actions are off)" : "(set)");
     if (!where) return;
     QTcpServer probe;
     if (!probe.listen(QHostAddress(QString::fromStdString(where->host)), where->port))
@@ -127,6 +130,16 @@ void ShowDashboard(const CommandLine& options, const watch_settings::WatchSettin
                      std::to_string(where->port) + " now: " + probe.errorString().toStdString() +
                      "; the watch starts and the dashboard tries again until it can",
                  false, false});
+}
+
+// The silence limit in force for the feed in force: the one set, or the feed's own.
+std::string SilenceText(const StartSettings& s) {
+    const std::int64_t limit_s =
+        watch_settings::SilenceLimitSeconds(s.feed.source, s.watch.silenceMinutes);
+    if (limit_s == 0) return "0 (never silent)";
+    const std::string minutes = Shortest(double(limit_s) / 60) + " min";
+    const bool set = s.watch.silenceMinutes && *s.watch.silenceMinutes >= 0;
+    return set ? minutes : minutes + " (the feed's own limit)";
 }
 
 void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool hostIniThere,
@@ -139,8 +152,7 @@ void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool h
     r.Value("host version", host::kLowestVersionText, "the built-in host's own");
     ShowFeed(s.feed, options.feed.has_value(), r);
     const char* section = builtin_host::kHostSection;
-    r.Keyed(hostIni, section, "SilenceMinutes",
-            s.watch.silenceMinutes ? Shortest(*s.watch.silenceMinutes) : "(the feed's default)");
+    r.Keyed(hostIni, section, "SilenceMinutes", SilenceText(s));
     r.Keyed(hostIni, section, "IncidentDays",
             s.watch.incidentDays == 0 ? "0 (all kept)" : std::to_string(s.watch.incidentDays));
     const bool commandSet = !settings::ReadProfileString(hostIni, section, "OnEmergency").empty();

@@ -5,6 +5,9 @@
 #include <charconv>
 #include <cstdio>
 
+#include "geo/Coordinates.h"
+#include "platform/NumberText.h"
+#include "platform/Regional.h"
 #include "settings/StringTable.h"
 
 namespace app {
@@ -181,8 +184,29 @@ dash::IncidentView WatchBoard::View(const incidents::Incident& incident, bool en
 
 namespace {
 
+// A position as the add-on holds it: read back from its display text, as the panel's
+// bearing is worked out from it.
+double AsTheAddOnHoldsIt(double degrees, bool longitude) {
+    std::string text;
+    geo::FormattaCoordinata(static_cast<float>(degrees * 60), text, longitude);
+    return geo::ConvertiCoordinate(geo::CompactFromDisplay(text));
+}
+
+// The bearing as the add-on's panel gives it, so that a station reads the same in the window
+// and on the card: from home as the add-on holds it to the station as the add-on holds it,
+// in whole degrees as the panel writes them.
+double PanelBearing(builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
+                    double latitude_deg, double longitude_deg) {
+    double distance_km = 0, bearing = 0;
+    host.DistanceAndBearing(values.LatitudineStazione, values.LongitudineStazione,
+                            AsTheAddOnHoldsIt(latitude_deg, false),
+                            AsTheAddOnHoldsIt(longitude_deg, true), distance_km, bearing, true);
+    return platform::Val(platform::Format(bearing, "###", platform::FixedRegional(".")));
+}
+
 // Distance and bearing from home, worked out only for the incidents shown.
-void AddDistances(builtin_host::BuiltinHost& host, dash::Snapshot& s) {
+void AddDistances(builtin_host::BuiltinHost& host, const platform::ProgramValues* values,
+                  dash::Snapshot& s) {
     if (!s.home_deg) return;
     for (dash::IncidentView& i : s.incidents) {
         if (!i.latitude_deg || !i.longitude_deg) continue;
@@ -191,7 +215,9 @@ void AddDistances(builtin_host::BuiltinHost& host, dash::Snapshot& s) {
             host.DistanceAndBearing(s.home_deg->first, s.home_deg->second, *i.latitude_deg,
                                     *i.longitude_deg, distance_km, bearing, false);
             i.distance = s.miles ? distance_km / kKmPerMile : distance_km;
-            i.bearing_deg = bearing;
+            i.bearing_deg = values != nullptr
+                                ? PanelBearing(host, *values, *i.latitude_deg, *i.longitude_deg)
+                                : bearing;
         } catch (const std::exception&) {
             // A point out of range: its distance stays unknown.
         }
@@ -226,7 +252,7 @@ dash::Snapshot WatchBoard::Current() const {
         return aOpen != bOpen ? aOpen : a.lastHeard_s > b.lastHeard_s;
     });
     if (s.incidents.size() > kMaxIncidents) s.incidents.resize(kMaxIncidents);
-    AddDistances(host_, s);
+    AddDistances(host_, values_, s);
 
     std::vector<const builtin_host::StationData*> heard;
     host_.Stations().ForEach([&](const builtin_host::StationData& st) {
@@ -244,17 +270,35 @@ dash::Snapshot WatchBoard::Current() const {
              .comment = gt == std::string::npos ? st->beaconText : st->beaconText.substr(gt + 1),
              .emergency = incident != nullptr && incident->state != incidents::State::Closed});
     }
+    AddUnheardIncidents(s);
     AddCircles(s);
     return s;
+}
+
+// A station whose incident is open but which the host has not heard since the start (a restart
+// took the incident up) stands where its incident last placed it.
+void WatchBoard::AddUnheardIncidents(dash::Snapshot& s) const {
+    for (const dash::IncidentView& i : s.incidents) {
+        if (s.stations.size() >= kMaxStations) return;
+        if (i.stateKey == "closed" || !i.latitude_deg || !i.longitude_deg) continue;
+        if (host_.Stations().Peek(i.callsign) != nullptr) continue;
+        s.stations.push_back({.callsign = i.callsign,
+                              .latitude_deg = *i.latitude_deg,
+                              .longitude_deg = *i.longitude_deg,
+                              .comment = i.comment,
+                              .emergency = true});
+    }
 }
 
 // The add-on draws one circle per station in its table, however many and however old; the
 // page draws them around the incidents it shows that are still open, in the add-on's size and
 // colour, so a closed incident loses its circle and there are never more than incidents shown.
 void WatchBoard::AddCircles(dash::Snapshot& s) const {
-    const auto& drawn = host_.MapState().Circles();
-    if (drawn.empty()) return;
-    const auto& style = drawn.back();
+    // Until the add-on draws again (after a restart it has drawn nothing yet), its own colour
+    // at the size it draws at the map's scale.
+    builtin_host::Circle style{.radius = host_.MapState().GetScale() / 25,
+                               .color = values_ != nullptr ? values_->ColoreCerchio : 255};
+    if (const auto& drawn = host_.MapState().Circles(); !drawn.empty()) style = drawn.back();
     for (const dash::IncidentView& i : s.incidents) {
         if (s.circles.size() >= kMaxCircles) break;
         if (i.stateKey == "closed" || !i.latitude_deg || !i.longitude_deg) continue;

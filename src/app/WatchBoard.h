@@ -73,6 +73,7 @@ private:
     // Presses the main window's acknowledge button when the siren sounds.
     void SilenceAlarm();
     dash::IncidentView View(const incidents::Incident& incident, bool english) const;
+    void AddUnheardIncidents(dash::Snapshot& snapshot) const;
     void AddCircles(dash::Snapshot& snapshot) const;
 
     builtin_host::BuiltinHost& host_;

@@ -26,12 +26,13 @@ std::string SystemReason(int error) {
 }
 
 // One day file opened for appending whole lines, with the system's reason when it fails
-// (QFile says "Unknown error" for a full disk).
+// (QFile says "Unknown error" for a full disk). Opened for reading too: whether the file ends
+// with a line end is read back before each line.
 class AppendFile {
 public:
     explicit AppendFile(const QString& path)
         : path_(path),
-          fd_(::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+          fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC,
                      0666)) {
         if (fd_ < 0) problem_ = SystemReason(errno);
     }

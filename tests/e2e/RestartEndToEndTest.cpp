@@ -132,6 +132,13 @@ TEST(RestartEndToEnd, IncidentsTheirAlarmAndTheNumbersComeBackAfterSigterm) {
     ASSERT_TRUE(run.WaitFor([&] { return Numbers(run).size() == 3; }, kWait_ms)) << run.Errors();
     auto number = Numbers(run);
     const int mob = number["Q7MOB-9"], xss = number["Q9XSS"], one = number["Q1ONE"];
+    // A bearing reads the same on the card as on the panel (the emergency line's).
+    auto shown = dashboard.Incidents();
+    for (const QJsonObject& emergency : JsonLines(run.OutputLines(), "emergency")) {
+        const QJsonObject& card = shown[number[emergency["callsign"].toString()]];
+        EXPECT_EQ(card["bearing"].toDouble(), emergency["bearing"].toString().toDouble())
+            << emergency["callsign"].toString().toStdString();
+    }
     EXPECT_TRUE(dashboard.Act("take", mob)["ok"].toBool());
     EXPECT_TRUE(dashboard.Act("note", mob, "called his wife")["ok"].toBool());
     EXPECT_TRUE(dashboard.Act("close", one, "a barbecue")["ok"].toBool());
@@ -139,7 +146,7 @@ TEST(RestartEndToEnd, IncidentsTheirAlarmAndTheNumbersComeBackAfterSigterm) {
     run.Process().write(QByteArray(kOne).replace("smoke", "smoke again"));
     ASSERT_TRUE(run.WaitFor([&] { return Numbers(run)["Q1ONE"] != one; }, kWait_ms));
     const int oneAgain = Numbers(run)["Q1ONE"];
-    auto shown = dashboard.Incidents();
+    shown = dashboard.Incidents();
     EXPECT_TRUE(shown[one]["evidence"].toString().contains("; 1 packet(s);"))
         << shown[one]["evidence"].toString().toStdString();
     EXPECT_TRUE(shown[oneAgain]["evidence"].toString().contains("; 1 packet(s);"));
@@ -162,6 +169,13 @@ TEST(RestartEndToEnd, IncidentsTheirAlarmAndTheNumbersComeBackAfterSigterm) {
     const QJsonObject state = dashboard.State();
     EXPECT_TRUE(state["alarm"].toBool()) << "two incidents nobody acknowledged";
     EXPECT_TRUE(state["watchGap"]["stoppedCleanly"].toBool());
+    // Not heard since the start, the open incidents' stations stand on the map with circles.
+    QStringList onMap;
+    for (const QJsonValue& station : state["stations"].toArray())
+        if (station["emergency"].toBool()) onMap << station["callsign"].toString();
+    onMap.sort();
+    EXPECT_EQ(onMap, (QStringList{"Q1ONE", "Q7MOB-9", "Q9XSS"}));
+    EXPECT_EQ(state["circles"].toArray().size(), 3) << "the open incidents' circles";
     const QStringList secondRun = run.OutputLines().mid(firstRun);
     EXPECT_EQ(JsonLines(secondRun, "alarm").at(0)["state"], "on");
 

@@ -68,6 +68,8 @@ TEST(StartChecks, WhatCheckPromisesTheStartKeeps) {
                               "the token secret, run: chmod 600 '" +
                               hostIni.toStdString() + "'";
     EXPECT_TRUE(run.ErrorsSay(token.c_str())) << run.Errors();
+    EXPECT_TRUE(checked.contains("SilenceMinutes = 15 min (the feed's own limit)"))
+        << checked.toStdString();
     const char* told[] = {
         "KissPort: \"99999\" is not a port (1 to 65535); 8001 is used",
         "IncidentDays: \"-5\" is not a whole number of days (0: all); every day is kept",
@@ -98,6 +100,9 @@ TEST(StartChecks, CheckBeforeTheFirstStartNamesNoFileAsThere) {
     EXPECT_TRUE(checked.contains("Host settings (none yet: the first start writes " +
                                  run.DataHome() + "/sirenwatch/host/Uiview32.INI)"))
         << checked.toStdString();
+    for (const char* line : {"Dashboard = (none)    (default)",
+                             "DashboardToken = (none: actions are off)    (default)"})
+        EXPECT_TRUE(checked.contains(line)) << checked.toStdString();
 }
 
 // A data folder that cannot be written stops --check and the start with the system's reason,

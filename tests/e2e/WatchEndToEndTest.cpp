@@ -141,20 +141,24 @@ std::string Kiss(const char* tnc2) {
 class Watch {
 public:
     explicit Watch(SirenwatchRun& run) : run_(run) {}
-    // Sends a station's emergency on the KISS link and waits for its incident: gives its id.
+    // Sends a station's emergency on the KISS link and waits for the incident it opens: gives
+    // its id.
     QString Emergency(QTcpSocket& tnc, const char* frame, const QString& callsign) {
+        const qsizetype before = Opened(callsign).size();
         const std::string bytes = Kiss(frame);
         tnc.write(bytes.data(), static_cast<qint64>(bytes.size()));
         tnc.flush();
-        QString id;
-        run_.WaitFor(
-            [&] {
-                for (const QJsonObject& c : JsonEvents(run_, "incident"))
-                    if (c["callsign"] == callsign) id = QString::number(c["incident"].toInt());
-                return !id.isEmpty();
-            },
-            kStep_ms);
-        return id;
+        run_.WaitFor([&] { return Opened(callsign).size() > before; }, kStep_ms);
+        const QStringList ids = Opened(callsign);
+        return ids.size() > before ? ids.last() : QString();
+    }
+    // The incidents opened for a station so far.
+    QStringList Opened(const QString& callsign) {
+        QStringList ids;
+        for (const QJsonObject& c : JsonEvents(run_, "incident"))
+            if (c["callsign"] == callsign && c["action"] == "open")
+                ids << QString::number(c["incident"].toInt());
+        return ids;
     }
     bool AlarmIs(const char* state, int times) {
         return run_.WaitFor(
@@ -181,8 +185,8 @@ private:
 // The KISS TNC is not there at first: the link is down at once, with the system's reason, on
 // the dashboard, in the JSON lines and in the journal; then it comes, and later goes again.
 // While it is up: an acknowledgement is recorded in the dashboard operator's name; closing
-// every incident without acknowledging silences the siren; so does an acknowledgement that
-// names no incident.
+// every incident without acknowledging silences the siren; a closed incident's station in
+// emergency again sounds it; an acknowledgement that names no incident silences it.
 TEST(WatchEndToEnd, DashboardAcknowledgesByNameAlwaysSilencesAndShowsADownFeedAtOnce) {
     SirenwatchRun run;
     const quint16 dashboard = FreePort(), kiss = FreePort();
@@ -231,9 +235,12 @@ TEST(WatchEndToEnd, DashboardAcknowledgesByNameAlwaysSilencesAndShowsADownFeedAt
         << body.toStdString();
     EXPECT_TRUE(watch.AlarmIs("off", 2)) << "nothing left unacknowledged: the siren stops";
 
+    // The closed incident's station in emergency again: a new incident, and it sounds.
     const QString third =
-        watch.Emergency(*tnc, "Q8OTH>APRS:!4532.00N/00912.00E>!EMERGENCY! lost", "Q8OTH");
-    ASSERT_TRUE(watch.AlarmIs("on", 3));
+        watch.Emergency(*tnc, "Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell again", "Q9XSS");
+    ASSERT_FALSE(third.isEmpty());
+    EXPECT_NE(third, second);
+    ASSERT_TRUE(watch.AlarmIs("on", 3)) << run.OutputLines().join('\n').toStdString();
     EXPECT_EQ(Http(dashboard, "POST", "/api/action",
                    R"({"action":"acknowledge","operator":"Carla"})", &body),
               "HTTP/1.1 200 OK")

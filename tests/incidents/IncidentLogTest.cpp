@@ -70,6 +70,9 @@ TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
     ASSERT_EQ(Lines(w.File("2026-12-07")).size(), 4);
     for (const QString& line : Lines(w.File("2026-12-07")))
         EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
+    for (const char* day : {"2026-12-06", "2026-12-07"})
+        EXPECT_EQ(fakes::ReadAll(w.File(day).toStdString()).find("\n\n"), std::string::npos)
+            << "no empty line between two lines of " << day;
 
     // A crash in the middle of a line leaves it without its end; the next line starts anew.
     QFile file(w.File("2026-12-07"));
@@ -81,6 +84,7 @@ TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
     EXPECT_TRUE(w.log.Append(Emergency("2026-12-07T09:00:01Z", "Q4HIKE-7", 45.81, 8.98, true)));
     const QStringList lines = Lines(w.File("2026-12-07"));
     ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(fakes::ReadAll(w.File("2026-12-07").toStdString()).find("\n\n"), std::string::npos);
     EXPECT_TRUE(QJsonDocument::fromJson(lines.last().toUtf8()).isObject());
     const IncidentHistory history = ReadIncidents(w.log.Folder(), std::nullopt);
     EXPECT_EQ(history.unreadableLines, 1);

@@ -27,6 +27,8 @@ struct Watched {
     WatchBoard board{host, form, book, "N0CALL", [this] { return now_s; }};
     Watched() {
         values.CodiceLingua = 2000;
+        values.LatitudineStazione = 45.5;  // home as the add-on read it at start
+        values.LongitudineStazione = 9.2;
         board.SetProgramValues(values);
         host.SetEpochClock([this] { return now_s; });
         host.SetDecodedListener([this](const decode::Decoded& frame, std::int64_t time_s) {
