@@ -23,17 +23,17 @@ DashboardStart::DashboardStart(std::unique_ptr<incident_ui::dashboard::Dashboard
 }
 
 void DashboardStart::Try() {
-    const auto problem = server_->Start();
-    if (!problem) {
+    const auto started = server_->Start();
+    if (started) {
         platform::LogLine(platform::Level::Info)
-            << "sirenwatch: the dashboard is at " << server_->Url().toStdString()
+            << "the dashboard is at " << server_->Url().toStdString()
             << (told_.empty() ? "" : " at last") << note_;
         return;
     }
-    const std::string reason = problem->toStdString();
+    const std::string reason = started.error().text;
     if (reason != told_) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: " << from_ << ": " << reason
+            << from_ << ": " << reason
             << "; the watch goes on, the dashboard tries again until it can listen";
         told_ = reason;
     }
@@ -45,9 +45,8 @@ std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
                                                const watch_settings::WatchSettings& settings,
                                                const std::string& folder,
                                                incident_ui::WatchBoard& board) {
-    std::string problem;
     const std::optional<Endpoint> where =
-        watch_settings::DashboardPlace(options.dashboard, settings, &problem);
+        watch_settings::DashboardPlace(options.dashboard, settings).value_or(std::nullopt);
     if (!where) return nullptr;
     incident_ui::dashboard::ServerSettings server;
     server.address = QHostAddress(QString::fromStdString(where->host));

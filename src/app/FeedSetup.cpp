@@ -49,11 +49,12 @@ watch_settings::FeedSettings EffectiveFeed(watch_settings::FeedSettings feed,
     return feed;
 }
 
-std::optional<std::string> ReplayFileProblem(const std::string& file) {
+platform::Result<void> ReplayFileReadable(const std::string& file) {
     QFile replay(QString::fromStdString(file));
-    if (QFileInfo(replay).isDir()) return "it is a folder";
-    if (!replay.open(QIODevice::ReadOnly)) return replay.errorString().toStdString();
-    return std::nullopt;
+    if (QFileInfo(replay).isDir()) return platform::Fail("it is a folder");
+    if (!replay.open(QIODevice::ReadOnly))
+        return platform::Fail(replay.errorString().toStdString());
+    return {};
 }
 
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
@@ -90,7 +91,7 @@ void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool
         host.OnTnc2Line(line);
     });
     feed.SetStatusHandler([map](const QString& status) {
-        platform::LogLine(platform::Level::Info) << "feed: " << status.toStdString();
+        platform::LogLine(platform::Level::Info, "feed") << status.toStdString();
         if (map) map->setWindowTitle("Sirenwatch host - " + status);
     });
     // Headless, the end of the traffic is the end of the run: the host closes as its window

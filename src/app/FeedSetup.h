@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "builtin_host/BuiltinHost.h"
+#include "platform/Result.h"
 #include "qt/DisplayPacer.h"
 #include "qt_host/MapView.h"
 #include "qt_host/feeds/Feed.h"
@@ -20,8 +21,9 @@ watch_settings::FeedSettings EffectiveFeed(watch_settings::FeedSettings fromHost
                                            const CommandLine& options,
                                            const std::string& programFolder);
 
-// Why a replay file cannot be read ("it is a folder", the system's reason), or nothing.
-std::optional<std::string> ReplayFileProblem(const std::string& file);
+// Whether a replay file can be read; the problem ("it is a folder", the system's reason) when
+// not.
+platform::Result<void> ReplayFileReadable(const std::string& file);
 
 // The transport for those settings. `callsign` logs in to APRS-IS.
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,

@@ -24,7 +24,7 @@ QString LogFolder(const watch_settings::FeedSettings& feed) {
     const QString folder = incidents::IncidentLog::ReplayFolder(
         QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
     platform::LogLine(platform::Level::Info)
-        << "sirenwatch: a replay, logged apart in " << folder.toStdString();
+        << "a replay, logged apart in " << folder.toStdString();
     return folder;
 }
 

@@ -11,7 +11,6 @@
 #include "app/DashboardStart.h"
 #include "app/FeedSetup.h"
 #include "app/IncidentWiring.h"
-#include "app/JournalLevels.h"
 #include "app/KeptIncidents.h"
 #include "app/ProgramWindows.h"
 #include "app/Reload.h"
@@ -56,7 +55,7 @@ std::optional<std::string> PrepareHost(const platform::FileLayout& layout) {
                                                      watch_settings::FirstRunSettings(demo));
         });
     if (setup.error.empty()) return setup.folder;
-    platform::LogLine(platform::Level::Error) << "sirenwatch: host set-up: " << setup.error;
+    platform::LogLine(platform::Level::Error) << "host set-up: " << setup.error;
     return std::nullopt;
 }
 
@@ -73,7 +72,7 @@ bool NoDisplay() {
 }
 
 int RunProgram(const CommandLine& options, bool headless) {
-    const JournalLevels journal;
+    platform::SetJournalPriorities(!qEnvironmentVariableIsEmpty("JOURNAL_STREAM"));
     QApplication::setApplicationName("Sirenwatch");
     QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
     // The program ends through its own close path only, never because a window went away.
@@ -84,8 +83,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     QApplication::setWindowIcon(QIcon(QString::fromStdString(folder + "/sirenwatch.png")));
     const platform::FileLayout layout = qt::CurrentLayout();
     // Checked before the host's set-up, whose folder may lie in it: the one true reason.
-    if (const auto problem = DataFolderProblem(layout.data)) {
-        platform::LogLine(platform::Level::Error) << "sirenwatch: " << *problem;
+    if (const auto writable = DataFolderWritable(layout.data); !writable) {
+        platform::LogLine(platform::Level::Error) << writable.error().text;
         return 1;
     }
     const auto hostFolder = PrepareHost(layout);
@@ -165,7 +164,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
         host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
         platform::LogLine(platform::Level::Info)
-            << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
+            << "settings read again from " << program.Values().FileIni << " and "
             << builtin_host::HostIniPath(*hostFolder);
     };
     StopSignals stop(

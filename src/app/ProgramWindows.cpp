@@ -12,10 +12,9 @@ namespace app {
 
 std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& folder) {
     const std::string file = platform::JoinPath(folder, "basemap.txt");
-    std::string error;
-    auto map = basemap::LoadBaseMap(file, &error);
+    auto map = basemap::LoadBaseMap(file);
     if (!map) {
-        platform::LogLine(platform::Level::Warning) << "sirenwatch: no base map: " << error;
+        platform::LogLine(platform::Level::Warning) << "no base map: " << map.error().text;
         return nullptr;
     }
     return std::make_shared<const basemap::BaseMap>(std::move(*map));

@@ -20,13 +20,13 @@ Reread ReadAgain(const std::string& hostFolder, const CommandLine& options,
     Reread r{watch_settings::LoadWatchSettings(hostFolder), std::nullopt};
     for (const builtin_host::SettingNote& note : r.settings.notes)
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: [" << builtin_host::kHostSection << "] " << note.text;
+            << "[" << builtin_host::kHostSection << "] " << note.text;
     for (const std::string& problem : r.settings.watchListNotes)
-        platform::LogLine(platform::Level::Warning) << "sirenwatch: [Watch] " << problem;
+        platform::LogLine(platform::Level::Warning) << "[Watch] " << problem;
     if (options.onEmergency) return r;  // the command line's command stands
     if (const auto problem = CommandFinding(r.settings.onEmergency, false)) {
         platform::LogLine(platform::Level::Error)
-            << "sirenwatch: " << *problem << "; the new command is refused, "
+            << *problem << "; the new command is refused, "
             << (commandInForce.empty() ? std::string("still none runs")
                                        : "this one stays: " + commandInForce);
         return r;

@@ -45,7 +45,7 @@ Notification NotificationFor(const Event& event) {
 
 void DesktopNotifier::PrintFailure(const QString& message) {
     platform::LogLine(platform::Level::Warning)
-        << "sirenwatch: no desktop notification: " << message.toStdString();
+        << "no desktop notification: " << message.toStdString();
 }
 
 void DesktopNotifier::Tell(const Event& event) {

@@ -87,16 +87,18 @@ std::optional<QStringList> SplitCommandLine(const QString& line) {
     return words;
 }
 
-std::optional<QString> CommandProblem(const QString& line) {
+platform::Result<void> CommandRuns(const QString& line) {
     const auto words = SplitCommandLine(line);
-    if (!words) return "a quote is left open in the command";
-    if (words->isEmpty()) return "the command is empty";
+    if (!words) return platform::Fail("a quote is left open in the command");
+    if (words->isEmpty()) return platform::Fail("the command is empty");
     const QString& program = words->first();
     const QString found = program.contains('/') ? program : QStandardPaths::findExecutable(program);
     const QFileInfo file(found);
-    if (found.isEmpty() || !file.exists()) return program + ": no such program";
-    if (!file.isFile() || !file.isExecutable()) return program + ": not an executable program";
-    return std::nullopt;
+    if (found.isEmpty() || !file.exists())
+        return platform::Fail(program.toStdString() + ": no such program");
+    if (!file.isFile() || !file.isExecutable())
+        return platform::Fail(program.toStdString() + ": not an executable program");
+    return {};
 }
 
 QProcessEnvironment EmergencyEnvironment(const Emergency& e, std::int64_t time_s,
@@ -250,8 +252,7 @@ void EmergencyCommand::Fail(const QString& what) {
     if (onFailure) {
         onFailure(what);
     } else {
-        platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: --on-emergency: " << what.toStdString();
+        platform::LogLine(platform::Level::Warning) << "--on-emergency: " << what.toStdString();
     }
 }
 

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "incidents/Events.h"
+#include "platform/Result.h"
 
 namespace incidents {
 
@@ -22,9 +23,9 @@ namespace incidents {
 // for a quote left open.
 std::optional<QStringList> SplitCommandLine(const QString& line);
 
-// Why the command line cannot be run, or nothing when it can: a quote left open, no words,
-// a program that is not found (on PATH, for a name without "/") or cannot be executed.
-std::optional<QString> CommandProblem(const QString& line);
+// Whether the command line can be run; the problem when not: a quote left open, no words, a
+// program that is not found (on PATH, for a name without "/") or cannot be executed.
+platform::Result<void> CommandRuns(const QString& line);
 
 // The variables for an emergency heard at time_s.
 QProcessEnvironment EmergencyEnvironment(

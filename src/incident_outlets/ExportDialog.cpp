@@ -14,11 +14,11 @@ void ExportFromMap(const QString& logFolder, QWidget& parent) {
                                                       QDir::homePath() + "/incidents.gpx",
                                                       "GPX (*.gpx);;KML (*.kml)");
     if (file.isEmpty()) return;
-    QString error;
-    if (const auto written = ExportIncidents(logFolder, file, std::nullopt, &error)) {
+    if (const auto written = ExportIncidents(logFolder, file, std::nullopt)) {
         QMessageBox::information(&parent, "Export incidents", *written);
     } else {
-        QMessageBox::warning(&parent, "Export incidents", error);
+        QMessageBox::warning(&parent, "Export incidents",
+                             QString::fromStdString(written.error().text));
     }
 }
 

@@ -262,12 +262,9 @@ std::optional<QDateTime> ParseSince(const QString& text) {
     return time;
 }
 
-std::optional<QString> ExportIncidents(const QString& folder, const QString& file,
-                                       const std::optional<QDateTime>& since, QString* error) {
-    const auto fail = [error](const QString& why) -> std::optional<QString> {
-        if (error) *error = why;
-        return std::nullopt;
-    };
+platform::Result<QString> ExportIncidents(const QString& folder, const QString& file,
+                                          const std::optional<QDateTime>& since) {
+    const auto fail = [](const QString& why) { return platform::Fail(why.toStdString()); };
     const bool kml = file.endsWith(".kml", Qt::CaseInsensitive);
     if (!kml && !file.endsWith(".gpx", Qt::CaseInsensitive))
         return fail("the file name must end in .gpx or .kml: " + file);

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace incidents {
 
 struct IncidentPoint {
@@ -62,9 +64,8 @@ void WriteKml(const IncidentHistory& history, QIODevice& out);
 std::optional<QDateTime> ParseSince(const QString& text);
 
 // Writes the file whole (GPX or KML by its extension) and says what it wrote; or leaves any
-// old one as it was, returns nothing and says why in `error` (when given).
-std::optional<QString> ExportIncidents(const QString& folder, const QString& file,
-                                       const std::optional<QDateTime>& since,
-                                       QString* error = nullptr);
+// old one as it was and says why, as the problem.
+platform::Result<QString> ExportIncidents(const QString& folder, const QString& file,
+                                          const std::optional<QDateTime>& since);
 
 }  // namespace incidents

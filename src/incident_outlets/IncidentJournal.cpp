@@ -393,16 +393,17 @@ void IncidentJournal::StillRunning(std::int64_t now_s) {
         file.setFileTime(QDateTime::fromSecsSinceEpoch(now_s), QFileDevice::FileModificationTime);
 }
 
-std::optional<std::string> IncidentJournal::Save(const IncidentBook& book, std::int64_t now_s,
-                                                 bool stoppedCleanly) {
-    if (!QDir().mkpath(folder_)) return "the folder " + folder_.toStdString() + " cannot be made";
+platform::Result<void> IncidentJournal::Save(const IncidentBook& book, std::int64_t now_s,
+                                             bool stoppedCleanly) {
+    if (!QDir().mkpath(folder_))
+        return platform::Fail("the folder " + folder_.toStdString() + " cannot be made");
     // The checkpoint says how far the day files go: that much of them is on the disk first.
     QJsonObject journal;
     for (const QString& name : DayFiles(folder_)) {
         const QString path = folder_ + '/' + name;
         const qint64 size = QFileInfo(path).size();
         if (synced_[name] != size && !SyncToDisk(path))
-            return path.toStdString() + " cannot be flushed to the disk";
+            return platform::Fail(path.toStdString() + " cannot be flushed to the disk");
         synced_[name] = size;
         journal[name] = size;
     }
@@ -421,13 +422,15 @@ std::optional<std::string> IncidentJournal::Save(const IncidentBook& book, std::
                          file.flush() && ::fsync(file.handle()) == 0;
     if (!written) {
         file.cancelWriting();
-        return file.fileName().toStdString() + ": " + file.errorString().toStdString();
+        return platform::Fail(file.fileName().toStdString() + ": " +
+                              file.errorString().toStdString());
     }
     if (!file.commit())
-        return file.fileName().toStdString() + ": " + file.errorString().toStdString();
+        return platform::Fail(file.fileName().toStdString() + ": " +
+                              file.errorString().toStdString());
     SyncToDisk(folder_, true);  // the new name too
     StillRunning(now_s);
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace incidents

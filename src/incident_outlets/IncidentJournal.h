@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "incidents/IncidentBook.h"
+#include "platform/Result.h"
 
 namespace incidents {
 
@@ -43,10 +44,9 @@ public:
 
     // Writes the book and how far the log's files go, to a temporary file that is flushed to
     // the disk and renamed over the old checkpoint, so a crash leaves the old or the new one
-    // whole. `stoppedCleanly` is said when the watch ends through its close path. The error
-    // in words when it cannot be written.
-    std::optional<std::string> Save(const IncidentBook& book, std::int64_t now_s,
-                                    bool stoppedCleanly);
+    // whole. `stoppedCleanly` is said when the watch ends through its close path. A problem
+    // when it cannot be written.
+    platform::Result<void> Save(const IncidentBook& book, std::int64_t now_s, bool stoppedCleanly);
     // The watch still runs and the book has not changed since it was saved: the checkpoint's
     // time alone moves on, so a watch killed later is known to have run until then.
     void StillRunning(std::int64_t now_s);

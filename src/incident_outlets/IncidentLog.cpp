@@ -153,8 +153,7 @@ void IncidentLog::Flush() {
     }
     if (health_.writing) return;
     platform::LogLine(platform::Level::Warning)
-        << "sirenwatch: the incident log is written again: the " << kept
-        << " line(s) kept meanwhile are in it"
+        << "the incident log is written again: the " << kept << " line(s) kept meanwhile are in it"
         << (health_.lost > 0
                 ? "; " + std::to_string(health_.lost) + " older line(s) were lost, too many waited"
                 : std::string());
@@ -169,8 +168,7 @@ void IncidentLog::Stopped(const QString& file, const std::string& problem) {
     health_.waiting = waiting_.size();
     if (!told) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: the incident log " << file.toStdString()
-            << " cannot be written: " << problem
+            << "the incident log " << file.toStdString() << " cannot be written: " << problem
             << "; what happens is kept and written when it can be again (an emergency is "
                "still shown and told)";
     }
@@ -181,7 +179,7 @@ void IncidentLog::GiveUpOldest() {
     waiting_.pop_front();
     if (++health_.lost == 1) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: the incident log still cannot be written and " << maxWaiting_
+            << "the incident log still cannot be written and " << maxWaiting_
             << " lines wait: from now on the oldest waiting line is lost for each new one";
     }
 }

@@ -281,7 +281,7 @@ std::string JsonLine(const Event& event) {
 Stream::Sink JsonLinePrinter(std::ostream& out) {
     return [&out](const Event& event) {
         if (std::holds_alternative<Position>(event.what)) return;  // for the log only
-        out << JsonLine(event) << std::endl;
+        out << platform::LinePrefix(LevelOf(event.what)) << JsonLine(event) << std::endl;
     };
 }
 

@@ -262,10 +262,10 @@ void IncidentPanel::Act(dash::ActionKind kind) {
     try {
         result = source_.Act(action);
     } catch (const std::exception& e) {
-        result = {false, e.what()};
+        result = platform::Fail(e.what());
     }
-    status_->setText(result.ok ? QString()
-                               : Say(en, "Refused: ", "Rifiutato: ") + Text(result.reason));
+    status_->setText(result ? QString()
+                            : Say(en, "Refused: ", "Rifiutato: ") + Text(result.error().text));
     Refresh();
 }
 

@@ -346,7 +346,7 @@ dash::ActionResult WatchBoard::Act(const dash::Action& action) {
     // left to sound for.
     if (command.action == incidents::OperatorAction::Close && !AnyNew()) SilenceAlarm();
     Changed();
-    return {true, {}};
+    return {};
 }
 
 // The same as the main window's button: the siren stops for every station and what was new
@@ -374,12 +374,12 @@ dash::ActionResult WatchBoard::Acknowledge(const dash::Action& action) {
                      .text = {}});
     if (sounding) SilenceAlarm();
     Changed();
-    return {true, {}};
+    return {};
 }
 
 dash::ActionResult WatchBoard::Refused(const incidents::IncidentBook::Outcome& outcome) const {
     const bool english = values_ != nullptr && values_->CodiceLingua == settings::kEnglish;
-    return {false, incidents::RefusalText(outcome, english)};
+    return platform::Fail(incidents::RefusalText(outcome, english));
 }
 
 bool WatchBoard::AnyNew() const {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "incidents/IncidentBook.h"
+#include "platform/Log.h"
 
 namespace incidents {
 
@@ -134,6 +135,11 @@ struct Event {
     std::int64_t time_s = 0;  // Unix time
     What what;
 };
+
+// How much an event matters to whoever reads the output (the journal's priority): an emergency
+// and the alarm going on are critical, a silent or lost feed a warning, the rest of the alarm
+// and the feed a notice, everything else information.
+platform::Level LevelOf(const What& what);
 
 // Where events go: every sink subscribed gets every event, in the order they subscribed.
 class Stream {

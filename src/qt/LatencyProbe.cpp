@@ -38,9 +38,7 @@ void LatencyProbe::Shown(const QString& text) {
 LatencyProbe::~LatencyProbe() {
     std::ofstream out(file_.toStdString());
     for (const auto& [sent, shown] : shown_ns_) out << sent << ' ' << shown << '\n';
-    if (!out)
-        platform::Log(platform::Level::Warning,
-                      "sirenwatch: the latency probe could not write its file");
+    if (!out) platform::Log(platform::Level::Warning, "the latency probe could not write its file");
 }
 
 }  // namespace qt

@@ -323,10 +323,8 @@ TEST(IncidentExport, GpxHasTheEmergencyPointsAndTracksAndSinceCutsEarlierOnes) {
 TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     LoggedWatch w;
     const QString file = w.dir.path() + "/out.kml";
-    QString error;
-    EXPECT_EQ(ExportIncidents(w.log.Folder(), file, std::nullopt, &error),
-              "2 emergencies, 1 track written to " + file)
-        << error.toStdString();
+    EXPECT_EQ(ExportIncidents(w.log.Folder(), file, std::nullopt),
+              "2 emergencies, 1 track written to " + file);
     XmlContent c = ReadXml(file);
     EXPECT_EQ(c.rootNamespace, "http://www.opengis.net/kml/2.2");
     EXPECT_EQ(c.texts["Document/name"], QStringList{"Sirenwatch incidents"});
@@ -334,11 +332,15 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     EXPECT_EQ(c.texts["Placemark/coordinates"].value(0), "9.100000,45.500000");
     EXPECT_EQ(c.texts["Placemark/coordinates"].value(2), "9.100000,45.500000 9.120000,45.510000");
 
-    EXPECT_FALSE(ExportIncidents(w.log.Folder(), w.dir.path() + "/out.txt", std::nullopt, &error));
-    EXPECT_TRUE(error.startsWith("the file name must end in .gpx or .kml")) << error.toStdString();
+    const auto wrongName = ExportIncidents(w.log.Folder(), w.dir.path() + "/out.txt", std::nullopt);
+    ASSERT_FALSE(wrongName);
+    EXPECT_TRUE(wrongName.error().text.starts_with("the file name must end in .gpx or .kml"))
+        << wrongName.error().text;
     const QString unwritable = w.dir.path() + "/no/such/out.kml";
-    EXPECT_FALSE(ExportIncidents(w.log.Folder(), unwritable, std::nullopt, &error));
-    EXPECT_TRUE(error.startsWith(unwritable + ": ")) << error.toStdString();
+    const auto noFolder = ExportIncidents(w.log.Folder(), unwritable, std::nullopt);
+    ASSERT_FALSE(noFolder);
+    EXPECT_TRUE(noFolder.error().text.starts_with(unwritable.toStdString() + ": "))
+        << noFolder.error().text;
 }
 
 // The time nobody watched shows in the export: at the home station as points of their own, and

@@ -207,7 +207,7 @@ TEST(EmergencyCommand, WhatCannotRunIsFoundBeforeTheFirstEmergency) {
         {"say 'open", false},     {"/nonexistent/x", false}, {"no-such-program-here --now", false},
         {dir.path(), false},      {plain.fileName(), false}};
     for (const auto& c : cases)
-        EXPECT_EQ(incidents::CommandProblem(c.line).has_value(), !c.runs) << c.line.toStdString();
+        EXPECT_EQ(incidents::CommandRuns(c.line).has_value(), c.runs) << c.line.toStdString();
 }
 
 // Whether the process PID is gone (a zombie nobody reaped yet counts as gone).

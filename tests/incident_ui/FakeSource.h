@@ -19,7 +19,7 @@ public:
     }
     incident_ui::dashboard::Snapshot snapshot;
     std::vector<incident_ui::dashboard::Action> actions;
-    incident_ui::dashboard::ActionResult next{true, {}};
+    incident_ui::dashboard::ActionResult next;  // done
 };
 
 }  // namespace qttest

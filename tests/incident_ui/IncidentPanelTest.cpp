@@ -82,7 +82,7 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
 
     // A refusal is shown, as text; a cancelled note sends nothing.
     auto* status = panel.findChild<QLabel*>("status");
-    source.next = {false, "<u>the incident is closed</u>"};
+    source.next = platform::Fail("<u>the incident is closed</u>");
     panel.findChild<QPushButton*>("take")->click();
     EXPECT_EQ(status->text(), "Refused: <u>the incident is closed</u>");
     EXPECT_EQ(status->textFormat(), Qt::PlainText);

@@ -135,23 +135,25 @@ void DashboardServer::SetBaseMap(std::shared_ptr<const basemap::BaseMap> map) {
                        : SafeJson({{"type", "FeatureCollection"}, {"features", QJsonArray()}});
 }
 
-std::optional<QString> DashboardServer::Start() {
+platform::Result<void> DashboardServer::Start() {
+    const auto fail = [](const QString& why) { return platform::Fail(why.toStdString()); };
     if (!IsLoopback(settings_.address) && settings_.token.isEmpty())
-        return "the dashboard listens beyond this machine (" + settings_.address.toString() +
-               ") only with an access token: set DashboardToken in the host's settings, or "
-               "leave the address out to listen on loopback";
+        return fail("the dashboard listens beyond this machine (" + settings_.address.toString() +
+                    ") only with an access token: set DashboardToken in the host's settings, or "
+                    "leave the address out to listen on loopback");
     for (const PageFile& page : kPageFiles) {
         QFile file(settings_.pageFolder + "/" + page.file);
         if (!file.open(QIODevice::ReadOnly))
-            return "the dashboard's page is missing " + file.fileName() + ": " + file.errorString();
+            return fail("the dashboard's page is missing " + file.fileName() + ": " +
+                        file.errorString());
         files_.insert(page.path, {page.type, file.readAll()});
     }
     if (baseMapJson_.isEmpty()) SetBaseMap(nullptr);
     if (!server_->listen(settings_.address, settings_.port))
-        return "the dashboard cannot listen on " + settings_.address.toString() + " port " +
-               QString::number(settings_.port) + ": " + server_->errorString();
+        return fail("the dashboard cannot listen on " + settings_.address.toString() + " port " +
+                    QString::number(settings_.port) + ": " + server_->errorString());
     keepAliveTimer_.start();
-    return std::nullopt;
+    return {};
 }
 
 quint16 DashboardServer::Port() const {
@@ -290,8 +292,8 @@ QByteArray DashboardServer::ActionReply(const QByteArray& body, int* status) {
     action.operatorName = operatorName.toStdString();
     action.note = note.toStdString();
     const ActionResult result = source_.Act(action);
-    *status = result.ok ? 200 : 409;
-    if (!result.ok) return ErrorJson(QString::fromStdString(result.reason));
+    *status = result ? 200 : 409;
+    if (!result) return ErrorJson(QString::fromStdString(result.error().text));
     return SafeJson({{"ok", true}});
 }
 

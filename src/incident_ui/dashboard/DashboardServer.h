@@ -18,6 +18,7 @@
 
 #include "incident_ui/dashboard/DashboardSource.h"
 #include "incident_ui/dashboard/HttpRequest.h"
+#include "platform/Result.h"
 
 class QTcpServer;
 class QTcpSocket;
@@ -56,8 +57,8 @@ public:
     ~DashboardServer() override;
 
     void SetBaseMap(std::shared_ptr<const basemap::BaseMap> map);
-    // Loads the page and listens; the reason when it cannot (the token is never in it).
-    std::optional<QString> Start();
+    // Loads the page and listens; a problem when it cannot (the token is never in it).
+    platform::Result<void> Start();
     quint16 Port() const;
     QString Url() const;  // "http://127.0.0.1:8080/"
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace incident_ui::dashboard {
 
 struct Note {
@@ -100,10 +102,8 @@ struct Action {
     std::string note;          // needed to add a note, to close and to take over
 };
 
-struct ActionResult {
-    bool ok = false;
-    std::string reason;  // why not, for the operator
-};
+// Done, or why not in words for the operator.
+using ActionResult = platform::Result<void>;
 
 class Source {
 public:
