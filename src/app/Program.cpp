@@ -243,16 +243,12 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
 // The incident book hears every decoded frame before the add-on does, its changes join the
 // events, and the alarm silenced at the window acknowledges what was new.
 void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
-                   builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
-                   const incidents::WatchList& watch) {
+                   builtin_host::BuiltinHost& host, const incidents::WatchList& watch) {
     book.SetWatchList(watch);
     book.SetChangeSink([&events](const incidents::Change& change) {
         events.Emit(incidents::Event{change.time_s, incidents::IncidentChange{change}});
     });
-    host.SetDecodedListener(
-        [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
-            ObserveFrame(book, frame, time_s, values.TipoMessaggio, host);
-        });
+    host.SetSightingListener([&book](const sighting::Sighting& frame) { book.Observe(frame); });
     // Each incident keeps the evidence of its own frames; a closed one keeps what it had.
     events.Subscribe([&book](const incidents::Event& event) {
         const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
@@ -441,7 +437,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     QTimer logRetry;
     QObject::connect(&logRetry, &QTimer::timeout, [&outlets] { outlets.log.Retry(); });
     logRetry.start(5000);
-    KeepIncidents(book, events, host, program.Values(), watchSettings.watchList);
+    KeepIncidents(book, events, host, watchSettings.watchList);
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
@@ -456,7 +452,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         outlets.log.KeepDays(fresh.settings.incidentDays);
         book.SetWatchList(fresh.settings.watchList);
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
-        host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+        host.SetEmergencyType(program.Values().TipoMessaggio);
         platform::LogLine(platform::Level::Info)
             << "sirenwatch: settings read again from " << program.Values().FileIni << " and "
             << builtin_host::HostIniPath(*hostFolder);
@@ -471,7 +467,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto dashboard = StartDashboard(options, watchSettings, folder, *board);
 
     if (!program.Start()) return 1;
-    host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+    host.SetEmergencyType(program.Values().TipoMessaggio);
     // What the watch before knew comes back, the alarm too while an incident waits for it.
     if (kept.Start()) program.Main().TimerAllarme.SetTimerEnabled(true);
     program.Main().Show();

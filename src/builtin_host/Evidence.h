@@ -11,19 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "decode/Decoded.h"
+#include "sighting/Sighting.h"
 
 namespace builtin_host {
 
-struct PathInfo {
-    std::vector<std::string> digipeaters;  // the radio hops as written ("IR2XX*", "WIDE2-1")
-    std::string heardFrom;  // heard directly: the last digipeater that repeated it, or the source
-    bool viaInternet = false;  // a TCPIP or qA.. element: it came through APRS-IS
-    std::string gateway;       // the station after the qA.. element, when there is one
-};
-
-// The digipeater path of a frame sent by `source`.
-PathInfo ReadPath(std::string_view source, std::string_view path);
+using sighting::PathInfo;
 
 struct TrackPoint {
     std::int64_t time_s = 0;  // Unix time
@@ -50,40 +42,33 @@ struct Evidence {
     std::vector<std::string> heardVia;  // whom those came from (repeater, gateway), each once
     bool lastWasCopy = false;  // the last frame of the station was a copy of an earlier one
     std::vector<TrackPoint> track;
-    std::vector<RecentPacket> recent;  // the station's packets of the last kCopyWindow_s
+    std::vector<RecentPacket> recent;  // the station's packets of the last copy window
 };
 
 class EvidenceBook {
 public:
     static constexpr std::size_t kMaxTrackPoints = 5000;  // the oldest half goes beyond this
     static constexpr std::size_t kMaxStations = 1000;     // further stations are not kept
-    // The same source, destination and information within this time is one packet heard
-    // again (directly, through digipeaters, through the Internet), as APRS servers count it.
-    static constexpr std::int64_t kCopyWindow_s = 30;
-    static constexpr std::size_t kMaxRecent = 64;  // packets of a station remembered at once
+    static constexpr std::size_t kMaxRecent = 64;         // packets of a station remembered at once
     static constexpr std::size_t kMaxHeardVia = 8;
 
     struct Noted {
         const Evidence* evidence = nullptr;  // the station's entry, when it has one
         bool emergency = false;              // this frame is in emergency
         bool newPoint = false;               // this frame added a point to the track
-        bool copy = false;  // a copy of a packet heard within kCopyWindow_s: nothing new
+        bool copy = false;  // a copy of a packet heard within the copy window: nothing new
     };
 
-    // The message type that counts as an emergency ("EMERGENCY" unless set otherwise).
-    void SetEmergencyType(std::string type);
-    // One decoded frame, as heard at now_s.
-    Noted Note(const decode::Decoded& frame, std::int64_t now_s);
+    // One frame as heard: in emergency when it carries the type the add-on counts.
+    Noted Note(const sighting::Sighting& sighting);
 
     const Evidence* Find(std::string_view callsign) const;
     void ForEach(const std::function<void(const Evidence&)>& visit) const;
 
 private:
-    std::string CauseOf(const decode::Decoded& frame) const;
     // True when the station's packet `key` was heard within the window; remembers it if not.
-    static bool SeenLately(Evidence& e, std::string key, std::int64_t now_s);
+    static bool SeenLately(Evidence& e, const std::string& key, std::int64_t now_s);
 
-    std::string emergencyType_ = "EMERGENCY";
     std::map<std::string, Evidence, std::less<>> byCall_;
 };
 

@@ -277,7 +277,7 @@ std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s) {
     return std::max<std::int64_t>(0, now_s - incident.lastHeard_s);
 }
 
-IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
+IncidentBook::Answer IncidentBook::Observe(const Sighting& observation) {
     Answer answer;
     const std::string callsign = platform::UCase(observation.callsign);
     const auto latest = latest_.find(callsign);
@@ -305,9 +305,10 @@ IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
         // belongs to this incident's evidence and changes nothing.
         answer.arrival = Arrival::Fresh;
         for (const Incident::Seen& seen : incident->seen) {
-            if (observation.frameKey.empty() || seen.key != observation.frameKey) continue;
-            answer.arrival =
-                observation.time_s - seen.time_s < kCopyWindow_s ? Arrival::Copy : Arrival::Late;
+            if (observation.CopyKey().empty() || seen.key != observation.CopyKey()) continue;
+            answer.arrival = observation.time_s - seen.time_s < sighting::kCopyWindow_s
+                                 ? Arrival::Copy
+                                 : Arrival::Late;
         }
         if (answer.arrival == Arrival::Fresh && observation.time_s < incident->lastHeard_s) {
             answer.arrival = Arrival::Late;
@@ -451,7 +452,7 @@ void IncidentBook::ForEach(const std::function<void(const Incident&)>& visit) co
     for (const auto& [id, incident] : byId_) visit(incident);
 }
 
-Incident& IncidentBook::Open(const Observation& observation) {
+Incident& IncidentBook::Open(const Sighting& observation) {
     Incident incident;
     incident.id = nextId_++;
     incident.callsign = platform::UCase(observation.callsign);
@@ -460,15 +461,16 @@ Incident& IncidentBook::Open(const Observation& observation) {
     return byId_.emplace(incident.id, std::move(incident)).first->second;
 }
 
-void IncidentBook::AddEmergency(Incident& incident, const Observation& observation) {
+void IncidentBook::AddEmergency(Incident& incident, const Sighting& observation) {
     ++incident.frames;
     incident.grade = std::max(incident.grade, observation.Grade());
     incident.lastEmergency_s = observation.time_s;
     incident.lastHeard_s = std::max(incident.lastHeard_s, observation.time_s);
     if (observation.position) incident.position = observation.position;
-    if (observation.frameKey.empty()) return;
+    const std::string& key = observation.CopyKey();
+    if (key.empty()) return;
     if (incident.seen.size() >= kMaxSeen) incident.seen.erase(incident.seen.begin());
-    incident.seen.push_back({observation.frameKey, observation.time_s});
+    incident.seen.push_back({key, observation.time_s});
 }
 
 void IncidentBook::Move(Incident& incident, Action action, State to, std::int64_t time_s,

@@ -13,7 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "incidents/EvidenceGrade.h"
 #include "incidents/Observation.h"
 #include "incidents/WatchList.h"
 
@@ -81,8 +80,6 @@ std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s);
 
 class IncidentBook {
 public:
-    // A copy within this time is the same frame heard again; later it is a late copy.
-    static constexpr std::int64_t kCopyWindow_s = 30;
     static constexpr std::size_t kMaxSeen = 64;
     static constexpr std::size_t kMaxIncidents = 1000;  // the oldest closed ones go beyond
 
@@ -125,7 +122,7 @@ public:
     void SetStandDownAfter(std::int64_t seconds) { standDownAfter_s_ = seconds; }
     void SetChangeSink(std::function<void(const Change&)> sink) { sink_ = std::move(sink); }
 
-    Answer Observe(const Observation& observation);
+    Answer Observe(const Sighting& observation);
     Outcome Apply(const OperatorCommand& command);
     // The station's evidence as the station program has it now, for its incident unless that
     // is closed; the count and first time become the incident's own.
@@ -143,10 +140,10 @@ public:
     void ForEach(const std::function<void(const Incident&)>& visit) const;
 
 private:
-    Incident& Open(const Observation& observation);
+    Incident& Open(const Sighting& observation);
     void Move(Incident& incident, Action action, State to, std::int64_t time_s,
               std::string operatorName, std::string note);
-    void AddEmergency(Incident& incident, const Observation& observation);
+    void AddEmergency(Incident& incident, const Sighting& observation);
     Outcome TakeOver(Incident& incident, const OperatorCommand& command);
     Outcome Release(Incident& incident, const OperatorCommand& command);
     void Prune();

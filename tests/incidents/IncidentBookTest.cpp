@@ -12,8 +12,8 @@ namespace {
 
 constexpr std::int64_t kT0 = 1'796'472'000;  // 5 December 2026, 12:00 UTC (about)
 
-Observation Emergency(std::int64_t time_s, std::string key = "", std::string call = "IZ2ABC-9") {
-    Observation o;
+Sighting Emergency(std::int64_t time_s, std::string key = "", std::string call = "IZ2ABC-9") {
+    Sighting o;
     o.callsign = std::move(call);
     o.time_s = time_s;
     o.micEEmergency = true;
@@ -21,8 +21,8 @@ Observation Emergency(std::int64_t time_s, std::string key = "", std::string cal
     return o;
 }
 
-Observation Beacon(std::int64_t time_s, bool micEOther = false) {
-    Observation o;
+Sighting Beacon(std::int64_t time_s, bool micEOther = false) {
+    Sighting o;
     o.callsign = "IZ2ABC-9";
     o.time_s = time_s;
     o.micEOtherMessage = micEOther;
@@ -220,7 +220,7 @@ TEST(IncidentBook, LateCopiesAndDuplicatesAddEvidenceButDoNotSound) {
     World w;
     EXPECT_TRUE(w.book.Observe(Emergency(kT0, "A")).sound);
     const struct {
-        Observation frame;
+        Sighting frame;
         IncidentBook::Arrival arrival;
         bool sounds;
     } frames[] = {
@@ -311,7 +311,7 @@ TEST(IncidentBook, TheGradeIsTheStrongestEvidenceHeard) {
 
     World w;
     const auto weaker = [&](std::int64_t time_s, bool custom, bool comment) {
-        Observation frame = Emergency(time_s);
+        Sighting frame = Emergency(time_s);
         frame.micEEmergency = false;
         frame.customType = custom;
         frame.commentText = comment;

@@ -31,7 +31,7 @@ struct LoggedBook {
     // In emergency by its Mic-E code, or by "!EMERGENCY!" in its comment.
     void Heard(const std::string& call, std::int64_t time_s, double latitude_deg,
                bool micE = true) {
-        Observation o;
+        Sighting o;
         std::tie(o.callsign, o.time_s) = std::tuple(call, time_s);
         (micE ? o.micEEmergency : o.commentText) = true;
         o.position = GeoPoint{latitude_deg, 9.1};
@@ -52,7 +52,7 @@ struct LoggedBook {
     }
     // A frame without the emergency mark, from a new place.
     void Moved(const std::string& call, std::int64_t time_s, double latitude_deg) {
-        Observation o;
+        Sighting o;
         std::tie(o.callsign, o.time_s) = std::tuple(call, time_s);
         o.position = GeoPoint{latitude_deg, 9.1};
         book.Observe(o);

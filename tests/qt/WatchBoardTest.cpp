@@ -1,14 +1,12 @@
 // The dashboard's view of the incident book: what operators may do to an incident, and when
-// not; what the book is told of a decoded frame.
+// not.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <tuple>
 
 #include "app/WatchBoard.h"
-#include "decode/AprsDecoder.h"
 #include "fakes/FakePorts.h"
 
 namespace app {
@@ -29,9 +27,7 @@ struct Watched {
         values.CodiceLingua = 2000;
         board.SetProgramValues(values);
         host.SetEpochClock([this] { return now_s; });
-        host.SetDecodedListener([this](const decode::Decoded& frame, std::int64_t time_s) {
-            ObserveFrame(book, frame, time_s, "EMERGENCY", host);
-        });
+        host.SetSightingListener([this](const sighting::Sighting& frame) { book.Observe(frame); });
     }
 };
 
@@ -187,40 +183,6 @@ TEST(WatchBoard, CirclesGoAroundTheOpenIncidentsShownAndNoMore) {
             });
         EXPECT_FALSE(circled) << "the closed incident is circled";
     }
-}
-
-TEST(WatchBoard, ObservationsTellTheMicECodeFromTheCustomTypeAndTheComment) {
-    Watched w;
-    const std::string custom = decode::Decode(R"(Q7MOB-9>CE3UU0:`~SZl I>/"5\})").messageType;
-    struct Case {
-        std::string line, emergencyType;
-        bool micE, customType, comment, other;
-    };
-    for (const Case& c : {
-             Case{kEmergency, "EMERGENCY", true, false, false, false},
-             Case{kEmergency, custom, true, false, false, false},
-             Case{R"(Q7MOB-9>SU3UU0:`~SZl I>/"5\})", "EMERGENCY", false, false, false, true},
-             Case{R"(Q7MOB-9>CE3UU0:`~SZl I>/"5\})", custom, false, true, false, false},
-             Case{"Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell", "EMERGENCY", false, false,
-                  true, false},
-         }) {
-        const auto o = ObservationOf(decode::Decode(c.line), 77, c.emergencyType, w.host);
-        EXPECT_EQ(std::tie(o.micEEmergency, o.customType, o.commentText, o.micEOtherMessage),
-                  std::tie(c.micE, c.customType, c.comment, c.other))
-            << c.line << " as " << c.emergencyType;
-    }
-    const auto o =
-        ObservationOf(decode::Decode("Q9XSS>APRS,WIDE1-1:!4531.00N/00912.00E>!EMERGENCY! fell"), 77,
-                      "EMERGENCY", w.host);
-    EXPECT_EQ(o.frameKey, "Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! fell") << "the path is not";
-    EXPECT_EQ(o.time_s, 77);
-    ASSERT_TRUE(o.distanceFromHome_km.has_value());
-    EXPECT_NEAR(*o.distanceFromHome_km, 1.85, 0.05);
-    const auto plain = ObservationOf(decode::Decode("Q8MOV>APRS:!4531.00N/00912.00E>on my way"), 77,
-                                     "EMERGENCY", w.host);
-    EXPECT_TRUE(plain.position.has_value());
-    EXPECT_FALSE(plain.distanceFromHome_km.has_value()) << "no geodesy for an ordinary frame";
-    EXPECT_TRUE(plain.frameKey.empty());
 }
 
 TEST(WatchBoard, FramesWithoutAnEmergencyMarkStillReachTheStationsOpenIncident) {
