@@ -177,26 +177,12 @@ struct IncidentOutlets {
     std::unique_ptr<incidents::EmergencyCommand> command;
 };
 
-// The built-in host's evidence of a station, as the events carry it.
+// The built-in host's evidence of a station, as the events carry it: without its track.
 std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,
                                               const std::string& callsign) {
-    const builtin_host::Evidence* e = book.Find(callsign);
+    const builtin_host::StationEvidence* e = book.Find(callsign);
     if (e == nullptr) return std::nullopt;
-    incidents::Evidence evidence{
-        .frame = e->frame,
-        .messageType = e->messageType,
-        .cause = e->cause,
-        .path = {e->path.digipeaters, e->path.heardFrom, e->path.viaInternet, e->path.gateway},
-        .firstHeard_s = e->firstHeard_s,
-        .lastHeard_s = e->lastHeard_s,
-        .count = e->count,
-        .heard = e->heard,
-        .heardVia = e->heardVia,
-        .lastWasCopy = e->lastWasCopy};
-    if (!e->track.empty())
-        evidence.place =
-            incidents::Place{e->track.back().latitude_deg, e->track.back().longitude_deg};
-    return evidence;
+    return static_cast<const incidents::Evidence&>(*e);
 }
 
 // The station's evidence counted as its incident counts it. The host forgets its stations when

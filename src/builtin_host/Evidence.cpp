@@ -34,15 +34,15 @@ EvidenceBook::Noted EvidenceBook::Note(const sighting::Sighting& s) {
     noted.emergency = s.addOnType;
     auto found = byCall_.find(frame.source);
     if (noted.emergency && found == byCall_.end() && byCall_.size() < kMaxStations) {
-        found = byCall_.emplace(frame.source, Evidence{}).first;
+        found = byCall_.emplace(frame.source, StationEvidence{}).first;
         found->second.callsign = frame.source;
         found->second.firstHeard_s = now_s;
     }
     if (found == byCall_.end()) return noted;
 
-    Evidence& e = found->second;
+    StationEvidence& e = found->second;
     noted.evidence = &e;
-    const PathInfo path = s.Path();
+    const sighting::PathInfo path = s.Path();
     // Whom it was heard from: the last station that repeated it on the air, or its gateway.
     const std::string& via =
         path.viaInternet && !path.gateway.empty() ? path.gateway : path.heardFrom;
@@ -74,13 +74,14 @@ EvidenceBook::Noted EvidenceBook::Note(const sighting::Sighting& s) {
                 e.track.erase(e.track.begin(), e.track.begin() + kMaxTrackPoints / 2);
             }
             e.track.push_back({now_s, *frame.latitude_deg, *frame.longitude_deg});
+            e.place = sighting::GeoPoint{*frame.latitude_deg, *frame.longitude_deg};
             noted.newPoint = true;
         }
     }
     return noted;
 }
 
-bool EvidenceBook::SeenLately(Evidence& e, const std::string& key, std::int64_t now_s) {
+bool EvidenceBook::SeenLately(StationEvidence& e, const std::string& key, std::int64_t now_s) {
     std::erase_if(e.recent, [now_s](const RecentPacket& p) {
         return now_s - p.heard_s >= sighting::kCopyWindow_s || now_s < p.heard_s;
     });
@@ -91,12 +92,12 @@ bool EvidenceBook::SeenLately(Evidence& e, const std::string& key, std::int64_t 
     return false;
 }
 
-const Evidence* EvidenceBook::Find(std::string_view callsign) const {
+const StationEvidence* EvidenceBook::Find(std::string_view callsign) const {
     const auto found = byCall_.find(callsign);
     return found == byCall_.end() ? nullptr : &found->second;
 }
 
-void EvidenceBook::ForEach(const std::function<void(const Evidence&)>& visit) const {
+void EvidenceBook::ForEach(const std::function<void(const StationEvidence&)>& visit) const {
     for (const auto& [call, evidence] : byCall_) visit(evidence);
 }
 

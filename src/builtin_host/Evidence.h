@@ -11,11 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "sighting/Evidence.h"
 #include "sighting/Sighting.h"
 
 namespace builtin_host {
-
-using sighting::PathInfo;
 
 struct TrackPoint {
     std::int64_t time_s = 0;  // Unix time
@@ -29,18 +28,10 @@ struct RecentPacket {
     std::int64_t heard_s = 0;
 };
 
-struct Evidence {
+// A station's entry in the book: its evidence, the positions it reported since (its track) and
+// its packets heard lately, to know copies by.
+struct StationEvidence : sighting::Evidence {
     std::string callsign;
-    std::string frame;  // the last packet in emergency, as a monitor line
-    std::string messageType;
-    std::string cause;  // what in that frame made it an emergency, in words
-    PathInfo path;
-    std::int64_t firstHeard_s = 0;
-    std::int64_t lastHeard_s = 0;
-    std::uint64_t count = 0;  // packets in emergency heard, each once however many copies came
-    std::uint64_t heard = 0;  // how often the last one was heard: itself and its copies
-    std::vector<std::string> heardVia;  // whom those came from (repeater, gateway), each once
-    bool lastWasCopy = false;  // the last frame of the station was a copy of an earlier one
     std::vector<TrackPoint> track;
     std::vector<RecentPacket> recent;  // the station's packets of the last copy window
 };
@@ -53,23 +44,23 @@ public:
     static constexpr std::size_t kMaxHeardVia = 8;
 
     struct Noted {
-        const Evidence* evidence = nullptr;  // the station's entry, when it has one
-        bool emergency = false;              // this frame is in emergency
-        bool newPoint = false;               // this frame added a point to the track
+        const StationEvidence* evidence = nullptr;  // the station's entry, when it has one
+        bool emergency = false;                     // this frame is in emergency
+        bool newPoint = false;                      // this frame added a point to the track
         bool copy = false;  // a copy of a packet heard within the copy window: nothing new
     };
 
     // One frame as heard: in emergency when it carries the type the add-on counts.
     Noted Note(const sighting::Sighting& sighting);
 
-    const Evidence* Find(std::string_view callsign) const;
-    void ForEach(const std::function<void(const Evidence&)>& visit) const;
+    const StationEvidence* Find(std::string_view callsign) const;
+    void ForEach(const std::function<void(const StationEvidence&)>& visit) const;
 
 private:
     // True when the station's packet `key` was heard within the window; remembers it if not.
-    static bool SeenLately(Evidence& e, const std::string& key, std::int64_t now_s);
+    static bool SeenLately(StationEvidence& e, const std::string& key, std::int64_t now_s);
 
-    std::map<std::string, Evidence, std::less<>> byCall_;
+    std::map<std::string, StationEvidence, std::less<>> byCall_;
 };
 
 }  // namespace builtin_host

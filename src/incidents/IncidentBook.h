@@ -18,8 +18,6 @@
 
 namespace incidents {
 
-struct Evidence;  // Events.h: why a station alarmed, as the station program keeps it
-
 enum class State { New, Acknowledged, BeingHandled, StoodDown, Closed };
 
 enum class Action { Open, Reopen, Acknowledge, Take, Note, StandDown, Close, TakeOver, Release };

@@ -25,7 +25,7 @@ QJsonArray TextArray(const std::vector<std::string>& texts) {
     return array;
 }
 
-QJsonObject PathJson(const Path& path) {
+QJsonObject PathJson(const sighting::PathInfo& path) {
     return {{"digipeaters", TextArray(path.digipeaters)},
             {"heard_from", Text(path.heardFrom)},
             {"via", path.viaInternet ? "internet" : "radio"},

@@ -5,11 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "sighting/Evidence.h"
 #include "sighting/Sighting.h"
 
 namespace incidents {
 
-// A frame as heard; the grade of its evidence and the place it gives, as the feature names them.
+// A frame as heard, the grade of its evidence, the evidence of a station and a place on the
+// map, as the feature names them.
+using sighting::Evidence;
 using sighting::EvidenceGrade;
 using sighting::GeoPoint;
 using sighting::GradeKey;

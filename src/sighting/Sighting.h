@@ -27,10 +27,10 @@ struct GeoPoint {
 
 // The way a frame travelled.
 struct PathInfo {
-    std::vector<std::string> digipeaters;  // the radio hops as written ("IR2XX*", "WIDE2-1")
-    std::string heardFrom;  // heard directly: the last digipeater that repeated it, or the source
+    std::vector<std::string> digipeaters{};  // the radio hops as written ("IR2XX*", "WIDE2-1")
+    std::string heardFrom{};  // heard directly: the last digipeater that repeated it, or the source
     bool viaInternet = false;  // a TCPIP or qA.. element: it came through APRS-IS
-    std::string gateway;       // the station after the qA.. element, when there is one
+    std::string gateway{};     // the station after the qA.. element, when there is one
 };
 
 // The digipeater path of a frame sent by `source`.

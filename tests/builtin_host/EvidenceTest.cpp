@@ -57,7 +57,7 @@ TEST(EvidenceBook, CountsFirstAndLastHeardAndFollowsTheTrackAfterwards) {
     EXPECT_FALSE(noted.emergency);
     EXPECT_TRUE(noted.newPoint) << "a station once in emergency is followed";
 
-    const Evidence& e = *book.Find("IW2ABC");
+    const StationEvidence& e = *book.Find("IW2ABC");
     EXPECT_EQ(e.count, 2u);
     EXPECT_EQ(e.firstHeard_s, 100);
     EXPECT_EQ(e.lastHeard_s, 160);
@@ -96,7 +96,7 @@ TEST(EvidenceBook, CopiesWithinTheWindowAreOnePacketHeardMoreOften) {
             book, Decode("N0CALL-9>423W1T,TCPIP*,qAR,IG" + std::to_string(i % 20) + info), 129);
         ASSERT_TRUE(noted.copy && noted.emergency && !noted.newPoint);
     }
-    const Evidence& e = *book.Find("N0CALL-9");
+    const StationEvidence& e = *book.Find("N0CALL-9");
     EXPECT_EQ(e.count, 1u);
     EXPECT_EQ(e.heard, 10003u);
     ASSERT_EQ(e.heardVia.size(), EvidenceBook::kMaxHeardVia);

@@ -62,9 +62,9 @@ TEST(Sight, TellsTheMicECodeFromTheCustomTypeAndTheComment) {
          }) {
         const decode::Decoded frame = Decode(c.line);
         const Sighting s = Sight(frame, 77, c.emergencyType);
-        EXPECT_EQ(std::tie(s.micEEmergency, s.customType, s.commentText, s.micEOtherMessage,
-                           s.addOnType),
-                  std::tie(c.micE, c.customType, c.comment, c.other, c.addOn))
+        EXPECT_EQ(
+            std::tie(s.micEEmergency, s.customType, s.commentText, s.micEOtherMessage, s.addOnType),
+            std::tie(c.micE, c.customType, c.comment, c.other, c.addOn))
             << c.line << " as " << c.emergencyType;
     }
 }
