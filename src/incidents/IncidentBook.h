@@ -44,11 +44,6 @@ struct Change {
     std::string heldBackReason;
 };
 
-// One JSON object on one line, always the same keys in the same order: incident, callsign,
-// time, action, from (null on open), to, operator, note, handler, grade, grade_text,
-// held_back. Text is escaped; bytes that are not UTF-8 become U+FFFD.
-std::string ChangeJson(const Change& change);
-
 struct Incident {
     std::uint64_t id = 0;
     std::string callsign;

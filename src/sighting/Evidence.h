@@ -22,7 +22,7 @@ struct Evidence {
     std::uint64_t count = 0;  // packets in emergency, each once however many copies came
     std::uint64_t heard = 0;  // how often the last one was heard: itself and its copies
     std::vector<std::string> heardVia{};  // whom those came from (repeater, gateway), each once
-    bool lastWasCopy = false;  // the last frame of the station was a copy of an earlier one
+    bool lastWasCopy = false;         // the last frame of the station was a copy of an earlier one
     std::optional<GeoPoint> place{};  // the station's last reported place
 };
 
