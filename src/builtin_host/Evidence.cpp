@@ -2,6 +2,7 @@
 #include "builtin_host/Evidence.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace builtin_host {
 namespace {
@@ -42,13 +43,14 @@ EvidenceBook::Noted EvidenceBook::Note(const sighting::Sighting& s) {
 
     StationEvidence& e = found->second;
     noted.evidence = &e;
-    const sighting::PathInfo path = s.Path();
-    // Whom it was heard from: the last station that repeated it on the air, or its gateway.
-    const std::string& via =
-        path.viaInternet && !path.gateway.empty() ? path.gateway : path.heardFrom;
     noted.copy = SeenLately(e, s.CopyKey(), now_s);
     e.lastWasCopy = noted.copy;
     if (noted.emergency) {
+        // The path's hops only for an emergency frame: the evidence keeps no other's.
+        sighting::PathInfo path = s.Path();
+        // Whom it was heard from: the last station that repeated it on the air, or its gateway.
+        const std::string& via =
+            path.viaInternet && !path.gateway.empty() ? path.gateway : path.heardFrom;
         e.lastHeard_s = now_s;
         if (noted.copy) {
             ++e.heard;
@@ -63,7 +65,7 @@ EvidenceBook::Noted EvidenceBook::Note(const sighting::Sighting& s) {
         e.frame = frame.tnc2;
         e.messageType = Upper(frame.messageType);
         e.cause = CauseOf(s);
-        e.path = path;
+        e.path = std::move(path);  // `via` is not read after this
     }
     if (noted.copy) return noted;  // its position, if any, was taken from the first
     if (frame.latitude_deg && frame.longitude_deg && frame.object.empty()) {
