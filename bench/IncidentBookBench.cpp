@@ -12,8 +12,8 @@
 
 namespace {
 
-incidents::Observation Emergency(int station, std::int64_t time_s) {
-    incidents::Observation o;
+incidents::Sighting Emergency(int station, std::int64_t time_s) {
+    incidents::Sighting o;
     o.callsign = "Q" + std::to_string(station) + "X";
     o.time_s = time_s;
     o.micEEmergency = true;

@@ -30,23 +30,9 @@ QString LogFolder(const watch_settings::FeedSettings& feed) {
 
 std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,
                                               const std::string& callsign) {
-    const builtin_host::Evidence* e = book.Find(callsign);
+    const builtin_host::StationEvidence* e = book.Find(callsign);
     if (e == nullptr) return std::nullopt;
-    incidents::Evidence evidence{
-        .frame = e->frame,
-        .messageType = e->messageType,
-        .cause = e->cause,
-        .path = {e->path.digipeaters, e->path.heardFrom, e->path.viaInternet, e->path.gateway},
-        .firstHeard_s = e->firstHeard_s,
-        .lastHeard_s = e->lastHeard_s,
-        .count = e->count,
-        .heard = e->heard,
-        .heardVia = e->heardVia,
-        .lastWasCopy = e->lastWasCopy};
-    if (!e->track.empty())
-        evidence.place =
-            incidents::Place{e->track.back().latitude_deg, e->track.back().longitude_deg};
-    return evidence;
+    return static_cast<const incidents::Evidence&>(*e);
 }
 
 std::optional<incidents::Evidence> CountedByIncident(const incidents::IncidentBook& book,
@@ -84,16 +70,12 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
 }
 
 void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
-                   builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
-                   const incidents::WatchList& watch) {
+                   builtin_host::BuiltinHost& host, const incidents::WatchList& watch) {
     book.SetWatchList(watch);
     book.SetChangeSink([&events](const incidents::Change& change) {
         events.Emit(incidents::Event{change.time_s, incidents::IncidentChange{change}});
     });
-    host.SetDecodedListener(
-        [&book, &host, &values](const decode::Decoded& frame, std::int64_t time_s) {
-            ObserveFrame(book, frame, time_s, values.TipoMessaggio, host);
-        });
+    host.SetSightingListener([&book](const sighting::Sighting& frame) { book.Observe(frame); });
     // Each incident keeps the evidence of its own frames; a closed one keeps what it had.
     events.Subscribe([&book](const incidents::Event& event) {
         const auto* emergency = std::get_if<incidents::Emergency>(&event.what);

@@ -34,7 +34,7 @@ std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::str
 // A replay's events go to a log of its own: its emergencies are made up or long past.
 QString LogFolder(const watch_settings::FeedSettings& feed);
 
-// The built-in host's evidence of a station, as the events carry it.
+// The built-in host's evidence of a station, as the events carry it: without its track.
 std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,
                                               const std::string& callsign);
 
@@ -56,8 +56,7 @@ void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
 // The incident book hears every decoded frame before the add-on does, its changes join the
 // events, and the alarm silenced at the window acknowledges what was new.
 void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
-                   builtin_host::BuiltinHost& host, const platform::ProgramValues& values,
-                   const incidents::WatchList& watch);
+                   builtin_host::BuiltinHost& host, const incidents::WatchList& watch);
 
 // The add-on sounds for a station new to its table only: a closed incident's station in
 // emergency again opens a new incident that would wait unheard. It sounds too, unless held back.

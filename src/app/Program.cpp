@@ -146,7 +146,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     QTimer logRetry;
     QObject::connect(&logRetry, &QTimer::timeout, [&outlets] { outlets.log.Retry(); });
     logRetry.start(5000);
-    KeepIncidents(book, events, host, program.Values(), watchSettings.watchList);
+    KeepIncidents(book, events, host, watchSettings.watchList);
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
@@ -162,7 +162,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         outlets.log.KeepDays(fresh.settings.incidentDays);
         book.SetWatchList(fresh.settings.watchList);
         program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
-        host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+        host.SetEmergencyType(program.Values().TipoMessaggio);
         platform::LogLine(platform::Level::Info)
             << "settings read again from " << program.Values().FileIni << " and "
             << builtin_host::HostIniPath(*hostFolder);
@@ -177,7 +177,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto dashboard = StartDashboard(options, watchSettings, folder, *board);
 
     if (!program.Start()) return 1;
-    host.Emergencies().SetEmergencyType(program.Values().TipoMessaggio);
+    host.SetEmergencyType(program.Values().TipoMessaggio);
     // What the watch before knew comes back, the alarm too while an incident waits for it.
     if (kept.Start()) program.Main().TimerAllarme.SetTimerEnabled(true);
     program.Main().Show();

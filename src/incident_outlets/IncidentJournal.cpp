@@ -56,7 +56,7 @@ std::optional<Place> PlaceOf(const QJsonObject& json) {
     return Place{lat.toDouble(), lon.toDouble()};
 }
 
-// A change as ChangeJson writes it, or an incident line of the log. An action this program does
+// A change as ChangeObject writes it, or an incident line of the log. An action this program does
 // not know (a newer one wrote it) is taken as a note: its state, handler and words stay.
 std::optional<Change> ChangeOf(const QJsonObject& json) {
     const auto time = Seconds(json["time"]);
@@ -74,10 +74,6 @@ std::optional<Change> ChangeOf(const QJsonObject& json) {
                   .handler = Std(json["handler"]),
                   .grade = GradeFromKey(Std(json["grade"])).value_or(EvidenceGrade::None),
                   .heldBackReason = Std(json["held_back"])};
-}
-
-QJsonObject ChangeObject(const Change& change) {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(ChangeJson(change))).object();
 }
 
 // The evidence as EvidenceJson writes it.

@@ -25,14 +25,33 @@ QJsonArray TextArray(const std::vector<std::string>& texts) {
     return array;
 }
 
-QJsonObject PathJson(const Path& path) {
+QJsonObject PathJson(const sighting::PathInfo& path) {
     return {{"digipeaters", TextArray(path.digipeaters)},
             {"heard_from", Text(path.heardFrom)},
             {"via", path.viaInternet ? "internet" : "radio"},
             {"gateway", Text(path.gateway)}};
 }
 
+QString Key(std::string_view key) {
+    return QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
+}
+
 }  // namespace
+
+QJsonObject ChangeObject(const Change& c) {
+    return {{"incident", static_cast<qint64>(c.incident)},
+            {"callsign", Text(c.callsign)},
+            {"time", static_cast<qint64>(c.time_s)},
+            {"action", Key(ActionKey(c.action))},
+            {"from", c.action == Action::Open ? QJsonValue() : QJsonValue(Key(StateKey(c.from)))},
+            {"to", Key(StateKey(c.to))},
+            {"operator", Text(c.operatorName)},
+            {"note", Text(c.note)},
+            {"handler", Text(c.handler)},
+            {"grade", Key(GradeKey(c.grade))},
+            {"grade_text", Key(GradeText(c.grade))},
+            {"held_back", Text(c.heldBackReason)}};
+}
 
 QJsonObject EvidenceJson(const Evidence& e) {
     QJsonObject json{{"frame", Text(e.frame)},
@@ -97,10 +116,9 @@ struct ToObject {
                 {"latitude_deg", p.place.latitude_deg},
                 {"longitude_deg", p.place.longitude_deg}};
     }
-    // The change record as the incident book writes it, under "event": "incident".
+    // The change record, under "event": "incident".
     QJsonObject operator()(const IncidentChange& c) const {
-        QJsonObject json =
-            QJsonDocument::fromJson(QByteArray::fromStdString(ChangeJson(c.change))).object();
+        QJsonObject json = ChangeObject(c.change);
         json["event"] = "incident";
         return json;
     }

@@ -19,6 +19,10 @@ QJsonObject ToJson(const Event& event);
 std::string JsonLine(const Event& event);
 // The evidence as the emergency lines carry it under "evidence".
 QJsonObject EvidenceJson(const Evidence& evidence);
+// One change of an incident, for the log and the journal: incident, callsign, time (Unix
+// seconds), action, from (null on open), to, operator, note, handler, grade, grade_text,
+// held_back. Bytes that are not UTF-8 become U+FFFD.
+QJsonObject ChangeObject(const Change& change);
 
 // Standard output with --json: one compact object per line for every emergency, alarm and
 // feed event.

@@ -78,41 +78,6 @@ std::uint64_t IncidentId(const std::string& text) {
     return ec == std::errc() && end == text.data() + text.size() ? id : 0;
 }
 
-// The marks of an emergency the frame carries, and nothing else yet.
-incidents::Observation MarksOf(const decode::Decoded& frame, std::string_view emergencyType) {
-    incidents::Observation o;
-    const std::string& type = frame.messageType;
-    const bool fromMicE = !type.empty() && !frame.emergencyInComment;
-    o.micEEmergency = fromMicE && type == "EMERGENCY";
-    o.commentText = frame.emergencyInComment;
-    o.customType = fromMicE && emergencyType != "EMERGENCY" && type == emergencyType;
-    o.micEOtherMessage = fromMicE && !o.micEEmergency && !o.customType;
-    return o;
-}
-
-// The rest of what the book is told: the distance from home and the key copies share only
-// matter to an emergency frame, so only such a frame pays for the geodesy and the key.
-void Complete(incidents::Observation& o, const decode::Decoded& frame, std::int64_t time_s,
-              builtin_host::BuiltinHost& host) {
-    o.callsign = frame.source;
-    o.time_s = time_s;
-    const bool emergency = o.Grade() != incidents::EvidenceGrade::None;
-    if (emergency)
-        o.frameKey = frame.parts.source + '>' + frame.parts.destination + ':' + frame.parts.payload;
-    if (!frame.latitude_deg || !frame.longitude_deg) return;
-    o.position = incidents::GeoPoint{*frame.latitude_deg, *frame.longitude_deg};
-    const auto& home = host.Stations().Home();
-    if (!emergency || (home.latitude_deg == 0 && home.longitude_deg == 0)) return;
-    try {
-        double distance_km = 0, bearing = 0;
-        host.DistanceAndBearing(home.latitude_deg, home.longitude_deg, *frame.latitude_deg,
-                                *frame.longitude_deg, distance_km, bearing, false);
-        o.distanceFromHome_km = distance_km;
-    } catch (const std::exception&) {
-        // A point out of range: its distance stays unknown.
-    }
-}
-
 // The book's action for the page's.
 incidents::OperatorAction OperatorActionOf(dash::ActionKind kind) {
     switch (kind) {
@@ -133,26 +98,6 @@ incidents::OperatorAction OperatorActionOf(dash::ActionKind kind) {
 }
 
 }  // namespace
-
-incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t time_s,
-                                     std::string_view emergencyType,
-                                     builtin_host::BuiltinHost& host) {
-    incidents::Observation o = MarksOf(frame, emergencyType);
-    Complete(o, frame, time_s, host);
-    return o;
-}
-
-void ObserveFrame(incidents::IncidentBook& book, const decode::Decoded& frame, std::int64_t time_s,
-                  std::string_view emergencyType, builtin_host::BuiltinHost& host) {
-    incidents::Observation o = MarksOf(frame, emergencyType);
-    if (o.Grade() == incidents::EvidenceGrade::None) {
-        // Without an incident still open, the book has nothing to do with such a frame.
-        const incidents::Incident* incident = book.Latest(frame.source);
-        if (incident == nullptr || incident->state == incidents::State::Closed) return;
-    }
-    Complete(o, frame, time_s, host);
-    book.Observe(o);
-}
 
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event) {
     const auto* emergency = std::get_if<incidents::Emergency>(&event.what);

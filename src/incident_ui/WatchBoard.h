@@ -20,19 +20,6 @@ namespace incident_ui {
 
 namespace dash = dashboard;
 
-// What the incident book is told of a decoded frame heard at time_s: which marks of an
-// emergency it carries (emergencyType is the message type the add-on counts, upper case),
-// where it is; for an emergency frame also how far from home by the host's geodesy and the
-// key its copies share.
-incidents::Observation ObservationOf(const decode::Decoded& frame, std::int64_t time_s,
-                                     std::string_view emergencyType,
-                                     builtin_host::BuiltinHost& host);
-
-// Tells the book of a decoded frame, as the program does for every frame: one without an
-// emergency mark from a station with no incident open costs no more than a look-up.
-void ObserveFrame(incidents::IncidentBook& book, const decode::Decoded& frame, std::int64_t time_s,
-                  std::string_view emergencyType, builtin_host::BuiltinHost& host);
-
 // Whether the book held back the emergency this event reports: listed and logged, but it
 // does not notify the desktop nor run the emergency command.
 bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <functional>
 #include <tuple>
@@ -31,7 +32,7 @@ struct LoggedBook {
     // In emergency by its Mic-E code, or by "!EMERGENCY!" in its comment.
     void Heard(const std::string& call, std::int64_t time_s, double latitude_deg,
                bool micE = true) {
-        Observation o;
+        Sighting o;
         std::tie(o.callsign, o.time_s) = std::tuple(call, time_s);
         (micE ? o.micEEmergency : o.commentText) = true;
         o.position = GeoPoint{latitude_deg, 9.1};
@@ -52,7 +53,7 @@ struct LoggedBook {
     }
     // A frame without the emergency mark, from a new place.
     void Moved(const std::string& call, std::int64_t time_s, double latitude_deg) {
-        Observation o;
+        Sighting o;
         std::tie(o.callsign, o.time_s) = std::tuple(call, time_s);
         o.position = GeoPoint{latitude_deg, 9.1};
         book.Observe(o);
@@ -176,6 +177,31 @@ TEST(IncidentJournal, UnknownActionsAreTakenUpAndBrokenLinesLeftOut) {
     ASSERT_EQ(taken.problems.size(), 2u);
     EXPECT_NE(taken.problems[0].find("a line that cannot be read"), std::string::npos);
     EXPECT_NE(taken.problems[1].find("a line cut short"), std::string::npos) << taken.problems[1];
+}
+
+// A change as the log and the journal keep it, every key; "from" is null on opening. Text from
+// the air stays valid UTF-8: broken sequences become U+FFFD, whole ones stay.
+TEST(ChangeObject, WritesEveryKeyAndKeepsTheTextValid) {
+    Change take{.incident = 1,
+                .callsign = "IZ2ABC-9",
+                .time_s = 1796472100,
+                .action = Action::Take,
+                .from = State::New,
+                .to = State::BeingHandled,
+                .operatorName = "Anna",
+                .note = std::string("a\xff") + "b\xc3\xa9" + "\xc3(" + "\xf4\x8f\xbf\xbf",
+                .handler = "Bruno \"B\"\n",
+                .grade = EvidenceGrade::MicEEmergency,
+                .heldBackReason = ""};
+    const std::string note =
+        std::string("a\xEF\xBF\xBD") + "b\xc3\xa9" + "\xEF\xBF\xBD" + "(" + "\xf4\x8f\xbf\xbf";
+    EXPECT_EQ(QJsonDocument(ChangeObject(take)).toJson(QJsonDocument::Compact).toStdString(),
+              R"({"action":"take","callsign":"IZ2ABC-9","from":"new","grade":"mic_e",)"
+              R"("grade_text":"Mic-E Emergency code","handler":"Bruno \"B\"\n","held_back":"",)"
+              R"("incident":1,"note":")" +
+                  note + R"(","operator":"Anna","time":1796472100,"to":"being_handled"})");
+    take.action = Action::Open;
+    EXPECT_TRUE(ChangeObject(take)["from"].isNull());
 }
 
 }  // namespace

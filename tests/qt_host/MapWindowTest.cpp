@@ -41,7 +41,7 @@ struct SmallMap {
     void Hear(const char* tnc2, bool emergency = false) {
         const auto frame = decode::Decode(tnc2);
         stations.Update(frame);
-        if (emergency) evidence.Note(frame, 1'800'000'000);
+        if (emergency) evidence.Note(sighting::Sight(frame, 1'800'000'000, "EMERGENCY"));
         map.StationsChanged();
     }
     bool InView(double lat, double lon) const {

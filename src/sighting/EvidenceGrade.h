@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace incidents {
+namespace sighting {
 
 enum class EvidenceGrade {
     None,         // not in emergency
@@ -50,4 +50,4 @@ constexpr EvidenceGrade GradeOf(bool micEEmergency, bool customType, bool commen
     return EvidenceGrade::None;
 }
 
-}  // namespace incidents
+}  // namespace sighting
