@@ -7,13 +7,13 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include "incident_outlets/IncidentLog.h"
 #include "incidents/IncidentBook.h"
-#include "incidents/IncidentLog.h"
 
 namespace {
 
-incidents::Observation Emergency(int station, std::int64_t time_s) {
-    incidents::Observation o;
+incidents::Sighting Emergency(int station, std::int64_t time_s) {
+    incidents::Sighting o;
     o.callsign = "Q" + std::to_string(station) + "X";
     o.time_s = time_s;
     o.micEEmergency = true;

@@ -27,12 +27,11 @@ class Parser {
 public:
     explicit Parser(const std::vector<std::string>& args) : args_(args) {}
 
-    std::optional<CommandLine> Run(std::string* error) {
+    platform::Result<CommandLine> Run() {
         for (index_ = 0; index_ < args_.size() && error_.empty(); ++index_) Option(args_[index_]);
         if (error_.empty()) CheckCombination();
         if (error_.empty()) return options_;
-        if (error) *error = error_;
-        return std::nullopt;
+        return platform::Fail(error_);
     }
 
 private:
@@ -167,9 +166,8 @@ private:
 
 }  // namespace
 
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            std::string* error) {
-    return Parser(args).Run(error);
+platform::Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
+    return Parser(args).Run();
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Result.h"
 #include "watch_settings/Addresses.h"
 #include "watch_settings/Feed.h"
 
@@ -37,10 +38,9 @@ struct CommandLine {
 };
 
 // The arguments after the program name. Options take their value as the next argument or
-// after "=" ("--kiss=127.0.0.1:8001"). Nothing when the command line is unusable, and then
-// `error` (when given) says why.
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            std::string* error = nullptr);
+// after "=" ("--kiss=127.0.0.1:8001"). A problem, the first mistake, when the command line is
+// unusable.
+platform::Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args);
 
 // The --help text.
 std::string UsageText(std::string_view program);

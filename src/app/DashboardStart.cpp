@@ -3,11 +3,13 @@
 
 #include <algorithm>
 
+#include "app/ProgramWindows.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 
 namespace app {
 
-DashboardStart::DashboardStart(std::unique_ptr<qt_host::dashboard::DashboardServer> server,
+DashboardStart::DashboardStart(std::unique_ptr<incident_ui::dashboard::DashboardServer> server,
                                std::string from, std::string note, int firstDelay_ms,
                                int maxDelay_ms)
     : server_(std::move(server)),
@@ -21,22 +23,46 @@ DashboardStart::DashboardStart(std::unique_ptr<qt_host::dashboard::DashboardServ
 }
 
 void DashboardStart::Try() {
-    const auto problem = server_->Start();
-    if (!problem) {
+    const auto started = server_->Start();
+    if (started) {
         platform::LogLine(platform::Level::Info)
-            << "sirenwatch: the dashboard is at " << server_->Url().toStdString()
+            << "the dashboard is at " << server_->Url().toStdString()
             << (told_.empty() ? "" : " at last") << note_;
         return;
     }
-    const std::string reason = problem->toStdString();
+    const std::string reason = started.error().text;
     if (reason != told_) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: " << from_ << ": " << reason
+            << from_ << ": " << reason
             << "; the watch goes on, the dashboard tries again until it can listen";
         told_ = reason;
     }
     retry_.start(delay_ms_);
     delay_ms_ = std::min(delay_ms_ * 2, maxDelay_ms_);
+}
+
+std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
+                                               const watch_settings::WatchSettings& settings,
+                                               const std::string& folder,
+                                               incident_ui::WatchBoard& board) {
+    const std::optional<Endpoint> where =
+        watch_settings::DashboardPlace(options.dashboard, settings).value_or(std::nullopt);
+    if (!where) return nullptr;
+    incident_ui::dashboard::ServerSettings server;
+    server.address = QHostAddress(QString::fromStdString(where->host));
+    server.port = where->port;
+    server.token = QString::fromStdString(settings.dashboardToken);
+    server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
+    if (!settings.tileUrl.empty()) {
+        server.tileUrl = QString::fromStdString(settings.tileUrl);
+        server.tileAttribution = QString::fromStdString(settings.tileAttribution);
+    }
+    auto dashboard = std::make_unique<incident_ui::dashboard::DashboardServer>(board, server);
+    dashboard->SetBaseMap(LoadShippedBaseMap(folder));
+    return std::make_unique<DashboardStart>(
+        std::move(dashboard),
+        options.dashboard ? "--dashboard" : "Dashboard in the host's settings",
+        server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "");
 }
 
 }  // namespace app

@@ -6,7 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "qt_host/dashboard/DashboardServer.h"
+#include "app/CommandLine.h"
+#include "incident_ui/WatchBoard.h"
+#include "incident_ui/dashboard/DashboardServer.h"
+#include "watch_settings/WatchSettings.h"
 
 namespace app {
 
@@ -15,13 +18,14 @@ public:
     // Tries at once; after a failure, again in firstDelay_ms, twice as long each time up to
     // maxDelay_ms. `from` names what asked for the dashboard in the messages; `note` follows
     // the address once it listens.
-    DashboardStart(std::unique_ptr<qt_host::dashboard::DashboardServer> server, std::string from,
-                   std::string note, int firstDelay_ms = 2000, int maxDelay_ms = 60000);
+    DashboardStart(std::unique_ptr<incident_ui::dashboard::DashboardServer> server,
+                   std::string from, std::string note, int firstDelay_ms = 2000,
+                   int maxDelay_ms = 60000);
 
 private:
     void Try();
 
-    std::unique_ptr<qt_host::dashboard::DashboardServer> server_;
+    std::unique_ptr<incident_ui::dashboard::DashboardServer> server_;
     std::string from_;
     std::string note_;
     QTimer retry_;
@@ -29,5 +33,12 @@ private:
     int maxDelay_ms_;
     std::string told_;  // the last reason told, so a port held for hours is not told each minute
 };
+
+// The web dashboard, when the command line or the host's settings ask for one it can use (the
+// start's checks told what it cannot); it listens as soon as it can.
+std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
+                                               const watch_settings::WatchSettings& settings,
+                                               const std::string& folder,
+                                               incident_ui::WatchBoard& board);
 
 }  // namespace app

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "qt_host/feeds/AgwpeFeed.h"
 #include "qt_host/feeds/AprsIsFeed.h"
@@ -48,11 +49,12 @@ watch_settings::FeedSettings EffectiveFeed(watch_settings::FeedSettings feed,
     return feed;
 }
 
-std::optional<std::string> ReplayFileProblem(const std::string& file) {
+platform::Result<void> ReplayFileReadable(const std::string& file) {
     QFile replay(QString::fromStdString(file));
-    if (QFileInfo(replay).isDir()) return "it is a folder";
-    if (!replay.open(QIODevice::ReadOnly)) return replay.errorString().toStdString();
-    return std::nullopt;
+    if (QFileInfo(replay).isDir()) return platform::Fail("it is a folder");
+    if (!replay.open(QIODevice::ReadOnly))
+        return platform::Fail(replay.errorString().toStdString());
+    return {};
 }
 
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
@@ -80,6 +82,22 @@ std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSetting
     }
     return std::make_unique<qt_host::feeds::ReplayFeed>(QString::fromStdString(feed.replayFile),
                                                         feed.fast);
+}
+
+void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
+               qt_host::MapView* map, qt::DisplayPacer* pacer) {
+    feed.SetLineHandler([&host, pacer](const std::string& line) {
+        qt::DisplayPacer::Batch batch(pacer);  // the window follows at the screen's pace
+        host.OnTnc2Line(line);
+    });
+    feed.SetStatusHandler([map](const QString& status) {
+        platform::LogLine(platform::Level::Info, "feed") << status.toStdString();
+        if (map) map->setWindowTitle("Sirenwatch host - " + status);
+    });
+    // Headless, the end of the traffic is the end of the run: the host closes as its window
+    // would, so the add-on saves its settings on the way out.
+    if (headless) feed.SetEndHandler([&host] { host.Close(); });
+    feed.Start();
 }
 
 }  // namespace app

@@ -6,6 +6,10 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "builtin_host/BuiltinHost.h"
+#include "platform/Result.h"
+#include "qt/DisplayPacer.h"
+#include "qt_host/MapView.h"
 #include "qt_host/feeds/Feed.h"
 #include "watch_settings/Feed.h"
 
@@ -17,12 +21,18 @@ watch_settings::FeedSettings EffectiveFeed(watch_settings::FeedSettings fromHost
                                            const CommandLine& options,
                                            const std::string& programFolder);
 
-// Why a replay file cannot be read ("it is a folder", the system's reason), or nothing.
-std::optional<std::string> ReplayFileProblem(const std::string& file);
+// Whether a replay file can be read; the problem ("it is a folder", the system's reason) when
+// not.
+platform::Result<void> ReplayFileReadable(const std::string& file);
 
 // The transport for those settings. `callsign` logs in to APRS-IS.
 std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
                                                const std::string& callsign,
                                                const std::string& version);
+
+// The feed's lines to the host, its state to the log and the map's title; headless, the end
+// of the traffic closes the host.
+void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
+               qt_host::MapView* map, qt::DisplayPacer* pacer);
 
 }  // namespace app

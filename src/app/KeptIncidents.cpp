@@ -4,7 +4,7 @@
 #include <QDateTime>
 #include <string>
 
-#include "incidents/JsonLines.h"
+#include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
 
 namespace app {
@@ -19,24 +19,24 @@ std::string Iso(std::int64_t seconds) {
 void TellWhatWasFound(const incidents::TakenUp& taken, const QString& folder,
                       std::uint64_t nextNumber) {
     for (std::size_t i = 0; i < taken.problems.size() && i < kProblemsTold; ++i)
-        platform::LogLine(platform::Level::Warning) << "sirenwatch: " << taken.problems[i];
+        platform::LogLine(platform::Level::Warning) << taken.problems[i];
     if (taken.problems.size() > kProblemsTold)
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: and " << taken.problems.size() - kProblemsTold
+            << "and " << taken.problems.size() - kProblemsTold
             << " more lines of the incident log left out";
     if (!taken.lastAlive_s) return;
     if (taken.stoppedCleanly) {
         platform::LogLine(platform::Level::Info)
-            << "sirenwatch: the watch before stopped at " << Iso(*taken.lastAlive_s);
+            << "the watch before stopped at " << Iso(*taken.lastAlive_s);
     } else {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: the watch before did not stop cleanly (killed, or the power "
+            << "the watch before did not stop cleanly (killed, or the power "
                "failed); it was last known to run at "
             << Iso(*taken.lastAlive_s);
     }
     platform::LogLine(taken.unsounded > 0 ? platform::Level::Warning : platform::Level::Info)
-        << "sirenwatch: " << taken.incidents << " incident(s) taken up from "
-        << folder.toStdString() << ": " << taken.open << " open, " << taken.unsounded
+        << taken.incidents << " incident(s) taken up from " << folder.toStdString() << ": "
+        << taken.open << " open, " << taken.unsounded
         << " not yet acknowledged; the next incident is number " << nextNumber;
 }
 
@@ -83,16 +83,16 @@ void KeptIncidents::Stop() {
 }
 
 void KeptIncidents::Save(bool stopped) {
-    const auto problem = journal_.Save(book_, QDateTime::currentSecsSinceEpoch(), stopped);
-    if (problem && !saveFailed_) {
+    const auto saved = journal_.Save(book_, QDateTime::currentSecsSinceEpoch(), stopped);
+    if (!saved && !saveFailed_) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: the incident book cannot be saved (the incident log still holds "
+            << "the incident book cannot be saved (the incident log still holds "
                "every change): "
-            << *problem;
-    } else if (!problem && saveFailed_) {
-        platform::LogLine(platform::Level::Info) << "sirenwatch: the incident book is saved again";
+            << saved.error().text;
+    } else if (saved && saveFailed_) {
+        platform::LogLine(platform::Level::Info) << "the incident book is saved again";
     }
-    saveFailed_ = problem.has_value();
+    saveFailed_ = !saved;
     changed_ = saveFailed_;
 }
 

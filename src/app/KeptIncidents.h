@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <optional>
 
+#include "incident_outlets/IncidentJournal.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
-#include "incidents/IncidentJournal.h"
 
 namespace app {
 

@@ -113,8 +113,8 @@ void ShowFeed(const watch_settings::FeedSettings& feed, bool fromCommandLine, Re
 // Where the dashboard would listen, and whether it could now; the token only as set or not.
 void ShowDashboard(const CommandLine& options, const watch_settings::WatchSettings& watch,
                    const std::string& hostIni, Report& r) {
-    std::string problem;
-    const auto where = watch_settings::DashboardPlace(options.dashboard, watch, &problem);
+    const auto where = watch_settings::DashboardPlace(options.dashboard, watch)
+                           .value_or(std::optional<watch_settings::Endpoint>());
     const std::string place =
         where ? where->host + ":" + std::to_string(where->port) : std::string("(none)");
     if (options.dashboard)

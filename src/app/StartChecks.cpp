@@ -11,7 +11,8 @@
 #include <filesystem>
 
 #include "app/FeedSetup.h"
-#include "incidents/EmergencyCommand.h"
+#include "incident_outlets/EmergencyCommand.h"
+#include "platform/Log.h"
 
 namespace app {
 namespace {
@@ -55,8 +56,9 @@ void CheckFeed(const CommandLine& options, const watch_settings::FeedSettings& f
                std::vector<Finding>& findings) {
     const bool onCommandLine = options.feed.has_value();
     if (feed.source == FeedSource::Replay) {
-        if (const auto problem = ReplayFileProblem(feed.replayFile))
-            Refuse(findings, "cannot read the replay file " + feed.replayFile + ": " + *problem,
+        if (const auto readable = ReplayFileReadable(feed.replayFile); !readable)
+            Refuse(findings,
+                   "cannot read the replay file " + feed.replayFile + ": " + readable.error().text,
                    onCommandLine);
         return;
     }
@@ -74,9 +76,8 @@ void CheckWatchList(const watch_settings::WatchSettings& watch, std::vector<Find
 
 void CheckDashboard(const CommandLine& options, const StartSettings& s,
                     std::vector<Finding>& findings) {
-    std::string problem;
-    watch_settings::DashboardPlace(options.dashboard, s.watch, &problem);
-    if (!problem.empty()) Tell(findings, problem + "; the watch runs without the dashboard");
+    const auto place = watch_settings::DashboardPlace(options.dashboard, s.watch);
+    if (!place) Tell(findings, place.error().text + "; the watch runs without the dashboard");
 }
 
 }  // namespace
@@ -95,33 +96,36 @@ StartSettings ReadStartSettings(const CommandLine& options, const platform::File
     return s;
 }
 
-std::optional<std::string> DataFolderProblem(const std::string& folder) {
+platform::Result<void> DataFolderWritable(const std::string& folder) {
     // A folder not made yet is made at the first emergency: the nearest part that exists
     // must let it be.
     std::filesystem::path path = platform::FilePath(folder);
     while (::access(path.c_str(), W_OK | X_OK) != 0) {
         const int error = errno;
         if (error != ENOENT || !path.has_relative_path() || path == path.parent_path())
-            return "the data folder " + folder + " cannot be written: " + std::strerror(error);
+            return platform::Fail("the data folder " + folder +
+                                  " cannot be written: " + std::strerror(error));
         path = path.parent_path();
     }
     std::error_code ec;
     if (!std::filesystem::is_directory(path, ec))
-        return "the data folder " + folder + " cannot be written: " + std::strerror(ENOTDIR);
-    return std::nullopt;
+        return platform::Fail("the data folder " + folder +
+                              " cannot be written: " + std::strerror(ENOTDIR));
+    return {};
 }
 
 std::optional<std::string> CommandFinding(const std::string& command, bool onCommandLine) {
     if (command.empty()) return std::nullopt;
-    const auto problem = incidents::CommandProblem(QString::fromStdString(command));
-    if (!problem) return std::nullopt;
+    const auto runs = incidents::CommandRuns(QString::fromStdString(command));
+    if (runs) return std::nullopt;
     return (onCommandLine ? "--on-emergency" : "OnEmergency in the host's settings") +
-           std::string(": the emergency command cannot run: ") + problem->toStdString();
+           std::string(": the emergency command cannot run: ") + runs.error().text;
 }
 
 std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings& s) {
     std::vector<Finding> findings;
-    if (const auto problem = DataFolderProblem(s.layout.data)) Refuse(findings, *problem);
+    if (const auto writable = DataFolderWritable(s.layout.data); !writable)
+        Refuse(findings, writable.error().text);
     CheckNotes(options, s, findings);
     CheckHome(s, findings);
     CheckFeed(options, s.feed, findings);
@@ -137,6 +141,14 @@ int RefusalCode(const std::vector<Finding>& findings) {
     for (const Finding& f : findings)
         if (f.refusesStart) code = f.onCommandLine ? 2 : std::max(code, 1);
     return code;
+}
+
+std::optional<int> TellFindings(const std::vector<Finding>& findings) {
+    for (const Finding& finding : findings)
+        platform::LogLine(finding.refusesStart ? platform::Level::Error : platform::Level::Warning)
+            << finding.text;
+    const int code = RefusalCode(findings);
+    return code == 0 ? std::nullopt : std::optional<int>(code);
 }
 
 }  // namespace app

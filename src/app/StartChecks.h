@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "builtin_host/HostSettings.h"
 #include "platform/Paths.h"
+#include "platform/Result.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
@@ -34,9 +35,9 @@ struct StartSettings {
 StartSettings ReadStartSettings(const CommandLine& options, const platform::FileLayout& layout,
                                 const std::string& hostFolder, bool hostIniMissing);
 
-// Why the data folder (the incident log's) cannot be written or made, in the system's words;
-// nothing when it can. Writes nothing.
-std::optional<std::string> DataFolderProblem(const std::string& folder);
+// Whether the data folder (the incident log's) can be written or made; the problem in the
+// system's words when not. Writes nothing.
+platform::Result<void> DataFolderWritable(const std::string& folder);
 
 // Everything a start checks before it watches, in the order it would meet them.
 std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings& s);
@@ -47,5 +48,8 @@ int RefusalCode(const std::vector<Finding>& findings);
 
 // The emergency command's problem in the words a start and a re-read use.
 std::optional<std::string> CommandFinding(const std::string& command, bool onCommandLine);
+
+// Tells what the start's checks found; the exit code when one of them refuses the start.
+std::optional<int> TellFindings(const std::vector<Finding>& findings);
 
 }  // namespace app

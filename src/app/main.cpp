@@ -10,8 +10,9 @@
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "app/SettingsCheck.h"
-#include "incidents/IncidentExport.h"
-#include "incidents/IncidentLog.h"
+#include "incident_outlets/IncidentExport.h"
+#include "incident_outlets/IncidentLog.h"
+#include "platform/Log.h"
 
 namespace {
 
@@ -27,35 +28,34 @@ int Export(const app::CommandLine& options) {
             return 2;
         }
     }
-    QString error;
     const auto written =
         incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(),
-                                   QString::fromStdString(*options.exportFile), since, &error);
+                                   QString::fromStdString(*options.exportFile), since);
     (written ? std::cout : std::cerr)
-        << "sirenwatch: " << (written ? *written : error).toStdString() << '\n';
+        << "sirenwatch: " << (written ? written->toStdString() : written.error().text) << '\n';
     return written ? 0 : 1;
 }
 
-// Qt falls back to a private folder of its own when the session set no runtime folder
-// (XDG_RUNTIME_DIR), as under cron or su, and says so on standard error at every start. The
-// fallback serves us well, so that warning is left out; every other message passes on.
-QtMessageHandler qtMessages = nullptr;
-void QuietAboutTheRuntimeFolder(QtMsgType type, const QMessageLogContext& context,
-                                const QString& message) {
+// Qt's own messages go to the log with their level. Qt falls back to a private folder of its
+// own when the session set no runtime folder (XDG_RUNTIME_DIR), as under cron or su, and says so
+// at every start: the fallback serves us well, so that warning is left out.
+void QtMessagesToTheLog(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtWarningMsg && message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))
         return;
-    if (qtMessages != nullptr) qtMessages(type, context, message);
+    const platform::Level level = type == QtFatalMsg      ? platform::Level::Critical
+                                  : type == QtCriticalMsg ? platform::Level::Error
+                                  : type == QtWarningMsg  ? platform::Level::Warning
+                                                          : platform::Level::Info;
+    platform::Log(level, message.toStdString());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    qtMessages = qInstallMessageHandler(QuietAboutTheRuntimeFolder);
-    std::string error;
-    const auto parsed =
-        app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &error);
+    qInstallMessageHandler(QtMessagesToTheLog);
+    const auto parsed = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed) {
-        std::cerr << "sirenwatch: " << error << "\nTry 'sirenwatch --help'.\n";
+        std::cerr << "sirenwatch: " << parsed.error().text << "\nTry 'sirenwatch --help'.\n";
         return 2;
     }
     if (parsed->help) {

@@ -80,14 +80,13 @@ std::optional<GeoLine> ParseLine(std::string_view text, const Grid& grid) {
     return line;
 }
 
-std::optional<BaseMap> Fail(std::string* error, std::size_t lineNumber, const char* what) {
-    if (error != nullptr) *error = "line " + std::to_string(lineNumber) + ": " + what;
-    return std::nullopt;
+platform::Unexpected Fail(std::size_t lineNumber, const char* what) {
+    return platform::Fail("line " + std::to_string(lineNumber) + ": " + what);
 }
 
 }  // namespace
 
-std::optional<BaseMap> ParseBaseMap(std::string_view text, std::string* error) {
+platform::Result<BaseMap> ParseBaseMap(std::string_view text) {
     BaseMap map;
     std::optional<Grid> grid;
     std::size_t number = 0;
@@ -100,28 +99,25 @@ std::optional<BaseMap> ParseBaseMap(std::string_view text, std::string* error) {
         if (line.empty() || line.starts_with('#')) continue;
         if (!grid) {
             grid = ParseGrid(line);
-            if (!grid) return Fail(error, number, "expected the grid line");
+            if (!grid) return Fail(number, "expected the grid line");
             continue;
         }
         const bool land = line.starts_with("L ");
-        if (!land && !line.starts_with("B ")) return Fail(error, number, "unknown kind of line");
+        if (!land && !line.starts_with("B ")) return Fail(number, "unknown kind of line");
         auto parsed = ParseLine(line.substr(2), *grid);
-        if (!parsed) return Fail(error, number, "damaged coordinates");
+        if (!parsed) return Fail(number, "damaged coordinates");
         (land ? map.land : map.borders).push_back(std::move(*parsed));
     }
-    if (!grid) return Fail(error, number, "no grid line");
+    if (!grid) return Fail(number, "no grid line");
     return map;
 }
 
-std::optional<BaseMap> LoadBaseMap(const std::string& path, std::string* error) {
+platform::Result<BaseMap> LoadBaseMap(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error != nullptr) *error = "cannot read " + path;
-        return std::nullopt;
-    }
+    if (!in) return platform::Fail("cannot read " + path);
     std::ostringstream text;
     text << in.rdbuf();
-    return ParseBaseMap(text.str(), error);
+    return ParseBaseMap(text.str());
 }
 
 }  // namespace basemap

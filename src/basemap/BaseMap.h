@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace basemap {
 
 struct GeoPoint {
@@ -26,10 +28,10 @@ struct BaseMap {
     std::vector<GeoLine> borders;  // lines between countries; coasts are the land's outline
 };
 
-// The whole file's text. A damaged file gives nothing, with the line that is wrong in `error`.
-std::optional<BaseMap> ParseBaseMap(std::string_view text, std::string* error = nullptr);
+// The whole file's text. A damaged file is a problem that names the line that is wrong.
+platform::Result<BaseMap> ParseBaseMap(std::string_view text);
 
-// Reads and parses the file; nothing (and the reason in `error`) when it cannot be used.
-std::optional<BaseMap> LoadBaseMap(const std::string& path, std::string* error = nullptr);
+// Reads and parses the file; a problem when it cannot be used.
+platform::Result<BaseMap> LoadBaseMap(const std::string& path);
 
 }  // namespace basemap

@@ -29,7 +29,22 @@ BuiltinHost::BuiltinHost(const platform::Clock& clock, HomePosition home, std::s
           return std::chrono::duration_cast<std::chrono::seconds>(
                      std::chrono::system_clock::now().time_since_epoch())
               .count();
-      }) {}
+      }) {
+    fromHome_ = [this](const sighting::GeoPoint& point) -> std::optional<double> {
+        const HomePosition& home = stations_.Home();
+        if (home.latitude_deg == 0 && home.longitude_deg == 0) return std::nullopt;
+        if (!ValidPoint(home.latitude_deg, home.longitude_deg) ||
+            !ValidPoint(point.latitude_deg, point.longitude_deg))
+            return std::nullopt;  // a point out of range: its distance stays unknown
+        return Inverse(home.latitude_deg, home.longitude_deg, point.latitude_deg,
+                       point.longitude_deg)
+            .distance_km;
+    };
+}
+
+void BuiltinHost::SetEmergencyType(std::string_view type) {
+    emergencyType_ = platform::UCase(type);
+}
 
 std::unique_ptr<host::Station> BuiltinHost::CreateStation() {
     return std::make_unique<HostStation>();
@@ -63,9 +78,10 @@ void BuiltinHost::OnTnc2Line(std::string_view line) {
             ++counters_.malformed;
         } else {
             stations_.Update(decoded);
-            const std::int64_t now_s = epochNow_();
-            const EvidenceBook::Noted noted = evidence_.Note(decoded, now_s);
-            if (onDecoded_) onDecoded_(decoded, now_s);
+            const sighting::Sighting seen =
+                sighting::Sight(decoded, epochNow_(), emergencyType_, &fromHome_);
+            const EvidenceBook::Noted noted = evidence_.Note(seen);
+            if (onSighting_) onSighting_(seen);
             const std::string& text = decoded.tnc2.empty() ? std::string(line) : decoded.tnc2;
             Announce(platform::TimeText(clock_.Now()) + " " + text);
             if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);

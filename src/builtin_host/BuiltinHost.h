@@ -57,6 +57,9 @@ public:
     HostMap& MapState() { return map_; }
     EvidenceBook& Emergencies() { return evidence_; }
     const EvidenceBook& Emergencies() const { return evidence_; }
+    // The message type the add-on counts as an emergency ("EMERGENCY" unless set otherwise):
+    // each frame's marks are read against it.
+    void SetEmergencyType(std::string_view type);
 
     // Unix time in seconds for the evidence; the system clock unless a test sets one.
     void SetEpochClock(std::function<std::int64_t()> clock) { epochNow_ = std::move(clock); }
@@ -65,9 +68,9 @@ public:
     using EvidenceListener = std::function<void(const EvidenceBook::Noted&)>;
     void SetEvidenceListener(EvidenceListener listener) { onEvidence_ = std::move(listener); }
 
-    // Called with every decoded frame and its time (Unix seconds), before the add-on hears it.
-    using DecodedListener = std::function<void(const decode::Decoded&, std::int64_t)>;
-    void SetDecodedListener(DecodedListener listener) { onDecoded_ = std::move(listener); }
+    // Called with every frame as heard, before the add-on hears it.
+    using SightingListener = std::function<void(const sighting::Sighting&)>;
+    void SetSightingListener(SightingListener listener) { onSighting_ = std::move(listener); }
 
     // Called after every line, handled or not (a status line or a map view follows here).
     void SetFrameListener(std::function<void()> listener) { onFrame_ = std::move(listener); }
@@ -87,7 +90,9 @@ private:
     EvidenceBook evidence_;
     std::function<std::int64_t()> epochNow_;
     EvidenceListener onEvidence_;
-    DecodedListener onDecoded_;
+    SightingListener onSighting_;
+    std::string emergencyType_ = "EMERGENCY";
+    sighting::DistanceFromHome fromHome_;
 };
 
 }  // namespace builtin_host

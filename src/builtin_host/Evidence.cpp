@@ -2,6 +2,7 @@
 #include "builtin_host/Evidence.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace builtin_host {
 namespace {
@@ -14,79 +15,42 @@ std::string Upper(std::string_view text) {
     return out;
 }
 
-bool InternetElement(std::string_view element) {
-    return element == "TCPIP" || element == "TCPIP*" ||
-           (element.size() == 3 && element.starts_with("qA"));
-}
-
-std::vector<std::string_view> Split(std::string_view path) {
-    std::vector<std::string_view> parts;
-    while (!path.empty()) {
-        const std::size_t comma = path.find(',');
-        parts.push_back(path.substr(0, comma));
-        if (comma == std::string_view::npos) break;
-        path.remove_prefix(comma + 1);
+// The incident journal reads an incident's grade back from these words (their beginnings and
+// "!EMERGENCY!"): keep them, or change it too.
+std::string CauseOf(const sighting::Sighting& s) {
+    if (s.customType) {
+        return "message type " + Upper(s.frame->messageType) +
+               ", the type set to count as an emergency";
     }
-    return parts;
+    if (s.commentText) return "\"!EMERGENCY!\" at the start of the comment";
+    return "Mic-E message bits 000 (Emergency)";
 }
 
 }  // namespace
 
-PathInfo ReadPath(std::string_view source, std::string_view path) {
-    PathInfo info;
-    info.heardFrom = source;
-    const auto parts = Split(path);
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const std::string_view element = parts[i];
-        if (element.size() == 3 && element.starts_with("qA")) {
-            info.viaInternet = true;
-            if (i + 1 < parts.size()) info.gateway = parts[i + 1];
-            break;
-        }
-        // The radio hops end where the Internet part of the path begins.
-        info.viaInternet = info.viaInternet || InternetElement(element);
-        if (element.empty() || info.viaInternet) continue;
-        info.digipeaters.emplace_back(element);
-        if (element.ends_with('*')) info.heardFrom = element.substr(0, element.size() - 1);
-    }
-    return info;
-}
-
-void EvidenceBook::SetEmergencyType(std::string type) {
-    emergencyType_ = Upper(type);
-}
-
-// The incident journal reads an incident's grade back from these words (their beginnings and
-// "!EMERGENCY!"): keep them, or change it too.
-std::string EvidenceBook::CauseOf(const decode::Decoded& frame) const {
-    if (emergencyType_ != "EMERGENCY") {
-        return "message type " + emergencyType_ + ", the type set to count as an emergency";
-    }
-    if (frame.emergencyInComment) return "\"!EMERGENCY!\" at the start of the comment";
-    return "Mic-E message bits 000 (Emergency)";
-}
-
-EvidenceBook::Noted EvidenceBook::Note(const decode::Decoded& frame, std::int64_t now_s) {
+EvidenceBook::Noted EvidenceBook::Note(const sighting::Sighting& s) {
+    const decode::Decoded& frame = *s.frame;
+    const std::int64_t now_s = s.time_s;
     Noted noted;
-    noted.emergency = !frame.messageType.empty() && Upper(frame.messageType) == emergencyType_;
+    noted.emergency = s.addOnType;
     auto found = byCall_.find(frame.source);
     if (noted.emergency && found == byCall_.end() && byCall_.size() < kMaxStations) {
-        found = byCall_.emplace(frame.source, Evidence{}).first;
+        found = byCall_.emplace(frame.source, StationEvidence{}).first;
         found->second.callsign = frame.source;
         found->second.firstHeard_s = now_s;
     }
     if (found == byCall_.end()) return noted;
 
-    Evidence& e = found->second;
+    StationEvidence& e = found->second;
     noted.evidence = &e;
-    const decode::Tnc2Frame& parts = frame.parts;
-    const PathInfo path = ReadPath(frame.source, parts.path);
-    // Whom it was heard from: the last station that repeated it on the air, or its gateway.
-    const std::string& via =
-        path.viaInternet && !path.gateway.empty() ? path.gateway : path.heardFrom;
-    noted.copy = SeenLately(e, parts.source + '>' + parts.destination + ':' + parts.payload, now_s);
+    noted.copy = SeenLately(e, s.CopyKey(), now_s);
     e.lastWasCopy = noted.copy;
     if (noted.emergency) {
+        // The path's hops only for an emergency frame: the evidence keeps no other's.
+        sighting::PathInfo path = s.Path();
+        // Whom it was heard from: the last station that repeated it on the air, or its gateway.
+        const std::string& via =
+            path.viaInternet && !path.gateway.empty() ? path.gateway : path.heardFrom;
         e.lastHeard_s = now_s;
         if (noted.copy) {
             ++e.heard;
@@ -100,8 +64,8 @@ EvidenceBook::Noted EvidenceBook::Note(const decode::Decoded& frame, std::int64_
         e.heardVia = {via};
         e.frame = frame.tnc2;
         e.messageType = Upper(frame.messageType);
-        e.cause = CauseOf(frame);
-        e.path = path;
+        e.cause = CauseOf(s);
+        e.path = std::move(path);  // `via` is not read after this
     }
     if (noted.copy) return noted;  // its position, if any, was taken from the first
     if (frame.latitude_deg && frame.longitude_deg && frame.object.empty()) {
@@ -112,29 +76,30 @@ EvidenceBook::Noted EvidenceBook::Note(const decode::Decoded& frame, std::int64_
                 e.track.erase(e.track.begin(), e.track.begin() + kMaxTrackPoints / 2);
             }
             e.track.push_back({now_s, *frame.latitude_deg, *frame.longitude_deg});
+            e.place = sighting::GeoPoint{*frame.latitude_deg, *frame.longitude_deg};
             noted.newPoint = true;
         }
     }
     return noted;
 }
 
-bool EvidenceBook::SeenLately(Evidence& e, std::string key, std::int64_t now_s) {
+bool EvidenceBook::SeenLately(StationEvidence& e, const std::string& key, std::int64_t now_s) {
     std::erase_if(e.recent, [now_s](const RecentPacket& p) {
-        return now_s - p.heard_s >= kCopyWindow_s || now_s < p.heard_s;
+        return now_s - p.heard_s >= sighting::kCopyWindow_s || now_s < p.heard_s;
     });
     for (const RecentPacket& p : e.recent)
         if (p.key == key) return true;
     if (e.recent.size() >= kMaxRecent) e.recent.erase(e.recent.begin());
-    e.recent.push_back({std::move(key), now_s});
+    e.recent.push_back({key, now_s});
     return false;
 }
 
-const Evidence* EvidenceBook::Find(std::string_view callsign) const {
+const StationEvidence* EvidenceBook::Find(std::string_view callsign) const {
     const auto found = byCall_.find(callsign);
     return found == byCall_.end() ? nullptr : &found->second;
 }
 
-void EvidenceBook::ForEach(const std::function<void(const Evidence&)>& visit) const {
+void EvidenceBook::ForEach(const std::function<void(const StationEvidence&)>& visit) const {
     for (const auto& [call, evidence] : byCall_) visit(evidence);
 }
 

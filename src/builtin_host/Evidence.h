@@ -11,19 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "decode/Decoded.h"
+#include "sighting/Evidence.h"
+#include "sighting/Sighting.h"
 
 namespace builtin_host {
-
-struct PathInfo {
-    std::vector<std::string> digipeaters;  // the radio hops as written ("IR2XX*", "WIDE2-1")
-    std::string heardFrom;  // heard directly: the last digipeater that repeated it, or the source
-    bool viaInternet = false;  // a TCPIP or qA.. element: it came through APRS-IS
-    std::string gateway;       // the station after the qA.. element, when there is one
-};
-
-// The digipeater path of a frame sent by `source`.
-PathInfo ReadPath(std::string_view source, std::string_view path);
 
 struct TrackPoint {
     std::int64_t time_s = 0;  // Unix time
@@ -37,54 +28,39 @@ struct RecentPacket {
     std::int64_t heard_s = 0;
 };
 
-struct Evidence {
+// A station's entry in the book: its evidence, the positions it reported since (its track) and
+// its packets heard lately, to know copies by.
+struct StationEvidence : sighting::Evidence {
     std::string callsign;
-    std::string frame;  // the last packet in emergency, as a monitor line
-    std::string messageType;
-    std::string cause;  // what in that frame made it an emergency, in words
-    PathInfo path;
-    std::int64_t firstHeard_s = 0;
-    std::int64_t lastHeard_s = 0;
-    std::uint64_t count = 0;  // packets in emergency heard, each once however many copies came
-    std::uint64_t heard = 0;  // how often the last one was heard: itself and its copies
-    std::vector<std::string> heardVia;  // whom those came from (repeater, gateway), each once
-    bool lastWasCopy = false;  // the last frame of the station was a copy of an earlier one
     std::vector<TrackPoint> track;
-    std::vector<RecentPacket> recent;  // the station's packets of the last kCopyWindow_s
+    std::vector<RecentPacket> recent;  // the station's packets of the last copy window
 };
 
 class EvidenceBook {
 public:
     static constexpr std::size_t kMaxTrackPoints = 5000;  // the oldest half goes beyond this
     static constexpr std::size_t kMaxStations = 1000;     // further stations are not kept
-    // The same source, destination and information within this time is one packet heard
-    // again (directly, through digipeaters, through the Internet), as APRS servers count it.
-    static constexpr std::int64_t kCopyWindow_s = 30;
-    static constexpr std::size_t kMaxRecent = 64;  // packets of a station remembered at once
+    static constexpr std::size_t kMaxRecent = 64;         // packets of a station remembered at once
     static constexpr std::size_t kMaxHeardVia = 8;
 
     struct Noted {
-        const Evidence* evidence = nullptr;  // the station's entry, when it has one
-        bool emergency = false;              // this frame is in emergency
-        bool newPoint = false;               // this frame added a point to the track
-        bool copy = false;  // a copy of a packet heard within kCopyWindow_s: nothing new
+        const StationEvidence* evidence = nullptr;  // the station's entry, when it has one
+        bool emergency = false;                     // this frame is in emergency
+        bool newPoint = false;                      // this frame added a point to the track
+        bool copy = false;  // a copy of a packet heard within the copy window: nothing new
     };
 
-    // The message type that counts as an emergency ("EMERGENCY" unless set otherwise).
-    void SetEmergencyType(std::string type);
-    // One decoded frame, as heard at now_s.
-    Noted Note(const decode::Decoded& frame, std::int64_t now_s);
+    // One frame as heard: in emergency when it carries the type the add-on counts.
+    Noted Note(const sighting::Sighting& sighting);
 
-    const Evidence* Find(std::string_view callsign) const;
-    void ForEach(const std::function<void(const Evidence&)>& visit) const;
+    const StationEvidence* Find(std::string_view callsign) const;
+    void ForEach(const std::function<void(const StationEvidence&)>& visit) const;
 
 private:
-    std::string CauseOf(const decode::Decoded& frame) const;
     // True when the station's packet `key` was heard within the window; remembers it if not.
-    static bool SeenLately(Evidence& e, std::string key, std::int64_t now_s);
+    static bool SeenLately(StationEvidence& e, const std::string& key, std::int64_t now_s);
 
-    std::string emergencyType_ = "EMERGENCY";
-    std::map<std::string, Evidence, std::less<>> byCall_;
+    std::map<std::string, StationEvidence, std::less<>> byCall_;
 };
 
 }  // namespace builtin_host

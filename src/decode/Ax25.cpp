@@ -16,11 +16,6 @@ constexpr unsigned char kPidNoLayer3 = 0xF0;
 constexpr unsigned char kRepeatedBit = 0x80;
 constexpr unsigned char kLastAddressBit = 0x01;
 
-std::optional<std::string> Fail(std::string* error, const char* reason) {
-    if (error) *error = reason;
-    return std::nullopt;
-}
-
 bool IsCallsignChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
@@ -83,28 +78,29 @@ std::vector<std::string_view> SplitPath(std::string_view path) {
 
 }  // namespace
 
-std::optional<std::string> Ax25ToTnc2(std::string_view frame, std::string* error) {
+platform::Result<std::string> Ax25ToTnc2(std::string_view frame) {
     std::vector<std::string> addresses;
     std::size_t lastRepeated = 0;  // 1-based index among the digipeaters, 0 = none
     std::size_t pos = 0;
     for (bool last = false; !last; pos += kAddressBytes) {
-        if (frame.size() < pos + kAddressBytes) return Fail(error, "AX.25 address field cut short");
+        if (frame.size() < pos + kAddressBytes)
+            return platform::Fail("AX.25 address field cut short");
         if (addresses.size() == 2 + kMaxDigipeaters)
-            return Fail(error, "AX.25 address field too long");
+            return platform::Fail("AX.25 address field too long");
         const std::string_view bytes = frame.substr(pos, kAddressBytes);
         std::string text;
-        if (!DecodeAddress(bytes, text)) return Fail(error, "AX.25 address is not a callsign");
+        if (!DecodeAddress(bytes, text)) return platform::Fail("AX.25 address is not a callsign");
         const auto ssidByte = static_cast<unsigned char>(bytes[6]);
         last = (ssidByte & kLastAddressBit) != 0;
         if (addresses.size() >= 2 && (ssidByte & kRepeatedBit)) lastRepeated = addresses.size() - 1;
         addresses.push_back(std::move(text));
     }
-    if (addresses.size() < 2) return Fail(error, "AX.25 frame without source");
-    if (frame.size() < pos + 2) return Fail(error, "AX.25 frame without control and PID");
+    if (addresses.size() < 2) return platform::Fail("AX.25 frame without source");
+    if (frame.size() < pos + 2) return platform::Fail("AX.25 frame without control and PID");
     if (static_cast<unsigned char>(frame[pos]) != kControlUi)
-        return Fail(error, "not an AX.25 UI frame");
+        return platform::Fail("not an AX.25 UI frame");
     if (static_cast<unsigned char>(frame[pos + 1]) != kPidNoLayer3)
-        return Fail(error, "AX.25 PID is not 0xF0");
+        return platform::Fail("AX.25 PID is not 0xF0");
 
     std::string line = addresses[1] + '>' + addresses[0];
     for (std::size_t i = 2; i < addresses.size(); ++i) {

@@ -6,12 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Result.h"
+
 namespace decode {
 
 // "SRC>DEST,DIGI1*,DIGI2:payload": SSID 0 is omitted, a "*" follows the last digipeater
 // whose has-been-repeated bit is set. Only UI frames (control 0x03, PID 0xF0) are accepted;
-// anything else gives nothing and, when asked for, a one-line reason in `error`.
-std::optional<std::string> Ax25ToTnc2(std::string_view frame, std::string* error = nullptr);
+// anything else is a problem, with a one-line reason.
+platform::Result<std::string> Ax25ToTnc2(std::string_view frame);
 
 // The UI frame for a monitor line; a "*" on a digipeater sets the has-been-repeated bit on
 // it and on every digipeater before it. Nothing for a line that cannot be encoded (bad

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Ports.h"
+#include "platform/Result.h"
 
 namespace host {
 
@@ -20,25 +21,25 @@ std::string HostUnavailableText(int codiceLingua, const std::string& what);
 // One notice naming the failure.
 void ReportHostFailure(platform::Dialogs& dialogs, int codiceLingua, const std::string& what);
 
-// Runs work and tells what went wrong, or nothing when it went well. Nothing escapes.
+// Runs work; a problem that tells what went wrong when it did not go well. Nothing escapes.
 template <typename Work>
-std::optional<std::string> TryHostCall(Work&& work) {
+platform::Result<void> TryHostCall(Work&& work) {
     try {
         work();
-        return std::nullopt;
+        return {};
     } catch (const std::exception& e) {
-        return std::string(e.what());
+        return platform::Fail(e.what());
     } catch (...) {
-        return std::string("?");
+        return platform::Fail("?");
     }
 }
 
 // Runs work; a failure of any kind is reported once and swallowed. Returns false on failure.
 template <typename Work>
 bool GuardHostCall(platform::Dialogs& dialogs, int codiceLingua, Work&& work) {
-    const std::optional<std::string> failure = TryHostCall(work);
-    if (failure) ReportHostFailure(dialogs, codiceLingua, *failure);
-    return !failure;
+    const platform::Result<void> call = TryHostCall(work);
+    if (!call) ReportHostFailure(dialogs, codiceLingua, call.error().text);
+    return call.has_value();
 }
 
 }  // namespace host

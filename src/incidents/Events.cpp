@@ -15,6 +15,17 @@ std::string WhereFromHome(const Emergency& e, std::string_view degrees) {
            (degrees == "°" ? "" : " ") + std::string(degrees);
 }
 
+platform::Level LevelOf(const What& what) {
+    if (std::holds_alternative<Emergency>(what) || std::holds_alternative<AlarmOn>(what))
+        return platform::Level::Critical;
+    if (std::holds_alternative<FeedSilent>(what) || std::holds_alternative<FeedDown>(what))
+        return platform::Level::Warning;
+    if (std::holds_alternative<Acknowledged>(what) || std::holds_alternative<FeedBack>(what) ||
+        std::holds_alternative<FeedUp>(what))
+        return platform::Level::Notice;
+    return platform::Level::Info;
+}
+
 Stream::Stream(EpochClock clock) : clock_(std::move(clock)) {
     if (!clock_) {
         clock_ = [] {
@@ -35,7 +46,7 @@ void Stream::Emit(const Event& event) {
             sink(event);
         } catch (const std::exception& e) {
             platform::LogLine(platform::Level::Warning)
-                << "sirenwatch: an event could not be passed on: " << e.what();
+                << "an event could not be passed on: " << e.what();
         }
     }
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "incidents/IncidentBook.h"
+#include "platform/Log.h"
 
 namespace incidents {
 
@@ -44,34 +45,8 @@ struct Panel {
     const std::string& operator[](Box box) const { return text[static_cast<std::size_t>(box)]; }
 };
 
-struct Place {
-    double latitude_deg = 0;
-    double longitude_deg = 0;
-};
-
-// The way a frame travelled.
-struct Path {
-    std::vector<std::string> digipeaters{};  // the radio hops as written ("IR2XX*", "WIDE2-1")
-    std::string heardFrom{};  // heard directly: the last digipeater that repeated it, or the source
-    bool viaInternet = false;  // it came through APRS-IS
-    std::string gateway{};     // the station that put it on APRS-IS, when known
-};
-
-// Why a station alarmed, where the station program keeps such evidence (the built-in host).
-// Every member has an initializer so that designated initializers may name only some.
-struct Evidence {
-    std::string frame{};  // the last packet in emergency, as a monitor line
-    std::string messageType{};
-    std::string cause{};  // what in that frame made it an emergency, in words
-    Path path{};
-    std::int64_t firstHeard_s = 0;  // Unix time
-    std::int64_t lastHeard_s = 0;
-    std::uint64_t count = 0;  // packets in emergency, each once however many copies came
-    std::uint64_t heard = 0;  // how often the last one was heard: itself and its copies
-    std::vector<std::string> heardVia{};
-    bool lastWasCopy = false;      // the frame behind this panel repeated an earlier one
-    std::optional<Place> place{};  // the station's last reported place
-};
+// Where a station is.
+using Place = sighting::GeoPoint;
 
 struct Emergency {
     Panel panel{};
@@ -134,6 +109,11 @@ struct Event {
     std::int64_t time_s = 0;  // Unix time
     What what;
 };
+
+// How much an event matters to whoever reads the output (the journal's priority): an emergency
+// and the alarm going on are critical, a silent or lost feed a warning, the rest of the alarm
+// and the feed a notice, everything else information.
+platform::Level LevelOf(const What& what);
 
 // Where events go: every sink subscribed gets every event, in the order they subscribed.
 class Stream {

@@ -10,65 +10,6 @@
 namespace incidents {
 namespace {
 
-// Length of the valid UTF-8 sequence at `pos`, 0 when there is none.
-std::size_t Utf8Length(std::string_view text, std::size_t pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto c = static_cast<unsigned char>(text[pos + i]);
-        if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF)) return 0;
-    }
-    return length;
-}
-
-void AppendString(std::string_view text, std::string& out) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            const std::size_t length = Utf8Length(text, i);
-            out += length ? text.substr(i, length) : "\xEF\xBF\xBD";
-            i += length ? length : 1;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            out += "\\u00";
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        } else {
-            out += static_cast<char>(c);
-        }
-        ++i;
-    }
-    out += '"';
-}
-
-void AppendKey(const char* key, std::string& out) {
-    if (out.size() > 1) out += ',';
-    out += '"';
-    out += key;
-    out += "\":";
-}
-
 bool IsOpen(State state) {
     return state == State::New || state == State::Acknowledged || state == State::BeingHandled;
 }
@@ -235,40 +176,6 @@ std::optional<EvidenceGrade> GradeFromKey(std::string_view key) {
     return FromKey<EvidenceGrade>(key, GradeKey);
 }
 
-std::string ChangeJson(const Change& change) {
-    std::string out = "{";
-    AppendKey("incident", out);
-    out += std::to_string(change.incident);
-    AppendKey("callsign", out);
-    AppendString(change.callsign, out);
-    AppendKey("time", out);
-    out += std::to_string(change.time_s);
-    AppendKey("action", out);
-    AppendString(ActionKey(change.action), out);
-    AppendKey("from", out);
-    if (change.action == Action::Open) {
-        out += "null";
-    } else {
-        AppendString(StateKey(change.from), out);
-    }
-    AppendKey("to", out);
-    AppendString(StateKey(change.to), out);
-    AppendKey("operator", out);
-    AppendString(change.operatorName, out);
-    AppendKey("note", out);
-    AppendString(change.note, out);
-    AppendKey("handler", out);
-    AppendString(change.handler, out);
-    AppendKey("grade", out);
-    AppendString(GradeKey(change.grade), out);
-    AppendKey("grade_text", out);
-    AppendString(GradeText(change.grade), out);
-    AppendKey("held_back", out);
-    AppendString(change.heldBackReason, out);
-    out += '}';
-    return out;
-}
-
 std::string RefusalText(const IncidentBook::Outcome& outcome, bool english) {
     return english ? English(outcome) : Italian(outcome);
 }
@@ -277,7 +184,7 @@ std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s) {
     return std::max<std::int64_t>(0, now_s - incident.lastHeard_s);
 }
 
-IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
+IncidentBook::Answer IncidentBook::Observe(const Sighting& observation) {
     Answer answer;
     const std::string callsign = platform::UCase(observation.callsign);
     const auto latest = latest_.find(callsign);
@@ -286,7 +193,7 @@ IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
     if (observation.Grade() == EvidenceGrade::None) {
         if (incident == nullptr || incident->state == State::Closed) return answer;
         answer.incident = incident->id;
-        if (observation.time_s <= incident->lastHeard_s) return answer;  // nothing newer
+        if (observation.time_s < incident->lastHeard_s) return answer;  // an older frame
         incident->lastHeard_s = observation.time_s;
         if (observation.position) incident->position = observation.position;
         if (!IsOpen(incident->state)) return answer;
@@ -305,9 +212,10 @@ IncidentBook::Answer IncidentBook::Observe(const Observation& observation) {
         // belongs to this incident's evidence and changes nothing.
         answer.arrival = Arrival::Fresh;
         for (const Incident::Seen& seen : incident->seen) {
-            if (observation.frameKey.empty() || seen.key != observation.frameKey) continue;
-            answer.arrival =
-                observation.time_s - seen.time_s < kCopyWindow_s ? Arrival::Copy : Arrival::Late;
+            if (observation.CopyKey().empty() || seen.key != observation.CopyKey()) continue;
+            answer.arrival = observation.time_s - seen.time_s < sighting::kCopyWindow_s
+                                 ? Arrival::Copy
+                                 : Arrival::Late;
         }
         if (answer.arrival == Arrival::Fresh && observation.time_s < incident->lastHeard_s) {
             answer.arrival = Arrival::Late;
@@ -343,8 +251,8 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
     const auto found = byId_.find(command.incident);
     if (found == byId_.end()) return {false, Refusal::NoSuchIncident, {}, command.incident};
     Incident& incident = found->second;
-    if (command.operatorName.empty()) return Refused(Refusal::OperatorNotNamed, incident);
     if (incident.state == State::Closed) return RefusedByState(incident);
+    if (command.operatorName.empty()) return Refused(Refusal::OperatorNotNamed, incident);
 
     switch (command.action) {
         case OperatorAction::Acknowledge:
@@ -384,6 +292,23 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
             return Release(incident, command);
     }
     return {true, Refusal::None, incident.handler, incident.id};
+}
+
+bool IncidentBook::NeedsOwnName(OperatorAction action) {
+    return action == OperatorAction::Take || action == OperatorAction::TakeOver ||
+           action == OperatorAction::Release;
+}
+
+void IncidentBook::AcknowledgeAllNew(std::int64_t time_s, const std::string& operatorName) {
+    std::vector<std::uint64_t> fresh;
+    for (const auto& [id, incident] : byId_)
+        if (incident.state == State::New) fresh.push_back(id);
+    for (const std::uint64_t id : fresh)
+        Apply({.action = OperatorAction::Acknowledge,
+               .incident = id,
+               .time_s = time_s,
+               .operatorName = operatorName,
+               .text = {}});
 }
 
 // A hand-over: the incident keeps being handled, by the operator now, and the note says why.
@@ -451,7 +376,7 @@ void IncidentBook::ForEach(const std::function<void(const Incident&)>& visit) co
     for (const auto& [id, incident] : byId_) visit(incident);
 }
 
-Incident& IncidentBook::Open(const Observation& observation) {
+Incident& IncidentBook::Open(const Sighting& observation) {
     Incident incident;
     incident.id = nextId_++;
     incident.callsign = platform::UCase(observation.callsign);
@@ -460,15 +385,16 @@ Incident& IncidentBook::Open(const Observation& observation) {
     return byId_.emplace(incident.id, std::move(incident)).first->second;
 }
 
-void IncidentBook::AddEmergency(Incident& incident, const Observation& observation) {
+void IncidentBook::AddEmergency(Incident& incident, const Sighting& observation) {
     ++incident.frames;
     incident.grade = std::max(incident.grade, observation.Grade());
     incident.lastEmergency_s = observation.time_s;
     incident.lastHeard_s = std::max(incident.lastHeard_s, observation.time_s);
     if (observation.position) incident.position = observation.position;
-    if (observation.frameKey.empty()) return;
+    const std::string& key = observation.CopyKey();
+    if (key.empty()) return;
     if (incident.seen.size() >= kMaxSeen) incident.seen.erase(incident.seen.begin());
-    incident.seen.push_back({observation.frameKey, observation.time_s});
+    incident.seen.push_back({key, observation.time_s});
 }
 
 void IncidentBook::Move(Incident& incident, Action action, State to, std::int64_t time_s,

@@ -13,13 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "incidents/EvidenceGrade.h"
 #include "incidents/Observation.h"
 #include "incidents/WatchList.h"
 
 namespace incidents {
-
-struct Evidence;  // Events.h: why a station alarmed, as the station program keeps it
 
 enum class State { New, Acknowledged, BeingHandled, StoodDown, Closed };
 
@@ -46,11 +43,6 @@ struct Change {
     EvidenceGrade grade = EvidenceGrade::None;
     std::string heldBackReason;
 };
-
-// One JSON object on one line, always the same keys in the same order: incident, callsign,
-// time, action, from (null on open), to, operator, note, handler, grade, grade_text,
-// held_back. Text is escaped; bytes that are not UTF-8 become U+FFFD.
-std::string ChangeJson(const Change& change);
 
 struct Incident {
     std::uint64_t id = 0;
@@ -81,8 +73,6 @@ std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s);
 
 class IncidentBook {
 public:
-    // A copy within this time is the same frame heard again; later it is a late copy.
-    static constexpr std::int64_t kCopyWindow_s = 30;
     static constexpr std::size_t kMaxSeen = 64;
     static constexpr std::size_t kMaxIncidents = 1000;  // the oldest closed ones go beyond
 
@@ -125,8 +115,16 @@ public:
     void SetStandDownAfter(std::int64_t seconds) { standDownAfter_s_ = seconds; }
     void SetChangeSink(std::function<void(const Change&)> sink) { sink_ = std::move(sink); }
 
-    Answer Observe(const Observation& observation);
+    Answer Observe(const Sighting& observation);
+    // What an operator may do, and why not: every rule on operators' actions is here; a window
+    // or a page only forwards what the operator asked.
     Outcome Apply(const OperatorCommand& command);
+    // Whether the action needs the operator's own name: taking, taking over and releasing make
+    // or unmake the handler. The others may be done by an operator who gives no name, under the
+    // name of the place they act from.
+    static bool NeedsOwnName(OperatorAction action);
+    // Acknowledges every new incident at once, as silencing the alarm does.
+    void AcknowledgeAllNew(std::int64_t time_s, const std::string& operatorName);
     // The station's evidence as the station program has it now, for its incident unless that
     // is closed; the count and first time become the incident's own.
     void NoteEvidence(std::string_view callsign, const Evidence& evidence);
@@ -143,10 +141,10 @@ public:
     void ForEach(const std::function<void(const Incident&)>& visit) const;
 
 private:
-    Incident& Open(const Observation& observation);
+    Incident& Open(const Sighting& observation);
     void Move(Incident& incident, Action action, State to, std::int64_t time_s,
               std::string operatorName, std::string note);
-    void AddEmergency(Incident& incident, const Observation& observation);
+    void AddEmergency(Incident& incident, const Sighting& observation);
     Outcome TakeOver(Incident& incident, const OperatorCommand& command);
     Outcome Release(Incident& incident, const OperatorCommand& command);
     void Prune();

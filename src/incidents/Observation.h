@@ -5,30 +5,20 @@
 #include <optional>
 #include <string>
 
-#include "incidents/EvidenceGrade.h"
+#include "sighting/Evidence.h"
+#include "sighting/Sighting.h"
 
 namespace incidents {
 
-struct GeoPoint {
-    double latitude_deg = 0;   // north positive
-    double longitude_deg = 0;  // east positive
-};
-
-struct Observation {
-    std::string callsign;
-    std::int64_t time_s = 0;  // the frame's time, Unix seconds
-    // What in the frame marks an emergency; none of them: not in emergency.
-    bool micEEmergency = false;
-    bool customType = false;
-    bool commentText = false;
-    bool micEOtherMessage = false;  // a Mic-E message other than Emergency
-    std::optional<GeoPoint> position;
-    // From home, as the host's geodesy measured it; none when either position is unknown.
-    std::optional<double> distanceFromHome_km;
-    std::string frameKey;  // source, destination and information: copies share it
-
-    EvidenceGrade Grade() const { return GradeOf(micEEmergency, customType, commentText); }
-};
+// A frame as heard, the grade of its evidence, the evidence of a station and a place on the
+// map, as the feature names them.
+using sighting::Evidence;
+using sighting::EvidenceGrade;
+using sighting::GeoPoint;
+using sighting::GradeKey;
+using sighting::GradeOf;
+using sighting::GradeText;
+using sighting::Sighting;
 
 // TakeOver hands an incident someone else handles to the operator, with a note saying why;
 // Release gives it back to nobody, by its handler.

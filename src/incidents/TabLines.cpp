@@ -1,8 +1,10 @@
 // Printing events as tab-separated lines.
 #include "incidents/TabLines.h"
 
+#include <sstream>
 #include <string>
 
+#include "platform/Log.h"
 #include "platform/PrintableText.h"
 
 namespace incidents {
@@ -44,7 +46,12 @@ struct Printer {
 }  // namespace
 
 Stream::Sink TabLinePrinter(std::ostream& out) {
-    return [&out](const Event& event) { std::visit(Printer{out}, event.what); };
+    return [&out](const Event& event) {
+        std::ostringstream line;
+        std::visit(Printer{line}, event.what);
+        if (line.view().empty()) return;  // an event for the log only
+        out << platform::LinePrefix(LevelOf(event.what)) << line.view() << std::flush;
+    };
 }
 
 }  // namespace incidents

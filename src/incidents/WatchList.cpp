@@ -103,7 +103,7 @@ bool InsideArea(const std::vector<GeoPoint>& polygon, GeoPoint point) {
     return false;
 }
 
-Decision Decide(const WatchList& list, const Observation& observation) {
+Decision Decide(const WatchList& list, const Sighting& observation) {
     for (const IgnoredStation& station : list.ignore) {
         if (!Matches(station.pattern, observation.callsign)) continue;
         return {false, "ignored (" +
@@ -114,14 +114,14 @@ Decision Decide(const WatchList& list, const Observation& observation) {
     if (!hasRadius && !hasArea) return {};
     // Held back only when it is known to lie outside every limit that is set.
     const bool outsideRadius =
-        !hasRadius || (observation.distanceFromHome_km &&
-                       *observation.distanceFromHome_km > *list.alarmRadius_km);
+        !hasRadius || (observation.DistanceFromHome_km() &&
+                       *observation.DistanceFromHome_km() > *list.alarmRadius_km);
     const bool outsideArea =
         !hasArea || (observation.position && !InsideArea(list.alarmArea, *observation.position));
     if (!outsideRadius || !outsideArea) return {};
     std::string reason = "outside the alarm area";
     if (hasRadius) {
-        reason += " (" + Kilometres(*observation.distanceFromHome_km) + " from home, beyond " +
+        reason += " (" + Kilometres(*observation.DistanceFromHome_km()) + " from home, beyond " +
                   Kilometres(*list.alarmRadius_km) + ")";
     }
     return {false, reason};

@@ -32,7 +32,7 @@ struct Decision {
 
 // Whether an emergency of this observation sounds. With both a radius and a polygon set, it
 // sounds inside either; an emergency whose position (or distance) is unknown sounds.
-Decision Decide(const WatchList& list, const Observation& observation);
+Decision Decide(const WatchList& list, const Sighting& observation);
 
 bool Matches(std::string_view pattern, std::string_view callsign);
 bool InsideArea(const std::vector<GeoPoint>& polygon, GeoPoint point);

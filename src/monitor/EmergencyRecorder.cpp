@@ -34,11 +34,11 @@ std::vector<std::string> EmergencyRecorder::Record(const Reception& reception) {
     const float altitude = Read(&host::Station::GetAltitude, failures).value_or(host::kMissing);
     const Position lat = Place(latitude, false);
     const Position lon = Place(longitude, true);
-    const double azimut = Bearing(lat, lon, failures);
+    const double bearing = Bearing(lat, lon, failures);
 
     form_.TxtLat.SetText(lat.text);
     form_.TxtLong.SetText(lon.text);
-    form_.TxtAzimut.SetText(platform::NumberText(azimut, regional_));
+    form_.TxtAzimut.SetText(platform::NumberText(bearing, regional_));
     form_.TxtAltezza.SetText(altitude != host::kMissing ? platform::SingleText(altitude, regional_)
                                                         : kNoValue);
 
@@ -49,8 +49,8 @@ std::vector<std::string> EmergencyRecorder::Record(const Reception& reception) {
 
 std::optional<float> EmergencyRecorder::Read(float (host::Station::*getter)(), Failures& failures) {
     float value = host::kMissing;
-    if (auto failure = host::TryHostCall([&] { value = (station_.*getter)(); })) {
-        failures.push_back(*failure);
+    if (auto call = host::TryHostCall([&] { value = (station_.*getter)(); }); !call) {
+        failures.push_back(call.error().text);
         return std::nullopt;
     }
     return value;
@@ -75,8 +75,8 @@ double EmergencyRecorder::Bearing(const Position& lat, const Position& lon, Fail
         app_.DistanceAndBearing(values_.LatitudineStazione, values_.LongitudineStazione,
                                 lat.degrees, lon.degrees, distance, bearing, true);
     };
-    if (auto failure = host::TryHostCall(ask)) {
-        failures.push_back(*failure);
+    if (auto call = host::TryHostCall(ask); !call) {
+        failures.push_back(call.error().text);
         return 0;
     }
     // Whole degrees; below half a degree the "###" text is empty and reads as 0.
@@ -130,7 +130,7 @@ void EmergencyRecorder::RefreshMap(Failures& failures) {
         map_.SetFillColor(kRefreshFillColor);
         app_.RedrawMap();
     };
-    if (auto failure = host::TryHostCall(refresh)) failures.push_back(*failure);
+    if (auto call = host::TryHostCall(refresh); !call) failures.push_back(call.error().text);
 }
 
 void EmergencyRecorder::VisualizzaForm() {

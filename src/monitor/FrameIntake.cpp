@@ -35,9 +35,9 @@ void FrameIntake::mUIV_DataAvailable() {
     MostraRawData(form_.TxtRawData, frame);
     if (inElaborazione_ != 0) return;
     inElaborazione_ = 1;
-    if (auto failure = host::TryHostCall(fetch)) {
+    if (auto call = host::TryHostCall(fetch); !call) {
         inElaborazione_ = 0;
-        Report({*failure});
+        Report({call.error().text});
         return;
     }
     GestioneMessaggio(values_.TipoMessaggio, frame);
@@ -53,8 +53,8 @@ void FrameIntake::GestioneMessaggio(const std::string& TipoMsg, const std::strin
     nominativoRx_.clear();
     std::vector<std::string> failures;
     // A failure while the frame is identified drops it; later ones come back in failures.
-    if (auto failure = host::TryHostCall([&] { failures = Handle(TipoMsg, DatiAprs); }))
-        failures.push_back(*failure);
+    if (auto call = host::TryHostCall([&] { failures = Handle(TipoMsg, DatiAprs); }); !call)
+        failures.push_back(call.error().text);
     inElaborazione_ = 0;
     // Told only with the guard open again, so the next frame is handled however long the
     // report stays on screen.
@@ -76,7 +76,8 @@ std::vector<std::string> FrameIntake::Handle(const std::string& TipoMsg,
     std::vector<std::string> failures;
     auto read = [&failures](auto get) {
         std::optional<decltype(get())> value;
-        if (auto failure = host::TryHostCall([&] { value = get(); })) failures.push_back(*failure);
+        if (auto call = host::TryHostCall([&] { value = get(); }); !call)
+            failures.push_back(call.error().text);
         return value;
     };
     const auto beaconText = read([this] { return station_.GetBeaconText(); });

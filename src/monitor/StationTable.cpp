@@ -40,17 +40,17 @@ int StationTable::VerificaNominativo(const std::string& Nominativo) {
     return 0;
 }
 
-void StationTable::ScriviRiga(int r, const RigaStazione& riga) {
+void StationTable::ScriviRiga(int r, const RigaStazione& row) {
     grid_.SetRow(r);
     for (int col = 0; col < 10; ++col) {
         grid_.SetCol(col);
-        grid_.SetText(riga[col]);
+        grid_.SetText(row[col]);
     }
 }
 
-void StationTable::AggiungiRiga(const RigaStazione& riga) {
-    std::string line = riga[0];
-    for (int col = 1; col < 10; ++col) line += '\t' + riga[col];
+void StationTable::AggiungiRiga(const RigaStazione& row) {
+    std::string line = row[0];
+    for (int col = 1; col < 10; ++col) line += '\t' + row[col];
     grid_.AddItem(line);
 }
 

@@ -31,8 +31,8 @@ public:
     // The first station row whose callsign is exactly Nominativo, or 0.
     int VerificaNominativo(const std::string& Nominativo);
     // Overwrites row r cell by cell; leaves the current cell at row r, column 9.
-    void ScriviRiga(int r, const RigaStazione& riga);
-    void AggiungiRiga(const RigaStazione& riga);
+    void ScriviRiga(int r, const RigaStazione& row);
+    void AggiungiRiga(const RigaStazione& row);
 
     // Offers to remove the current row; the map is redrawn after a removal.
     void FGridStazioni_DblClick();

@@ -1,12 +1,18 @@
 // Message boxes and modal forms without a screen.
 #include "program/HeadlessDialogs.h"
 
+#include "platform/Log.h"
 #include "platform/PrintableText.h"
 #include "ui/Controls.h"
 
 namespace program {
 
 namespace {
+
+// A box on standard error is a warning to whoever reads the journal, whatever its icon.
+std::string Priority() {
+    return platform::LinePrefix(platform::Level::Warning);
+}
 
 const char* IconWord(platform::Icon icon) {
     switch (icon) {
@@ -30,7 +36,8 @@ platform::Answer HeadlessDialogs::MsgBox(const std::string& text, platform::Butt
                                          platform::Icon icon,
                                          const std::optional<std::string>& title) {
     Print(text, icon, title.value_or("Sirenwatch"));
-    out_ << (buttons == platform::Buttons::OkCancel ? "\n    [answered OK]" : "") << std::endl;
+    if (buttons == platform::Buttons::OkCancel) out_ << '\n' << Priority() << "    [answered OK]";
+    out_ << std::endl;
     return platform::Answer::Ok;
 }
 
@@ -41,11 +48,12 @@ void HeadlessDialogs::Notice(const std::string& text, platform::Icon icon) {
 
 void HeadlessDialogs::Print(const std::string& text, platform::Icon icon,
                             const std::string& title) {
-    out_ << IconWord(icon) << ": " << platform::PrintableText(title) << ":";
+    out_ << Priority() << IconWord(icon) << ": " << platform::PrintableText(title) << ":";
     std::string line;
     for (char c : text + '\r') {
         if (c == '\r' || c == '\n') {
-            if (!line.empty()) out_ << "\n    " << platform::PrintableText(line, true);
+            if (!line.empty())
+                out_ << '\n' << Priority() << "    " << platform::PrintableText(line, true);
             line.clear();
         } else {
             line += c;
@@ -54,8 +62,8 @@ void HeadlessDialogs::Print(const std::string& text, platform::Icon icon,
 }
 
 void HeadlessDialogs::ShowModal(ui::Form& form) {
-    out_ << "dialog: " << platform::PrintableText(form.Caption()) << ": closed (no screen)"
-         << std::endl;
+    out_ << Priority() << "dialog: " << platform::PrintableText(form.Caption())
+         << ": closed (no screen)" << std::endl;
     form.Show();
     if (form.onActivate) form.onActivate();
     if (form.onClose) form.onClose();

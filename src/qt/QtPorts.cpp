@@ -11,6 +11,7 @@
 #include <QtGlobal>
 
 #include "platform/DatePattern.h"
+#include "platform/Log.h"
 
 namespace qt {
 
@@ -61,7 +62,9 @@ bool QtSingleInstance::AnotherInstanceRunning() {
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) return false;
     bool another = lock_->error() == QLockFile::LockFailedError;
-    if (!another) qWarning("Sirenwatch: cannot create the lock file %s", qPrintable(path));
+    if (!another)
+        platform::LogLine(platform::Level::Warning)
+            << "cannot create the lock file " << path.toStdString();
     lock_.reset();
     return another;
 }
@@ -154,7 +157,8 @@ void QtHelp::Open(const std::string& helpFile) {
             : htmlIndex_;
     if (QFileInfo(html).isFile() && open_(QUrl::fromLocalFile(QFileInfo(html).absoluteFilePath())))
         return;
-    qWarning("Sirenwatch: no help could be opened (%s)", qPrintable(chm.filePath()));
+    platform::LogLine(platform::Level::Warning)
+        << "no help could be opened (" << chm.filePath().toStdString() << ")";
     if (dialogs_ == nullptr) return;
     const QString chmName = QDir::toNativeSeparators(chm.fileName());
     const QString htmlName = QDir::toNativeSeparators(html);

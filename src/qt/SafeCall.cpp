@@ -1,8 +1,9 @@
 // Keeps exceptions from a model's handler out of Qt's event loop.
 #include "qt/SafeCall.h"
 
-#include <QtGlobal>
 #include <exception>
+
+#include "platform/Log.h"
 
 namespace qt {
 
@@ -11,9 +12,9 @@ void SafeCall(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        qWarning("Sirenwatch: a handler failed: %s", e.what());
+        platform::LogLine(platform::Level::Warning) << "a handler failed: " << e.what();
     } catch (...) {
-        qWarning("Sirenwatch: a handler failed");
+        platform::Log(platform::Level::Warning, "a handler failed");
     }
 }
 

@@ -30,7 +30,7 @@ std::unique_ptr<FeedWatch> WatchFeed(feeds::Feed& feed, std::int64_t limit_s,
             events.Emit(incidents::FeedUp{name});
         } else {
             *down = feed.Describe() + " is down: " + reason;
-            platform::LogLine(platform::Level::Warning) << "sirenwatch: " << down->toStdString();
+            platform::LogLine(platform::Level::Warning) << down->toStdString();
             events.Emit(incidents::FeedDown{name, reason.toStdString()});
         }
         if (map != nullptr) map->SetWarning(*down);

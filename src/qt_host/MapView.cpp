@@ -330,7 +330,7 @@ std::vector<MapView::EdgeMarker> MapView::EdgeMarkers() const {
     // The markers stay clear of the edge, and of the warning band when it is there.
     const double top = (warning_.isEmpty() ? 0 : kBandHeight) + 14;
     const QRectF inner = view.adjusted(14, top, -14, -14);
-    evidence_->ForEach([&](const builtin_host::Evidence& e) {
+    evidence_->ForEach([&](const builtin_host::StationEvidence& e) {
         const builtin_host::StationData* s = stations_.Peek(e.callsign);
         if (s == nullptr || !s->latitude_deg || !s->longitude_deg) return;
         const QPointF at = p.PlaceToScreen(*s->latitude_deg, *s->longitude_deg);
@@ -382,7 +382,7 @@ void MapView::ShowNewEmergencies() {
     const double halfHeight = std::max(height() / 2.0 - margin - kBandHeight, 1.0);
     const double shorterHalf = std::min(width(), height()) / 2.0;
     double wanted = spanKm_;
-    evidence_->ForEach([&](const builtin_host::Evidence& e) {
+    evidence_->ForEach([&](const builtin_host::StationEvidence& e) {
         const builtin_host::StationData* s = stations_.Peek(e.callsign);
         if (s == nullptr || !s->latitude_deg || !s->longitude_deg) return;
         if (!emergenciesShown_.insert(e.callsign).second || userHolds) return;

@@ -14,7 +14,7 @@ QString LocalTime(std::int64_t seconds) {
     return QDateTime::fromSecsSinceEpoch(seconds).toString("yyyy-MM-dd HH:mm:ss");
 }
 
-QString EvidenceDetail(const builtin_host::Evidence& e) {
+QString EvidenceDetail(const builtin_host::StationEvidence& e) {
     QStringList hops;
     for (const std::string& hop : e.path.digipeaters) hops << QString::fromStdString(hop);
     QString via = e.path.viaInternet ? QStringLiteral("Internet") : QStringLiteral("radio");
@@ -43,7 +43,8 @@ QString DistanceText(double km, bool miles) {
     return QString::fromStdString(number) + (miles ? " mi" : " km");
 }
 
-QString StationDetail(const builtin_host::StationData& s, const builtin_host::Evidence* evidence,
+QString StationDetail(const builtin_host::StationData& s,
+                      const builtin_host::StationEvidence* evidence,
                       const builtin_host::HomePosition& home, bool miles) {
     QStringList lines{QString::fromStdString(s.callsign)};
     if (s.latitude_deg && s.longitude_deg) {

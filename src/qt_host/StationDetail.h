@@ -14,7 +14,7 @@ QString DistanceText(double km, bool miles);
 
 // The station's detail with its distance and bearing from home.
 QString StationDetail(const builtin_host::StationData& station,
-                      const builtin_host::Evidence* evidence,
+                      const builtin_host::StationEvidence* evidence,
                       const builtin_host::HomePosition& home, bool miles);
 
 }  // namespace qt_host

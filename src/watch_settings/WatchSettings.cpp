@@ -251,28 +251,22 @@ WatchSettings FirstRunSettings(const std::string& demoFile) {
     return s;
 }
 
-std::optional<Endpoint> DashboardPlace(const std::optional<Endpoint>& fromCommandLine,
-                                       const WatchSettings& settings, std::string* problem) {
+platform::Result<std::optional<Endpoint>> DashboardPlace(
+    const std::optional<Endpoint>& fromCommandLine, const WatchSettings& settings) {
     std::optional<Endpoint> where = fromCommandLine;
     const std::string from = fromCommandLine ? "--dashboard" : "Dashboard in the host's settings";
     if (!where && !settings.dashboard.empty()) {
         where = ParseListenAddress(settings.dashboard);
-        if (!where) {
-            *problem = from + ": expected [ADDRESS:]PORT, got \"" + settings.dashboard + "\"";
-            return std::nullopt;
-        }
+        if (!where)
+            return platform::Fail(from + ": expected [ADDRESS:]PORT, got \"" + settings.dashboard +
+                                  "\"");
     }
-    if (!where) return std::nullopt;
+    if (!where) return where;
     const std::optional<bool> loopback = IsLoopback(where->host);
-    if (!loopback) {
-        *problem = from + ": not an IP address: " + where->host;
-        return std::nullopt;
-    }
-    if (!*loopback && settings.dashboardToken.empty()) {
-        *problem = from + ": the dashboard listens beyond this machine (" + where->host +
-                   ") only with DashboardToken set in the host's settings";
-        return std::nullopt;
-    }
+    if (!loopback) return platform::Fail(from + ": not an IP address: " + where->host);
+    if (!*loopback && settings.dashboardToken.empty())
+        return platform::Fail(from + ": the dashboard listens beyond this machine (" + where->host +
+                              ") only with DashboardToken set in the host's settings");
     return where;
 }
 

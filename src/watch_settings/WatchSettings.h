@@ -12,6 +12,7 @@
 
 #include "builtin_host/HostSettings.h"
 #include "incidents/WatchList.h"
+#include "platform/Result.h"
 #include "watch_settings/Addresses.h"
 #include "watch_settings/Feed.h"
 
@@ -55,10 +56,10 @@ bool UsableTileTemplate(std::string_view urlTemplate);
 // What a first start writes: the demo traffic, replayed, and a filter around the demo's home.
 WatchSettings FirstRunSettings(const std::string& demoFile);
 
-// Where the dashboard is to listen: the command line's place, else the settings' one. Nothing
-// when none is asked for, or when what is asked for cannot be used (then `problem` says why).
-std::optional<Endpoint> DashboardPlace(const std::optional<Endpoint>& fromCommandLine,
-                                       const WatchSettings& settings, std::string* problem);
+// Where the dashboard is to listen: the command line's place, else the settings' one; nothing
+// when none is asked for, a problem when what is asked for cannot be used.
+platform::Result<std::optional<Endpoint>> DashboardPlace(
+    const std::optional<Endpoint>& fromCommandLine, const WatchSettings& settings);
 
 // What to say about the access token kept in `file` with these permissions, read by its owner
 // or not: nothing when no other user can read it. A reader that is not the owner reads through

@@ -8,9 +8,8 @@ namespace {
 
 // A command line the parser must take.
 CommandLine Parsed(const std::vector<std::string>& args) {
-    std::string error;
-    const auto parsed = ParseCommandLine(args, &error);
-    EXPECT_TRUE(parsed) << error;
+    const auto parsed = ParseCommandLine(args);
+    EXPECT_TRUE(parsed) << parsed.error().text;
     return parsed.value_or(CommandLine{});
 }
 
@@ -78,9 +77,9 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--dashboard", "70000"},
     };
     for (const auto& args : bad) {
-        std::string error;
-        EXPECT_FALSE(ParseCommandLine(args, &error)) << args[0] << (args.size() > 1 ? args[1] : "");
-        EXPECT_FALSE(error.empty()) << args[0] << ": the mistake is told";
+        const auto parsed = ParseCommandLine(args);
+        ASSERT_FALSE(parsed) << args[0] << (args.size() > 1 ? args[1] : "");
+        EXPECT_FALSE(parsed.error().text.empty()) << args[0] << ": the mistake is told";
     }
 }
 

@@ -13,9 +13,8 @@ bool Contains(const GeoLine& line, double lat, double lon) {
 }
 
 TEST(BaseMap, TheShippedMapHasLandAndBordersWhereTheyBelong) {
-    std::string error;
-    const auto map = LoadBaseMap(std::string(SIRENWATCH_SOURCE_DIR) + "/data/basemap.txt", &error);
-    ASSERT_TRUE(map) << error;
+    const auto map = LoadBaseMap(std::string(SIRENWATCH_SOURCE_DIR) + "/data/basemap.txt");
+    ASSERT_TRUE(map) << map.error().text;
     EXPECT_GT(map->land.size(), 1000u);
     EXPECT_GT(map->borders.size(), 300u);
     int aroundMilan = 0, nearTheSwissBorder = 0;
@@ -63,9 +62,9 @@ TEST(BaseMap, DamageIsRefusedWithItsLine) {
         {"grid 1 1 0 0\nL ??o}@?\n", "line 2: damaged coordinates"},  // 1000 degrees east
     };
     for (const Case& c : cases) {
-        std::string error;
-        EXPECT_FALSE(ParseBaseMap(c.text, &error)) << c.text;
-        EXPECT_EQ(error, c.error) << c.text;
+        const auto map = ParseBaseMap(c.text);
+        ASSERT_FALSE(map) << c.text;
+        EXPECT_EQ(map.error().text, c.error) << c.text;
     }
 }
 

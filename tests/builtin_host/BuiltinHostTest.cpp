@@ -1,5 +1,5 @@
 // The built-in host as the add-on meets it: frames announced, stations looked up, its map
-// and its geodesy.
+// and its geodesy; each frame handed as one sighting to the evidence and the incident book.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,6 +12,7 @@
 #include "builtin_host/HostMap.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakePorts.h"
+#include "incidents/IncidentBook.h"
 
 namespace builtin_host {
 namespace {
@@ -135,6 +136,41 @@ TEST(BuiltinHost, NotesTheEvidenceOfAnEmergencyBeforeAnnouncingItAndTellsIt) {
     EXPECT_TRUE(sawEvidence);
     EXPECT_EQ(told, 1);
     EXPECT_EQ(w.host.Emergencies().Find("N0CALL-9")->firstHeard_s, 1234);
+}
+
+// The host reads a frame's marks against the type the add-on counts, once, and both books take
+// copies by one window: the same packet within it is a copy to the station's evidence and to
+// its incident; at its end it is a packet of its own to the evidence, a late copy to the
+// incident.
+TEST(BuiltinHost, HandsOneSightingToBothBooksWhichKnowCopiesByOneWindow) {
+    World w;
+    std::int64_t now_s = 1000;
+    w.host.SetEpochClock([&now_s] { return now_s; });
+    incidents::IncidentBook book;
+    std::vector<incidents::IncidentBook::Arrival> arrivals;
+    w.host.SetSightingListener(
+        [&](const sighting::Sighting& frame) { arrivals.push_back(book.Observe(frame).arrival); });
+    const std::string info = ":`c0ooZO>/]\"6)}EMERGENCY test";
+    w.host.OnTnc2Line("N0CALL-9>423W1T,WIDE1-1" + info);
+    now_s += sighting::kCopyWindow_s - 1;
+    w.host.OnTnc2Line("N0CALL-9>423W1T,TCPIP*,qAR,IG" + info);
+    EXPECT_EQ(w.host.Emergencies().Find("N0CALL-9")->heard, 2u);
+    now_s += 1;
+    w.host.OnTnc2Line("N0CALL-9>423W1T,WIDE1-1" + info);
+    using A = incidents::IncidentBook::Arrival;
+    EXPECT_EQ(arrivals, (std::vector{A::Fresh, A::Copy, A::Late}));
+    EXPECT_EQ(w.host.Emergencies().Find("N0CALL-9")->count, 2u);
+    EXPECT_EQ(book.Latest("N0CALL-9")->copies, 2u);
+
+    // With another type set, the Mic-E code still opens an incident, but the add-on and so
+    // the station program's evidence count only that type.
+    w.host.SetEmergencyType("custom-3");
+    w.host.OnTnc2Line("Q1MICE>423W1T:`c0ooZO>/]\"6)}EMERGENCY");
+    w.host.OnTnc2Line("Q2CUST>A23W1T:`c0ooZO>/]\"6)}help");
+    EXPECT_EQ(w.host.Emergencies().Find("Q1MICE"), nullptr);
+    EXPECT_NE(book.Latest("Q1MICE"), nullptr);
+    ASSERT_NE(w.host.Emergencies().Find("Q2CUST"), nullptr);
+    EXPECT_EQ(book.Latest("Q2CUST")->grade, incidents::EvidenceGrade::CustomType);
 }
 
 TEST(BuiltinHost, CloseTellsTheAddOn) {

@@ -81,9 +81,9 @@ TEST(Ax25, RejectedFramesSayWhy) {
         {tooManyDigis, "AX.25 address field too long"},
     };
     for (const auto& [frame, reason] : cases) {
-        std::string error;
-        EXPECT_FALSE(Ax25ToTnc2(frame, &error).has_value()) << reason;
-        EXPECT_EQ(error, reason);
+        const auto line = Ax25ToTnc2(frame);
+        ASSERT_FALSE(line.has_value()) << reason;
+        EXPECT_EQ(line.error().text, reason);
     }
 }
 

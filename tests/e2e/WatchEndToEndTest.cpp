@@ -1,15 +1,18 @@
 // What the operator is told, through the real executable: the test log beside it, a station the
 // watch list holds back that never sounds, an emergency without a position that claims no
 // distance, one rule for each shown number; the dashboard's acknowledgement in the operator's
-// name, a siren that can always be silenced, and a feed that is down told at once.
+// name, a siren that can always be silenced, a feed that is down told at once; the dashboard's
+// cards and circles as the program builds them.
 #include <gtest/gtest.h>
 
 #include <QDate>
 #include <QDirIterator>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <map>
 
 #include "SirenwatchRun.h"
 #include "decode/Ax25.h"
@@ -253,6 +256,128 @@ TEST(WatchEndToEnd, DashboardAcknowledgesByNameAlwaysSilencesAndShowsADownFeedAt
     ASSERT_TRUE(
         run.WaitFor([&] { return JsonEvents(run, "feed").back()["state"] == "down"; }, kStep_ms));
     EXPECT_TRUE(FeedState(dashboard)["down"].toBool());
+    ASSERT_TRUE(run.Terminate()) << run.Errors();
+}
+
+QJsonObject State(quint16 port) {
+    QByteArray body;
+    Http(port, "GET", "/api/state", {}, &body);
+    return QJsonDocument::fromJson(body).object();
+}
+
+std::map<QString, QJsonObject> ByCallsign(const QJsonArray& items) {
+    std::map<QString, QJsonObject> found;
+    for (const auto& item : items) {
+        const QJsonObject object = item.toObject();
+        found[object["callsign"].toString()] = object;
+    }
+    return found;
+}
+
+// What the dashboard shows as the program builds it: each card's grade, its held-back reason,
+// the comment as sent, the place from home in the add-on's unit and language; a station's later
+// frames without an emergency still move its card, and a Mic-E message stands it down; circles
+// only around the incidents shown, in the add-on's colour and size.
+TEST(WatchEndToEnd, TheDashboardShowsTheIncidentsAsHeardInTheAddOnsUnitAndLanguage) {
+    SirenwatchRun run;
+    const quint16 dashboard = FreePort(), kiss = FreePort();
+    ASSERT_TRUE(WriteFile(run.SettingsFile(),
+                          "[SetUp]\nVersion=1.11\nUnit=2\nLanguage=1\n"
+                          "CircleColor=255\nCircleWidth=5\n"));
+    ASSERT_TRUE(WriteHostSettings(run,
+                                  "[Watch]\nIgnore=Q9XSS:test beacon\n"
+                                  "[Sirenwatch Host]\nDashboard=" +
+                                      QByteArray::number(dashboard) +
+                                      "\nDashboardToken=e2e-token\n"));
+    CopyPage(run);
+    QTcpServer tncServer;
+    ASSERT_TRUE(tncServer.listen(QHostAddress::LocalHost, kiss));
+    run.Start({"--kiss", QString("127.0.0.1:%1").arg(kiss), "--json"});
+    ASSERT_TRUE(run.WaitFor([&] { return tncServer.hasPendingConnections(); }, kStep_ms))
+        << run.Errors();
+    QTcpSocket* tnc = tncServer.nextPendingConnection();
+    const auto send = [&](const char* frame) {
+        const std::string bytes = Kiss(frame);
+        tnc->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        tnc->flush();
+    };
+    send("Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car off the road");
+    send("Q9XSS>APRS:!4531.00N/00912.00E>!EMERGENCY! <b>help</b>, leg broken");
+    send("Q8MOV>APRS:!4531.00N/00912.00E>on my way");
+    ASSERT_TRUE(run.WaitFor(
+        [&] { return ByCallsign(State(dashboard)["stations"].toArray()).count("Q8MOV"); },
+        kStep_ms));
+    QJsonObject state = State(dashboard);
+    EXPECT_EQ(state["unit"], "mi");
+    EXPECT_EQ(state["language"], "it");
+    auto cards = ByCallsign(state["incidents"].toArray());
+    ASSERT_EQ(cards.size(), 2u) << "a frame without an emergency opens none";
+    EXPECT_EQ(cards["Q7MOB-9"]["grade"], "codice Mic-E Emergency");
+    EXPECT_EQ(cards["Q7MOB-9"]["heldBack"], "");
+    const QJsonObject held = cards["Q9XSS"];
+    EXPECT_EQ(held["grade"], "!EMERGENCY! nel commento");
+    EXPECT_EQ(held["state"], "nuovo");
+    EXPECT_TRUE(held["heldBack"].toString().contains("test beacon"))
+        << held["heldBack"].toString().toStdString();
+    EXPECT_EQ(held["comment"], "!EMERGENCY! <b>help</b>, leg broken");
+    EXPECT_NEAR(held["lat"].toDouble(), 45.5167, 1e-4);
+    EXPECT_NEAR(held["distance"].toDouble(), 1.46 / 1.609344, 0.02) << "in miles";
+    // The panel's bearing: at the add-on's hundredths of a degree the station is due north.
+    EXPECT_EQ(held["bearing"].toDouble(), 0);
+    QByteArray refusal;  // refusals in the add-on's language as well
+    Http(dashboard, "POST", "/api/action",
+         R"({"action":"close","operator":"Anna","incident":")" + held["id"].toString().toUtf8() +
+             "\"}",
+         &refusal);
+    EXPECT_TRUE(QString::fromUtf8(refusal).contains("per chiudere serve una nota"))
+        << refusal.toStdString();
+    Http(dashboard, "POST", "/api/action",
+         R"({"action":"note","operator":"Anna","note":"x","incident":"Q0NONE"})", &refusal);
+    EXPECT_TRUE(QString::fromUtf8(refusal).contains("nessun intervento con quel numero"))
+        << refusal.toStdString();
+
+    // The book takes a later frame as news only from the next second of the clock on.
+    const auto nextSecond = [&] {
+        const double heard = cards["Q7MOB-9"]["lastHeard"].toDouble();
+        return run.WaitFor([&] { return State(dashboard)["now"].toDouble() > heard; }, kStep_ms);
+    };
+    ASSERT_TRUE(nextSecond());
+    send("Q7MOB-9>APRS:!4531.00N/00912.00E>moving on");
+    ASSERT_TRUE(run.WaitFor(
+        [&] {
+            return qAbs(ByCallsign(State(dashboard)["incidents"].toArray())["Q7MOB-9"]["lat"]
+                            .toDouble() -
+                        45.5167) < 1e-3;
+        },
+        kStep_ms))
+        << "a frame without an emergency moves the station's card";
+    cards = ByCallsign(State(dashboard)["incidents"].toArray());
+    ASSERT_TRUE(nextSecond());
+    send("Q7MOB-9>SU3UU0:`~SZl I>/\"5\\}");  // a Mic-E message, not Emergency
+    EXPECT_TRUE(run.WaitFor(
+        [&] {
+            return ByCallsign(State(dashboard)["incidents"].toArray())["Q7MOB-9"]["stateKey"] ==
+                   "stood_down";
+        },
+        kStep_ms));
+
+    const int stations = 250;
+    for (int n = 0; n < stations; ++n) {
+        const QByteArray frame = QString("Q%1>APRS:!45%2.%3N/009%4.00E>!EMERGENCY! help")
+                                     .arg(n)
+                                     .arg(n % 60, 2, 10, QChar('0'))
+                                     .arg(n / 60, 2, 10, QChar('0'))
+                                     .arg(n % 50, 2, 10, QChar('0'))
+                                     .toUtf8();
+        send(frame.constData());
+    }
+    ASSERT_TRUE(run.WaitFor(
+        [&] { return JsonEvents(run, "emergency").size() == std::size_t(2 + stations); },
+        2 * kStep_ms));
+    const QJsonArray circles = State(dashboard)["circles"].toArray();
+    EXPECT_EQ(circles.size(), 200) << "around the incidents shown and no more";
+    EXPECT_EQ(circles[0].toObject()["color"], "#ff0000") << "in the add-on's colour";
+    EXPECT_NEAR(circles[0].toObject()["radiusKm"].toDouble(), 2.0 / 60 * 111.2, 0.01) << "and size";
     ASSERT_TRUE(run.Terminate()) << run.Errors();
 }
 

@@ -6,8 +6,8 @@
 namespace incidents {
 namespace {
 
-Observation At(std::string call, std::optional<double> km, std::optional<GeoPoint> where = {}) {
-    Observation o;
+Sighting At(std::string call, std::optional<double> km, std::optional<GeoPoint> where = {}) {
+    Sighting o;
     o.callsign = std::move(call);
     o.micEEmergency = true;
     o.distanceFromHome_km = km;
@@ -25,7 +25,7 @@ TEST(WatchList, DecidesWhatSoundsAndSaysWhyTheRestIsHeldBack) {
     both.alarmRadius_km = 50;
     const struct {
         const WatchList& list;
-        Observation observation;
+        Sighting observation;
         const char* heldBack;  // empty: it sounds
     } cases[] = {
         {ignoreAndRadius, At("ir2tst", 1), "ignored (test beacon)"},

@@ -33,7 +33,7 @@ TEST(PrintableText, EscapesWhatATerminalActsOnAndKeepsUtf8) {
 TEST(Log, StandardErrorShowsAirTextEscapedAndKeepsItsOwnLayout) {
     std::ostringstream err;
     std::streambuf* const old = std::cerr.rdbuf(err.rdbuf());
-    Log(Level::Info, "feed: # server \x1b[2J\a\tok");
+    Log(Level::Info, "# server \x1b[2J\a\tok", "feed");
     std::cerr.rdbuf(old);
     EXPECT_EQ(err.str(), "feed: # server \\x1b[2J\\x07\tok\n");
 }

@@ -1,5 +1,5 @@
 // What the Qt tests share: screenshots for people to look at, the station table's cells as
-// painted and clicked, the menu bar's actions, and a dashboard source of the test's own.
+// painted and clicked, the menu bar's actions.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,10 +10,8 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdio>
-#include <vector>
 
 #include "qt/GridView.h"
-#include "qt_host/dashboard/DashboardSource.h"
 
 namespace qttest {
 
@@ -59,18 +57,5 @@ inline QAction* FindAction(QWidget* container, const QString& text) {
     }
     return nullptr;
 }
-
-// A dashboard source holding what the test puts in it, recording the actions asked of it.
-class FakeSource final : public qt_host::dashboard::Source {
-public:
-    qt_host::dashboard::Snapshot Current() const override { return snapshot; }
-    qt_host::dashboard::ActionResult Act(const qt_host::dashboard::Action& action) override {
-        actions.push_back(action);
-        return next;
-    }
-    qt_host::dashboard::Snapshot snapshot;
-    std::vector<qt_host::dashboard::Action> actions;
-    qt_host::dashboard::ActionResult next{true, {}};
-};
 
 }  // namespace qttest

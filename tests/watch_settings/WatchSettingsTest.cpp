@@ -175,14 +175,13 @@ TEST(WatchSettings, TheDashboardsPlace) {
         WatchSettings s;
         s.dashboard = c.setting;
         s.dashboardToken = c.token;
-        std::string problem;
-        const auto where = DashboardPlace(std::nullopt, s, &problem);
+        const auto place = DashboardPlace(std::nullopt, s);
+        const auto where = place.value_or(std::nullopt);
         EXPECT_EQ(where ? where->host : "(none)", c.host ? c.host : "(none)") << c.setting;
-        EXPECT_EQ(problem, c.problem) << c.setting;
+        EXPECT_EQ(place ? std::string() : place.error().text, c.problem) << c.setting;
     }
     WatchSettings none;
-    std::string problem;
-    EXPECT_EQ(DashboardPlace(Endpoint{"::1", 9000}, none, &problem)->port, 9000);
+    EXPECT_EQ((*DashboardPlace(Endpoint{"::1", 9000}, none))->port, 9000);
 }
 
 // A token in a file other users can read is told with the command that mends it; the file's

@@ -135,7 +135,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     ComApartment apartment;
     if (!apartment.ok) {
-        platform::Log(platform::Level::Error, "Sirenwatch: COM cannot be started");
+        platform::Log(platform::Level::Error, "COM cannot be started", "Sirenwatch");
         return 1;
     }
     mainThread = GetCurrentThreadId();

@@ -14,9 +14,9 @@ void Feed::DeliverLine(const std::string& line) {
         onLine_(line);
     } catch (const std::exception& e) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: a received line could not be handled: " << e.what();
+            << "a received line could not be handled: " << e.what();
     } catch (...) {
-        platform::Log(platform::Level::Warning, "sirenwatch: a received line could not be handled");
+        platform::Log(platform::Level::Warning, "a received line could not be handled");
     }
 }
 
@@ -32,7 +32,7 @@ void Feed::NoteActivity() {
         onActivity_();
     } catch (const std::exception& e) {
         platform::LogLine(platform::Level::Warning)
-            << "sirenwatch: feed activity could not be handled: " << e.what();
+            << "feed activity could not be handled: " << e.what();
     }
 }
 

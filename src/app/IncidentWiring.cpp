@@ -1,0 +1,110 @@
+// The incident feature wired to the watch.
+#include "app/IncidentWiring.h"
+
+#include <iostream>
+
+#include "incident_outlets/JsonLines.h"
+#include "incident_ui/WatchBoard.h"
+#include "incidents/TabLines.h"
+#include "platform/Log.h"
+
+using incident_ui::HeldBack;
+using incident_ui::ObserveFrame;
+
+namespace app {
+
+std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
+    if (command.empty()) return nullptr;
+    return std::make_unique<incidents::EmergencyCommand>(QString::fromStdString(command));
+}
+
+QString LogFolder(const watch_settings::FeedSettings& feed) {
+    if (feed.source != watch_settings::FeedSource::Replay)
+        return incidents::IncidentLog::DefaultFolder();
+    const QString folder = incidents::IncidentLog::ReplayFolder(
+        QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
+    platform::LogLine(platform::Level::Info)
+        << "a replay, logged apart in " << folder.toStdString();
+    return folder;
+}
+
+std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,
+                                              const std::string& callsign) {
+    const builtin_host::StationEvidence* e = book.Find(callsign);
+    if (e == nullptr) return std::nullopt;
+    return static_cast<const incidents::Evidence&>(*e);
+}
+
+std::optional<incidents::Evidence> CountedByIncident(const incidents::IncidentBook& book,
+                                                     const std::string& callsign,
+                                                     std::optional<incidents::Evidence> evidence) {
+    const incidents::Incident* incident = book.Latest(callsign);
+    if (!evidence || incident == nullptr || incident->state == incidents::State::Closed)
+        return evidence;
+    evidence->count = incident->frames;
+    evidence->firstHeard_s = incident->opened_s;
+    return evidence;
+}
+
+void RouteIncidents(incidents::Stream& events, builtin_host::BuiltinHost& host,
+                    const incidents::IncidentBook& book, IncidentOutlets& outlets,
+                    const CommandLine& options, bool headless) {
+    if (options.json) {
+        events.Subscribe(incidents::JsonLinePrinter(std::cout));
+    } else if (headless) {
+        events.Subscribe(incidents::TabLinePrinter(std::cout));
+    }
+    events.Subscribe([&outlets, &book](const incidents::Event& event) {
+        outlets.log.Append(event);
+        if (HeldBack(book, event)) return;
+        outlets.notifier.Tell(event);
+        if (outlets.command) outlets.command->Run(event);
+    });
+    host.SetEvidenceListener([&events](const builtin_host::EvidenceBook::Noted& noted) {
+        if (noted.evidence == nullptr || !noted.newPoint) return;
+        const builtin_host::TrackPoint& point = noted.evidence->track.back();
+        events.Emit(incidents::Event{
+            point.time_s, incidents::Position{noted.evidence->callsign,
+                                              {point.latitude_deg, point.longitude_deg}}});
+    });
+}
+
+void KeepIncidents(incidents::IncidentBook& book, incidents::Stream& events,
+                   builtin_host::BuiltinHost& host, const incidents::WatchList& watch) {
+    book.SetWatchList(watch);
+    book.SetChangeSink([&events](const incidents::Change& change) {
+        events.Emit(incidents::Event{change.time_s, incidents::IncidentChange{change}});
+    });
+    host.SetSightingListener([&book](const sighting::Sighting& frame) { book.Observe(frame); });
+    // Each incident keeps the evidence of its own frames; a closed one keeps what it had.
+    events.Subscribe([&book](const incidents::Event& event) {
+        const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
+        if (emergency != nullptr && emergency->evidence)
+            book.NoteEvidence(emergency->panel[incidents::Box::Callsign], *emergency->evidence);
+    });
+    events.Subscribe([&book](const incidents::Event& event) {
+        if (std::holds_alternative<incidents::Acknowledged>(event.what))
+            book.AcknowledgeAllNew(event.time_s, "the station's operator");
+    });
+}
+
+void SoundReopenedIncidents(incidents::Stream& events, const incidents::IncidentBook& book,
+                            ui::Timer& alarm) {
+    events.Subscribe([&book, &alarm](const incidents::Event& event) {
+        const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
+        if (emergency == nullptr || alarm.TimerEnabled()) return;
+        const incidents::Incident* incident =
+            book.Latest(emergency->panel[incidents::Box::Callsign]);
+        if (incident != nullptr && incident->state == incidents::State::New &&
+            incident->heldBackReason.empty())
+            alarm.SetTimerEnabled(true);
+    });
+}
+
+std::optional<incidents::Place> HomePlace(const builtin_host::HostSettings& settings) {
+    const auto home = builtin_host::HomeFromSettings(settings);
+    if (!home) return std::nullopt;
+    return incidents::Place{home->latitude_deg, home->longitude_deg};
+}
+
+}  // namespace app

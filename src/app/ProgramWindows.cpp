@@ -1,0 +1,82 @@
+// The program's windows, opened and furnished.
+#include "app/ProgramWindows.h"
+
+#include <QStandardPaths>
+
+#include "app/Program.h"
+#include "incident_outlets/ExportDialog.h"
+#include "platform/Log.h"
+#include "qt/Binders.h"
+
+namespace app {
+
+std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& folder) {
+    const std::string file = platform::JoinPath(folder, "basemap.txt");
+    auto map = basemap::LoadBaseMap(file);
+    if (!map) {
+        platform::LogLine(platform::Level::Warning) << "no base map: " << map.error().text;
+        return nullptr;
+    }
+    return std::make_shared<const basemap::BaseMap>(std::move(*map));
+}
+
+std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSettings& settings) {
+    if (settings.tileUrl.empty()) return nullptr;  // none, or none usable (the checks told)
+    qt_host::TileSettings tiles;
+    tiles.urlTemplate = QString::fromStdString(settings.tileUrl);
+    tiles.attribution = QString::fromStdString(settings.tileAttribution);
+    tiles.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        "/sirenwatch/tiles";
+    tiles.userAgent = QString::fromStdString("Sirenwatch/" + VersionText());
+    return std::make_unique<qt_host::TileLayer>(tiles);
+}
+
+std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
+                                                const builtin_host::HostSettings& settings,
+                                                const QWidget& mainWindow) {
+    auto map = std::make_unique<qt_host::MapView>(host.MapState(), host.Stations());
+    map->SetEvidence(&host.Emergencies());
+    map->SetHomeCallsign(settings.callsign);
+    map->onClose = [&host] { host.Close(); };
+    map->resize(640, 480);
+    map->move(mainWindow.frameGeometry().right() + 16, mainWindow.frameGeometry().top());
+    map->show();
+    return map;
+}
+
+std::unique_ptr<incident_ui::IncidentPanel> OpenIncidentList(incident_ui::dashboard::Source& source,
+                                                             qt_host::MapView& map) {
+    auto panel = std::make_unique<incident_ui::IncidentPanel>(source);
+    panel->resize(map.width(), 260);
+    panel->move(map.frameGeometry().left(), map.frameGeometry().bottom() + 16);
+    panel->show();
+    map.onIncidentList = [list = panel.get()] {
+        list->show();
+        list->raise();
+    };
+    return panel;
+}
+
+std::unique_ptr<qt::FormWindow> MakeMainWindow(program::Sirenwatch& program,
+                                               qt::QtPlatform& platform, bool headless,
+                                               QObject& timerOwner) {
+    if (headless) {
+        qt::bindFormTimers(program.Main(), &timerOwner);
+        return nullptr;
+    }
+    auto window = std::make_unique<qt::FormWindow>(program.Main());
+    platform.SetMainWindow(window.get());
+    return window;
+}
+
+void FurnishMap(qt_host::MapView& map, const std::string& folder,
+                const watch_settings::WatchSettings& settings, const incidents::IncidentLog& log) {
+    map.SetBaseMap(LoadShippedBaseMap(folder));
+    if (auto tiles = MakeTileLayer(settings)) {
+        tiles->setParent(&map);
+        map.SetTileLayer(tiles.release());
+    }
+    map.onExport = [&log, &map] { incidents::ExportFromMap(log.Folder(), map); };
+}
+
+}  // namespace app

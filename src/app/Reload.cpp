@@ -1,0 +1,38 @@
+// What SIGHUP reads again, each value told when it cannot be read.
+#include "app/Reload.h"
+
+#include "app/StartChecks.h"
+#include "builtin_host/HostSettings.h"
+#include "platform/Log.h"
+#include "platform/NumberText.h"
+#include "settings/ProfileFile.h"
+
+namespace app {
+
+std::string MessageType(const std::string& settingsFile) {
+    std::string type =
+        platform::UCase(settings::ReadProfileString(settingsFile, "SetUp", "MessageType"));
+    return type.empty() ? "EMERGENCY" : type;
+}
+
+Reread ReadAgain(const std::string& hostFolder, const CommandLine& options,
+                 const std::string& commandInForce) {
+    Reread r{watch_settings::LoadWatchSettings(hostFolder), std::nullopt};
+    for (const builtin_host::SettingNote& note : r.settings.notes)
+        platform::LogLine(platform::Level::Warning)
+            << "[" << builtin_host::kHostSection << "] " << note.text;
+    for (const std::string& problem : r.settings.watchListNotes)
+        platform::LogLine(platform::Level::Warning) << "[Watch] " << problem;
+    if (options.onEmergency) return r;  // the command line's command stands
+    if (const auto problem = CommandFinding(r.settings.onEmergency, false)) {
+        platform::LogLine(platform::Level::Error)
+            << *problem << "; the new command is refused, "
+            << (commandInForce.empty() ? std::string("still none runs")
+                                       : "this one stays: " + commandInForce);
+        return r;
+    }
+    r.command = r.settings.onEmergency;
+    return r;
+}
+
+}  // namespace app
