@@ -16,6 +16,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -35,6 +36,18 @@ def free_port():
     with socket.socket() as s:
         s.bind(('127.0.0.1', 0))
         return s.getsockname()[1]
+
+
+def wait_until_listening(port, watcher, seconds=60):
+    """The watcher's dashboard answers once its start is done (slow under the sanitizers)."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        assert watcher.poll() is None, f'the watcher ended: {watcher.stderr.read()}'
+        with socket.socket() as s:
+            if s.connect_ex(('127.0.0.1', port)) == 0:
+                return
+        time.sleep(0.1)
+    raise AssertionError(f'the dashboard did not listen on port {port} within {seconds} s')
 
 
 def prepare(root, executable, token=TOKEN):
@@ -111,6 +124,7 @@ def main():
         send = lambda lines: (watcher.stdin.write(''.join(l + '\n' for l in lines)),
                               watcher.stdin.flush())
         send(QUIET)
+        wait_until_listening(port, watcher)
         driver = browser(root)
         wait = WebDriverWait(driver, 20, poll_frequency=0.1)
         url = f'http://127.0.0.1:{port}/'
