@@ -9,7 +9,6 @@
 #include "platform/Log.h"
 
 using incident_ui::HeldBack;
-using incident_ui::ObserveFrame;
 
 namespace app {
 
