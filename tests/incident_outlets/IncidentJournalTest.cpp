@@ -44,6 +44,11 @@ struct LoggedBook {
         e.evidence = Evidence{.frame = call + ">APRS,WIDE1-1" + information,
                               .cause = micE ? "Mic-E message bits 000 (Emergency)"
                                             : "\"!EMERGENCY!\" at the start of the comment",
+                              // By radio, or through an iGate: the card says which.
+                              .path = {.digipeaters = {"WIDE1-1"},
+                                       .heardFrom = call,
+                                       .viaInternet = !micE,
+                                       .gateway = micE ? "" : "IGATE-1"},
                               .firstHeard_s = time_s,
                               .lastHeard_s = time_s,
                               .count = 1,
@@ -72,10 +77,14 @@ auto Seen(const Incident& i) {
         notes += std::string(ActionKey(c.action)) + ":" + c.note + ";";
     for (const Incident::Seen& frame : i.seen)
         keys += frame.key + "@" + std::to_string(frame.time_s) + ";";
-    return std::tuple(i.id, i.callsign, i.state, i.handler, i.grade, i.heldBackReason, notes, keys,
-                      i.frames, i.evidence ? i.evidence->frame : "",
-                      i.evidence ? i.evidence->count : 0, i.position ? i.position->latitude_deg : 0,
-                      i.opened_s, i.lastHeard_s, i.lastEmergency_s);
+    return std::tuple(
+        i.id, i.callsign, i.state, i.handler, i.grade, i.heldBackReason, notes, keys, i.frames,
+        i.evidence ? i.evidence->frame : "", i.evidence ? i.evidence->count : 0,
+        i.evidence ? std::tuple(i.evidence->path.digipeaters, i.evidence->path.heardFrom,
+                                i.evidence->path.viaInternet, i.evidence->path.gateway)
+                   : decltype(std::tuple(std::vector<std::string>{}, std::string{}, false,
+                                         std::string{})){},
+        i.position ? i.position->latitude_deg : 0, i.opened_s, i.lastHeard_s, i.lastEmergency_s);
 }
 
 std::vector<decltype(Seen(Incident{}))> Book(const IncidentBook& book) {
