@@ -3,6 +3,7 @@
 // command runs with its variables, its time limit, and reported failures.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFile>
 #include <QProcess>
@@ -95,6 +96,9 @@ TEST(DesktopNotifier, NewEmergenciesAndSilentFeedsReachTheService) {
     EXPECT_EQ(service.bodies.value(2), "KISS 127.0.0.1:8001: Connection refused");
     EXPECT_EQ(service.bodies.value(0), "23.8 km away, bearing 295°\nCar &lt;off&gt; the road");
     EXPECT_TRUE(service.bodies.value(1).contains("900 s"));
+    // The service's answers come back before the connections go, and their watchers with them.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notifier.AnswersAwaited() == 0; }, 10000));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QDBusConnection::disconnectFromBus("service");
     QDBusConnection::disconnectFromBus("sirenwatch");
 }
