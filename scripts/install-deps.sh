@@ -10,13 +10,14 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-serialport-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libboost-dev nlohmann-json3-dev
 )
 test_packages=(
   git clang fp-utils dbus-daemon
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
   dpkg-dev file lintian scdoc systemd
-  direwolf iproute2 chromium chromium-driver python3-selenium
+  direwolf iproute2 chromium chromium-driver python3-selenium socat
 )
 
 case "${1:-run}" in
