@@ -18,7 +18,7 @@ mask() {
   sed -E -e "s#$work/(before|after)-#HOME-#g" -e 's/-[0-9]{8}-[0-9]{6}/-STAMP/g' -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}(T[0-9:.]+(Z|[+-][0-9:]+)?)?/DATE/g' \
     -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/TIME/g' \
     -e 's/"([a-z_]*(time|_s|started|stopped|last_alive|since)[a-z_]*)":[0-9.]+/"\1":N/g' \
-    -e 's/pid [0-9]+/pid N/g'
+    -e 's/\b1[0-9]{9}\b/N/g' -e 's/pid [0-9]+/pid N/g'
 }
 
 run() {  # PROGRAM NAME ARGS...: output and kept files in $work/NAME
