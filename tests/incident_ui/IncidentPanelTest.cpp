@@ -24,6 +24,7 @@ dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t l
     in.callsign = std::move(callsign);
     in.stateKey = "new";
     in.state = "new";
+    in.actions = {"acknowledge", "take", "note", "close"};
     in.lastHeard_s = lastHeard_s;
     return in;
 }
@@ -89,8 +90,10 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
     panel.findChild<QPushButton*>("note")->click();
     EXPECT_EQ(source.actions.size(), 5U);
 
-    // A closed incident offers no action; the selection stays on its incident across changes.
+    // A closed incident offers no action (the book says so through the view); the selection stays
+    // on its incident across changes.
     source.snapshot.incidents[1].stateKey = source.snapshot.incidents[1].state = "closed";
+    source.snapshot.incidents[1].actions.clear();
     source.snapshot.incidents.insert(source.snapshot.incidents.begin(),
                                      Incident("c", "Q7NEW", kNow));
     source.Changed();
@@ -109,6 +112,7 @@ TEST(IncidentPanel, OffersWhatTheStateAllowsAndHandsOverWithANote) {
     source.snapshot.languageCode = 2000;
     auto taken = Incident("a", "Q7MOB-9", kNow);
     taken.stateKey = "being_handled";
+    taken.actions = {"take_over", "release", "note", "close"};
     taken.operatorName = "Anna";
     source.snapshot.incidents = {taken};
     incident_ui::IncidentPanel panel(source);

@@ -2,6 +2,7 @@
 // the records its changes leave.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "incidents/Events.h"
@@ -113,6 +114,27 @@ TEST(IncidentBook, OperatorActionsAllowedAndRefusedByState) {
     }
     World w;
     EXPECT_EQ(RefusalText(w.book.Apply(Command(OperatorAction::Acknowledge))), "no incident 1");
+}
+
+// What the window and the page offer is what the book accepts: an action is offered in a state
+// exactly when some operator, with a note, can do it there (Anna handles when anyone does).
+TEST(IncidentBook, TheActionsOfferedAreTheOnesSomeOperatorCanDo) {
+    using A = OperatorAction;
+    for (const State state :
+         {State::New, State::Acknowledged, State::BeingHandled, State::StoodDown, State::Closed}) {
+        const auto offered = IncidentBook::ActionsOffered(state);
+        for (const A action :
+             {A::Acknowledge, A::Take, A::Note, A::Close, A::TakeOver, A::Release}) {
+            bool someoneCan = false;
+            for (const char* who : {"Anna", "Carla"}) {
+                World w;
+                w.Reach(state);
+                someoneCan = someoneCan || w.book.Apply(Command(action, "a note", who)).done;
+            }
+            const bool isOffered = std::ranges::find(offered, action) != offered.end();
+            EXPECT_EQ(isOffered, someoneCan) << StateKey(state) << " " << OperatorActionKey(action);
+        }
+    }
 }
 
 TEST(IncidentBook, AHandOverNamesTheNewHandlerAndAReleaseLeavesNone) {

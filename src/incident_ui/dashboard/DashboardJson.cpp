@@ -19,6 +19,8 @@ QJsonObject IncidentJson(const IncidentView& i) {
         notes.append(QJsonObject{{"time", double(n.time_s)},
                                  {"operator", Text(n.operatorName)},
                                  {"text", Text(n.text)}});
+    QJsonArray actions;
+    for (const std::string& action : i.actions) actions.append(Text(action));
     QJsonObject o{{"id", Text(i.id)},
                   {"callsign", Text(i.callsign)},
                   {"stateKey", Text(i.stateKey)},
@@ -30,7 +32,8 @@ QJsonObject IncidentJson(const IncidentView& i) {
                   {"operator", Text(i.operatorName)},
                   {"notes", notes},
                   {"evidence", Text(i.evidence)},
-                  {"heldBack", Text(i.heldBack)}};
+                  {"heldBack", Text(i.heldBack)},
+                  {"actions", actions}};
     if (i.latitude_deg && i.longitude_deg) {
         o["lat"] = *i.latitude_deg;
         o["lon"] = *i.longitude_deg;
