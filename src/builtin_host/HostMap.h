@@ -32,6 +32,7 @@ public:
     void DrawCircle(float x, float y, float radius, std::int32_t color, float startAngle,
                     double endAngle, float aspect) override;
     float GetScale() override { return scale_; }
+    float Scale() const { return scale_; }
     void SetDrawWidth(std::int16_t width) override { drawWidth_ = width; }
     void SetFillStyle(std::int16_t style) override { fillStyle_ = style; }
     void SetFillColor(std::int32_t color) override { fillColor_ = color; }

@@ -2,17 +2,13 @@
 // of the world in view.
 #pragma once
 
-#include <QColor>
 #include <QPainter>
 #include <QRectF>
 
 #include "basemap/BaseMap.h"
-#include "qt_host/MapProjection.h"
+#include "qt_host/ScenePoints.h"
 
 namespace qt_host {
-
-inline const QColor kSeaColor(170, 211, 223);
-inline const QColor kLandColor(242, 239, 228);
 
 // Fills `view` with sea, then draws what of the map lies in it. Without a map, an empty
 // land-coloured background, as the window had before it had a map.

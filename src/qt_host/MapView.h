@@ -7,8 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QFont>
-#include <QFontMetricsF>
-#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QTimer>
@@ -17,7 +15,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -25,7 +22,8 @@
 #include "builtin_host/Evidence.h"
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
-#include "qt_host/MapProjection.h"
+#include "map_scene/MapScene.h"
+#include "qt_host/ScenePoints.h"
 #include "qt_host/TileLayer.h"
 
 namespace qt_host {
@@ -58,7 +56,7 @@ public:
     // Half the view's shorter side, in kilometres. A zoom like the user's: the map's scale
     // follows (twice this) and the add-on draws its circles again.
     void SetSpanKm(double km);
-    double SpanKm() const { return spanKm_; }
+    double SpanKm() const { return scene_.SpanKm(); }
 
     // Widens the view to take in each station newly in emergency that lies outside it, unless
     // the user moved the map within kUserHold_ms; runs after each repaint delay.
@@ -77,12 +75,13 @@ public:
     // A warning band across the top of the map (a silent feed); empty text removes it.
     void SetWarning(const QString& text) {
         warning_ = text;
+        scene_.warningShown = !text.isEmpty();
         update();
     }
     const QString& Warning() const { return warning_; }
     // The evidence of stations in emergency: drawn in red, detailed on hover and click.
     void SetEvidence(const builtin_host::EvidenceBook* evidence) {
-        evidence_ = evidence;
+        scene_.evidence = evidence;
         update();
     }
     // The detail of the station drawn nearest to a point of the view, within a few pixels;
@@ -98,7 +97,7 @@ public:
     // Where a place is drawn in the view now, in pixels (on the turn of the world in view).
     QPointF ScreenPoint(double latDeg, double lonDeg) const;
     void SetHomeCallsign(std::string call) {
-        homeCall_ = std::move(call);
+        scene_.homeCallsign = std::move(call);
         update();
     }
 
@@ -112,25 +111,23 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    MapProjection Projection() const;
+    // The scene, told the view's size now (a hidden widget is resized without an event).
+    map_scene::MapScene& Scene() const;
     void PanByPixels(QPointF moved);
     // The base map as drawn for the view now: drawn again only when the view moved, so a
     // repaint for new traffic costs no projecting and filling of coasts.
     const QImage& BaseMapImage(const MapProjection& p);
-    void PaintCircles(QPainter& painter, const MapProjection& p) const;
-    void PaintStations(QPainter& painter, const MapProjection& p) const;
+    void PaintCircles(QPainter& painter) const;
+    void PaintStations(QPainter& painter) const;
     // A station's dot, drawn once for each colour and size and then stamped, and a label's
     // box, measured once for each text: thousands of stations are repainted ten times a second.
     const QImage& Dot(const QColor& fill, int radius) const;
-    QRectF LabelBox(const QFont& font, const QFontMetricsF& metrics, const QString& text) const;
-    void PaintHome(QPainter& painter, const MapProjection& p) const;
-    QRectF HomeLabelRect(QPointF home) const;
-    void PaintScale(QPainter& painter, const MapProjection& p) const;
+    map_scene::Rect LabelBox(const QFont& font, const std::string& text) const;
+    void PaintHome(QPainter& painter) const;
+    void PaintScale(QPainter& painter) const;
     void PaintAttribution(QPainter& painter) const;
     void PaintWarning(QPainter& painter) const;
     void PaintEdgeMarkers(QPainter& painter) const;
-    bool Miles() const { return inMiles && inMiles(); }
-    double BarLengthInUnits() const;
     void UserMovedTheMap() { userMoved_.start(); }
     void ShowDetail(QPointF point, QPoint globalPoint);
     // The stations and the add-on's drawing change with the traffic: repainted at most ten
@@ -138,10 +135,7 @@ private:
     void RepaintSoon();
 
     builtin_host::HostMap& map_;
-    const builtin_host::StationList& stations_;
-    double spanKm_;
-    double centreEastKm_ = 0;  // the map's point at the view's centre, from home
-    double centreNorthKm_ = 0;
+    mutable map_scene::MapScene scene_;
     std::optional<QPointF> dragFrom_;
     bool dragged_ = false;
     std::shared_ptr<const basemap::BaseMap> baseMap_;
@@ -152,14 +146,11 @@ private:
         std::tuple<const basemap::BaseMap*, QSize, qreal, double, double, double, double, double>;
     BaseMapKey baseMapKey_;
     mutable std::map<std::pair<QRgb, int>, QImage> dots_;
-    mutable QHash<QString, QRectF> labelBoxes_;
+    mutable std::map<std::string, map_scene::Rect, std::less<>> labelBoxes_;
     mutable QFont labelFont_;  // the font the label boxes were measured in
-    std::string homeCall_;
     QTimer repaint_;
     QString warning_;
-    const builtin_host::EvidenceBook* evidence_ = nullptr;
-    std::set<std::string, std::less<>> emergenciesShown_;  // callsigns already brought to view
-    QElapsedTimer userMoved_;                              // since the user last panned or zoomed
+    QElapsedTimer userMoved_;  // since the user last panned or zoomed
 };
 
 }  // namespace qt_host

@@ -77,14 +77,15 @@ const QImage* TileLayer::Find(const TileKey& key) {
 
 void TileLayer::Paint(QPainter& painter, const MapProjection& p, const QRectF& view) {
     const int z = TileZoomFor(p);
-    const basemap::GeoPoint nw = p.ToGeo(view.topLeft()), se = p.ToGeo(view.bottomRight());
+    const basemap::GeoPoint nw = p.ToGeo(FromQt(view.topLeft()));
+    const basemap::GeoPoint se = p.ToGeo(FromQt(view.bottomRight()));
     const auto tiles =
         TilesCovering(nw.longitude_deg, se.latitude_deg, se.longitude_deg, nw.latitude_deg, z);
     wanted_.clear();                 // what scrolled out of view is not asked for any more
     if (tiles.size() > 400) return;  // a view this large is the base map's
     for (const TileKey& key : tiles) {
-        const QPointF topLeft = p.ToScreen(TileLat(key.y, z), TileLon(key.x, z));
-        const QPointF bottomRight = p.ToScreen(TileLat(key.y + 1, z), TileLon(key.x + 1, z));
+        const QPointF topLeft = ToQt(p.ToScreen(TileLat(key.y, z), TileLon(key.x, z)));
+        const QPointF bottomRight = ToQt(p.ToScreen(TileLat(key.y + 1, z), TileLon(key.x + 1, z)));
         if (const QImage* image = Find(key)) {
             painter.drawImage(QRectF(topLeft, bottomRight), *image);
         } else if (!running_.contains(key.Text()) && !failed_.contains(key.Text())) {

@@ -17,7 +17,7 @@
 #include <deque>
 #include <functional>
 
-#include "qt_host/MapProjection.h"
+#include "qt_host/ScenePoints.h"
 
 namespace qt_host {
 

@@ -12,6 +12,7 @@
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
 #include "decode/AprsDecoder.h"
+#include "map_scene/BaseMapLines.h"
 #include "qt_host/BaseMapLayer.h"
 #include "qt_host/MapView.h"
 
@@ -117,17 +118,21 @@ TEST(BaseMapAcross180, LandAndSeaWhereTheyAreAndAcross180NextToHome) {
     SmallMap milan(800);
     milan.map.SetBaseMap(ShippedBaseMap());
     const QImage image = milan.map.grab().toImage();
-    EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(44.2, 8.9).toPoint()), qt_host::kSeaColor);
-    EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(45.0, 8.0).toPoint()), qt_host::kLandColor);
+    EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(44.2, 8.9).toPoint()),
+              qt_host::ToQt(map_scene::kSeaColor));
+    EXPECT_EQ(image.pixelColor(milan.map.ScreenPoint(45.0, 8.0).toPoint()),
+              qt_host::ToQt(map_scene::kLandColor));
     milan.map.SetSpanKm(milan.map.SpanKm() * 3);  // drawn again for the wider view
     const QImage wider = milan.map.grab().toImage();
-    EXPECT_EQ(wider.pixelColor(milan.map.ScreenPoint(44.2, 8.9).toPoint()), qt_host::kSeaColor);
-    EXPECT_EQ(wider.pixelColor(milan.map.ScreenPoint(45.0, 8.0).toPoint()), qt_host::kLandColor);
+    EXPECT_EQ(wider.pixelColor(milan.map.ScreenPoint(44.2, 8.9).toPoint()),
+              qt_host::ToQt(map_scene::kSeaColor));
+    EXPECT_EQ(wider.pixelColor(milan.map.ScreenPoint(45.0, 8.0).toPoint()),
+              qt_host::ToQt(map_scene::kLandColor));
 
     SmallMap w(300, {-16.5, -179.5});
     w.map.SetBaseMap(ShippedBaseMap());
     const QPoint vanuaLevu = w.map.ScreenPoint(-16.5, 179.0 - 360).toPoint();
-    EXPECT_EQ(w.map.grab().toImage().pixelColor(vanuaLevu), qt_host::kLandColor);
+    EXPECT_EQ(w.map.grab().toImage().pixelColor(vanuaLevu), qt_host::ToQt(map_scene::kLandColor));
 
     // A station there is drawn, and found, on the same side.
     w.Hear("FJ1ABC>APRS:!1630.00S/17900.00E-Vanua Levu");
