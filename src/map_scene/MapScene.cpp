@@ -189,8 +189,7 @@ std::vector<EdgeMarker> MapScene::EdgeMarkers() const {
 Rect MapScene::EdgeLabelBox(const EdgeMarker& m, Size text) const {
     const Point d = m.direction;
     const double width = text.width + 6, height = text.height + 2;
-    const Point centre =
-        m.at - d * (std::abs(d.x) * width / 2 + std::abs(d.y) * height / 2 + 8);
+    const Point centre = m.at - d * (std::abs(d.x) * width / 2 + std::abs(d.y) * height / 2 + 8);
     Rect box{centre.x - width / 2, centre.y - height / 2, width, height};
     box.left = std::clamp(box.left, 2.0, std::max(2.0, view_.width - width - 2));
     box.top = std::clamp(box.top, 2.0, std::max(2.0, view_.height - height - 2));

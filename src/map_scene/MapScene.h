@@ -61,8 +61,8 @@ public:
     static constexpr double kMinSpanKm = 0.5;
     static constexpr double kMaxSpanKm = 20000;
     static constexpr double kBandHeight = 28;  // the warning band across the top
-    static constexpr Rgb kEmergency{220, 30, 30}, kHeldBack{240, 150, 20},
-        kObject{120, 120, 220}, kStation{30, 120, 30};
+    static constexpr Rgb kEmergency{220, 30, 30}, kHeldBack{240, 150, 20}, kObject{120, 120, 220},
+        kStation{30, 120, 30};
 
     // A text's box as the toolkit draws it from a point on its baseline (top above it, so
     // negative): what label placement measures with.

@@ -45,8 +45,8 @@ std::string EvidenceDetail(const builtin_host::StationEvidence& e) {
 // With a point whatever the user's locale, as the window always wrote positions.
 std::string Fixed(double value, int decimals) {
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
-                                   decimals);
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     return std::string(text, end.ptr);
 }
 
@@ -69,8 +69,8 @@ std::string StationDetail(const builtin_host::StationData& s,
         if (const auto db = builtin_host::FromHome(home, s.latitude_deg, s.longitude_deg)) {
             // Whole degrees from 0 to 359: 359.7 is north, 0.
             const long bearing = std::lround(db->bearing_deg) % 360;
-            where += "  (" + DistanceText(db->distance_km, miles) + ", " +
-                     std::to_string(bearing) + "\u00b0)";
+            where += "  (" + DistanceText(db->distance_km, miles) + ", " + std::to_string(bearing) +
+                     "\u00b0)";
         }
         lines.push_back(where);
     }

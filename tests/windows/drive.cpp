@@ -68,11 +68,12 @@ std::vector<HWND> TopWindows() {
     return Children(GetDesktopWindow());
 }
 
-// The windows of Sirenwatch's forms that are shown.
+// The windows of Sirenwatch's forms, and the host's map window, that are shown.
 std::vector<HWND> Forms() {
     std::vector<HWND> forms;
     for (HWND window : TopWindows())
-        if (ClassOf(window) == L"SirenwatchForm" && IsWindowVisible(window))
+        if ((ClassOf(window) == L"SirenwatchForm" || ClassOf(window) == L"SirenwatchHostMap") &&
+            IsWindowVisible(window))
             forms.push_back(window);
     return forms;
 }

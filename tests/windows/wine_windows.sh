@@ -2,6 +2,7 @@
 # Sirenwatch's Win32 windows under Wine on Xvfb, beside the stand-in host playing the demo:
 # the window tree as designed, driven the way a person would (menus, buttons, a double-click
 # on a row and its question), each step checked in Sirenwatch.ini and the host's call log;
+# the built-in host's map window painted from the scene the Linux window paints;
 # and pictures of every window, written as PNG to OUT_DIR.
 # Usage: tests/windows/wine_windows.sh WINDOWS_BUILD_DIR OUT_DIR
 set -euo pipefail
@@ -163,6 +164,24 @@ wait "$sirenwatch" || status=$?
 expect "closing the window ends Sirenwatch (exit $status)" test "$status" -eq 0
 expect "the circle style is saved on the way out" stored '^CircleColor='
 expect "the window's place is saved on the way out" stored '^Left='
+
+# ---- the built-in host's map window: the Linux window's scene, painted with GDI
+share_of() {  # share_of PICTURE COLOUR: the share of the picture's pixels in that colour
+  convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:mean]' info:
+}
+wine "$windows_build/tests/windows/host_map.exe" "$(winepath -w "$source_dir/data/basemap.txt")" \
+  "$(winepath -w "$source_dir/data/demo.tnc2")" &
+map_window=$!
+shot HostMap host-map
+land=$(share_of "$out/host-map.png" 'rgb(242,239,228)')
+expect "the map window shows the land around home ($land)" awk -v s="$land" 'BEGIN { exit !(s > 0.4) }'
+band=$(share_of "$out/host-map.png" 'rgb(200,20,20)')
+expect "the silent feed's warning band is across the top ($band)" \
+  awk -v s="$band" 'BEGIN { exit !(s > 0.03) }'
+drive close HostMap
+status=0
+wait "$map_window" || status=$?
+expect "closing the map window ends it (exit $status)" test "$status" -eq 0
 
 finish_checks "Windows window"
 echo "Pictures in $out"
