@@ -59,7 +59,8 @@ HBRUSH CircleBrush(const builtin_host::Circle& c) {
                                        HS_FDIAGONAL,  HS_CROSS,    HS_DIAGCROSS};
     const COLORREF color = c.fillColor >= 0 ? static_cast<COLORREF>(c.fillColor) : RGB(0, 0, 0);
     if (c.fillStyle == 0) return CreateSolidBrush(color);
-    if (c.fillStyle >= 2 && c.fillStyle <= 7) return CreateHatchBrush(kHatches[c.fillStyle - 2], color);
+    if (c.fillStyle >= 2 && c.fillStyle <= 7)
+        return CreateHatchBrush(kHatches[c.fillStyle - 2], color);
     return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
@@ -107,10 +108,10 @@ MapWindow::MapWindow(builtin_host::HostMap& map, const builtin_host::StationList
     win32::RegisterWindowClass(kClassName, Proc, CS_HREDRAW | CS_VREDRAW);
     RECT frame{0, 0, 640, 480};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    window_ = CreateWindowExW(0, kClassName, L"Sirenwatch host map", WS_OVERLAPPEDWINDOW,
-                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                              frame.bottom - frame.top, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), this);
+    window_ =
+        CreateWindowExW(0, kClassName, L"Sirenwatch host map", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                        nullptr, GetModuleHandleW(nullptr), this);
     SetPropW(window_, kNameProperty,
              reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomW(L"HostMap"))));
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -188,8 +189,8 @@ LRESULT CALLBACK MapWindow::Proc(HWND window, UINT message, WPARAM w, LPARAM l) 
     auto* self = reinterpret_cast<MapWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (const auto atom = static_cast<ATOM>(
-                reinterpret_cast<UINT_PTR>(RemovePropW(window, kNameProperty))))
+        if (const auto atom =
+                static_cast<ATOM>(reinterpret_cast<UINT_PTR>(RemovePropW(window, kNameProperty))))
             GlobalDeleteAtom(atom);
         if (self) self->window_ = nullptr;
     }
@@ -293,8 +294,8 @@ void MapWindow::Repainted() {
 }
 
 void MapWindow::ShowDetail(POINT at) {
-    const std::wstring text =
-        win32::WindowsLines(scene_.DetailAt({static_cast<double>(at.x), static_cast<double>(at.y)}));
+    const std::wstring text = win32::WindowsLines(
+        scene_.DetailAt({static_cast<double>(at.x), static_cast<double>(at.y)}));
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = window_;
@@ -340,8 +341,8 @@ void MapWindow::PaintBaseMap(HDC dc, const RECT& client) {
         baseKey_ = key;
         const HGDIOBJ old = SelectObject(image, baseImage_);
         const map_scene::Rect view = scene_.View();
-        HBRUSH background = CreateSolidBrush(Ref(baseMap_ ? map_scene::kSeaColor
-                                                          : map_scene::kNoMapColor));
+        HBRUSH background =
+            CreateSolidBrush(Ref(baseMap_ ? map_scene::kSeaColor : map_scene::kNoMapColor));
         FillRect(image, &client, background);
         DeleteObject(background);
         if (baseMap_) {
@@ -358,7 +359,8 @@ void MapWindow::PaintBaseMap(HDC dc, const RECT& client) {
                 const Selected pen(image, CreatePen(PS_SOLID, 1, Ref(map_scene::kCoastColor)));
                 const Selected brush(image, CreateSolidBrush(Ref(map_scene::kLandColor)));
                 if (!counts.empty())
-                    PolyPolygon(image, points.data(), counts.data(), static_cast<int>(counts.size()));
+                    PolyPolygon(image, points.data(), counts.data(),
+                                static_cast<int>(counts.size()));
             }
             const Selected pen(image, CreatePen(PS_DASH, 1, Ref(map_scene::kBorderColor)));
             SetBkMode(image, TRANSPARENT);
@@ -443,8 +445,7 @@ void MapWindow::PaintEdgeMarkers(HDC dc) const {
             Polygon(dc, arrow, 3);
         }
         const map_scene::Rect measured = Measure(dc, m.text);
-        const map_scene::Rect box =
-            scene_.EdgeLabelBox(m, {measured.width, measured.height});
+        const map_scene::Rect box = scene_.EdgeLabelBox(m, {measured.width, measured.height});
         RECT r{Px(box.left), Px(box.top), Px(box.Right()), Px(box.Bottom())};
         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         SetTextColor(dc, RGB(160, 0, 0));

@@ -1,9 +1,11 @@
 // host_map.exe: the built-in host's map window on Windows, with a capture's stations, an
-// emergency in view and one beyond it, the add-on's circle and a silent-feed warning, for the
-// Windows pictures. Runs until the window is closed.
+// emergency in view and one beyond it, the add-on's circle and a silent-feed warning, and the
+// notification-area icon's balloon for the emergency, for the Windows pictures. Runs until the
+// window is closed.
 //   host_map.exe BASEMAP_FILE CAPTURE_FILE
 #include <windows.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -11,6 +13,7 @@
 #include "builtin_host/BuiltinHost.h"
 #include "win32/Win32Ports.h"
 #include "win32_host/MapWindow.h"
+#include "win32_host/TrayIcon.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
@@ -37,6 +40,13 @@ int main(int argc, char** argv) {
     window.SetHomeCallsign("N0CALL");
     window.SetWarning("KISS 127.0.0.1:8001 silent for 15 min 05 s, last heard 12:03:04");
     window.onClose = [] { PostQuitMessage(0); };
+    // The balloon an emergency gives; the suite reads whether the shell took it.
+    win32_host::TrayIcon tray;
+    std::printf("tray icon %s, balloon %s\n", tray.Shown() ? "shown" : "missing",
+                tray.Tell("Sirenwatch: EMERGENCY", "Q7SEA-9 in emergency, 874.6 km", true)
+                    ? "shown"
+                    : "missing");
+    std::fflush(stdout);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -170,9 +170,11 @@ share_of() {  # share_of PICTURE COLOUR: the share of the picture's pixels in th
   convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:mean]' info:
 }
 wine "$windows_build/tests/windows/host_map.exe" "$(winepath -w "$source_dir/data/basemap.txt")" \
-  "$(winepath -w "$source_dir/data/demo.tnc2")" &
+  "$(winepath -w "$source_dir/data/demo.tnc2")" >"$work/host_map.out" &
 map_window=$!
 shot HostMap host-map
+expect "the emergency's balloon is in the notification area" \
+  grep -q 'tray icon shown, balloon shown' "$work/host_map.out"
 land=$(share_of "$out/host-map.png" 'rgb(242,239,228)')
 expect "the map window shows the land around home ($land)" awk -v s="$land" 'BEGIN { exit !(s > 0.4) }'
 band=$(share_of "$out/host-map.png" 'rgb(200,20,20)')
