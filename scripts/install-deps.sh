@@ -19,7 +19,7 @@ test_packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
   dpkg-dev file lintian scdoc systemd
-  direwolf iproute2 chromium chromium-driver python3-selenium socat
+  direwolf iproute2 chromium chromium-driver python3-selenium socat nsis
 )
 
 # Debian has no MinGW build of GeographicLib: the Windows builds compile it from Debian's source
