@@ -71,7 +71,8 @@ uninstall() {
 # ---- installed without the start with Windows
 install
 expect "the program is in C:\\$program_files\\Sirenwatch" all_installed
-expect "the Start menu has Sirenwatch" test -f "$start_menu_entry"
+expect "the Start menu's entry starts the installed program" \
+  grep -aqF "C:\\$program_files\\Sirenwatch\\Sirenwatch.exe" "$start_menu_entry"
 expect "Add/Remove Programs lists it with its uninstaller" uninstaller_listed
 expect "it does not start with Windows unless asked" no_registry_value "$run_key" Sirenwatch
 status=0
