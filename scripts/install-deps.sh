@@ -70,7 +70,7 @@ if $need_source; then
   (
     cd "$geographiclib_home"
     "${sudo_cmd[@]}" apt-get source -q --download-only geographiclib
-    dsc=$(ls geographiclib_"$geographiclib_version"-*.dsc 2>/dev/null | tail -n 1)
+    dsc=$(find . -maxdepth 1 -name "geographiclib_$geographiclib_version-*.dsc" | sort | tail -n 1)
     if [ -z "$dsc" ]; then
       echo "Debian's source package is not GeographicLib $geographiclib_version:" geographiclib_*.dsc >&2
       exit 1
