@@ -111,8 +111,9 @@ Function un.onInit
   !insertmacro UseProgramView
 FunctionEnd
 
-; Removes what the installer put there, and only that: Sirenwatch.ini and the day logs of test
-; mode, which Sirenwatch writes beside its executable, stay, and so does the folder with them.
+; Removes what the installer put there, and only that. Sirenwatch installed here keeps the
+; user's settings and test mode's day logs in the user's AppData folders, which stay; the folder
+; itself stays if anything else was put in it.
 Section "Uninstall"
   !insertmacro ProgramFiles RemoveFile
   Delete "$INSTDIR\uninstall.exe"

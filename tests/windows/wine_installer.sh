@@ -2,12 +2,13 @@
 # The Windows installer under Wine, in a fresh Wine prefix:
 #   - `setup.exe /S` puts the program in Program Files (Program Files (x86) for the x86 build),
 #     with a Start-menu entry and an Add/Remove Programs entry, and does not start it with Windows;
-#   - the installed program starts from there, watches the stand-in host's demo in test mode and
-#     keeps its settings and the day's log beside itself;
-#   - `uninstall.exe /S` removes the program, both entries and the uninstaller, and leaves the
-#     user's settings and logs, with their folder;
-#   - installed again with /AUTOSTART over the kept files, it starts with Windows, and
-#     uninstalling takes that away too.
+#   - the installed program starts from there and watches the stand-in host's demo in test mode,
+#     keeping its settings in the user's %APPDATA%\Sirenwatch and the day's log in
+#     %LOCALAPPDATA%\Sirenwatch, as only administrators may write under Program Files;
+#   - `uninstall.exe /S` removes the program, both entries, the uninstaller and the folder, and
+#     leaves the user's settings and logs;
+#   - installed again with /AUTOSTART, it starts with Windows, and uninstalling takes that away.
+# (Unpacked elsewhere, the program keeps both beside itself: wine_e2e.sh checks that.)
 # Usage: tests/windows/wine_installer.sh WINDOWS_BUILD_DIR
 set -euo pipefail
 
@@ -35,6 +36,10 @@ program_files_list=(Sirenwatch.exe lowtemp.wav Sirenwatch.chm LEGGIMI.txt README
 
 boot_prefix
 wineserver -p  # one server for every start below
+# A folder of the user's by its variable's name (APPDATA), as a Linux path.
+user_folder() { wine winepath -u "$(wine cmd /c echo "%$1%" | tr -d '\r')" | tr -d '\r'; }
+settings_dir="$(user_folder APPDATA)/Sirenwatch"
+log_dir="$(user_folder LOCALAPPDATA)/Sirenwatch"
 
 # registry_value KEY NAME: the value's data, or nothing (and failure) when it is not there.
 registry_value() {
@@ -56,7 +61,9 @@ uninstaller_listed() {
 starts_with_windows() {
   registry_value "$run_key" Sirenwatch | grep -qF "\\$program_files\\Sirenwatch\\Sirenwatch.exe\""
 }
-day_logs() { find "$app_dir" -maxdepth 1 -name '*.log' 2>/dev/null | grep -q .; }
+day_logs() { find "$log_dir" -maxdepth 1 -name '*.log' 2>/dev/null | grep -q .; }
+saved() { tr -d '\r' <"$settings_dir/Sirenwatch.ini" | grep -q "$1"; }
+nothing_beside() { [ -z "$(find "$app_dir" -maxdepth 1 \( -name '*.ini' -o -name '*.log' \))" ]; }
 install() {
   local status=0
   wine "$setup" /S "$@" || status=$?
@@ -81,33 +88,35 @@ expect "the installed program answers (exit $status: $version)" \
   test "$version" = "Sirenwatch $(sed -n 's/^project(Sirenwatch VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")"
 
 # The installed program watches the demo in test mode: its settings and the day's log of the
-# frames it handled are written beside it, where the user's files live.
+# frames it handled go to the user's folders.
 host_dir="$work/host"
 calls="$work/calls.log"
 mkdir -p "$host_dir"
 cp "$windows_build/tests/windows/standin_host.exe" "$host_dir/"
 register
-printf '[SetUp]\r\nVersion=1.11\r\nLanguage=2\r\nTest=1\r\n' >"$app_dir/Sirenwatch.ini"
+mkdir -p "$settings_dir"
+printf '[SetUp]\r\nVersion=1.11\r\nLanguage=2\r\nTest=1\r\n' >"$settings_dir/Sirenwatch.ini"
 status=0
 wine "$app_dir/Sirenwatch.exe" --headless >"$work/run.out" 2>"$work/run.err" || status=$?
 expect "the installed program watches the demo to the host's closing (exit $status)" test "$status" -eq 0
 expect "it reports the demo's emergencies" grep -q '^EMERGENCY' "$work/run.out"
-expect "it saved its settings beside itself" stored '^Left='
-expect "it wrote the day's log of test mode beside itself" day_logs
-cp "$app_dir/Sirenwatch.ini" "$work/settings.ini"
+expect "it saved its settings in the user's %APPDATA%\\Sirenwatch" saved '^Left='
+expect "it wrote the day's log of test mode in the user's %LOCALAPPDATA%\\Sirenwatch" day_logs
+expect "it wrote nothing beside itself" nothing_beside
+cp "$settings_dir/Sirenwatch.ini" "$work/settings.ini"
 
 uninstall
-expect "the user's settings stay, as they were" cmp -s "$work/settings.ini" "$app_dir/Sirenwatch.ini"
+expect "the program's folder is gone" test ! -e "$app_dir"
+expect "the user's settings stay, as they were" cmp -s "$work/settings.ini" "$settings_dir/Sirenwatch.ini"
 expect "the user's day log stays" day_logs
 expect "the Start-menu entry is gone" test ! -e "$start_menu_entry"
 expect "the Add/Remove Programs entry is gone" no_registry_value "$uninstall_key" UninstallString
 
-# ---- installed again, over the kept files, starting with Windows
+# ---- installed again, starting with Windows
 install /AUTOSTART
-expect "the kept settings are not replaced" cmp -s "$work/settings.ini" "$app_dir/Sirenwatch.ini"
 expect "/AUTOSTART starts the installed program with Windows" starts_with_windows
 uninstall
 expect "the start with Windows is gone" no_registry_value "$run_key" Sirenwatch
-expect "the user's settings still stay" cmp -s "$work/settings.ini" "$app_dir/Sirenwatch.ini"
+expect "the user's settings still stay" cmp -s "$work/settings.ini" "$settings_dir/Sirenwatch.ini"
 
 finish_checks installer
