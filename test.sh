@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test. Optional argument: a preset
 # ("default", or "asan" for AddressSanitizer + UndefinedBehaviorSanitizer). The default run
-# also builds the Windows executables and packages (x86_64 and i686) and runs the Windows
-# checks under Wine on both (the 32-bit Wine is installed when missing); pictures of the
-# Windows windows land in build/windows-x64/screenshots.
+# also builds the Windows executables, zips and installers (x86_64 and i686) and runs the
+# Windows checks under Wine on both, the installers' silent install and uninstall among them
+# (the 32-bit Wine is installed when missing); pictures of the Windows windows land in
+# build/windows-x64/screenshots.
 # Every run also builds the libFuzzer targets and runs each a few seconds.
 # Every run makes the Debian package, build/<preset>/sirenwatch_<version>_amd64.deb.
 set -euo pipefail
@@ -34,7 +35,7 @@ if [ "$preset" = default ]; then
   boot=$!
   for windows in windows-x64 windows-x86; do
     cmake --preset "$windows" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-    cmake --build --preset "$windows" -j "$(nproc)" --target all package_zip
+    cmake --build --preset "$windows" -j "$(nproc)" --target all package_zip package_installer
   done
   # A prefix that did not boot is booted again by each suite, which then says why it failed.
   wait "$boot" || rm -rf "$SIRENWATCH_WINE_TEMPLATE"
@@ -42,4 +43,6 @@ if [ "$preset" = default ]; then
   tests/windows/wine_e2e.sh build/windows-x86 build/default
   tests/windows/wine_windows.sh build/windows-x64 build/windows-x64/screenshots
   tests/windows/check_packages.sh build/windows-x64 build/windows-x86
+  tests/windows/wine_installer.sh build/windows-x64
+  tests/windows/wine_installer.sh build/windows-x86
 fi

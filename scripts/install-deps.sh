@@ -2,7 +2,9 @@
 # Installs the Debian 12 packages Sirenwatch needs, only those missing.
 #   install-deps.sh run    what building and running Sirenwatch needs (./run.sh)
 #   install-deps.sh test   that and what the tests need: the Windows cross-build and Wine,
-#                          clang, Xvfb, the Debian package's tools, a headless browser (./test.sh)
+#                          clang, Xvfb, the Debian package's tools, a headless browser, the
+#                          Windows installer's compiler (./test.sh); and GeographicLib's source
+#                          for the Windows builds, unpacked into $geographiclib_source below
 set -euo pipefail
 
 # One package or more per line; add yours to the set that needs it.
@@ -17,12 +19,24 @@ test_packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine64
   fonts-wine xvfb imagemagick
   dpkg-dev file lintian scdoc systemd
-  direwolf iproute2 chromium chromium-driver python3-selenium socat
+  direwolf iproute2 chromium chromium-driver python3-selenium socat nsis
 )
 
+# Debian has no MinGW build of GeographicLib: the Windows builds compile it from Debian's source
+# package, unpacked here once (cmake/GeographicLibWindows.cmake looks for it in this folder).
+geographiclib_version=2.1.2
+geographiclib_home=/var/cache/sirenwatch/geographiclib
+geographiclib_source=$geographiclib_home/geographiclib-$geographiclib_version
+# The source list apt reads it from, the twin of Debian's own binary list.
+source_list=/etc/apt/sources.list.d/sirenwatch-deb-src.sources
+
+want_source=false
 case "${1:-run}" in
   run) packages=("${run_packages[@]}") ;;
-  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  test)
+    packages=("${run_packages[@]}" "${test_packages[@]}")
+    want_source=true
+    ;;
   *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
 esac
 
@@ -30,11 +44,38 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+need_source=false
+if $want_source && [ ! -f "$geographiclib_source/CMakeLists.txt" ]; then need_source=true; fi
+[ ${#missing[@]} -eq 0 ] && ! $need_source && exit 0
 
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+if $need_source && [ ! -f "$source_list" ]; then
+  # shellcheck disable=SC1091
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    "$codename" | "${sudo_cmd[@]}" tee "$source_list" >/dev/null
+fi
+# One update for the binary and the source lists: an update that read only a source list would
+# leave apt without the binary packages' lists.
 "${sudo_cmd[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q -o DPkg::Lock::Timeout=300 \
-  --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q -o DPkg::Lock::Timeout=300 \
+    --no-install-recommends "${missing[@]}"
+fi
+if $need_source; then
+  echo "Fetching GeographicLib $geographiclib_version's source package into $geographiclib_home"
+  "${sudo_cmd[@]}" mkdir -p "$geographiclib_home"
+  (
+    cd "$geographiclib_home"
+    "${sudo_cmd[@]}" apt-get source -q --download-only geographiclib
+    dsc=$(find . -maxdepth 1 -name "geographiclib_$geographiclib_version-*.dsc" | sort | tail -n 1)
+    if [ -z "$dsc" ]; then
+      echo "Debian's source package is not GeographicLib $geographiclib_version:" geographiclib_*.dsc >&2
+      exit 1
+    fi
+    "${sudo_cmd[@]}" rm -rf "$geographiclib_source"
+    "${sudo_cmd[@]}" dpkg-source -x "$dsc" "$geographiclib_source"
+  )
+fi

@@ -141,6 +141,54 @@ platform::VersionNumbers Win32ProgramInfo::Version() const {
     return {SIRENWATCH_VERSION_MAJOR, SIRENWATCH_VERSION_MINOR, SIRENWATCH_VERSION_PATCH};
 }
 
+namespace {
+
+// The known folder's path, or nothing where the system has none (a 32-bit program asking for
+// the 64-bit Program Files).
+std::wstring KnownFolder(const KNOWNFOLDERID& id) {
+    wchar_t* path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path))) folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
+
+// Whether the folder lies inside the parent folder, names compared as Windows compares them.
+bool Inside(const std::wstring& folder, const std::wstring& parent) {
+    if (parent.empty() || folder.size() <= parent.size() || folder[parent.size()] != L'\\')
+        return false;
+    const int length = static_cast<int>(parent.size());
+    return CompareStringOrdinal(folder.c_str(), length, parent.c_str(), length, TRUE) == CSTR_EQUAL;
+}
+
+bool UnderProgramFiles(const std::wstring& folder) {
+    for (const KNOWNFOLDERID* programFiles :
+         {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramFilesX64}) {
+        if (Inside(folder, KnownFolder(*programFiles))) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string Win32ProgramInfo::UserFolder(const KNOWNFOLDERID& userRoot) const {
+    const std::string beside = Folder();
+    if (!UnderProgramFiles(Utf16(beside))) return beside;
+    const std::wstring root = KnownFolder(userRoot);
+    if (root.empty()) return beside;
+    const std::wstring own = root + L"\\Sirenwatch";
+    CreateDirectoryW(own.c_str(), nullptr);  // already there is as good
+    return Utf8(own);
+}
+
+std::string Win32ProgramInfo::SettingsFolder() const {
+    return UserFolder(FOLDERID_RoamingAppData);
+}
+
+std::string Win32ProgramInfo::TestLogFolder() const {
+    return UserFolder(FOLDERID_LocalAppData);
+}
+
 // ---- help
 
 void Win32Help::Open(const std::string& helpFile) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
 
 #include <optional>
 #include <string>
@@ -60,12 +62,20 @@ public:
     std::string FromAnsi(const std::string& ansi) const override;
 };
 
+// Installed under Program Files, where only administrators may write, the program keeps its
+// settings in the user's %APPDATA%\Sirenwatch and test mode's day logs in %LOCALAPPDATA%\Sirenwatch
+// (each made when missing); unpacked anywhere else, it keeps both beside itself.
 class Win32ProgramInfo final : public platform::ProgramInfo {
 public:
     std::string Folder() const override;
     std::string ExeName() const override;
     std::string ExePath() const override;
     platform::VersionNumbers Version() const override;
+    std::string SettingsFolder() const override;
+    std::string TestLogFolder() const override;
+
+private:
+    std::string UserFolder(const KNOWNFOLDERID& userRoot) const;
 };
 
 // HTML Help for the CHM file; where HTML Help is missing, the file's own handler.
