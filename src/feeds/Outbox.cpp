@@ -76,7 +76,9 @@ Outbox::Outbox(net::UiQueue& queue, std::size_t maxWaitingLines)
 void Outbox::Line(std::string tnc2Line) {
     heard_ = true;
     lines_.push_back(std::move(tnc2Line));
-    if (lines_.size() >= kBatchLines) Flush();
+    if (lines_.size() < kBatchLines) return;
+    Flush();
+    lines_.reserve(kBatchLines);  // a fast reader fills the next batch too
 }
 
 void Outbox::Flush() {
