@@ -10,7 +10,7 @@ set -euo pipefail
 # One package or more per line; add yours to the set that needs it.
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev qt6-serialport-dev libxkbcommon-dev
+  qt6-base-dev qt6-multimedia-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev nlohmann-json3-dev
 )

@@ -4,14 +4,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "feeds/AgwpeFeed.h"
+#include "feeds/AprsIsFeed.h"
+#include "feeds/KissTcpFeed.h"
+#include "feeds/ReplayFeed.h"
+#include "feeds/SerialKissFeed.h"
+#include "feeds/StdinFeed.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
-#include "qt_host/feeds/AgwpeFeed.h"
-#include "qt_host/feeds/AprsIsFeed.h"
-#include "qt_host/feeds/KissFeed.h"
-#include "qt_host/feeds/ReplayFeed.h"
-#include "qt_host/feeds/SerialKissFeed.h"
-#include "qt_host/feeds/StdinFeed.h"
 
 namespace app {
 
@@ -57,42 +57,47 @@ platform::Result<void> ReplayFileReadable(const std::string& file) {
     return {};
 }
 
-std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
-                                               const std::string& callsign,
-                                               const std::string& version) {
+namespace {
+
+template <typename Source, typename... Args>
+std::unique_ptr<feeds::Feed> Make(Args&&... args) {
+    return std::make_unique<feeds::Feed>(std::make_shared<Source>(std::forward<Args>(args)...));
+}
+
+}  // namespace
+
+std::unique_ptr<feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
+                                      const std::string& callsign, const std::string& version,
+                                      feeds::Loops loops) {
     using watch_settings::FeedSource;
     switch (feed.source) {
         case FeedSource::Kiss:
-            return std::make_unique<qt_host::feeds::KissFeed>(QString::fromStdString(feed.kissHost),
-                                                              feed.kissPort);
+            return Make<feeds::KissTcpFeed>(loops, feed.kissHost, feed.kissPort);
         case FeedSource::AprsIs:
-            return std::make_unique<qt_host::feeds::AprsIsFeed>(
-                QString::fromStdString(feed.aprsIsHost), feed.aprsIsPort, callsign, version,
-                feed.filter);
+            return Make<feeds::AprsIsFeed>(loops, feed.aprsIsHost, feed.aprsIsPort, callsign,
+                                           version, feed.filter);
         case FeedSource::Stdin:
-            return std::make_unique<qt_host::feeds::StdinFeed>();
+            return Make<feeds::StdinFeed>(loops);
         case FeedSource::Agwpe:
-            return std::make_unique<qt_host::feeds::AgwpeFeed>(
-                QString::fromStdString(feed.agwpeHost), feed.agwpePort);
+            return Make<feeds::AgwpeFeed>(loops, feed.agwpeHost, feed.agwpePort);
         case FeedSource::Serial:
-            return std::make_unique<qt_host::feeds::SerialKissFeed>(
-                QString::fromStdString(feed.serialDevice), feed.serialBaud);
+            return Make<feeds::SerialKissFeed>(loops, feed.serialDevice,
+                                               static_cast<unsigned>(feed.serialBaud));
         case FeedSource::Replay:
             break;
     }
-    return std::make_unique<qt_host::feeds::ReplayFeed>(QString::fromStdString(feed.replayFile),
-                                                        feed.fast);
+    return Make<feeds::ReplayFeed>(loops, feed.replayFile, feed.fast);
 }
 
-void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
+void StartFeed(feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
                qt_host::MapView* map, qt::DisplayPacer* pacer) {
     feed.SetLineHandler([&host, pacer](const std::string& line) {
         qt::DisplayPacer::Batch batch(pacer);  // the window follows at the screen's pace
         host.OnTnc2Line(line);
     });
-    feed.SetStatusHandler([map](const QString& status) {
-        platform::LogLine(platform::Level::Info, "feed") << status.toStdString();
-        if (map) map->setWindowTitle("Sirenwatch host - " + status);
+    feed.SetStatusHandler([map](const std::string& status) {
+        platform::LogLine(platform::Level::Info, "feed") << status;
+        if (map) map->setWindowTitle("Sirenwatch host - " + QString::fromStdString(status));
     });
     // Headless, the end of the traffic is the end of the run: the host closes as its window
     // would, so the add-on saves its settings on the way out.

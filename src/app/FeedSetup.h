@@ -7,10 +7,10 @@
 
 #include "app/CommandLine.h"
 #include "builtin_host/BuiltinHost.h"
+#include "feeds/Feed.h"
 #include "platform/Result.h"
 #include "qt/DisplayPacer.h"
 #include "qt_host/MapView.h"
-#include "qt_host/feeds/Feed.h"
 #include "watch_settings/Feed.h"
 
 namespace app {
@@ -25,14 +25,15 @@ watch_settings::FeedSettings EffectiveFeed(watch_settings::FeedSettings fromHost
 // not.
 platform::Result<void> ReplayFileReadable(const std::string& file);
 
-// The transport for those settings. `callsign` logs in to APRS-IS.
-std::unique_ptr<qt_host::feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
-                                               const std::string& callsign,
-                                               const std::string& version);
+// The transport for those settings, reading on the network loop. `callsign` logs in to
+// APRS-IS.
+std::unique_ptr<feeds::Feed> MakeFeed(const watch_settings::FeedSettings& feed,
+                                      const std::string& callsign, const std::string& version,
+                                      feeds::Loops loops);
 
 // The feed's lines to the host, its state to the log and the map's title; headless, the end
 // of the traffic closes the host.
-void StartFeed(qt_host::feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
+void StartFeed(feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
                qt_host::MapView* map, qt::DisplayPacer* pacer);
 
 }  // namespace app

@@ -23,6 +23,8 @@
 #include "incident_outlets/IncidentLog.h"
 #include "incident_ui/WatchBoard.h"
 #include "incidents/FormObserver.h"
+#include "net/IoThread.h"
+#include "net/UiQueue.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "program/HeadlessDialogs.h"
@@ -31,6 +33,7 @@
 #include "qt/LatencyProbe.h"
 #include "qt/LoopProbe.h"
 #include "qt/QtPlatform.h"
+#include "qt/UiQueueOnQt.h"
 #include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
@@ -102,6 +105,14 @@ int RunProgram(const CommandLine& options, bool headless) {
         quietDialogs,   silence,           platform.layer,   platform.userStore, platform.instance,
         platform.clock, platform.regional, platform.program, platform.help,      platform.app};
     platform::Ports& ports = headless ? headlessPorts : platform.ports;
+
+    // The feed reads on the network loop's thread; what it hears crosses to this thread by
+    // one queue, drained on the Qt loop. Both outlive everything that reads or is told.
+    net::UiQueue fromNetwork;
+    QObject drainContext;
+    qt::DrainOnQtLoop(fromNetwork, &drainContext);
+    net::IoThread network;
+    network.Start();
 
     builtin_host::BuiltinHost host(
         platform.clock,
@@ -197,8 +208,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto incidentList = map ? OpenIncidentList(*board, *map) : nullptr;
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
-    auto feed = MakeFeed(feedSettings, call, VersionText());
-    board->SetFeedName(feed->Describe().toStdString());
+    auto feed = MakeFeed(feedSettings, call, VersionText(), {network.Context(), fromNetwork});
+    board->SetFeedName(feed->Describe());
     host.SetFrameListener([view = map.get(), &board] {
         if (view != nullptr) view->StationsChanged();
         board->FrameHeard();

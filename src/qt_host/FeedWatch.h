@@ -1,5 +1,6 @@
-// The silence watchdog on the Qt event loop: listens to a feed's activity and checks the
-// time once a second. The clock is Unix time in seconds, replaceable for tests.
+// The silence watchdog on the Qt event loop: listens to a feed's activity (told on this
+// thread) and checks the time once a second. The clock is Unix time in seconds, replaceable for
+// tests.
 #pragma once
 
 #include <QObject>
@@ -9,7 +10,7 @@
 #include <functional>
 
 #include "builtin_host/FeedWatchdog.h"
-#include "qt_host/feeds/Feed.h"
+#include "feeds/Feed.h"
 
 namespace qt_host {
 

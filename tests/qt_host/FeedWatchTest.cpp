@@ -9,18 +9,43 @@
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
 #include "fakes/FakePorts.h"
+#include "feeds/Feed.h"
+#include "net/UiQueue.h"
 #include "qt_host/FeedSilence.h"
 
 namespace {
 
-// A feed that says something only when the test says so.
-class QuietFeed final : public qt_host::feeds::Feed {
+// A feed that says something only when the test says so; what it says crosses at once.
+class QuietSource final : public feeds::Source {
 public:
+    explicit QuietSource(net::UiQueue& queue) : Source(queue, "KISS 127.0.0.1:8001") {}
     void Start() override {}
-    QString Describe() const override { return "KISS 127.0.0.1:8001"; }
-    void Hear() { NoteActivity(); }
-    void Down(const QString& reason) { LinkDown(reason); }
-    void Up() { LinkUp(); }
+    void Stop() override {}
+};
+
+class QuietFeed {
+public:
+    feeds::Feed& operator*() { return feed_; }
+    void Hear() {
+        Tell([&] { source_->Out().Heard(); });
+    }
+    void Down(const std::string& reason) {
+        Tell([&] { source_->Out().LinkDown(reason); });
+    }
+    void Up() {
+        Tell([&] { source_->Out().LinkUp(); });
+    }
+
+private:
+    template <typename Say>
+    void Tell(Say say) {
+        say();
+        source_->Out().Flush();
+        queue_.Drain();
+    }
+    net::UiQueue queue_;
+    std::shared_ptr<QuietSource> source_ = std::make_shared<QuietSource>(queue_);
+    feeds::Feed feed_{source_};
 };
 
 struct WatchedFeed {
@@ -33,7 +58,7 @@ struct WatchedFeed {
     std::vector<incidents::What> told;
     fakes::RecordingSound siren;
     std::unique_ptr<qt_host::FeedWatch> watch =
-        qt_host::WatchFeed(feed, 120, events, &view, siren, "lowtemp.wav", [this] { return now; });
+        qt_host::WatchFeed(*feed, 120, events, &view, siren, "lowtemp.wav", [this] { return now; });
 
     WatchedFeed() {
         events.Subscribe([this](const incidents::Event& e) { told.push_back(e.what); });

@@ -3,36 +3,33 @@
 // then, so a server does not take a client that never sends for a dead one.
 #pragma once
 
-#include <QTimer>
+#include <boost/asio/steady_timer.hpp>
 #include <string>
 
 #include "decode/AprsIs.h"
-#include "qt_host/feeds/SocketFeed.h"
+#include "feeds/TcpFeed.h"
 
-namespace qt_host::feeds {
+namespace feeds {
 
-class AprsIsFeed final : public SocketFeed {
-    Q_OBJECT
+class AprsIsFeed final : public TcpFeed {
 public:
     static constexpr int kKeepAlive_ms = 4 * 60 * 1000;
 
-    AprsIsFeed(QString host, quint16 port, std::string callsign, std::string version,
-               std::string filter, QObject* parent = nullptr, int keepAlive_ms = kKeepAlive_ms);
+    AprsIsFeed(Loops loops, std::string host, std::uint16_t port, std::string callsign,
+               std::string version, std::string filter, int keepAlive_ms = kKeepAlive_ms);
 
-    std::size_t Discarded() const { return receiver_.discarded(); }
-
-protected:
+private:
     void OnConnected() override;
     void OnBytes(std::string_view bytes) override;
     void OnConnectionLost() override;
-    QString Protocol() const override { return "APRS-IS"; }
+    void KeepAlive();
 
-private:
     std::string callsign_;
     std::string version_;
     std::string filter_;
+    int keepAlive_ms_;
     decode::AprsIsReceiver receiver_;
-    QTimer keepAlive_;
+    boost::asio::steady_timer keepAlive_;
 };
 
-}  // namespace qt_host::feeds
+}  // namespace feeds

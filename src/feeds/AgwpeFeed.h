@@ -3,27 +3,25 @@
 #pragma once
 
 #include "decode/Agwpe.h"
-#include "qt_host/feeds/SocketFeed.h"
+#include "feeds/TcpFeed.h"
 
-namespace qt_host::feeds {
+namespace feeds {
 
-class AgwpeFeed final : public SocketFeed {
-    Q_OBJECT
+class AgwpeFeed final : public TcpFeed {
 public:
-    using SocketFeed::SocketFeed;
+    AgwpeFeed(Loops loops, std::string host, std::uint16_t port)
+        : TcpFeed(loops, "AGWPE", std::move(host), port) {}
 
-    // Frames thrown away: too long, not a UI frame, or an unusable address.
+    // Frames thrown away: too long, not a UI frame, or an unusable address (network loop).
     std::size_t Discarded() const { return deframer_.discarded() + notUi_; }
 
-protected:
+private:
     void OnConnected() override;
     void OnBytes(std::string_view bytes) override;
     void OnConnectionLost() override { deframer_ = {}; }
-    QString Protocol() const override { return "AGWPE"; }
 
-private:
     decode::AgwpeDeframer deframer_;
     std::size_t notUi_ = 0;
 };
 
-}  // namespace qt_host::feeds
+}  // namespace feeds

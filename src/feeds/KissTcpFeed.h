@@ -2,26 +2,24 @@
 #pragma once
 
 #include "decode/Kiss.h"
-#include "qt_host/feeds/SocketFeed.h"
+#include "feeds/TcpFeed.h"
 
-namespace qt_host::feeds {
+namespace feeds {
 
-class KissFeed final : public SocketFeed {
-    Q_OBJECT
+class KissTcpFeed final : public TcpFeed {
 public:
-    using SocketFeed::SocketFeed;
+    KissTcpFeed(Loops loops, std::string host, std::uint16_t port)
+        : TcpFeed(loops, "KISS", std::move(host), port) {}
 
-    // Frames thrown away: not a UI frame, unusable address, or too long.
+    // Frames thrown away: not a UI frame, unusable address, or too long (network loop).
     std::size_t Discarded() const { return deframer_.discarded() + notUi_; }
 
-protected:
+private:
     void OnBytes(std::string_view bytes) override;
     void OnConnectionLost() override { deframer_ = {}; }
-    QString Protocol() const override { return "KISS"; }
 
-private:
     decode::KissDeframer deframer_;
     std::size_t notUi_ = 0;
 };
 
-}  // namespace qt_host::feeds
+}  // namespace feeds
