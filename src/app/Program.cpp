@@ -23,6 +23,8 @@
 #include "incident_outlets/IncidentLog.h"
 #include "incident_ui/WatchBoard.h"
 #include "incidents/FormObserver.h"
+#include "net/IoThread.h"
+#include "net/UiQueue.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "program/HeadlessDialogs.h"
@@ -31,6 +33,7 @@
 #include "qt/LatencyProbe.h"
 #include "qt/LoopProbe.h"
 #include "qt/QtPlatform.h"
+#include "qt/UiQueueOnQt.h"
 #include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
@@ -174,7 +177,13 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
-    const auto dashboard = StartDashboard(options, watchSettings, folder, *board);
+    // The dashboard's network loop, and its one way back to this thread.
+    QObject uiThread;
+    net::UiQueue uiQueue;
+    qt::DrainOnQtLoop(uiQueue, &uiThread);
+    net::IoThread network;
+    const auto dashboard = StartDashboard(options, watchSettings, folder, *board, network, uiQueue);
+    if (dashboard) network.Start();
 
     if (!program.Start()) return 1;
     host.SetEmergencyType(program.Values().TipoMessaggio);

@@ -10,11 +10,12 @@
 #include <QPointer>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 namespace incident_ui {
 
-namespace dash = dashboard;
+namespace dash = ::dashboard;
 
 namespace {
 
@@ -38,17 +39,6 @@ std::optional<QString> AskWithDialog(QWidget* parent, const QString& title, cons
 // One text in the add-on's two languages.
 QString Say(bool english, const char* englishText, const char* italianText) {
     return QString::fromUtf8(english ? englishText : italianText);
-}
-
-// Which actions each state allows, by the buttons' names.
-bool Allowed(const std::string& stateKey, const QString& button) {
-    static const QHash<QString, QStringList> allowed = {
-        {"new", {"acknowledge", "take", "note", "close"}},
-        {"acknowledged", {"take", "note", "close"}},
-        {"being_handled", {"take_over", "release", "note", "close"}},
-        {"stood_down", {"note", "close"}},
-    };
-    return allowed.value(Text(stateKey)).contains(button);
 }
 
 }  // namespace
@@ -200,7 +190,9 @@ void IncidentPanel::ShowSelected() {
     for (const auto& candidate : shown_.incidents)
         if (candidate.id == id) in = &candidate;
     for (QPushButton* b : {acknowledge_, take_, takeOver_, release_, note_, close_}) {
-        const bool allowed = in != nullptr && Allowed(in->stateKey, b->objectName());
+        const bool allowed =
+            in != nullptr &&
+            std::ranges::find(in->actions, b->objectName().toStdString()) != in->actions.end();
         b->setEnabled(allowed);
         b->setVisible(in == nullptr || allowed);
     }

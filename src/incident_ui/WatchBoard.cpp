@@ -12,7 +12,7 @@
 
 namespace incident_ui {
 
-namespace dash = dashboard;
+namespace dash = ::dashboard;
 
 namespace {
 
@@ -135,6 +135,9 @@ dash::IncidentView WatchBoard::View(const incidents::Incident& incident, bool en
         i.notes.erase(i.notes.begin(), i.notes.end() - static_cast<long>(kMaxNotes));
     if (e != nullptr) i.evidence = Summary(*e);
     i.heldBack = incident.heldBackReason;
+    for (const incidents::OperatorAction action :
+         incidents::IncidentBook::ActionsOffered(incident.state))
+        i.actions.emplace_back(incidents::OperatorActionKey(action));
     if (const auto* station = host_.Stations().Peek(incident.callsign)) {
         const auto gt = station->beaconText.find('>');
         if (gt != std::string::npos) i.comment = station->beaconText.substr(gt + 1);

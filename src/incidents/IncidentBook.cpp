@@ -164,6 +164,24 @@ std::string_view ActionKey(Action action) {
     return "open";
 }
 
+std::string_view OperatorActionKey(OperatorAction action) {
+    switch (action) {
+        case OperatorAction::Acknowledge:
+            return ActionKey(Action::Acknowledge);
+        case OperatorAction::Take:
+            return ActionKey(Action::Take);
+        case OperatorAction::Note:
+            return ActionKey(Action::Note);
+        case OperatorAction::Close:
+            return ActionKey(Action::Close);
+        case OperatorAction::TakeOver:
+            return ActionKey(Action::TakeOver);
+        case OperatorAction::Release:
+            break;
+    }
+    return ActionKey(Action::Release);
+}
+
 std::optional<State> StateFromKey(std::string_view key) {
     return FromKey<State>(key, StateKey);
 }
@@ -297,6 +315,23 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
 bool IncidentBook::NeedsOwnName(OperatorAction action) {
     return action == OperatorAction::Take || action == OperatorAction::TakeOver ||
            action == OperatorAction::Release;
+}
+
+std::vector<OperatorAction> IncidentBook::ActionsOffered(State state) {
+    using enum OperatorAction;
+    switch (state) {
+        case State::New:
+            return {Acknowledge, Take, Note, Close};
+        case State::Acknowledged:
+            return {Take, Note, Close};
+        case State::BeingHandled:
+            return {TakeOver, Release, Note, Close};
+        case State::StoodDown:
+            return {Note, Close};
+        case State::Closed:
+            break;
+    }
+    return {};
 }
 
 void IncidentBook::AcknowledgeAllNew(std::int64_t time_s, const std::string& operatorName) {

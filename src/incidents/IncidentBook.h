@@ -24,6 +24,8 @@ enum class Action { Open, Reopen, Acknowledge, Take, Note, StandDown, Close, Tak
 
 std::string_view StateKey(State state);
 std::string_view ActionKey(Action action);
+// "acknowledge", "take", "note", "close", "take_over", "release": the same keys as Action's.
+std::string_view OperatorActionKey(OperatorAction action);
 // Back from the keys: nothing for a key this program does not know (a newer one wrote it).
 std::optional<State> StateFromKey(std::string_view key);
 std::optional<Action> ActionFromKey(std::string_view key);
@@ -123,6 +125,9 @@ public:
     // or unmake the handler. The others may be done by an operator who gives no name, under the
     // name of the place they act from.
     static bool NeedsOwnName(OperatorAction action);
+    // The actions an incident in `state` offers an operator, in the order they are shown. Apply
+    // may still refuse one for who asks (only the handler releases).
+    static std::vector<OperatorAction> ActionsOffered(State state);
     // Acknowledges every new incident at once, as silencing the alarm does.
     void AcknowledgeAllNew(std::int64_t time_s, const std::string& operatorName);
     // The station's evidence as the station program has it now, for its incident unless that

@@ -9,13 +9,13 @@
 #include <QTest>
 #include <vector>
 
-#include "incident_ui/FakeSource.h"
+#include "dashboard/FakeSource.h"
 #include "incident_ui/IncidentPanel.h"
 #include "qt/QtWorld.h"
 
 namespace {
 
-namespace dash = incident_ui::dashboard;
+namespace dash = ::dashboard;
 constexpr std::int64_t kNow = 1'796'637'600;  // 2026-12-07 10:00 UTC
 
 dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t lastHeard_s) {
@@ -24,12 +24,13 @@ dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t l
     in.callsign = std::move(callsign);
     in.stateKey = "new";
     in.state = "new";
+    in.actions = {"acknowledge", "take", "note", "close"};
     in.lastHeard_s = lastHeard_s;
     return in;
 }
 
 TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
-    qttest::FakeSource source;
+    dashboard_test::FakeSource source;
     source.snapshot.now_s = kNow;
     source.snapshot.languageCode = 2000;
     source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
@@ -91,6 +92,7 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
 
     // A closed incident offers no action; the selection stays on its incident across changes.
     source.snapshot.incidents[1].stateKey = source.snapshot.incidents[1].state = "closed";
+    source.snapshot.incidents[1].actions.clear();
     source.snapshot.incidents.insert(source.snapshot.incidents.begin(),
                                      Incident("c", "Q7NEW", kNow));
     source.Changed();
@@ -104,11 +106,12 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
 }
 
 TEST(IncidentPanel, OffersWhatTheStateAllowsAndHandsOverWithANote) {
-    qttest::FakeSource source;
+    dashboard_test::FakeSource source;
     source.snapshot.now_s = kNow;
     source.snapshot.languageCode = 2000;
     auto taken = Incident("a", "Q7MOB-9", kNow);
     taken.stateKey = "being_handled";
+    taken.actions = {"take_over", "release", "note", "close"};
     taken.operatorName = "Anna";
     source.snapshot.incidents = {taken};
     incident_ui::IncidentPanel panel(source);
@@ -133,7 +136,7 @@ TEST(IncidentPanel, OffersWhatTheStateAllowsAndHandsOverWithANote) {
 }
 
 TEST(IncidentPanel, SpeaksTheAddOnsLanguageAndFollowsASwitch) {
-    qttest::FakeSource source;  // the add-on's default: Italian
+    dashboard_test::FakeSource source;  // the add-on's default: Italian
     source.snapshot.now_s = kNow;
     source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
     incident_ui::IncidentPanel panel(source);

@@ -12,7 +12,7 @@
 
 #include "platform/Result.h"
 
-namespace incident_ui::dashboard {
+namespace dashboard {
 
 struct Note {
     std::int64_t time_s = 0;  // Unix time
@@ -36,6 +36,9 @@ struct IncidentView {
     // From home, in the program's unit (km or miles); none without both positions.
     std::optional<double> distance, bearing_deg;
     std::string comment;  // the station's latest comment, as heard
+    // What an operator may do with it now, as action keys ("acknowledge", "take", "note",
+    // "close", "take_over", "release"), in the order they are shown.
+    std::vector<std::string> actions;
 };
 
 struct StationView {
@@ -127,4 +130,4 @@ private:
     std::vector<std::function<void()>> others_;
 };
 
-}  // namespace incident_ui::dashboard
+}  // namespace dashboard
