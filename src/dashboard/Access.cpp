@@ -61,7 +61,8 @@ bool FailureLimiter::Blocked(const std::string& address, Clock::time_point now) 
 
 void FailureLimiter::Failed(const std::string& address, Clock::time_point now) {
     if (counts_.size() >= maxAddresses_)
-        std::erase_if(counts_, [&](const auto& entry) { return now - entry.second.since >= window_; });
+        std::erase_if(counts_,
+                      [&](const auto& entry) { return now - entry.second.since >= window_; });
     if (counts_.size() >= maxAddresses_) counts_.clear();  // a flood of addresses: start again
     Count& count = counts_[address];
     if (count.failures == 0 || now - count.since >= window_) count = {now, 0};

@@ -43,8 +43,7 @@ private:
 // the window it started has passed.
 class FailureLimiter {
 public:
-    explicit FailureLimiter(int maxFailures = 10,
-                            Clock::duration window = std::chrono::seconds(60),
+    explicit FailureLimiter(int maxFailures = 10, Clock::duration window = std::chrono::seconds(60),
                             std::size_t maxAddresses = 4096)
         : maxFailures_(maxFailures), window_(window), maxAddresses_(maxAddresses) {}
     bool Blocked(const std::string& address, Clock::time_point now) const;

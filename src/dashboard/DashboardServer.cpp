@@ -11,6 +11,7 @@
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/string_body.hpp>
+#include <cctype>
 #include <exception>
 #include <functional>
 #include <map>
@@ -132,6 +133,7 @@ private:
     void ReadFailed(error_code error);
     void Dispatch();
     void Linger();
+    void DropWhatComes();
     void StreamWrite(Text message);
     void WatchStreamEnd();
 
@@ -291,9 +293,13 @@ void Connection::Linger() {
     error_code ignored;
     socket_.shutdown(tcp::socket::shutdown_send, ignored);
     Arm(Milliseconds(1000));
+    DropWhatComes();
+}
+
+void Connection::DropWhatComes() {
     socket_.async_read_some(asio::buffer(discard_),
                             [self = shared_from_this()](error_code error, std::size_t) {
-                                if (!error && !self->timedOut_) return self->Linger();
+                                if (!error && !self->timedOut_) return self->DropWhatComes();
                                 error_code ignored;
                                 self->deadline_.cancel();
                                 self->socket_.close(ignored);

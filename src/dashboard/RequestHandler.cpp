@@ -124,7 +124,8 @@ Reply Answer(std::string type, std::shared_ptr<const std::string> body, bool hea
 }
 
 Reply NotAllowed(const char* allow) {
-    return RequestHandler::Error(405, "method not allowed", std::string("Allow: ") + allow + "\r\n");
+    return RequestHandler::Error(405, "method not allowed",
+                                 std::string("Allow: ") + allow + "\r\n");
 }
 
 }  // namespace
@@ -145,8 +146,8 @@ std::string TileOrigin(const std::string& tileUrl) {
     std::string host = Lower(authority);
     const bool wildcard = host.starts_with("{s}.");
     if (wildcard) host.erase(0, 4);
-    if (host.empty() || host.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-[]:") !=
-                            std::string::npos)
+    if (host.empty() ||
+        host.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-[]:") != std::string::npos)
         return {};
     if (wildcard) {
         host = "*." + host;
@@ -171,7 +172,8 @@ bool LocalName(const std::string& host) {
 
 platform::Result<Action> ParseAction(const std::string& body) {
     const nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
-    const auto kind = request.is_object() ? ParseKind(StringField(request, "action")) : std::nullopt;
+    const auto kind =
+        request.is_object() ? ParseKind(StringField(request, "action")) : std::nullopt;
     if (!kind)
         return platform::Fail(
             "expected {\"action\": \"acknowledge\"|\"take\"|\"take_over\"|\"release\"|"
@@ -193,7 +195,8 @@ RequestHandler::RequestHandler(std::string token, const std::string& tileUrl)
           "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; "
           "img-src 'self' data: " +
           TileOrigin(tileUrl) + "; base-uri 'none'; form-action 'none'; frame-ancestors 'none'"),
-      baseMap_(Shared(SafeJson({{"type", "FeatureCollection"}, {"features", nlohmann::json::array()}}))) {}
+      baseMap_(Shared(
+          SafeJson({{"type", "FeatureCollection"}, {"features", nlohmann::json::array()}}))) {}
 
 platform::Result<void> RequestHandler::LoadPage(const std::string& folder) {
     for (const PageFile& page : kPageFiles) {
@@ -268,13 +271,12 @@ Reply RequestHandler::HandleApi(const Request& request, const std::string& path,
         if (failures_.Blocked(request.peer, now))
             return Error(429, "too many wrong access tokens: wait a minute", "Retry-After: 60\r\n");
         const std::size_t question = request.target.find('?');
-        const std::string ticket =
-            question == std::string::npos
-                ? std::string()
-                : QueryValue(request.target.substr(question + 1), "ticket");
+        const std::string ticket = question == std::string::npos
+                                       ? std::string()
+                                       : QueryValue(request.target.substr(question + 1), "ticket");
         const std::string given = GivenToken(request);
-        const bool streamByTicket = path == "/api/events" && !ticket.empty() && isGet &&
-                                    tickets_.Redeem(ticket, now);
+        const bool streamByTicket =
+            path == "/api/events" && !ticket.empty() && isGet && tickets_.Redeem(ticket, now);
         if (!streamByTicket && !TokenMatches(given, token_)) {
             if (!ticket.empty() && given.empty())
                 return Error(401, "the stream's ticket is stale: ask for another");

@@ -16,8 +16,8 @@ namespace dashboard {
 
 struct Request {
     std::string method;
-    std::string target;    // as sent: the path and any "?query"
-    unsigned version = 11;  // 11: HTTP/1.1
+    std::string target;                          // as sent: the path and any "?query"
+    unsigned version = 11;                       // 11: HTTP/1.1
     std::map<std::string, std::string> headers;  // names in lower case
     std::string body;
     std::string peer;  // the client's address

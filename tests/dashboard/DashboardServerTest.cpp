@@ -2,19 +2,18 @@
 // the UI queue as the UI thread would: what it refuses, what it serves, its live stream, and
 // how it holds against clients that crowd it.
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <fstream>
-#include <iostream>
-#include <thread>
 #include <functional>
+#include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "basemap/BaseMap.h"
@@ -149,7 +148,8 @@ TEST(DashboardServer, RefusesWhatItMustAsAWellKeptParserDoes) {
         const char* status;
     } cases[] = {
         {"state without the token", Get("/api/state"), "401"},
-        {"state with a wrong token", Get("/api/state", "X-Sirenwatch-Token: a-token-of-twenty-charS\r\n"), "403"},
+        {"state with a wrong token",
+         Get("/api/state", "X-Sirenwatch-Token: a-token-of-twenty-charS\r\n"), "403"},
         {"the token in the query string", Get(std::string("/api/state?token=") + kToken), "401"},
         {"action without the token", Post("/api/action", take, ""), "401"},
         {"action with a shorter token", Post("/api/action", take, Bearer("a-token")), "403"},
@@ -171,11 +171,13 @@ TEST(DashboardServer, RefusesWhatItMustAsAWellKeptParserDoes) {
         {"a body over the limit", Post("/", std::string(16 * 1024 + 1, 'x'), ""), "413"},
         {"a body within the limit", Post("/", std::string(16 * 1024, 'x'), ""), "405"},
         {"a length that is no number", "POST / HTTP/1.1\r\nContent-Length: 1x\r\n\r\n", "400"},
-        {"two lengths", "POST / HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab", "400"},
+        {"two lengths", "POST / HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab",
+         "400"},
         {"a space before the colon", "GET / HTTP/1.1\r\nHost : x\r\n\r\n", "400"},
         {"HTTP/1.7", "GET / HTTP/1.7\r\nHost: x\r\n\r\n", "400"},
         {"bare line feeds, answered at once", "GET / HTTP/1.1\nHost: x\n\n", "400"},
-        {"oversized head", "GET / HTTP/1.1\r\nX-Pad: " + std::string(9000, 'a') + "\r\n\r\n", "431"},
+        {"oversized head", "GET / HTTP/1.1\r\nX-Pad: " + std::string(9000, 'a') + "\r\n\r\n",
+         "431"},
         {"parent folder", Get("/../CMakeLists.txt"), "404"},
         {"encoded parent folder", Get("/%2e%2e/%2e%2e/etc/passwd"), "404"},
         {"folder under the page", Get("/vendor/leaflet/../../index.html"), "404"},
@@ -204,7 +206,8 @@ TEST(DashboardServer, ServesThePageAndEscapedStateAndTakesActionsImagesOnlyFromI
     // HEAD: the same head, no body.
     const std::string head = served.Exchange("HEAD / HTTP/1.1\r\nHost: x\r\n\r\n");
     EXPECT_TRUE(head.starts_with("HTTP/1.1 200"));
-    EXPECT_EQ(head.substr(head.find("Content-Length:"), 20), page.substr(page.find("Content-Length:"), 20));
+    EXPECT_EQ(head.substr(head.find("Content-Length:"), 20),
+              page.substr(page.find("Content-Length:"), 20));
     EXPECT_TRUE(head.ends_with("\r\n\r\n"));
 
     const std::string state = served.Exchange(Get("/api/state", Bearer(kToken)));
@@ -214,8 +217,8 @@ TEST(DashboardServer, ServesThePageAndEscapedStateAndTakesActionsImagesOnlyFromI
     EXPECT_NE(state.find(R"(\u003cscript\u003e)"), std::string::npos);
     EXPECT_NE(state.find(R"("actions":["acknowledge","take"])"), std::string::npos);
 
-    const std::string answer = served.Exchange(
-        Post("/api/action", R"({"action":"take","incident":"Q1X","operator":"Anna"})", Bearer(kToken)));
+    const std::string answer = served.Exchange(Post(
+        "/api/action", R"({"action":"take","incident":"Q1X","operator":"Anna"})", Bearer(kToken)));
     EXPECT_TRUE(answer.ends_with(R"({"ok":true})")) << answer;
     ASSERT_EQ(served.source.actions.size(), 1u);
     EXPECT_EQ(served.source.actions[0].kind, ActionKind::Take);
@@ -225,7 +228,9 @@ TEST(DashboardServer, ServesThePageAndEscapedStateAndTakesActionsImagesOnlyFromI
                                      std::pair{"release", ActionKind::Release}}) {
         const std::string body = std::string(R"({"action":")") + name +
                                  R"(","incident":"Q1X","operator":"Bea","note":"shift over"})";
-        EXPECT_TRUE(served.Exchange(Post("/api/action", body, "X-Sirenwatch-Token: " + std::string(kToken) + "\r\n"))
+        EXPECT_TRUE(served
+                        .Exchange(Post("/api/action", body,
+                                       "X-Sirenwatch-Token: " + std::string(kToken) + "\r\n"))
                         .starts_with("HTTP/1.1 200"))
             << name;
         EXPECT_EQ(served.source.actions.back().kind, kind) << name;
@@ -309,7 +314,8 @@ TEST(DashboardServer, TheStreamOpensWithAOneTimeTicketAndSendsTheStateThenEachCh
     EXPECT_NE(received.find("Content-Type: text/event-stream"), std::string::npos);
     served.source.Changed();
     served.source.Changed();  // gathered into one message
-    received += served.Read(fd, [&](const std::string& text) { return states(received + text) == 2; });
+    received +=
+        served.Read(fd, [&](const std::string& text) { return states(received + text) == 2; });
     EXPECT_EQ(states(received), 2u);
     ::close(fd);
     EXPECT_TRUE(served.Exchange(open).starts_with("HTTP/1.1 401")) << "a ticket is used once";
@@ -319,11 +325,15 @@ TEST(DashboardServer, WrongTokensFromOneAddressAreSlowedThereOnly) {
     Served served;
     ASSERT_TRUE(served.server.Start().has_value());
     for (int i = 0; i < 10; ++i)
-        EXPECT_TRUE(served.Exchange(Get("/api/state", Bearer("guess-" + std::to_string(i))), "127.0.0.2")
-                        .starts_with("HTTP/1.1 403"));
-    EXPECT_TRUE(served.Exchange(Get("/api/state", Bearer("guess")), "127.0.0.2").starts_with("HTTP/1.1 429"));
-    EXPECT_TRUE(served.Exchange(Get("/api/state", Bearer(kToken)), "127.0.0.2").starts_with("HTTP/1.1 429"));
-    EXPECT_TRUE(served.Exchange(Get("/api/state", Bearer(kToken)), "127.0.0.1").starts_with("HTTP/1.1 200"));
+        EXPECT_TRUE(
+            served.Exchange(Get("/api/state", Bearer("guess-" + std::to_string(i))), "127.0.0.2")
+                .starts_with("HTTP/1.1 403"));
+    EXPECT_TRUE(served.Exchange(Get("/api/state", Bearer("guess")), "127.0.0.2")
+                    .starts_with("HTTP/1.1 429"));
+    EXPECT_TRUE(served.Exchange(Get("/api/state", Bearer(kToken)), "127.0.0.2")
+                    .starts_with("HTTP/1.1 429"));
+    EXPECT_TRUE(served.Exchange(Get("/api/state", Bearer(kToken)), "127.0.0.1")
+                    .starts_with("HTTP/1.1 200"));
 }
 
 TEST(DashboardServer, WhenFullItAnswers503AndEveryConnectionCountsUntilClosed) {
@@ -388,8 +398,8 @@ TEST(DashboardServer, ClientsThatNeverReadTheBaseMapKeepMemoryBoundedAndAreDropp
     // The slow readers are dropped at the write deadline.
     EXPECT_TRUE(served.WaitFor([&] { return served.server.OpenConnections() == 0; }, 10s));
     const std::size_t peak = PeakResidentMiB();
-    std::cout << "peak resident memory: " << before << " MiB before the stalled readers, "
-              << peak << " MiB with them\n";
+    std::cout << "peak resident memory: " << before << " MiB before the stalled readers, " << peak
+              << " MiB with them\n";
     EXPECT_LT(peak, 200u);
     for (int fd : stalled) ::close(fd);
 }
