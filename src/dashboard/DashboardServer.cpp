@@ -82,6 +82,7 @@ public:
 private:
     void Accept();
     void Accepted(tcp::socket socket);
+    bool EvictStalled(const std::string* peer);  // of that address, or of any
     void OnChanged();
     void AskState();
     void StateArrived(Text json);
@@ -113,9 +114,11 @@ public:
           deadline_(core_->io) {
         core_->Register(this);
     }
-    ~Connection() { core_->Unregister(this); }
+    ~Connection() { Unregister(); }
 
     const std::string& Peer() const { return peer_; }
+    // Since when it waits for the client to send or to take what is sent; max when it does not.
+    Clock::time_point WaitingSince() const { return waitingSince_; }
     void Start();
     void Refuse(int status, const std::string& why);
     void Abort();
@@ -126,7 +129,8 @@ public:
     void PushComment();
 
 private:
-    void Arm(Milliseconds limit);
+    void Arm(Milliseconds limit, bool onClient = true);
+    void Unregister();
     void ReadHead();
     void HeadRead(error_code error);
     void BodyRead(error_code error);
@@ -144,6 +148,8 @@ private:
     boost::beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     bool timedOut_ = false;
+    bool registered_ = true;
+    Clock::time_point waitingSince_ = Clock::time_point::max();
     bool streaming_ = false;
     bool writing_ = false;
     Text nextMessage_;  // a stream's message waiting for the one being written
@@ -153,7 +159,13 @@ private:
 
 // --- Connection ------------------------------------------------------------------------------
 
-void Connection::Arm(Milliseconds limit) {
+void Connection::Unregister() {
+    if (registered_) core_->Unregister(this);
+    registered_ = false;
+}
+
+void Connection::Arm(Milliseconds limit, bool onClient) {
+    waitingSince_ = onClient ? Clock::now() : Clock::time_point::max();
     deadline_.expires_after(limit);
     deadline_.async_wait([self = weak_from_this()](error_code error) {
         const auto connection = self.lock();
@@ -221,6 +233,7 @@ void Connection::ReadFailed(error_code error) {
 
 void Connection::Dispatch() {
     deadline_.cancel();
+    waitingSince_ = Clock::time_point::max();
     Request request;
     const auto& message = parser_->get();
     request.method = std::string(message.method_string());
@@ -244,7 +257,7 @@ void Connection::Dispatch() {
         case Reply::Kind::Answer:
             return Answer(reply);
         case Reply::Kind::State:
-            Arm(core_->settings.writeTimeout);
+            Arm(core_->settings.writeTimeout, false);
             return core_->WhenState(
                 [self = shared_from_this(), reply](const Text& state, std::uint64_t) mutable {
                     reply.kind = Reply::Kind::Answer;
@@ -254,7 +267,7 @@ void Connection::Dispatch() {
         case Reply::Kind::Stream:
             return core_->OpenStream(shared_from_this());
         case Reply::Kind::Act:
-            Arm(core_->settings.writeTimeout);
+            Arm(core_->settings.writeTimeout, false);
             return core_->Act(shared_from_this(), reply.action);
     }
 }
@@ -306,10 +319,12 @@ void Connection::DropWhatComes() {
                             });
 }
 
+// Closed now, and no longer counted: what it still has queued on the loop ends in a moment.
 void Connection::Abort() {
     error_code ignored;
     deadline_.cancel();
     socket_.close(ignored);
+    Unregister();
 }
 
 void Connection::BeginStream(const Text& state, std::uint64_t version) {
@@ -344,6 +359,7 @@ void Connection::StreamWrite(Text message) {
                       [self = shared_from_this(), message](error_code error, std::size_t) {
                           self->writing_ = false;
                           self->deadline_.cancel();
+                          self->waitingSince_ = Clock::time_point::max();
                           if (error) {
                               self->core_->CloseStream(self.get());
                               return;
@@ -413,15 +429,32 @@ void ServerCore::Accepted(tcp::socket socket) {
     const auto remote = socket.remote_endpoint(error);
     if (error) return;
     const std::string peer = remote.address().to_string();
-    // One address past its share is closed at once: it is flooding. Beyond the shared limit a
-    // short refusal is still written, to a bounded number more; past that, closed at once too.
-    if (FromAddress(peer) >= settings.maxPerAddress) return;
+    // At a limit, the connection that has waited longest on its client makes room: a reader
+    // too slow to take its answer, a head that does not come. Otherwise one address past its
+    // share is closed at once (it is flooding); beyond the shared limit a short refusal is
+    // still written, to a bounded number more, and past that the connection is closed too.
+    if (FromAddress(peer) >= settings.maxPerAddress && !EvictStalled(&peer)) return;
+    if (Open() >= settings.maxConnections) EvictStalled(nullptr);
     if (Open() >= settings.maxConnections + kRefusalRoom) return;
     const auto connection =
         std::make_shared<Connection>(shared_from_this(), std::move(socket), peer);
     if (Open() > settings.maxConnections)
         return connection->Refuse(503, "too many connections: try again soon");
     connection->Start();
+}
+
+bool ServerCore::EvictStalled(const std::string* peer) {
+    const Clock::time_point stalledBefore = Clock::now() - settings.stallGrace;
+    Connection* oldest = nullptr;
+    for (Connection* connection : all) {
+        if (peer != nullptr && connection->Peer() != *peer) continue;
+        if (connection->WaitingSince() < stalledBefore &&
+            (oldest == nullptr || connection->WaitingSince() < oldest->WaitingSince()))
+            oldest = connection;
+    }
+    if (oldest == nullptr) return false;
+    CloseStream(oldest);
+    return true;
 }
 
 void ServerCore::Stop() {

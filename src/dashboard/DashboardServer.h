@@ -42,10 +42,12 @@ struct ServerSettings {
     Milliseconds headTimeout{2000};      // the request's head must be whole by then
     Milliseconds requestTimeout{10000};  // and the whole request by then
     Milliseconds writeTimeout{30000};    // an answer, or one message of a stream, in this time
-    int maxConnections = 64;             // every open connection counts, whatever it does
-    int keptForTokenHolders = 16;        // the last ones of those, for requests with the token
-    int maxPerAddress = 32;              // connections from one address
-    int maxPerAddressWithoutToken = 8;   // of those, for requests without the token
+    // A connection that has waited this long on its client gives way to a new one at a limit.
+    Milliseconds stallGrace{1000};
+    int maxConnections = 64;            // every open connection counts, whatever it does
+    int keptForTokenHolders = 16;       // the last ones of those, for requests with the token
+    int maxPerAddress = 32;             // connections from one address
+    int maxPerAddressWithoutToken = 8;  // of those, for requests without the token
     int maxStreams = 16;
     int maxStreamsPerAddress = 8;
     Milliseconds pushDelay{300};    // changes are gathered this long before they are sent
