@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (used < size && !parser.is_done() && !error)
         used += parser.put(boost::asio::buffer(data + used, size - used), error);
     if (error == http::error::need_more) error = {};
-    if (parser.got_header() && !error) {
+    if (parser.is_header_done() && !error) {
         const dashboard::Request request = FromMessage(parser.get());
         const auto now = dashboard::Clock::now();
         for (dashboard::RequestHandler* handler : {&withToken, &withoutToken}) {
