@@ -4,33 +4,12 @@
 #include <boost/beast/http/string_body.hpp>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <utility>  // before Boost, whose headers miss it under C++20
 
+#include "dashboard/BeastRequest.h"
 #include "dashboard/DashboardServer.h"
-#include "dashboard/RequestHandler.h"
 
 namespace http = boost::beast::http;
-
-namespace {
-
-// What the server hands the handler once a request is whole.
-dashboard::Request FromMessage(const http::request<http::string_body>& message) {
-    dashboard::Request request;
-    request.method = std::string(message.method_string());
-    request.target = std::string(message.target());
-    request.version = message.version();
-    for (const auto& field : message) {
-        std::string name(field.name_string());
-        for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
-        request.headers[name] = std::string(field.value());
-    }
-    request.body = message.body();
-    request.peer = "192.0.2.7";
-    return request;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static dashboard::RequestHandler withToken("fuzz-token-0123456789",
@@ -46,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         used += parser.put(boost::asio::buffer(data + used, size - used), error);
     if (error == http::error::need_more) error = {};
     if (parser.is_header_done() && !error) {
-        const dashboard::Request request = FromMessage(parser.get());
+        dashboard::Request request = dashboard::RequestOf(parser.get(), "192.0.2.7");
+        request.body = parser.get().body();
         const auto now = dashboard::Clock::now();
         for (dashboard::RequestHandler* handler : {&withToken, &withoutToken}) {
             (void)handler->HoldsAccess(request, now);
