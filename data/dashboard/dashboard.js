@@ -112,15 +112,16 @@ let centred = false;
 let scaleBar = null;
 let scaleUnit = '';
 
-function authorised(url) {
-  return token() ? url + (url.includes('?') ? '&' : '?') + 'token=' + encodeURIComponent(token()) : url;
+// The token goes in a header, never in an address: addresses end up in logs and histories.
+function authorised() {
+  return token() ? { 'X-Sirenwatch-Token': token() } : {};
 }
 
 // Asked for at each connection until it came: a token typed in the page opens it too.
 let baseLoaded = false;
 function loadBaseMap() {
   if (baseLoaded) return;
-  fetch(authorised('api/basemap')).then((r) => r.ok ? r.json() : null).then((g) => {
+  fetch('api/basemap', { headers: authorised() }).then((r) => r.ok ? r.json() : null).then((g) => {
     if (g && !baseLoaded) {
       baseLoaded = true;
       baseLayer.addData(g);
@@ -225,7 +226,7 @@ async function act(incident, action, extra) {
   try {
     const r = await fetch('api/action', {
       method: 'POST',
-      headers: { 'Content-Type': 'application/json', 'X-Sirenwatch-Token': token() },
+      headers: Object.assign({ 'Content-Type': 'application/json' }, authorised()),
       body: JSON.stringify(body),
     });
     const reply = await r.json().catch(() => ({}));
@@ -237,14 +238,9 @@ async function act(incident, action, extra) {
   }
 }
 
-// What each state lets an operator do, by the buttons' class names.
-const ACTIONS = {
-  new: ['acknowledge', 'take', 'add-note', 'close'],
-  acknowledged: ['take', 'add-note', 'close'],
-  being_handled: ['take-over', 'release', 'add-note', 'close'],
-  stood_down: ['add-note', 'close'],
-  closed: [],
-};
+// The incident book says what each incident allows, by action keys; the buttons' class names.
+const BUTTONS = { acknowledge: 'acknowledge', take: 'take', take_over: 'take-over', release: 'release',
+  note: 'add-note', close: 'close' };
 
 function makeCard(id) {
   const card = el('article', 'incident');
@@ -323,7 +319,7 @@ function fillCard(card, i, now) {
   card.parts.notes.replaceChildren(...i.notes.slice(-MAX_NOTES_SHOWN).map((n) =>
     el('li', '', clock(n.time) + ' ' + n.operator + ': ' + n.text)));
   // A closed incident has nothing left to do: its controls go.
-  const allowed = ACTIONS[i.stateKey] || [];
+  const allowed = (i.actions || []).map((key) => BUTTONS[key]).filter(Boolean);
   card.parts.controls.hidden = allowed.length === 0;
   if (allowed.length === 0) card.parts.controls.replaceChildren();
   for (const [name, b] of Object.entries(card.parts.buttons)) b.hidden = !allowed.includes(name);
@@ -416,26 +412,49 @@ function showLink(text, good) {
 }
 
 // A stream that fails says nothing of why: the state, asked once, tells a refused token
-// from a watcher that is away. A refused token is not tried again until another is typed.
+// from a watcher that is away. A refused token is not tried again until another is typed;
+// otherwise the page connects again in a while, with a new ticket.
+let retry = null;
 async function explainFailure() {
+  if (source) source.close();
   try {
-    const r = await fetch(authorised('api/state'));
-    if (r.status === 401 || r.status === 403) {
-      if (source) source.close();
+    const r = await fetch('api/state', { headers: authorised() });
+    if (r.status === 401 || r.status === 403 || r.status === 429) {
       showLink(r.status === 401 ? words.tokenMissing : words.tokenWrong, false);
       $('token').focus();
       return;
     }
   } catch (e) {
-    // away: the stream tries again by itself
+    // away: tried again below
   }
   showLink(words.reconnecting, false);
+  clearTimeout(retry);
+  retry = setTimeout(connect, 3000);
 }
 
-function connect() {
+// The event stream is opened by address alone, so it takes a ticket for one use, asked for
+// with the token, never the token itself.
+async function streamAddress() {
+  if (!token()) return 'api/events';
+  const r = await fetch('api/ticket', { method: 'POST', headers: authorised() });
+  if (!r.ok) return null;
+  return 'api/events?ticket=' + encodeURIComponent((await r.json()).ticket);
+}
+
+async function connect() {
+  clearTimeout(retry);
   if (source) source.close();
+  source = null;
   loadBaseMap();
-  source = new EventSource(authorised('api/events'));
+  let address = null;
+  try {
+    address = await streamAddress();
+  } catch (e) {
+    // away
+  }
+  if (!address) return explainFailure();
+  if (source) source.close();
+  source = new EventSource(address);
   source.addEventListener('state', (e) => {
     show(JSON.parse(e.data));
     showLink(words.live, true);

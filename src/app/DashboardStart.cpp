@@ -9,9 +9,8 @@
 
 namespace app {
 
-DashboardStart::DashboardStart(std::unique_ptr<incident_ui::dashboard::DashboardServer> server,
-                               std::string from, std::string note, int firstDelay_ms,
-                               int maxDelay_ms)
+DashboardStart::DashboardStart(std::unique_ptr<dashboard::DashboardServer> server, std::string from,
+                               std::string note, int firstDelay_ms, int maxDelay_ms)
     : server_(std::move(server)),
       from_(std::move(from)),
       note_(std::move(note)),
@@ -25,9 +24,8 @@ DashboardStart::DashboardStart(std::unique_ptr<incident_ui::dashboard::Dashboard
 void DashboardStart::Try() {
     const auto started = server_->Start();
     if (started) {
-        platform::LogLine(platform::Level::Info)
-            << "the dashboard is at " << server_->Url().toStdString()
-            << (told_.empty() ? "" : " at last") << note_;
+        platform::LogLine(platform::Level::Info) << "the dashboard is at " << server_->Url()
+                                                 << (told_.empty() ? "" : " at last") << note_;
         return;
     }
     const std::string reason = started.error().text;
@@ -44,25 +42,26 @@ void DashboardStart::Try() {
 std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
                                                const watch_settings::WatchSettings& settings,
                                                const std::string& folder,
-                                               incident_ui::WatchBoard& board) {
+                                               incident_ui::WatchBoard& board, net::IoThread& io,
+                                               net::UiQueue& ui) {
     const std::optional<Endpoint> where =
         watch_settings::DashboardPlace(options.dashboard, settings).value_or(std::nullopt);
     if (!where) return nullptr;
-    incident_ui::dashboard::ServerSettings server;
-    server.address = QHostAddress(QString::fromStdString(where->host));
+    dashboard::ServerSettings server;
+    server.address = where->host;
     server.port = where->port;
-    server.token = QString::fromStdString(settings.dashboardToken);
-    server.pageFolder = QString::fromStdString(platform::JoinPath(folder, "dashboard"));
+    server.token = settings.dashboardToken;
+    server.pageFolder = platform::JoinPath(folder, "dashboard");
     if (!settings.tileUrl.empty()) {
-        server.tileUrl = QString::fromStdString(settings.tileUrl);
-        server.tileAttribution = QString::fromStdString(settings.tileAttribution);
+        server.tileUrl = settings.tileUrl;
+        server.tileAttribution = settings.tileAttribution;
     }
-    auto dashboard = std::make_unique<incident_ui::dashboard::DashboardServer>(board, server);
+    auto dashboard = std::make_unique<dashboard::DashboardServer>(board, server, io, ui);
     dashboard->SetBaseMap(LoadShippedBaseMap(folder));
     return std::make_unique<DashboardStart>(
         std::move(dashboard),
         options.dashboard ? "--dashboard" : "Dashboard in the host's settings",
-        server.token.isEmpty() ? " (actions are off: no DashboardToken is set)" : "");
+        server.token.empty() ? " (actions are off: no DashboardToken is set)" : "");
 }
 
 }  // namespace app

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "dashboard/DashboardServer.h"
 #include "incident_ui/WatchBoard.h"
-#include "incident_ui/dashboard/DashboardServer.h"
+#include "net/IoThread.h"
+#include "net/UiQueue.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
@@ -18,14 +20,13 @@ public:
     // Tries at once; after a failure, again in firstDelay_ms, twice as long each time up to
     // maxDelay_ms. `from` names what asked for the dashboard in the messages; `note` follows
     // the address once it listens.
-    DashboardStart(std::unique_ptr<incident_ui::dashboard::DashboardServer> server,
-                   std::string from, std::string note, int firstDelay_ms = 2000,
-                   int maxDelay_ms = 60000);
+    DashboardStart(std::unique_ptr<dashboard::DashboardServer> server, std::string from,
+                   std::string note, int firstDelay_ms = 2000, int maxDelay_ms = 60000);
 
 private:
     void Try();
 
-    std::unique_ptr<incident_ui::dashboard::DashboardServer> server_;
+    std::unique_ptr<dashboard::DashboardServer> server_;
     std::string from_;
     std::string note_;
     QTimer retry_;
@@ -35,10 +36,12 @@ private:
 };
 
 // The web dashboard, when the command line or the host's settings ask for one it can use (the
-// start's checks told what it cannot); it listens as soon as it can.
+// start's checks told what it cannot); it listens as soon as it can, on `io`'s loop, and
+// reaches the board through `ui`, which this thread drains.
 std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
                                                const watch_settings::WatchSettings& settings,
                                                const std::string& folder,
-                                               incident_ui::WatchBoard& board);
+                                               incident_ui::WatchBoard& board, net::IoThread& io,
+                                               net::UiQueue& ui);
 
 }  // namespace app

@@ -185,7 +185,13 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
-    const auto dashboard = StartDashboard(options, watchSettings, folder, *board);
+    // The dashboard's network loop, and its one way back to this thread.
+    QObject uiThread;
+    net::UiQueue uiQueue;
+    qt::DrainOnQtLoop(uiQueue, &uiThread);
+    net::IoThread network;
+    const auto dashboard = StartDashboard(options, watchSettings, folder, *board, network, uiQueue);
+    if (dashboard) network.Start();
 
     if (!program.Start()) return 1;
     host.SetEmergencyType(program.Values().TipoMessaggio);

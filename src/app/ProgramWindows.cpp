@@ -44,7 +44,7 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
     return map;
 }
 
-std::unique_ptr<incident_ui::IncidentPanel> OpenIncidentList(incident_ui::dashboard::Source& source,
+std::unique_ptr<incident_ui::IncidentPanel> OpenIncidentList(dashboard::Source& source,
                                                              qt_host::MapView& map) {
     auto panel = std::make_unique<incident_ui::IncidentPanel>(source);
     panel->resize(map.width(), 260);

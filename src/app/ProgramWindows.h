@@ -8,9 +8,9 @@
 #include "basemap/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
+#include "dashboard/DashboardSource.h"
 #include "incident_outlets/IncidentLog.h"
 #include "incident_ui/IncidentPanel.h"
-#include "incident_ui/dashboard/DashboardSource.h"
 #include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
 #include "qt/QtPlatform.h"
@@ -34,7 +34,7 @@ std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
 
 // The incident list under the map window: the dashboard's incidents and actions, in the window.
 // Closed, it comes back from the map's context menu.
-std::unique_ptr<incident_ui::IncidentPanel> OpenIncidentList(incident_ui::dashboard::Source& source,
+std::unique_ptr<incident_ui::IncidentPanel> OpenIncidentList(dashboard::Source& source,
                                                              qt_host::MapView& map);
 
 // Headless there are no widgets at all: the report follows the forms' models, and the forms'

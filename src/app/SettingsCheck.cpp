@@ -3,8 +3,6 @@
 #include "app/SettingsCheck.h"
 
 #include <QFileInfo>
-#include <QHostAddress>
-#include <QTcpServer>
 #include <charconv>
 #include <ostream>
 #include <string>
@@ -13,6 +11,7 @@
 #include "builtin_host/FeedWatchdog.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
+#include "dashboard/DashboardServer.h"
 #include "host/HostPorts.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
@@ -124,10 +123,9 @@ void ShowDashboard(const CommandLine& options, const watch_settings::WatchSettin
     r.Keyed(hostIni, builtin_host::kHostSection, "DashboardToken",
             watch.dashboardToken.empty() ? "(none: actions are off)" : "(set)");
     if (!where) return;
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress(QString::fromStdString(where->host)), where->port))
+    if (const auto free = dashboard::CanListen(where->host, where->port); !free)
         r.Found({"the dashboard cannot listen on " + where->host + " port " +
-                     std::to_string(where->port) + " now: " + probe.errorString().toStdString() +
+                     std::to_string(where->port) + " now: " + free.error().text +
                      "; the watch starts and the dashboard tries again until it can",
                  false, false});
 }

@@ -15,7 +15,7 @@
 
 namespace incident_ui {
 
-namespace dash = dashboard;
+namespace dash = ::dashboard;
 
 namespace {
 

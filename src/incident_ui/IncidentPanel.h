@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "incident_ui/dashboard/DashboardSource.h"
+#include "dashboard/DashboardSource.h"
 
 namespace incident_ui {
 

@@ -12,7 +12,7 @@
 
 namespace incident_ui {
 
-namespace dash = dashboard;
+namespace dash = ::dashboard;
 
 namespace {
 

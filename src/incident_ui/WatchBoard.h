@@ -9,16 +9,16 @@
 #include <string_view>
 
 #include "builtin_host/BuiltinHost.h"
+#include "dashboard/DashboardSource.h"
 #include "forms/FrmMain.h"
 #include "incident_outlets/IncidentLog.h"
-#include "incident_ui/dashboard/DashboardSource.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
 #include "platform/ProgramValues.h"
 
 namespace incident_ui {
 
-namespace dash = dashboard;
+namespace dash = ::dashboard;
 
 // Whether the book held back the emergency this event reports: listed and logged, but it
 // does not notify the desktop nor run the emergency command.
@@ -26,7 +26,7 @@ bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event
 // Whether the book holds the station's latest incident back: it does not sound either.
 bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign);
 
-class WatchBoard final : public incident_ui::dashboard::Source {
+class WatchBoard final : public dashboard::Source {
 public:
     using EpochClock = std::function<std::int64_t()>;
     static constexpr std::size_t kMaxStations = 500;   // the most recently heard are shown
@@ -38,8 +38,8 @@ public:
     WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form, incidents::IncidentBook& book,
                std::string homeCallsign, EpochClock clock);
 
-    incident_ui::dashboard::Snapshot Current() const override;
-    incident_ui::dashboard::ActionResult Act(const incident_ui::dashboard::Action& action) override;
+    dashboard::Snapshot Current() const override;
+    dashboard::ActionResult Act(const dashboard::Action& action) override;
 
     void SetFeedName(std::string name) { feed_.name = std::move(name); }
     // The add-on's language and unit, followed as they change; Italian and km without them.
@@ -68,10 +68,10 @@ private:
     incidents::IncidentBook& book_;
     std::string homeCallsign_;
     EpochClock clock_;
-    incident_ui::dashboard::FeedHealth feed_;
+    dashboard::FeedHealth feed_;
     const platform::ProgramValues* values_ = nullptr;
     const incidents::LogHealth* logHealth_ = nullptr;
-    std::optional<incident_ui::dashboard::WatchGap> watchGap_;
+    std::optional<dashboard::WatchGap> watchGap_;
 };
 
 // The incident list and the dashboard speak the add-on's language in its unit: a switch in

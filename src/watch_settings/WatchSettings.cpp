@@ -267,6 +267,12 @@ platform::Result<std::optional<Endpoint>> DashboardPlace(
     if (!*loopback && settings.dashboardToken.empty())
         return platform::Fail(from + ": the dashboard listens beyond this machine (" + where->host +
                               ") only with DashboardToken set in the host's settings");
+    // A short token is guessed in no time by anyone who can reach the port.
+    if (!*loopback && settings.dashboardToken.size() < kMinRemoteTokenChars)
+        return platform::Fail(from + ": the dashboard listens beyond this machine (" + where->host +
+                              ") only with a DashboardToken of at least " +
+                              std::to_string(kMinRemoteTokenChars) + " characters (" +
+                              std::to_string(settings.dashboardToken.size()) + " set)");
     return where;
 }
 

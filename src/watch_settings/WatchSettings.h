@@ -56,6 +56,9 @@ bool UsableTileTemplate(std::string_view urlTemplate);
 // What a first start writes: the demo traffic, replayed, and a filter around the demo's home.
 WatchSettings FirstRunSettings(const std::string& demoFile);
 
+// The shortest DashboardToken accepted beyond loopback, as the server holds it too.
+constexpr std::size_t kMinRemoteTokenChars = 16;
+
 // Where the dashboard is to listen: the command line's place, else the settings' one; nothing
 // when none is asked for, a problem when what is asked for cannot be used.
 platform::Result<std::optional<Endpoint>> DashboardPlace(

@@ -127,7 +127,7 @@ TEST(ProgramWindows, TheIncidentListAndTheDashboardFollowTheMainWindowsMenus) {
     board.SetChangeListener([&changes] { ++changes; });
     EXPECT_EQ(list.windowTitle(), "Interventi");
     EXPECT_EQ(board.Current().languageCode, 1000);
-    EXPECT_EQ(board.Act({incident_ui::dashboard::ActionKind::Note, "7", "Anna", "x"}).error().text,
+    EXPECT_EQ(board.Act({dashboard::ActionKind::Note, "7", "Anna", "x"}).error().text,
               "nessun intervento 7");
 
     const auto click = [&](const ui::MenuItem& item) {
@@ -139,7 +139,7 @@ TEST(ProgramWindows, TheIncidentListAndTheDashboardFollowTheMainWindowsMenus) {
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(board.Current().languageCode, 2000);
     EXPECT_TRUE(QTest::qWaitFor([&] { return list.windowTitle() == "Incidents"; }, 2000));
-    EXPECT_EQ(board.Act({incident_ui::dashboard::ActionKind::Note, "7", "Anna", "x"}).error().text,
+    EXPECT_EQ(board.Act({dashboard::ActionKind::Note, "7", "Anna", "x"}).error().text,
               "no incident 7");
     click(program.Main().MnuUnit[1]);  // miles
     EXPECT_EQ(changes, 2);

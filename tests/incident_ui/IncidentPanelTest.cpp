@@ -9,13 +9,13 @@
 #include <QTest>
 #include <vector>
 
-#include "incident_ui/FakeSource.h"
+#include "dashboard/FakeSource.h"
 #include "incident_ui/IncidentPanel.h"
 #include "qt/QtWorld.h"
 
 namespace {
 
-namespace dash = incident_ui::dashboard;
+namespace dash = ::dashboard;
 constexpr std::int64_t kNow = 1'796'637'600;  // 2026-12-07 10:00 UTC
 
 dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t lastHeard_s) {
@@ -30,7 +30,7 @@ dash::IncidentView Incident(std::string id, std::string callsign, std::int64_t l
 }
 
 TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
-    qttest::FakeSource source;
+    dashboard_test::FakeSource source;
     source.snapshot.now_s = kNow;
     source.snapshot.languageCode = 2000;
     source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
@@ -107,7 +107,7 @@ TEST(IncidentPanel, FollowsTheSourceActsAsTheOperatorAndKeepsMarkupAsText) {
 }
 
 TEST(IncidentPanel, OffersWhatTheStateAllowsAndHandsOverWithANote) {
-    qttest::FakeSource source;
+    dashboard_test::FakeSource source;
     source.snapshot.now_s = kNow;
     source.snapshot.languageCode = 2000;
     auto taken = Incident("a", "Q7MOB-9", kNow);
@@ -137,7 +137,7 @@ TEST(IncidentPanel, OffersWhatTheStateAllowsAndHandsOverWithANote) {
 }
 
 TEST(IncidentPanel, SpeaksTheAddOnsLanguageAndFollowsASwitch) {
-    qttest::FakeSource source;  // the add-on's default: Italian
+    dashboard_test::FakeSource source;  // the add-on's default: Italian
     source.snapshot.now_s = kNow;
     source.snapshot.incidents = {Incident("a", "Q7MOB-9", kNow - 125)};
     incident_ui::IncidentPanel panel(source);

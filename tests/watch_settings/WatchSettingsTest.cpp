@@ -162,7 +162,11 @@ TEST(WatchSettings, TheDashboardsPlace) {
         {"8080", "", "127.0.0.1", ""},
         {"[::1]:8080", "", "::1", ""},
         {"[::ffff:127.0.0.2]:8080", "", "::ffff:127.0.0.2", ""},
-        {"0.0.0.0:8080", "t", "0.0.0.0", ""},
+        {"0.0.0.0:8080", "sixteen-chars-ok", "0.0.0.0", ""},
+        {"0.0.0.0:8080", "t", nullptr,
+         "Dashboard in the host's settings: the dashboard listens beyond this machine (0.0.0.0) "
+         "only with a DashboardToken of at least 16 characters (1 set)"},
+        {"[::1]:8080", "t", "::1", ""},
         {"0.0.0.0:8080", "", nullptr,
          "Dashboard in the host's settings: the dashboard listens beyond this machine (0.0.0.0) "
          "only with DashboardToken set in the host's settings"},

@@ -12,7 +12,7 @@
 
 #include "platform/Result.h"
 
-namespace incident_ui::dashboard {
+namespace dashboard {
 
 struct Note {
     std::int64_t time_s = 0;  // Unix time
@@ -130,4 +130,4 @@ private:
     std::vector<std::function<void()>> others_;
 };
 
-}  // namespace incident_ui::dashboard
+}  // namespace dashboard
