@@ -106,8 +106,9 @@ int RunProgram(const CommandLine& options, bool headless) {
         platform.clock, platform.regional, platform.program, platform.help,      platform.app};
     platform::Ports& ports = headless ? headlessPorts : platform.ports;
 
-    // The feed reads on the network loop's thread; what it hears crosses to this thread by
-    // one queue, drained on the Qt loop. Both outlive everything that reads or is told.
+    // The feed and the dashboard's server work on the network loop's thread; what they hear
+    // crosses to this thread by one queue, drained on the Qt loop. Both outlive everything
+    // that reads or is told.
     net::UiQueue fromNetwork;
     QObject drainContext;
     qt::DrainOnQtLoop(fromNetwork, &drainContext);
@@ -185,13 +186,8 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
-    // The dashboard's network loop, and its one way back to this thread.
-    QObject uiThread;
-    net::UiQueue uiQueue;
-    qt::DrainOnQtLoop(uiQueue, &uiThread);
-    net::IoThread network;
-    const auto dashboard = StartDashboard(options, watchSettings, folder, *board, network, uiQueue);
-    if (dashboard) network.Start();
+    const auto dashboard =
+        StartDashboard(options, watchSettings, folder, *board, network, fromNetwork);
 
     if (!program.Start()) return 1;
     host.SetEmergencyType(program.Values().TipoMessaggio);

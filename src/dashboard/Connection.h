@@ -2,8 +2,6 @@
 // of size and time, one answer, or the event stream. Internal to the dashboard's server.
 #pragma once
 
-#include <utility>  // before Boost.Asio, whose headers miss it under C++20
-
 #include <array>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -13,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>  // before Boost.Asio, whose headers miss it under C++20
 
 #include "dashboard/BeastRequest.h"
 #include "dashboard/ServerCore.h"

@@ -4,8 +4,6 @@
 // and the UiQueue.
 #pragma once
 
-#include <utility>  // before Boost.Asio, whose headers miss it under C++20
-
 #include <atomic>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -15,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>  // before Boost.Asio, whose headers miss it under C++20
 #include <vector>
 
 #include "dashboard/DashboardServer.h"
