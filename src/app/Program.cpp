@@ -12,6 +12,7 @@
 #include "app/FeedSetup.h"
 #include "app/IncidentWiring.h"
 #include "app/KeptIncidents.h"
+#include "app/MqttWiring.h"
 #include "app/ProgramWindows.h"
 #include "app/Reload.h"
 #include "app/StartChecks.h"
@@ -151,6 +152,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     RouteIncidents(events, host, book, outlets, options, headless);
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
     SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after the printers
+    const auto mqttNet = StartMqtt(options, start, events, book, *board, VersionText());
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
     const auto reload = [&] {

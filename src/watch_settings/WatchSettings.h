@@ -15,6 +15,7 @@
 #include "platform/Result.h"
 #include "watch_settings/Addresses.h"
 #include "watch_settings/Feed.h"
+#include "watch_settings/MqttSettings.h"
 
 namespace watch_settings {
 
@@ -35,6 +36,8 @@ struct WatchSettings {
     // lets it listen beyond loopback and that every action needs.
     std::string dashboard;
     std::string dashboardToken;
+    // The MQTT broker the events are published on, when one is set.
+    MqttSettings mqtt;
     // The [Watch] section as it holds: what cannot be read is left out.
     incidents::WatchList watchList;
     // What could not be read as written (or should not stay as it is), key by key: the
