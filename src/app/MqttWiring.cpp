@@ -53,7 +53,7 @@ std::optional<NetPlan> Plan(const CommandLine& options, const StartSettings& sta
     plan.broker = url;
     plan.from = options.mqtt ? "--mqtt" : "Mqtt in the host's settings";
     plan.names.prefix = m.prefix;
-    plan.names.watcher = !m.watcher.empty()         ? m.watcher
+    plan.names.watcher = !m.watcher.empty()             ? m.watcher
                          : !start.host.callsign.empty() ? start.host.callsign
                                                         : builtin_host::kDefaultCallsign;
     mqtt::ClientSettings& c = plan.client;
@@ -111,8 +111,8 @@ void MqttNet::LinkChanged(const mqtt::LinkChange& change) {
         const std::int64_t now = Now_s();
         platform::LogLine(platform::Level::Notice, kSpeaker)
             << health_.broker << " is up" << (told_.empty() ? "" : " again after ")
-            << (told_.empty() ? "" : std::to_string(now - health_.downSince_s) + " s")
-            << "; " << client_->Waiting() << " message(s) to send";
+            << (told_.empty() ? "" : std::to_string(now - health_.downSince_s) + " s") << "; "
+            << client_->Waiting() << " message(s) to send";
         health_.down = false;
         health_.problem.clear();
         told_.clear();
@@ -126,8 +126,8 @@ void MqttNet::LinkChanged(const mqtt::LinkChange& change) {
         if (change.reason != told_) {
             platform::LogLine(platform::Level::Warning, kSpeaker)
                 << health_.broker << " is down since " << ClockText(health_.downSince_s) << ": "
-                << change.reason << "; the watch goes on, the events wait ("
-                << client_->Waiting() << " now) and it tries again";
+                << change.reason << "; the watch goes on, the events wait (" << client_->Waiting()
+                << " now) and it tries again";
             told_ = change.reason;
         }
     }
@@ -139,8 +139,7 @@ void MqttNet::TellDropped() {
     if (dropped == 0 || overflowTold_) return;
     overflowTold_ = true;
     platform::LogLine(platform::Level::Warning, kSpeaker)
-        << "the outbox for " << health_.broker << " is full ("
-        << mqtt::Outbox::kDefaultCapacity
+        << "the outbox for " << health_.broker << " is full (" << mqtt::Outbox::kDefaultCapacity
         << " messages): the oldest that are not emergencies are given up until the broker "
            "takes them again";
 }
@@ -161,8 +160,8 @@ std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettin
         if (!problem.empty()) platform::LogLine(platform::Level::Error, kSpeaker) << problem;
         return nullptr;
     }
-    return std::make_unique<MqttNet>(std::move(plan->client), std::move(plan->names),
-                                     plan->broker, events, book, board, version);
+    return std::make_unique<MqttNet>(std::move(plan->client), std::move(plan->names), plan->broker,
+                                     events, book, board, version);
 }
 
 void CheckMqtt(const CommandLine& options, const StartSettings& start,
@@ -171,8 +170,8 @@ void CheckMqtt(const CommandLine& options, const StartSettings& start,
     if (!plan) return;
     const watch_settings::MqttSettings& m = start.watch.mqtt;
     if (!m.passwordFile.empty() && m.user.empty())
-        findings.push_back({"MqttPasswordFile is set without MqttUser: no login is made", false,
-                            false});
+        findings.push_back(
+            {"MqttPasswordFile is set without MqttUser: no login is made", false, false});
     if (!m.user.empty() && !m.passwordFile.empty()) {
         if (const auto password = watch_settings::ReadPasswordFile(m.passwordFile); !password)
             findings.push_back({password.error().text, true, false});
@@ -192,10 +191,9 @@ std::vector<Finding> ShowAndTryMqtt(const CommandLine& options, const StartSetti
     out << "  MqttPrefix = " << plan->names.prefix << "\n"
         << "  MqttWatcher = " << plan->names.watcher << "\n"
         << "  MqttUser = " << (m.user.empty() ? "(none)" : m.user) << "\n"
-        << "  MqttPasswordFile = " << (m.passwordFile.empty() ? "(none)" : m.passwordFile)
-        << "\n"
-        << "  MqttCaFile = "
-        << (m.caFile.empty() ? std::string("(the system's CAs)") : m.caFile) << "\n";
+        << "  MqttPasswordFile = " << (m.passwordFile.empty() ? "(none)" : m.passwordFile) << "\n"
+        << "  MqttCaFile = " << (m.caFile.empty() ? std::string("(the system's CAs)") : m.caFile)
+        << "\n";
     mqtt::ClientSettings client = plan->client;
     client.clientId += "-check";
     const auto problem = mqtt::TryBroker(client, std::chrono::seconds(5));

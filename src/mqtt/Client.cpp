@@ -29,7 +29,8 @@ void InitialiseLibrary() {
 
 std::string Reason(int code) {
     if (code == MOSQ_ERR_ERRNO) return std::strerror(errno);
-    if (code == MOSQ_ERR_TLS) return "the TLS handshake failed (is the broker's certificate signed by the CA?)";
+    if (code == MOSQ_ERR_TLS)
+        return "the TLS handshake failed (is the broker's certificate signed by the CA?)";
     return mosquitto_strerror(code);
 }
 
@@ -44,9 +45,9 @@ bool SetUp(mosquitto* handle, const ClientSettings& s, std::string& problem) {
         return false;
     }
     if (!s.tls) return true;
-    const int code = mosquitto_tls_set(handle, s.caFile.empty() ? nullptr : s.caFile.c_str(),
-                                       s.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr,
-                                       nullptr, nullptr);
+    const int code =
+        mosquitto_tls_set(handle, s.caFile.empty() ? nullptr : s.caFile.c_str(),
+                          s.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr, nullptr);
     if (code != MOSQ_ERR_SUCCESS) {
         problem = "the CA file " + s.caFile + " cannot be used: " + Reason(code);
         return false;
@@ -289,8 +290,8 @@ std::optional<std::string> TryBroker(const ClientSettings& settings,
         else if (code != MOSQ_ERR_SUCCESS && !answer.answered)
             problem = Reason(code);
         else if (!answer.answered)
-            problem = "no answer from the broker within " +
-                      std::to_string(timeout.count() / 1000) + " s";
+            problem =
+                "no answer from the broker within " + std::to_string(timeout.count() / 1000) + " s";
         if (answer.answered && answer.code == 0) {
             mosquitto_disconnect(handle);
             mosquitto_loop(handle, 100, 1);

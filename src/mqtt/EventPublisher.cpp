@@ -33,8 +33,8 @@ bool Precious(const incidents::What& what) {
 std::string NodeId(const std::string& watcher) {
     std::string id = "sirenwatch_";
     for (const char c : watcher) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '-';
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
         id += plain ? c : '_';
     }
     return id;
@@ -168,8 +168,8 @@ void EventPublisher::Send(Message message) {
 
 void EventPublisher::PublishIncident(const incidents::Incident* incident) {
     const bool closed = incident->state == incidents::State::Closed;
-    Send({names_.Incident(incident->id), closed ? std::string() : IncidentState(*incident, names_.watcher),
-          true, false});
+    Send({names_.Incident(incident->id),
+          closed ? std::string() : IncidentState(*incident, names_.watcher), true, false});
 }
 
 void EventPublisher::PublishSummary(bool always) {

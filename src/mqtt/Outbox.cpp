@@ -25,8 +25,8 @@ std::size_t Outbox::Add(Message message) {
 
 void Outbox::DropOne() {
     const auto waiting = entries_.begin() + static_cast<std::ptrdiff_t>(handed_);
-    auto victim = std::find_if(waiting, entries_.end(),
-                               [](const Entry& e) { return !e.message.precious; });
+    auto victim =
+        std::find_if(waiting, entries_.end(), [](const Entry& e) { return !e.message.precious; });
     if (victim == entries_.end()) victim = waiting;
     entries_.erase(victim);
     ++dropped_;

@@ -26,12 +26,12 @@ struct BrokerAddress {
 };
 
 struct MqttSettings {
-    std::string url;           // Mqtt=: empty, no broker
+    std::string url;                          // Mqtt=: empty, no broker
     std::string prefix = kDefaultMqttPrefix;  // MqttPrefix=: the net's topics start with it
-    std::string watcher;       // MqttWatcher=: empty, the home station's callsign
-    std::string user;          // MqttUser=
-    std::string passwordFile;  // MqttPasswordFile=: the password is its first line
-    std::string caFile;        // MqttCaFile=: for mqtts://; empty, the system's CAs
+    std::string watcher;                      // MqttWatcher=: empty, the home station's callsign
+    std::string user;                         // MqttUser=
+    std::string passwordFile;                 // MqttPasswordFile=: the password is its first line
+    std::string caFile;                       // MqttCaFile=: for mqtts://; empty, the system's CAs
 };
 
 // "mqtt://HOST[:PORT]" or "mqtts://HOST[:PORT]" ("[::1]" for IPv6); nothing when unusable.

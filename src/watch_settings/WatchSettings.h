@@ -36,14 +36,14 @@ struct WatchSettings {
     // lets it listen beyond loopback and that every action needs.
     std::string dashboard;
     std::string dashboardToken;
-    // The MQTT broker the events are published on, when one is set.
-    MqttSettings mqtt;
     // The [Watch] section as it holds: what cannot be read is left out.
     incidents::WatchList watchList;
     // What could not be read as written (or should not stay as it is), key by key: the
     // [Sirenwatch Host] section's, then the [Watch] section's.
     std::vector<builtin_host::SettingNote> notes;
     std::vector<std::string> watchListNotes;
+    // The MQTT broker the events are published on, when one is set.
+    MqttSettings mqtt;
 };
 
 // The settings of a host folder. Missing values take the defaults above; an unreadable one is
