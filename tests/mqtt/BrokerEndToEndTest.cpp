@@ -34,8 +34,7 @@ void StartWatcher(SirenwatchRun& run, const TestBroker& broker, const QString& p
                   const QStringList& more = {}) {
     ASSERT_TRUE(e2e::WriteHostSettings(
         run, "[Sirenwatch Host]\nMqtt=" + broker.Url().toUtf8() +
-                 "\nMqttUser=N0CALL\nMqttPasswordFile=" +
-                 broker.PasswordFile(password).toUtf8() +
+                 "\nMqttUser=N0CALL\nMqttPasswordFile=" + broker.PasswordFile(password).toUtf8() +
                  "\nMqttCaFile=" + broker.Path("ca.crt").toUtf8() + "\n"));
     run.Start(QStringList{"--stdin", "--json"} + more);
 }
@@ -79,8 +78,8 @@ TEST(MqttBroker, EachEventArrivesOnceAndAKilledWatcherIsOffline) {
     EXPECT_EQ(Json(Retained(reader, "sirenwatch/N0CALL/summary"))["open_incidents"].toInt(), 3);
 
     ::kill(static_cast<pid_t>(run.Process().processId()), SIGKILL);
-    ASSERT_TRUE(WaitUntil(
-        [&] { return Retained(reader, "sirenwatch/N0CALL/status") == "offline"; }, kStep_ms));
+    ASSERT_TRUE(WaitUntil([&] { return Retained(reader, "sirenwatch/N0CALL/status") == "offline"; },
+                          kStep_ms));
     // A newcomer sees the picture at once: the status, the incidents, Home Assistant's sensors.
     TestClient newcomer(broker, "reader", false, "newcomer");
     ASSERT_TRUE(newcomer.Subscribe("#"));

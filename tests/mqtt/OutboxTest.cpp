@@ -1,11 +1,11 @@
 // The outbox keeps order across a lost connection, keeps only the latest retained state, and
 // gives up the oldest ordinary message before any emergency when it is full.
-#include "mqtt/Outbox.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "mqtt/Outbox.h"
 
 namespace mqtt {
 namespace {

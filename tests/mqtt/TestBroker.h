@@ -41,8 +41,8 @@ inline void Run(const QString& program, const QStringList& args, const QString& 
     p.setWorkingDirectory(folder);
     p.start(program, args);
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        throw std::runtime_error(program.toStdString() + " failed: " +
-                                 p.readAllStandardError().toStdString());
+        throw std::runtime_error(program.toStdString() +
+                                 " failed: " + p.readAllStandardError().toStdString());
 }
 
 class TestBroker {
@@ -56,16 +56,18 @@ public:
         probe.close();
         const QString ec = "ec:" + Path("curve.pem");
         Run("openssl", {"ecparam", "-name", "prime256v1", "-out", "curve.pem"}, Folder());
-        Run("openssl", {"req", "-x509", "-newkey", ec, "-nodes", "-keyout", "ca.key", "-out",
-                        "ca.crt", "-days", "2", "-subj", "/CN=Sirenwatch test CA"},
+        Run("openssl",
+            {"req", "-x509", "-newkey", ec, "-nodes", "-keyout", "ca.key", "-out", "ca.crt",
+             "-days", "2", "-subj", "/CN=Sirenwatch test CA"},
             Folder());
-        Run("openssl", {"req", "-newkey", ec, "-nodes", "-keyout", "server.key", "-out",
-                        "server.csr", "-subj", "/CN=localhost"},
+        Run("openssl",
+            {"req", "-newkey", ec, "-nodes", "-keyout", "server.key", "-out", "server.csr", "-subj",
+             "/CN=localhost"},
             Folder());
         Write("san.ext", "subjectAltName=DNS:localhost,IP:127.0.0.1\n");
-        Run("openssl", {"x509", "-req", "-in", "server.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
-                        "-CAcreateserial", "-out", "server.crt", "-days", "2", "-extfile",
-                        "san.ext"},
+        Run("openssl",
+            {"x509", "-req", "-in", "server.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
+             "-CAcreateserial", "-out", "server.crt", "-days", "2", "-extfile", "san.ext"},
             Folder());
         Run("mosquitto_passwd", {"-b", "-c", "passwd", "N0CALL", "pw-N0CALL"}, Folder());
         Run("mosquitto_passwd", {"-b", "passwd", "N1CALL", "pw-N1CALL"}, Folder());
@@ -172,10 +174,10 @@ public:
             handle_, [](mosquitto*, void* self, const mosquitto_message* m) {
                 auto* client = static_cast<TestClient*>(self);
                 std::lock_guard lock(client->mutex_);
-                client->heard_.push_back(
-                    {m->topic, std::string(static_cast<const char*>(m->payload),
-                                           static_cast<std::size_t>(m->payloadlen)),
-                     m->retain});
+                client->heard_.push_back({m->topic,
+                                          std::string(static_cast<const char*>(m->payload),
+                                                      static_cast<std::size_t>(m->payloadlen)),
+                                          m->retain});
             });
         mosquitto_connect_async(handle_, "localhost", broker.Port(), 30);
         mosquitto_loop_start(handle_);
