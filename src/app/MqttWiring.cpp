@@ -184,9 +184,8 @@ std::vector<Finding> ShowAndTryMqtt(const CommandLine& options, const StartSetti
                                     std::ostream& out) {
     const watch_settings::MqttSettings& m = start.watch.mqtt;
     const auto plan = Plan(options, start, true);
-    const char* settingsFrom = "host settings";
-    out << "  Mqtt = " << (plan ? plan->broker : std::string("(none)")) << "    ("
-        << (options.mqtt ? "command line" : settingsFrom) << ")\n";
+    const char* from = options.mqtt ? "command line" : plan ? "host settings" : "default";
+    out << "  Mqtt = " << (plan ? plan->broker : std::string("(none)")) << "    (" << from << ")\n";
     if (!plan) return {};
     out << "  MqttPrefix = " << plan->names.prefix << "\n"
         << "  MqttWatcher = " << plan->names.watcher << "\n"

@@ -170,6 +170,11 @@ public:
             if (!client->filter_.empty())
                 mosquitto_subscribe(m, nullptr, client->filter_.c_str(), 1);
         });
+        mosquitto_subscribe_callback_set(handle_, [](mosquitto*, void* self, int, int, const int*) {
+            auto* client = static_cast<TestClient*>(self);
+            std::lock_guard lock(client->mutex_);
+            client->subscribed_ = true;
+        });
         mosquitto_message_callback_set(
             handle_, [](mosquitto*, void* self, const mosquitto_message* m) {
                 auto* client = static_cast<TestClient*>(self);
@@ -188,13 +193,24 @@ public:
         mosquitto_destroy(handle_);
     }
     // Subscribes now and after every reconnection.
+    // Subscribes once (here when already connected, else when the connection comes) and waits
+    // for the broker to confirm it.
     bool Subscribe(const std::string& filter) {
+        bool connected = false;
         {
             std::lock_guard lock(mutex_);
             filter_ = filter;
+            connected = connected_;
         }
-        if (!WaitUntil([this] { return Connected(); }, 10000)) return false;
-        return mosquitto_subscribe(handle_, nullptr, filter.c_str(), 1) == MOSQ_ERR_SUCCESS;
+        if (connected &&
+            mosquitto_subscribe(handle_, nullptr, filter.c_str(), 1) != MOSQ_ERR_SUCCESS)
+            return false;
+        return WaitUntil(
+            [this] {
+                std::lock_guard lock(mutex_);
+                return subscribed_;
+            },
+            10000);
     }
     bool Publish(const std::string& topic, const std::string& payload) {
         return mosquitto_publish(handle_, nullptr, topic.c_str(), int(payload.size()),
@@ -216,6 +232,7 @@ private:
     mosquitto* handle_ = nullptr;
     std::mutex mutex_;
     bool connected_ = false;
+    bool subscribed_ = false;  // the broker confirmed the subscription
     std::string filter_;
     std::vector<Heard> heard_;
 };
