@@ -93,7 +93,8 @@ MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string 
         std::move(names), book, [](const incidents::Event& e) { return incidents::JsonLine(e); },
         [this](mqtt::Message message) { return client_->Publish(std::move(message)); }, Now_s(),
         version);
-    events.Subscribe([this](const incidents::Event& event) {
+    events.Subscribe([this, alive = std::weak_ptr<bool>(alive_)](const incidents::Event& event) {
+        if (alive.expired()) return;
         publisher_->Event(event);
         TellDropped();
     });
@@ -102,6 +103,7 @@ MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string 
 }
 
 MqttNet::~MqttNet() {
+    alive_.reset();
     board_.WatchNet({});
     client_->Stop(kGoodbyeGrace);
 }

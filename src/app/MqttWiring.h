@@ -45,6 +45,8 @@ private:
     bool overflowTold_ = false;
     std::unique_ptr<mqtt::Client> client_;
     std::unique_ptr<mqtt::EventPublisher> publisher_;
+    // The event stream outlives the net and has no unsubscribing: its sink asks this first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // The net, when the command line or the settings name a broker (the start's checks refused
