@@ -134,6 +134,24 @@ TEST(MqttBroker, ABrokerKilledInABurstOfEmergenciesLosesNone) {
     EXPECT_EQ(run.OutputLines().filter("\"event\":\"emergency\"").size(), kBurst);
 }
 
+TEST(MqttBroker, AWatcherStoppedCleanlySaysSoBeforeItGoes) {
+    TestBroker broker;
+    broker.Start();
+    TestClient reader(broker, "reader");
+    ASSERT_TRUE(reader.Subscribe("sirenwatch/#"));
+    SirenwatchRun run;
+    StartWatcher(run, broker, "pw-N0CALL");
+    ASSERT_TRUE(WaitUntil([&] { return Retained(reader, "sirenwatch/N0CALL/status") == "online"; },
+                          kStep_ms));
+    ASSERT_TRUE(run.Terminate());
+    EXPECT_EQ(run.ExitCode(), 0) << run.Errors();
+    ASSERT_TRUE(WaitUntil([&] { return Retained(reader, "sirenwatch/N0CALL/status") == "offline"; },
+                          kStep_ms));
+    const auto told = reader.HeardOn("sirenwatch/N0CALL/events/watch");
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(Json(told.back().payload)["state"].toString(), "stopped");
+}
+
 TEST(MqttBroker, AWrongPasswordIsToldAndTheWatchGoesOn) {
     TestBroker broker;
     broker.Start();
