@@ -12,7 +12,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libboost-dev nlohmann-json3-dev
+  libboost-dev nlohmann-json3-dev libmosquitto-dev
 )
 test_packages=(
   git clang fp-utils dbus-daemon
@@ -20,6 +20,7 @@ test_packages=(
   fonts-wine xvfb imagemagick
   dpkg-dev file lintian scdoc systemd
   direwolf iproute2 chromium chromium-driver python3-selenium socat nsis
+  mosquitto mosquitto-clients openssl
 )
 
 # Debian has no MinGW build of GeographicLib: the Windows builds compile it from Debian's source

@@ -5,6 +5,8 @@
 #include <map>
 #include <utility>
 
+#include "watch_settings/MqttSettings.h"
+
 namespace app {
 
 namespace {
@@ -73,6 +75,13 @@ private:
                  o.dashboard = ParseListenAddress(*v);
                  if (!o.dashboard) Fail("--dashboard: expected [ADDRESS:]PORT, got \"" + *v + "\"");
              }},
+            {"--mqtt",
+             [&] {
+                 o.mqtt = Value(name);
+                 if (o.mqtt && !watch_settings::ParseBrokerUrl(*o.mqtt))
+                     Fail("--mqtt: expected mqtt://HOST[:PORT] or mqtts://HOST[:PORT], got \"" +
+                          *o.mqtt + "\"");
+             }},
         };
         const auto found = table.find(name);
         if (found == table.end()) {
@@ -82,7 +91,8 @@ private:
         const bool takesValue = name == "--kiss" || name == "--aprs-is" || name == "--agwpe" ||
                                 name == "--serial" || name == "--replay" || name == "--filter" ||
                                 name == "--call" || name == "--export" || name == "--since" ||
-                                name == "--on-emergency" || name == "--dashboard";
+                                name == "--on-emergency" || name == "--dashboard" ||
+                                name == "--mqtt";
         if (inlineValue_ && !takesValue) {
             Fail(name + " takes no value");
             return;
@@ -216,6 +226,12 @@ The dashboard:
                        operators' actions) on PORT, on loopback unless ADDRESS is given;
                        also the host setting Dashboard=. Any other address and every
                        action need the access token DashboardToken= in the host's settings
+
+The MQTT net:
+  --mqtt URL           publish every event on the broker at mqtt://HOST[:PORT] or
+                       mqtts://HOST[:PORT] (also the host setting Mqtt=; the login, the
+                       password file and the CA file are settings: MqttUser=,
+                       MqttPasswordFile=, MqttCaFile=, and MqttPrefix=, MqttWatcher=)
 
 Other options:
   --headless           no windows: messages go to standard error, each emergency and

@@ -32,6 +32,7 @@ struct CommandLine {
     std::optional<std::string> since;        // --since: only what happened from then on
     std::optional<std::string> onEmergency;  // --on-emergency: a command for each new one
     std::optional<Endpoint> dashboard;       // --dashboard: where the web page is served
+    std::optional<std::string> mqtt;         // --mqtt: the broker the events are published on
     bool check = false;                      // --check: the settings checked and shown, no watch
     bool help = false;
     bool version = false;

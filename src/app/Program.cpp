@@ -12,6 +12,7 @@
 #include "app/FeedSetup.h"
 #include "app/IncidentWiring.h"
 #include "app/KeptIncidents.h"
+#include "app/MqttWiring.h"
 #include "app/ProgramWindows.h"
 #include "app/Reload.h"
 #include "app/StartChecks.h"
@@ -161,6 +162,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     KeepIncidents(book, events, host, watchSettings.watchList);
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
+    const auto mqttNet = StartMqtt(options, start, events, book, *board, VersionText());
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
     SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after the printers
     // SIGHUP: what can change while watching is read again; the station table, the alarm

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/MqttWiring.h"
 #include "app/StartChecks.h"
 #include "builtin_host/FeedWatchdog.h"
 #include "builtin_host/HostSettings.h"
@@ -206,6 +207,7 @@ int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& e
             << " has no settings file):\n";
     }
     ShowHostSettings(options, s, hostIniThere, r);
+    for (const Finding& finding : ShowAndTryMqtt(options, s, out)) r.Found(finding);
     for (const Finding& finding : CheckStart(options, s)) r.Found(finding);
 
     if (r.Problems() > 0) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "app/FeedSetup.h"
+#include "app/MqttWiring.h"
 #include "incident_outlets/EmergencyCommand.h"
 #include "platform/Log.h"
 
@@ -133,6 +134,7 @@ std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings&
     if (const auto problem = CommandFinding(s.command, options.onEmergency.has_value()))
         Refuse(findings, *problem, options.onEmergency.has_value());
     CheckDashboard(options, s, findings);
+    CheckMqtt(options, s, findings);
     return findings;
 }
 

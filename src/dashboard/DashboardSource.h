@@ -72,6 +72,17 @@ struct LogView {
     std::size_t lost = 0;     // lines given up because too many waited
 };
 
+// The MQTT net's link, when the watch publishes on a broker: down, since when and why, and
+// what waits for it.
+struct NetHealth {
+    std::string broker;            // "mqtts://broker.example.org:8883"
+    bool down = true;              // until the broker first accepts the watcher
+    std::int64_t downSince_s = 0;  // Unix time, while down
+    std::string problem;           // why, while down
+    std::size_t waiting = 0;       // messages kept until the broker takes them
+    std::size_t dropped = 0;       // given up because too many waited
+};
+
 // The time before this watch started when nobody watched: since the watch before was last known
 // to run (its clean stop, or its last sign of life when it was killed or lost its power).
 struct WatchGap {
@@ -93,6 +104,7 @@ struct Snapshot {
     int languageCode = 1000;           // the add-on's: 1000 Italian, 2000 English
     bool miles = false;                // distances in miles rather than km
     std::optional<WatchGap> watchGap;  // none on the very first start
+    std::optional<NetHealth> net;      // none without a broker
 };
 
 // TakeOver: another operator's incident, with a note; Release: the handler lets it go.

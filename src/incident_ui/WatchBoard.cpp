@@ -201,6 +201,7 @@ dash::Snapshot WatchBoard::Current() const {
     if (logHealth_ != nullptr)
         s.log = {logHealth_->writing, logHealth_->problem, logHealth_->waiting, logHealth_->lost};
     s.watchGap = watchGap_;
+    if (netHealth_) s.net = netHealth_();
     s.homeCallsign = homeCallsign_;
     if (values_ != nullptr) {
         s.languageCode = values_->CodiceLingua;

@@ -46,6 +46,10 @@ public:
     void SetProgramValues(const platform::ProgramValues& values) { values_ = &values; }
     // The incident log's health, shown while the board lives.
     void WatchLog(const incidents::LogHealth& health) { logHealth_ = &health; }
+    // The MQTT net's health, asked for at each snapshot, when the watch publishes on one.
+    void WatchNet(std::function<dashboard::NetHealth()> health) {
+        netHealth_ = std::move(health);
+    }
     // An event of the watch (emergency, alarm, feed, a change of an incident): what the page
     // shows may have changed.
     void Event(const incidents::Event& event);
@@ -72,6 +76,7 @@ private:
     const platform::ProgramValues* values_ = nullptr;
     const incidents::LogHealth* logHealth_ = nullptr;
     std::optional<dashboard::WatchGap> watchGap_;
+    std::function<dashboard::NetHealth()> netHealth_;
 };
 
 // The incident list and the dashboard speak the add-on's language in its unit: a switch in

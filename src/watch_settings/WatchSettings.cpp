@@ -195,6 +195,7 @@ WatchSettings LoadWatchSettings(const std::string& hostFolder) {
     s.tileAttribution = read.Text("TileAttribution");
     s.dashboard = read.Text("Dashboard");
     s.dashboardToken = read.Text("DashboardToken");
+    s.mqtt = LoadMqttSettings(file, s.notes);
     ReadWatchList(file, s);
     CheckTokenFile(file, s);
     return s;

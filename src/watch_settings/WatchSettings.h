@@ -15,6 +15,7 @@
 #include "platform/Result.h"
 #include "watch_settings/Addresses.h"
 #include "watch_settings/Feed.h"
+#include "watch_settings/MqttSettings.h"
 
 namespace watch_settings {
 
@@ -41,6 +42,8 @@ struct WatchSettings {
     // [Sirenwatch Host] section's, then the [Watch] section's.
     std::vector<builtin_host::SettingNote> notes;
     std::vector<std::string> watchListNotes;
+    // The MQTT broker the events are published on, when one is set.
+    MqttSettings mqtt;
 };
 
 // The settings of a host folder. Missing values take the defaults above; an unreadable one is

@@ -52,6 +52,7 @@ TEST(CommandLine, FeedsAndTheirValues) {
     EXPECT_TRUE(Parsed({"--check", "--kiss", "tnc"}).check);
     EXPECT_TRUE(Parsed({"-h"}).help);
     EXPECT_EQ(Parsed({"--dashboard=8081"}).dashboard.value_or(Endpoint{}).port, 8081);
+    EXPECT_EQ(Parsed({"--mqtt", "mqtts://broker:8884"}).mqtt, "mqtts://broker:8884");
 }
 
 TEST(CommandLine, RefusesWhatCannotWork) {
@@ -75,6 +76,7 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--export", "gpx"},
         {"--dashboard", "0.0.0.0"},  // no port
         {"--dashboard", "70000"},
+        {"--mqtt", "broker:1883"},  // no scheme
     };
     for (const auto& args : bad) {
         const auto parsed = ParseCommandLine(args);

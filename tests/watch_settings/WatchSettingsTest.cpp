@@ -57,7 +57,8 @@ TEST(WatchSettings, RoundTripThroughTheHostsFile) {
                           .dashboardToken = "s3cret token",
                           .watchList = {},
                           .notes = {},
-                          .watchListNotes = {}};
+                          .watchListNotes = {},
+                          .mqtt = {}};
     ASSERT_TRUE(SaveWatchSettings(folder, written));
     ::chmod((folder + "Uiview32.INI").c_str(), 0600);
     const WatchSettings read = LoadWatchSettings(folder);

@@ -1,0 +1,68 @@
+// The MQTT net wired to the watch: the broker named by --mqtt or Mqtt=, the events published on
+// it, its link's health told in the journal and on the dashboard, and the start's checks of its
+// settings (--check also tries the broker).
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/StartChecks.h"
+#include "incident_ui/WatchBoard.h"
+#include "incidents/Events.h"
+#include "incidents/IncidentBook.h"
+#include "mqtt/Client.h"
+#include "mqtt/EventPublisher.h"
+#include "net/UiQueue.h"
+
+namespace app {
+
+class MqttNet {
+public:
+    static constexpr auto kGoodbyeGrace = std::chrono::milliseconds(3000);
+
+    MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
+            incidents::Stream& events, const incidents::IncidentBook& book,
+            incident_ui::WatchBoard& board, const std::string& version);
+    // What waits has a few seconds to go out, then "offline".
+    ~MqttNet();
+
+private:
+    void LinkChanged(const mqtt::LinkChange& change);
+    void TellDropped();
+    dashboard::NetHealth Health() const;
+
+    net::UiQueue queue_;
+    QObject drainer_;  // the Qt loop's way to the queue; goes before it
+    incident_ui::WatchBoard& board_;
+    dashboard::NetHealth health_;
+    std::string told_;  // the reason last told, so a broker away for hours is told once
+    bool overflowTold_ = false;
+    std::unique_ptr<mqtt::Client> client_;
+    std::unique_ptr<mqtt::EventPublisher> publisher_;
+    // The event stream outlives the net and has no unsubscribing: its sink asks this first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+// The net, when the command line or the settings name a broker (the start's checks refused
+// what cannot be used); it connects in the background and the watch never waits for it.
+std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettings& start,
+                                   incidents::Stream& events, const incidents::IncidentBook& book,
+                                   incident_ui::WatchBoard& board, const std::string& version);
+
+// The start's checks of the MQTT settings: the password file (private, readable) and the CA
+// file. A broker that cannot be reached does not stop the watch and is not checked here.
+void CheckMqtt(const CommandLine& options, const StartSettings& start,
+               std::vector<Finding>& findings);
+
+// --check: the MQTT settings in force, written as the other values are, and the broker tried
+// (connected to and left within a few seconds); what it found, as findings.
+std::vector<Finding> ShowAndTryMqtt(const CommandLine& options, const StartSettings& start,
+                                    std::ostream& out);
+
+}  // namespace app
