@@ -25,6 +25,7 @@ const WORDS = {
     watchDown: 'The watch was down from ', to: ' to ', stoppedCleanly: ' (stopped cleanly).',
     notCleanly: ': it did not stop cleanly, ', lastKnown: ' is when it was last known to run.',
     logNotWritten: 'incident log NOT WRITTEN: ', waiting: ' waiting', lost: ' lost',
+    net: 'net: ', netDown: ' DOWN since ', dropped: ' dropped',
   },
   it: {
     alarmOn: 'ALLARME', alarmOff: 'allarme spento', feed: 'ricezione: ', down: ' INTERROTTA: ', silent: ' MUTA',
@@ -44,6 +45,7 @@ const WORDS = {
     watchDown: 'La sorveglianza è rimasta ferma dalle ', to: ' alle ', stoppedCleanly: ' (chiusa regolarmente).',
     notCleanly: ': non è stata chiusa regolarmente, ', lastKnown: " è l'ultima ora in cui risultava attiva.",
     logNotWritten: 'registro interventi NON SCRITTO: ', waiting: ' in attesa', lost: ' persi',
+    net: 'rete: ', netDown: ' INTERROTTA dalle ', dropped: ' scartati',
   },
 };
 let words = WORDS.en;
@@ -382,6 +384,19 @@ function drawLogHealth(state) {
     (health.lost ? ', ' + health.lost + words.lost : '') + ')';
 }
 
+// Only with a broker: the MQTT net's link, and since when it is down.
+function drawNetHealth(state) {
+  const badge = $('net');
+  badge.hidden = !state.net;
+  if (!state.net) return;
+  const net = state.net;
+  badge.textContent = words.net + net.broker + (net.down
+    ? words.netDown + clock(net.downSince) + (net.problem ? ': ' + net.problem : '') +
+      ' (' + net.waiting + words.waiting + (net.dropped ? ', ' + net.dropped + words.dropped : '') + ')'
+    : '');
+  badge.className = 'badge ' + (net.down ? 'bad' : 'good');
+}
+
 function show(state) {
   state.receivedAt = Date.now();
   window.updates = (window.updates || 0) + 1;
@@ -389,6 +404,7 @@ function show(state) {
   lastState = state;
   drawHealth(state);
   drawLogHealth(state);
+  drawNetHealth(state);
   drawIncidents(state);
   drawMap(state);
 }

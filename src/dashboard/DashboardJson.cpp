@@ -83,6 +83,10 @@ json SnapshotJson(const Snapshot& s) {
              {"waiting", s.log.waiting},
              {"lost", s.log.lost}}}};
     if (s.home_deg) o["home"] = {s.home_deg->first, s.home_deg->second};
+    if (s.net)
+        o["net"] = {{"broker", s.net->broker},         {"down", s.net->down},
+                    {"downSince", s.net->downSince_s}, {"problem", s.net->problem},
+                    {"waiting", s.net->waiting},       {"dropped", s.net->dropped}};
     if (s.watchGap)
         o["watchGap"] = {{"lastAlive", s.watchGap->lastAlive_s},
                          {"started", s.watchGap->started_s},

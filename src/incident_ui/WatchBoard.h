@@ -47,9 +47,7 @@ public:
     // The incident log's health, shown while the board lives.
     void WatchLog(const incidents::LogHealth& health) { logHealth_ = &health; }
     // The MQTT net's health, asked for at each snapshot, when the watch publishes on one.
-    void WatchNet(std::function<dashboard::NetHealth()> health) {
-        netHealth_ = std::move(health);
-    }
+    void WatchNet(std::function<dashboard::NetHealth()> health) { netHealth_ = std::move(health); }
     // An event of the watch (emergency, alarm, feed, a change of an incident): what the page
     // shows may have changed.
     void Event(const incidents::Event& event);

@@ -1,11 +1,16 @@
 // The real program publishing on a real Mosquitto over TLS with a password: each event arrives
 // once and can be told apart, the retained status falls to "offline" when the watcher is
 // killed, a broker killed in a burst of emergencies and started again loses none of them, a
-// wrong password is told while the watch goes on, and the ACL keeps a watcher to its topics.
+// wrong password is told (on the dashboard too) while the watch goes on, and the ACL keeps a
+// watcher to its topics.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <set>
 
 #include "../e2e/SirenwatchRun.h"
@@ -28,6 +33,25 @@ QByteArray EmergencyLine(int ssid) {
 
 QJsonObject Json(const std::string& payload) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(payload)).object();
+}
+
+quint16 FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// What the dashboard says of the net, or an empty object when it does not answer.
+QJsonObject DashboardNet(quint16 port) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000)) return {};
+    socket.write("GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    QByteArray reply;
+    while (socket.waitForReadyRead(5000)) reply += socket.readAll();
+    return QJsonDocument::fromJson(reply.mid(reply.indexOf("\r\n\r\n") + 4))
+        .object()["net"]
+        .toObject();
 }
 
 void StartWatcher(SirenwatchRun& run, const TestBroker& broker, const QString& password,
@@ -156,10 +180,23 @@ TEST(MqttBroker, AWrongPasswordIsToldAndTheWatchGoesOn) {
     TestBroker broker;
     broker.Start();
     SirenwatchRun run;
-    StartWatcher(run, broker, "not-the-password");
+    const QString built = QFileInfo(QString(SIRENWATCH_EXE)).absolutePath();
+    ASSERT_TRUE(QFile::link(built + "/dashboard", run.ProgramFolder() + "/dashboard"));
+    const quint16 port = FreePort();
+    StartWatcher(run, broker, "not-the-password", {"--dashboard", QString::number(port)});
     run.Process().write(EmergencyLine(1));
     ASSERT_TRUE(run.WaitFor([&] { return run.ErrorsSay("refused the login"); }, kStep_ms))
         << run.Errors();
+    // The dashboard says the net is down, since when and why.
+    QJsonObject net;
+    ASSERT_TRUE(run.WaitFor(
+        [&] {
+            net = DashboardNet(port);
+            return net["down"].toBool() && !net["problem"].toString().isEmpty();
+        },
+        kStep_ms));
+    EXPECT_EQ(net["broker"].toString(), broker.Url());
+    EXPECT_GT(net["downSince"].toDouble(), 1.7e9);
     ASSERT_TRUE(run.WaitFor(
         [&] { return run.OutputLines().filter("\"event\":\"emergency\"").size() == 1; }, kStep_ms));
     EXPECT_FALSE(run.ErrorsSay("not-the-password"));  // never logged
