@@ -9,7 +9,9 @@ namespace net {
 
 IoThread::IoThread() = default;
 
-IoThread::~IoThread() { Stop(); }
+IoThread::~IoThread() {
+    Stop();
+}
 
 void IoThread::Start() {
     if (thread_.joinable()) return;
