@@ -207,8 +207,10 @@ std::string GpxText(const IncidentHistory& history) {
     xml.Attribute("creator", "Sirenwatch");
     if (!history.watch.empty()) {
         std::string gaps;
-        for (const WatchMark& mark : history.watch)
-            gaps += (gaps.empty() ? "" : "\n") + IsoTime(mark.time_s) + " " + mark.description;
+        for (const WatchMark& mark : history.watch) {
+            if (!gaps.empty()) gaps += '\n';
+            gaps.append(IsoTime(mark.time_s)).append(" ").append(mark.description);
+        }
         xml.Start("metadata");
         xml.TextElement("desc", gaps);
         xml.End();

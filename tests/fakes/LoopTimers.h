@@ -18,7 +18,8 @@ public:
 
     Id After(int ms, std::function<void()> then) override {
         const Id id = next_++;
-        waiting_.emplace(id, std::pair(Clock::now() + std::chrono::milliseconds(ms), std::move(then)));
+        waiting_.emplace(id,
+                         std::pair(Clock::now() + std::chrono::milliseconds(ms), std::move(then)));
         return id;
     }
     void Cancel(Id id) override { waiting_.erase(id); }

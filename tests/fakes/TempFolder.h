@@ -10,7 +10,8 @@ namespace fakes {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sirenwatch-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "sirenwatch-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
     }
     ~TempFolder() {

@@ -112,10 +112,14 @@ TEST(EmergencyCommand, WhatCannotRunIsFoundBeforeTheFirstEmergency) {
     const struct {
         std::string line;
         bool runs;
-    } cases[] = {
-        {"sh -c 'exit 0'", true}, {"/bin/sh -c :", true},    {"", false},
-        {"say 'open", false},     {"/nonexistent/x", false}, {"no-such-program-here --now", false},
-        {dir.Path(), false},      {plain, false}};
+    } cases[] = {{"sh -c 'exit 0'", true},
+                 {"/bin/sh -c :", true},
+                 {"", false},
+                 {"say 'open", false},
+                 {"/nonexistent/x", false},
+                 {"no-such-program-here --now", false},
+                 {dir.Path(), false},
+                 {plain, false}};
     for (const auto& c : cases)
         EXPECT_EQ(incidents::CommandRuns(c.line).has_value(), c.runs) << c.line;
 }
@@ -130,8 +134,8 @@ bool Gone(const std::string& pid) {
 // Runs sh with SCRIPT, which writes "ready" once its traps are set, until the time limit stops
 // it; a shell still starting when the limit came is run again with a longer limit, as a loaded
 // machine may be slow to start one. The run, and the limit it had.
-std::pair<std::unique_ptr<CommandRun>, int> RunPastTheLimit(const std::string& script,
-                                                            int limit_ms, int grace_ms) {
+std::pair<std::unique_ptr<CommandRun>, int> RunPastTheLimit(const std::string& script, int limit_ms,
+                                                            int grace_ms) {
     for (;; limit_ms *= 4) {
         auto run = std::make_unique<CommandRun>();
         run->Start("sh -c \"cd '" + run->dir.Path() + "'; " + script + "\"", NewEmergency(),

@@ -35,7 +35,8 @@ TEST(JsonLines, TrickyLinesAreWrittenByteForByte) {
         // mark at the start, a quote and a backslash.
         {{0, FeedDown{"KISS\x01 \xff\xc3 \xc3\xa9", "\xef\xbb\xbf\"refused\"\\"}},
          "{\"event\":\"feed\",\"feed\":\"KISS\\u0001 \xef\xbf\xbd\xef\xbf\xbd \xc3\xa9\","
-         "\"reason\":\"\\\"refused\\\"\\\\\",\"state\":\"down\",\"time\":\"1970-01-01T00:00:00Z\"}"},
+         "\"reason\":\"\\\"refused\\\"\\\\\",\"state\":\"down\",\"time\":\"1970-01-01T00:00:"
+         "00Z\"}"},
         {{kT0, IncidentChange{opened}},
          R"({"action":"open","callsign":"Q7MOB-9","event":"incident","from":null,"grade":"mic_e",)"
          R"("grade_text":"Mic-E Emergency code","handler":"","held_back":"","incident":3,"note":"",)"
@@ -66,9 +67,9 @@ TEST(JsonLines, TimesAreWrittenAndReadBack) {
     }
     EXPECT_EQ(ParseIsoTime("2026-12-07T11:00:00.250+01:00"), kT0);
     EXPECT_EQ(ParseIsoTime("2026-12-07 10:00"), kT0);
-    for (const char* bad : {"yesterday", "2026-13-01T00:00", "2026-02-30T00:00", "2026-12-07T25:00",
-                            "2026-12-07Tfoo", "2026-12-07T10:05Zjunk", "2026-12-07T10:00+15:00",
-                            "2026-12-07T10", "2026-12-07T10:00:0"})
+    for (const char* bad :
+         {"yesterday", "2026-13-01T00:00", "2026-02-30T00:00", "2026-12-07T25:00", "2026-12-07Tfoo",
+          "2026-12-07T10:05Zjunk", "2026-12-07T10:00+15:00", "2026-12-07T10", "2026-12-07T10:00:0"})
         EXPECT_FALSE(ParseIsoTime(bad)) << bad;
 }
 

@@ -123,8 +123,7 @@ TEST(IncidentExport, KmlHasPlacemarksWithLonLatCoordinates) {
     const std::string unwritable = w.Path("no/such/out.kml");
     const auto noFolder = ExportIncidents(w.log.Folder(), unwritable, std::nullopt);
     ASSERT_FALSE(noFolder);
-    EXPECT_TRUE(noFolder.error().text.starts_with(unwritable + ": "))
-        << noFolder.error().text;
+    EXPECT_TRUE(noFolder.error().text.starts_with(unwritable + ": ")) << noFolder.error().text;
 }
 
 // The time nobody watched shows in the export: at the home station as points of their own, and
@@ -168,7 +167,6 @@ TEST(IncidentExport, SinceTakesDatesAndTimesWithOrWithoutAZone) {
         EXPECT_FALSE(ParseSince(bad)) << bad;
 }
 
-
 // The log's lines go on as Qt's JSON writer wrote them: Qt reads each line and writes it back
 // the same, numbers and escapes included, and text with broken UTF-8 turns out as Qt turned it.
 TEST(IncidentLog, LinesAreAsQtWroteThem) {
@@ -179,8 +177,8 @@ TEST(IncidentLog, LinesAreAsQtWroteThem) {
         EXPECT_EQ(JsonText(nlohmann::json{{"v", text}}),
                   QJsonDocument(qt).toJson(QJsonDocument::Compact).toStdString());
     }
-    for (const double value : {45.59166666666667, -0.0, 0.0001, 1e-05, 0.00012345, 100000.0,
-                               1e15, 1.5e16, 1e21, 1534740659057302200000.0, -179.99999, 5e-324}) {
+    for (const double value : {45.59166666666667, -0.0, 0.0001, 1e-05, 0.00012345, 100000.0, 1e15,
+                               1.5e16, 1e21, 1534740659057302200000.0, -179.99999, 5e-324}) {
         const QJsonObject qt{{"v", value}};
         EXPECT_EQ(JsonText(nlohmann::json{{"v", value}}),
                   QJsonDocument(qt).toJson(QJsonDocument::Compact).toStdString());
@@ -207,8 +205,9 @@ TEST(IncidentLog, TimesAreAsQtWroteThem) {
           std::int64_t{1'709'251'199}, std::int64_t{1'796'559'359}, std::int64_t{-62'135'596'800},
           std::int64_t{-62'135'596'801}, std::int64_t{253'402'300'799},
           std::int64_t{253'402'300'800}})
-        EXPECT_EQ(IsoTime(seconds),
-                  QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate).toStdString())
+        EXPECT_EQ(
+            IsoTime(seconds),
+            QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate).toStdString())
             << seconds;
 }
 
