@@ -121,4 +121,9 @@ expect "our profile layer reads and writes as Windows does" \
 expect "the interfaces are the host's documented ones" \
   wine "$windows_build/tests/windows/interface_check.exe" "$(windows_path "$windows_build/uiview32/UIView32.tlb")"
 
+# ---- the incident outlets: the log and its journal, the command and its job object
+mkdir -p "$work/outlets"
+expect "the incident outlets run on Windows" \
+  wine "$windows_build/tests/windows/outlets_check.exe" "$(windows_path "$work/outlets")"
+
 finish_checks Windows
