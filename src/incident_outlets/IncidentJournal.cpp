@@ -364,24 +364,23 @@ void ReadDay(const std::string& folder, const std::string& name, std::int64_t fr
         taken.problems.push_back(name + ": " + std::strerror(errno != 0 ? errno : EIO));
         return;
     }
-    const std::string content(std::istreambuf_iterator<char>(file), {});
-    if (static_cast<std::int64_t>(content.size()) < from) {
+    file.seekg(0, std::ios::end);
+    if (static_cast<std::int64_t>(file.tellg()) < from) {
         taken.problems.push_back(name +
                                  " is shorter than when the book was saved; it is not read again");
         return;
     }
-    for (std::size_t at = static_cast<std::size_t>(std::max<std::int64_t>(0, from));
-         at < content.size();) {
-        const std::size_t end = content.find('\n', at);
-        const bool whole = end != std::string::npos;
-        const std::size_t next = whole ? end + 1 : content.size();
-        const std::string_view text = Trimmed(std::string_view(content).substr(at, next - at));
-        const std::size_t start = at;
-        at = next;
+    file.seekg(from);
+    std::int64_t at = from;
+    for (std::string line; std::getline(file, line);) {
+        const bool whole = !file.eof();  // the last line may lack its end: cut short by a crash
+        const std::int64_t start = at;
+        at += static_cast<std::int64_t>(line.size()) + (whole ? 1 : 0);
+        const std::string_view text = Trimmed(line);
         if (text.empty()) continue;
         ++taken.linesRead;
-        const json line = json::parse(text, nullptr, false);
-        if (line.is_object() && rebuild.Take(line)) continue;
+        const json event = json::parse(text, nullptr, false);
+        if (event.is_object() && rebuild.Take(event)) continue;
         taken.problems.push_back(name + " at byte " + std::to_string(start) + ": " +
                                  (whole ? "a line that cannot be read" : "a line cut short") +
                                  ", left out");

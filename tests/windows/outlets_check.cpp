@@ -68,8 +68,9 @@ void LogAndJournal(const std::string& folder) {
     book.Observe(heard);
     Expect(log.Append(NewEmergency()), "an emergency is logged");
     const std::string day = log.Folder() + "\\incidents-2026-12-07.jsonl";
-    Expect(fakes::ReadAll(day).find(incidents::JsonLine(NewEmergency()) + "\n") != std::string::npos,
-           "the day file holds the line as written");
+    Expect(
+        fakes::ReadAll(day).find(incidents::JsonLine(NewEmergency()) + "\n") != std::string::npos,
+        "the day file holds the line as written");
     incidents::IncidentJournal journal(log.Folder());
     Expect(journal.Save(book, 1796637660, true).has_value(), "the checkpoint is saved");
     incidents::IncidentBook restored;
