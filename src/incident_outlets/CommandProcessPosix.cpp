@@ -160,10 +160,11 @@ bool CommandProcess::GroupAlive() const {
     const pid_t group = handles_->pid;
     if (::kill(-group, 0) != 0) return false;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string pid = entry.path().filename().string();
+    for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string pid = entry->path().filename().string();
         if (pid.empty() || pid.front() < '0' || pid.front() > '9') continue;
-        std::ifstream stat(entry.path() / "stat");
+        std::ifstream stat(entry->path() / "stat");
         const std::string text((std::istreambuf_iterator<char>(stat)), {});
         // "pid (name) state ppid pgrp ...": the name may hold anything, even ")".
         const std::size_t close = text.rfind(')');

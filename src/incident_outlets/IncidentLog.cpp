@@ -16,6 +16,12 @@ namespace {
 
 // An emergency and a change of an incident must survive a power cut once written; a position
 // or a feed's news may wait for the next of those.
+// A name as UTF-8 text, whatever the system's code page (a narrow string() may throw).
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 bool IsDurable(const Event& event) {
     return std::holds_alternative<Emergency>(event.what) ||
            std::holds_alternative<IncidentChange>(event.what);
@@ -42,12 +48,13 @@ void IncidentLog::RemoveOld(const std::string& today) {
 std::vector<std::string> DayFiles(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(platform::FilePath(folder), error)) {
-        std::string name = entry.path().filename().string();
+    // Stepped with an error code: a folder that cannot be read gives what was read of it.
+    for (std::filesystem::directory_iterator entry(platform::FilePath(folder), error), end;
+         !error && entry != end; entry.increment(error)) {
+        std::string name = Utf8(entry->path().filename());
         std::error_code notFile;
         if (name.starts_with("incidents-") && name.ends_with(".jsonl") &&
-            entry.is_regular_file(notFile))
+            entry->is_regular_file(notFile))
             names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end());
@@ -59,7 +66,7 @@ std::string IncidentLog::ReplayFolder(const std::string& dataFolder, const std::
     std::string start = IsoTime(start_s);  // 2026-12-07T10:15:00Z -> 20261207-101500
     std::erase_if(start, [](char c) { return c == '-' || c == ':' || c == 'Z'; });
     std::replace(start.begin(), start.end(), 'T', '-');
-    return dataFolder + "/replays/" + platform::FilePath(replayFile).stem().string() + '-' + start;
+    return dataFolder + "/replays/" + Utf8(platform::FilePath(replayFile).stem()) + '-' + start;
 }
 
 std::string IncidentFileName(const std::string& isoTime) {
