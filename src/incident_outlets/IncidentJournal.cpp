@@ -436,16 +436,24 @@ platform::Result<void> IncidentJournal::Save(const IncidentBook& book, std::int6
         synced_[name] = size;
         journal[name] = size;
     }
-    json incidents = json::array();
-    book.ForEach(
-        [&incidents](const Incident& incident) { incidents.push_back(IncidentJson(incident)); });
-    const json checkpoint{{"format", kCheckpointFormat},
-                          {"saved", IsoTime(now_s)},
-                          {"stopped_cleanly", stoppedCleanly},
-                          {"next_incident", std::int64_t(book.NextNumber())},
-                          {"journal", journal},
-                          {"incidents", incidents}};
-    const auto written = ReplaceWhole(folder_ + '/' + kCheckpointName, JsonText(checkpoint), true);
+    // Written an incident at a time, so a large book is never held twice as a tree: the same
+    // text as the whole object would give, its keys in order.
+    std::string text = "{\"format\":" + std::to_string(kCheckpointFormat) + ",\"incidents\":[";
+    bool first = true;
+    book.ForEach([&text, &first](const Incident& incident) {
+        if (!first) text += ',';
+        first = false;
+        text += JsonText(IncidentJson(incident));
+    });
+    text.append("],\"journal\":")
+        .append(JsonText(journal))
+        .append(",\"next_incident\":")
+        .append(std::to_string(book.NextNumber()))
+        .append(",\"saved\":")
+        .append(JsonText(IsoTime(now_s)))
+        .append(",\"stopped_cleanly\":")
+        .append(stoppedCleanly ? "true}" : "false}");
+    const auto written = ReplaceWhole(folder_ + '/' + kCheckpointName, text, true);
     if (!written) return written;
     SyncToDisk(folder_, true);  // the new name too
     StillRunning(now_s);
