@@ -438,7 +438,8 @@ platform::Result<void> IncidentJournal::Save(const IncidentBook& book, std::int6
     }
     // Written an incident at a time, so a large book is never held twice as a tree: the same
     // text as the whole object would give, its keys in order.
-    std::string text = "{\"format\":" + std::to_string(kCheckpointFormat) + ",\"incidents\":[";
+    std::string text = "{\"format\":";
+    text.append(std::to_string(kCheckpointFormat)).append(",\"incidents\":[");
     bool first = true;
     book.ForEach([&text, &first](const Incident& incident) {
         if (!first) text += ',';

@@ -8,7 +8,9 @@
 #   - a host that is not registered gives a clear message and nothing is written;
 #   - a host killed while Sirenwatch watches is told once, the settings are saved, and it ends;
 #   - the compiled interfaces are the host's documented ones;
-#   - our settings-file layer reads and writes as Windows' own profile calls do.
+#   - our settings-file layer reads and writes as Windows' own profile calls do;
+#   - the incident outlets keep their log and journal, and the emergency command's job object
+#     ends a hanging command with what it started.
 # Usage: tests/windows/wine_e2e.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR
 set -euo pipefail
 
