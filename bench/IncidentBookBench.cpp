@@ -3,8 +3,7 @@
 // log's cost per line: an emergency waits for the disk, a position does not.
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QTemporaryDir>
+#include <filesystem>
 #include <string>
 
 #include "incident_outlets/IncidentLog.h"
@@ -35,8 +34,9 @@ BENCHMARK(NewEmergencyWithIncidentsOpen)->Arg(500)->Arg(10000);
 
 // Arg 1: emergencies (flushed to the disk as written); 0: positions (left to the cache).
 void LogLine(benchmark::State& state) {
-    QTemporaryDir dir(QDir::currentPath() + "/incident-log-bench-XXXXXX");
-    incidents::IncidentLog log(dir.path());
+    const auto folder = std::filesystem::current_path() / "incident-log-bench";
+    std::filesystem::remove_all(folder);
+    incidents::IncidentLog log(folder.string());
     std::int64_t time_s = 1'796'637'600;
     for (auto _ : state) {
         ++time_s;
@@ -48,6 +48,7 @@ void LogLine(benchmark::State& state) {
             log.Append({time_s, incidents::Position{"Q7MOB-9", {45.5, 9.1}}});
         }
     }
+    std::filesystem::remove_all(folder);
 }
 BENCHMARK(LogLine)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -12,18 +12,18 @@ using incident_ui::HeldBack;
 
 namespace app {
 
-std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::string& command) {
+std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(platform::Timers& timers,
+                                                                  const std::string& command) {
     if (command.empty()) return nullptr;
-    return std::make_unique<incidents::EmergencyCommand>(QString::fromStdString(command));
+    return std::make_unique<incidents::EmergencyCommand>(timers, command);
 }
 
-QString LogFolder(const watch_settings::FeedSettings& feed) {
+std::string LogFolder(const std::string& dataFolder, const watch_settings::FeedSettings& feed) {
     if (feed.source != watch_settings::FeedSource::Replay)
-        return incidents::IncidentLog::DefaultFolder();
-    const QString folder = incidents::IncidentLog::ReplayFolder(
-        QString::fromStdString(feed.replayFile), QDateTime::currentDateTimeUtc());
-    platform::LogLine(platform::Level::Info)
-        << "a replay, logged apart in " << folder.toStdString();
+        return incidents::IncidentLog::DefaultFolder(dataFolder);
+    const std::string folder =
+        incidents::IncidentLog::ReplayFolder(dataFolder, feed.replayFile, incidents::SecondsNow());
+    platform::LogLine(platform::Level::Info) << "a replay, logged apart in " << folder;
     return folder;
 }
 

@@ -2,7 +2,6 @@
 // decoded frame and the host's evidence, the window's acknowledgement passed on.
 #pragma once
 
-#include <QString>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,12 +9,13 @@
 #include "app/CommandLine.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
-#include "incident_outlets/DesktopNotifier.h"
 #include "incident_outlets/EmergencyCommand.h"
 #include "incident_outlets/IncidentLog.h"
+#include "incident_ui/DesktopNotifier.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
 #include "platform/ProgramValues.h"
+#include "platform/Timers.h"
 #include "ui/Controls.h"
 #include "watch_settings/WatchSettings.h"
 
@@ -24,15 +24,16 @@ namespace app {
 // Where events go besides standard output: the incident log, the desktop, the user's command.
 struct IncidentOutlets {
     incidents::IncidentLog log;
-    incidents::DesktopNotifier notifier;
+    incident_ui::DesktopNotifier notifier;
     std::unique_ptr<incidents::EmergencyCommand> command;
 };
 
 // The user's command for new emergencies, when one is set.
-std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(const std::string& command);
+std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(platform::Timers& timers,
+                                                                  const std::string& command);
 
 // A replay's events go to a log of its own: its emergencies are made up or long past.
-QString LogFolder(const watch_settings::FeedSettings& feed);
+std::string LogFolder(const std::string& dataFolder, const watch_settings::FeedSettings& feed);
 
 // The built-in host's evidence of a station, as the events carry it: without its track.
 std::optional<incidents::Evidence> EvidenceOf(const builtin_host::EvidenceBook& book,

@@ -1,7 +1,6 @@
 // Taking the incident book up at start and saving it, with the watch's start and stop.
 #include "app/KeptIncidents.h"
 
-#include <QDateTime>
 #include <string>
 
 #include "incident_outlets/JsonLines.h"
@@ -13,10 +12,10 @@ namespace {
 constexpr std::size_t kProblemsTold = 10;
 
 std::string Iso(std::int64_t seconds) {
-    return incidents::IsoTime(seconds).toStdString();
+    return incidents::IsoTime(seconds);
 }
 
-void TellWhatWasFound(const incidents::TakenUp& taken, const QString& folder,
+void TellWhatWasFound(const incidents::TakenUp& taken, const std::string& folder,
                       std::uint64_t nextNumber) {
     for (std::size_t i = 0; i < taken.problems.size() && i < kProblemsTold; ++i)
         platform::LogLine(platform::Level::Warning) << taken.problems[i];
@@ -35,24 +34,17 @@ void TellWhatWasFound(const incidents::TakenUp& taken, const QString& folder,
             << Iso(*taken.lastAlive_s);
     }
     platform::LogLine(taken.unsounded > 0 ? platform::Level::Warning : platform::Level::Info)
-        << taken.incidents << " incident(s) taken up from " << folder.toStdString() << ": "
-        << taken.open << " open, " << taken.unsounded
-        << " not yet acknowledged; the next incident is number " << nextNumber;
+        << taken.incidents << " incident(s) taken up from " << folder << ": " << taken.open
+        << " open, " << taken.unsounded << " not yet acknowledged; the next incident is number "
+        << nextNumber;
 }
 
 }  // namespace
 
-KeptIncidents::KeptIncidents(incidents::IncidentBook& book, incidents::Stream& events,
-                             const QString& folder, bool keep, std::optional<incidents::Place> home)
-    : book_(book), events_(events), journal_(folder), keep_(keep), home_(home) {
-    saveTimer_.setInterval(kSaveEvery_ms);
-    QObject::connect(&saveTimer_, &QTimer::timeout, [this] {
-        if (changed_) {
-            Save(false);
-        } else {
-            journal_.StillRunning(QDateTime::currentSecsSinceEpoch());
-        }
-    });
+KeptIncidents::KeptIncidents(platform::Timers& timers, incidents::IncidentBook& book,
+                             incidents::Stream& events, const std::string& folder, bool keep,
+                             std::optional<incidents::Place> home)
+    : book_(book), events_(events), journal_(folder), keep_(keep), home_(home), saveTimer_(timers) {
     events_.Subscribe([this](const incidents::Event& event) {
         const auto& what = event.what;
         changed_ = changed_ || std::holds_alternative<incidents::IncidentChange>(what) ||
@@ -71,19 +63,25 @@ bool KeptIncidents::Start() {
         .lastAlive_s = taken.lastAlive_s, .stoppedCleanly = taken.stoppedCleanly, .home = home_});
     if (keep_) {
         Save(false);  // a watch that keeps failing at start reads no more than this each time
-        saveTimer_.start();
+        saveTimer_.Start(kSaveEvery_ms, [this] {
+            if (changed_) {
+                Save(false);
+            } else {
+                journal_.StillRunning(incidents::SecondsNow());
+            }
+        });
     }
     return taken.unsounded > 0;
 }
 
 void KeptIncidents::Stop() {
-    saveTimer_.stop();
+    saveTimer_.Stop();
     events_.Emit(incidents::WatchStopped{.home = home_});
     if (keep_) Save(true);
 }
 
 void KeptIncidents::Save(bool stopped) {
-    const auto saved = journal_.Save(book_, QDateTime::currentSecsSinceEpoch(), stopped);
+    const auto saved = journal_.Save(book_, incidents::SecondsNow(), stopped);
     if (!saved && !saveFailed_) {
         platform::LogLine(platform::Level::Warning)
             << "the incident book cannot be saved (the incident log still holds "

@@ -3,13 +3,13 @@
 // nobody watched shows in the log, on the dashboard and in the export.
 #pragma once
 
-#include <QString>
-#include <QTimer>
 #include <optional>
+#include <string>
 
 #include "incident_outlets/IncidentJournal.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
+#include "platform/Timers.h"
 
 namespace app {
 
@@ -19,8 +19,9 @@ public:
 
     // `keep` is false for a replay: its log starts empty in a folder of its own, and the
     // operator's book is neither read nor written.
-    KeptIncidents(incidents::IncidentBook& book, incidents::Stream& events, const QString& folder,
-                  bool keep, std::optional<incidents::Place> home);
+    KeptIncidents(platform::Timers& timers, incidents::IncidentBook& book,
+                  incidents::Stream& events, const std::string& folder, bool keep,
+                  std::optional<incidents::Place> home);
 
     // Takes the incidents up and tells what was found and that the watch started. True when
     // some incident still waits for its acknowledgement: the alarm is for it.
@@ -36,7 +37,7 @@ private:
     incidents::IncidentJournal journal_;
     bool keep_;
     std::optional<incidents::Place> home_;
-    QTimer saveTimer_;
+    platform::RepeatingTimer saveTimer_;
     bool saveFailed_ = false;
     bool changed_ = false;  // something the book keeps happened since the last save
 };

@@ -19,9 +19,9 @@
 #include "app/StopSignals.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSetup.h"
-#include "incident_outlets/DesktopNotifier.h"
 #include "incident_outlets/EmergencyCommand.h"
 #include "incident_outlets/IncidentLog.h"
+#include "incident_ui/DesktopNotifier.h"
 #include "incident_ui/WatchBoard.h"
 #include "incidents/FormObserver.h"
 #include "net/IoThread.h"
@@ -35,6 +35,7 @@
 #include "qt/LoopProbe.h"
 #include "qt/QtPlatform.h"
 #include "qt/UiQueueOnQt.h"
+#include "qt/QtTimers.h"
 #include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
@@ -121,17 +122,18 @@ int RunProgram(const CommandLine& options, bool headless) {
         builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
     host.MapState().SetScale(hostSettings.mapScale);  // the map window opens at it
     // The reports outlive the forms they listen to, whatever they signal as they go.
+    qt::QtTimers timers;
     IncidentOutlets outlets{
-        .log = incidents::IncidentLog(LogFolder(feedSettings)),
-        .notifier = incidents::DesktopNotifier(
-            incidents::SessionBusIfAny(),
+        .log = incidents::IncidentLog(LogFolder(layout.data, feedSettings)),
+        .notifier = incident_ui::DesktopNotifier(
+            incident_ui::SessionBusIfAny(),
             QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
-        .command = MakeEmergencyCommand(commandInForce)};
+        .command = MakeEmergencyCommand(timers, commandInForce)};
     outlets.log.KeepDays(watchSettings.incidentDays);
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     incidents::IncidentBook book;
-    KeptIncidents kept(book, events, outlets.log.Folder(),
+    KeptIncidents kept(timers, book, events, outlets.log.Folder(),
                        feedSettings.source != watch_settings::FeedSource::Replay,
                        HomePlace(hostSettings));
     std::optional<WatchBoard> board;
@@ -156,9 +158,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     // The incident log's health is on the dashboard; what it could not write is tried again.
     board->WatchLog(outlets.log.Health());
     outlets.log.SetHealthListener([&board] { board->Changed(); });
-    QTimer logRetry;
-    QObject::connect(&logRetry, &QTimer::timeout, [&outlets] { outlets.log.Retry(); });
-    logRetry.start(5000);
+    platform::RepeatingTimer logRetry(timers);
+    logRetry.Start(5000, [&outlets] { outlets.log.Retry(); });
     KeepIncidents(book, events, host, watchSettings.watchList);
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
@@ -171,7 +172,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         const Reread fresh = ReadAgain(*hostFolder, options, commandInForce);
         if (fresh.command) {
             commandInForce = *fresh.command;
-            outlets.command = MakeEmergencyCommand(commandInForce);
+            outlets.command = MakeEmergencyCommand(timers, commandInForce);
         }
         outlets.log.KeepDays(fresh.settings.incidentDays);
         book.SetWatchList(fresh.settings.watchList);

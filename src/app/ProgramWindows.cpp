@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 
 #include "app/Program.h"
-#include "incident_outlets/ExportDialog.h"
+#include "incident_ui/ExportDialog.h"
 #include "platform/Log.h"
 #include "qt/Binders.h"
 
@@ -76,7 +76,7 @@ void FurnishMap(qt_host::MapView& map, const std::string& folder,
         tiles->setParent(&map);
         map.SetTileLayer(tiles.release());
     }
-    map.onExport = [&log, &map] { incidents::ExportFromMap(log.Folder(), map); };
+    map.onExport = [&log, &map] { incident_ui::ExportFromMap(log.Folder(), map); };
 }
 
 }  // namespace app

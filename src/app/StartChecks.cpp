@@ -117,7 +117,7 @@ platform::Result<void> DataFolderWritable(const std::string& folder) {
 
 std::optional<std::string> CommandFinding(const std::string& command, bool onCommandLine) {
     if (command.empty()) return std::nullopt;
-    const auto runs = incidents::CommandRuns(QString::fromStdString(command));
+    const auto runs = incidents::CommandRuns(command);
     if (runs) return std::nullopt;
     return (onCommandLine ? "--on-emergency" : "OnEmergency in the host's settings") +
            std::string(": the emergency command cannot run: ") + runs.error().text;

@@ -13,14 +13,15 @@
 #include "incident_outlets/IncidentExport.h"
 #include "incident_outlets/IncidentLog.h"
 #include "platform/Log.h"
+#include "qt/QtPorts.h"
 
 namespace {
 
 // --export: the incident log to a file, without the watch.
 int Export(const app::CommandLine& options) {
-    std::optional<QDateTime> since;
+    std::optional<std::int64_t> since;
     if (options.since) {
-        since = incidents::ParseSince(QString::fromStdString(*options.since));
+        since = incidents::ParseSince(*options.since);
         if (!since) {
             std::cerr << "sirenwatch: --since: not a date or time: \"" << *options.since
                       << "\"; expected \"2026-12-07\", \"2026-12-07T10:00\" or with a zone, "
@@ -29,10 +30,10 @@ int Export(const app::CommandLine& options) {
         }
     }
     const auto written =
-        incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(),
-                                   QString::fromStdString(*options.exportFile), since);
+        incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(qt::CurrentLayout().data),
+                                   *options.exportFile, since);
     (written ? std::cout : std::cerr)
-        << "sirenwatch: " << (written ? written->toStdString() : written.error().text) << '\n';
+        << "sirenwatch: " << (written ? *written : written.error().text) << '\n';
     return written ? 0 : 1;
 }
 

@@ -1,139 +1,190 @@
 // Reading the incident log back and writing GPX and KML.
 #include "incident_outlets/IncidentExport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
-#include <QSaveFile>
-#include <QXmlStreamWriter>
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
 
+#include "incident_outlets/DiskFiles.h"
 #include "incident_outlets/IncidentLog.h"
+#include "incident_outlets/IsoTime.h"
+#include "incident_outlets/JsonLines.h"
+#include "incident_outlets/XmlWriter.h"
+#include "platform/Paths.h"
 
 namespace incidents {
 namespace {
 
-std::optional<IncidentPoint> PointOf(const QJsonObject& json, const QDateTime& time) {
-    const QJsonValue lat = json["latitude_deg"], lon = json["longitude_deg"];
-    if (!lat.isDouble() || !lon.isDouble()) return std::nullopt;
-    return IncidentPoint{time, lat.toDouble(), lon.toDouble()};
+using nlohmann::json;
+
+const json& At(const json& object, const char* key) {
+    static const json none;
+    if (!object.is_object()) return none;
+    const auto found = object.find(key);
+    return found == object.end() ? none : *found;
 }
 
-WatchMark WatchMarkOf(const QJsonObject& event, const QDateTime& time) {
-    WatchMark mark{time, "watch stopped", "The watch stopped cleanly.", PointOf(event, time)};
-    if (event["state"] != "started") return mark;
+std::string Std(const json& value) {
+    return value.is_string() ? value.get<std::string>() : std::string();
+}
+
+std::int64_t Integer(const json& value) {
+    if (value.is_number_integer()) return value.get<std::int64_t>();
+    if (!value.is_number_float()) return 0;
+    const double number = value.get<double>();
+    const bool whole = number == static_cast<double>(static_cast<std::int64_t>(number));
+    return std::abs(number) < 9.2e18 && whole ? static_cast<std::int64_t>(number) : 0;
+}
+
+std::optional<IncidentPoint> PointOf(const json& object, std::int64_t time_s) {
+    const json &lat = At(object, "latitude_deg"), &lon = At(object, "longitude_deg");
+    if (!lat.is_number() || !lon.is_number()) return std::nullopt;
+    return IncidentPoint{time_s, lat.get<double>(), lon.get<double>()};
+}
+
+WatchMark WatchMarkOf(const json& event, std::int64_t time_s) {
+    WatchMark mark{time_s, "watch stopped", "The watch stopped cleanly.", PointOf(event, time_s)};
+    if (At(event, "state") != "started") return mark;
     mark.name = "watch started";
     mark.description = "The watch started.";
-    const QString lastAlive = event["last_alive"].toString();
-    if (lastAlive.isEmpty()) return mark;
+    const std::string lastAlive = Std(At(event, "last_alive"));
+    if (lastAlive.empty()) return mark;
+    const json& clean = At(event, "stopped_cleanly");
     mark.description = "The watch started again; nobody watched since " + lastAlive +
-                       (event["stopped_cleanly"].toBool()
+                       (clean.is_boolean() && clean.get<bool>()
                             ? ", when it stopped cleanly."
                             : ": it did not stop cleanly, and was last known to run then.");
     return mark;
 }
 
-void TakeEvent(const QJsonObject& event, const QDateTime& time, IncidentHistory& history,
-               std::map<QString, qint64>& openBy) {
-    const QString kind = event["event"].toString();
-    const QString call = event["callsign"].toString();
+void TakeEvent(const json& event, std::int64_t time_s, IncidentHistory& history,
+               std::map<std::string, std::int64_t>& openBy) {
+    const std::string kind = Std(At(event, "event"));
+    const std::string call = Std(At(event, "callsign"));
     if (kind == "incident") {
-        const qint64 id = event["incident"].toInteger();
+        const std::int64_t id = Integer(At(event, "incident"));
         IncidentOutcome& outcome = history.incidents[id];
         openBy[call] = id;
-        outcome.state = event["to"].toString();
-        outcome.handler = event["handler"].toString();
-        outcome.grade = event["grade_text"].toString();
-        outcome.heldBack = event["held_back"].toString();
-        if (const QString note = event["note"].toString(); !note.isEmpty())
-            outcome.notes.append(event["operator"].toString() + ": " + note);
+        outcome.state = Std(At(event, "to"));
+        outcome.handler = Std(At(event, "handler"));
+        outcome.grade = Std(At(event, "grade_text"));
+        outcome.heldBack = Std(At(event, "held_back"));
+        if (const std::string note = Std(At(event, "note")); !note.empty())
+            outcome.notes.push_back(Std(At(event, "operator")) + ": " + note);
     } else if (kind == "watch") {
-        history.watch.push_back(WatchMarkOf(event, time));
+        history.watch.push_back(WatchMarkOf(event, time_s));
     } else if (kind == "position") {
-        if (const auto point = PointOf(event, time)) history.tracks[call].push_back(*point);
+        if (const auto point = PointOf(event, time_s)) history.tracks[call].push_back(*point);
     } else if (kind == "emergency") {
-        const QJsonObject evidence = event["evidence"].toObject();
-        if (const auto point = PointOf(evidence, time)) {
+        const json& evidence = At(event, "evidence");
+        if (const auto point = PointOf(evidence, time_s)) {
             const auto open = openBy.find(call);
-            history.emergencies.push_back({call, *point, evidence["cause"].toString(),
-                                           evidence["frame"].toString(),
+            history.emergencies.push_back({call, *point, Std(At(evidence, "cause")),
+                                           Std(At(evidence, "frame")),
                                            open == openBy.end() ? 0 : open->second});
         }
     }
 }
 
-void ReadFile(const QString& path, const std::optional<QDateTime>& since, IncidentHistory& history,
-              std::map<QString, qint64>& openBy) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        if (line.isEmpty()) continue;
-        const QJsonDocument doc = QJsonDocument::fromJson(line);
-        const QDateTime time = QDateTime::fromString(doc["time"].toString(), Qt::ISODate);
-        if (!doc.isObject() || !time.isValid()) {
+void ReadFile(const std::string& path, std::optional<std::int64_t> since_s,
+              IncidentHistory& history, std::map<std::string, std::int64_t>& openBy) {
+    std::ifstream file(platform::FilePath(path), std::ios::binary);
+    for (std::string line; std::getline(file, line);) {
+        if (line.find_first_not_of(" \t\r\n\v\f") == std::string::npos) continue;
+        const json event = json::parse(line, nullptr, false);
+        const json& time = At(event, "time");
+        const auto time_s = time.is_string()
+                                ? ParseIsoTime(time.get_ref<const std::string&>(), true)
+                                : std::nullopt;
+        if (!event.is_object() || !time_s) {
             ++history.unreadableLines;
             continue;
         }
-        if (!since || time >= *since) TakeEvent(doc.object(), time, history, openBy);
+        if (!since_s || *time_s >= *since_s) TakeEvent(event, *time_s, history, openBy);
     }
 }
 
 // Air text may carry control characters XML cannot hold; they are shown as U+FFFD.
-QString XmlSafe(QString text) {
-    for (QChar& c : text) {
-        if (c.unicode() < 0x20 && c != '\n' && c != '\t' && c != '\r') c = QChar(0xFFFD);
+std::string XmlSafe(const std::string& text) {
+    std::string safe;
+    for (const char c : ValidUtf8(text)) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t' && c != '\r')
+            safe += "\xef\xbf\xbd";
+        else
+            safe += c;
     }
-    return text;
+    return safe;
 }
 
-QString Description(const IncidentHistory& history, const EmergencyMark& mark) {
-    QString text = mark.cause + "\n" + mark.frame;
+std::string Description(const IncidentHistory& history, const EmergencyMark& mark) {
+    std::string text = mark.cause + "\n" + mark.frame;
     const auto found = history.incidents.find(mark.incident);
     if (found != history.incidents.end()) {
         const IncidentOutcome& o = found->second;
-        text += "\nincident " + QString::number(mark.incident) + ": " + o.state;
-        if (!o.handler.isEmpty()) text += " (" + o.handler + ")";
+        text += "\nincident " + std::to_string(mark.incident) + ": " + o.state;
+        if (!o.handler.empty()) text += " (" + o.handler + ")";
         text += "\ngrade: " + o.grade;
-        if (!o.heldBack.isEmpty()) text += "\nheld back: " + o.heldBack;
-        for (const QString& note : o.notes) text += "\nnote: " + note;
+        if (!o.heldBack.empty()) text += "\nheld back: " + o.heldBack;
+        for (const std::string& note : o.notes) text += "\nnote: " + note;
     }
     return XmlSafe(text);
 }
 
-QString IsoUtc(const QDateTime& time) {
-    return time.toUTC().toString(Qt::ISODate);
+std::string Coordinate(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6f", value);
+    return text;
 }
 
-QString Coordinate(double value) {
-    return QString::number(value, 'f', 6);
+void GpxPoint(XmlWriter& xml, const char* element, const IncidentPoint& p) {
+    xml.Start(element);
+    xml.Attribute("lat", Coordinate(p.latitude_deg));
+    xml.Attribute("lon", Coordinate(p.longitude_deg));
+    xml.TextElement("time", IsoTime(p.time_s));
 }
 
-void WriteGpxPoint(QXmlStreamWriter& xml, const char* element, const IncidentPoint& p) {
-    xml.writeStartElement(element);
-    xml.writeAttribute("lat", Coordinate(p.latitude_deg));
-    xml.writeAttribute("lon", Coordinate(p.longitude_deg));
-    xml.writeTextElement("time", IsoUtc(p.time));
+std::string KmlCoordinates(const std::vector<IncidentPoint>& points) {
+    std::string pairs;
+    for (const IncidentPoint& p : points) {
+        if (!pairs.empty()) pairs += ' ';
+        pairs += Coordinate(p.longitude_deg) + ',' + Coordinate(p.latitude_deg);
+    }
+    return pairs;
 }
 
-QString KmlCoordinates(const std::vector<IncidentPoint>& points) {
-    QStringList pairs;
-    for (const IncidentPoint& p : points)
-        pairs << Coordinate(p.longitude_deg) + ',' + Coordinate(p.latitude_deg);
-    return pairs.join(' ');
+void KmlTime(XmlWriter& xml, std::int64_t time_s) {
+    xml.Start("TimeStamp");
+    xml.TextElement("when", IsoTime(time_s));
+    xml.End();
+}
+
+void KmlPoint(XmlWriter& xml, const IncidentPoint& point) {
+    xml.Start("Point");
+    xml.TextElement("coordinates", KmlCoordinates({point}));
+    xml.End();
+}
+
+std::string Counted(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + ' ' + (n == 1 ? one : many);
+}
+
+bool EndsWithNoCase(const std::string& text, std::string_view end) {
+    return text.size() >= end.size() &&
+           std::equal(end.begin(), end.end(), text.end() - std::ptrdiff_t(end.size()),
+                      [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 }  // namespace
 
-IncidentHistory ReadIncidents(const QString& folder, const std::optional<QDateTime>& since) {
+IncidentHistory ReadIncidents(const std::string& folder, std::optional<std::int64_t> since_s) {
     IncidentHistory history;
-    const QString firstName = since ? IncidentFileName(IsoUtc(*since)) : QString();
-    QStringList names = QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files, QDir::Name);
-    std::map<QString, qint64> openBy;  // each station's latest incident
-    for (const QString& name : names) {
-        if (name >= firstName) ReadFile(folder + '/' + name, since, history, openBy);
+    const std::string firstName = since_s ? IncidentFileName(IsoTime(*since_s)) : std::string();
+    std::map<std::string, std::int64_t> openBy;  // each station's latest incident
+    for (const std::string& name : DayFiles(folder)) {
+        if (name >= firstName) ReadFile(folder + '/' + name, since_s, history, openBy);
     }
     for (auto it = history.tracks.begin(); it != history.tracks.end();) {
         // A single place is no track: its station's emergency point already shows it.
@@ -142,145 +193,112 @@ IncidentHistory ReadIncidents(const QString& folder, const std::optional<QDateTi
             continue;
         }
         std::stable_sort(it->second.begin(), it->second.end(),
-                         [](const auto& a, const auto& b) { return a.time < b.time; });
+                         [](const auto& a, const auto& b) { return a.time_s < b.time_s; });
         ++it;
     }
     return history;
 }
 
-void WriteGpx(const IncidentHistory& history, QIODevice& out) {
-    QXmlStreamWriter xml(&out);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeStartElement("gpx");
-    xml.writeDefaultNamespace("http://www.topografix.com/GPX/1/1");
-    xml.writeAttribute("version", "1.1");
-    xml.writeAttribute("creator", "Sirenwatch");
+std::string GpxText(const IncidentHistory& history) {
+    XmlWriter xml;
+    xml.Start("gpx");
+    xml.Attribute("xmlns", "http://www.topografix.com/GPX/1/1");
+    xml.Attribute("version", "1.1");
+    xml.Attribute("creator", "Sirenwatch");
     if (!history.watch.empty()) {
-        QStringList gaps;
-        for (const WatchMark& mark : history.watch)
-            gaps << IsoUtc(mark.time) + " " + mark.description;
-        xml.writeStartElement("metadata");
-        xml.writeTextElement("desc", gaps.join('\n'));
-        xml.writeEndElement();
+        std::string gaps;
+        for (const WatchMark& mark : history.watch) {
+            if (!gaps.empty()) gaps += '\n';
+            gaps.append(IsoTime(mark.time_s)).append(" ").append(mark.description);
+        }
+        xml.Start("metadata");
+        xml.TextElement("desc", gaps);
+        xml.End();
     }
     for (const EmergencyMark& mark : history.emergencies) {
-        WriteGpxPoint(xml, "wpt", mark.point);
-        xml.writeTextElement("name", XmlSafe(mark.callsign));
-        xml.writeTextElement("desc", Description(history, mark));
-        xml.writeTextElement("type", "emergency");
-        xml.writeEndElement();
+        GpxPoint(xml, "wpt", mark.point);
+        xml.TextElement("name", XmlSafe(mark.callsign));
+        xml.TextElement("desc", Description(history, mark));
+        xml.TextElement("type", "emergency");
+        xml.End();
     }
     for (const WatchMark& mark : history.watch) {
         if (!mark.place) continue;  // the metadata says it
-        WriteGpxPoint(xml, "wpt", *mark.place);
-        xml.writeTextElement("name", mark.name);
-        xml.writeTextElement("desc", mark.description);
-        xml.writeTextElement("type", "watch");
-        xml.writeEndElement();
+        GpxPoint(xml, "wpt", *mark.place);
+        xml.TextElement("name", mark.name);
+        xml.TextElement("desc", mark.description);
+        xml.TextElement("type", "watch");
+        xml.End();
     }
     for (const auto& [call, track] : history.tracks) {
-        xml.writeStartElement("trk");
-        xml.writeTextElement("name", call);
-        xml.writeStartElement("trkseg");
+        xml.Start("trk");
+        xml.TextElement("name", XmlSafe(call));
+        xml.Start("trkseg");
         for (const IncidentPoint& p : track) {
-            WriteGpxPoint(xml, "trkpt", p);
-            xml.writeEndElement();
+            GpxPoint(xml, "trkpt", p);
+            xml.End();
         }
-        xml.writeEndElement();
-        xml.writeEndElement();
+        xml.End();
+        xml.End();
     }
-    xml.writeEndDocument();
+    return xml.Finish();
 }
 
-void WriteKml(const IncidentHistory& history, QIODevice& out) {
-    QXmlStreamWriter xml(&out);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeStartElement("kml");
-    xml.writeDefaultNamespace("http://www.opengis.net/kml/2.2");
-    xml.writeStartElement("Document");
-    xml.writeTextElement("name", "Sirenwatch incidents");
+std::string KmlText(const IncidentHistory& history) {
+    XmlWriter xml;
+    xml.Start("kml");
+    xml.Attribute("xmlns", "http://www.opengis.net/kml/2.2");
+    xml.Start("Document");
+    xml.TextElement("name", "Sirenwatch incidents");
     for (const EmergencyMark& mark : history.emergencies) {
-        xml.writeStartElement("Placemark");
-        xml.writeTextElement("name", XmlSafe(mark.callsign));
-        xml.writeTextElement("description", Description(history, mark));
-        xml.writeStartElement("TimeStamp");
-        xml.writeTextElement("when", IsoUtc(mark.point.time));
-        xml.writeEndElement();
-        xml.writeStartElement("Point");
-        xml.writeTextElement("coordinates", KmlCoordinates({mark.point}));
-        xml.writeEndElement();
-        xml.writeEndElement();
+        xml.Start("Placemark");
+        xml.TextElement("name", XmlSafe(mark.callsign));
+        xml.TextElement("description", Description(history, mark));
+        KmlTime(xml, mark.point.time_s);
+        KmlPoint(xml, mark.point);
+        xml.End();
     }
     for (const WatchMark& mark : history.watch) {
-        xml.writeStartElement("Placemark");
-        xml.writeTextElement("name", mark.name);
-        xml.writeTextElement("description", mark.description);
-        xml.writeStartElement("TimeStamp");
-        xml.writeTextElement("when", IsoUtc(mark.time));
-        xml.writeEndElement();
-        if (mark.place) {
-            xml.writeStartElement("Point");
-            xml.writeTextElement("coordinates", KmlCoordinates({*mark.place}));
-            xml.writeEndElement();
-        }
-        xml.writeEndElement();
+        xml.Start("Placemark");
+        xml.TextElement("name", mark.name);
+        xml.TextElement("description", mark.description);
+        KmlTime(xml, mark.time_s);
+        if (mark.place) KmlPoint(xml, *mark.place);
+        xml.End();
     }
     for (const auto& [call, track] : history.tracks) {
-        xml.writeStartElement("Placemark");
-        xml.writeTextElement("name", call + " track");
-        xml.writeStartElement("TimeSpan");
-        xml.writeTextElement("begin", IsoUtc(track.front().time));
-        xml.writeTextElement("end", IsoUtc(track.back().time));
-        xml.writeEndElement();
-        xml.writeStartElement("LineString");
-        xml.writeTextElement("coordinates", KmlCoordinates(track));
-        xml.writeEndElement();
-        xml.writeEndElement();
+        xml.Start("Placemark");
+        xml.TextElement("name", XmlSafe(call) + " track");
+        xml.Start("TimeSpan");
+        xml.TextElement("begin", IsoTime(track.front().time_s));
+        xml.TextElement("end", IsoTime(track.back().time_s));
+        xml.End();
+        xml.Start("LineString");
+        xml.TextElement("coordinates", KmlCoordinates(track));
+        xml.End();
+        xml.End();
     }
-    xml.writeEndDocument();
+    return xml.Finish();
 }
 
-std::optional<QDateTime> ParseSince(const QString& text) {
-    // A day alone is exactly ten characters: Qt reads the date at the start of longer text
-    // and would take a bad time after it ("T25:00") for midnight.
-    if (text.size() == 10) {
-        const QDate day = QDate::fromString(text, Qt::ISODate);
-        if (day.isValid()) return day.startOfDay();
-    }
-    static const QRegularExpression form(
-        R"(^\d{4}-\d\d-\d\d[T ]\d\d:\d\d(:\d\d(\.\d+)?)?(Z|[+-]\d\d:\d\d)?$)");
-    const QRegularExpressionMatch match = form.match(text);
-    if (!match.hasMatch()) return std::nullopt;
-    // Zones run from -12:00 to +14:00; Qt would take larger offsets.
-    const QString zone = match.captured(3);
-    if (zone.size() == 6 && (zone.mid(1, 2).toInt() > 14 || zone.mid(4, 2).toInt() > 59))
-        return std::nullopt;
-    const QDateTime time = QDateTime::fromString(text, Qt::ISODate);
-    if (!time.isValid()) return std::nullopt;
-    return time;
+std::optional<std::int64_t> ParseSince(const std::string& text) {
+    if (text.size() == 10) return LocalStartOfDay(text);
+    return ParseIsoTime(text, true);
 }
 
-platform::Result<QString> ExportIncidents(const QString& folder, const QString& file,
-                                          const std::optional<QDateTime>& since) {
-    const auto fail = [](const QString& why) { return platform::Fail(why.toStdString()); };
-    const bool kml = file.endsWith(".kml", Qt::CaseInsensitive);
-    if (!kml && !file.endsWith(".gpx", Qt::CaseInsensitive))
-        return fail("the file name must end in .gpx or .kml: " + file);
-    const IncidentHistory history = ReadIncidents(folder, since);
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return fail(file + ": " + out.errorString());
-    kml ? WriteKml(history, out) : WriteGpx(history, out);
-    if (!out.commit()) return fail(file + ": " + out.errorString());
-    const auto counted = [](std::size_t n, const char* one, const char* many) {
-        return QString("%1 %2").arg(n).arg(n == 1 ? one : many);
-    };
-    QString message = QString("%1, %2 written to %3")
-                          .arg(counted(history.emergencies.size(), "emergency", "emergencies"),
-                               counted(history.tracks.size(), "track", "tracks"), file);
+platform::Result<std::string> ExportIncidents(const std::string& folder, const std::string& file,
+                                              std::optional<std::int64_t> since_s) {
+    const bool kml = EndsWithNoCase(file, ".kml");
+    if (!kml && !EndsWithNoCase(file, ".gpx"))
+        return platform::Fail("the file name must end in .gpx or .kml: " + file);
+    const IncidentHistory history = ReadIncidents(folder, since_s);
+    const auto written = ReplaceWhole(file, kml ? KmlText(history) : GpxText(history), false);
+    if (!written) return platform::Fail(written.error().text);
+    std::string message = Counted(history.emergencies.size(), "emergency", "emergencies") + ", " +
+                          Counted(history.tracks.size(), "track", "tracks") + " written to " + file;
     if (history.unreadableLines > 0)
-        message += QString(" (%1 unreadable log lines skipped)").arg(history.unreadableLines);
+        message +=
+            " (" + std::to_string(history.unreadableLines) + " unreadable log lines skipped)";
     return message;
 }
 

@@ -2,12 +2,10 @@
 // tracks of the stations in emergency, as GPX 1.1 or KML 2.2.
 #pragma once
 
-#include <QDateTime>
-#include <QIODevice>
-#include <QString>
-#include <QStringList>
+#include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/Result.h"
@@ -15,57 +13,57 @@
 namespace incidents {
 
 struct IncidentPoint {
-    QDateTime time;
+    std::int64_t time_s = 0;
     double latitude_deg = 0;
     double longitude_deg = 0;
 };
 
 // Where an incident stood at the end of what was read: its state, grade and notes.
 struct IncidentOutcome {
-    QString state;  // "new", "acknowledged", "being_handled", "stood_down", "closed"
-    QString handler;
-    QString grade;      // in words
-    QString heldBack;   // why it did not sound, when it did not
-    QStringList notes;  // "operator: text", oldest first
+    std::string state;  // "new", "acknowledged", "being_handled", "stood_down", "closed"
+    std::string handler;
+    std::string grade;               // in words
+    std::string heldBack;            // why it did not sound, when it did not
+    std::vector<std::string> notes;  // "operator: text", oldest first
 };
 
 struct EmergencyMark {
-    QString callsign;
+    std::string callsign;
     IncidentPoint point;
-    QString cause;
-    QString frame;
-    qint64 incident = 0;  // the incident it belongs to; 0: none logged
+    std::string cause;
+    std::string frame;
+    std::int64_t incident = 0;  // the incident it belongs to; 0: none logged
 };
 
 // The watch stopping or starting again: the time between, nobody watched.
 struct WatchMark {
-    QDateTime time;
-    QString name;                        // "watch stopped", "watch started"
-    QString description;                 // since when it was down, and whether it stopped cleanly
+    std::int64_t time_s = 0;
+    std::string name;                    // "watch stopped", "watch started"
+    std::string description;             // since when it was down, and whether it stopped cleanly
     std::optional<IncidentPoint> place;  // the home station, when the log says where it is
 };
 
 struct IncidentHistory {
-    std::vector<EmergencyMark> emergencies;                // in the order heard
-    std::map<qint64, IncidentOutcome> incidents;           // by incident number
-    std::map<QString, std::vector<IncidentPoint>> tracks;  // by callsign, in time order
-    std::vector<WatchMark> watch;                          // in the order logged
+    std::vector<EmergencyMark> emergencies;                    // in the order heard
+    std::map<std::int64_t, IncidentOutcome> incidents;         // by incident number
+    std::map<std::string, std::vector<IncidentPoint>> tracks;  // by callsign, in time order
+    std::vector<WatchMark> watch;                              // in the order logged
     int unreadableLines = 0;  // a line cut short by a crash, or not ours
 };
 
-// The events of the log files in `folder` at or after `since` (all when none).
-IncidentHistory ReadIncidents(const QString& folder, const std::optional<QDateTime>& since);
+// The events of the log files in `folder` at or after `since_s` (all when none).
+IncidentHistory ReadIncidents(const std::string& folder, std::optional<std::int64_t> since_s);
 
-void WriteGpx(const IncidentHistory& history, QIODevice& out);
-void WriteKml(const IncidentHistory& history, QIODevice& out);
+std::string GpxText(const IncidentHistory& history);
+std::string KmlText(const IncidentHistory& history);
 
 // "2026-12-07", "2026-12-07T10:00", "2026-12-07T10:00:00Z", "...+01:00": local time unless
-// the text gives its zone; nothing for other text.
-std::optional<QDateTime> ParseSince(const QString& text);
+// the text gives its zone; its Unix seconds, nothing for other text.
+std::optional<std::int64_t> ParseSince(const std::string& text);
 
 // Writes the file whole (GPX or KML by its extension) and says what it wrote; or leaves any
 // old one as it was and says why, as the problem.
-platform::Result<QString> ExportIncidents(const QString& folder, const QString& file,
-                                          const std::optional<QDateTime>& since);
+platform::Result<std::string> ExportIncidents(const std::string& folder, const std::string& file,
+                                              std::optional<std::int64_t> since_s);
 
 }  // namespace incidents

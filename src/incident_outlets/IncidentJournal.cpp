@@ -1,150 +1,171 @@
 // Reading the incident log back into the book, and writing the book's checkpoint.
 #include "incident_outlets/IncidentJournal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 
+#include "incident_outlets/DiskFiles.h"
+#include "incident_outlets/IncidentLog.h"
 #include "incident_outlets/JsonLines.h"
 #include "incidents/Events.h"
 #include "platform/NumberText.h"
+#include "platform/Paths.h"
 
 namespace incidents {
 namespace {
 
+using nlohmann::json;
+namespace fs = std::filesystem;
+
 constexpr int kCheckpointFormat = 1;
 
-std::string Std(const QJsonValue& value) {
-    return value.toString().toStdString();
+// The member, or null when there is none (or `object` is no object).
+const json& At(const json& object, const char* key) {
+    static const json none;
+    if (!object.is_object()) return none;
+    const auto found = object.find(key);
+    return found == object.end() ? none : *found;
 }
 
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
+// The text of a string, empty for anything else.
+std::string Std(const json& value) {
+    return value.is_string() ? value.get<std::string>() : std::string();
+}
+
+// A whole number; 0 for anything else.
+std::int64_t Integer(const json& value) {
+    if (value.is_number_integer()) return value.get<std::int64_t>();
+    if (!value.is_number_float()) return 0;
+    const double number = value.get<double>();
+    const bool whole = number == static_cast<double>(static_cast<std::int64_t>(number));
+    return std::abs(number) < 9.2e18 && whole ? static_cast<std::int64_t>(number) : 0;
 }
 
 // Unix seconds from a number (the book's own records) or an ISO time (the log's lines).
-std::optional<std::int64_t> Seconds(const QJsonValue& value) {
-    if (value.isDouble()) return value.toInteger();
-    const QDateTime time = QDateTime::fromString(value.toString(), Qt::ISODate);
-    if (!time.isValid()) return std::nullopt;
-    return time.toSecsSinceEpoch();
+std::optional<std::int64_t> Seconds(const json& value) {
+    if (value.is_number()) return Integer(value);
+    if (!value.is_string()) return std::nullopt;
+    return ParseIsoTime(value.get_ref<const std::string&>(), true);
 }
 
-std::uint64_t Count(const QJsonValue& value) {
-    return static_cast<std::uint64_t>(std::max<qint64>(0, value.toInteger()));
+std::uint64_t Count(const json& value) {
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(0, Integer(value)));
 }
 
-std::vector<std::string> Texts(const QJsonValue& value) {
+// The elements of an array; none for anything else.
+const json& Elements(const json& value) {
+    static const json none = json::array();
+    return value.is_array() ? value : none;
+}
+
+std::vector<std::string> Texts(const json& value) {
     std::vector<std::string> texts;
-    for (const QJsonValue& text : value.toArray()) texts.push_back(Std(text));
+    if (value.is_array())
+        for (const json& text : value) texts.push_back(Std(text));
     return texts;
 }
 
-std::optional<Place> PlaceOf(const QJsonObject& json) {
-    const QJsonValue lat = json["latitude_deg"], lon = json["longitude_deg"];
-    if (!lat.isDouble() || !lon.isDouble()) return std::nullopt;
-    return Place{lat.toDouble(), lon.toDouble()};
+std::optional<Place> PlaceOf(const json& object) {
+    const json &lat = At(object, "latitude_deg"), &lon = At(object, "longitude_deg");
+    if (!lat.is_number() || !lon.is_number()) return std::nullopt;
+    return Place{lat.get<double>(), lon.get<double>()};
 }
 
 // A change as ChangeObject writes it, or an incident line of the log. An action this program does
 // not know (a newer one wrote it) is taken as a note: its state, handler and words stay.
-std::optional<Change> ChangeOf(const QJsonObject& json) {
-    const auto time = Seconds(json["time"]);
-    const auto to = StateFromKey(Std(json["to"]));
-    const qint64 id = json["incident"].toInteger();
-    if (!time || !to || id <= 0 || !json["callsign"].isString()) return std::nullopt;
+std::optional<Change> ChangeOf(const json& object) {
+    const auto time = Seconds(At(object, "time"));
+    const auto to = StateFromKey(Std(At(object, "to")));
+    const std::int64_t id = Integer(At(object, "incident"));
+    if (!time || !to || id <= 0 || !At(object, "callsign").is_string()) return std::nullopt;
     return Change{.incident = static_cast<std::uint64_t>(id),
-                  .callsign = platform::UCase(Std(json["callsign"])),
+                  .callsign = platform::UCase(Std(At(object, "callsign"))),
                   .time_s = *time,
-                  .action = ActionFromKey(Std(json["action"])).value_or(Action::Note),
-                  .from = StateFromKey(Std(json["from"])).value_or(*to),
+                  .action = ActionFromKey(Std(At(object, "action"))).value_or(Action::Note),
+                  .from = StateFromKey(Std(At(object, "from"))).value_or(*to),
                   .to = *to,
-                  .operatorName = Std(json["operator"]),
-                  .note = Std(json["note"]),
-                  .handler = Std(json["handler"]),
-                  .grade = GradeFromKey(Std(json["grade"])).value_or(EvidenceGrade::None),
-                  .heldBackReason = Std(json["held_back"])};
+                  .operatorName = Std(At(object, "operator")),
+                  .note = Std(At(object, "note")),
+                  .handler = Std(At(object, "handler")),
+                  .grade = GradeFromKey(Std(At(object, "grade"))).value_or(EvidenceGrade::None),
+                  .heldBackReason = Std(At(object, "held_back"))};
 }
 
 // The evidence as EvidenceJson writes it.
-std::optional<Evidence> EvidenceOf(const QJsonValue& value) {
-    if (!value.isObject()) return std::nullopt;
-    const QJsonObject json = value.toObject();
-    const QJsonObject path = json["path"].toObject();
-    return Evidence{.frame = Std(json["frame"]),
-                    .messageType = Std(json["message_type"]),
-                    .cause = Std(json["cause"]),
-                    .path = {.digipeaters = Texts(path["digipeaters"]),
-                             .heardFrom = Std(path["heard_from"]),
-                             .viaInternet = path["via"] == "internet",
-                             .gateway = Std(path["gateway"])},
-                    .firstHeard_s = Seconds(json["first_heard"]).value_or(0),
-                    .lastHeard_s = Seconds(json["last_heard"]).value_or(0),
-                    .count = Count(json["count"]),
-                    .heard = Count(json["heard"]),
-                    .heardVia = Texts(json["heard_via"]),
-                    .place = PlaceOf(json)};
+std::optional<Evidence> EvidenceOf(const json& value) {
+    if (!value.is_object()) return std::nullopt;
+    const json& object = value;
+    const json& path = At(object, "path");
+    return Evidence{.frame = Std(At(object, "frame")),
+                    .messageType = Std(At(object, "message_type")),
+                    .cause = Std(At(object, "cause")),
+                    .path = {.digipeaters = Texts(At(path, "digipeaters")),
+                             .heardFrom = Std(At(path, "heard_from")),
+                             .viaInternet = At(path, "via") == "internet",
+                             .gateway = Std(At(path, "gateway"))},
+                    .firstHeard_s = Seconds(At(object, "first_heard")).value_or(0),
+                    .lastHeard_s = Seconds(At(object, "last_heard")).value_or(0),
+                    .count = Count(At(object, "count")),
+                    .heard = Count(At(object, "heard")),
+                    .heardVia = Texts(At(object, "heard_via")),
+                    .place = PlaceOf(object)};
 }
 
-QJsonObject IncidentJson(const Incident& incident) {
-    QJsonArray history, seen;
-    for (const Change& change : incident.history) history.append(ChangeObject(change));
+json IncidentJson(const Incident& incident) {
+    json history = json::array(), seen = json::array();
+    for (const Change& change : incident.history) history.push_back(ChangeObject(change));
     for (const Incident::Seen& frame : incident.seen)
-        seen.append(QJsonObject{{"key", Text(frame.key)}, {"time", qint64(frame.time_s)}});
-    QJsonObject json{{"incident", qint64(incident.id)},
-                     {"callsign", Text(incident.callsign)},
-                     {"state", Text(std::string(StateKey(incident.state)))},
-                     {"grade", Text(std::string(GradeKey(incident.grade)))},
-                     {"opened", qint64(incident.opened_s)},
-                     {"last_emergency", qint64(incident.lastEmergency_s)},
-                     {"last_heard", qint64(incident.lastHeard_s)},
-                     {"frames", qint64(incident.frames)},
-                     {"copies", qint64(incident.copies)},
-                     {"handler", Text(incident.handler)},
-                     {"held_back", Text(incident.heldBackReason)},
-                     {"history", history},
-                     {"seen", seen}};
+        seen.push_back({{"key", frame.key}, {"time", std::int64_t(frame.time_s)}});
+    json object{{"incident", std::int64_t(incident.id)},
+                {"callsign", incident.callsign},
+                {"state", std::string(StateKey(incident.state))},
+                {"grade", std::string(GradeKey(incident.grade))},
+                {"opened", std::int64_t(incident.opened_s)},
+                {"last_emergency", std::int64_t(incident.lastEmergency_s)},
+                {"last_heard", std::int64_t(incident.lastHeard_s)},
+                {"frames", std::int64_t(incident.frames)},
+                {"copies", std::int64_t(incident.copies)},
+                {"handler", incident.handler},
+                {"held_back", incident.heldBackReason},
+                {"history", history},
+                {"seen", seen}};
     if (incident.position) {
-        json["latitude_deg"] = incident.position->latitude_deg;
-        json["longitude_deg"] = incident.position->longitude_deg;
+        object["latitude_deg"] = incident.position->latitude_deg;
+        object["longitude_deg"] = incident.position->longitude_deg;
     }
-    if (incident.evidence) json["evidence"] = EvidenceJson(*incident.evidence);
-    return json;
+    if (incident.evidence) object["evidence"] = EvidenceJson(*incident.evidence);
+    return object;
 }
 
-std::optional<Incident> IncidentOf(const QJsonObject& json) {
+std::optional<Incident> IncidentOf(const json& object) {
     Incident incident;
-    const qint64 id = json["incident"].toInteger();
-    const auto state = StateFromKey(Std(json["state"]));
-    if (id <= 0 || !state || !json["callsign"].isString()) return std::nullopt;
+    const std::int64_t id = Integer(At(object, "incident"));
+    const auto state = StateFromKey(Std(At(object, "state")));
+    if (id <= 0 || !state || !At(object, "callsign").is_string()) return std::nullopt;
     incident.id = static_cast<std::uint64_t>(id);
-    incident.callsign = platform::UCase(Std(json["callsign"]));
+    incident.callsign = platform::UCase(Std(At(object, "callsign")));
     incident.state = *state;
-    incident.grade = GradeFromKey(Std(json["grade"])).value_or(EvidenceGrade::None);
-    incident.opened_s = json["opened"].toInteger();
-    incident.lastEmergency_s = json["last_emergency"].toInteger();
-    incident.lastHeard_s = json["last_heard"].toInteger();
-    incident.frames = Count(json["frames"]);
-    incident.copies = Count(json["copies"]);
-    if (const auto place = PlaceOf(json))
+    incident.grade = GradeFromKey(Std(At(object, "grade"))).value_or(EvidenceGrade::None);
+    incident.opened_s = Integer(At(object, "opened"));
+    incident.lastEmergency_s = Integer(At(object, "last_emergency"));
+    incident.lastHeard_s = Integer(At(object, "last_heard"));
+    incident.frames = Count(At(object, "frames"));
+    incident.copies = Count(At(object, "copies"));
+    if (const auto place = PlaceOf(object))
         incident.position = GeoPoint{place->latitude_deg, place->longitude_deg};
-    incident.handler = Std(json["handler"]);
-    incident.heldBackReason = Std(json["held_back"]);
-    for (const QJsonValue& change : json["history"].toArray())
-        if (auto read = ChangeOf(change.toObject())) incident.history.push_back(std::move(*read));
-    for (const QJsonValue& frame : json["seen"].toArray())
-        incident.seen.push_back({Std(frame["key"]), frame["time"].toInteger()});
-    if (auto evidence = EvidenceOf(json["evidence"]))
+    incident.handler = Std(At(object, "handler"));
+    incident.heldBackReason = Std(At(object, "held_back"));
+    for (const json& change : Elements(At(object, "history")))
+        if (auto read = ChangeOf(change)) incident.history.push_back(std::move(*read));
+    for (const json& frame : Elements(At(object, "seen")))
+        incident.seen.push_back({Std(At(frame, "key")), Integer(At(frame, "time"))});
+    if (auto evidence = EvidenceOf(At(object, "evidence")))
         incident.evidence = std::make_shared<const Evidence>(std::move(*evidence));
     return incident;
 }
@@ -187,12 +208,12 @@ public:
     }
 
     // False when the line is not one of the log's events.
-    bool Take(const QJsonObject& line) {
-        const auto time = Seconds(line["time"]);
-        const QString kind = line["event"].toString();
-        if (!time || kind.isEmpty()) return false;
+    bool Take(const json& line) {
+        const auto time = Seconds(At(line, "time"));
+        const std::string kind = Std(At(line, "event"));
+        if (!time || kind.empty()) return false;
         lastAlive_s = std::max(lastAlive_s.value_or(*time), *time);
-        stoppedCleanly = kind == "watch" && line["state"] == "stopped";
+        stoppedCleanly = kind == "watch" && At(line, "state") == "stopped";
         if (kind == "incident") return TakeChange(line);
         if (kind == "emergency") TakeEmergency(line, *time);
         if (kind == "position") TakePosition(line, *time);
@@ -207,14 +228,14 @@ private:
         latest = std::max(latest, id);
     }
 
-    Incident* OpenOf(const QJsonValue& callsign) {
+    Incident* OpenOf(const json& callsign) {
         const auto latest = latest_.find(platform::UCase(Std(callsign)));
         if (latest == latest_.end()) return nullptr;
         Incident& incident = byId.at(latest->second);
         return incident.state == State::Closed ? nullptr : &incident;
     }
 
-    bool TakeChange(const QJsonObject& line) {
+    bool TakeChange(const json& line) {
         auto change = ChangeOf(line);
         if (!change) return false;
         auto [entry, fresh] = byId.try_emplace(change->incident);
@@ -248,9 +269,9 @@ private:
 
     // The emergency frames an incident heard: their count, grade and copy keys, the last one's
     // evidence and place; what was heard since the last change line is not lost in a crash.
-    void TakeEmergency(const QJsonObject& line, std::int64_t time_s) {
-        auto evidence = EvidenceOf(line["evidence"]);
-        Incident* incident = OpenOf(line["callsign"]);
+    void TakeEmergency(const json& line, std::int64_t time_s) {
+        auto evidence = EvidenceOf(At(line, "evidence"));
+        Incident* incident = OpenOf(At(line, "callsign"));
         if (!evidence || incident == nullptr) return;
         const std::int64_t heard = evidence->lastHeard_s ? evidence->lastHeard_s : time_s;
         if (const auto& known = incident->evidence) {
@@ -275,8 +296,8 @@ private:
         incident->evidence = std::make_shared<const Evidence>(std::move(*evidence));
     }
 
-    void TakePosition(const QJsonObject& line, std::int64_t time_s) {
-        Incident* incident = OpenOf(line["callsign"]);
+    void TakePosition(const json& line, std::int64_t time_s) {
+        Incident* incident = OpenOf(At(line, "callsign"));
         const auto place = PlaceOf(line);
         if (incident == nullptr || !place) return;
         incident->position = GeoPoint{place->latitude_deg, place->longitude_deg};
@@ -284,78 +305,86 @@ private:
     }
 };
 
-QStringList DayFiles(const QString& folder) {
-    return QDir(folder).entryList({"incidents-*.jsonl"}, QDir::Files, QDir::Name);
+// Seconds of a file time.
+std::int64_t UnixSeconds(fs::file_time_type time) {
+    const auto system = std::chrono::file_clock::to_sys(time);
+    return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(platform::FilePath(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // The checkpoint taken up into the rebuild; how far it covered each day file in `from`.
-void ReadCheckpoint(const QString& path, Rebuild& rebuild, std::map<QString, qint64>& from,
-                    TakenUp& taken) {
-    QFile file(path);
-    if (!file.exists()) return;
-    QJsonParseError error{};
-    const QJsonObject json = file.open(QIODevice::ReadOnly)
-                                 ? QJsonDocument::fromJson(file.readAll(), &error).object()
-                                 : QJsonObject();
-    const auto saved = Seconds(json["saved"]);
-    if (json["format"].toInt() != kCheckpointFormat || !saved) {
-        taken.problems.push_back(path.toStdString() +
-                                 " cannot be read; the incident log is read from its start");
+void ReadCheckpoint(const std::string& path, Rebuild& rebuild,
+                    std::map<std::string, std::int64_t>& from, TakenUp& taken) {
+    std::error_code error;
+    if (!fs::exists(platform::FilePath(path), error)) return;
+    const json object = json::parse(ReadAll(path), nullptr, false);
+    const auto saved = Seconds(At(object, "saved"));
+    if (Integer(At(object, "format")) != kCheckpointFormat || !saved) {
+        taken.problems.push_back(path + " cannot be read; the incident log is read from its start");
         return;
     }
-    for (const QJsonValue& value : json["incidents"].toArray()) {
-        if (auto incident = IncidentOf(value.toObject())) {
+    for (const json& value : Elements(At(object, "incidents"))) {
+        if (auto incident = IncidentOf(value)) {
             rebuild.Keep(std::move(*incident));
         } else {
-            taken.problems.push_back(path.toStdString() + " holds an incident that cannot be read");
+            taken.problems.push_back(path + " holds an incident that cannot be read");
         }
     }
-    rebuild.next = std::max<std::uint64_t>(rebuild.next, Count(json["next_incident"]));
+    rebuild.next = std::max<std::uint64_t>(rebuild.next, Count(At(object, "next_incident")));
     // A watch with nothing new to save only moves the checkpoint's time on.
-    const std::int64_t touched = QFileInfo(file).lastModified().toSecsSinceEpoch();
-    rebuild.lastAlive_s = std::max(*saved, touched);
-    rebuild.stoppedCleanly = json["stopped_cleanly"].toBool();
-    const QJsonObject journal = json["journal"].toObject();
-    for (auto it = journal.begin(); it != journal.end(); ++it) from[it.key()] = it->toInteger();
+    const auto modified = fs::last_write_time(platform::FilePath(path), error);
+    rebuild.lastAlive_s = error ? *saved : std::max(*saved, UnixSeconds(modified));
+    const json& stopped = At(object, "stopped_cleanly");
+    rebuild.stoppedCleanly = stopped.is_boolean() && stopped.get<bool>();
+    const json& journal = At(object, "journal");
+    if (journal.is_object())
+        for (const auto& [name, size] : journal.items()) from[name] = Integer(size);
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 // The lines of one day file from byte `from` on.
-void ReadDay(const QString& folder, const QString& name, qint64 from, Rebuild& rebuild,
-             TakenUp& taken) {
-    QFile file(folder + '/' + name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        taken.problems.push_back(name.toStdString() + ": " + file.errorString().toStdString());
+void ReadDay(const std::string& folder, const std::string& name, std::int64_t from,
+             Rebuild& rebuild, TakenUp& taken) {
+    errno = 0;
+    std::ifstream file(platform::FilePath(folder + '/' + name), std::ios::binary);
+    if (!file) {
+        taken.problems.push_back(name + ": " + std::strerror(errno != 0 ? errno : EIO));
         return;
     }
-    if (file.size() < from) {
-        taken.problems.push_back(name.toStdString() +
+    file.seekg(0, std::ios::end);
+    if (static_cast<std::int64_t>(file.tellg()) < from) {
+        taken.problems.push_back(name +
                                  " is shorter than when the book was saved; it is not read again");
         return;
     }
-    file.seek(from);
-    while (!file.atEnd()) {
-        const qint64 at = file.pos();
-        const QByteArray line = file.readLine();
-        const QByteArray text = line.trimmed();
-        if (text.isEmpty()) continue;
+    file.seekg(from);
+    std::int64_t at = from;
+    for (std::string line; std::getline(file, line);) {
+        const bool whole = !file.eof();  // the last line may lack its end: cut short by a crash
+        const std::int64_t start = at;
+        at += static_cast<std::int64_t>(line.size()) + (whole ? 1 : 0);
+        const std::string_view text = Trimmed(line);
+        if (text.empty()) continue;
         ++taken.linesRead;
-        const QJsonDocument doc = QJsonDocument::fromJson(text);
-        if (doc.isObject() && rebuild.Take(doc.object())) continue;
-        taken.problems.push_back(
-            name.toStdString() + " at byte " + std::to_string(at) + ": " +
-            (line.endsWith('\n') ? "a line that cannot be read" : "a line cut short") +
-            ", left out");
+        const json event = json::parse(text, nullptr, false);
+        if (event.is_object() && rebuild.Take(event)) continue;
+        taken.problems.push_back(name + " at byte " + std::to_string(start) + ": " +
+                                 (whole ? "a line that cannot be read" : "a line cut short") +
+                                 ", left out");
     }
-}
-
-// Data written to the file so far reaches the disk, not only the system's cache.
-bool SyncToDisk(const QString& path, bool directory = false) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          (directory ? O_DIRECTORY : 0) | O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
 }
 
 }  // namespace
@@ -363,10 +392,10 @@ bool SyncToDisk(const QString& path, bool directory = false) {
 TakenUp IncidentJournal::Restore(IncidentBook& book) {
     TakenUp taken;
     Rebuild rebuild;
-    std::map<QString, qint64> from;
+    std::map<std::string, std::int64_t> from;
     ReadCheckpoint(folder_ + '/' + kCheckpointName, rebuild, from, taken);
     synced_ = from;  // what a checkpoint covers was on the disk before it was written
-    for (const QString& name : DayFiles(folder_)) {
+    for (const std::string& name : DayFiles(folder_)) {
         const auto covered = from.find(name);
         ReadDay(folder_, name, covered == from.end() ? 0 : covered->second, rebuild, taken);
     }
@@ -384,46 +413,49 @@ TakenUp IncidentJournal::Restore(IncidentBook& book) {
 }
 
 void IncidentJournal::StillRunning(std::int64_t now_s) {
-    QFile file(folder_ + '/' + kCheckpointName);
-    if (file.open(QIODevice::ReadWrite))
-        file.setFileTime(QDateTime::fromSecsSinceEpoch(now_s), QFileDevice::FileModificationTime);
+    const fs::path path = platform::FilePath(folder_ + '/' + kCheckpointName);
+    const std::chrono::sys_seconds now{std::chrono::seconds(now_s)};
+    std::error_code error;
+    if (fs::exists(path, error))
+        fs::last_write_time(path, std::chrono::file_clock::from_sys(now), error);
 }
 
 platform::Result<void> IncidentJournal::Save(const IncidentBook& book, std::int64_t now_s,
                                              bool stoppedCleanly) {
-    if (!QDir().mkpath(folder_))
-        return platform::Fail("the folder " + folder_.toStdString() + " cannot be made");
+    std::error_code error;
+    fs::create_directories(platform::FilePath(folder_), error);
+    if (error) return platform::Fail("the folder " + folder_ + " cannot be made");
     // The checkpoint says how far the day files go: that much of them is on the disk first.
-    QJsonObject journal;
-    for (const QString& name : DayFiles(folder_)) {
-        const QString path = folder_ + '/' + name;
-        const qint64 size = QFileInfo(path).size();
+    json journal = json::object();
+    for (const std::string& name : DayFiles(folder_)) {
+        const std::string path = folder_ + '/' + name;
+        const auto size = static_cast<std::int64_t>(fs::file_size(platform::FilePath(path), error));
+        if (error) return platform::Fail(path + ": " + error.message());
         if (synced_[name] != size && !SyncToDisk(path))
-            return platform::Fail(path.toStdString() + " cannot be flushed to the disk");
+            return platform::Fail(path + " cannot be flushed to the disk");
         synced_[name] = size;
         journal[name] = size;
     }
-    QJsonArray incidents;
-    book.ForEach(
-        [&incidents](const Incident& incident) { incidents.append(IncidentJson(incident)); });
-    const QJsonObject json{{"format", kCheckpointFormat},
-                           {"saved", IsoTime(now_s)},
-                           {"stopped_cleanly", stoppedCleanly},
-                           {"next_incident", qint64(book.NextNumber())},
-                           {"journal", journal},
-                           {"incidents", incidents}};
-    QSaveFile file(folder_ + '/' + kCheckpointName);
-    const QByteArray bytes = QJsonDocument(json).toJson(QJsonDocument::Compact);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-                         file.flush() && ::fsync(file.handle()) == 0;
-    if (!written) {
-        file.cancelWriting();
-        return platform::Fail(file.fileName().toStdString() + ": " +
-                              file.errorString().toStdString());
-    }
-    if (!file.commit())
-        return platform::Fail(file.fileName().toStdString() + ": " +
-                              file.errorString().toStdString());
+    // Written an incident at a time, so a large book is never held twice as a tree: the same
+    // text as the whole object would give, its keys in order.
+    std::string text = "{\"format\":";
+    text.append(std::to_string(kCheckpointFormat)).append(",\"incidents\":[");
+    bool first = true;
+    book.ForEach([&text, &first](const Incident& incident) {
+        if (!first) text += ',';
+        first = false;
+        text += JsonText(IncidentJson(incident));
+    });
+    text.append("],\"journal\":")
+        .append(JsonText(journal))
+        .append(",\"next_incident\":")
+        .append(std::to_string(book.NextNumber()))
+        .append(",\"saved\":")
+        .append(JsonText(IsoTime(now_s)))
+        .append(",\"stopped_cleanly\":")
+        .append(stoppedCleanly ? "true}" : "false}");
+    const auto written = ReplaceWhole(folder_ + '/' + kCheckpointName, text, true);
+    if (!written) return written;
     SyncToDisk(folder_, true);  // the new name too
     StillRunning(now_s);
     return {};

@@ -3,7 +3,6 @@
 // and the log's lines written after it.
 #pragma once
 
-#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -35,7 +34,7 @@ class IncidentJournal {
 public:
     static constexpr char kCheckpointName[] = "incident-book.json";
 
-    explicit IncidentJournal(QString folder) : folder_(std::move(folder)) {}
+    explicit IncidentJournal(std::string folder) : folder_(std::move(folder)) {}
 
     // Fills an empty book from the checkpoint and the lines of the log after it (all the day
     // files kept when there is no checkpoint). A line cut short by a crash, or one that cannot
@@ -51,11 +50,11 @@ public:
     // time alone moves on, so a watch killed later is known to have run until then.
     void StillRunning(std::int64_t now_s);
 
-    const QString& Folder() const { return folder_; }
+    const std::string& Folder() const { return folder_; }
 
 private:
-    QString folder_;
-    std::map<QString, qint64> synced_;  // how far each day file was flushed to the disk
+    std::string folder_;
+    std::map<std::string, std::int64_t> synced_;  // how far each day file was flushed to the disk
 };
 
 }  // namespace incidents

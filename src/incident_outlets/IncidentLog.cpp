@@ -1,90 +1,27 @@
 // Appending events to the day's file.
 #include "incident_outlets/IncidentLog.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <cerrno>
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
+#include "incident_outlets/DiskFiles.h"
 #include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
-#include "qt/QtPorts.h"
+#include "platform/Paths.h"
 
 namespace incidents {
 namespace {
 
-std::string SystemReason(int error) {
-    return std::system_category().message(error);
-}
-
-// One day file opened for appending whole lines, with the system's reason when it fails
-// (QFile says "Unknown error" for a full disk). Opened for reading too: whether the file ends
-// with a line end is read back before each line.
-class AppendFile {
-public:
-    explicit AppendFile(const QString& path)
-        : path_(path),
-          fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC,
-                     0666)) {
-        if (fd_ < 0) problem_ = SystemReason(errno);
-    }
-    ~AppendFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    AppendFile(const AppendFile&) = delete;
-    AppendFile& operator=(const AppendFile&) = delete;
-
-    bool IsOpen() const { return fd_ >= 0; }
-    const QString& Path() const { return path_; }
-    const std::string& Problem() const { return problem_; }
-
-    // Writes the line whole or not at all: what part of it went in before the disk filled is
-    // taken back. A line cut short by a crash before is closed first. A durable line is on
-    // the disk, not only in the system's cache, before it counts as written.
-    bool Write(QByteArray line, bool durable) {
-        struct stat status {};
-        if (::fstat(fd_, &status) != 0) return Failed(-1);
-        if (!EndsWithLineEnd(status.st_size)) line.prepend('\n');
-        for (qsizetype done = 0; done < line.size();) {
-            const ssize_t n =
-                ::write(fd_, line.constData() + done, std::size_t(line.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return Failed(status.st_size);
-            done += n;
-        }
-        if (durable && ::fdatasync(fd_) != 0) return Failed(status.st_size);
-        return true;
-    }
-
-private:
-    // True when the file is empty or ends with a line end; a line cut short does not.
-    bool EndsWithLineEnd(off_t size) const {
-        char last = '\n';
-        return size == 0 || (::pread(fd_, &last, 1, size - 1) == 1 && last == '\n');
-    }
-    bool Failed(off_t sizeBefore) {
-        problem_ = SystemReason(errno != 0 ? errno : EIO);
-        if (sizeBefore >= 0 && ::ftruncate(fd_, sizeBefore) != 0) {
-            // The part written stays; the next line starts on a line of its own.
-        }
-        return false;
-    }
-
-    QString path_;
-    int fd_;
-    std::string problem_;
-};
-
 // An emergency and a change of an incident must survive a power cut once written; a position
 // or a feed's news may wait for the next of those.
+// A name as UTF-8 text, whatever the system's code page (a narrow string() may throw).
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 bool IsDurable(const Event& event) {
     return std::holds_alternative<Emergency>(event.what) ||
            std::holds_alternative<IncidentChange>(event.what);
@@ -92,36 +29,56 @@ bool IsDurable(const Event& event) {
 
 }  // namespace
 
-QString IncidentLog::DefaultFolder() {
-    return QString::fromStdString(qt::CurrentLayout().data) + "/incidents";
+std::string IncidentLog::DefaultFolder(const std::string& dataFolder) {
+    return dataFolder + "/incidents";
 }
 
-void IncidentLog::RemoveOld(const QString& today) {
-    const QDate day = QDate::fromString(today, Qt::ISODate);
-    if (keepDays_ <= 0 || !day.isValid()) return;
+void IncidentLog::RemoveOld(const std::string& today) {
+    const auto midnight = ParseIsoTime(today + "T00:00:00Z");
+    if (keepDays_ <= 0 || today.size() != 10 || !midnight) return;
     // Names sort as their days do: everything before the first day kept goes.
-    const QString firstKept = IncidentFileName(day.addDays(1 - keepDays_).toString(Qt::ISODate));
-    QDir folder(folder_);
-    for (const QString& name : folder.entryList({"incidents-*.jsonl"}, QDir::Files))
-        if (name.size() == firstKept.size() && name < firstKept) folder.remove(name);
+    const std::string firstKept = IncidentFileName(IsoTime(*midnight - (keepDays_ - 1) * 86400LL));
+    for (const std::string& name : DayFiles(folder_)) {
+        if (name.size() != firstKept.size() || name >= firstKept) continue;
+        std::error_code error;
+        std::filesystem::remove(platform::FilePath(folder_ + '/' + name), error);
+    }
 }
 
-QString IncidentLog::ReplayFolder(const QString& replayFile, const QDateTime& start) {
-    return QString::fromStdString(qt::CurrentLayout().data) + "/replays/" +
-           QFileInfo(replayFile).completeBaseName() + '-' +
-           start.toUTC().toString("yyyyMMdd-HHmmss");
+std::vector<std::string> DayFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    // Stepped with an error code: a folder that cannot be read gives what was read of it.
+    for (std::filesystem::directory_iterator entry(platform::FilePath(folder), error), end;
+         !error && entry != end; entry.increment(error)) {
+        std::string name = Utf8(entry->path().filename());
+        std::error_code notFile;
+        if (name.starts_with("incidents-") && name.ends_with(".jsonl") &&
+            entry->is_regular_file(notFile))
+            names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-QString IncidentFileName(const QString& isoTime) {
-    return "incidents-" + isoTime.left(10) + ".jsonl";
+std::string IncidentLog::ReplayFolder(const std::string& dataFolder, const std::string& replayFile,
+                                      std::int64_t start_s) {
+    std::string start = IsoTime(start_s);  // 2026-12-07T10:15:00Z -> 20261207-101500
+    std::erase_if(start, [](char c) { return c == '-' || c == ':' || c == 'Z'; });
+    std::replace(start.begin(), start.end(), 'T', '-');
+    return dataFolder + "/replays/" + Utf8(platform::FilePath(replayFile).stem()) + '-' + start;
+}
+
+std::string IncidentFileName(const std::string& isoTime) {
+    return "incidents-" + isoTime.substr(0, 10) + ".jsonl";
 }
 
 bool IncidentLog::Append(const Event& event) {
     if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->copy) return true;
-    const QString time = IsoTime(event.time_s);
+    const std::string time = IsoTime(event.time_s);
     waiting_.push_back({.file = folder_ + '/' + IncidentFileName(time),
-                        .day = time.left(10),
-                        .text = QByteArray::fromStdString(JsonLine(event)) + '\n',
+                        .day = time.substr(0, 10),
+                        .text = JsonLine(event) + '\n',
                         .durable = IsDurable(event)});
     if (waiting_.size() > maxWaiting_) GiveUpOldest();
     Flush();
@@ -135,7 +92,7 @@ void IncidentLog::Retry() {
 // Writes the waiting lines in order, until one cannot be.
 void IncidentLog::Flush() {
     std::error_code folderError;
-    std::filesystem::create_directories(QFile::encodeName(folder_).toStdString(), folderError);
+    std::filesystem::create_directories(platform::FilePath(folder_), folderError);
     if (folderError) return Stopped(folder_, folderError.message());
     const std::size_t kept = waiting_.size();
     std::optional<AppendFile> file;
@@ -161,14 +118,14 @@ void IncidentLog::Flush() {
     if (onHealth_) onHealth_();
 }
 
-void IncidentLog::Stopped(const QString& file, const std::string& problem) {
+void IncidentLog::Stopped(const std::string& file, const std::string& problem) {
     const bool told = !health_.writing;
     health_.writing = false;
     health_.problem = problem;
     health_.waiting = waiting_.size();
     if (!told) {
         platform::LogLine(platform::Level::Warning)
-            << "the incident log " << file.toStdString() << " cannot be written: " << problem
+            << "the incident log " << file << " cannot be written: " << problem
             << "; what happens is kept and written when it can be again (an emergency is "
                "still shown and told)";
     }

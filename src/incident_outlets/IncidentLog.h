@@ -12,13 +12,12 @@
 // the system's reason each time the log stops being written, and again when it is back.
 #pragma once
 
-#include <QByteArray>
-#include <QDateTime>
-#include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "incidents/Events.h"
 
@@ -35,18 +34,19 @@ struct LogHealth {
 class IncidentLog {
 public:
     // The folder is created when the first line is written.
-    explicit IncidentLog(QString folder) : folder_(std::move(folder)) {}
+    explicit IncidentLog(std::string folder) : folder_(std::move(folder)) {}
 
     // "incidents" in the data folder (see platform::ChooseLayout).
-    static QString DefaultFolder();
+    static std::string DefaultFolder(const std::string& dataFolder);
     // "replays/<file's base name>-<start, UTC>" in the data folder: one per replay.
-    static QString ReplayFolder(const QString& replayFile, const QDateTime& start);
+    static std::string ReplayFolder(const std::string& dataFolder, const std::string& replayFile,
+                                    std::int64_t start_s);
 
     // How many days of files are kept, the day being written included; older ones are
     // removed when a new day's file begins. 0 keeps everything.
     void KeepDays(int days) { keepDays_ = days; }
     // Removes the day files older than the days kept before `today` (YYYY-MM-DD, UTC).
-    void RemoveOld(const QString& today);
+    void RemoveOld(const std::string& today);
 
     // Appends the event to the file of the day of its time, after the lines still waiting.
     // False when it could not be written now: it waits (a copy is left out).
@@ -61,24 +61,24 @@ public:
     void SetMaxWaiting(std::size_t lines) { maxWaiting_ = lines; }
     static constexpr std::size_t kMaxWaiting = 20000;  // a busy day's events, a few MB
 
-    const QString& Folder() const { return folder_; }
+    const std::string& Folder() const { return folder_; }
     // How many lines were flushed to the disk as they were written.
     std::size_t SyncedLines() const { return syncedLines_; }
 
 private:
     struct Line {
-        QString file;
-        QString day;  // YYYY-MM-DD
-        QByteArray text;
+        std::string file;
+        std::string day;  // YYYY-MM-DD
+        std::string text;
         bool durable = false;  // on the disk before it counts as written
     };
     void Flush();
-    void Stopped(const QString& file, const std::string& problem);
+    void Stopped(const std::string& file, const std::string& problem);
     void GiveUpOldest();
 
-    QString folder_;
+    std::string folder_;
     int keepDays_ = 0;
-    QString lastFile_;
+    std::string lastFile_;
     std::deque<Line> waiting_;
     std::size_t maxWaiting_ = kMaxWaiting;
     LogHealth health_;
@@ -88,6 +88,8 @@ private:
 
 // The day file's name for an ISO time ("2026-12-07T10:00:00Z" gives
 // "incidents-2026-12-07.jsonl").
-QString IncidentFileName(const QString& isoTime);
+std::string IncidentFileName(const std::string& isoTime);
+// The names of the day files in the folder, oldest first; none when it cannot be read.
+std::vector<std::string> DayFiles(const std::string& folder);
 
 }  // namespace incidents

@@ -1,299 +1,301 @@
 // Writing events as JSON.
 #include "incident_outlets/JsonLines.h"
 
-#include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QLocale>
-#include <algorithm>
-#include <chrono>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
-#include <map>
-#include <optional>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <ostream>
 
 namespace incidents {
 namespace {
 
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
+using nlohmann::json;
 
-QJsonArray TextArray(const std::vector<std::string>& texts) {
-    QJsonArray array;
-    for (const std::string& text : texts) array.append(Text(text));
+json TextArray(const std::vector<std::string>& texts) {
+    json array = json::array();
+    for (const std::string& text : texts) array.push_back(text);
     return array;
 }
 
-QJsonObject PathJson(const sighting::PathInfo& path) {
+json PathJson(const sighting::PathInfo& path) {
     return {{"digipeaters", TextArray(path.digipeaters)},
-            {"heard_from", Text(path.heardFrom)},
+            {"heard_from", path.heardFrom},
             {"via", path.viaInternet ? "internet" : "radio"},
-            {"gateway", Text(path.gateway)}};
+            {"gateway", path.gateway}};
 }
 
-QString Key(std::string_view key) {
-    return QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
-}
-
-}  // namespace
-
-QJsonObject ChangeObject(const Change& c) {
-    return {{"incident", static_cast<qint64>(c.incident)},
-            {"callsign", Text(c.callsign)},
-            {"time", static_cast<qint64>(c.time_s)},
-            {"action", Key(ActionKey(c.action))},
-            {"from", c.action == Action::Open ? QJsonValue() : QJsonValue(Key(StateKey(c.from)))},
-            {"to", Key(StateKey(c.to))},
-            {"operator", Text(c.operatorName)},
-            {"note", Text(c.note)},
-            {"handler", Text(c.handler)},
-            {"grade", Key(GradeKey(c.grade))},
-            {"grade_text", Key(GradeText(c.grade))},
-            {"held_back", Text(c.heldBackReason)}};
-}
-
-QJsonObject EvidenceJson(const Evidence& e) {
-    QJsonObject json{{"frame", Text(e.frame)},
-                     {"message_type", Text(e.messageType)},
-                     {"cause", Text(e.cause)},
-                     {"path", PathJson(e.path)},
-                     {"first_heard", IsoTime(e.firstHeard_s)},
-                     {"last_heard", IsoTime(e.lastHeard_s)},
-                     {"count", static_cast<qint64>(e.count)},
-                     {"heard", static_cast<qint64>(e.heard)},
-                     {"heard_via", TextArray(e.heardVia)}};
-    if (e.place) {
-        json["latitude_deg"] = e.place->latitude_deg;
-        json["longitude_deg"] = e.place->longitude_deg;
-    }
-    return json;
-}
-
-namespace {
-
-void AddHome(const std::optional<Place>& home, QJsonObject& json) {
-    if (!home) return;
-    json["latitude_deg"] = home->latitude_deg;
-    json["longitude_deg"] = home->longitude_deg;
+void AddPlace(const std::optional<Place>& place, json& object) {
+    if (!place) return;
+    object["latitude_deg"] = place->latitude_deg;
+    object["longitude_deg"] = place->longitude_deg;
 }
 
 struct ToObject {
-    QJsonObject operator()(const Emergency& e) const {
-        QJsonObject json{{"event", "emergency"}, {"unit", Text(e.unit)}, {"new", e.isNew}};
-        for (std::size_t i = 0; i < kBoxes; ++i)
-            json[QLatin1String(kBoxKeys[i].data(), kBoxKeys[i].size())] = Text(e.panel.text[i]);
-        if (e.copy) json["copy"] = true;
-        if (e.evidence) json["evidence"] = EvidenceJson(*e.evidence);
-        return json;
+    json operator()(const Emergency& e) const {
+        json object{{"event", "emergency"}, {"unit", e.unit}, {"new", e.isNew}};
+        for (std::size_t i = 0; i < kBoxes; ++i) object[std::string(kBoxKeys[i])] = e.panel.text[i];
+        if (e.copy) object["copy"] = true;
+        if (e.evidence) object["evidence"] = EvidenceJson(*e.evidence);
+        return object;
     }
-    QJsonObject operator()(const AlarmOn&) const { return {{"event", "alarm"}, {"state", "on"}}; }
-    QJsonObject operator()(const Acknowledged&) const {
-        return {{"event", "alarm"}, {"state", "off"}};
-    }
-    QJsonObject operator()(const FeedSilent& f) const {
+    json operator()(const AlarmOn&) const { return {{"event", "alarm"}, {"state", "on"}}; }
+    json operator()(const Acknowledged&) const { return {{"event", "alarm"}, {"state", "off"}}; }
+    json operator()(const FeedSilent& f) const {
         return {{"event", "feed"},
                 {"state", "silent"},
-                {"feed", Text(f.feed)},
-                {"seconds", static_cast<qint64>(f.silent_s)},
+                {"feed", f.feed},
+                {"seconds", static_cast<std::int64_t>(f.silent_s)},
                 {"last_heard", IsoTime(f.lastHeard_s)}};
     }
-    QJsonObject operator()(const FeedBack& f) const {
-        return {{"event", "feed"}, {"state", "back"}, {"feed", Text(f.feed)}};
+    json operator()(const FeedBack& f) const {
+        return {{"event", "feed"}, {"state", "back"}, {"feed", f.feed}};
     }
-    QJsonObject operator()(const FeedDown& f) const {
-        return {{"event", "feed"},
-                {"state", "down"},
-                {"feed", Text(f.feed)},
-                {"reason", Text(f.reason)}};
+    json operator()(const FeedDown& f) const {
+        return {{"event", "feed"}, {"state", "down"}, {"feed", f.feed}, {"reason", f.reason}};
     }
-    QJsonObject operator()(const FeedUp& f) const {
-        return {{"event", "feed"}, {"state", "up"}, {"feed", Text(f.feed)}};
+    json operator()(const FeedUp& f) const {
+        return {{"event", "feed"}, {"state", "up"}, {"feed", f.feed}};
     }
-    QJsonObject operator()(const Position& p) const {
-        return {{"event", "position"},
-                {"callsign", Text(p.callsign)},
-                {"latitude_deg", p.place.latitude_deg},
-                {"longitude_deg", p.place.longitude_deg}};
+    json operator()(const Position& p) const {
+        json object{{"event", "position"}, {"callsign", p.callsign}};
+        AddPlace(p.place, object);
+        return object;
     }
     // The change record, under "event": "incident".
-    QJsonObject operator()(const IncidentChange& c) const {
-        QJsonObject json = ChangeObject(c.change);
-        json["event"] = "incident";
-        return json;
+    json operator()(const IncidentChange& c) const {
+        json object = ChangeObject(c.change);
+        object["event"] = "incident";
+        return object;
     }
-    QJsonObject operator()(const WatchStopped& w) const {
-        QJsonObject json{{"event", "watch"}, {"state", "stopped"}};
-        AddHome(w.home, json);
-        return json;
+    json operator()(const WatchStopped& w) const {
+        json object{{"event", "watch"}, {"state", "stopped"}};
+        AddPlace(w.home, object);
+        return object;
     }
     // After a first start nothing says when the watch was down: there was no watch before.
-    QJsonObject operator()(const WatchStarted& w) const {
-        QJsonObject json{{"event", "watch"}, {"state", "started"}};
+    json operator()(const WatchStarted& w) const {
+        json object{{"event", "watch"}, {"state", "started"}};
         if (w.lastAlive_s) {
-            json["last_alive"] = IsoTime(*w.lastAlive_s);
-            json["stopped_cleanly"] = w.stoppedCleanly;
+            object["last_alive"] = IsoTime(*w.lastAlive_s);
+            object["stopped_cleanly"] = w.stoppedCleanly;
         }
-        AddHome(w.home, json);
-        return json;
+        AddPlace(w.home, object);
+        return object;
     }
 };
 
-// The same line written directly, for the events every emergency brings (Qt's objects cost
-// most of an emergency's time): members in key order, strings and numbers as Qt writes them.
-class Members {
-public:
-    Members& Text(std::string_view key, std::string_view text) { return Raw(key, Quoted(text)); }
-    Members& Number(std::string_view key, double value) {
-        return Raw(key,
-                   QByteArray::number(value, 'g', QLocale::FloatingPointShortest).toStdString());
+// The length of the valid UTF-8 sequence at text[at]; 0 when none starts there (a lone
+// continuation byte, a sequence cut short, an overlong form, a surrogate, beyond U+10FFFF).
+std::size_t SequenceLength(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    char32_t code = 0, least = 0;
+    if (lead >= 0xc0 && lead < 0xe0) {
+        length = 2, code = lead & 0x1fu, least = 0x80;
+    } else if (lead >= 0xe0 && lead < 0xf0) {
+        length = 3, code = lead & 0x0fu, least = 0x800;
+    } else if (lead >= 0xf0 && lead < 0xf8) {
+        length = 4, code = lead & 0x07u, least = 0x10000;
+    } else {
+        return 0;
     }
-    Members& Integer(std::string_view key, std::int64_t value) {
-        return Raw(key, std::to_string(value));
+    if (at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xc0u) != 0x80u) return 0;
+        code = (code << 6) | (byte(i) & 0x3fu);
     }
-    Members& Bool(std::string_view key, bool value) { return Raw(key, value ? "true" : "false"); }
-    Members& Texts(std::string_view key, const std::vector<std::string>& texts) {
-        std::string array = "[";
-        for (const std::string& text : texts) {
-            if (array.size() > 1) array += ',';
-            array += Quoted(text);
-        }
-        return Raw(key, array + ']');
-    }
-    Members& Raw(std::string_view key, std::string json) {
-        members_.insert_or_assign(std::string(key), std::move(json));
-        return *this;
-    }
-    std::string Object() const {
-        std::string json = "{";
-        for (const auto& [key, value] : members_)
-            json.append(json.size() > 1 ? ",\"" : "\"").append(key).append("\":").append(value);
-        return json + '}';
-    }
-
-private:
-    // Bytes that are not UTF-8 become U+FFFD as Qt reads them.
-    static std::string Quoted(std::string_view text) {
-        const bool ascii = std::all_of(text.begin(), text.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        const std::string utf8 =
-            ascii
-                ? std::string(text)
-                : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toStdString();
-        std::string quoted = "\"";
-        for (const char c : utf8) {
-            switch (c) {
-                case '"':
-                    quoted += "\\\"";
-                    break;
-                case '\\':
-                    quoted += "\\\\";
-                    break;
-                case '\b':
-                    quoted += "\\b";
-                    break;
-                case '\f':
-                    quoted += "\\f";
-                    break;
-                case '\n':
-                    quoted += "\\n";
-                    break;
-                case '\r':
-                    quoted += "\\r";
-                    break;
-                case '\t':
-                    quoted += "\\t";
-                    break;
-                default:
-                    if (static_cast<unsigned char>(c) < 0x20) {
-                        char escaped[8];
-                        std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
-                        quoted += escaped;
-                    } else {
-                        quoted += c;
-                    }
-            }
-        }
-        return quoted + '"';
-    }
-
-    std::map<std::string, std::string, std::less<>> members_;
-};
-
-std::string EvidenceLine(const Evidence& e) {
-    Members path;
-    path.Texts("digipeaters", e.path.digipeaters)
-        .Text("heard_from", e.path.heardFrom)
-        .Text("via", e.path.viaInternet ? "internet" : "radio")
-        .Text("gateway", e.path.gateway);
-    Members json;
-    json.Text("frame", e.frame)
-        .Text("message_type", e.messageType)
-        .Text("cause", e.cause)
-        .Raw("path", path.Object())
-        .Text("first_heard", IsoTime(e.firstHeard_s).toStdString())
-        .Text("last_heard", IsoTime(e.lastHeard_s).toStdString())
-        .Integer("count", static_cast<qint64>(e.count))
-        .Integer("heard", static_cast<qint64>(e.heard))
-        .Texts("heard_via", e.heardVia);
-    if (e.place) {
-        json.Number("latitude_deg", e.place->latitude_deg);
-        json.Number("longitude_deg", e.place->longitude_deg);
-    }
-    return json.Object();
+    const bool surrogate = code >= 0xd800 && code <= 0xdfff;
+    return code < least || code > 0x10ffff || surrogate ? 0 : length;
 }
 
-// The members of the events written directly; nothing for the others.
-std::optional<Members> DirectMembers(const Event& event) {
-    Members json;
-    if (const auto* e = std::get_if<Emergency>(&event.what)) {
-        json.Text("event", "emergency").Text("unit", e->unit).Bool("new", e->isNew);
-        for (std::size_t i = 0; i < kBoxes; ++i) json.Text(kBoxKeys[i], e->panel.text[i]);
-        if (e->copy) json.Bool("copy", true);
-        if (e->evidence) json.Raw("evidence", EvidenceLine(*e->evidence));
-    } else if (const auto* p = std::get_if<Position>(&event.what)) {
-        json.Text("event", "position")
-            .Text("callsign", p->callsign)
-            .Number("latitude_deg", p->place.latitude_deg)
-            .Number("longitude_deg", p->place.longitude_deg);
-    } else {
-        return std::nullopt;
+void AppendQuoted(std::string_view text, std::string& out) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::string valid = ascii ? std::string() : ValidUtf8(text);
+    out += '"';
+    for (const char c : ascii ? text : std::string_view(valid)) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
     }
-    return json;
+    out += '"';
+}
+
+// The shortest digits that read back as the value, in decimal or exponent form, whichever is
+// shorter (decimal when as long): 0.001, 1e-04, 1.5e+16, 45.59166666666667.
+std::string ShortestNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    if (value == std::trunc(value) && std::abs(value) <= 9007199254740992.0)
+        return std::to_string(static_cast<long long>(value));
+    char buffer[64];
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific).ptr;
+    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+    std::string out;
+    if (text.front() == '-') {
+        out = "-";
+        text.remove_prefix(1);
+    }
+    const std::size_t e = text.find('e');
+    std::string digits(1, text[0]);
+    if (e > 1) digits += text.substr(2, e - 2);
+    int exponent = 0;
+    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(),
+                    exponent);
+    const int point = exponent + 1, count = static_cast<int>(digits.size());
+    const int decimalLength = point <= 0 ? 2 - point + count : point >= count ? point : count + 1;
+    const int exponentLength = count + (count > 1) + 2 + (std::abs(exponent) >= 100 ? 3 : 2);
+    if (decimalLength > exponentLength) {
+        out += digits[0];
+        if (count > 1) out.append(".").append(digits, 1);
+        char tail[16];
+        std::snprintf(tail, sizeof tail, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+        return out + tail;
+    }
+    const auto places = static_cast<std::size_t>(point);
+    if (point <= 0) return out + "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    if (point >= count) return out + digits + std::string(places - digits.size(), '0');
+    return out + digits.substr(0, places) + "." + digits.substr(places);
+}
+
+void AppendJson(const json& value, std::string& out) {
+    switch (value.type()) {
+        case json::value_t::object: {
+            out += '{';
+            bool first = true;
+            for (const auto& [key, member] : value.items()) {
+                if (!first) out += ',';
+                first = false;
+                AppendQuoted(key, out);
+                out += ':';
+                AppendJson(member, out);
+            }
+            out += '}';
+            return;
+        }
+        case json::value_t::array: {
+            out += '[';
+            for (std::size_t i = 0; i < value.size(); ++i) {
+                if (i > 0) out += ',';
+                AppendJson(value[i], out);
+            }
+            out += ']';
+            return;
+        }
+        case json::value_t::string:
+            return AppendQuoted(value.get_ref<const std::string&>(), out);
+        case json::value_t::boolean:
+            out += value.get<bool>() ? "true" : "false";
+            return;
+        case json::value_t::number_integer:
+            out += std::to_string(value.get<std::int64_t>());
+            return;
+        case json::value_t::number_unsigned:
+            out += std::to_string(value.get<std::uint64_t>());
+            return;
+        case json::value_t::number_float:
+            out += ShortestNumber(value.get<double>());
+            return;
+        default:
+            out += "null";
+            return;
+    }
 }
 
 }  // namespace
 
-// Written by hand for the years 1 to 9999 (Qt's formatting cost more than the rest of an
-// emergency's log line); Qt's text otherwise.
-QString IsoTime(std::int64_t seconds) {
-    constexpr std::int64_t kYear1_s = -62'135'596'800, kYear10000_s = 253'402'300'800;
-    if (seconds < kYear1_s || seconds >= kYear10000_s)
-        return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
-    using namespace std::chrono;
-    const sys_seconds at{std::chrono::seconds(seconds)};
-    const sys_days day = floor<days>(at);
-    const year_month_day date(day);
-    const hh_mm_ss time(at - day);
-    char text[32];
-    const int length = std::snprintf(
-        text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
-        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-        static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-        static_cast<int>(time.seconds().count()));
-    return QString::fromLatin1(text, length);
+std::string ValidUtf8(std::string_view text) {
+    std::string valid;
+    valid.reserve(text.size());
+    if (text.starts_with("\xef\xbb\xbf")) text.remove_prefix(3);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = SequenceLength(text, at);
+        if (length == 0) {
+            valid += "\xef\xbf\xbd";
+            ++at;
+        } else {
+            valid.append(text, at, length);
+            at += length;
+        }
+    }
+    return valid;
 }
 
-QJsonObject ToJson(const Event& event) {
-    QJsonObject json = std::visit(ToObject{}, event.what);
-    json["time"] = IsoTime(event.time_s);
-    return json;
+std::string JsonText(const json& value) {
+    std::string text;
+    AppendJson(value, text);
+    return text;
+}
+
+json ChangeObject(const Change& c) {
+    return {{"incident", static_cast<std::int64_t>(c.incident)},
+            {"callsign", c.callsign},
+            {"time", static_cast<std::int64_t>(c.time_s)},
+            {"action", ActionKey(c.action)},
+            {"from", c.action == Action::Open ? json() : json(StateKey(c.from))},
+            {"to", StateKey(c.to)},
+            {"operator", c.operatorName},
+            {"note", c.note},
+            {"handler", c.handler},
+            {"grade", GradeKey(c.grade)},
+            {"grade_text", GradeText(c.grade)},
+            {"held_back", c.heldBackReason}};
+}
+
+json EvidenceJson(const Evidence& e) {
+    json object{{"frame", e.frame},
+                {"message_type", e.messageType},
+                {"cause", e.cause},
+                {"path", PathJson(e.path)},
+                {"first_heard", IsoTime(e.firstHeard_s)},
+                {"last_heard", IsoTime(e.lastHeard_s)},
+                {"count", static_cast<std::int64_t>(e.count)},
+                {"heard", static_cast<std::int64_t>(e.heard)},
+                {"heard_via", TextArray(e.heardVia)}};
+    AddPlace(e.place, object);
+    return object;
+}
+
+json ToJson(const Event& event) {
+    json object = std::visit(ToObject{}, event.what);
+    object["time"] = IsoTime(event.time_s);
+    return object;
 }
 
 std::string JsonLine(const Event& event) {
-    std::optional<Members> json = DirectMembers(event);
-    if (!json) return QJsonDocument(ToJson(event)).toJson(QJsonDocument::Compact).toStdString();
-    return json->Text("time", IsoTime(event.time_s).toStdString()).Object();
+    return JsonText(ToJson(event));
 }
 
 Stream::Sink JsonLinePrinter(std::ostream& out) {

@@ -2,13 +2,13 @@
 // did, the evidence and the numbers come back; a line cut short by a crash is left out.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <tuple>
 
+#include "fakes/TempFolder.h"
 #include "incident_outlets/IncidentJournal.h"
 #include "incident_outlets/IncidentLog.h"
 #include "incident_outlets/JsonLines.h"
@@ -21,8 +21,8 @@ constexpr std::int64_t kT0 = 1'796'637'600;  // 7 December 2026, 10:00 UTC
 // A watch wired as the program wires it: the book's changes and the emergencies with their
 // evidence go to the incident log, and each incident keeps its own evidence.
 struct LoggedBook {
-    QTemporaryDir dir;
-    QString folder = dir.path() + "/incidents";
+    fakes::TempFolder dir;
+    std::string folder = dir.Path() + "/incidents";
     IncidentLog log{folder};
     IncidentBook book;
 
@@ -67,7 +67,7 @@ struct LoggedBook {
     void Act(OperatorAction action, std::uint64_t id, std::int64_t time_s, const char* text) {
         ASSERT_TRUE(book.Apply({action, id, time_s, "Mario", text}).done);
     }
-    QString DayFile() const { return folder + "/" + IncidentFileName(IsoTime(kT0)); }
+    std::string DayFile() const { return folder + "/" + IncidentFileName(IsoTime(kT0)); }
 };
 
 // What an operator sees of an incident, and what the book decides by (copies by their keys).
@@ -154,7 +154,7 @@ TEST(IncidentJournal, AfterACleanStopNothingIsReadAgainAndNumbersGoOnWithoutTheL
     EXPECT_TRUE(taken.stoppedCleanly);
     EXPECT_EQ(taken.lastAlive_s, kT0 + 61);
 
-    ASSERT_TRUE(QFile::remove(w.DayFile()));
+    ASSERT_TRUE(std::filesystem::remove(w.DayFile()));
     IncidentBook later;
     IncidentJournal(w.folder).Restore(later);
     EXPECT_EQ(Book(later), Book(w.book));
@@ -167,15 +167,12 @@ TEST(IncidentJournal, AfterACleanStopNothingIsReadAgainAndNumbersGoOnWithoutTheL
 TEST(IncidentJournal, UnknownActionsAreTakenUpAndBrokenLinesLeftOut) {
     LoggedBook w;
     w.Heard("Q7MOB-9", kT0, 45.5);
-    QFile file(w.DayFile());
-    ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write(
-        R"({"event":"incident","incident":1,"callsign":"Q7MOB-9","time":"2026-12-07T10:01:00Z",)"
-        R"("action":"take_over","from":"new","to":"being_handled","operator":"Bea",)"
-        R"("note":"mine now","handler":"Bea","grade":"mic_e","held_back":""})"
-        "\n{\"event\":\"alarm\",\"sta\xff\n"
-        R"({"event":"incident","incident":1,"callsign":"Q7MO)");
-    file.close();
+    std::ofstream(w.DayFile(), std::ios::app | std::ios::binary)
+        << (R"({"event":"incident","incident":1,"callsign":"Q7MOB-9","time":"2026-12-07T10:01:00Z",)"
+            R"("action":"take_over","from":"new","to":"being_handled","operator":"Bea",)"
+            R"("note":"mine now","handler":"Bea","grade":"mic_e","held_back":""})"
+            "\n{\"event\":\"alarm\",\"sta\xff\n"
+            R"({"event":"incident","incident":1,"callsign":"Q7MO)");
 
     IncidentBook restored;
     const TakenUp taken = IncidentJournal(w.folder).Restore(restored);
@@ -204,13 +201,13 @@ TEST(ChangeObject, WritesEveryKeyAndKeepsTheTextValid) {
                 .heldBackReason = ""};
     const std::string note =
         std::string("a\xEF\xBF\xBD") + "b\xc3\xa9" + "\xEF\xBF\xBD" + "(" + "\xf4\x8f\xbf\xbf";
-    EXPECT_EQ(QJsonDocument(ChangeObject(take)).toJson(QJsonDocument::Compact).toStdString(),
+    EXPECT_EQ(JsonText(ChangeObject(take)),
               R"({"action":"take","callsign":"IZ2ABC-9","from":"new","grade":"mic_e",)"
               R"("grade_text":"Mic-E Emergency code","handler":"Bruno \"B\"\n","held_back":"",)"
               R"("incident":1,"note":")" +
                   note + R"(","operator":"Anna","time":1796472100,"to":"being_handled"})");
     take.action = Action::Open;
-    EXPECT_TRUE(ChangeObject(take)["from"].isNull());
+    EXPECT_TRUE(ChangeObject(take)["from"].is_null());
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #   - a host that is not registered gives a clear message and nothing is written;
 #   - a host killed while Sirenwatch watches is told once, the settings are saved, and it ends;
 #   - the compiled interfaces are the host's documented ones;
-#   - our settings-file layer reads and writes as Windows' own profile calls do.
+#   - our settings-file layer reads and writes as Windows' own profile calls do;
+#   - the incident outlets keep their log and journal, and the emergency command's job object
+#     ends a hanging command with what it started.
 # Usage: tests/windows/wine_e2e.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR
 set -euo pipefail
 
@@ -120,5 +122,10 @@ expect "our profile layer reads and writes as Windows does" \
 # ---- the compiled interfaces against the host's documented ones, and the busy-call filter
 expect "the interfaces are the host's documented ones" \
   wine "$windows_build/tests/windows/interface_check.exe" "$(windows_path "$windows_build/uiview32/UIView32.tlb")"
+
+# ---- the incident outlets: the log and its journal, the command and its job object
+mkdir -p "$work/outlets"
+expect "the incident outlets run on Windows" \
+  wine "$windows_build/tests/windows/outlets_check.exe" "$(windows_path "$work/outlets")"
 
 finish_checks Windows

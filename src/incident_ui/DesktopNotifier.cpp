@@ -1,5 +1,5 @@
 // Sending notifications over D-Bus, fire and forget; a failure is told once on standard error.
-#include "incident_outlets/DesktopNotifier.h"
+#include "incident_ui/DesktopNotifier.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -9,9 +9,10 @@
 
 #include "platform/Log.h"
 
-namespace incidents {
+namespace incident_ui {
 namespace {
 
+// The service may read markup: text from the air is shown as text.
 QString Escaped(const std::string& text) {
     return QString::fromStdString(text).toHtmlEscaped();
 }
@@ -25,38 +26,19 @@ QDBusConnection SessionBusIfAny() {
     return named ? QDBusConnection::sessionBus() : QDBusConnection("");
 }
 
-Notification NotificationFor(const Event& event) {
-    if (const auto* e = std::get_if<Emergency>(&event.what); e != nullptr && e->isNew) {
-        const Panel& p = e->panel;
-        return {"Emergency: " + QString::fromStdString(p[Box::Callsign]),
-                QString("%1\n%2").arg(Escaped(WhereFromHome(*e, "°")), Escaped(p[Box::Beacon])),
-                true};
-    }
-    if (const auto* f = std::get_if<FeedSilent>(&event.what)) {
-        return {"Sirenwatch hears nothing",
-                QString("Nothing heard on %1 for %2 s").arg(Escaped(f->feed)).arg(f->silent_s),
-                true};
-    }
-    if (const auto* f = std::get_if<FeedDown>(&event.what)) {
-        return {"Sirenwatch's feed is down", Escaped(f->feed + ": " + f->reason), true};
-    }
-    return {};
-}
-
 void DesktopNotifier::PrintFailure(const QString& message) {
     platform::LogLine(platform::Level::Warning)
         << "no desktop notification: " << message.toStdString();
 }
 
-void DesktopNotifier::Tell(const Event& event) {
-    const Notification n = NotificationFor(event);
-    if (n.summary.isEmpty() || !bus_.isConnected()) return;
+void DesktopNotifier::Notify(const incidents::Notification& n) {
+    if (!bus_.isConnected()) return;
     QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.Notifications",
                                                        "/org/freedesktop/Notifications",
                                                        "org.freedesktop.Notifications", "Notify");
     const QVariantMap hints{{"urgency", QVariant::fromValue<uchar>(n.critical ? 2 : 1)}};
-    call << QString("Sirenwatch") << 0u << icon_ << n.summary << n.body << QStringList() << hints
-         << -1;
+    call << QString("Sirenwatch") << 0u << icon_ << QString::fromStdString(n.summary)
+         << Escaped(n.body) << QStringList() << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call));
     ++answers_->awaited;
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [answers = answers_, watcher] {
@@ -68,4 +50,4 @@ void DesktopNotifier::Tell(const Event& event) {
     });
 }
 
-}  // namespace incidents
+}  // namespace incident_ui

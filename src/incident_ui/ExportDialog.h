@@ -3,10 +3,11 @@
 
 #include <QString>
 #include <QWidget>
+#include <string>
 
-namespace incidents {
+namespace incident_ui {
 
 // Asks for a GPX or KML file, writes it, and tells how it went.
-void ExportFromMap(const QString& logFolder, QWidget& parent);
+void ExportFromMap(const std::string& logFolder, QWidget& parent);
 
-}  // namespace incidents
+}  // namespace incident_ui

@@ -8,25 +8,16 @@
 #include <functional>
 #include <memory>
 
-#include "incidents/Events.h"
+#include "incident_outlets/Notifier.h"
 
-namespace incidents {
-
-struct Notification {
-    QString summary;
-    QString body;  // already escaped for servers that read markup
-    bool critical = false;
-};
-
-// What to tell for an event; an empty summary for events that are not told.
-Notification NotificationFor(const Event& event);
+namespace incident_ui {
 
 // The session bus where the environment names one (DBUS_SESSION_BUS_ADDRESS, or the "bus"
 // socket in XDG_RUNTIME_DIR); otherwise a connection that is not connected, so nothing tries
 // to start a bus of its own.
 QDBusConnection SessionBusIfAny();
 
-class DesktopNotifier {
+class DesktopNotifier final : public incidents::Notifier {
 public:
     using FailureSink = std::function<void(const QString& message)>;
     // The program's log.
@@ -38,9 +29,9 @@ public:
         answers_->onFailure = std::move(onFailure);
     }
 
-    // A sink for the incidents: sends without waiting for the answer. The first failed
-    // answer goes to the failure sink; later ones are not told again.
-    void Tell(const Event& event);
+    // Sends without waiting for the answer. The first failed answer goes to the failure sink;
+    // later ones are not told again.
+    void Notify(const incidents::Notification& notification) override;
     // Notifications sent whose answer has not come yet.
     int AnswersAwaited() const { return answers_->awaited; }
 
@@ -56,4 +47,4 @@ private:
     std::shared_ptr<Answers> answers_ = std::make_shared<Answers>();
 };
 
-}  // namespace incidents
+}  // namespace incident_ui

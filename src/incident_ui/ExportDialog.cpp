@@ -1,5 +1,5 @@
 // Exporting from the map window, with Qt's file dialog and message boxes.
-#include "incident_outlets/ExportDialog.h"
+#include "incident_ui/ExportDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -7,19 +7,20 @@
 
 #include "incident_outlets/IncidentExport.h"
 
-namespace incidents {
+namespace incident_ui {
 
-void ExportFromMap(const QString& logFolder, QWidget& parent) {
+void ExportFromMap(const std::string& logFolder, QWidget& parent) {
     const QString file = QFileDialog::getSaveFileName(&parent, "Export incidents",
                                                       QDir::homePath() + "/incidents.gpx",
                                                       "GPX (*.gpx);;KML (*.kml)");
     if (file.isEmpty()) return;
-    if (const auto written = ExportIncidents(logFolder, file, std::nullopt)) {
-        QMessageBox::information(&parent, "Export incidents", *written);
+    if (const auto written =
+            incidents::ExportIncidents(logFolder, file.toStdString(), std::nullopt)) {
+        QMessageBox::information(&parent, "Export incidents", QString::fromStdString(*written));
     } else {
         QMessageBox::warning(&parent, "Export incidents",
                              QString::fromStdString(written.error().text));
     }
 }
 
-}  // namespace incidents
+}  // namespace incident_ui
