@@ -26,8 +26,9 @@ public:
     explicit Replayer(std::vector<const NetChange*> changes) : changes_(std::move(changes)) {
         for (const NetChange* change : changes_)
             if (change->kind == Kind::Open) NoteOpening(*change);
-        std::sort(changes_.begin(), changes_.end(),
-                  [&](const NetChange* a, const NetChange* b) { return PlaceOf(*a) < PlaceOf(*b); });
+        std::sort(changes_.begin(), changes_.end(), [&](const NetChange* a, const NetChange* b) {
+            return PlaceOf(*a) < PlaceOf(*b);
+        });
     }
 
     std::vector<NetIncident> Run() {
@@ -62,7 +63,8 @@ private:
         switch (change.kind) {
             case Kind::Open:
             case Kind::Heard:
-                Heard(net, id, change);
+                entry.applied = Heard(net, id, change);
+                if (!entry.applied) entry.refusal = "the incident is closed";
                 break;
             case Kind::StandDown:
                 entry.applied = StandDown(id, change);
@@ -103,11 +105,15 @@ private:
     }
 
     // One more site heard it, or the same again: evidence; a station that stood down is back.
-    void Heard(NetIncident& net, std::uint64_t id, const NetChange& change) {
+    // A closed incident's evidence stays as it was closed.
+    bool Heard(NetIncident& net, std::uint64_t id, const NetChange& change) {
+        if (scratch_.Find(id)->state == State::Closed) return false;
         const auto site = std::find_if(net.sites.begin(), net.sites.end(),
                                        [&](const Site& s) { return s.watcher == change.watcher; });
-        if (site == net.sites.end()) net.sites.push_back({change.watcher, change.time_s, change.grade});
-        else site->grade = std::max(site->grade, change.grade);
+        if (site == net.sites.end())
+            net.sites.push_back({change.watcher, change.time_s, change.grade});
+        else
+            site->grade = std::max(site->grade, change.grade);
         Incident incident = *scratch_.Find(id);
         incident.grade = std::max(incident.grade, change.grade);
         ++incident.frames;
@@ -115,6 +121,7 @@ private:
         incident.lastHeard_s = std::max(incident.lastHeard_s, change.time_s);
         if (incident.state == State::StoodDown) Move(incident, Action::Reopen, State::New, change);
         scratch_.Restore({std::move(incident)}, 0);
+        return true;
     }
 
     bool StandDown(std::uint64_t id, const NetChange& change) {

@@ -28,8 +28,8 @@ struct Entry {
 };
 
 struct NetIncident {
-    NetKey key;                  // the opening that won
-    std::vector<NetKey> merged;  // openings for the station made while this one was open
+    NetKey key;                    // the opening that won
+    std::vector<NetKey> merged;    // openings for the station made while this one was open
     incidents::Incident incident;  // state, handler, grade, history; id is the watcher's own
     std::vector<Site> sites;
     std::vector<Entry> log;  // in the net's order

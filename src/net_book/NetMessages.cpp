@@ -14,8 +14,8 @@
 namespace net_book {
 namespace {
 
-using nlohmann::json;
 using incidents::OperatorAction;
+using nlohmann::json;
 
 constexpr std::array kOperatorActions = {OperatorAction::Acknowledge, OperatorAction::Take,
                                          OperatorAction::Note,        OperatorAction::Close,
@@ -27,14 +27,13 @@ struct Refused {
 };
 
 bool IsWatcherCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
 }
 
 bool HasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-    });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
 }
 
 const json& Field(const json& object, const char* name) {
@@ -85,9 +84,12 @@ std::int64_t Time(const json& object) {
 
 void ReadAction(const json& object, NetChange& change) {
     const std::string action = Text(object, "action", 32, false);
-    if (action == "open") change.kind = Kind::Open;
-    else if (action == "heard") change.kind = Kind::Heard;
-    else if (action == "stand_down") change.kind = Kind::StandDown;
+    if (action == "open")
+        change.kind = Kind::Open;
+    else if (action == "heard")
+        change.kind = Kind::Heard;
+    else if (action == "stand_down")
+        change.kind = Kind::StandDown;
     else {
         const auto known = std::find_if(
             kOperatorActions.begin(), kOperatorActions.end(),
@@ -122,9 +124,9 @@ NetChange ReadChange(const json& object) {
 }
 
 json ChangeObject(const NetChange& change) {
-    json object = {{"key", KeyText(change.key)},       {"watcher", change.watcher},
-                   {"seq", change.sequence},            {"time", change.time_s},
-                   {"callsign", change.callsign},       {"action", ActionText(change)}};
+    json object = {{"key", KeyText(change.key)},  {"watcher", change.watcher},
+                   {"seq", change.sequence},      {"time", change.time_s},
+                   {"callsign", change.callsign}, {"action", ActionText(change)}};
     if (!change.operatorName.empty()) object["operator"] = change.operatorName;
     if (!change.note.empty()) object["note"] = change.note;
     if (change.grade != incidents::EvidenceGrade::None)
@@ -166,8 +168,8 @@ std::optional<NetKey> KeyFromText(std::string_view text) {
     const std::string_view digits = text.substr(slash + 1);
     std::uint64_t number = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (!watcher || digits.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
-        number == 0) {
+    if (!watcher || digits.empty() || error != std::errc{} ||
+        end != digits.data() + digits.size() || number == 0) {
         return std::nullopt;
     }
     return NetKey{*watcher, number};

@@ -2,9 +2,9 @@
 // change log (what a watcher that was away catches up from), as small versioned JSON objects.
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <compare>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +16,7 @@
 namespace net_book {
 
 inline constexpr int kFormatVersion = 1;
-inline constexpr std::size_t kMaxWatcherBytes = 32;   // letters, digits, '-' and '_'
+inline constexpr std::size_t kMaxWatcherBytes = 32;  // letters, digits, '-' and '_'
 inline constexpr std::size_t kMaxCallsignBytes = 16;
 inline constexpr std::size_t kMaxOperatorBytes = 64;
 inline constexpr std::size_t kMaxNoteBytes = 500;

@@ -59,8 +59,8 @@ SharedBook::Out SharedBook::Heard(std::uint64_t incident, std::string_view calls
     if (net->incident.state == State::Closed) return {};  // a late copy
     const auto site = std::find_if(net->sites.begin(), net->sites.end(),
                                    [&](const Site& s) { return s.watcher == watcher_; });
-    const bool news = site == net->sites.end() || site->grade < grade ||
-                      net->incident.state == State::StoodDown;
+    const bool news =
+        site == net->sites.end() || site->grade < grade || net->incident.state == State::StoodDown;
     if (!news) return {};
     NetChange heard = NewChange(net->key, net->incident.callsign, time_s, Kind::Heard);
     heard.grade = grade;
@@ -92,8 +92,8 @@ SharedBook::Acted SharedBook::Act(incidents::OperatorCommand command) {
     now.id = 1;
     now.history.clear();
     rules.Restore({std::move(now)}, 2);
-    IncidentBook::Outcome outcome = rules.Apply({command.action, 1, command.time_s,
-                                                 command.operatorName, command.text});
+    IncidentBook::Outcome outcome =
+        rules.Apply({command.action, 1, command.time_s, command.operatorName, command.text});
     outcome.incident = local;
     if (!outcome.done) return {outcome, incidents::RefusalText(outcome), {}};
     if (byKey_[net->key].size() >= kMaxChangesPerKey) {
@@ -138,7 +138,8 @@ SharedBook::Received SharedBook::Receive(std::string_view payload, std::string_v
     } else {
         const Snapshot& snapshot = std::get<Snapshot>(*parsed.message);
         if (snapshot.watcher != *sender)
-            return {false, "refused: a snapshot of " + snapshot.watcher + " sent by " + *sender, {}};
+            return {
+                false, "refused: a snapshot of " + snapshot.watcher + " sent by " + *sender, {}};
         std::set<std::string> touched;
         std::size_t refused = 0;
         for (const NetChange& change : snapshot.changes) {
@@ -162,6 +163,7 @@ SharedBook::Out SharedBook::Expire(std::int64_t now_s) {
     for (const auto& [id, since_s] : pending_)
         if (since_s + kPendingFor_s <= now_s) stale.push_back(id);
     for (const ChangeId& id : stale) Forget(id);
+    ForgetLongClosed(now_s);
 
     Out out;
     for (auto key = retained_.begin(); key != retained_.end();) {
@@ -212,7 +214,8 @@ SharedBook::Admission SharedBook::Admit(const NetChange& change, std::int64_t no
     const ChangeId id{change.watcher, change.sequence};
     if (changes_.contains(id)) return Admission::Duplicate;
     const auto station = stationOf_.find(change.key);
-    if (change.time_s > now_s + kMaxAhead_s) why = "its time is ahead of this watcher's clock";
+    if (change.time_s > now_s + kMaxAhead_s)
+        why = "its time is ahead of this watcher's clock";
     else if (change.sequence >
              static_cast<std::uint64_t>(std::max<std::int64_t>(0, now_s + kMaxAhead_s)) * 1000 +
                  kSequenceSlack)
@@ -258,13 +261,34 @@ bool SharedBook::MakeRoom(const NetChange& change) {
     return true;
 }
 
+// Stations whose incidents are all closed, the last a day ago or more, are forgotten, so the
+// book stays bounded on a watch that runs for months; this watcher's numbers stay unused.
+void SharedBook::ForgetLongClosed(std::int64_t now_s) {
+    std::vector<std::string> done;
+    for (const auto& [station, nets] : incidents_) {
+        const bool old = std::all_of(nets.begin(), nets.end(), [&](const NetIncident& net) {
+            const Entry* closing = ClosingEntry(net);
+            return closing != nullptr && closing->change.time_s + kKeepClosed_s <= now_s;
+        });
+        if (old) done.push_back(station);
+    }
+    for (const std::string& station : done) {
+        const auto ids = byStation_[station];
+        for (const ChangeId& id : ids) Forget(id);
+        std::erase_if(stationOf_, [&](const auto& key) { return key.second == station; });
+        incidents_.erase(station);
+    }
+}
+
 void SharedBook::Forget(const ChangeId& id) {
     const auto stored = changes_.find(id);
     if (stored == changes_.end()) return;
     const NetChange& change = stored->second.change;
     byStation_[change.callsign].erase(id);
+    if (byStation_[change.callsign].empty()) byStation_.erase(change.callsign);
     auto& ofKey = byKey_[change.key];
     ofKey.erase(std::remove(ofKey.begin(), ofKey.end(), id), ofKey.end());
+    if (ofKey.empty()) byKey_.erase(change.key);
     pending_.erase(id);
     changes_.erase(stored);
 }
@@ -294,7 +318,8 @@ void SharedBook::Number(NetIncident& net) {
     auto consider = [&](const NetKey& key) {
         if (key.watcher == watcher_ && !localOfKey_.contains(key)) Bind(key.number, key);
         const auto local = localOfKey_.find(key);
-        if (local != localOfKey_.end()) lowest = std::min(lowest.value_or(local->second), local->second);
+        if (local != localOfKey_.end())
+            lowest = std::min(lowest.value_or(local->second), local->second);
     };
     consider(net.key);
     for (const NetKey& key : net.merged) consider(key);

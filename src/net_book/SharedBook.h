@@ -99,6 +99,7 @@ private:
     Admission Admit(const NetChange& change, std::int64_t now_s, std::string& why);
     bool MakeRoom(const NetChange& change);
     void Forget(const ChangeId& id);
+    void ForgetLongClosed(std::int64_t now_s);
     void Derive(const std::string& callsign);
     void Number(NetIncident& net);
     void Tell(const NetIncident& net, const std::map<NetKey, incidents::State>& before);

@@ -1,11 +1,11 @@
 // The net's incident messages: what is written reads back the same, and what a hostile or
 // broken publisher sends is refused with a reason.
-#include "net_book/NetMessages.h"
-
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <string>
+
+#include "net_book/NetMessages.h"
 
 namespace net_book {
 namespace {
@@ -82,8 +82,8 @@ TEST(NetMessages, RefusesWhatIsBrokenOrOutOfBounds) {
         {with("callsign", "7"), "not text"},
         {with("grade", "\"loud\""), "unknown grade"},
         {with("action", "\"open\""), "only CENTRE opens"},
-        {"{\"v\":1,\"type\":\"snapshot\",\"watcher\":\"A\",\"key\":\"A/1\",\"changes\":[" +
-             good + std::string(",") + good + ",{}]}",
+        {"{\"v\":1,\"type\":\"snapshot\",\"watcher\":\"A\",\"key\":\"A/1\",\"changes\":[" + good +
+             std::string(",") + good + ",{}]}",
          "no \"key\""},
     };
     for (const Case& c : cases) {
