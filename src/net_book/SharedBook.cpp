@@ -110,6 +110,10 @@ SharedBook::Acted SharedBook::Act(incidents::OperatorCommand command) {
     change.note = command.text;
     const ChangeId id{change.watcher, change.sequence};
     Acted acted{outcome, {}, Publish(std::move(change))};
+    if (acted.out.empty()) {
+        acted.outcome.done = false;
+        acted.why = "not taken into the book";
+    }
     if (const NetIncident* after = Find(local)) {
         for (const Entry& entry : after->log) {
             if (entry.change.watcher != id.first || entry.change.sequence != id.second) continue;
@@ -181,11 +185,15 @@ SharedBook::Out SharedBook::Expire(std::int64_t now_s) {
     return out;
 }
 
-SharedBook::Out SharedBook::Snapshots() const {
+SharedBook::Out SharedBook::Snapshots() {
     Out out;
-    for (const auto& [station, nets] : incidents_)
-        for (const NetIncident& net : nets)
-            if (net.incident.state != State::Closed) out.push_back(SnapshotOf(net));
+    for (const auto& [station, nets] : incidents_) {
+        for (const NetIncident& net : nets) {
+            if (net.incident.state == State::Closed) continue;
+            out.push_back(SnapshotOf(net));
+            retained_.insert(net.key);
+        }
+    }
     return out;
 }
 

@@ -63,7 +63,7 @@ public:
     };
 
     // `watcher` is this watcher's name; `newLocalNumber` gives a number for an incident opened
-    // elsewhere (the local incident book's next, so numbers are never reused).
+    // elsewhere (the local incident book's ReserveNumber, so numbers are never reused).
     SharedBook(std::string watcher, std::function<std::uint64_t()> newLocalNumber);
 
     void SetNoticeSink(std::function<void(const Notice&)> sink) { noticeSink_ = std::move(sink); }
@@ -81,7 +81,7 @@ public:
     // Drops changes of incidents never opened, clears snapshots of incidents long closed.
     Out Expire(std::int64_t now_s);
     // Every open incident's snapshot, to publish retained on (re)connecting.
-    Out Snapshots() const;
+    Out Snapshots();
 
     const NetIncident* Find(std::uint64_t incident) const;
     const NetIncident* FindKey(const NetKey& key) const;

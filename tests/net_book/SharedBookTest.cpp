@@ -1,11 +1,10 @@
 // Watchers of one net keeping one incident book: actions anywhere apply everywhere, concurrent
 // ones resolve alike, a watcher that was away catches up, the siren follows, and hostile
 // messages change nothing.
-#include "net_book/SharedBook.h"
-
 #include <gtest/gtest.h>
 
 #include "SimulatedNet.h"
+#include "net_book/SharedBook.h"
 
 namespace net_book {
 namespace {
@@ -39,18 +38,22 @@ struct ThreeWatchers : ::testing::Test {
         net.Deliver();
         return *net[at].book.Find(local);
     }
-    std::uint64_t LocalAt(SimWatcher& w, const NetKey& key) { return w.book.FindKey(key)->incident.id; }
+    std::uint64_t LocalAt(SimWatcher& w, const NetKey& key) {
+        return w.book.FindKey(key)->incident.id;
+    }
 };
 
 TEST_F(ThreeWatchers, OpenedAtOneAcknowledgedAtAnotherTakenAtTheThird) {
     const NetKey key = OpenAt(0, 7, kT).key;
     EXPECT_EQ(KeyText(key), "CENTRE/7");
 
-    auto acked = shack.book.Act(Command(OperatorAction::Acknowledge, LocalAt(shack, key), kT + 5, "Bea"));
+    auto acked =
+        shack.book.Act(Command(OperatorAction::Acknowledge, LocalAt(shack, key), kT + 5, "Bea"));
     ASSERT_TRUE(acked.outcome.done) << acked.why;
     net.Send(1, acked.out);
     net.Deliver();
-    auto taken = igate.book.Act(Command(OperatorAction::Take, LocalAt(igate, key), kT + 9, "Carlo"));
+    auto taken =
+        igate.book.Act(Command(OperatorAction::Take, LocalAt(igate, key), kT + 9, "Carlo"));
     ASSERT_TRUE(taken.outcome.done) << taken.why;
     net.Send(2, taken.out);
     net.Deliver();
@@ -65,8 +68,10 @@ TEST_F(ThreeWatchers, OpenedAtOneAcknowledgedAtAnotherTakenAtTheThird) {
 TEST_F(ThreeWatchers, ConcurrentTakesHaveTheSameWinnerEverywhere) {
     const NetKey key = OpenAt(0, 1, kT).key;
     // Both take before hearing of the other: each is right at home, one is refused on the net.
-    auto byShack = shack.book.Act(Command(OperatorAction::Take, LocalAt(shack, key), kT + 20, "Bea"));
-    auto byIgate = igate.book.Act(Command(OperatorAction::Take, LocalAt(igate, key), kT + 20, "Carlo"));
+    auto byShack =
+        shack.book.Act(Command(OperatorAction::Take, LocalAt(shack, key), kT + 20, "Bea"));
+    auto byIgate =
+        igate.book.Act(Command(OperatorAction::Take, LocalAt(igate, key), kT + 20, "Carlo"));
     ASSERT_TRUE(byShack.outcome.done && byIgate.outcome.done);
     net.Send(1, byShack.out);
     net.Send(2, byIgate.out);
@@ -114,7 +119,9 @@ TEST_F(ThreeWatchers, ConcurrentOpeningsEndAsOneIncidentTheEarlierWins) {
 TEST_F(ThreeWatchers, AWatcherAwayCatchesUpFromSnapshots) {
     const NetKey key = OpenAt(0, 1, kT).key;
     net.GoOffline(2);
-    net.Send(1, shack.book.Act(Command(OperatorAction::Acknowledge, LocalAt(shack, key), kT + 5, "Bea")).out);
+    net.Send(
+        1, shack.book.Act(Command(OperatorAction::Acknowledge, LocalAt(shack, key), kT + 5, "Bea"))
+               .out);
     net.Send(0, centre.book.Act(Command(OperatorAction::Take, 1, kT + 6, "Anna")).out);
     net.Send(0, centre.book.Heard(2, "IK2XYZ", kT + 7, kMicE));  // a second station meanwhile
     net.Deliver();
@@ -131,14 +138,17 @@ TEST_F(ThreeWatchers, TheSirenFollowsTheSharedState) {
     EXPECT_TRUE(shack.notices[0].sound);
     EXPECT_TRUE(centre.notices.empty() || !centre.notices.back().sound);  // its own alarm did
 
-    net.Send(1, shack.book.Act(Command(OperatorAction::Acknowledge, LocalAt(shack, key), kT + 5, "Bea")).out);
+    net.Send(
+        1, shack.book.Act(Command(OperatorAction::Acknowledge, LocalAt(shack, key), kT + 5, "Bea"))
+               .out);
     net.Deliver();
     ASSERT_FALSE(centre.notices.empty());
     EXPECT_TRUE(centre.notices.back().silence);
     EXPECT_EQ(centre.notices.back().by, "SHACK");
     EXPECT_EQ(centre.notices.back().incident, 1u);
 
-    net.Send(0, centre.book.Act(Command(OperatorAction::Close, 1, kT + 9, "Anna", "found safe")).out);
+    net.Send(0,
+             centre.book.Act(Command(OperatorAction::Close, 1, kT + 9, "Anna", "found safe")).out);
     net.Deliver();
     EXPECT_EQ(igate.book.FindKey(key)->incident.state, State::Closed);
     EXPECT_EQ(net.Retained(), 1u);  // only the closer's snapshot stays, for a day
@@ -230,7 +240,8 @@ TEST(SharedBook, EveryDeliveryOrderGivesTheSameBook) {
         net.Send(0, net[0].book.Act(Command(OperatorAction::Take, 1, kT + 3, "Anna")).out);
         net.Send(1, net[1].book.Act(Command(OperatorAction::Acknowledge, 1, kT + 3, "Bea")).out);
         net.Send(1, net[1].book.Act(Command(OperatorAction::Take, 1, kT + 3, "Bea")).out);
-        net.Send(2, net[2].book.Act(Command(OperatorAction::Note, 1, kT + 3, "Carlo", "on air")).out);
+        net.Send(2,
+                 net[2].book.Act(Command(OperatorAction::Note, 1, kT + 3, "Carlo", "on air")).out);
         net.Deliver();
         net.Send(1, net[1].book.Heard(2, "IK2XYZ", kT + 4, kMicE));
         net.Send(2, net[2].book.Act(Command(OperatorAction::Close, 1, kT + 5, "Carlo", "ok")).out);

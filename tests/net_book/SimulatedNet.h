@@ -16,8 +16,7 @@
 namespace net_book {
 
 struct SimWatcher {
-    explicit SimWatcher(const std::string& name)
-        : book(name, [this] { return nextLocal++; }) {
+    explicit SimWatcher(const std::string& name) : book(name, [this] { return nextLocal++; }) {
         book.SetNoticeSink([this](const SharedBook::Notice& n) { notices.push_back(n); });
     }
     std::uint64_t nextLocal = 1;
@@ -30,7 +29,8 @@ struct SimWatcher {
 class SimulatedNet {
 public:
     explicit SimulatedNet(std::vector<std::string> names, unsigned seed = 1) : random_(seed) {
-        for (const std::string& name : names) watchers_.push_back(std::make_unique<SimWatcher>(name));
+        for (const std::string& name : names)
+            watchers_.push_back(std::make_unique<SimWatcher>(name));
     }
 
     SimWatcher& operator[](std::size_t i) { return *watchers_[i]; }
@@ -59,7 +59,8 @@ public:
             auto batch = std::exchange(inFlight_, {});
             if (duplicates_) {
                 const std::size_t copies = batch.size() / 3;
-                for (std::size_t i = 0; i < copies; ++i) batch.push_back(batch[random_() % batch.size()]);
+                for (std::size_t i = 0; i < copies; ++i)
+                    batch.push_back(batch[random_() % batch.size()]);
             }
             std::shuffle(batch.begin(), batch.end(), random_);
             for (const auto& item : batch) Hand(item.to, item.from, item.payload);
@@ -70,7 +71,8 @@ public:
     // Back: the retained snapshots first, as a broker gives them on subscribing.
     void ComeBack(std::size_t i) {
         watchers_[i]->online = true;
-        std::vector<std::pair<std::string, std::string>> retained(retained_.begin(), retained_.end());
+        std::vector<std::pair<std::string, std::string>> retained(retained_.begin(),
+                                                                  retained_.end());
         std::shuffle(retained.begin(), retained.end(), random_);
         for (const auto& [topic, payload] : retained)
             if (!payload.empty()) Hand(i, topic.substr(0, topic.find(' ')), payload);
