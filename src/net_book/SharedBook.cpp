@@ -313,10 +313,14 @@ void SharedBook::Derive(const std::string& callsign) {
     for (NetIncident& net : derived) Number(net);
     auto& held = incidents_[callsign];
     held = std::move(derived);
+    std::vector<Notice> notices;
     for (const NetIncident& net : held) {
         ClearClosed(net, cleared_);
-        Tell(net, before);
+        if (auto notice = NoticeOf(net, before)) notices.push_back(std::move(*notice));
     }
+    // Last, so that a sink acting on the book at once finds it whole.
+    if (noticeSink_)
+        for (const Notice& notice : notices) noticeSink_(notice);
 }
 
 // This watcher's number for the incident: the lowest it gave any of the incident's openings;
@@ -332,26 +336,28 @@ void SharedBook::Number(NetIncident& net) {
     consider(net.key);
     for (const NetKey& key : net.merged) consider(key);
     if (!lowest) {
-        lowest = newLocalNumber_ ? newLocalNumber_() : spareNumber_++;
+        do lowest = newLocalNumber_ ? newLocalNumber_() : spareNumber_++;
+        while (keyOfLocal_.contains(*lowest));  // given already: never two incidents to one
         Bind(*lowest, net.key);
     }
     net.incident.id = *lowest;
     for (auto& change : net.incident.history) change.incident = *lowest;
 }
 
-void SharedBook::Tell(const NetIncident& net, const std::map<NetKey, State>& before) {
+std::optional<SharedBook::Notice> SharedBook::NoticeOf(
+    const NetIncident& net, const std::map<NetKey, State>& before) const {
     std::optional<State> was;
     for (const auto& [key, state] : before)
         if (net.Holds(key) && (!was || key == net.key)) was = state;
     const State now = net.incident.state;
-    if (!noticeSink_ || was == now) return;
+    if (was == now) return std::nullopt;
     std::string by;
     for (const Entry& entry : net.log)
         if (entry.applied) by = entry.change.watcher;
     Notice notice{net.incident.id, net.key, net.incident.callsign, was, now, by};
     notice.sound = now == State::New && by != watcher_;
     notice.silence = was == State::New && now != State::New;
-    noticeSink_(notice);
+    return notice;
 }
 
 // Closed by another watcher: this one's retained snapshots of it go; the closer keeps its own

@@ -102,7 +102,8 @@ private:
     void ForgetLongClosed(std::int64_t now_s);
     void Derive(const std::string& callsign);
     void Number(NetIncident& net);
-    void Tell(const NetIncident& net, const std::map<NetKey, incidents::State>& before);
+    std::optional<Notice> NoticeOf(const NetIncident& net,
+                                   const std::map<NetKey, incidents::State>& before) const;
     void ClearClosed(const NetIncident& net, Out& out);
     Out Publish(NetChange change);
     Outgoing SnapshotOf(const NetIncident& net) const;

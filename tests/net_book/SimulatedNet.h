@@ -19,7 +19,7 @@ struct SimWatcher {
     explicit SimWatcher(const std::string& name) : book(name, [this] { return nextLocal++; }) {
         book.SetNoticeSink([this](const SharedBook::Notice& n) { notices.push_back(n); });
     }
-    std::uint64_t nextLocal = 1;
+    std::uint64_t nextLocal = 100;  // the tests give their own openings numbers below
     SharedBook book;
     std::vector<SharedBook::Notice> notices;
     std::vector<std::string> refusals;
