@@ -96,7 +96,8 @@ SharedBook::Acted SharedBook::Act(incidents::OperatorCommand command) {
         rules.Apply({command.action, 1, command.time_s, command.operatorName, command.text});
     outcome.incident = local;
     if (!outcome.done) return {outcome, incidents::RefusalText(outcome), {}};
-    if (byKey_[net->key].size() >= kMaxChangesPerKey) {
+    const auto logged = byKey_.find(net->key);
+    if (logged != byKey_.end() && logged->second.size() >= kMaxChangesPerKey) {
         outcome.done = false;
         return {outcome, "the incident's log is full: close it", {}};
     }
@@ -302,10 +303,11 @@ void SharedBook::Forget(const ChangeId& id) {
 }
 
 void SharedBook::Derive(const std::string& callsign) {
-    std::map<NetKey, State> before;
+    std::map<NetKey, Held> before;
     for (const NetIncident& net : incidents_[callsign]) {
-        before.emplace(net.key, net.incident.state);
-        for (const NetKey& key : net.merged) before.emplace(key, net.incident.state);
+        const Held held{net.incident.state, net.incident.handler};
+        before.emplace(net.key, held);
+        for (const NetKey& key : net.merged) before.emplace(key, held);
     }
     std::vector<const NetChange*> known;
     for (const ChangeId& id : byStation_[callsign]) known.push_back(&changes_.at(id).change);
@@ -344,17 +346,19 @@ void SharedBook::Number(NetIncident& net) {
     for (auto& change : net.incident.history) change.incident = *lowest;
 }
 
-std::optional<SharedBook::Notice> SharedBook::NoticeOf(
-    const NetIncident& net, const std::map<NetKey, State>& before) const {
-    std::optional<State> was;
-    for (const auto& [key, state] : before)
-        if (net.Holds(key) && (!was || key == net.key)) was = state;
+std::optional<SharedBook::Notice> SharedBook::NoticeOf(const NetIncident& net,
+                                                       const std::map<NetKey, Held>& before) const {
+    std::optional<Held> held;
+    for (const auto& [key, then] : before)
+        if (net.Holds(key) && (!held || key == net.key)) held = then;
     const State now = net.incident.state;
-    if (was == now) return std::nullopt;
+    if (held && held->state == now && held->handler == net.incident.handler) return std::nullopt;
+    const std::optional<State> was = held ? std::optional(held->state) : std::nullopt;
     std::string by;
     for (const Entry& entry : net.log)
         if (entry.applied) by = entry.change.watcher;
-    Notice notice{net.incident.id, net.key, net.incident.callsign, was, now, by};
+    Notice notice{net.incident.id,      net.key, net.incident.callsign, was, now,
+                  net.incident.handler, by};
     notice.sound = now == State::New && by != watcher_;
     notice.silence = was == State::New && now != State::New;
     return notice;

@@ -39,13 +39,15 @@ public:
     };
     using Out = std::vector<Outgoing>;
 
-    // An incident held here changed state by the shared book: the siren follows it.
+    // An incident held here changed state or handler by the shared book: the siren follows it,
+    // the screens show it again.
     struct Notice {
         std::uint64_t incident = 0;  // this watcher's number
         NetKey key;
         std::string callsign;
         std::optional<incidents::State> before;  // nothing: first heard of here
         incidents::State now = incidents::State::New;
+        std::string handler;
         std::string by;        // the watcher whose change did it
         bool sound = false;    // new (or back) through another watcher
         bool silence = false;  // no longer new: acknowledged, taken, stood down or closed
@@ -102,8 +104,12 @@ private:
     void ForgetLongClosed(std::int64_t now_s);
     void Derive(const std::string& callsign);
     void Number(NetIncident& net);
+    struct Held {
+        incidents::State state;
+        std::string handler;
+    };
     std::optional<Notice> NoticeOf(const NetIncident& net,
-                                   const std::map<NetKey, incidents::State>& before) const;
+                                   const std::map<NetKey, Held>& before) const;
     void ClearClosed(const NetIncident& net, Out& out);
     Out Publish(NetChange change);
     Outgoing SnapshotOf(const NetIncident& net) const;

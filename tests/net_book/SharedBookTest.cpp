@@ -82,6 +82,9 @@ TEST_F(ThreeWatchers, ConcurrentTakesHaveTheSameWinnerEverywhere) {
     EXPECT_EQ(shared.incident.handler, "Carlo");  // the same second: "IGATE" sorts first
     EXPECT_FALSE(shared.log.back().applied);
     EXPECT_EQ(shared.log.back().refusal, "being handled by Carlo: take it over first, with a note");
+    // The shack learns its take did not hold: still handled, by another.
+    EXPECT_EQ(shack.notices.back().handler, "Carlo");
+    EXPECT_EQ(shack.notices.back().now, State::BeingHandled);
 }
 
 TEST_F(ThreeWatchers, OneEmergencyHeardAtTwoSitesIsOneIncidentWithBothSites) {
