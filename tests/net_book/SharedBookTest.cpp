@@ -218,6 +218,42 @@ TEST_F(ThreeWatchers, HostileMessagesNeitherCrashNorMislead) {
     EXPECT_EQ(igate.book.FindKey(unknown.key)->incident.state, State::New) << Picture(igate.book);
 }
 
+TEST(SharedBook, AFloodedLogKeepsTheFirstChangesInTheOrder) {
+    SharedBook book("IGATE", {});
+    NetChange change;
+    change.key = {"CENTRE", 1};
+    change.watcher = "CENTRE";
+    change.callsign = "IZ1ABC-9";
+    change.sequence = 1;
+    change.time_s = kT;
+    ASSERT_TRUE(book.Receive(FormatChange(change), "CENTRE", kT).accepted);
+    change.kind = Kind::Operator;
+    change.action = OperatorAction::Note;
+    change.operatorName = "Anna";
+    change.note = "n";
+    auto send = [&](std::uint64_t sequence, std::int64_t t) {
+        change.sequence = sequence;
+        change.time_s = t;
+        return book.Receive(FormatChange(change), "CENTRE", kT + 1000);
+    };
+    for (std::uint64_t i = 2; i <= SharedBook::kMaxChangesPerKey; ++i)
+        ASSERT_TRUE(send(i, kT + 10).accepted);
+    const auto later = send(5000, kT + 20);
+    EXPECT_FALSE(later.accepted);
+    EXPECT_NE(later.why.find("full"), std::string::npos);
+    EXPECT_TRUE(send(6000, kT + 5).accepted);  // earlier: it takes the last one's place
+    const NetIncident& net = *book.FindKey(change.key);
+    EXPECT_EQ(net.log.size(), SharedBook::kMaxChangesPerKey);
+    EXPECT_EQ(net.log[1].change.sequence, 6000u);
+    EXPECT_EQ(net.log.back().change.sequence, SharedBook::kMaxChangesPerKey - 1);
+
+    // Closed, and a day later, the station is forgotten: the book stays bounded.
+    change.action = OperatorAction::Close;
+    ASSERT_TRUE(send(7000, kT + 1).accepted);
+    book.Expire(kT + 1 + SharedBook::kKeepClosed_s);
+    EXPECT_EQ(book.FindKey(change.key), nullptr);
+}
+
 TEST(SharedBook, AnOversizedNoteIsCutToWhatTheNetCarries) {
     SimulatedNet net{{"CENTRE", "SHACK"}};
     net.Send(0, net[0].book.Heard(1, "IZ1ABC-9", kT, kMicE));
