@@ -139,6 +139,8 @@ public:
     void Restore(std::vector<Incident> incidents, std::uint64_t nextNumber);
     // The number the next incident gets; never one given before, also across restarts.
     std::uint64_t NextNumber() const { return nextId_; }
+    // A number no incident of this book will get: for one opened at another watcher of the net.
+    std::uint64_t ReserveNumber() { return nextId_++; }
 
     const Incident* Find(std::uint64_t id) const;
     // The station's latest incident, closed or not.
