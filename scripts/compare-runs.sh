@@ -13,9 +13,10 @@ trap 'rm -rf "$work"' EXIT
 python3 "$source_dir/bench/make_capture.py" --day --lines 20000 --stations 8000 --seed 13 \
   | cut -d' ' -f2- >"$work/day.tnc2"
 
-# Clock times and the run's own names out of the way: its home, dates, times, Unix seconds.
+# Clock times and the run's own names out of the way: its home, the program's folder, dates,
+# times, Unix seconds.
 mask() {
-  sed -E -e "s#$work/(before|after)-#HOME-#g" -e 's/-[0-9]{8}-[0-9]{6}/-STAMP/g' -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}(T[0-9:.]+(Z|[+-][0-9:]+)?)?/DATE/g' \
+  sed -E -e "s#$work/(before|after)-#HOME-#g" -e "s#$(dirname "$before")/|$(dirname "$after")/#PROGRAM/#g" -e 's/-[0-9]{8}-[0-9]{6}/-STAMP/g' -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}(T[0-9:.]+(Z|[+-][0-9:]+)?)?/DATE/g' \
     -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/TIME/g' \
     -e 's/"([a-z_]*(time|_s|started|stopped|last_alive|since)[a-z_]*)":[0-9.]+/"\1":N/g' \
     -e 's/\b1[0-9]{9}\b/N/g' -e 's/pid [0-9]+/pid N/g'
