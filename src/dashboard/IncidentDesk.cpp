@@ -47,19 +47,21 @@ std::string IncidentDesk::Ago(std::int64_t seconds, bool english) {
 }
 
 DeskWords IncidentDesk::Words(bool en) {
-    return {.title = Say(en, "Incidents", "Interventi"),
-            .columns = {Say(en, "Callsign", "Nominativo"), Say(en, "State", "Stato"),
-                        Say(en, "Grade", "Grado"), Say(en, "Last heard", "Ultima ricezione"),
-                        Say(en, "Operator", "Operatore"), Say(en, "Held back", "Trattenuto")},
-            .buttons = {Say(en, "Acknowledge", "Tacita"), Say(en, "Take", "Prendi in carico"),
-                        Say(en, "Take over...", "Subentra..."), Say(en, "Release...", "Rilascia..."),
-                        Say(en, "Add note...", "Aggiungi nota..."), Say(en, "Close...", "Chiudi...")}};
+    return {
+        .title = Say(en, "Incidents", "Interventi"),
+        .columns = {Say(en, "Callsign", "Nominativo"), Say(en, "State", "Stato"),
+                    Say(en, "Grade", "Grado"), Say(en, "Last heard", "Ultima ricezione"),
+                    Say(en, "Operator", "Operatore"), Say(en, "Held back", "Trattenuto")},
+        .buttons = {Say(en, "Acknowledge", "Tacita"), Say(en, "Take", "Prendi in carico"),
+                    Say(en, "Take over...", "Subentra..."), Say(en, "Release...", "Rilascia..."),
+                    Say(en, "Add note...", "Aggiungi nota..."), Say(en, "Close...", "Chiudi...")}};
 }
 
 Question IncidentDesk::NameQuestion(bool en) {
-    return {Say(en, "Operator", "Operatore"),
-            Say(en, "Your name, kept for this session:", "Il tuo nome, tenuto per questa sessione:"),
-            false};
+    return {
+        Say(en, "Operator", "Operatore"),
+        Say(en, "Your name, kept for this session:", "Il tuo nome, tenuto per questa sessione:"),
+        false};
 }
 
 std::optional<Question> IncidentDesk::NoteQuestion(ActionKind kind, bool en) {
@@ -96,8 +98,8 @@ std::string IncidentDesk::Refresh() {
     try {
         shown_ = source_.Current();
     } catch (const std::exception& e) {
-        return Say(English(), "The incidents could not be read: ",
-                   "Gli interventi non si possono leggere: ") +
+        return Say(English(),
+                   "The incidents could not be read: ", "Gli interventi non si possono leggere: ") +
                e.what();
     }
     return {};
@@ -110,8 +112,7 @@ const IncidentView* IncidentDesk::Find(const std::string& id) const {
 }
 
 std::array<std::string, ColumnCount> IncidentDesk::Row(const IncidentView& in) const {
-    return {in.callsign,     in.state,
-            in.grade,        Ago(shown_.now_s - in.lastHeard_s, English()),
+    return {in.callsign,     in.state,   in.grade, Ago(shown_.now_s - in.lastHeard_s, English()),
             in.operatorName, in.heldBack};
 }
 
@@ -126,7 +127,8 @@ std::string IncidentDesk::Detail(const IncidentView& in) const {
 }
 
 std::string IncidentDesk::OperatorCaption() const {
-    return operator_.empty() ? std::string() : Say(English(), "Operator: ", "Operatore: ") + operator_;
+    return operator_.empty() ? std::string()
+                             : Say(English(), "Operator: ", "Operatore: ") + operator_;
 }
 
 std::optional<std::string> IncidentDesk::Act(ActionKind kind, const std::string& incidentId,

@@ -18,12 +18,13 @@ struct DeskAction {
     ActionKind kind;
     const char* key;
 };
-inline constexpr std::array<DeskAction, 6> kDeskActions = {{{ActionKind::Acknowledge, "acknowledge"},
-                                                            {ActionKind::Take, "take"},
-                                                            {ActionKind::TakeOver, "take_over"},
-                                                            {ActionKind::Release, "release"},
-                                                            {ActionKind::Note, "note"},
-                                                            {ActionKind::Close, "close"}}};
+inline constexpr std::array<DeskAction, 6> kDeskActions = {
+    {{ActionKind::Acknowledge, "acknowledge"},
+     {ActionKind::Take, "take"},
+     {ActionKind::TakeOver, "take_over"},
+     {ActionKind::Release, "release"},
+     {ActionKind::Note, "note"},
+     {ActionKind::Close, "close"}}};
 
 // Text asked of the operator: the name on one line, a note on several.
 struct Question {
@@ -68,7 +69,8 @@ public:
     // Acts on the incident as the operator, asking the name the first time and the note the
     // action needs. Returns the status line (empty when done, else the refusal), or nullopt when
     // the operator cancelled and nothing went to the source.
-    std::optional<std::string> Act(ActionKind kind, const std::string& incidentId, const Asker& ask);
+    std::optional<std::string> Act(ActionKind kind, const std::string& incidentId,
+                                   const Asker& ask);
     const std::string& OperatorName() const { return operator_; }
     // "Operator: Anna"; empty before the name is known.
     std::string OperatorCaption() const;

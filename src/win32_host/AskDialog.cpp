@@ -31,8 +31,9 @@ std::string Typed(HWND edit) {
 
 LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
     auto* asking = reinterpret_cast<Asking*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY) {
         ForgetControlName(window);
@@ -60,8 +61,8 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     return DefWindowProcW(window, message, w, l);
 }
 
-HWND Child(HWND parent, const wchar_t* windowClass, const std::wstring& text, DWORD style,
-           int id, const wchar_t* name, RECT place) {
+HWND Child(HWND parent, const wchar_t* windowClass, const std::wstring& text, DWORD style, int id,
+           const wchar_t* name, RECT place) {
     HWND child = CreateWindowExW(
         windowClass == std::wstring(L"EDIT") ? WS_EX_CLIENTEDGE : 0, windowClass, text.c_str(),
         WS_CHILD | WS_VISIBLE | style, place.left, place.top, place.right - place.left,
@@ -92,17 +93,16 @@ HWND Build(HWND owner, const dashboard::Question& question, bool english, Asking
     const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
     const POINT at = PlaceOver(owner, size);
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName,
-                                  win32::Utf16(question.title).c_str(), style, at.x, at.y,
-                                  size.cx, size.cy, owner, nullptr, GetModuleHandleW(nullptr),
-                                  &asking);
+                                  win32::Utf16(question.title).c_str(), style, at.x, at.y, size.cx,
+                                  size.cy, owner, nullptr, GetModuleHandleW(nullptr), &asking);
     SetControlName(window, L"Ask");
     int y = kMargin;
     Child(window, L"STATIC", win32::Utf16(question.label), SS_NOPREFIX, -1, L"AskLabel",
           {kMargin, y, width - kMargin, y + kLabelHeight});
     y += kLabelHeight + 4;
-    const DWORD editStyle = WS_TABSTOP | (question.multiLine
-                                              ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL
-                                              : ES_AUTOHSCROLL);
+    const DWORD editStyle = WS_TABSTOP | (question.multiLine ? ES_MULTILINE | ES_WANTRETURN |
+                                                                   ES_AUTOVSCROLL | WS_VSCROLL
+                                                             : ES_AUTOHSCROLL);
     asking.edit = Child(window, L"EDIT", L"", editStyle, 100, L"AskText",
                         {kMargin, y, width - kMargin, y + editHeight});
     y += editHeight + kMargin;
@@ -110,15 +110,14 @@ HWND Build(HWND owner, const dashboard::Question& question, bool english, Asking
     const int okLeft = cancelLeft - kMargin - kButtonWidth;
     Child(window, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, L"AskOk",
           {okLeft, y, okLeft + kButtonWidth, y + kButtonHeight});
-    Child(window, L"BUTTON", english ? L"Cancel" : L"Annulla", WS_TABSTOP | BS_PUSHBUTTON,
-          IDCANCEL, L"AskCancel", {cancelLeft, y, cancelLeft + kButtonWidth, y + kButtonHeight});
+    Child(window, L"BUTTON", english ? L"Cancel" : L"Annulla", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL,
+          L"AskCancel", {cancelLeft, y, cancelLeft + kButtonWidth, y + kButtonHeight});
     return window;
 }
 
 }  // namespace
 
-std::optional<std::string> AskText(HWND owner, const dashboard::Question& question,
-                                   bool english) {
+std::optional<std::string> AskText(HWND owner, const dashboard::Question& question, bool english) {
     Asking asking;
     HWND window = Build(owner, question, english, asking);
     if (!window) return std::nullopt;

@@ -14,7 +14,6 @@ namespace win32_host {
 
 // Shows the question over the owner, which is disabled until it is answered. The text typed
 // (line ends as "\n"), or nullopt when cancelled or closed.
-std::optional<std::string> AskText(HWND owner, const dashboard::Question& question,
-                                   bool english);
+std::optional<std::string> AskText(HWND owner, const dashboard::Question& question, bool english);
 
 }  // namespace win32_host

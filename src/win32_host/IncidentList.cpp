@@ -29,8 +29,8 @@ constexpr COLORREF kRefusal = RGB(176, 0, 0);
 
 HWND Child(HWND parent, const wchar_t* windowClass, DWORD style, DWORD exStyle, int id,
            const wchar_t* name) {
-    HWND child = CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0,
-                                 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    HWND child = CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 10,
+                                 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  TRUE);
@@ -40,7 +40,8 @@ HWND Child(HWND parent, const wchar_t* windowClass, DWORD style, DWORD exStyle, 
 
 int TextWidth(HWND window, const std::wstring& text) {
     HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
@@ -111,9 +112,9 @@ void IncidentList::Build() {
     detail_ = Child(window_, L"EDIT", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                     WS_EX_CLIENTEDGE, 101, L"detail");
     for (std::size_t i = 0; i < buttons_.size(); ++i)
-        buttons_[i] = Child(window_, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON,
-                            0, kFirstButtonId + static_cast<int>(i),
-                            Utf16(dash::kDeskActions[i].key).c_str());
+        buttons_[i] =
+            Child(window_, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0,
+                  kFirstButtonId + static_cast<int>(i), Utf16(dash::kDeskActions[i].key).c_str());
     // No prefix: an operator's name or a refusal with "&" in it is shown as typed.
     who_ = Child(window_, L"STATIC", SS_NOPREFIX | SS_RIGHT | SS_CENTERIMAGE, 0, 102, L"operator");
     status_ = Child(window_, L"STATIC", SS_NOPREFIX | SS_CENTERIMAGE, 0, 103, L"status");
