@@ -12,12 +12,14 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "dashboard/DashboardSource.h"
+#include "dashboard/IncidentDesk.h"
 
 namespace incident_ui {
 
@@ -34,7 +36,15 @@ public:
                                          bool multiLine)>
         ask;
 
-    enum Column { Callsign, State, Grade, LastHeard, Operator, HeldBack, ColumnCount };
+    enum Column {
+        Callsign = dashboard::Callsign,
+        State = dashboard::State,
+        Grade = dashboard::Grade,
+        LastHeard = dashboard::LastHeard,
+        Operator = dashboard::Operator,
+        HeldBack = dashboard::HeldBack,
+        ColumnCount = dashboard::ColumnCount
+    };
     // The source changed: the list follows a moment later, once for a burst of changes.
     static constexpr int kRefreshDelay_ms = 200;
     // "How long ago" is written again this often, changes or not.
@@ -43,20 +53,17 @@ public:
 
     void Refresh();
     void Act(dashboard::ActionKind kind);  // on the selected incident
-    QString OperatorName() const { return operator_; }
+    QString OperatorName() const { return QString::fromStdString(desk_.OperatorName()); }
 
 private:
     std::string SelectedId() const;
     void ShowSelected();
     void Caption(int languageCode);
-    bool English() const { return language_ == 2000; }
 
-    dashboard::Source& source_;
-    dashboard::Snapshot shown_;
-    QString operator_;
+    dashboard::IncidentDesk desk_;
     QTableWidget* table_;
     QPlainTextEdit* detail_;
-    QPushButton *acknowledge_, *take_, *takeOver_, *release_, *note_, *close_;
+    std::array<QPushButton*, dashboard::kDeskActions.size()> buttons_{};  // in the desk's order
     int language_ = 0;  // the language the captions are in; 0 before the first
     QLabel* who_;
     QLabel* status_;

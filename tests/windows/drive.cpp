@@ -11,6 +11,7 @@
 //                                       from the bar down: "menu 1 1 2" is SetUp > Language >
 //                                       English
 //   drive.exe click NAME                clicks the control named NAME (a button)
+//   drive.exe type NAME TEXT            puts TEXT in the control named NAME (a text box)
 //   drive.exe dblclick NAME X Y         double-clicks at X, Y (pixels) in the control named NAME
 //   drive.exe scroll NAME H V           scrolls the control H columns right and V rows down
 //   drive.exe answer CAPTION OK|CANCEL  answers the message box whose caption starts so
@@ -68,13 +69,15 @@ std::vector<HWND> TopWindows() {
     return Children(GetDesktopWindow());
 }
 
-// The windows of Sirenwatch's forms, and the host's map window, that are shown.
+// The windows of Sirenwatch's forms, and the host's map window, incident list and input window,
+// that are shown.
 std::vector<HWND> Forms() {
+    static const std::wstring kClasses[] = {L"SirenwatchForm", L"SirenwatchHostMap",
+                                            L"SirenwatchIncidents", L"SirenwatchAsk"};
     std::vector<HWND> forms;
     for (HWND window : TopWindows())
-        if ((ClassOf(window) == L"SirenwatchForm" || ClassOf(window) == L"SirenwatchHostMap") &&
-            IsWindowVisible(window))
-            forms.push_back(window);
+        for (const std::wstring& name : kClasses)
+            if (ClassOf(window) == name && IsWindowVisible(window)) forms.push_back(window);
     return forms;
 }
 
@@ -203,6 +206,12 @@ int main(int argc, char** argv) {
     if (command == "place" && argc == 3) return PlaceCommand(Utf16(argv[2]));
     if (command == "menu" && argc >= 3) return MenuCommand(argc - 2, argv + 2);
     if (command == "click" && argc == 3) return Post(Control(Utf16(argv[2])), BM_CLICK, 0, 0);
+    if (command == "type" && argc == 4) {
+        const std::wstring text = Utf16(argv[3]);
+        SendMessageW(Control(Utf16(argv[2])), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(text.c_str()));
+        return 0;
+    }
     if (command == "dblclick" && argc == 5)
         return Post(Control(Utf16(argv[2])), WM_LBUTTONDBLCLK, MK_LBUTTON,
                     MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4])));

@@ -2,7 +2,8 @@
 # Sirenwatch's Win32 windows under Wine on Xvfb, beside the stand-in host playing the demo:
 # the window tree as designed, driven the way a person would (menus, buttons, a double-click
 # on a row and its question), each step checked in Sirenwatch.ini and the host's call log;
-# the built-in host's map window painted from the scene the Linux window paints;
+# the built-in host's map window painted from the scene the Linux window paints, and its
+# incident list driven through one action;
 # and pictures of every window, written as PNG to OUT_DIR.
 # Usage: tests/windows/wine_windows.sh WINDOWS_BUILD_DIR OUT_DIR
 set -euo pipefail
@@ -180,6 +181,30 @@ expect "the map window shows the land around home ($land)" awk -v s="$land" 'BEG
 band=$(share_of "$out/host-map.png" 'rgb(200,20,20)')
 expect "the silent feed's warning band is across the top ($band)" \
   awk -v s="$band" 'BEGIN { exit !(s > 0.03) }'
+
+# ---- the incident list under the map: its picture, then the incident being handled taken over
+# with the buttons and the input window, as an operator would
+shot IncidentList incident-list
+under_the_map() {  # the list's top edge on the map's bottom edge, at its left
+  local map list
+  map="$(drive place HostMap | tr -d '\r')" list="$(drive place IncidentList | tr -d '\r')"
+  awk -v m="$map" -v l="$list" 'BEGIN {
+    split(m, a, /[x+]/); split(l, b, /[x+]/); exit !(b[3] == a[3] && b[4] == a[2] + a[4]) }'
+}
+expect "the incident list sits under the map window" under_the_map
+drive click take_over
+drive wait AskLabel "Your name"
+shot Ask incident-list-ask
+drive type AskText "Bruno"
+drive click AskOk
+drive wait AskLabel "Why you take it over"
+drive type AskText "Anna went home"
+drive click AskOk
+drive wait operator "Operator: Bruno"
+expect "the list hands the take-over to the source with the name and the note" \
+  grep -q 'action take_over on 2 by Bruno: Anna went home' "$work/host_map.out"
+drive wait detail "Bruno: Anna went home"
+shot IncidentList incident-list-taken-over
 drive close HostMap
 status=0
 wait "$map_window" || status=$?
