@@ -12,7 +12,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libxkbcommon-dev
   libgeographiclib-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libboost-dev nlohmann-json3-dev libmosquitto-dev
+  libboost-dev nlohmann-json3-dev libssl-dev libmosquitto-dev
 )
 test_packages=(
   git clang fp-utils dbus-daemon

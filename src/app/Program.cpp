@@ -201,7 +201,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     std::unique_ptr<qt_host::MapView> map;
     if (mainWindow) map = OpenMapWindow(host, hostSettings, *mainWindow);
     if (map) {
-        FurnishMap(*map, folder, watchSettings, outlets.log);
+        FurnishMap(*map, folder, watchSettings, outlets.log, network, fromNetwork);
         map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
         map->heldBack = [&book](const std::string& callsign) {
             const incidents::Incident* incident = book.Latest(callsign);

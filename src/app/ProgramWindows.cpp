@@ -20,7 +20,8 @@ std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& fo
     return std::make_shared<const basemap::BaseMap>(std::move(*map));
 }
 
-std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSettings& settings) {
+std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSettings& settings,
+                                                  net::IoThread& network, net::UiQueue& ui) {
     if (settings.tileUrl.empty()) return nullptr;  // none, or none usable (the checks told)
     qt_host::TileSettings tiles;
     tiles.urlTemplate = QString::fromStdString(settings.tileUrl);
@@ -28,7 +29,7 @@ std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSet
     tiles.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                         "/sirenwatch/tiles";
     tiles.userAgent = QString::fromStdString("Sirenwatch/" + VersionText());
-    return std::make_unique<qt_host::TileLayer>(tiles);
+    return std::make_unique<qt_host::TileLayer>(tiles, network.Context(), ui);
 }
 
 std::unique_ptr<qt_host::MapView> OpenMapWindow(builtin_host::BuiltinHost& host,
@@ -70,9 +71,10 @@ std::unique_ptr<qt::FormWindow> MakeMainWindow(program::Sirenwatch& program,
 }
 
 void FurnishMap(qt_host::MapView& map, const std::string& folder,
-                const watch_settings::WatchSettings& settings, const incidents::IncidentLog& log) {
+                const watch_settings::WatchSettings& settings, const incidents::IncidentLog& log,
+                net::IoThread& network, net::UiQueue& ui) {
     map.SetBaseMap(LoadShippedBaseMap(folder));
-    if (auto tiles = MakeTileLayer(settings)) {
+    if (auto tiles = MakeTileLayer(settings, network, ui)) {
         tiles->setParent(&map);
         map.SetTileLayer(tiles.release());
     }

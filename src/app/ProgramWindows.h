@@ -11,6 +11,8 @@
 #include "dashboard/DashboardSource.h"
 #include "incident_outlets/IncidentLog.h"
 #include "incident_ui/IncidentPanel.h"
+#include "net/IoThread.h"
+#include "net/UiQueue.h"
 #include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
 #include "qt/QtPlatform.h"
@@ -45,6 +47,7 @@ std::unique_ptr<qt::FormWindow> MakeMainWindow(program::Sirenwatch& program,
 
 // The base map, the tiles when a server is set, and the export in the window's menu.
 void FurnishMap(qt_host::MapView& map, const std::string& folder,
-                const watch_settings::WatchSettings& settings, const incidents::IncidentLog& log);
+                const watch_settings::WatchSettings& settings, const incidents::IncidentLog& log,
+                net::IoThread& network, net::UiQueue& ui);
 
 }  // namespace app

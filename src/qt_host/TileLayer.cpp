@@ -5,11 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkReply>
 #include <QSaveFile>
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
+
+#include "net/HttpGet.h"
 
 namespace qt_host {
 namespace {
@@ -52,8 +52,9 @@ int TileZoomFor(const MapProjection& p) {
     return std::clamp(static_cast<int>(std::lround(z)), 0, kMaxZoom);
 }
 
-TileLayer::TileLayer(TileSettings settings, QObject* parent)
-    : QObject(parent), settings_(std::move(settings)) {
+TileLayer::TileLayer(TileSettings settings, boost::asio::io_context& io, net::UiQueue& ui,
+                     QObject* parent)
+    : QObject(parent), settings_(std::move(settings)), io_(io), ui_(ui) {
     connect(&pace_, &QTimer::timeout, this, &TileLayer::StartNext);
     pace_.start(settings_.pace_ms);
 }
@@ -102,17 +103,21 @@ void TileLayer::StartNext() {
     url.replace("{z}", QString::number(key.z))
         .replace("{x}", QString::number(key.x))
         .replace("{y}", QString::number(key.y));
-    QNetworkRequest request{QUrl(url)};
-    request.setHeader(QNetworkRequest::UserAgentHeader, settings_.userAgent);
-    request.setTransferTimeout(30000);
     running_.insert(key.Text());
     ++requestsSent_;
-    QNetworkReply* reply = network_.get(request);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, key] {
-        reply->deleteLater();
-        const bool ok = reply->error() == QNetworkReply::NoError;
-        Arrived(key, ok ? reply->read(4 << 20) : QByteArray(), ok);
-    });
+    net::HttpGet(io_, ui_,
+                 {.url = url.toStdString(),
+                  .userAgent = settings_.userAgent.toStdString(),
+                  .timeout = std::chrono::seconds(30),
+                  .maxBody = 4 << 20},
+                 [this, alive = alive_, key](net::HttpGetAnswer answer) {
+                     if (!*alive) return;
+                     Arrived(key, QByteArray::fromStdString(answer.body), answer.ok);
+                 });
+}
+
+TileLayer::~TileLayer() {
+    *alive_ = false;
 }
 
 void TileLayer::Arrived(const TileKey& key, const QByteArray& bytes, bool ok) {

@@ -8,15 +8,17 @@
 #include <QCache>
 #include <QHash>
 #include <QImage>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QPainter>
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <boost/asio/io_context.hpp>
 #include <deque>
 #include <functional>
+#include <memory>
 
+#include "net/UiQueue.h"
 #include "qt_host/ScenePoints.h"
 
 namespace qt_host {
@@ -43,7 +45,11 @@ int TileZoomFor(const MapProjection& p);
 class TileLayer final : public QObject {
     Q_OBJECT
 public:
-    explicit TileLayer(TileSettings settings, QObject* parent = nullptr);
+    // Tiles are fetched on the network loop and arrive through `ui`; both outlive the layer's
+    // requests (the program's loop and queue).
+    TileLayer(TileSettings settings, boost::asio::io_context& io, net::UiQueue& ui,
+              QObject* parent = nullptr);
+    ~TileLayer() override;
 
     // Draws the tiles in view that are at hand and asks for the missing ones.
     void Paint(QPainter& painter, const MapProjection& p, const QRectF& view);
@@ -62,7 +68,10 @@ private:
     QString CacheFile(const TileKey& key) const;
 
     TileSettings settings_;
-    QNetworkAccessManager network_;
+    boost::asio::io_context& io_;
+    net::UiQueue& ui_;
+    // Answers that come after the layer is gone find this false and do nothing.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     QCache<QString, QImage> images_{400};
     QSet<QString> running_, failed_;
     std::deque<TileKey> wanted_;

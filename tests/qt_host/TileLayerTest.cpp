@@ -11,6 +11,9 @@
 
 #include "builtin_host/HostMap.h"
 #include "builtin_host/StationList.h"
+#include "net/IoThread.h"
+#include "net/UiQueue.h"
+#include "qt/UiQueueOnQt.h"
 #include "qt_host/MapView.h"
 #include "qt_host/TileLayer.h"
 
@@ -60,7 +63,19 @@ private:
     std::map<QTcpSocket*, QByteArray> requests_;
 };
 
+// The program's network loop and its queue into this thread, drained on the Qt loop.
+struct Network {
+    QObject context;
+    net::UiQueue ui;
+    net::IoThread loop;
+    Network() {
+        qt::DrainOnQtLoop(ui, &context);
+        loop.Start();
+    }
+};
+
 struct TiledMap {
+    Network network;
     builtin_host::HostMap map;
     builtin_host::StationList stations{{45.5, 9.2}};
     qt_host::MapView view{map, stations};
@@ -68,7 +83,8 @@ struct TiledMap {
 
     TiledMap(const QString& urlTemplate, const QString& cache)
         : tiles(new qt_host::TileLayer(
-              {urlTemplate, "Tiles: test server", cache, "Sirenwatch/test", 2, 5})) {
+              {urlTemplate, "Tiles: test server", cache, "Sirenwatch/test", 2, 5},
+              network.loop.Context(), network.ui)) {
         view.SetTileLayer(tiles.get());
         view.resize(400, 300);
         view.SetSpanKm(20);
