@@ -56,8 +56,8 @@ struct Watcher {
         e2e::WriteHostSettings(
             run, "[Sirenwatch Host]\nDashboardToken=" + QByteArray(kToken) +
                      "\nMqtt=" + broker.Url().toUtf8() + "\nMqttWatcher=" + name.toUtf8() +
-                     "\nMqttUser=" + name.toUtf8() + "\nMqttPasswordFile=" +
-                     broker.PasswordFile("pw-" + name).toUtf8() +
+                     "\nMqttUser=" + name.toUtf8() +
+                     "\nMqttPasswordFile=" + broker.PasswordFile("pw-" + name).toUtf8() +
                      "\nMqttCaFile=" + broker.Path("ca.crt").toUtf8() + "\n");
         run.Start({"--stdin", "--json", "--dashboard", QString::number(port)});
     }
@@ -79,8 +79,8 @@ struct Watcher {
     QByteArray Act(const QByteArray& action, const QString& call, const QByteArray& who) {
         const QString id = Incidents()[call]["id"].toString();
         return Http(port, "POST", "/api/action",
-                    R"({"action":")" + action + R"(","operator":")" + who +
-                        R"(","incident":")" + id.toUtf8() + "\"}");
+                    R"({"action":")" + action + R"(","operator":")" + who + R"(","incident":")" +
+                        id.toUtf8() + "\"}");
     }
 
     QString name;
