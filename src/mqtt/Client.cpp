@@ -38,6 +38,8 @@ std::string Reason(int code) {
 // refused (a CA file that cannot be read).
 bool SetUp(mosquitto* handle, const ClientSettings& s, std::string& problem) {
     mosquitto_int_option(handle, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // An emergency goes out at once, not behind the small messages written just before it.
+    mosquitto_int_option(handle, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_threaded_set(handle, true);
     if (!s.user.empty() &&
         mosquitto_username_pw_set(handle, s.user.c_str(), s.password.c_str()) != MOSQ_ERR_SUCCESS) {
