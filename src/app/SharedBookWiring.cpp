@@ -151,6 +151,7 @@ void SharedBookLink::Follow(const SharedBook::Notice& notice) {
         break;
     }
     following_ = true;
+    if (book_.Find(notice.incident) == nullptr) CloseUnsharedCopy(*net);
     book_.Follow(net->incident, std::move(sites), time_s, who, note);
     following_ = false;
     const incidents::Incident* local = book_.Find(notice.incident);
@@ -158,6 +159,20 @@ void SharedBookLink::Follow(const SharedBook::Notice& notice) {
         !main_.TimerAllarme.TimerEnabled())
         main_.TimerAllarme.SetTimerEnabled(true);
     if (notice.silence) SilenceIfNothingNew();
+}
+
+// An incident kept from before a restart that the net opened elsewhere comes back from the net
+// under a number of its own; the kept copy, which the net does not know, is closed for it.
+void SharedBookLink::CloseUnsharedCopy(const net_book::NetIncident& net) {
+    const incidents::Incident* kept = book_.Latest(net.incident.callsign);
+    if (kept == nullptr || kept->state == incidents::State::Closed ||
+        shared_.Find(kept->id) != nullptr)
+        return;
+    incidents::Incident closed = *kept;
+    closed.state = incidents::State::Closed;
+    book_.Follow(
+        closed, kept->sites, clock_(), shared_.Watcher(),
+        "continued as incident " + std::to_string(net.incident.id) + ", shared on the net");
 }
 
 // The siren stops here once no incident that sounds is new any more, as the window's button

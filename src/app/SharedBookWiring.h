@@ -51,6 +51,7 @@ private:
     void LocalEvent(const incidents::Event& event);
     incidents::IncidentBook::Outcome Judge(const incidents::OperatorCommand& command);
     void Follow(const net_book::SharedBook::Notice& notice);
+    void CloseUnsharedCopy(const net_book::NetIncident& net);
     void SilenceIfNothingNew();
     // A site joining changes no state, so no notice tells it: the local book asks after each
     // change.

@@ -61,6 +61,19 @@ struct Watcher {
                      "\nMqttCaFile=" + broker.Path("ca.crt").toUtf8() + "\n");
         run.Start({"--stdin", "--json", "--dashboard", QString::number(port)});
     }
+    bool Restart() {
+        if (!run.Terminate()) return false;
+        run.Start({"--stdin", "--json", "--dashboard", QString::number(port)});
+        return run.WaitFor([this] { return Online(); }, kStep_ms);
+    }
+    // The station's incidents that are not closed.
+    std::vector<QJsonObject> Open(const QString& call) {
+        std::vector<QJsonObject> open;
+        for (const auto& item : State()["incidents"].toArray())
+            if (item.toObject()["callsign"] == call && item.toObject()["stateKey"] != "closed")
+                open.push_back(item.toObject());
+        return open;
+    }
     QJsonObject State() {
         const QByteArray reply = Http(port, "GET", "/api/state");
         return QJsonDocument::fromJson(reply.mid(reply.indexOf("\r\n\r\n") + 4)).object();
@@ -190,6 +203,26 @@ TEST(MqttSharedBook, ABrokerKilledInABurstLosesNoIncidentAtAnyWatcher) {
             return same();
         },
         kStep_ms));
+}
+
+TEST(MqttSharedBook, AWatcherBackFromARestartCatchesUpWithOneIncidentPerStation) {
+    TestBroker broker;
+    broker.Start();
+    Watchers net = StartNet(broker, {"N0CALL", "N1CALL"});
+    net[0]->run.Process().write(EmergencyLine(5));
+    ASSERT_TRUE(AllSay(net, "K5XYZ", "stateKey", "new"));
+    ASSERT_TRUE(net[1]->run.Terminate());
+    ASSERT_TRUE(net[0]->Act("take", "K5XYZ", "Ada").contains("200 OK"));
+    // Back, it keeps the incident it had and learns what happened meanwhile: still one.
+    ASSERT_TRUE(net[1]->Restart()) << net[1]->run.Errors();
+    ASSERT_TRUE(net[1]->run.WaitFor(
+        [&] {
+            const auto open = net[1]->Open("K5XYZ");
+            return open.size() == 1 && open[0]["operator"] == "Ada";
+        },
+        kStep_ms))
+        << QJsonDocument(net[1]->State()["incidents"].toArray()).toJson().toStdString();
+    EXPECT_EQ(net[1]->Open("K5XYZ")[0]["stateKey"], "being_handled");
 }
 
 TEST(MqttSharedBook, AHostileMemberNeitherStopsNorMisleadsAWatcher) {
