@@ -204,6 +204,11 @@ void IncidentPanel::ShowSelected() {
     QString text = Text(in->callsign) + Say(en, ", first heard ", ", prima ricezione ") +
                    Clock(in->firstHeard_s) + Say(en, ", last heard ", ", ultima ricezione ") +
                    Clock(in->lastHeard_s) + '\n' + Text(in->evidence);
+    if (!in->sites.empty()) {
+        text += Say(en, "\nHeard at ", "\nRicevuto da ");
+        for (std::size_t i = 0; i < in->sites.size(); ++i)
+            text += (i > 0 ? QStringLiteral(", ") : QString()) + Text(in->sites[i]);
+    }
     for (const auto& note : in->notes)
         text += '\n' + Clock(note.time_s) + ' ' + Text(note.operatorName) + QStringLiteral(": ") +
                 Text(note.text);
