@@ -107,6 +107,9 @@ void SharedBookLink::LocalEvent(const incidents::Event& event) {
 IncidentBook::Outcome SharedBookLink::Judge(const incidents::OperatorCommand& command) {
     if (shared_.Find(command.incident) == nullptr)
         return {true, IncidentBook::Refusal::None, {}, command.incident};
+    // What this book would refuse does not go out either, so the net never holds an action
+    // this watcher does not.
+    if (IncidentBook::Outcome here = AsHeldHere(command); !here.done) return here;
     following_ = true;  // what the book notices now is this very action: the local book does it
     SharedBook::Acted acted = shared_.Act(command);
     following_ = false;
@@ -133,6 +136,18 @@ void SharedBookLink::NoteSites() {
         if (local != nullptr && local->sites.size() != net.sites.size())
             book_.NoteSites(net.incident.id, SitesOf(net));
     });
+}
+
+IncidentBook::Outcome SharedBookLink::AsHeldHere(incidents::OperatorCommand command) const {
+    const incidents::Incident* local = book_.Find(command.incident);
+    if (local == nullptr)
+        return {false, IncidentBook::Refusal::NoSuchIncident, {}, command.incident};
+    IncidentBook scratch;
+    incidents::Incident copy = *local;
+    copy.history.clear();
+    const std::uint64_t id = copy.id;
+    scratch.Restore({std::move(copy)}, id + 1);
+    return scratch.Apply(command);
 }
 
 void SharedBookLink::Follow(const SharedBook::Notice& notice) {

@@ -50,6 +50,7 @@ public:
 private:
     void LocalEvent(const incidents::Event& event);
     incidents::IncidentBook::Outcome Judge(const incidents::OperatorCommand& command);
+    incidents::IncidentBook::Outcome AsHeldHere(incidents::OperatorCommand command) const;
     void Follow(const net_book::SharedBook::Notice& notice);
     void CloseUnsharedCopy(const net_book::NetIncident& net);
     void SilenceIfNothingNew();
