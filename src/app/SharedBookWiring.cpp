@@ -67,8 +67,11 @@ void SharedBookLink::Receive(const mqtt::Incoming& message) {
     if (received.accepted) NoteSites();
     if (received.accepted && received.why.empty()) return;
     if (++refusals_ > kRefusalsTold) return;
+    std::string topic = message.topic.substr(0, 200);  // the broker's, but a member chose it
+    for (char& c : topic)
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
     platform::LogLine(platform::Level::Warning, kSpeaker)
-        << "from " << message.topic << ": " << received.why
+        << "from " << topic << ": " << received.why
         << (refusals_ == kRefusalsTold ? " (further refusals are not told)" : "");
 }
 
