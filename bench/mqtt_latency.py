@@ -4,8 +4,10 @@
 Starts Mosquitto on a free loopback port, Sirenwatch headless on standard input publishing on
 it, and mosquitto_sub printing each event's arrival time; writes one emergency line (each from
 a station of its own) every --gap seconds and prints the 50th and 99th percentile and the worst
-time from the line's write to its event at the subscriber. Run in a scratch home
-(bench/mqtt_latency.sh sets one up).
+time from the line's write to its event at the subscriber. With --to-siren a second watcher of
+the same net runs too (its home in $SECOND_HOME), and the time is from the line's write at the
+first to the incident's opening at the second (printed on its standard output as it happens),
+the moment its siren is switched on. Run in a scratch home (bench/mqtt_latency.sh sets one up).
 """
 import argparse
 import json
@@ -44,11 +46,23 @@ def percentile(values, p):
     return ordered[min(len(ordered) - 1, int(len(ordered) * p / 100))]
 
 
+def second_watcher(program, port):
+    """The net's second watcher, its --json lines on a pipe."""
+    home = os.environ["SECOND_HOME"]
+    env = dict(os.environ, XDG_DATA_HOME=f"{home}/data", XDG_CONFIG_HOME=f"{home}/config",
+               XDG_RUNTIME_DIR=f"{home}/run", HOME=home, SIRENWATCH_BENCH="1")
+    second = os.path.join(home, "bin", os.path.basename(program))
+    return subprocess.Popen([second, "--headless", "--stdin", "--json", "--mqtt",
+                             f"mqtt://127.0.0.1:{port}"], stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=env)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
     parser.add_argument("--count", type=int, default=400)
     parser.add_argument("--gap", type=float, default=0.05)
+    parser.add_argument("--to-siren", action="store_true")
     args = parser.parse_args()
 
     folder = tempfile.mkdtemp()
@@ -60,8 +74,12 @@ def main():
             f.write("user root\n")
     broker = subprocess.Popen(["/usr/sbin/mosquitto", "-c", conf], stderr=subprocess.DEVNULL)
     wait_for_port(port)
-    sub = subprocess.Popen(["mosquitto_sub", "-p", str(port), "-t", "bench/+/events/emergency",
-                            "-F", "%U %p"], stdout=subprocess.PIPE, text=True)
+    if args.to_siren:
+        sub = second_watcher(args.program, port)
+    else:
+        sub = subprocess.Popen(["mosquitto_sub", "-p", str(port), "-t",
+                                "bench/+/events/emergency", "-F", "%U %p"],
+                               stdout=subprocess.PIPE, text=True)
     program = subprocess.Popen([args.program, "--headless", "--stdin", "--mqtt",
                                 f"mqtt://127.0.0.1:{port}"],
                                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
@@ -71,6 +89,11 @@ def main():
 
     def read_arrivals():
         for line in sub.stdout:
+            if args.to_siren:
+                event = json.loads(line)
+                if event.get("event") == "incident" and event.get("action") == "open":
+                    arrivals.append((time.time(), event["callsign"]))
+                continue
             stamp, payload = line.split(" ", 1)
             arrivals.append((float(stamp), json.loads(payload)["callsign"]))
 
@@ -78,7 +101,7 @@ def main():
     reader.start()
     try:
         sent = {}
-        time.sleep(1.0)  # the program connects
+        time.sleep(2.0 if args.to_siren else 1.0)  # the programs connect
         for i in range(args.count):
             call = callsign(i)
             line = f"{call}>423W1T,WIDE1-1:`c0ooZO>/]\"6)}}EMERGENCY {i}\n"
@@ -94,6 +117,7 @@ def main():
         program.stdin.close()
         program.wait(10)
         sub.kill()
+        sub.wait(10)
         broker.kill()
     if os.environ.get("MQTT_LATENCY_ALL"):
         print(" ".join(f"{v:.1f}" for v in latencies))

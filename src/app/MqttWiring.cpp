@@ -78,7 +78,7 @@ std::optional<NetPlan> Plan(const CommandLine& options, const StartSettings& sta
 }  // namespace
 
 MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
-                 incidents::Stream& events, const incidents::IncidentBook& book,
+                 incidents::Stream& events, incidents::IncidentBook& book, forms::FrmMain& main,
                  incident_ui::WatchBoard& board, const std::string& version)
     : board_(board) {
     platform::LogLine(platform::Level::Info, kSpeaker)
@@ -87,8 +87,15 @@ MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string 
     health_.broker = std::move(brokerText);
     health_.downSince_s = Now_s();
     health_.problem = "not connected yet";
+    client.subscriptions.push_back(BookFilter(names));
     client_ = std::make_unique<mqtt::Client>(
         std::move(client), queue_, [this](const mqtt::LinkChange& change) { LinkChanged(change); });
+    link_ = std::make_unique<SharedBookLink>(
+        names, book, events, main,
+        [this](mqtt::Message message) { client_->Publish(std::move(message)); }, Now_s);
+    client_->SetInbox([this](const mqtt::Incoming& message) { link_->Receive(message); });
+    QObject::connect(&expiry_, &QTimer::timeout, [this] { link_->Expire(); });
+    expiry_.start(60 * 1000);
     publisher_ = std::make_unique<mqtt::EventPublisher>(
         std::move(names), book, [](const incidents::Event& e) { return incidents::JsonLine(e); },
         [this](mqtt::Message message) { return client_->Publish(std::move(message)); }, Now_s(),
@@ -104,6 +111,7 @@ MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string 
 
 MqttNet::~MqttNet() {
     alive_.reset();
+    expiry_.stop();
     board_.WatchNet({});
     client_->Stop(kGoodbyeGrace);
 }
@@ -120,6 +128,7 @@ void MqttNet::LinkChanged(const mqtt::LinkChange& change) {
         told_.clear();
         overflowTold_ = false;
         publisher_->Refresh();
+        link_->Connected();
         TellDropped();
     } else {
         if (!health_.down) health_.downSince_s = Now_s();
@@ -154,8 +163,9 @@ dashboard::NetHealth MqttNet::Health() const {
 }
 
 std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettings& start,
-                                   incidents::Stream& events, const incidents::IncidentBook& book,
-                                   incident_ui::WatchBoard& board, const std::string& version) {
+                                   incidents::Stream& events, incidents::IncidentBook& book,
+                                   forms::FrmMain& main, incident_ui::WatchBoard& board,
+                                   const std::string& version) {
     std::string problem;
     auto plan = Plan(options, start, true, &problem);
     if (!plan) {
@@ -163,7 +173,7 @@ std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettin
         return nullptr;
     }
     return std::make_unique<MqttNet>(std::move(plan->client), std::move(plan->names), plan->broker,
-                                     events, book, board, version);
+                                     events, book, main, board, version);
 }
 
 void CheckMqtt(const CommandLine& options, const StartSettings& start,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/SharedBookWiring.h"
 #include "app/StartChecks.h"
+#include "forms/FrmMain.h"
 #include "incident_ui/WatchBoard.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
@@ -27,7 +30,7 @@ public:
     static constexpr auto kGoodbyeGrace = std::chrono::milliseconds(3000);
 
     MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
-            incidents::Stream& events, const incidents::IncidentBook& book,
+            incidents::Stream& events, incidents::IncidentBook& book, forms::FrmMain& main,
             incident_ui::WatchBoard& board, const std::string& version);
     // What waits has a few seconds to go out, then "offline".
     ~MqttNet();
@@ -45,15 +48,19 @@ private:
     bool overflowTold_ = false;
     std::unique_ptr<mqtt::Client> client_;
     std::unique_ptr<mqtt::EventPublisher> publisher_;
+    std::unique_ptr<SharedBookLink> link_;
+    QTimer expiry_;  // the shared book's once a minute
     // The event stream outlives the net and has no unsubscribing: its sink asks this first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // The net, when the command line or the settings name a broker (the start's checks refused
-// what cannot be used); it connects in the background and the watch never waits for it.
+// what cannot be used); it connects in the background and the watch never waits for it. The
+// local book shares its incidents with the net's other watchers; `main`'s siren follows.
 std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettings& start,
-                                   incidents::Stream& events, const incidents::IncidentBook& book,
-                                   incident_ui::WatchBoard& board, const std::string& version);
+                                   incidents::Stream& events, incidents::IncidentBook& book,
+                                   forms::FrmMain& main, incident_ui::WatchBoard& board,
+                                   const std::string& version);
 
 // The start's checks of the MQTT settings: the password file (private, readable) and the CA
 // file. A broker that cannot be reached does not stop the watch and is not checked here.

@@ -163,7 +163,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     KeepIncidents(book, events, host, watchSettings.watchList);
     program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
     RouteIncidents(events, host, book, outlets, options, headless);
-    const auto mqttNet = StartMqtt(options, start, events, book, *board, VersionText());
+    const auto mqttNet =
+        StartMqtt(options, start, events, book, program.Main(), *board, VersionText());
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
     SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after the printers
     // SIGHUP: what can change while watching is read again; the station table, the alarm

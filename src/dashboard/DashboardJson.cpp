@@ -24,6 +24,7 @@ json IncidentJson(const IncidentView& i) {
            {"evidence", i.evidence},
            {"heldBack", i.heldBack},
            {"actions", i.actions}};
+    if (!i.sites.empty()) o["sites"] = i.sites;
     if (i.latitude_deg && i.longitude_deg) {
         o["lat"] = *i.latitude_deg;
         o["lon"] = *i.longitude_deg;

@@ -32,6 +32,8 @@ struct IncidentView {
     std::vector<Note> notes;
     std::string evidence;  // the frame and why it counts, in words
     std::string heldBack;  // why it did not sound; empty when it did
+    // The watchers of the net that heard it, when shared.
+    std::vector<std::string> sites;
     std::optional<double> latitude_deg, longitude_deg;
     // From home, in the program's unit (km or miles); none without both positions.
     std::optional<double> distance, bearing_deg;

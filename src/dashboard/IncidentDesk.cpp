@@ -121,6 +121,10 @@ std::string IncidentDesk::Detail(const IncidentView& in) const {
     std::string text = in.callsign + Say(en, ", first heard ", ", prima ricezione ") +
                        Clock(in.firstHeard_s) + Say(en, ", last heard ", ", ultima ricezione ") +
                        Clock(in.lastHeard_s) + '\n' + in.evidence;
+    if (!in.sites.empty()) {
+        text += Say(en, "\nHeard at ", "\nRicevuto da ");
+        for (std::size_t i = 0; i < in.sites.size(); ++i) text += (i > 0 ? ", " : "") + in.sites[i];
+    }
     for (const auto& note : in.notes)
         text += '\n' + Clock(note.time_s) + ' ' + note.operatorName + ": " + note.text;
     return text;

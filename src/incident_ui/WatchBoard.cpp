@@ -135,6 +135,7 @@ dash::IncidentView WatchBoard::View(const incidents::Incident& incident, bool en
         i.notes.erase(i.notes.begin(), i.notes.end() - static_cast<long>(kMaxNotes));
     if (e != nullptr) i.evidence = Summary(*e);
     i.heldBack = incident.heldBackReason;
+    i.sites = incident.sites;
     for (const incidents::OperatorAction action :
          incidents::IncidentBook::ActionsOffered(incident.state))
         i.actions.emplace_back(incidents::OperatorActionKey(action));

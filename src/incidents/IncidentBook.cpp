@@ -271,6 +271,10 @@ IncidentBook::Outcome IncidentBook::Apply(const OperatorCommand& command) {
     Incident& incident = found->second;
     if (incident.state == State::Closed) return RefusedByState(incident);
     if (command.operatorName.empty()) return Refused(Refusal::OperatorNotNamed, incident);
+    if (gate_) {
+        const Outcome verdict = gate_(command);
+        if (!verdict.done) return verdict;
+    }
 
     switch (command.action) {
         case OperatorAction::Acknowledge:
@@ -382,6 +386,61 @@ void IncidentBook::NoteEvidence(std::string_view callsign, const Evidence& evide
     own->count = incident.frames;
     own->firstHeard_s = incident.opened_s;
     incident.evidence = std::move(own);
+}
+
+namespace {
+
+// The action that takes an incident from `from` to `to` as an operator or the station would.
+Action FollowingAction(std::optional<State> from, State to) {
+    switch (to) {
+        case State::New:
+            return from ? Action::Reopen : Action::Open;
+        case State::Acknowledged:
+            return from == State::BeingHandled ? Action::Release : Action::Acknowledge;
+        case State::BeingHandled:
+            return from == State::BeingHandled ? Action::TakeOver : Action::Take;
+        case State::StoodDown:
+            return Action::StandDown;
+        case State::Closed:
+            break;
+    }
+    return Action::Close;
+}
+
+}  // namespace
+
+void IncidentBook::Follow(const Incident& shared, std::vector<std::string> sites,
+                          std::int64_t time_s, const std::string& by, const std::string& note) {
+    auto found = byId_.find(shared.id);
+    std::optional<State> before;
+    if (found == byId_.end()) {
+        Incident opened;
+        opened.id = shared.id;
+        opened.callsign = platform::UCase(shared.callsign);
+        opened.opened_s = shared.opened_s;
+        opened.lastEmergency_s = shared.lastEmergency_s;
+        opened.lastHeard_s = shared.lastHeard_s;
+        nextId_ = std::max(nextId_, opened.id + 1);
+        auto& latest = latest_[opened.callsign];
+        latest = std::max(latest, opened.id);
+        found = byId_.emplace(opened.id, std::move(opened)).first;
+    } else {
+        before = found->second.state;
+    }
+    Incident& incident = found->second;
+    incident.grade = std::max(incident.grade, shared.grade);
+    incident.lastHeard_s = std::max(incident.lastHeard_s, shared.lastHeard_s);
+    incident.sites = std::move(sites);
+    if (before == shared.state && incident.handler == shared.handler) return;
+    incident.handler = shared.handler;
+    if (shared.state != State::Closed) closed_.erase(incident.id);
+    Move(incident, FollowingAction(before, shared.state), shared.state, time_s, by, note);
+    Prune();
+}
+
+void IncidentBook::NoteSites(std::uint64_t id, std::vector<std::string> sites) {
+    const auto found = byId_.find(id);
+    if (found != byId_.end()) found->second.sites = std::move(sites);
 }
 
 void IncidentBook::Restore(std::vector<Incident> incidents, std::uint64_t nextNumber) {

@@ -60,6 +60,7 @@ struct Incident {
     std::string handler;               // who handles it
     std::string heldBackReason;        // why it did not sound, when it did not
     std::vector<Change> history;       // every change, oldest first
+    std::vector<std::string> sites;    // the watchers of the net that heard it, when shared
     // Why it alarmed, counted for this incident alone; once closed it stays as it was then.
     std::shared_ptr<const Evidence> evidence;
 
@@ -116,6 +117,11 @@ public:
     // Beacons without the emergency mark for this long stand the incident down.
     void SetStandDownAfter(std::int64_t seconds) { standDownAfter_s_ = seconds; }
     void SetChangeSink(std::function<void(const Change&)> sink) { sink_ = std::move(sink); }
+    // Asked before an operator's action is applied here (the net judges it first): a refusal
+    // stops it.
+    void SetOperatorGate(std::function<Outcome(const OperatorCommand&)> gate) {
+        gate_ = std::move(gate);
+    }
 
     Answer Observe(const Sighting& observation);
     // What an operator may do, and why not: every rule on operators' actions is here; a window
@@ -133,6 +139,15 @@ public:
     // The station's evidence as the station program has it now, for its incident unless that
     // is closed; the count and first time become the incident's own.
     void NoteEvidence(std::string_view callsign, const Evidence& evidence);
+
+    // An incident as the watchers of a net hold it: its state, handler, grade and sites become
+    // this book's, as one change made by `by` at `time_s`; one not held here is opened under
+    // its number (a number reserved for it).
+    void Follow(const Incident& shared, std::vector<std::string> sites, std::int64_t time_s,
+                const std::string& by, const std::string& note);
+
+    // The watchers of the net that heard the incident, as the net knows them now.
+    void NoteSites(std::uint64_t id, std::vector<std::string> sites);
 
     // Takes up incidents kept from an earlier watch as they were: their changes are not passed
     // on again. Numbers go on from the highest of `nextNumber` and those taken up.
@@ -159,6 +174,7 @@ private:
     WatchList watch_;
     std::int64_t standDownAfter_s_ = 30 * 60;
     std::function<void(const Change&)> sink_;
+    std::function<Outcome(const OperatorCommand&)> gate_;
     std::uint64_t nextId_ = 1;
     std::map<std::uint64_t, Incident> byId_;
     std::map<std::string, std::uint64_t, std::less<>> latest_;

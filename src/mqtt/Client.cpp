@@ -38,6 +38,8 @@ std::string Reason(int code) {
 // refused (a CA file that cannot be read).
 bool SetUp(mosquitto* handle, const ClientSettings& s, std::string& problem) {
     mosquitto_int_option(handle, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // An emergency goes out at once, not behind the small messages written just before it.
+    mosquitto_int_option(handle, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_threaded_set(handle, true);
     if (!s.user.empty() &&
         mosquitto_username_pw_set(handle, s.user.c_str(), s.password.c_str()) != MOSQ_ERR_SUCCESS) {
@@ -193,6 +195,7 @@ bool Client::Configure(mosquitto* handle, std::string& problem) {
                        true);
     mosquitto_connect_callback_set(handle, &Client::OnConnect);
     mosquitto_publish_callback_set(handle, &Client::OnPublish);
+    mosquitto_message_callback_set(handle, &Client::OnMessage);
     std::lock_guard lock(mutex_);
     handle_ = handle;
     connected_ = false;
@@ -245,6 +248,8 @@ void Client::OnConnect(mosquitto* handle, void* self, int code) {
         const std::string& topic = client->settings_.statusTopic;
         mosquitto_publish(handle, nullptr, topic.c_str(), int(sizeof kOnline - 1), kOnline, 1,
                           true);
+        for (const std::string& filter : client->settings_.subscriptions)
+            mosquitto_subscribe(handle, nullptr, filter.c_str(), 1);
         client->HandMore();
         client->Tell({true, {}});
     });
@@ -260,6 +265,23 @@ void Client::OnPublish(mosquitto*, void* self, int id) {
         }
         client->outbox_.Acknowledged(id);
         client->HandMore();
+    });
+}
+
+void Client::OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
+    auto* client = static_cast<Client*>(self);
+    Guarded("a message from the broker", [&] {
+        if (!client->inbox_ || message->topic == nullptr || message->payloadlen < 0 ||
+            static_cast<std::size_t>(message->payloadlen) > kMaxIncomingBytes)
+            return;
+        Incoming incoming{message->topic, {}};
+        if (message->payloadlen > 0)
+            incoming.payload.assign(static_cast<const char*>(message->payload),
+                                    static_cast<std::size_t>(message->payloadlen));
+        client->ui_.Post(
+            [inbox = std::weak_ptr<Inbox>(client->inbox_), incoming = std::move(incoming)] {
+                if (const auto alive = inbox.lock(); alive && *alive) (*alive)(incoming);
+            });
     });
 }
 

@@ -14,11 +14,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "mqtt/Outbox.h"
 #include "net/UiQueue.h"
 
 struct mosquitto;
+struct mosquitto_message;
 
 namespace mqtt {
 
@@ -36,7 +38,14 @@ struct ClientSettings {
     int firstRetry_ms = 1000;       // then twice as long each time, up to maxRetry_ms
     int maxRetry_ms = 30000;
     std::size_t capacity = Outbox::kDefaultCapacity;
-    std::size_t window = 20;  // messages travelling unacknowledged at once
+    std::size_t window = 20;                 // messages travelling unacknowledged at once
+    std::vector<std::string> subscriptions;  // QoS 1, made again on every connection
+};
+
+// A message the broker passed on from a subscription.
+struct Incoming {
+    std::string topic;
+    std::string payload;
 };
 
 // The connection came up, or went down (or could not be made) and why.
@@ -48,6 +57,8 @@ struct LinkChange {
 class Client {
 public:
     using Listener = std::function<void(const LinkChange&)>;
+    using Inbox = std::function<void(const Incoming&)>;
+    static constexpr std::size_t kMaxIncomingBytes = 1024 * 1024;  // larger ones are dropped
 
     // `listener` runs on the UI thread, when `ui` is drained.
     Client(ClientSettings settings, net::UiQueue& ui, Listener listener);
@@ -55,6 +66,8 @@ public:
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
 
+    // Before Start: where the subscriptions' messages go, on the UI thread.
+    void SetInbox(Inbox inbox) { inbox_ = std::make_shared<Inbox>(std::move(inbox)); }
     void Start();
     // Queues a message (QoS 1); gives how many older messages the outbox gave up for it.
     std::size_t Publish(Message message);
@@ -80,10 +93,12 @@ private:
 
     static void OnConnect(mosquitto* handle, void* self, int code);
     static void OnPublish(mosquitto* handle, void* self, int id);
+    static void OnMessage(mosquitto* handle, void* self, const mosquitto_message* message);
 
     ClientSettings settings_;
     net::UiQueue& ui_;
     std::shared_ptr<Listener> listener_;
+    std::shared_ptr<Inbox> inbox_;
 
     mutable std::mutex mutex_;  // guards what follows, down to the thread
     Outbox outbox_;

@@ -75,10 +75,8 @@ private:
 
     void Resolved(beast::error_code e, const tcp::resolver::results_type& found) {
         if (e) return Finish(Failed("cannot find " + url_.host + ": " + e.message()));
-        Layer().async_connect(found, [self = this->shared_from_this()](beast::error_code e,
-                                                                        const auto&) {
-            self->Connected(e);
-        });
+        Layer().async_connect(found, [self = this->shared_from_this()](
+                                         beast::error_code e, const auto&) { self->Connected(e); });
     }
 
     void Connected(beast::error_code e) {
@@ -88,14 +86,13 @@ private:
             stream_.set_verify_callback(ssl::host_name_verification(url_.host));
             if (!SSL_set_tlsext_host_name(stream_.native_handle(), url_.host.c_str()))
                 return Finish(Failed("cannot name the server " + url_.host));
-            stream_.async_handshake(ssl::stream_base::client,
-                                    [self = this->shared_from_this()](beast::error_code e) {
-                                        if (e)
-                                            return self->Finish(self->Failed(
-                                                "no secure link to " + self->url_.host + ": " +
-                                                e.message()));
-                                        self->Send();
-                                    });
+            stream_.async_handshake(
+                ssl::stream_base::client, [self = this->shared_from_this()](beast::error_code e) {
+                    if (e)
+                        return self->Finish(self->Failed("no secure link to " + self->url_.host +
+                                                         ": " + e.message()));
+                    self->Send();
+                });
         } else {
             Send();
         }
@@ -186,7 +183,7 @@ void HttpGet(boost::asio::io_context& io, UiQueue& ui, HttpGetRequest request,
             ->Start();
     } else {
         std::make_shared<Exchange<beast::tcp_stream>>(io, ui, std::move(*url), std::move(request),
-                                                       std::move(done), io)
+                                                      std::move(done), io)
             ->Start();
     }
 }

@@ -362,3 +362,65 @@ TEST(IncidentBook, AHeldBackEmergencyIsListedWithItsReasonButDoesNotSound) {
 
 }  // namespace
 }  // namespace incidents
+
+namespace incidents {
+namespace {
+
+// What another watcher of the net did: the local book takes the state and handler once, as a
+// change named after who did it, and opens an incident it did not hold under the net's number.
+TEST(IncidentBook, FollowingTheNetRecordsEachChangeOnceAsWhoMadeIt) {
+    struct Case {
+        std::optional<State> held;  // nothing: not held here yet
+        State now;
+        std::string handler;
+        Action recorded;
+    };
+    const Case cases[] = {
+        {std::nullopt, State::New, "", Action::Open},
+        {State::New, State::Acknowledged, "", Action::Acknowledge},
+        {State::Acknowledged, State::BeingHandled, "Carl", Action::Take},
+        {State::BeingHandled, State::BeingHandled, "Carl", Action::TakeOver},
+        {State::BeingHandled, State::Acknowledged, "", Action::Release},
+        {State::New, State::StoodDown, "", Action::StandDown},
+        {State::New, State::Closed, "", Action::Close},
+    };
+    for (const Case& c : cases) {
+        World w;
+        if (c.held) w.Reach(*c.held);
+        const std::uint64_t id = c.held ? 1 : w.book.ReserveNumber();
+        Incident shared;
+        shared.id = id;
+        shared.callsign = "IZ2ABC-9";
+        shared.state = c.now;
+        shared.handler = c.handler;
+        w.changes.clear();
+        w.book.Follow(shared, {"N0CALL", "N1CALL"}, kT0 + 200, "Bea at N1CALL", "");
+        w.book.Follow(shared, {"N0CALL", "N1CALL"}, kT0 + 200, "Bea at N1CALL", "");  // a copy
+        ASSERT_EQ(w.changes.size(), 1u) << ActionKey(c.recorded);
+        EXPECT_EQ(w.changes[0].action, c.recorded);
+        EXPECT_EQ(w.changes[0].operatorName, "Bea at N1CALL");
+        const Incident* local = w.book.Latest("IZ2ABC-9");
+        ASSERT_NE(local, nullptr);
+        EXPECT_EQ(local->id, id);
+        EXPECT_EQ(local->state, c.now);
+        EXPECT_EQ(local->handler, c.handler);
+        EXPECT_EQ(local->sites.size(), 2u);
+    }
+}
+
+// The net judges an operator's action first: what it refuses is not done here either.
+TEST(IncidentBook, TheOperatorGateRefusesBeforeTheBookActs) {
+    World w;
+    w.Reach(State::New);
+    w.book.SetOperatorGate([](const OperatorCommand& command) {
+        return IncidentBook::Outcome{
+            false, IncidentBook::Refusal::AlreadyAcknowledged, {}, command.incident};
+    });
+    w.book.AcknowledgeAllNew(kT0 + 50, "Anna");
+    EXPECT_EQ(w.book.Find(1)->state, State::New);
+    EXPECT_EQ(w.book.Apply(Command(OperatorAction::Take)).refusal,
+              IncidentBook::Refusal::AlreadyAcknowledged);
+}
+
+}  // namespace
+}  // namespace incidents

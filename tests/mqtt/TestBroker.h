@@ -47,7 +47,8 @@ inline void Run(const QString& program, const QStringList& args, const QString& 
 
 class TestBroker {
 public:
-    // Users: N0CALL and N1CALL (watchers, password "pw-<name>"), reader (reads everything).
+    // Users: N0CALL, N1CALL and N2CALL (watchers, password "pw-<name>"), reader (reads
+    // everything).
     TestBroker() {
         if (!folder_.isValid()) throw std::runtime_error("no temporary folder");
         QTcpServer probe;  // a free port, given back at once
@@ -71,6 +72,7 @@ public:
             Folder());
         Run("mosquitto_passwd", {"-b", "-c", "passwd", "N0CALL", "pw-N0CALL"}, Folder());
         Run("mosquitto_passwd", {"-b", "passwd", "N1CALL", "pw-N1CALL"}, Folder());
+        Run("mosquitto_passwd", {"-b", "passwd", "N2CALL", "pw-N2CALL"}, Folder());
         Run("mosquitto_passwd", {"-b", "passwd", "reader", "pw-reader"}, Folder());
         Write("acl", Acl());
         QDir(Folder()).mkpath("store");
@@ -78,10 +80,12 @@ public:
     }
     ~TestBroker() { Kill(); }
 
-    // The README's ACL: each watcher writes under its own name only; readers read.
+    // The README's ACL: each watcher writes under its own name only and reads the net's
+    // incident books; readers read.
     static std::string Acl() {
         return "user reader\ntopic read #\n\n"
                "pattern readwrite sirenwatch/%u/#\n"
+               "pattern read sirenwatch/+/book/#\n"
                "pattern readwrite homeassistant/+/sirenwatch_%u/#\n";
     }
 

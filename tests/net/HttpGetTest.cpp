@@ -23,10 +23,11 @@ using tcp = boost::asio::ip::tcp;
 std::optional<std::filesystem::path> SelfSigned() {
     const auto folder = std::filesystem::temp_directory_path() / "sirenwatch-httpget-test";
     std::filesystem::create_directories(folder);
-    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
-                                "/CN=127.0.0.1 -keyout '" +
-                                (folder / "key.pem").string() + "' -out '" +
-                                (folder / "cert.pem").string() + "' >/dev/null 2>&1";
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
+        "/CN=127.0.0.1 -keyout '" +
+        (folder / "key.pem").string() + "' -out '" + (folder / "cert.pem").string() +
+        "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) return std::nullopt;
     return folder;
 }
