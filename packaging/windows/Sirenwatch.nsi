@@ -4,9 +4,9 @@
 Unicode true
 SetCompressor /SOLID lzma
 
-; What the Start-menu entry and the start with Windows pass to Sirenwatch.exe: the one place to
-; change when the program gains its own start without the station program.
-!define START_ARGUMENTS ""
+; What the Start-menu entry and the start with Windows pass to Sirenwatch.exe: the built-in host
+; with the feed in its settings (the first run writes the demo as the feed).
+!define START_ARGUMENTS "--host"
 
 !define PRODUCT "Sirenwatch"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
@@ -47,6 +47,8 @@ LangString Needs64Bit ${LANG_ITALIAN} "Questo è Sirenwatch a 64 bit: su questo 
 !macro ProgramFiles action
   !insertmacro ${action} "Sirenwatch.exe"
   !insertmacro ${action} "lowtemp.wav"
+  !insertmacro ${action} "demo.tnc2"
+  !insertmacro ${action} "basemap.txt"
   !insertmacro ${action} "Sirenwatch.chm"
   !insertmacro ${action} "LEGGIMI.txt"
   !insertmacro ${action} "README.txt"

@@ -8,6 +8,8 @@ Sirenwatch/LICENSE
 Sirenwatch/README.txt
 Sirenwatch/Sirenwatch.chm
 Sirenwatch/Sirenwatch.exe
+Sirenwatch/basemap.txt
+Sirenwatch/demo.tnc2
 Sirenwatch/lowtemp.wav"
 failures=0
 for build in "$@"; do
@@ -18,7 +20,7 @@ for build in "$@"; do
       continue
     fi
     if [ "$(cmake -E tar tf "$zip" | LC_ALL=C sort)" = "$expected" ]; then
-      echo "PASS: $(basename "$zip") holds the program, its sound, its help, the read-me files and the licence"
+      echo "PASS: $(basename "$zip") holds the program, its sound, the demo traffic, the base map, its help, the read-me files and the licence"
     else
       echo "FAIL: $(basename "$zip") holds:"
       cmake -E tar tf "$zip"

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Sirenwatch.exe with its own built-in host under Wine, without UI-View32, in a fresh prefix:
+#   - the demo replayed headless prints the same emergencies as the Linux program;
+#   - Direwolf on Linux decodes an emergency from audio made by its own generator and serves it
+#     over KISS and over AGWPE: Sirenwatch.exe --headless --kiss / --agwpe prints it.
+# Direwolf listens on every interface, so the suite runs in a network namespace of its own with
+# only loopback in it (it needs root, as the Linux end-to-end test of Direwolf does).
+# Usage: tests/windows/wine_host.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]
+set -euo pipefail
+
+if [ -z "${SIRENWATCH_OWN_NETWORK:-}" ]; then
+  SIRENWATCH_OWN_NETWORK=1 exec unshare --net "$0" "$@"
+fi
+ip link set lo up
+
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
+windows_build="$(cd "$1" && pwd)"
+linux_program="${2:+$(cd "$2" && pwd)/src/app/sirenwatch}"
+work="$(mktemp -d /tmp/sirenwatch-wine-host.XXXXXX)"
+
+source "$(dirname "$0")/wine_common.sh"
+
+boot_prefix
+wineserver -p  # one server for every start below
+
+app_dir="$work/Programmi/Sirenwatch Però"
+mkdir -p "$app_dir"
+cp "$windows_build/src/app/windows/"{Sirenwatch.exe,lowtemp.wav,demo.tnc2} "$app_dir/"
+exe="$app_dir/Sirenwatch.exe"
+
+# emergencies FILE: the emergencies printed, without the clock's column.
+emergencies() { tr -d '\r' <"$1" | grep '^EMERGENCY' | cut -f1-4,6- || true; }
+
+# ---- the demo, replayed headless
+status=0
+timeout 120 wine "$exe" --headless --replay "$(windows_path "$app_dir/demo.tnc2")" --fast \
+  >"$work/demo.out" 2>"$work/demo.err" || status=$?
+expect "the demo replay ends by itself (exit $status)" test "$status" -eq 0
+expect "the demo's emergencies are printed" grep -q $'^EMERGENCY\tQ7MOB-9' "$work/demo.out"
+replay_logged() { compgen -G "$app_dir/replays/demo-*" >/dev/null; }
+expect "the incident log of the replay is kept beside the program" replay_logged
+if [ -n "$linux_program" ] && [ -x "$linux_program" ]; then
+  HOME="$work/linux-home" QT_QPA_PLATFORM=offscreen "$linux_program" --headless \
+    --replay "$source_dir/data/demo.tnc2" --fast >"$work/linux.out" 2>/dev/null || true
+  expect "the same emergencies as the Linux program's" \
+    diff <(emergencies "$work/linux.out") <(emergencies "$work/demo.out")
+fi
+
+# ---- Direwolf: an emergency as audio, decoded and served over KISS and AGWPE
+printf '%s' 'N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]"6)}EMERGENCY test' >"$work/message.txt"
+gen_packets -r 44100 -o "$work/frame.wav" "$work/message.txt" >/dev/null
+tail -c +45 "$work/frame.wav" >"$work/frame.raw"  # the samples, after the header
+
+# heard_over LABEL OPTION ENDPOINT CONFIG: Direwolf with CONFIG serving ENDPOINT, read by
+# Sirenwatch.exe --headless OPTION ENDPOINT until the emergency is printed (bounded).
+heard_over() {
+  local label="$1" option="$2" endpoint="$3" config="$4" out="$work/$1.out" err="$work/$1.err"
+  printf 'ADEVICE stdin null\nARATE 44100\nCHANNEL 0\nMYCALL N0CALL\n%s\n' "$config" \
+    >"$work/$label.conf"
+  rm -f "$work/$label.audio"
+  mkfifo "$work/$label.audio"
+  direwolf -c "$work/$label.conf" -t 0 -q d <"$work/$label.audio" >"$work/$label.direwolf" 2>&1 &
+  local direwolf_pid=$!
+  exec 3>"$work/$label.audio"
+  wine "$exe" --headless "$option" "$endpoint" >"$out" 2>"$err" &
+  local sirenwatch_pid=$!
+  eventually "$label: Sirenwatch.exe connects to Direwolf" grep -qs "$endpoint: connected" "$err"
+  # Direwolf takes the request for frames a while after it accepts the link: the frame goes on
+  # the air again, each time with a second of silence after it, until heard.
+  for _ in $(seq 10); do
+    cat "$work/frame.raw" >&3
+    head -c 88200 /dev/zero >&3
+    for _ in $(seq 15); do
+      grep -q $'^EMERGENCY\tN0CALL-9' <(tr -d '\r' <"$out") && break 2
+      sleep 0.1
+    done
+  done
+  expect "$label: the emergency from the air is printed" \
+    grep -q $'^EMERGENCY\tN0CALL-9\tEMERGENCY\tEMERGENCY test' <(tr -d '\r' <"$out")
+  exec 3>&-
+  kill "$sirenwatch_pid" "$direwolf_pid" 2>/dev/null || true
+  wait "$sirenwatch_pid" "$direwolf_pid" 2>/dev/null || true
+  if [ "$failures" -ne 0 ]; then
+    echo "--- $label: Sirenwatch.exe said"; tr -d '\r' <"$err" | tail -n 20
+    echo "--- $label: Direwolf said"; tail -n 20 "$work/$label.direwolf"
+  fi
+}
+
+kiss_port=$((20000 + $$ % 20000))
+heard_over kiss --kiss "127.0.0.1:$kiss_port" "KISSPORT $kiss_port
+AGWPORT 0"
+agwpe_port=$((kiss_port + 1))
+heard_over agwpe --agwpe "127.0.0.1:$agwpe_port" "AGWPORT $agwpe_port
+KISSPORT 0"
+
+finish_checks "built-in host"
