@@ -2,7 +2,10 @@
 # Sirenwatch.exe with its own built-in host under Wine, without UI-View32, in a fresh prefix:
 #   - the demo replayed headless prints the same emergencies as the Linux program;
 #   - Direwolf on Linux decodes an emergency from audio made by its own generator and serves it
-#     over KISS and over AGWPE: Sirenwatch.exe --headless --kiss / --agwpe prints it.
+#     over KISS and over AGWPE: Sirenwatch.exe --headless --kiss / --agwpe prints it;
+#   - a serial KISS TNC on COM5 (a socat pair of pseudo-terminals linked in the prefix),
+#     unplugged and plugged back: both emergencies are printed;
+#   - a stand-in APRS-IS server on loopback: the login is read-only and the emergency printed.
 # Direwolf listens on every interface, so the suite runs in a network namespace of its own with
 # only loopback in it (it needs root, as the Linux end-to-end test of Direwolf does).
 # Usage: tests/windows/wine_host.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]
@@ -21,7 +24,9 @@ work="$(mktemp -d /tmp/sirenwatch-wine-host.XXXXXX)"
 source "$(dirname "$0")/wine_common.sh"
 
 boot_prefix
-wineserver -p  # one server for every start below
+# One server for every start below; what it says (a dump of its objects when the serial
+# line it holds hangs up) goes to its own log.
+wineserver -p 2>"$work/wineserver.log"
 
 app_dir="$work/Programmi/Sirenwatch Però"
 mkdir -p "$app_dir"
@@ -92,5 +97,82 @@ AGWPORT 0"
 agwpe_port=$((kiss_port + 1))
 heard_over agwpe --agwpe "127.0.0.1:$agwpe_port" "AGWPORT $agwpe_port
 KISSPORT 0"
+
+# ---- a serial KISS TNC on COM5, unplugged and plugged back
+# kiss_frame SOURCE COMMENT: a KISS frame of the Mic-E emergency SOURCE>423W1T,WIDE1-1.
+kiss_frame() {
+  /usr/bin/python3 - "$1" "$2" <<'PY'
+import sys
+def address(call, last):
+    name, _, ssid = call.partition('-')
+    return bytes(ord(c) << 1 for c in name.ljust(6)) + bytes([0x60 | int(ssid or 0) << 1 | last])
+frame = (address('423W1T', 0) + address(sys.argv[1], 0) + address('WIDE1-1', 1) + b'\x03\xf0'
+         + b'`c0ooZO>/]"6)}' + sys.argv[2].encode())
+frame = frame.replace(b'\xdb', b'\xdb\xdd').replace(b'\xc0', b'\xdb\xdc')
+sys.stdout.buffer.write(b'\xc0\x00' + frame + b'\xc0')
+PY
+}
+kiss_frame N0CALL-9 'EMERGENCY test' >"$work/first.kiss"
+kiss_frame N0CALL-7 'EMERGENCY again' >"$work/second.kiss"
+plug_tnc() {
+  rm -f "$work/com-feed" "$work/com-tnc"
+  socat pty,raw,echo=0,link="$work/com-feed" pty,raw,echo=0,link="$work/com-tnc" &
+  socat_pid=$!
+  for _ in $(seq 50); do [ -e "$work/com-feed" ] && [ -e "$work/com-tnc" ] && break; sleep 0.1; done
+  ln -sfn "$work/com-feed" "$WINEPREFIX/dosdevices/com5"
+}
+printed() { grep -q $'^EMERGENCY\t'"$1" <(tr -d '\r' <"$work/serial.out"); }
+# send_until FRAMES STATION: the frames written to the TNC's end until STATION is printed.
+send_until() {
+  for _ in $(seq 50); do
+    cat "$1" >"$work/com-tnc" 2>/dev/null || true
+    printed "$2" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+plug_tnc
+wine "$exe" --headless --serial COM5:9600 >"$work/serial.out" 2>"$work/serial.err" &
+sirenwatch_pid=$!
+eventually "serial: COM5 is opened" grep -qs "COM5 at 9600 bd: open" "$work/serial.err"
+expect "serial: the TNC's emergency is printed" send_until "$work/first.kiss" N0CALL-9
+kill "$socat_pid"
+wait "$socat_pid" 2>/dev/null || true
+eventually "serial: the unplugged TNC is told" grep -qs "COM5 at 9600 bd: .*trying again" \
+  "$work/serial.err"
+plug_tnc
+expect "serial: plugged back, the next emergency is printed" \
+  send_until "$work/second.kiss" N0CALL-7
+kill "$sirenwatch_pid" "$socat_pid" 2>/dev/null || true
+wait "$sirenwatch_pid" "$socat_pid" 2>/dev/null || true
+[ "$failures" -eq 0 ] || tr -d '\r' <"$work/serial.err" | tail -n 20
+
+# ---- a stand-in APRS-IS server on loopback
+aprs_port=$((kiss_port + 2))
+/usr/bin/python3 - "$aprs_port" "$work/login.txt" <<'PY' &
+import socket, sys
+server = socket.create_server(("127.0.0.1", int(sys.argv[1])))
+server.settimeout(60)
+peer, _ = server.accept()
+peer.settimeout(30)
+peer.sendall(b"# stand-in 1.0\r\n")
+login = b""
+while not login.endswith(b"\n"):
+    login += peer.recv(1)
+open(sys.argv[2], "wb").write(login)
+peer.sendall(b"# logresp N0CALL unverified, server T2TEST\r\n"
+             b"N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test\r\n")
+peer.recv(1)  # until the client goes
+PY
+server_pid=$!
+sleep_until_listening() { grep -q ":$(printf '%04X' "$aprs_port") " /proc/net/tcp; }
+eventually "APRS-IS: the stand-in server listens" sleep_until_listening
+wine "$exe" --headless --aprs-is "127.0.0.1:$aprs_port" >"$work/aprs.out" 2>"$work/aprs.err" &
+sirenwatch_pid=$!
+aprs_printed() { grep -q $'^EMERGENCY\tN0CALL-9' <(tr -d '\r' <"$work/aprs.out"); }
+eventually "APRS-IS: the emergency is printed" aprs_printed
+expect "APRS-IS: the login is read-only (passcode -1)" grep -q "pass -1" "$work/login.txt"
+kill "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
+wait "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
 
 finish_checks "built-in host"

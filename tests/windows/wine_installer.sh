@@ -32,7 +32,8 @@ app_dir="$WINEPREFIX/drive_c/$program_files/Sirenwatch"
 start_menu_entry="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Sirenwatch.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sirenwatch'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-program_files_list=(Sirenwatch.exe lowtemp.wav Sirenwatch.chm LEGGIMI.txt README.txt LICENSE uninstall.exe)
+program_files_list=(Sirenwatch.exe lowtemp.wav demo.tnc2 basemap.txt Sirenwatch.chm LEGGIMI.txt README.txt LICENSE
+                    uninstall.exe)
 
 boot_prefix
 wineserver -p  # one server for every start below
@@ -59,7 +60,7 @@ uninstaller_listed() {
   registry_value "$uninstall_key" UninstallString | grep -qF 'Sirenwatch\uninstall.exe'
 }
 starts_with_windows() {
-  registry_value "$run_key" Sirenwatch | grep -qF "\\$program_files\\Sirenwatch\\Sirenwatch.exe\""
+  registry_value "$run_key" Sirenwatch | grep -qF "\\$program_files\\Sirenwatch\\Sirenwatch.exe\" --host"
 }
 day_logs() { find "$log_dir" -maxdepth 1 -name '*.log' 2>/dev/null | grep -q .; }
 saved() { tr -d '\r' <"$settings_dir/Sirenwatch.ini" | grep -q "$1"; }

@@ -186,17 +186,17 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     settings::IniUserStore hostRegistration(layout.userStore);
     program::HeadlessDialogs quietDialogs(std::cerr);
     program::SilentSound silence;
-    platform::Ports ports{headless ? static_cast<platform::Dialogs&>(quietDialogs)
-                                   : platform.dialogs,
-                          headless ? static_cast<platform::Sound&>(silence) : platform.sound,
-                          platform.layer,
-                          hostRegistration,
-                          platform.instance,
-                          platform.clock,
-                          platform.regional,
-                          platform.program,
-                          platform.help,
-                          platform.app};
+    platform::Ports ports{
+        headless ? static_cast<platform::Dialogs&>(quietDialogs) : platform.dialogs,
+        headless ? static_cast<platform::Sound&>(silence) : platform.sound,
+        platform.layer,
+        hostRegistration,
+        platform.instance,
+        platform.clock,
+        platform.regional,
+        platform.program,
+        platform.help,
+        platform.app};
 
     // The feed works on the network loop's thread; what it hears crosses to this thread by one
     // queue. Both outlive everything that reads or is told.
