@@ -72,6 +72,7 @@ Section "${PRODUCT}" SectionProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
   !insertmacro ProgramFiles InstallFile
+  File /r "${STAGE}\dashboard"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Sirenwatch.exe" "${START_ARGUMENTS}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (${ARCH})"
@@ -118,6 +119,7 @@ FunctionEnd
 ; itself stays if anything else was put in it.
 Section "Uninstall"
   !insertmacro ProgramFiles RemoveFile
+  RMDir /r "$INSTDIR\dashboard"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

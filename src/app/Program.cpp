@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/DashboardStart.h"
 #include "app/FeedSetup.h"
 #include "app/IncidentWiring.h"
 #include "app/MqttWiring.h"
@@ -38,6 +37,7 @@
 #include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
+#include "watch/DashboardStart.h"
 #include "watch/HostFolder.h"
 #include "watch/KeptIncidents.h"
 #include "watch_settings/WatchSettings.h"
@@ -172,8 +172,8 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
-    const auto dashboard =
-        StartDashboard(options, watchSettings, folder, *board, network, fromNetwork);
+    const auto dashboard = watch::StartDashboard(options.dashboard, watchSettings, folder, *board,
+                                                 network, fromNetwork, timers);
 
     if (!program.Start()) return 1;
     host.SetEmergencyType(program.Values().TipoMessaggio);

@@ -5,7 +5,9 @@
 #     over KISS and over AGWPE: Sirenwatch.exe --headless --kiss / --agwpe prints it;
 #   - a serial KISS TNC on COM5 (a socat pair of pseudo-terminals linked in the prefix),
 #     unplugged and plugged back: both emergencies are printed;
-#   - a stand-in APRS-IS server on loopback: the login is read-only and the emergency printed.
+#   - a stand-in APRS-IS server on loopback: the login is read-only and the emergency printed;
+#   - the dashboard Sirenwatch.exe serves, in headless Chromium: an emergency acknowledged,
+#     taken and closed (tests/windows/wine_dashboard_browser.py).
 # Direwolf listens on every interface, so the suite runs in a network namespace of its own with
 # only loopback in it (it needs root, as the Linux end-to-end test of Direwolf does).
 # Usage: tests/windows/wine_host.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]
@@ -174,5 +176,21 @@ eventually "APRS-IS: the emergency is printed" aprs_printed
 expect "APRS-IS: the login is read-only (passcode -1)" grep -q "pass -1" "$work/login.txt"
 kill "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
 wait "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
+
+# ---- the dashboard served by Sirenwatch.exe, used in headless Chromium on Linux
+if [ -x /usr/bin/chromium ] && [ -x /usr/bin/chromedriver ]; then
+  dashboard_dir="$work/Dashboard Però"
+  mkdir -p "$dashboard_dir"
+  cp -r "$windows_build/src/app/windows/"{Sirenwatch.exe,lowtemp.wav,demo.tnc2,basemap.txt,dashboard} \
+    "$dashboard_dir/"
+  status=0
+  timeout 180 /usr/bin/python3 "$source_dir/tests/windows/wine_dashboard_browser.py" \
+    "$dashboard_dir" "$windows_build/screenshots" >"$work/dashboard.log" 2>&1 || status=$?
+  expect "dashboard: its emergency is acknowledged, taken and closed in Chromium (exit $status)" \
+    test "$status" -eq 0
+  [ "$status" -eq 0 ] || tail -n 30 "$work/dashboard.log"
+else
+  fail "dashboard: Chromium and its driver are missing (Debian chromium, chromium-driver)"
+fi
 
 finish_checks "built-in host"

@@ -33,7 +33,8 @@ app_dir="$WINEPREFIX/drive_c/$program_files/Sirenwatch"
 start_menu_entry="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Sirenwatch.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sirenwatch'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-program_files_list=(Sirenwatch.exe lowtemp.wav demo.tnc2 basemap.txt Sirenwatch.chm LEGGIMI.txt README.txt LICENSE
+program_files_list=(Sirenwatch.exe lowtemp.wav demo.tnc2 basemap.txt dashboard/index.html Sirenwatch.chm
+                    LEGGIMI.txt README.txt LICENSE
                     uninstall.exe)
 
 boot_prefix

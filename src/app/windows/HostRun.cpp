@@ -8,12 +8,12 @@
 #include <optional>
 
 #include "app/FeedOptions.h"
-#include "basemap/BaseMap.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
 #include "incident_outlets/IsoTime.h"
 #include "incident_outlets/Notifier.h"
+#include "incident_ui/WatchBoard.h"
 #include "incidents/FormObserver.h"
 #include "net/IoThread.h"
 #include "net/UiQueue.h"
@@ -21,6 +21,7 @@
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "settings/IniUserStore.h"
+#include "watch/DashboardStart.h"
 #include "watch/FeedChoice.h"
 #include "watch/HostFolder.h"
 #include "watch/IncidentRouting.h"
@@ -129,7 +130,7 @@ struct HostWindows {
         : map(host.MapState(), host.Stations()) {
         map.SetEvidence(&host.Emergencies());
         map.SetHomeCallsign(settings.callsign);
-        map.SetBaseMap(ShippedBaseMap(folder));
+        map.SetBaseMap(watch::LoadShippedBaseMap(folder));
         map.onClose = [&host] { host.Close(); };
         PlaceBeside(mainWindow);
         tray.onActivate = [this, mainWindow] {
@@ -144,13 +145,6 @@ struct HostWindows {
     }
 
 private:
-    static std::shared_ptr<const basemap::BaseMap> ShippedBaseMap(const std::string& folder) {
-        auto loaded = basemap::LoadBaseMap(platform::JoinPath(folder, "basemap.txt"));
-        if (loaded) return std::make_shared<const basemap::BaseMap>(std::move(*loaded));
-        platform::LogLine(platform::Level::Warning) << "no base map: " << loaded.error().text;
-        return nullptr;
-    }
-
     // To the right of the add-on's window, 640 by 480.
     void PlaceBeside(HWND mainWindow) {
         RECT main{};
@@ -238,8 +232,17 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     watch::KeepIncidents(book, events, host, watchSettings.watchList);
     program.SetHeldBack(
         [&book](const std::string& callsign) { return watch::HeldBack(book, callsign); });
+    incident_ui::WatchBoard board(host, program.Main(), book, hostSettings.callsign,
+                                  incidents::SecondsNow);
+    board.SetProgramValues(program.Values());
+    incident_ui::FollowLanguageAndUnit(program.Main(), board);
+    board.WatchLog(outlets.log.Health());
+    outlets.log.SetHealthListener([&board] { board.Changed(); });
     watch::RouteIncidents(events, host, book, outlets, PrintedFor(options));
+    events.Subscribe([&board](const incidents::Event& event) { board.Event(event); });
     watch::SoundReopenedIncidents(events, book, program.Main().TimerAllarme);
+    const auto dashboard = watch::StartDashboard(options.dashboard, watchSettings, layout.shared,
+                                                 board, network, fromNetwork, timers);
 
     if (!program.Start()) return 1;
     host.SetEmergencyType(program.Values().TipoMessaggio);
@@ -256,13 +259,17 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
                        : std::string();
         };
         outlets.notify = [&windows](const incidents::Event& event) { windows->Tell(event); };
-        host.SetFrameListener([&windows] { windows->map.StationsChanged(); });
     }
+    host.SetFrameListener([&windows, &board] {
+        if (windows) windows->map.StationsChanged();
+        board.FrameHeard();
+    });
 
     const std::string call = options.call.value_or(
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed =
         watch::MakeFeed(feedSettings, call, VersionText(), {network.Context(), fromNetwork});
+    board.SetFeedName(feed->Describe());
     StartFeed(*feed, host, headless);
     RunMessageLoop(host, closeMessage);
     kept.Stop();

@@ -42,7 +42,8 @@ const char kUsage[] =
     "  --kiss HOST:PORT, --agwpe HOST:PORT, --serial COMn[:BAUD], --aprs-is HOST:PORT,\n"
     "  --replay FILE [--fast], --stdin   the feed to watch\n"
     "  --host       the feed in the settings (first run: the demo traffic)\n"
-    "  --json, --on-emergency COMMAND, --call CALL, --filter FILTER   as on Linux\n";
+    "  --json, --on-emergency COMMAND, --call CALL, --filter FILTER,\n"
+    "  --dashboard [ADDRESS:]PORT   as on Linux\n";
 
 // Ctrl+C and the console closing close Sirenwatch as its window would.
 BOOL WINAPI OnConsoleEvent(DWORD) {
