@@ -117,6 +117,8 @@ expect "--host reports the demo's emergencies" grep -q $'^EMERGENCY\tQ7MOB-9' "$
 expect "--host keeps the host's settings in the user's %APPDATA%\\Sirenwatch" \
   test -f "$settings_dir/host/Uiview32.INI"
 expect "--host wrote nothing beside itself" nothing_beside
+expect "--host offers a Windows serial port for a TNC" \
+  grep -q '^SerialDevice=COM1' <(tr -d '\r' <"$settings_dir/host/Uiview32.INI")
 [ "$status" -eq 0 ] || tr -d '\r' <"$work/host.err"
 cp "$settings_dir/Sirenwatch.ini" "$work/settings.ini"
 
