@@ -51,6 +51,8 @@ if [ "$preset" = default ]; then
   tests/windows/wine_e2e.sh build/windows-x86 build/default
   tests/windows/wine_feeds.sh build/windows-x64
   tests/windows/wine_feeds.sh build/windows-x86
+  tests/windows/wine_host.sh build/windows-x64 build/default
+  tests/windows/wine_host.sh build/windows-x86 build/default
   tests/windows/wine_windows.sh build/windows-x64 build/windows-x64/screenshots
   tests/windows/check_packages.sh build/windows-x64 build/windows-x86
   tests/windows/wine_installer.sh build/windows-x64

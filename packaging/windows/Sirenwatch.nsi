@@ -4,9 +4,9 @@
 Unicode true
 SetCompressor /SOLID lzma
 
-; What the Start-menu entry and the start with Windows pass to Sirenwatch.exe: the one place to
-; change when the program gains its own start without the station program.
-!define START_ARGUMENTS ""
+; What the Start-menu entry and the start with Windows pass to Sirenwatch.exe: the built-in host
+; with the feed in its settings (the first run writes the demo as the feed).
+!define START_ARGUMENTS "--host"
 
 !define PRODUCT "Sirenwatch"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
@@ -47,6 +47,8 @@ LangString Needs64Bit ${LANG_ITALIAN} "Questo è Sirenwatch a 64 bit: su questo 
 !macro ProgramFiles action
   !insertmacro ${action} "Sirenwatch.exe"
   !insertmacro ${action} "lowtemp.wav"
+  !insertmacro ${action} "demo.tnc2"
+  !insertmacro ${action} "basemap.txt"
   !insertmacro ${action} "Sirenwatch.chm"
   !insertmacro ${action} "LEGGIMI.txt"
   !insertmacro ${action} "README.txt"
@@ -70,6 +72,7 @@ Section "${PRODUCT}" SectionProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
   !insertmacro ProgramFiles InstallFile
+  File /r "${STAGE}\dashboard"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Sirenwatch.exe" "${START_ARGUMENTS}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} ${VERSION} (${ARCH})"
@@ -116,6 +119,7 @@ FunctionEnd
 ; itself stays if anything else was put in it.
 Section "Uninstall"
   !insertmacro ProgramFiles RemoveFile
+  RMDir /r "$INSTDIR\dashboard"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

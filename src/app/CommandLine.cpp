@@ -51,6 +51,7 @@ private:
             {"--version", [&] { o.version = true; }},
             {"--check", [&] { o.check = true; }},
             {"--headless", [&] { o.headless = true; }},
+            {"--host", [&] { o.host = true; }},
             {"--json", [&] { o.json = true; }},
             {"--fast", [&] { o.fast = true; }},
             {"--stdin", [&] { SetFeed(FeedSource::Stdin, name); }},
@@ -238,6 +239,8 @@ Other options:
                        alarm is printed on standard output, and a replay or standard
                        input that ends ends the program (chosen by itself when there is
                        no display)
+  --host               watch with the built-in host and the feed in its settings (what
+                       Sirenwatch.exe needs to run without UI-View32; here always so)
   --json               print each emergency (with the evidence of why it is one), alarm
                        and feed event as one JSON object per line on standard output,
                        instead of the tab-separated lines

@@ -27,7 +27,8 @@ struct CommandLine {
     std::optional<std::string> filter;  // --filter: APRS-IS server filter
     std::optional<std::string> call;    // --call: APRS-IS login callsign
     bool headless = false;
-    bool json = false;                       // --json: events as JSON objects on standard output
+    bool host = false;  // --host: the built-in host with the feed of the settings (Windows)
+    bool json = false;  // --json: events as JSON objects on standard output
     std::optional<std::string> exportFile;   // --export: the incident log as GPX or KML
     std::optional<std::string> since;        // --since: only what happened from then on
     std::optional<std::string> onEmergency;  // --on-emergency: a command for each new one

@@ -8,10 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/DashboardStart.h"
 #include "app/FeedSetup.h"
 #include "app/IncidentWiring.h"
-#include "app/KeptIncidents.h"
 #include "app/MqttWiring.h"
 #include "app/ProgramWindows.h"
 #include "app/Reload.h"
@@ -39,6 +37,9 @@
 #include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
+#include "watch/DashboardStart.h"
+#include "watch/HostFolder.h"
+#include "watch/KeptIncidents.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
@@ -47,24 +48,6 @@ using incident_ui::FollowLanguageAndUnit;
 using incident_ui::HeldBack;
 using incident_ui::WatchBoard;
 using qt::LatencyProbe;
-
-namespace {
-
-// Makes sure the add-on finds a host with a home station; gives the host's folder, or nothing
-// when that cannot be (told here: the add-on would only say less).
-std::optional<std::string> PrepareHost(const platform::FileLayout& layout) {
-    const std::string demo = platform::JoinPath(layout.shared, "demo.tnc2");
-    const auto setup = builtin_host::EnsureHostSetup(
-        layout.userStore, layout.hostFolder, [&demo](const std::string& folder) {
-            return watch_settings::SaveWatchSettings(folder,
-                                                     watch_settings::FirstRunSettings(demo));
-        });
-    if (setup.error.empty()) return setup.folder;
-    platform::LogLine(platform::Level::Error) << "host set-up: " << setup.error;
-    return std::nullopt;
-}
-
-}  // namespace
 
 std::string VersionText() {
     return std::to_string(SIRENWATCH_VERSION_MAJOR) + "." +
@@ -92,7 +75,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         platform::LogLine(platform::Level::Error) << writable.error().text;
         return 1;
     }
-    const auto hostFolder = PrepareHost(layout);
+    const auto hostFolder = watch::PrepareHost(layout);
     if (!hostFolder) return 1;
     const StartSettings start = ReadStartSettings(options, layout, *hostFolder, false);
     if (const auto refused = TellFindings(CheckStart(options, start))) return *refused;
@@ -133,9 +116,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     incidents::IncidentBook book;
-    KeptIncidents kept(timers, book, events, outlets.log.Folder(),
-                       feedSettings.source != watch_settings::FeedSource::Replay,
-                       HomePlace(hostSettings));
+    watch::KeptIncidents kept(timers, book, events, outlets.log.Folder(),
+                              feedSettings.source != watch_settings::FeedSource::Replay,
+                              HomePlace(hostSettings));
     std::optional<WatchBoard> board;
     program::Sirenwatch program(ports, host);
     QObject headlessTimers;  // it and the window go before the models they follow
@@ -190,8 +173,8 @@ int RunProgram(const CommandLine& options, bool headless) {
         },
         reload);
 
-    const auto dashboard =
-        StartDashboard(options, watchSettings, folder, *board, network, fromNetwork);
+    const auto dashboard = watch::StartDashboard(options.dashboard, watchSettings, folder, *board,
+                                                 network, fromNetwork, timers);
 
     if (!program.Start()) return 1;
     host.SetEmergencyType(program.Values().TipoMessaggio);

@@ -10,16 +10,6 @@
 
 namespace app {
 
-std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& folder) {
-    const std::string file = platform::JoinPath(folder, "basemap.txt");
-    auto map = basemap::LoadBaseMap(file);
-    if (!map) {
-        platform::LogLine(platform::Level::Warning) << "no base map: " << map.error().text;
-        return nullptr;
-    }
-    return std::make_shared<const basemap::BaseMap>(std::move(*map));
-}
-
 std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSettings& settings,
                                                   net::IoThread& network, net::UiQueue& ui) {
     if (settings.tileUrl.empty()) return nullptr;  // none, or none usable (the checks told)

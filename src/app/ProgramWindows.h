@@ -18,12 +18,12 @@
 #include "qt/QtPlatform.h"
 #include "qt_host/MapView.h"
 #include "qt_host/TileLayer.h"
+#include "watch/DashboardStart.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
 
-// The land and borders among the shipped files; without them the map has a plain background.
-std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& folder);
+using watch::LoadShippedBaseMap;
 
 // Online tiles when the settings name a tile server; none otherwise.
 std::unique_ptr<qt_host::TileLayer> MakeTileLayer(const watch_settings::WatchSettings& settings);

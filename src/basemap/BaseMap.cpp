@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/Paths.h"
+
 namespace basemap {
 namespace {
 
@@ -113,7 +115,7 @@ platform::Result<BaseMap> ParseBaseMap(std::string_view text) {
 }
 
 platform::Result<BaseMap> LoadBaseMap(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::FilePath(path), std::ios::binary);
     if (!in) return platform::Fail("cannot read " + path);
     std::ostringstream text;
     text << in.rdbuf();

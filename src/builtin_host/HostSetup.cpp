@@ -25,8 +25,9 @@ std::string WithSeparator(std::string folder) {
 
 bool SameFolder(const std::string& a, const std::string& b) {
     std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+    const fs::path first = platform::FilePath(a), second = platform::FilePath(b);
+    if (fs::equivalent(first, second, ec)) return true;
+    return first.lexically_normal() == second.lexically_normal();
 }
 
 HostSettings DefaultSettings() {
@@ -42,14 +43,14 @@ HostSettings DefaultSettings() {
 void Provide(const std::string& folder, const std::function<bool(const std::string&)>& writeMore,
              SetupResult& result) {
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        result.createdFolder = fs::create_directories(folder, ec);
+    if (!fs::is_directory(platform::FilePath(folder), ec)) {
+        result.createdFolder = fs::create_directories(platform::FilePath(folder), ec);
         if (ec) {
             result.error = "Cannot create the host folder " + folder + ": " + ec.message();
             return;
         }
     }
-    if (fs::exists(HostIniPath(folder), ec)) return;
+    if (fs::exists(platform::FilePath(HostIniPath(folder)), ec)) return;
     if (!SaveHostSettings(folder, DefaultSettings()) || (writeMore && !writeMore(folder))) {
         result.error = "Cannot write " + HostIniPath(folder);
         return;
@@ -90,7 +91,7 @@ SetupResult EnsureHostSetup(const std::string& storeFolder, const std::string& o
     result.folder = WithSeparator(registered);
     if (SameFolder(result.folder, ours)) Provide(ours, writeMore, result);
     if (!result.error.empty()) return result;
-    if (!fs::exists(HostIniPath(result.folder), ec)) {
+    if (!fs::exists(platform::FilePath(HostIniPath(result.folder)), ec)) {
         result.error =
             "The registered host folder " + registered + " has no " + host::kSettingsFileName;
         return result;

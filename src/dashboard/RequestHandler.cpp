@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "dashboard/DashboardJson.h"
+#include "platform/Paths.h"
 
 namespace dashboard {
 
@@ -201,7 +202,7 @@ RequestHandler::RequestHandler(std::string token, const std::string& tileUrl)
 platform::Result<void> RequestHandler::LoadPage(const std::string& folder) {
     for (const PageFile& page : kPageFiles) {
         const std::string name = folder + "/" + page.file;
-        std::ifstream file(name, std::ios::binary);
+        std::ifstream file(platform::FilePath(name), std::ios::binary);
         std::ostringstream content;
         content << file.rdbuf();
         if (!file) return platform::Fail("the dashboard's page is missing " + name);

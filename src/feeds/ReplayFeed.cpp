@@ -6,6 +6,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "platform/Paths.h"
+
 namespace feeds {
 
 namespace asio = boost::asio;
@@ -51,7 +53,7 @@ void ReplayFeed::Stop() {
 
 void ReplayFeed::Open() {
     std::error_code ignored;
-    in_.open(file_, std::ios::binary);
+    in_.open(platform::FilePath(file_), std::ios::binary);
     if (!in_ || std::filesystem::is_directory(file_, ignored)) {
         Out().Status(Describe() + ": cannot read " + file_);
         Out().End();

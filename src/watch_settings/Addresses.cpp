@@ -1,8 +1,13 @@
 // Reading addresses and serial lines.
 #include "watch_settings/Addresses.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#endif
 
 #include <charconv>
 

@@ -32,7 +32,11 @@ struct FeedSettings {
     std::string filter;  // APRS-IS server filter, e.g. "r/45.50/9.21/50"
     std::string agwpeHost = "127.0.0.1";
     std::uint16_t agwpePort = kDefaultAgwpePort;
+#ifdef _WIN32
+    std::string serialDevice = "COM1";  // a KISS TNC on a serial line
+#else
     std::string serialDevice = "/dev/ttyUSB0";  // a KISS TNC on a serial line
+#endif
     std::int32_t serialBaud = kDefaultSerialBaud;
 };
 

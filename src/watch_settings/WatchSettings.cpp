@@ -2,7 +2,9 @@
 #include "watch_settings/WatchSettings.h"
 
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <charconv>
 #include <cmath>
@@ -157,12 +159,14 @@ void ReadWatchList(const std::string& file, WatchSettings& s) {
 
 // A token others can read lets them act on the dashboard: told, with the command that mends
 // it, but the file's mode is the user's to change.
-void CheckTokenFile(const std::string& file, WatchSettings& s) {
+void CheckTokenFile([[maybe_unused]] const std::string& file, [[maybe_unused]] WatchSettings& s) {
+#ifndef _WIN32  // Windows keeps who may read a file in its access lists, not in a mode
     struct stat status {};
     if (s.dashboardToken.empty() || ::stat(file.c_str(), &status) != 0) return;
     const auto perms = static_cast<std::filesystem::perms>(status.st_mode & 07777);
     if (auto note = ExposedTokenNote(file, perms, status.st_uid == ::geteuid()))
         s.notes.push_back({"DashboardToken", std::move(*note), false});
+#endif
 }
 
 std::string ShellQuoted(const std::string& text) {

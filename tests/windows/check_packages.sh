@@ -8,6 +8,18 @@ Sirenwatch/LICENSE
 Sirenwatch/README.txt
 Sirenwatch/Sirenwatch.chm
 Sirenwatch/Sirenwatch.exe
+Sirenwatch/basemap.txt
+Sirenwatch/dashboard/
+Sirenwatch/dashboard/dashboard.css
+Sirenwatch/dashboard/dashboard.js
+Sirenwatch/dashboard/index.html
+Sirenwatch/dashboard/vendor/
+Sirenwatch/dashboard/vendor/leaflet/
+Sirenwatch/dashboard/vendor/leaflet/LICENSE
+Sirenwatch/dashboard/vendor/leaflet/VERSION
+Sirenwatch/dashboard/vendor/leaflet/leaflet.css
+Sirenwatch/dashboard/vendor/leaflet/leaflet.js
+Sirenwatch/demo.tnc2
 Sirenwatch/lowtemp.wav"
 failures=0
 for build in "$@"; do
@@ -18,7 +30,7 @@ for build in "$@"; do
       continue
     fi
     if [ "$(cmake -E tar tf "$zip" | LC_ALL=C sort)" = "$expected" ]; then
-      echo "PASS: $(basename "$zip") holds the program, its sound, its help, the read-me files and the licence"
+      echo "PASS: $(basename "$zip") holds the program, its sound, the demo traffic, the base map, the dashboard's page, its help, the read-me files and the licence"
     else
       echo "FAIL: $(basename "$zip") holds:"
       cmake -E tar tf "$zip"

@@ -3,6 +3,7 @@
 #   - `setup.exe /S` puts the program in Program Files (Program Files (x86) for the x86 build),
 #     with a Start-menu entry and an Add/Remove Programs entry, and does not start it with Windows;
 #   - the installed program starts from there and watches the stand-in host's demo in test mode,
+#     and, as the Start-menu entry starts it (--host), the demo with its own built-in host,
 #     keeping its settings in the user's %APPDATA%\Sirenwatch and the day's log in
 #     %LOCALAPPDATA%\Sirenwatch, as only administrators may write under Program Files;
 #   - `uninstall.exe /S` removes the program, both entries, the uninstaller and the folder, and
@@ -32,7 +33,9 @@ app_dir="$WINEPREFIX/drive_c/$program_files/Sirenwatch"
 start_menu_entry="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Sirenwatch.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sirenwatch'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-program_files_list=(Sirenwatch.exe lowtemp.wav Sirenwatch.chm LEGGIMI.txt README.txt LICENSE uninstall.exe)
+program_files_list=(Sirenwatch.exe lowtemp.wav demo.tnc2 basemap.txt dashboard/index.html Sirenwatch.chm
+                    LEGGIMI.txt README.txt LICENSE
+                    uninstall.exe)
 
 boot_prefix
 wineserver -p  # one server for every start below
@@ -59,7 +62,7 @@ uninstaller_listed() {
   registry_value "$uninstall_key" UninstallString | grep -qF 'Sirenwatch\uninstall.exe'
 }
 starts_with_windows() {
-  registry_value "$run_key" Sirenwatch | grep -qF "\\$program_files\\Sirenwatch\\Sirenwatch.exe\""
+  registry_value "$run_key" Sirenwatch | grep -qF "\\$program_files\\Sirenwatch\\Sirenwatch.exe\" --host"
 }
 day_logs() { find "$log_dir" -maxdepth 1 -name '*.log' 2>/dev/null | grep -q .; }
 saved() { tr -d '\r' <"$settings_dir/Sirenwatch.ini" | grep -q "$1"; }
@@ -103,6 +106,20 @@ expect "it reports the demo's emergencies" grep -q '^EMERGENCY' "$work/run.out"
 expect "it saved its settings in the user's %APPDATA%\\Sirenwatch" saved '^Left='
 expect "it wrote the day's log of test mode in the user's %LOCALAPPDATA%\\Sirenwatch" day_logs
 expect "it wrote nothing beside itself" nothing_beside
+
+# What the Start-menu entry starts: the built-in host with the feed in its settings, on the first
+# run the demo it ships (here at once, without pacing), its own settings in the user's folder.
+status=0
+wine "$app_dir/Sirenwatch.exe" --host --headless --fast >"$work/host.out" 2>"$work/host.err" ||
+  status=$?
+expect "--host watches the installed demo to its end (exit $status)" test "$status" -eq 0
+expect "--host reports the demo's emergencies" grep -q $'^EMERGENCY\tQ7MOB-9' "$work/host.out"
+expect "--host keeps the host's settings in the user's %APPDATA%\\Sirenwatch" \
+  test -f "$settings_dir/host/Uiview32.INI"
+expect "--host wrote nothing beside itself" nothing_beside
+expect "--host offers a Windows serial port for a TNC" \
+  grep -q '^SerialDevice=COM1' <(tr -d '\r' <"$settings_dir/host/Uiview32.INI")
+[ "$status" -eq 0 ] || tr -d '\r' <"$work/host.err"
 cp "$settings_dir/Sirenwatch.ini" "$work/settings.ini"
 
 uninstall

@@ -1,6 +1,7 @@
 // Sirenwatch.exe: the add-on beside the station program on Windows, talking to it through its
 // automation objects, in its native windows; or headless, with emergencies and alarms printed
 // on standard output and messages on standard error, as the Linux build does with --headless.
+// Given a feed (or --host), it watches with its own built-in host, without the station program.
 #include <objbase.h>
 #include <windows.h>
 
@@ -8,7 +9,10 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/CommandLine.h"
+#include "app/windows/HostRun.h"
 #include "com/ComHost.h"
 #include "com/MessageFilter.h"
 #include "incidents/FormObserver.h"
@@ -33,7 +37,13 @@ const char kUsage[] =
     "UI-View32 starts it from the registration file written by SetUp > File XTR.\n"
     "  --headless   no windows: one line per emergency and per alarm on standard output\n"
     "  --version    the version\n"
-    "  --help       this text\n";
+    "  --help       this text\n"
+    "Without UI-View32, with its own built-in host:\n"
+    "  --kiss HOST:PORT, --agwpe HOST:PORT, --serial COMn[:BAUD], --aprs-is HOST:PORT,\n"
+    "  --replay FILE [--fast], --stdin   the feed to watch\n"
+    "  --host       the feed in the settings (first run: the demo traffic)\n"
+    "  --json, --on-emergency COMMAND, --call CALL, --filter FILTER,\n"
+    "  --dashboard [ADDRESS:]PORT   as on Linux\n";
 
 // Ctrl+C and the console closing close Sirenwatch as its window would.
 BOOL WINAPI OnConsoleEvent(DWORD) {
@@ -109,10 +119,42 @@ int Run(bool headless) {
     return 0;
 }
 
+// The built-in host's command line, when it asks for the built-in host; nothing otherwise.
+std::optional<app::CommandLine> BuiltinHostOptions(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(win32::Utf8(argv[i]));
+    const auto parsed = app::ParseCommandLine(args);
+    if (!parsed || parsed->help || parsed->version || !winhost::WantsBuiltinHost(*parsed))
+        return std::nullopt;
+    return *parsed;
+}
+
+// A mistake in the built-in host's options (a port that is no number...) is told in its own
+// words; the add-on's options and unknown ones are the add-on's to answer.
+std::optional<std::string> HostOptionMistake(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(win32::Utf8(argv[i]));
+    const auto parsed = app::ParseCommandLine(args);
+    if (parsed || parsed.error().text.find("unknown option") != std::string::npos)
+        return std::nullopt;
+    return parsed.error().text;
+}
+
+int RunHost(const app::CommandLine& options) {
+    mainThread = GetCurrentThreadId();
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    return winhost::RunBuiltinHost(options, kCloseMessage);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     UseParentConsole();
+    if (const auto host = BuiltinHostOptions(argc, argv)) return RunHost(*host);
+    if (const auto mistake = HostOptionMistake(argc, argv)) {
+        std::cerr << "Sirenwatch: " << *mistake << '\n' << kUsage;
+        return 2;
+    }
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = win32::Utf8(argv[i]);

@@ -1,23 +1,22 @@
 // Starting the dashboard with a bounded back-off between tries.
-#include "app/DashboardStart.h"
+#include "watch/DashboardStart.h"
 
 #include <algorithm>
 
-#include "app/ProgramWindows.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 
-namespace app {
+namespace watch {
 
-DashboardStart::DashboardStart(std::unique_ptr<dashboard::DashboardServer> server, std::string from,
+DashboardStart::DashboardStart(platform::Timers& timers,
+                               std::unique_ptr<dashboard::DashboardServer> server, std::string from,
                                std::string note, int firstDelay_ms, int maxDelay_ms)
     : server_(std::move(server)),
       from_(std::move(from)),
       note_(std::move(note)),
+      retry_(timers),
       delay_ms_(firstDelay_ms),
       maxDelay_ms_(maxDelay_ms) {
-    retry_.setSingleShot(true);
-    QObject::connect(&retry_, &QTimer::timeout, [this] { Try(); });
     Try();
 }
 
@@ -35,17 +34,27 @@ void DashboardStart::Try() {
             << "; the watch goes on, the dashboard tries again until it can listen";
         told_ = reason;
     }
-    retry_.start(delay_ms_);
+    retry_.Start(delay_ms_, [this] { Try(); });
     delay_ms_ = std::min(delay_ms_ * 2, maxDelay_ms_);
 }
 
-std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
+std::shared_ptr<const basemap::BaseMap> LoadShippedBaseMap(const std::string& folder) {
+    const std::string file = platform::JoinPath(folder, "basemap.txt");
+    auto map = basemap::LoadBaseMap(file);
+    if (!map) {
+        platform::LogLine(platform::Level::Warning) << "no base map: " << map.error().text;
+        return nullptr;
+    }
+    return std::make_shared<const basemap::BaseMap>(std::move(*map));
+}
+
+std::unique_ptr<DashboardStart> StartDashboard(const std::optional<watch_settings::Endpoint>& asked,
                                                const watch_settings::WatchSettings& settings,
-                                               const std::string& folder,
-                                               incident_ui::WatchBoard& board, net::IoThread& io,
-                                               net::UiQueue& ui) {
-    const std::optional<Endpoint> where =
-        watch_settings::DashboardPlace(options.dashboard, settings).value_or(std::nullopt);
+                                               const std::string& folder, dashboard::Source& board,
+                                               net::IoThread& io, net::UiQueue& ui,
+                                               platform::Timers& timers) {
+    const std::optional<watch_settings::Endpoint> where =
+        watch_settings::DashboardPlace(asked, settings).value_or(std::nullopt);
     if (!where) return nullptr;
     dashboard::ServerSettings server;
     server.address = where->host;
@@ -59,9 +68,8 @@ std::unique_ptr<DashboardStart> StartDashboard(const CommandLine& options,
     auto dashboard = std::make_unique<dashboard::DashboardServer>(board, server, io, ui);
     dashboard->SetBaseMap(LoadShippedBaseMap(folder));
     return std::make_unique<DashboardStart>(
-        std::move(dashboard),
-        options.dashboard ? "--dashboard" : "Dashboard in the host's settings",
+        timers, std::move(dashboard), asked ? "--dashboard" : "Dashboard in the host's settings",
         server.token.empty() ? " (actions are off: no DashboardToken is set)" : "");
 }
 
-}  // namespace app
+}  // namespace watch

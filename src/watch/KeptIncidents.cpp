@@ -1,12 +1,12 @@
 // Taking the incident book up at start and saving it, with the watch's start and stop.
-#include "app/KeptIncidents.h"
+#include "watch/KeptIncidents.h"
 
 #include <string>
 
 #include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
 
-namespace app {
+namespace watch {
 namespace {
 
 constexpr std::size_t kProblemsTold = 10;
@@ -94,4 +94,4 @@ void KeptIncidents::Save(bool stopped) {
     changed_ = saveFailed_;
 }
 
-}  // namespace app
+}  // namespace watch

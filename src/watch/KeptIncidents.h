@@ -11,7 +11,7 @@
 #include "incidents/IncidentBook.h"
 #include "platform/Timers.h"
 
-namespace app {
+namespace watch {
 
 class KeptIncidents {
 public:
@@ -42,4 +42,4 @@ private:
     bool changed_ = false;  // something the book keeps happened since the last save
 };
 
-}  // namespace app
+}  // namespace watch

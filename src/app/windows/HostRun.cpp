@@ -1,0 +1,279 @@
+// The Windows composition of the built-in host: the same watch as the Linux program's, its
+// network loop's queue drained on the Win32 message loop, its timers Windows timers.
+#include "app/windows/HostRun.h"
+
+#include <windows.h>
+
+#include <iostream>
+#include <optional>
+
+#include "app/FeedOptions.h"
+#include "builtin_host/BuiltinHost.h"
+#include "builtin_host/HostSettings.h"
+#include "builtin_host/HostSetup.h"
+#include "incident_outlets/IsoTime.h"
+#include "incident_outlets/Notifier.h"
+#include "incident_ui/WatchBoard.h"
+#include "incidents/FormObserver.h"
+#include "net/IoThread.h"
+#include "net/UiQueue.h"
+#include "platform/Log.h"
+#include "program/HeadlessDialogs.h"
+#include "program/Sirenwatch.h"
+#include "settings/IniUserStore.h"
+#include "watch/DashboardStart.h"
+#include "watch/FeedChoice.h"
+#include "watch/HostFolder.h"
+#include "watch/IncidentRouting.h"
+#include "watch/KeptIncidents.h"
+#include "watch_settings/WatchSettings.h"
+#include "win32/FormWindow.h"
+#include "win32/SafeCall.h"
+#include "win32/Timers.h"
+#include "win32/Win32Platform.h"
+#include "win32/Win32Timers.h"
+#include "win32_host/MapWindow.h"
+#include "win32_host/TrayIcon.h"
+
+namespace winhost {
+namespace {
+
+constexpr UINT kDrainMessage = WM_APP + 7;
+constexpr wchar_t kQueueClass[] = L"Sirenwatch.NetworkQueue";
+
+std::string VersionText() {
+    return std::to_string(SIRENWATCH_VERSION_MAJOR) + "." +
+           std::to_string(SIRENWATCH_VERSION_MINOR) + "." +
+           std::to_string(SIRENWATCH_VERSION_PATCH);
+}
+
+// What the network loop hears reaches this thread as one posted message to a message-only
+// window: a window's messages are delivered inside message boxes' own loops too.
+class QueueWindow {
+public:
+    explicit QueueWindow(net::UiQueue& queue) : queue_(queue) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kQueueClass;
+        RegisterClassExW(&windowClass);  // a second one finds it registered already
+        window_ = CreateWindowExW(0, kQueueClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        queue_.SetWaker([window = window_] { PostMessageW(window, kDrainMessage, 0, 0); });
+    }
+    ~QueueWindow() { DestroyWindow(window_); }
+    QueueWindow(const QueueWindow&) = delete;
+    QueueWindow& operator=(const QueueWindow&) = delete;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+        auto* self = reinterpret_cast<QueueWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message != kDrainMessage || self == nullptr)
+            return DefWindowProcW(window, message, w, l);
+        win32::SafeCall([self] { self->queue_.Drain(); });
+        return 0;
+    }
+
+    net::UiQueue& queue_;
+    HWND window_ = nullptr;
+};
+
+// Where the built-in host keeps its files on Windows: its settings and the per-user entry that
+// names its folder in the settings folder (beside the exe, or %APPDATA%\Sirenwatch installed),
+// the incident log in the data folder (beside the exe, or %LOCALAPPDATA%\Sirenwatch). The
+// registry's entry stays UI-View32's.
+platform::FileLayout HostLayout(const win32::Win32ProgramInfo& program) {
+    platform::FileLayout layout;
+    layout.shared = program.Folder();
+    layout.settings = program.SettingsFolder();
+    layout.hostFolder = platform::JoinPath(layout.settings, "host");
+    layout.userStore = layout.settings;
+    layout.data = program.TestLogFolder();
+    layout.testLog = layout.data;
+    layout.installed = layout.settings != layout.shared;
+    return layout;
+}
+
+void RunMessageLoop(builtin_host::BuiltinHost& host, UINT closeMessage) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == closeMessage) {
+            win32::SafeCall([&host] { host.Close(); });
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// The feed's lines to the host, its state to the log; headless, the end of the traffic closes
+// the host as its window would, so the add-on saves its settings on the way out.
+void StartFeed(feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless) {
+    feed.SetLineHandler([&host](const std::string& line) { host.OnTnc2Line(line); });
+    feed.SetStatusHandler([](const std::string& status) {
+        platform::LogLine(platform::Level::Info, "feed") << status;
+    });
+    if (headless) feed.SetEndHandler([&host] { host.Close(); });
+    feed.Start();
+}
+
+// The host's windows beside the add-on's: the map with the shipped base map, and the icon in
+// the notification area whose balloon tells each new emergency.
+struct HostWindows {
+    win32_host::MapWindow map;
+    win32_host::TrayIcon tray;
+
+    HostWindows(builtin_host::BuiltinHost& host, const builtin_host::HostSettings& settings,
+                const std::string& folder, HWND mainWindow)
+        : map(host.MapState(), host.Stations()) {
+        map.SetEvidence(&host.Emergencies());
+        map.SetHomeCallsign(settings.callsign);
+        map.SetBaseMap(watch::LoadShippedBaseMap(folder));
+        map.onClose = [&host] { host.Close(); };
+        PlaceBeside(mainWindow);
+        tray.onActivate = [this, mainWindow] {
+            SetForegroundWindow(map.Handle());
+            SetForegroundWindow(mainWindow);
+        };
+    }
+
+    void Tell(const incidents::Event& event) {
+        if (const auto notification = incidents::NotificationFor(event))
+            tray.Tell(notification->summary, notification->body, notification->critical);
+    }
+
+private:
+    // To the right of the add-on's window, 640 by 480.
+    void PlaceBeside(HWND mainWindow) {
+        RECT main{};
+        GetWindowRect(mainWindow, &main);
+        SetWindowPos(map.Handle(), nullptr, main.right + 16, main.top, 640, 480,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+};
+
+watch::Printed PrintedFor(const app::CommandLine& options) {
+    if (options.json) return watch::Printed::JsonLines;
+    return options.headless ? watch::Printed::TabLines : watch::Printed::Nothing;
+}
+
+}  // namespace
+
+bool WantsBuiltinHost(const app::CommandLine& options) {
+    return options.feed.has_value() || options.host;
+}
+
+int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
+    const bool headless = options.headless;
+    win32::Win32Platform platform;
+    const platform::FileLayout layout = HostLayout(platform.program);
+    const auto hostFolder = watch::PrepareHost(layout);
+    if (!hostFolder) return 1;
+    const builtin_host::HostSettings hostSettings = builtin_host::LoadHostSettings(*hostFolder);
+    const watch_settings::WatchSettings watchSettings =
+        watch_settings::LoadWatchSettings(*hostFolder);
+    const watch_settings::FeedSettings feedSettings =
+        app::EffectiveFeed(watchSettings.feed, options, layout.shared);
+
+    settings::IniUserStore hostRegistration(layout.userStore);
+    program::HeadlessDialogs quietDialogs(std::cerr);
+    program::SilentSound silence;
+    platform::Ports ports{
+        headless ? static_cast<platform::Dialogs&>(quietDialogs) : platform.dialogs,
+        headless ? static_cast<platform::Sound&>(silence) : platform.sound,
+        platform.layer,
+        hostRegistration,
+        platform.instance,
+        platform.clock,
+        platform.regional,
+        platform.program,
+        platform.help,
+        platform.app};
+
+    // The feed works on the network loop's thread; what it hears crosses to this thread by one
+    // queue. Both outlive everything that reads or is told.
+    net::UiQueue fromNetwork;
+    QueueWindow drain(fromNetwork);
+    net::IoThread network;
+    network.Start();
+
+    builtin_host::BuiltinHost host(
+        platform.clock,
+        builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
+    host.MapState().SetScale(hostSettings.mapScale);
+    win32::Win32Timers timers;
+    watch::Outlets outlets{
+        .log = incidents::IncidentLog(watch::LogFolder(layout.data, feedSettings)),
+        .notify = {},
+        .command = watch::MakeEmergencyCommand(
+            timers, options.onEmergency.value_or(watchSettings.onEmergency))};
+    outlets.log.KeepDays(watchSettings.incidentDays);
+    incidents::Stream events(incidents::SecondsNow);
+    std::optional<incidents::FormObserver> observer;
+    incidents::IncidentBook book;
+    watch::KeptIncidents kept(timers, book, events, outlets.log.Folder(),
+                              feedSettings.source != watch_settings::FeedSource::Replay,
+                              watch::HomePlace(hostSettings));
+    program::Sirenwatch program(ports, host);
+    std::optional<win32::FormWindow> mainWindow;
+    if (!headless) {
+        mainWindow.emplace(program.Main());
+        platform.SetMainWindow(mainWindow->Handle());
+    }
+    win32::Timers formTimers(program.Main());
+    observer.emplace(program.Main(), program.Values(), events,
+                     [&host, &book](const std::string& call) {
+                         return watch::EvidenceCounted(host, book, call);
+                     });
+    platform::RepeatingTimer logRetry(timers);
+    logRetry.Start(5000, [&outlets] { outlets.log.Retry(); });
+    watch::KeepIncidents(book, events, host, watchSettings.watchList);
+    program.SetHeldBack(
+        [&book](const std::string& callsign) { return watch::HeldBack(book, callsign); });
+    incident_ui::WatchBoard board(host, program.Main(), book, hostSettings.callsign,
+                                  incidents::SecondsNow);
+    board.SetProgramValues(program.Values());
+    incident_ui::FollowLanguageAndUnit(program.Main(), board);
+    board.WatchLog(outlets.log.Health());
+    outlets.log.SetHealthListener([&board] { board.Changed(); });
+    watch::RouteIncidents(events, host, book, outlets, PrintedFor(options));
+    events.Subscribe([&board](const incidents::Event& event) { board.Event(event); });
+    watch::SoundReopenedIncidents(events, book, program.Main().TimerAllarme);
+    const auto dashboard = watch::StartDashboard(options.dashboard, watchSettings, layout.shared,
+                                                 board, network, fromNetwork, timers);
+
+    if (!program.Start()) return 1;
+    host.SetEmergencyType(program.Values().TipoMessaggio);
+    if (kept.Start()) program.Main().TimerAllarme.SetTimerEnabled(true);
+    program.Main().Show();
+    std::optional<HostWindows> windows;
+    if (mainWindow) {
+        windows.emplace(host, hostSettings, layout.shared, mainWindow->Handle());
+        windows->map.inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
+        windows->map.heldBack = [&book](const std::string& callsign) {
+            const incidents::Incident* incident = book.Latest(callsign);
+            return incident != nullptr && incident->state != incidents::State::Closed
+                       ? incident->heldBackReason
+                       : std::string();
+        };
+        outlets.notify = [&windows](const incidents::Event& event) { windows->Tell(event); };
+    }
+    host.SetFrameListener([&windows, &board] {
+        if (windows) windows->map.StationsChanged();
+        board.FrameHeard();
+    });
+
+    const std::string call = options.call.value_or(
+        hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
+    auto feed =
+        watch::MakeFeed(feedSettings, call, VersionText(), {network.Context(), fromNetwork});
+    board.SetFeedName(feed->Describe());
+    StartFeed(*feed, host, headless);
+    RunMessageLoop(host, closeMessage);
+    kept.Stop();
+    return 0;
+}
+
+}  // namespace winhost
