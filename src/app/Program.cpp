@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "app/FeedSetup.h"
-#include "app/IncidentWiring.h"
 #include "app/MqttWiring.h"
 #include "app/ProgramWindows.h"
 #include "app/Reload.h"
@@ -39,13 +38,13 @@
 #include "settings/ProfileFile.h"
 #include "watch/DashboardStart.h"
 #include "watch/HostFolder.h"
+#include "watch/IncidentRouting.h"
 #include "watch/KeptIncidents.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
 
 using incident_ui::FollowLanguageAndUnit;
-using incident_ui::HeldBack;
 using incident_ui::WatchBoard;
 using qt::LatencyProbe;
 
@@ -106,26 +105,27 @@ int RunProgram(const CommandLine& options, bool headless) {
     host.MapState().SetScale(hostSettings.mapScale);  // the map window opens at it
     // The reports outlive the forms they listen to, whatever they signal as they go.
     qt::QtTimers timers;
-    IncidentOutlets outlets{
-        .log = incidents::IncidentLog(LogFolder(layout.data, feedSettings)),
-        .notifier = incident_ui::DesktopNotifier(
-            incident_ui::SessionBusIfAny(),
-            QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png"))),
-        .command = MakeEmergencyCommand(timers, commandInForce)};
+    incident_ui::DesktopNotifier notifier(
+        incident_ui::SessionBusIfAny(),
+        QString::fromStdString(platform::JoinPath(folder, "sirenwatch.png")));
+    watch::Outlets outlets{
+        .log = incidents::IncidentLog(watch::LogFolder(layout.data, feedSettings)),
+        .notify = [&notifier](const incidents::Event& event) { notifier.Tell(event); },
+        .command = watch::MakeEmergencyCommand(timers, commandInForce)};
     outlets.log.KeepDays(watchSettings.incidentDays);
     incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     incidents::IncidentBook book;
     watch::KeptIncidents kept(timers, book, events, outlets.log.Folder(),
                               feedSettings.source != watch_settings::FeedSource::Replay,
-                              HomePlace(hostSettings));
+                              watch::HomePlace(hostSettings));
     std::optional<WatchBoard> board;
     program::Sirenwatch program(ports, host);
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
     observer.emplace(program.Main(), program.Values(), events,
                      [&host, &book](const std::string& call) {
-                         return CountedByIncident(book, call, EvidenceOf(host.Emergencies(), call));
+                         return watch::EvidenceCounted(host, book, call);
                      });
     if (mainWindow) {
         // An emergency is shown at once, before it is logged and told, not at the next paced
@@ -143,20 +143,24 @@ int RunProgram(const CommandLine& options, bool headless) {
     outlets.log.SetHealthListener([&board] { board->Changed(); });
     platform::RepeatingTimer logRetry(timers);
     logRetry.Start(5000, [&outlets] { outlets.log.Retry(); });
-    KeepIncidents(book, events, host, watchSettings.watchList);
-    program.SetHeldBack([&book](const std::string& callsign) { return HeldBack(book, callsign); });
-    RouteIncidents(events, host, book, outlets, options, headless);
+    watch::KeepIncidents(book, events, host, watchSettings.watchList);
+    program.SetHeldBack(
+        [&book](const std::string& callsign) { return incidents::HeldBack(book, callsign); });
+    watch::RouteIncidents(events, host, book, outlets,
+                          options.json ? watch::Printed::JsonLines
+                          : headless   ? watch::Printed::TabLines
+                                       : watch::Printed::Nothing);
     const auto mqttNet =
         StartMqtt(options, start, events, book, program.Main(), *board, VersionText());
     events.Subscribe([&board](const incidents::Event& event) { board->Event(event); });
-    SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after the printers
+    watch::SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after printers
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
     const auto reload = [&] {
         const Reread fresh = ReadAgain(*hostFolder, options, commandInForce);
         if (fresh.command) {
             commandInForce = *fresh.command;
-            outlets.command = MakeEmergencyCommand(timers, commandInForce);
+            outlets.command = watch::MakeEmergencyCommand(timers, commandInForce);
         }
         outlets.log.KeepDays(fresh.settings.incidentDays);
         book.SetWatchList(fresh.settings.watchList);

@@ -99,16 +99,6 @@ incidents::OperatorAction OperatorActionOf(dash::ActionKind kind) {
 
 }  // namespace
 
-bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event) {
-    const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
-    return emergency != nullptr && HeldBack(book, emergency->panel[incidents::Box::Callsign]);
-}
-
-bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign) {
-    const incidents::Incident* incident = book.Latest(callsign);
-    return incident != nullptr && !incident->heldBackReason.empty();
-}
-
 WatchBoard::WatchBoard(builtin_host::BuiltinHost& host, forms::FrmMain& form,
                        incidents::IncidentBook& book, std::string homeCallsign, EpochClock clock)
     : host_(host),

@@ -20,11 +20,7 @@ namespace incident_ui {
 
 namespace dash = ::dashboard;
 
-// Whether the book held back the emergency this event reports: listed and logged, but it
-// does not notify the desktop nor run the emergency command.
-bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event);
-// Whether the book holds the station's latest incident back: it does not sound either.
-bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign);
+using incidents::HeldBack;
 
 class WatchBoard final : public dashboard::Source {
 public:

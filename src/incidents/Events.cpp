@@ -51,4 +51,14 @@ void Stream::Emit(const Event& event) {
     }
 }
 
+bool HeldBack(const IncidentBook& book, const Event& event) {
+    const auto* emergency = std::get_if<Emergency>(&event.what);
+    return emergency != nullptr && HeldBack(book, emergency->panel[Box::Callsign]);
+}
+
+bool HeldBack(const IncidentBook& book, const std::string& callsign) {
+    const Incident* incident = book.Latest(callsign);
+    return incident != nullptr && !incident->heldBackReason.empty();
+}
+
 }  // namespace incidents

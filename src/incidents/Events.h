@@ -135,4 +135,10 @@ private:
     std::vector<Sink> sinks_;
 };
 
+// Whether the book held back the emergency this event reports: listed and logged, but it
+// does not notify the desktop nor run the emergency command.
+bool HeldBack(const IncidentBook& book, const Event& event);
+// Whether the book holds the station's latest incident back: it does not sound either.
+bool HeldBack(const IncidentBook& book, const std::string& callsign);
+
 }  // namespace incidents

@@ -25,16 +25,6 @@ std::string LogFolder(const std::string& dataFolder, const watch_settings::FeedS
     return folder;
 }
 
-bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign) {
-    const incidents::Incident* incident = book.Latest(callsign);
-    return incident != nullptr && !incident->heldBackReason.empty();
-}
-
-bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event) {
-    const auto* emergency = std::get_if<incidents::Emergency>(&event.what);
-    return emergency != nullptr && HeldBack(book, emergency->panel[incidents::Box::Callsign]);
-}
-
 std::optional<incidents::Evidence> EvidenceCounted(const builtin_host::BuiltinHost& host,
                                                    const incidents::IncidentBook& book,
                                                    const std::string& callsign) {

@@ -37,9 +37,7 @@ std::unique_ptr<incidents::EmergencyCommand> MakeEmergencyCommand(platform::Time
 // A replay's events go to a log of its own: its emergencies are made up or long past.
 std::string LogFolder(const std::string& dataFolder, const watch_settings::FeedSettings& feed);
 
-// Whether the watch list held this station's latest incident (or the event's station's) back.
-bool HeldBack(const incidents::IncidentBook& book, const std::string& callsign);
-bool HeldBack(const incidents::IncidentBook& book, const incidents::Event& event);
+using incidents::HeldBack;
 
 // The station's evidence as the host noted it, counted as its incident counts it: the book
 // keeps its incidents across a restart, the host counts from when it first heard the station.
