@@ -79,7 +79,7 @@ std::optional<NetPlan> Plan(const CommandLine& options, const StartSettings& sta
 
 MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
                  incidents::Stream& events, incidents::IncidentBook& book, forms::FrmMain& main,
-                 incident_ui::WatchBoard& board, const std::string& version)
+                 watch::WatchBoard& board, const std::string& version)
     : board_(board) {
     platform::LogLine(platform::Level::Info, kSpeaker)
         << "publishing on " << brokerText << " under " << names.Base();
@@ -164,7 +164,7 @@ dashboard::NetHealth MqttNet::Health() const {
 
 std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettings& start,
                                    incidents::Stream& events, incidents::IncidentBook& book,
-                                   forms::FrmMain& main, incident_ui::WatchBoard& board,
+                                   forms::FrmMain& main, watch::WatchBoard& board,
                                    const std::string& version) {
     std::string problem;
     auto plan = Plan(options, start, true, &problem);

@@ -16,12 +16,12 @@
 #include "app/SharedBookWiring.h"
 #include "app/StartChecks.h"
 #include "forms/FrmMain.h"
-#include "incident_ui/WatchBoard.h"
 #include "incidents/Events.h"
 #include "incidents/IncidentBook.h"
 #include "mqtt/Client.h"
 #include "mqtt/EventPublisher.h"
 #include "net/UiQueue.h"
+#include "watch/WatchBoard.h"
 
 namespace app {
 
@@ -31,7 +31,7 @@ public:
 
     MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
             incidents::Stream& events, incidents::IncidentBook& book, forms::FrmMain& main,
-            incident_ui::WatchBoard& board, const std::string& version);
+            watch::WatchBoard& board, const std::string& version);
     // What waits has a few seconds to go out, then "offline".
     ~MqttNet();
 
@@ -42,7 +42,7 @@ private:
 
     net::UiQueue queue_;
     QObject drainer_;  // the Qt loop's way to the queue; goes before it
-    incident_ui::WatchBoard& board_;
+    watch::WatchBoard& board_;
     dashboard::NetHealth health_;
     std::string told_;  // the reason last told, so a broker away for hours is told once
     bool overflowTold_ = false;
@@ -59,7 +59,7 @@ private:
 // local book shares its incidents with the net's other watchers; `main`'s siren follows.
 std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettings& start,
                                    incidents::Stream& events, incidents::IncidentBook& book,
-                                   forms::FrmMain& main, incident_ui::WatchBoard& board,
+                                   forms::FrmMain& main, watch::WatchBoard& board,
                                    const std::string& version);
 
 // The start's checks of the MQTT settings: the password file (private, readable) and the CA

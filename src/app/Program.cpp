@@ -19,7 +19,6 @@
 #include "incident_outlets/EmergencyCommand.h"
 #include "incident_outlets/IncidentLog.h"
 #include "incident_ui/DesktopNotifier.h"
-#include "incident_ui/WatchBoard.h"
 #include "incidents/FormObserver.h"
 #include "net/IoThread.h"
 #include "net/UiQueue.h"
@@ -40,13 +39,14 @@
 #include "watch/HostFolder.h"
 #include "watch/IncidentRouting.h"
 #include "watch/KeptIncidents.h"
+#include "watch/WatchBoard.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
 
-using incident_ui::FollowLanguageAndUnit;
-using incident_ui::WatchBoard;
 using qt::LatencyProbe;
+using watch::FollowLanguageAndUnit;
+using watch::WatchBoard;
 
 std::string VersionText() {
     return std::to_string(SIRENWATCH_VERSION_MAJOR) + "." +

@@ -16,7 +16,6 @@
 #include "builtin_host/HostSettings.h"
 #include "fakes/FakePorts.h"
 #include "incident_ui/IncidentPanel.h"
-#include "incident_ui/WatchBoard.h"
 #include "program/Sirenwatch.h"
 #include "qt/FormWindow.h"
 #include "qt/QtDialogs.h"
@@ -24,6 +23,7 @@
 #include "qt/QtWorld.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
+#include "watch/WatchBoard.h"
 
 namespace qttest {
 namespace {
@@ -118,9 +118,9 @@ TEST(ProgramWindows, TheIncidentListAndTheDashboardFollowTheMainWindowsMenus) {
     qt::FormWindow mainWindow(program.Main());
     layer.SetWindow(&mainWindow);
     incidents::IncidentBook book;
-    incident_ui::WatchBoard board(host, program.Main(), book, "N0CALL", [] { return 1000; });
+    watch::WatchBoard board(host, program.Main(), book, "N0CALL", [] { return 1000; });
     board.SetProgramValues(program.Values());
-    incident_ui::FollowLanguageAndUnit(program.Main(), board);
+    watch::FollowLanguageAndUnit(program.Main(), board);
     ASSERT_TRUE(program.Start());
     incident_ui::IncidentPanel list(board);
     int changes = 0;

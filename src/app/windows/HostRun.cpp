@@ -13,7 +13,6 @@
 #include "builtin_host/HostSetup.h"
 #include "incident_outlets/IsoTime.h"
 #include "incident_outlets/Notifier.h"
-#include "incident_ui/WatchBoard.h"
 #include "incidents/FormObserver.h"
 #include "net/IoThread.h"
 #include "net/UiQueue.h"
@@ -26,6 +25,7 @@
 #include "watch/HostFolder.h"
 #include "watch/IncidentRouting.h"
 #include "watch/KeptIncidents.h"
+#include "watch/WatchBoard.h"
 #include "watch_settings/WatchSettings.h"
 #include "win32/FormWindow.h"
 #include "win32/SafeCall.h"
@@ -232,10 +232,10 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     watch::KeepIncidents(book, events, host, watchSettings.watchList);
     program.SetHeldBack(
         [&book](const std::string& callsign) { return watch::HeldBack(book, callsign); });
-    incident_ui::WatchBoard board(host, program.Main(), book, hostSettings.callsign,
-                                  incidents::SecondsNow);
+    watch::WatchBoard board(host, program.Main(), book, hostSettings.callsign,
+                            incidents::SecondsNow);
     board.SetProgramValues(program.Values());
-    incident_ui::FollowLanguageAndUnit(program.Main(), board);
+    watch::FollowLanguageAndUnit(program.Main(), board);
     board.WatchLog(outlets.log.Health());
     outlets.log.SetHealthListener([&board] { board.Changed(); });
     watch::RouteIncidents(events, host, book, outlets, PrintedFor(options));

@@ -16,7 +16,7 @@
 #include "incidents/IncidentBook.h"
 #include "platform/ProgramValues.h"
 
-namespace incident_ui {
+namespace watch {
 
 namespace dash = ::dashboard;
 
@@ -77,4 +77,4 @@ private:
 // the main window's menus shows there at once. Once the program has set the menus' handlers.
 void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board);
 
-}  // namespace incident_ui
+}  // namespace watch

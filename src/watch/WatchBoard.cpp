@@ -1,5 +1,5 @@
 // The watch as the dashboard sees it, with operators' actions passed to the incident book.
-#include "incident_ui/WatchBoard.h"
+#include "watch/WatchBoard.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,7 +10,7 @@
 #include "platform/Regional.h"
 #include "settings/StringTable.h"
 
-namespace incident_ui {
+namespace watch {
 
 namespace dash = ::dashboard;
 
@@ -369,4 +369,4 @@ void FollowLanguageAndUnit(forms::FrmMain& main, WatchBoard& board) {
     }
 }
 
-}  // namespace incident_ui
+}  // namespace watch
