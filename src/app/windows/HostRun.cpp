@@ -32,6 +32,7 @@
 #include "win32/Timers.h"
 #include "win32/Win32Platform.h"
 #include "win32/Win32Timers.h"
+#include "win32_host/IncidentList.h"
 #include "win32_host/MapWindow.h"
 #include "win32_host/TrayIcon.h"
 
@@ -119,20 +120,23 @@ void StartFeed(feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless
     feed.Start();
 }
 
-// The host's windows beside the add-on's: the map with the shipped base map, and the icon in
-// the notification area whose balloon tells each new emergency.
+// The host's windows beside the add-on's: the map with the shipped base map, the incident list
+// under it with the operators' actions, and the icon in the notification area whose balloon
+// tells each new emergency.
 struct HostWindows {
     win32_host::MapWindow map;
     win32_host::TrayIcon tray;
+    std::optional<win32_host::IncidentList> incidentList;
 
     HostWindows(builtin_host::BuiltinHost& host, const builtin_host::HostSettings& settings,
-                const std::string& folder, HWND mainWindow)
+                const std::string& folder, HWND mainWindow, dashboard::Source& board)
         : map(host.MapState(), host.Stations()) {
         map.SetEvidence(&host.Emergencies());
         map.SetHomeCallsign(settings.callsign);
         map.SetBaseMap(watch::LoadShippedBaseMap(folder));
         map.onClose = [&host] { host.Close(); };
         PlaceBeside(mainWindow);
+        incidentList.emplace(board, map.Handle());  // under the map, where it now stands
         tray.onActivate = [this, mainWindow] {
             SetForegroundWindow(map.Handle());
             SetForegroundWindow(mainWindow);
@@ -250,7 +254,7 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     program.Main().Show();
     std::optional<HostWindows> windows;
     if (mainWindow) {
-        windows.emplace(host, hostSettings, layout.shared, mainWindow->Handle());
+        windows.emplace(host, hostSettings, layout.shared, mainWindow->Handle(), board);
         windows->map.inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
         windows->map.heldBack = [&book](const std::string& callsign) {
             const incidents::Incident* incident = book.Latest(callsign);
