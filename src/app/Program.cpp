@@ -32,10 +32,10 @@
 #include "qt/QtPlatform.h"
 #include "qt/QtTimers.h"
 #include "qt/UiQueueOnQt.h"
-#include "qt_host/FeedSilence.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
 #include "watch/DashboardStart.h"
+#include "watch/FeedSilence.h"
 #include "watch/HostFolder.h"
 #include "watch/IncidentRouting.h"
 #include "watch/KeptIncidents.h"
@@ -113,7 +113,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         .notify = [&notifier](const incidents::Event& event) { notifier.Tell(event); },
         .command = watch::MakeEmergencyCommand(timers, commandInForce)};
     outlets.log.KeepDays(watchSettings.incidentDays);
-    incidents::Stream events(qt_host::FeedWatch::SystemSeconds);
+    incidents::Stream events(watch::FeedWatch::SystemSeconds);
     std::optional<incidents::FormObserver> observer;
     incidents::IncidentBook book;
     watch::KeptIncidents kept(timers, book, events, outlets.log.Folder(),
@@ -135,7 +135,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         });
     }
     board.emplace(host, program.Main(), book, hostSettings.callsign,
-                  qt_host::FeedWatch::SystemSeconds);
+                  watch::FeedWatch::SystemSeconds);
     board->SetProgramValues(program.Values());
     FollowLanguageAndUnit(program.Main(), *board);
     // The incident log's health is on the dashboard; what it could not write is tried again.
@@ -207,10 +207,20 @@ int RunProgram(const CommandLine& options, bool headless) {
         if (view != nullptr) view->StationsChanged();
         board->FrameHeard();
     });
-    const auto watch = qt_host::WatchFeed(
+    // With a map window, silence shows on its band and sounds the siren once.
+    watch::SilenceOutlets silenceShown;
+    if (map) {
+        silenceShown.warn = [view = map.get()](const std::string& text) {
+            view->SetWarning(QString::fromStdString(text));
+        };
+        silenceShown.siren = [&ports, siren = platform::JoinPath(folder, "lowtemp.wav")] {
+            ports.sound.Play(siren);
+        };
+    }
+    const auto feedWatch = watch::WatchFeed(
         *feed,
         watch_settings::SilenceLimitSeconds(feedSettings.source, watchSettings.silenceMinutes),
-        events, map.get(), ports.sound, platform::JoinPath(folder, "lowtemp.wav"));
+        events, timers, std::move(silenceShown));
     StartFeed(*feed, host, headless, map.get(), mainWindow ? &mainWindow->Pacer() : nullptr);
     const auto probe = qt::LoopProbe::FromEnvironment();
     const auto latencyProbe = LatencyProbe::FromEnvironment(mainWindow.get());

@@ -11,7 +11,9 @@
 #include "fakes/FakePorts.h"
 #include "feeds/Feed.h"
 #include "net/UiQueue.h"
-#include "qt_host/FeedSilence.h"
+#include "qt/QtTimers.h"
+#include "qt_host/MapView.h"
+#include "watch/FeedSilence.h"
 
 namespace {
 
@@ -57,8 +59,12 @@ struct WatchedFeed {
     incidents::Stream events;
     std::vector<incidents::What> told;
     fakes::RecordingSound siren;
-    std::unique_ptr<qt_host::FeedWatch> watch =
-        qt_host::WatchFeed(*feed, 120, events, &view, siren, "lowtemp.wav", [this] { return now; });
+    qt::QtTimers timers;
+    std::unique_ptr<watch::FeedWatch> watch = watch::WatchFeed(
+        *feed, 120, events, timers,
+        {.warn = [this](const std::string& text) { view.SetWarning(QString::fromStdString(text)); },
+         .siren = [this] { siren.Play("lowtemp.wav"); }},
+        [this] { return now; });
 
     WatchedFeed() {
         events.Subscribe([this](const incidents::Event& e) { told.push_back(e.what); });

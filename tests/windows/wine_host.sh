@@ -142,6 +142,8 @@ kill "$socat_pid"
 wait "$socat_pid" 2>/dev/null || true
 eventually "serial: the unplugged TNC is told" grep -qs "COM5 at 9600 bd: .*trying again" \
   "$work/serial.err"
+eventually "serial: the feed's watchdog says the link is down" grep -qs "COM5 .*is down: " \
+  "$work/serial.err"
 plug_tnc
 expect "serial: plugged back, the next emergency is printed" \
   send_until "$work/second.kiss" N0CALL-7

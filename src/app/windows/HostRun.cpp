@@ -22,6 +22,7 @@
 #include "settings/IniUserStore.h"
 #include "watch/DashboardStart.h"
 #include "watch/FeedChoice.h"
+#include "watch/FeedSilence.h"
 #include "watch/HostFolder.h"
 #include "watch/IncidentRouting.h"
 #include "watch/KeptIncidents.h"
@@ -274,6 +275,18 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     auto feed =
         watch::MakeFeed(feedSettings, call, VersionText(), {network.Context(), fromNetwork});
     board.SetFeedName(feed->Describe());
+    // With the map window, silence shows on its band and sounds the siren once.
+    watch::SilenceOutlets silenceShown;
+    if (windows) {
+        silenceShown.warn = [&windows](const std::string& text) { windows->map.SetWarning(text); };
+        silenceShown.siren = [&ports, siren = platform::JoinPath(layout.shared, "lowtemp.wav")] {
+            ports.sound.Play(siren);
+        };
+    }
+    const auto feedWatch = watch::WatchFeed(
+        *feed,
+        watch_settings::SilenceLimitSeconds(feedSettings.source, watchSettings.silenceMinutes),
+        events, timers, std::move(silenceShown));
     StartFeed(*feed, host, headless);
     RunMessageLoop(host, closeMessage);
     kept.Stop();

@@ -1,28 +1,26 @@
-// The silence watchdog on the Qt event loop: listens to a feed's activity (told on this
-// thread) and checks the time once a second. The clock is Unix time in seconds, replaceable for
+// The silence watchdog: listens to a feed's activity (told on the UI thread) and checks the time
+// once a second on the program's timers. The clock is Unix time in seconds, replaceable for
 // tests.
 #pragma once
 
-#include <QObject>
-#include <QString>
-#include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "builtin_host/FeedWatchdog.h"
 #include "feeds/Feed.h"
+#include "platform/Timers.h"
 
-namespace qt_host {
+namespace watch {
 
-class FeedWatch final : public QObject {
-    Q_OBJECT
+class FeedWatch final {
 public:
     using EpochClock = std::function<std::int64_t()>;
     static std::int64_t SystemSeconds();
 
     // Starts counting at once; a limit of 0 never alarms.
-    FeedWatch(feeds::Feed& feed, std::int64_t limit_s, EpochClock clock = SystemSeconds,
-              QObject* parent = nullptr);
+    FeedWatch(feeds::Feed& feed, std::int64_t limit_s, platform::Timers& timers,
+              EpochClock clock = SystemSeconds);
 
     // Silence: how long, and when anything was last heard (Unix seconds).
     std::function<void(std::int64_t silent_s, std::int64_t lastHeard_s)> onSilent;
@@ -42,12 +40,13 @@ private:
     EpochClock clock_;
     builtin_host::FeedWatchdog dog_;
     bool heardAnything_ = false;
-    QTimer timer_;
+    platform::RepeatingTimer timer_;
 };
 
 // The warning band's text, counting on: "KISS 127.0.0.1:8001 silent for 15 min 05 s, last
 // heard 12:03:04" (local time), or "Nothing heard on KISS 127.0.0.1:8001 since start (2 min
 // 00 s)" for a feed that never said anything.
-QString SilenceWarningText(const QString& feed, const FeedWatch& watch, std::int64_t silent_s);
+std::string SilenceWarningText(const std::string& feed, const FeedWatch& watch,
+                               std::int64_t silent_s);
 
-}  // namespace qt_host
+}  // namespace watch
