@@ -10,32 +10,11 @@
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "app/SettingsCheck.h"
-#include "incident_outlets/IncidentExport.h"
-#include "incident_outlets/IncidentLog.h"
 #include "platform/Log.h"
 #include "qt/QtPorts.h"
+#include "watch/ExportCommand.h"
 
 namespace {
-
-// --export: the incident log to a file, without the watch.
-int Export(const app::CommandLine& options) {
-    std::optional<std::int64_t> since;
-    if (options.since) {
-        since = incidents::ParseSince(*options.since);
-        if (!since) {
-            std::cerr << "sirenwatch: --since: not a date or time: \"" << *options.since
-                      << "\"; expected \"2026-12-07\", \"2026-12-07T10:00\" or with a zone, "
-                         "\"2026-12-07T10:00Z\" or \"2026-12-07T10:00+01:00\"\n";
-            return 2;
-        }
-    }
-    const auto written =
-        incidents::ExportIncidents(incidents::IncidentLog::DefaultFolder(qt::CurrentLayout().data),
-                                   *options.exportFile, since);
-    (written ? std::cout : std::cerr)
-        << "sirenwatch: " << (written ? *written : written.error().text) << '\n';
-    return written ? 0 : 1;
-}
 
 // Qt's own messages go to the log with their level. Qt falls back to a private folder of its
 // own when the session set no runtime folder (XDG_RUNTIME_DIR), as under cron or su, and says so
@@ -73,7 +52,8 @@ int main(int argc, char** argv) {
     }
     if (parsed->exportFile) {
         QCoreApplication application(argc, argv);
-        return Export(*parsed);
+        return watch::ExportIncidentLog(qt::CurrentLayout().data, *parsed->exportFile,
+                                        parsed->since, std::cout, std::cerr);
     }
     const bool headless = parsed->headless || app::NoDisplay();
     if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -100,6 +100,13 @@ agwpe_port=$((kiss_port + 1))
 heard_over agwpe --agwpe "127.0.0.1:$agwpe_port" "AGWPORT $agwpe_port
 KISSPORT 0"
 
+# ---- the incident log those runs kept, exported without the watch
+status=0
+timeout 60 wine "$exe" --export "$(windows_path "$work/heard.gpx")" >"$work/export.out" \
+  2>"$work/export.err" || status=$?
+expect "export: the incident log is written as GPX (exit $status)" test "$status" -eq 0
+expect "export: the emergency heard over the air is in it" grep -q "N0CALL-9" "$work/heard.gpx"
+
 # ---- a serial KISS TNC on COM5, unplugged and plugged back
 # kiss_frame SOURCE COMMENT: a KISS frame of the Mic-E emergency SOURCE>423W1T,WIDE1-1.
 kiss_frame() {

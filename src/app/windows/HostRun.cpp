@@ -21,6 +21,7 @@
 #include "program/Sirenwatch.h"
 #include "settings/IniUserStore.h"
 #include "watch/DashboardStart.h"
+#include "watch/ExportCommand.h"
 #include "watch/FeedChoice.h"
 #include "watch/FeedSilence.h"
 #include "watch/HostFolder.h"
@@ -167,13 +168,16 @@ watch::Printed PrintedFor(const app::CommandLine& options) {
 }  // namespace
 
 bool WantsBuiltinHost(const app::CommandLine& options) {
-    return options.feed.has_value() || options.host;
+    return options.feed.has_value() || options.host || options.exportFile.has_value();
 }
 
 int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     const bool headless = options.headless;
     win32::Win32Platform platform;
     const platform::FileLayout layout = HostLayout(platform.program);
+    if (options.exportFile)
+        return watch::ExportIncidentLog(layout.data, *options.exportFile, options.since, std::cout,
+                                        std::cerr);
     const auto hostFolder = watch::PrepareHost(layout);
     if (!hostFolder) return 1;
     const builtin_host::HostSettings hostSettings = builtin_host::LoadHostSettings(*hostFolder);

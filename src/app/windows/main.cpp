@@ -43,7 +43,8 @@ const char kUsage[] =
     "  --replay FILE [--fast], --stdin   the feed to watch\n"
     "  --host       the feed in the settings (first run: the demo traffic)\n"
     "  --json, --on-emergency COMMAND, --call CALL, --filter FILTER,\n"
-    "  --dashboard [ADDRESS:]PORT   as on Linux\n";
+    "  --dashboard [ADDRESS:]PORT   as on Linux\n"
+    "  --export FILE [--since TIME]   the built-in host's incident log to FILE (.gpx or .kml)\n";
 
 // Ctrl+C and the console closing close Sirenwatch as its window would.
 BOOL WINAPI OnConsoleEvent(DWORD) {
