@@ -11,6 +11,7 @@
 #include "builtin_host/HostSetup.h"
 #include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
+#include "platform/TimeText.h"
 #include "qt/UiQueueOnQt.h"
 #include "watch_settings/MqttSettings.h"
 
@@ -26,12 +27,7 @@ std::int64_t Now_s() {
 }
 
 std::string ClockText(std::int64_t seconds) {
-    const std::time_t time = seconds;
-    std::tm utc{};
-    gmtime_r(&time, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    return text;
+    return platform::UtcTimeText(seconds, "%Y-%m-%d %H:%M:%S UTC");
 }
 
 struct NetPlan {

@@ -2,8 +2,9 @@
 #include "dashboard/IncidentDesk.h"
 
 #include <algorithm>
-#include <ctime>
 #include <exception>
+
+#include "platform/TimeText.h"
 
 namespace dashboard {
 
@@ -16,16 +17,7 @@ std::string Say(bool english, const char* englishText, const char* italianText) 
 
 // A moment in local time, as the detail shows it.
 std::string Clock(std::int64_t time_s) {
-    const std::time_t t = static_cast<std::time_t>(time_s);
-    std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &t) != 0) return {};
-#else
-    if (localtime_r(&t, &local) == nullptr) return {};
-#endif
-    char text[32] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return platform::LocalTimeText(time_s, "%Y-%m-%d %H:%M:%S");
 }
 
 std::string Trimmed(const std::string& text) {

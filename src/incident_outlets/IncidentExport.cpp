@@ -12,6 +12,7 @@
 #include "incident_outlets/IncidentLog.h"
 #include "incident_outlets/IsoTime.h"
 #include "incident_outlets/JsonLines.h"
+#include "incident_outlets/JsonRead.h"
 #include "incident_outlets/XmlWriter.h"
 #include "platform/Paths.h"
 
@@ -19,25 +20,6 @@ namespace incidents {
 namespace {
 
 using nlohmann::json;
-
-const json& At(const json& object, const char* key) {
-    static const json none;
-    if (!object.is_object()) return none;
-    const auto found = object.find(key);
-    return found == object.end() ? none : *found;
-}
-
-std::string Std(const json& value) {
-    return value.is_string() ? value.get<std::string>() : std::string();
-}
-
-std::int64_t Integer(const json& value) {
-    if (value.is_number_integer()) return value.get<std::int64_t>();
-    if (!value.is_number_float()) return 0;
-    const double number = value.get<double>();
-    const bool whole = number == static_cast<double>(static_cast<std::int64_t>(number));
-    return std::abs(number) < 9.2e18 && whole ? static_cast<std::int64_t>(number) : 0;
-}
 
 std::optional<IncidentPoint> PointOf(const json& object, std::int64_t time_s) {
     const json &lat = At(object, "latitude_deg"), &lon = At(object, "longitude_deg");

@@ -13,6 +13,7 @@
 #include "incident_outlets/DiskFiles.h"
 #include "incident_outlets/IncidentLog.h"
 #include "incident_outlets/JsonLines.h"
+#include "incident_outlets/JsonRead.h"
 #include "incidents/Events.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
@@ -24,28 +25,6 @@ using nlohmann::json;
 namespace fs = std::filesystem;
 
 constexpr int kCheckpointFormat = 1;
-
-// The member, or null when there is none (or `object` is no object).
-const json& At(const json& object, const char* key) {
-    static const json none;
-    if (!object.is_object()) return none;
-    const auto found = object.find(key);
-    return found == object.end() ? none : *found;
-}
-
-// The text of a string, empty for anything else.
-std::string Std(const json& value) {
-    return value.is_string() ? value.get<std::string>() : std::string();
-}
-
-// A whole number; 0 for anything else.
-std::int64_t Integer(const json& value) {
-    if (value.is_number_integer()) return value.get<std::int64_t>();
-    if (!value.is_number_float()) return 0;
-    const double number = value.get<double>();
-    const bool whole = number == static_cast<double>(static_cast<std::int64_t>(number));
-    return std::abs(number) < 9.2e18 && whole ? static_cast<std::int64_t>(number) : 0;
-}
 
 // Unix seconds from a number (the book's own records) or an ISO time (the log's lines).
 std::optional<std::int64_t> Seconds(const json& value) {

@@ -3,26 +3,14 @@
 
 #include <charconv>
 #include <cmath>
-#include <ctime>
 
 #include "platform/NumberText.h"
+#include "platform/TimeText.h"
 
 namespace map_scene {
 namespace {
 
-// "2026-12-07 10:15:00", local time.
-std::string LocalTime(std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
+constexpr const char* kClock = "%Y-%m-%d %H:%M:%S";  // local time
 
 std::string Joined(const std::vector<std::string>& parts, const char* between) {
     std::string out;
@@ -38,7 +26,8 @@ std::string EvidenceDetail(const builtin_host::StationEvidence& e) {
                    "Path: " + (hops.empty() ? std::string("direct") : hops),
                    "Heard directly from: " + e.path.heardFrom, "Came by: " + via,
                    "Heard " + std::to_string(e.count) + " times, first " +
-                       LocalTime(e.firstHeard_s) + ", last " + LocalTime(e.lastHeard_s)},
+                       platform::LocalTimeText(e.firstHeard_s, kClock) + ", last " +
+                       platform::LocalTimeText(e.lastHeard_s, kClock)},
                   "\n");
 }
 

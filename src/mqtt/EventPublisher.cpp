@@ -1,8 +1,9 @@
 // Turning the watch's events and incidents into the net's messages.
 #include "mqtt/EventPublisher.h"
 
-#include <ctime>
 #include <nlohmann/json.hpp>
+
+#include "incident_outlets/IsoTime.h"
 
 namespace mqtt {
 namespace {
@@ -12,15 +13,6 @@ using nlohmann::json;
 std::string Dump(const json& value) {
     // Text from the air need not be UTF-8: what is not becomes U+FFFD.
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
-std::string IsoTime(std::int64_t seconds) {
-    const std::time_t time = seconds;
-    std::tm utc{};
-    gmtime_r(&time, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
 }
 
 bool Precious(const incidents::What& what) {
@@ -80,8 +72,8 @@ std::string IncidentState(const incidents::Incident& i, const std::string& watch
                {"grade", incidents::GradeKey(i.grade)},
                {"handler", i.handler},
                {"held_back", i.heldBackReason},
-               {"opened", IsoTime(i.opened_s)},
-               {"last_heard", IsoTime(i.lastHeard_s)},
+               {"opened", incidents::IsoTime(i.opened_s)},
+               {"last_heard", incidents::IsoTime(i.lastHeard_s)},
                {"frames", i.frames}};
     if (i.position) {
         state["latitude_deg"] = i.position->latitude_deg;
@@ -92,7 +84,7 @@ std::string IncidentState(const incidents::Incident& i, const std::string& watch
         state["last_change"] = {{"action", incidents::ActionKey(last.action)},
                                 {"operator", last.operatorName},
                                 {"note", last.note},
-                                {"time", IsoTime(last.time_s)}};
+                                {"time", incidents::IsoTime(last.time_s)}};
     }
     return Dump(state);
 }

@@ -3,10 +3,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <exception>
 
 #include "platform/Log.h"
+#include "platform/TimeText.h"
 
 namespace watch {
 namespace {
@@ -32,20 +32,6 @@ std::string Duration(std::int64_t s) {
     else
         std::snprintf(text, sizeof text, "%lld h %02lld min", static_cast<long long>(s / 3600),
                       static_cast<long long>(s / 60 % 60));
-    return text;
-}
-
-// "12:03:04", local time.
-std::string LocalClock(std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
     return text;
 }
 
@@ -82,7 +68,7 @@ std::string SilenceWarningText(const std::string& feed, const FeedWatch& watch,
     if (!watch.HeardAnything())
         return "Nothing heard on " + feed + " since start (" + Duration(silent_s) + ")";
     return feed + " silent for " + Duration(silent_s) + ", last heard " +
-           LocalClock(watch.Watchdog().LastHeard());
+           platform::LocalTimeText(watch.Watchdog().LastHeard(), "%H:%M:%S");
 }
 
 }  // namespace watch

@@ -15,24 +15,6 @@
 namespace e2e {
 namespace {
 
-// A loopback port nobody listens on just now.
-quint16 FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// The dashboard's state, or an empty object when it does not answer.
-QJsonObject DashboardState(quint16 port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(5000)) return {};
-    socket.write("GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
-    QByteArray reply;
-    while (socket.waitForReadyRead(5000)) reply += socket.readAll();
-    return QJsonDocument::fromJson(reply.mid(reply.indexOf("\r\n\r\n") + 4)).object();
-}
-
 TEST(IncidentLogEndToEnd, AnUnwritableLogIsToldWithItsReasonAndCatchesUpWhenItCan) {
     SirenwatchRun run;
     const QString folder = run.DataHome() + "/sirenwatch/incidents";

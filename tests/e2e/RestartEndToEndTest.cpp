@@ -26,12 +26,6 @@ constexpr char kMob[] = "Q7MOB-9>453UU0,WIDE1-1,WIDE2-1:`~SZl I>/\"5\\}Car off t
 constexpr char kXss[] = "Q9XSS>APRS,WIDE1-1:!4531.00N/00912.00E>!EMERGENCY! fell\n";
 constexpr char kOne[] = "Q1ONE>APRS:!4529.00N/00910.00E>!EMERGENCY! smoke\n";
 
-quint16 FreePort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
-
 // The watch's dashboard on loopback, asked as the page asks.
 class Dashboard {
 public:

@@ -10,7 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
@@ -109,6 +113,25 @@ private:
 };
 
 // Writes a whole file, making its folder; false when it cannot.
+// A loopback port nobody listens on just now.
+inline quint16 FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// The dashboard's state, asked without a token on loopback; an empty object when it does not
+// answer.
+inline QJsonObject DashboardState(quint16 port) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000)) return {};
+    socket.write("GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    QByteArray reply;
+    while (socket.waitForReadyRead(5000)) reply += socket.readAll();
+    return QJsonDocument::fromJson(reply.mid(reply.indexOf("\r\n\r\n") + 4)).object();
+}
+
 inline bool WriteFile(const QString& path, const QByteArray& content) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);

@@ -119,12 +119,6 @@ QJsonObject FeedState(quint16 port) {
     return QJsonDocument::fromJson(body).object()["feed"].toObject();
 }
 
-quint16 FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
 // The dashboard's page among the files beside the executable.
 void CopyPage(const SirenwatchRun& run) {
     const QString from = QFileInfo(QString(SIRENWATCH_EXE)).absolutePath() + "/dashboard";

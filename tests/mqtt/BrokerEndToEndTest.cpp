@@ -19,6 +19,7 @@
 namespace mqtt_test {
 namespace {
 
+using e2e::FreePort;
 using e2e::SirenwatchRun;
 constexpr int kStep_ms = 20000;  // generous: the machine may be busy compiling
 
@@ -33,25 +34,6 @@ QByteArray EmergencyLine(int ssid) {
 
 QJsonObject Json(const std::string& payload) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(payload)).object();
-}
-
-quint16 FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// What the dashboard says of the net, or an empty object when it does not answer.
-QJsonObject DashboardNet(quint16 port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(5000)) return {};
-    socket.write("GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
-    QByteArray reply;
-    while (socket.waitForReadyRead(5000)) reply += socket.readAll();
-    return QJsonDocument::fromJson(reply.mid(reply.indexOf("\r\n\r\n") + 4))
-        .object()["net"]
-        .toObject();
 }
 
 void StartWatcher(SirenwatchRun& run, const TestBroker& broker, const QString& password,
@@ -191,7 +173,7 @@ TEST(MqttBroker, AWrongPasswordIsToldAndTheWatchGoesOn) {
     QJsonObject net;
     ASSERT_TRUE(run.WaitFor(
         [&] {
-            net = DashboardNet(port);
+            net = e2e::DashboardState(port)["net"].toObject();
             return net["down"].toBool() && !net["problem"].toString().isEmpty();
         },
         kStep_ms));

@@ -21,18 +21,13 @@
 namespace mqtt_test {
 namespace {
 
+using e2e::FreePort;
 using e2e::SirenwatchRun;
 constexpr int kStep_ms = 30000;  // generous: three watchers on a busy machine
 constexpr char kToken[] = "shared-book-token";
 
 QByteArray EmergencyLine(int n) {
     return QString("K%1XYZ>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY %1\n").arg(n).toUtf8();
-}
-
-quint16 FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
 }
 
 QByteArray Http(quint16 port, const QByteArray& method, const QByteArray& path,
