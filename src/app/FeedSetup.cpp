@@ -1,20 +1,9 @@
-// Checking the replay file and starting the feed.
+// Starting the feed.
 #include "app/FeedSetup.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include "platform/Log.h"
 
 namespace app {
-
-platform::Result<void> ReplayFileReadable(const std::string& file) {
-    QFile replay(QString::fromStdString(file));
-    if (QFileInfo(replay).isDir()) return platform::Fail("it is a folder");
-    if (!replay.open(QIODevice::ReadOnly))
-        return platform::Fail(replay.errorString().toStdString());
-    return {};
-}
 
 void StartFeed(feeds::Feed& feed, builtin_host::BuiltinHost& host, bool headless,
                qt_host::MapView* map, qt::DisplayPacer* pacer) {

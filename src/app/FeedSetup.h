@@ -1,4 +1,4 @@
-// Which feed the built-in host reads: the watch's settings, overridden by the command line.
+// The feed's lines to the built-in host, on the Qt loop.
 #pragma once
 
 #include <memory>
@@ -8,7 +8,6 @@
 #include "app/FeedOptions.h"
 #include "builtin_host/BuiltinHost.h"
 #include "feeds/Feed.h"
-#include "platform/Result.h"
 #include "qt/DisplayPacer.h"
 #include "qt_host/MapView.h"
 #include "watch/FeedChoice.h"
@@ -17,10 +16,6 @@
 namespace app {
 
 using watch::MakeFeed;
-
-// Whether a replay file can be read; the problem ("it is a folder", the system's reason) when
-// not.
-platform::Result<void> ReplayFileReadable(const std::string& file);
 
 // The feed's lines to the host, its state to the log and the map's title; headless, the end
 // of the traffic closes the host.

@@ -77,7 +77,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto hostFolder = watch::PrepareHost(layout);
     if (!hostFolder) return 1;
     const StartSettings start = ReadStartSettings(options, layout, *hostFolder, false);
-    if (const auto refused = TellFindings(CheckStart(options, start))) return *refused;
+    std::vector<Finding> findings = CheckStart(options, start);
+    CheckMqtt(options, start, findings);
+    if (const auto refused = TellFindings(findings)) return *refused;
     const builtin_host::HostSettings& hostSettings = start.host;
     const watch_settings::WatchSettings& watchSettings = start.watch;
     const watch_settings::FeedSettings& feedSettings = start.feed;
@@ -156,20 +158,9 @@ int RunProgram(const CommandLine& options, bool headless) {
     watch::SoundReopenedIncidents(events, book, program.Main().TimerAllarme);  // after printers
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.
-    const auto reload = [&] {
-        const Reread fresh = ReadAgain(*hostFolder, options, commandInForce);
-        if (fresh.command) {
-            commandInForce = *fresh.command;
-            outlets.command = watch::MakeEmergencyCommand(timers, commandInForce);
-        }
-        outlets.log.KeepDays(fresh.settings.incidentDays);
-        book.SetWatchList(fresh.settings.watchList);
-        program.Values().TipoMessaggio = MessageType(program.Values().FileIni);
-        host.SetEmergencyType(program.Values().TipoMessaggio);
-        platform::LogLine(platform::Level::Info)
-            << "settings read again from " << program.Values().FileIni << " and "
-            << builtin_host::HostIniPath(*hostFolder);
-    };
+    const ReloadTargets reloadTargets{*hostFolder, options, commandInForce,   outlets,
+                                      timers,      book,    program.Values(), host};
+    const auto reload = [&reloadTargets] { ReadSettingsAgain(reloadTargets); };
     StopSignals stop(
         [&host] {
             host.Close();

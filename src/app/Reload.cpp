@@ -35,4 +35,18 @@ Reread ReadAgain(const std::string& hostFolder, const CommandLine& options,
     return r;
 }
 
+void ReadSettingsAgain(const ReloadTargets& to) {
+    const Reread fresh = ReadAgain(to.hostFolder, to.options, to.commandInForce);
+    if (fresh.command) {
+        to.commandInForce = *fresh.command;
+        to.outlets.command = watch::MakeEmergencyCommand(to.timers, to.commandInForce);
+    }
+    to.outlets.log.KeepDays(fresh.settings.incidentDays);
+    to.book.SetWatchList(fresh.settings.watchList);
+    to.values.TipoMessaggio = MessageType(to.values.FileIni);
+    to.host.SetEmergencyType(to.values.TipoMessaggio);
+    platform::LogLine(platform::Level::Info) << "settings read again from " << to.values.FileIni
+                                             << " and " << builtin_host::HostIniPath(to.hostFolder);
+}
+
 }  // namespace app

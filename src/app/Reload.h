@@ -1,4 +1,5 @@
-// What SIGHUP reads again while the watch goes on: the watch's settings, the emergency command,
+// What is read again while the watch goes on (SIGHUP on Linux, a written settings file on
+// Windows): the watch's settings, the emergency command,
 // the message type that counts as an emergency.
 #pragma once
 
@@ -6,6 +7,11 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "builtin_host/BuiltinHost.h"
+#include "incidents/IncidentBook.h"
+#include "platform/ProgramValues.h"
+#include "platform/Timers.h"
+#include "watch/IncidentRouting.h"
 #include "watch_settings/WatchSettings.h"
 
 namespace app {
@@ -22,5 +28,19 @@ struct Reread {
 };
 Reread ReadAgain(const std::string& hostFolder, const CommandLine& options,
                  const std::string& commandInForce);
+
+// What a reading again changes: the command, the days of log kept, the watch list, the message
+// type that counts as an emergency. The station table, the alarm and the feed stay as they are.
+struct ReloadTargets {
+    std::string hostFolder;
+    const CommandLine& options;
+    std::string& commandInForce;
+    watch::Outlets& outlets;
+    platform::Timers& timers;
+    incidents::IncidentBook& book;
+    platform::ProgramValues& values;
+    builtin_host::BuiltinHost& host;
+};
+void ReadSettingsAgain(const ReloadTargets& to);
 
 }  // namespace app

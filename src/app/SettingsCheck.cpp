@@ -2,13 +2,12 @@
 // with each value in force and where it came from. Writes nothing.
 #include "app/SettingsCheck.h"
 
-#include <QFileInfo>
 #include <charconv>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 
-#include "app/MqttWiring.h"
-#include "app/StartChecks.h"
 #include "builtin_host/FeedWatchdog.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
@@ -16,7 +15,6 @@
 #include "host/HostPorts.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
-#include "qt/QtPorts.h"
 #include "settings/IniUserStore.h"
 #include "settings/ProfileFile.h"
 #include "settings/StringTable.h"
@@ -60,13 +58,13 @@ std::string Shortest(double value) {
 }
 
 bool Readable(const std::string& file) {
-    const QFileInfo info(QString::fromStdString(file));
-    return info.isFile() && info.isReadable();
+    std::error_code ec;
+    return std::filesystem::is_regular_file(platform::FilePath(file), ec) &&
+           std::ifstream(platform::FilePath(file), std::ios::binary).good();
 }
 
 // The add-on's own settings as a start takes them: the stored value, or the one it starts with.
-void ShowAddOnSettings(const std::string& ini, Report& r) {
-    const qt::QtRegional regional;
+void ShowAddOnSettings(const std::string& ini, const platform::Regional& regional, Report& r) {
     const auto stored = [&ini](const char* key) {
         return settings::ReadProfileString(ini, "SetUp", key);
     };
@@ -174,9 +172,10 @@ void ShowHostSettings(const CommandLine& options, const StartSettings& s, bool h
 
 }  // namespace
 
-int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& err) {
+int CheckSettings(const CommandLine& options, const CheckPlace& place, std::ostream& out,
+                  std::ostream& err) {
     Report r(out, err);
-    const platform::FileLayout layout = qt::CurrentLayout();
+    const platform::FileLayout& layout = place.layout;
     out << "Files (" << (layout.installed ? "installed" : "beside the executable") << "):\n";
     r.Value("shipped files", layout.shared, "");
     r.Value("settings", layout.settings, "");
@@ -185,7 +184,7 @@ int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& e
     const std::string ini = platform::JoinPath(layout.settings, "Sirenwatch.ini");
     out << "Sirenwatch.ini (" << (Readable(ini) ? ini : ini + ", written at the first start")
         << "):\n";
-    ShowAddOnSettings(ini, r);
+    ShowAddOnSettings(ini, place.regional, r);
 
     settings::IniUserStore store(layout.userStore);
     std::string hostFolder =
@@ -207,8 +206,11 @@ int CheckSettings(const CommandLine& options, std::ostream& out, std::ostream& e
             << " has no settings file):\n";
     }
     ShowHostSettings(options, s, hostIniThere, r);
-    for (const Finding& finding : ShowAndTryMqtt(options, s, out)) r.Found(finding);
-    for (const Finding& finding : CheckStart(options, s)) r.Found(finding);
+    if (place.showMore)
+        for (const Finding& finding : place.showMore(s, out)) r.Found(finding);
+    std::vector<Finding> findings = CheckStart(options, s);
+    if (place.checkMore) place.checkMore(s, findings);
+    for (const Finding& finding : findings) r.Found(finding);
 
     if (r.Problems() > 0) {
         out << "The watch cannot start: " << r.Problems()

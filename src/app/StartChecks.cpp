@@ -2,18 +2,17 @@
 // station, the feed, the watch list, the emergency command and the dashboard.
 #include "app/StartChecks.h"
 
-#include <unistd.h>
-
-#include <QString>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
-#include "app/FeedSetup.h"
-#include "app/MqttWiring.h"
+#include "app/FeedOptions.h"
+#include "incident_outlets/DiskFiles.h"
 #include "incident_outlets/EmergencyCommand.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 
 namespace app {
 namespace {
@@ -51,6 +50,18 @@ void CheckHome(const StartSettings& s, std::vector<Finding>& findings) {
     if (!builtin_host::HomeFromSettings(s.host))
         Refuse(findings, "the home position is not a position: \"" + s.host.latitudeText + "\" \"" +
                              s.host.longitudeText + "\"");
+}
+
+// Whether a replay file can be read; the problem ("it is a folder", the system's reason) when
+// not.
+platform::Result<void> ReplayFileReadable(const std::string& file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(platform::FilePath(file), ec))
+        return platform::Fail("it is a folder");
+    errno = 0;
+    const std::ifstream replay(platform::FilePath(file), std::ios::binary);
+    if (!replay) return platform::Fail(std::strerror(errno != 0 ? errno : ENOENT));
+    return {};
 }
 
 void CheckFeed(const CommandLine& options, const watch_settings::FeedSettings& feed,
@@ -98,20 +109,9 @@ StartSettings ReadStartSettings(const CommandLine& options, const platform::File
 }
 
 platform::Result<void> DataFolderWritable(const std::string& folder) {
-    // A folder not made yet is made at the first emergency: the nearest part that exists
-    // must let it be.
-    std::filesystem::path path = platform::FilePath(folder);
-    while (::access(path.c_str(), W_OK | X_OK) != 0) {
-        const int error = errno;
-        if (error != ENOENT || !path.has_relative_path() || path == path.parent_path())
-            return platform::Fail("the data folder " + folder +
-                                  " cannot be written: " + std::strerror(error));
-        path = path.parent_path();
-    }
-    std::error_code ec;
-    if (!std::filesystem::is_directory(path, ec))
-        return platform::Fail("the data folder " + folder +
-                              " cannot be written: " + std::strerror(ENOTDIR));
+    // A folder not made yet is made at the first emergency.
+    auto writable = incidents::FolderWritable(folder);
+    if (!writable) return platform::Fail("the data folder " + writable.error().text);
     return {};
 }
 
@@ -134,7 +134,6 @@ std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings&
     if (const auto problem = CommandFinding(s.command, options.onEmergency.has_value()))
         Refuse(findings, *problem, options.onEmergency.has_value());
     CheckDashboard(options, s, findings);
-    CheckMqtt(options, s, findings);
     return findings;
 }
 

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
+#include "app/MqttWiring.h"
 #include "app/Program.h"
 #include "app/SettingsCheck.h"
 #include "platform/Log.h"
@@ -48,7 +49,17 @@ int main(int argc, char** argv) {
     }
     if (parsed->check) {
         QCoreApplication application(argc, argv);
-        return app::CheckSettings(*parsed, std::cout, std::cerr);
+        const qt::QtRegional regional;
+        const app::CheckPlace place{
+            .layout = qt::CurrentLayout(),
+            .regional = regional,
+            .showMore = [&](const app::StartSettings& s,
+                            std::ostream& out) { return app::ShowAndTryMqtt(*parsed, s, out); },
+            .checkMore =
+                [&](const app::StartSettings& s, std::vector<app::Finding>& findings) {
+                    app::CheckMqtt(*parsed, s, findings);
+                }};
+        return app::CheckSettings(*parsed, place, std::cout, std::cerr);
     }
     if (parsed->exportFile) {
         QCoreApplication application(argc, argv);

@@ -1,6 +1,6 @@
 // What the outlets need of the file system beyond std::filesystem, with the system's own reason
 // when it fails: a day file appended whole lines at a time, data flushed to the disk, a file
-// replaced whole. One implementation for POSIX, one for Windows.
+// replaced whole, whether a folder can be written. One implementation for POSIX, one for Windows.
 #pragma once
 
 #include <cstdint>
@@ -44,5 +44,10 @@ bool SyncToDisk(const std::string& path, bool directory = false);
 // renames it over `path`, so a crash leaves the old file or the new one whole. The problem, in
 // the system's words after the file's name, when it fails; the old file is then as it was.
 platform::Result<void> ReplaceWhole(const std::string& path, std::string_view bytes, bool durable);
+
+// Whether files can be written in `folder`, or the folder made where it is missing (the
+// nearest part that exists must let it be); the problem in the system's words when not.
+// Leaves nothing behind.
+platform::Result<void> FolderWritable(const std::string& folder);
 
 }  // namespace incidents

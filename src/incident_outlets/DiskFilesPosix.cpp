@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <system_error>
 
 #include "incident_outlets/DiskFiles.h"
+#include "platform/Paths.h"
 
 namespace incidents {
 namespace {
@@ -93,6 +96,20 @@ platform::Result<void> ReplaceWhole(const std::string& path, std::string_view by
     if (::close(fd) != 0 && written) return fail(errno);
     if (!written) return fail(error);
     if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno);
+    return {};
+}
+
+platform::Result<void> FolderWritable(const std::string& folder) {
+    std::filesystem::path path = platform::FilePath(folder);
+    while (::access(path.c_str(), W_OK | X_OK) != 0) {
+        const int error = errno;
+        if (error != ENOENT || !path.has_relative_path() || path == path.parent_path())
+            return platform::Fail(folder + " cannot be written: " + std::strerror(error));
+        path = path.parent_path();
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec))
+        return platform::Fail(folder + " cannot be written: " + std::strerror(ENOTDIR));
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <system_error>
 
 #include "incident_outlets/DiskFiles.h"
@@ -110,6 +111,30 @@ platform::Result<void> ReplaceWhole(const std::string& path, std::string_view by
         ::DeleteFileW(temporary.c_str());
         return platform::Fail(path + ": " + SystemReason(why));
     }
+    return {};
+}
+
+// Windows answers "may I write here" only by trying: the folder's access list, not its
+// read-only flag, decides. A file that goes when its handle closes is the try.
+platform::Result<void> FolderWritable(const std::string& folder) {
+    std::filesystem::path path = platform::FilePath(folder);
+    std::error_code ec;
+    while (!std::filesystem::exists(path, ec)) {
+        if (!path.has_relative_path() || path == path.parent_path())
+            return platform::Fail(folder +
+                                  " cannot be written: " + SystemReason(ERROR_PATH_NOT_FOUND));
+        path = path.parent_path();
+    }
+    if (!std::filesystem::is_directory(path, ec))
+        return platform::Fail(folder + " cannot be written: " + SystemReason(ERROR_DIRECTORY));
+    const std::wstring probe =
+        (path / ("sirenwatch-probe-" + std::to_string(::GetCurrentProcessId()) + ".tmp")).wstring();
+    const HANDLE file =
+        ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return platform::Fail(folder + " cannot be written: " + SystemReason(::GetLastError()));
+    ::CloseHandle(file);
     return {};
 }
 

@@ -1,7 +1,8 @@
 // outlets_check.exe FOLDER: the incident outlets as the Windows build runs them. The log's lines
-// and the journal in FOLDER come back as written; the emergency command ends with its code, and
-// one that hangs is stopped at its limit with the process it started, by its job object.
-// Exits 1 when a check fails. "--hang FOLDER" and "--sleep" are the hanging command's parts.
+// and the journal in FOLDER come back as written; a folder is writable or not, and why; the
+// emergency command ends with its code, and one that hangs is stopped at its limit with the process
+// it started, by its job object. Exits 1 when a check fails. "--hang FOLDER" and "--sleep" are the
+// hanging command's parts.
 #include <windows.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "fakes/FileText.h"
+#include "incident_outlets/DiskFiles.h"
 #include "incident_outlets/EmergencyCommand.h"
 #include "incident_outlets/IncidentJournal.h"
 #include "incident_outlets/IncidentLog.h"
@@ -79,6 +81,22 @@ void LogAndJournal(const std::string& folder) {
            "the book comes back from its checkpoint");
 }
 
+// A folder still to be made is writable when its nearest existing part is; one under a file is
+// not, with the system's reason; the try leaves nothing behind.
+void WritableFolders(const std::string& folder) {
+    Expect(incidents::FolderWritable(folder + "\\not\\yet\\made").has_value(),
+           "a folder still to be made under a writable one can be written");
+    std::ofstream(folder + "\\a-file") << "x";
+    const auto underFile = incidents::FolderWritable(folder + "\\a-file\\incidents");
+    Expect(!underFile && underFile.error().text.find("cannot be written: ") != std::string::npos,
+           "a folder under a file cannot be written, and the reason is told");
+    bool left = std::filesystem::exists(folder + "\\not");
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        left = left || entry.path().filename().string().starts_with("sirenwatch-probe");
+    Expect(!left, "asking makes nothing and leaves nothing");
+    std::filesystem::remove(folder + "\\a-file");
+}
+
 // Runs the command for a new emergency and turns the message loop until it has ended.
 std::string RunCommand(const std::string& line, int limit_ms, int grace_ms) {
     win32::Win32Timers timers;
@@ -128,6 +146,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     LogAndJournal(argv[1]);
+    WritableFolders(argv[1]);
     Command(argv[1]);
     return failures == 0 ? 0 : 1;
 }

@@ -6,6 +6,8 @@
 #   - a serial KISS TNC on COM5 (a socat pair of pseudo-terminals linked in the prefix),
 #     unplugged and plugged back: both emergencies are printed;
 #   - a stand-in APRS-IS server on loopback: the login is read-only and the emergency printed;
+#   - --check tells the settings in force and refuses what a start would refuse; saving the
+#     settings while the watch runs reads them again (the watch list takes effect);
 #   - the dashboard Sirenwatch.exe serves, in headless Chromium: an emergency acknowledged,
 #     taken and closed (tests/windows/wine_dashboard_browser.py).
 # Direwolf listens on every interface, so the suite runs in a network namespace of its own with
@@ -52,6 +54,45 @@ if [ -n "$linux_program" ] && [ -x "$linux_program" ]; then
   expect "the same emergencies as the Linux program's" \
     diff <(emergencies "$work/linux.out") <(emergencies "$work/demo.out")
 fi
+
+# ---- --check, and the settings read again when they are saved
+host_ini="$app_dir/host/Uiview32.INI"
+status=0
+timeout 60 wine "$exe" --check >"$work/check.out" 2>"$work/check.err" || status=$?
+expect "check: the demo's settings can start the watch (exit $status)" test "$status" -eq 0
+expect "check: it tells the settings in force and where they come from" \
+  grep -q "Callsign = .*Uiview32.INI \[Station\]" <(tr -d '\r' <"$work/check.out")
+cp "$host_ini" "$work/host.ini.kept"
+sed -i 's/^Latitude=.*/Latitude=north/' "$host_ini"
+status=0
+timeout 60 wine "$exe" --check >"$work/check.out" 2>"$work/check.err" || status=$?
+expect "check: a home that is no position is refused (exit $status)" test "$status" -eq 1
+expect "check: and it says why" grep -q "the home position is not a position" "$work/check.err"
+status=0
+timeout 60 wine "$exe" --headless --replay "$(windows_path "$app_dir/demo.tnc2")" --fast \
+  >"$work/refused.out" 2>"$work/refused.err" || status=$?
+expect "a start refuses what --check refused (exit $status)" test "$status" -eq 1
+expect "and says why" grep -q "the home position is not a position" "$work/refused.err"
+cp "$work/host.ini.kept" "$host_ini"
+
+rm -f "$work/lines"
+mkfifo "$work/lines"
+wine "$exe" --headless --json --stdin <"$work/lines" >"$work/reload.out" 2>"$work/reload.err" &
+sirenwatch_pid=$!
+exec 3>"$work/lines"
+json_event() { tr -d '\r' <"$work/reload.out" | grep "\"event\":\"$1\"" | grep -q "$2"; }
+printf '%s\n' 'Q1AAA>423W1T,WIDE1-1:`c0ooZO>/]"6)}EMERGENCY one' >&3
+eventually "reload: the first station's emergency is heard" json_event emergency Q1AAA
+printf '\r\n[Watch]\r\nIgnore=Q2BBB:test beacon\r\n' >>"$host_ini"
+eventually "reload: the saved settings are read again" \
+  grep -qs "settings read again from" "$work/reload.err"
+printf '%s\n' 'Q2BBB>423W1T,WIDE1-1:`c0ooZO>/]"6)}EMERGENCY two' >&3
+eventually "reload: the station the new watch list names is held back" \
+  json_event incident '"held_back":"ignored.*Q2BBB\|Q2BBB.*"held_back":"ignored'
+exec 3>&-
+wait "$sirenwatch_pid" 2>/dev/null || true
+cp "$work/host.ini.kept" "$host_ini"
+[ "$failures" -eq 0 ] || tr -d '\r' <"$work/reload.err" | tail -n 20
 
 # ---- Direwolf: an emergency as audio, decoded and served over KISS and AGWPE
 printf '%s' 'N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]"6)}EMERGENCY test' >"$work/message.txt"

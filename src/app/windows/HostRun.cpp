@@ -8,6 +8,9 @@
 #include <optional>
 
 #include "app/FeedOptions.h"
+#include "app/Reload.h"
+#include "app/SettingsCheck.h"
+#include "app/StartChecks.h"
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
@@ -27,6 +30,7 @@
 #include "watch/HostFolder.h"
 #include "watch/IncidentRouting.h"
 #include "watch/KeptIncidents.h"
+#include "watch/SettingsFilesWatch.h"
 #include "watch/WatchBoard.h"
 #include "watch_settings/WatchSettings.h"
 #include "win32/FormWindow.h"
@@ -168,7 +172,8 @@ watch::Printed PrintedFor(const app::CommandLine& options) {
 }  // namespace
 
 bool WantsBuiltinHost(const app::CommandLine& options) {
-    return options.feed.has_value() || options.host || options.exportFile.has_value();
+    return options.feed.has_value() || options.host || options.exportFile.has_value() ||
+           options.check;
 }
 
 int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
@@ -178,13 +183,24 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     if (options.exportFile)
         return watch::ExportIncidentLog(layout.data, *options.exportFile, options.since, std::cout,
                                         std::cerr);
+    if (options.check)
+        return app::CheckSettings(
+            options,
+            {.layout = layout, .regional = platform.regional, .showMore = {}, .checkMore = {}},
+            std::cout, std::cerr);
+    // Checked before the host's set-up, whose folder may lie in it: the one true reason.
+    if (const auto writable = app::DataFolderWritable(layout.data); !writable) {
+        platform::LogLine(platform::Level::Error) << writable.error().text;
+        return 1;
+    }
     const auto hostFolder = watch::PrepareHost(layout);
     if (!hostFolder) return 1;
-    const builtin_host::HostSettings hostSettings = builtin_host::LoadHostSettings(*hostFolder);
-    const watch_settings::WatchSettings watchSettings =
-        watch_settings::LoadWatchSettings(*hostFolder);
-    const watch_settings::FeedSettings feedSettings =
-        app::EffectiveFeed(watchSettings.feed, options, layout.shared);
+    const app::StartSettings start = app::ReadStartSettings(options, layout, *hostFolder, false);
+    if (const auto refused = app::TellFindings(app::CheckStart(options, start))) return *refused;
+    const builtin_host::HostSettings& hostSettings = start.host;
+    const watch_settings::WatchSettings& watchSettings = start.watch;
+    const watch_settings::FeedSettings& feedSettings = start.feed;
+    std::string commandInForce = start.command;
 
     settings::IniUserStore hostRegistration(layout.userStore);
     program::HeadlessDialogs quietDialogs(std::cerr);
@@ -216,8 +232,7 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     watch::Outlets outlets{
         .log = incidents::IncidentLog(watch::LogFolder(layout.data, feedSettings)),
         .notify = {},
-        .command = watch::MakeEmergencyCommand(
-            timers, options.onEmergency.value_or(watchSettings.onEmergency))};
+        .command = watch::MakeEmergencyCommand(timers, commandInForce)};
     outlets.log.KeepDays(watchSettings.incidentDays);
     incidents::Stream events(incidents::SecondsNow);
     std::optional<incidents::FormObserver> observer;
@@ -291,6 +306,12 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
         *feed,
         watch_settings::SilenceLimitSeconds(feedSettings.source, watchSettings.silenceMinutes),
         events, timers, std::move(silenceShown));
+    // No signal asks a Windows program to read its settings again: saving them does.
+    const app::ReloadTargets reloadTargets{*hostFolder, options, commandInForce,   outlets,
+                                           timers,      book,    program.Values(), host};
+    const watch::SettingsFilesWatch settingsWatch(
+        timers, {program.Values().FileIni, builtin_host::HostIniPath(*hostFolder)},
+        [&reloadTargets] { app::ReadSettingsAgain(reloadTargets); });
     StartFeed(*feed, host, headless);
     RunMessageLoop(host, closeMessage);
     kept.Stop();

@@ -44,6 +44,8 @@ const char kUsage[] =
     "  --host       the feed in the settings (first run: the demo traffic)\n"
     "  --json, --on-emergency COMMAND, --call CALL, --filter FILTER,\n"
     "  --dashboard [ADDRESS:]PORT   as on Linux\n"
+    "  --check      the built-in host's settings in force, checked; the watch does not start\n"
+    "  Saving the settings files while it watches reads them again.\n"
     "  --export FILE [--since TIME]   the built-in host's incident log to FILE (.gpx or .kml)\n";
 
 // Ctrl+C and the console closing close Sirenwatch as its window would.
