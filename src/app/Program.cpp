@@ -85,12 +85,8 @@ int RunProgram(const CommandLine& options, bool headless) {
     const watch_settings::FeedSettings& feedSettings = start.feed;
     std::string commandInForce = start.command;
 
-    program::HeadlessDialogs quietDialogs(std::cerr);
-    program::SilentSound silence;
-    platform::Ports headlessPorts{
-        quietDialogs,   silence,           platform.layer,   platform.userStore, platform.instance,
-        platform.clock, platform.regional, platform.program, platform.help,      platform.app};
-    platform::Ports& ports = headless ? headlessPorts : platform.ports;
+    program::RunPorts runPorts(platform.ports, headless, std::cerr);
+    platform::Ports& ports = runPorts.Ports();
 
     // The feed and the dashboard's server work on the network loop's thread; what they hear
     // crosses to this thread by one queue, drained on the Qt loop. Both outlive everything
@@ -183,10 +179,7 @@ int RunProgram(const CommandLine& options, bool headless) {
         FurnishMap(*map, folder, watchSettings, outlets.log, network, fromNetwork);
         map->inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
         map->heldBack = [&book](const std::string& callsign) {
-            const incidents::Incident* incident = book.Latest(callsign);
-            return incident != nullptr && incident->state != incidents::State::Closed
-                       ? incident->heldBackReason
-                       : std::string();
+            return incidents::HeldBackReason(book, callsign);
         };
     }
     const auto incidentList = map ? OpenIncidentList(*board, *map) : nullptr;

@@ -61,4 +61,10 @@ bool HeldBack(const IncidentBook& book, const std::string& callsign) {
     return incident != nullptr && !incident->heldBackReason.empty();
 }
 
+std::string HeldBackReason(const IncidentBook& book, const std::string& callsign) {
+    const Incident* incident = book.Latest(callsign);
+    return incident != nullptr && incident->state != State::Closed ? incident->heldBackReason
+                                                                   : std::string();
+}
+
 }  // namespace incidents

@@ -140,5 +140,7 @@ private:
 bool HeldBack(const IncidentBook& book, const Event& event);
 // Whether the book holds the station's latest incident back: it does not sound either.
 bool HeldBack(const IncidentBook& book, const std::string& callsign);
+// Why the station's open incident is held back, as the map tells it; empty when it is not.
+std::string HeldBackReason(const IncidentBook& book, const std::string& callsign);
 
 }  // namespace incidents

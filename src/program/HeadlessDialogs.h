@@ -34,4 +34,34 @@ public:
     void Play(const std::string&) override {}
 };
 
+// The ports a run has: the system's own with windows; without, the same but for the dialogs,
+// told on `err`, and the sound, which stays silent. The user store may be one of the run's own.
+class RunPorts {
+public:
+    RunPorts(const platform::Ports& system, bool headless, std::ostream& err)
+        : RunPorts(system, system.userStore, headless, err) {}
+    RunPorts(const platform::Ports& system, platform::UserStore& userStore, bool headless,
+             std::ostream& err)
+        : quiet_(err),
+          ports_{headless ? quiet_ : system.dialogs,
+                 headless ? silence_ : system.sound,
+                 system.layer,
+                 userStore,
+                 system.instance,
+                 system.clock,
+                 system.regional,
+                 system.program,
+                 system.help,
+                 system.app} {}
+    RunPorts(const RunPorts&) = delete;
+    RunPorts& operator=(const RunPorts&) = delete;
+
+    platform::Ports& Ports() { return ports_; }
+
+private:
+    HeadlessDialogs quiet_;
+    SilentSound silence_;
+    platform::Ports ports_;
+};
+
 }  // namespace program

@@ -2,6 +2,7 @@
 #include "win32/FormWindow.h"
 
 #include "win32/Binders.h"
+#include "win32/ControlName.h"
 #include "win32/Geometry.h"
 #include "win32/Painted.h"
 #include "win32/SafeCall.h"
@@ -31,9 +32,7 @@ FormWindow::FormWindow(ui::Form& form, HWND owner) : form_(form), dpi_(ScreenDpi
     const DWORD exStyle = owner ? WS_EX_DLGMODALFRAME : 0;
     window_ = CreateWindowExW(exStyle, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                               owner, nullptr, GetModuleHandleW(nullptr), this);
-    SetPropW(window_, kNameProperty,
-             reinterpret_cast<HANDLE>(
-                 static_cast<UINT_PTR>(GlobalAddAtomW(Utf16(form.Name()).c_str()))));
+    SetControlName(window_, Utf16(form.Name()).c_str());
     if (!form.Menus().empty()) menuBar_ = std::make_unique<MenuBar>(form.Menus(), window_);
     // The client area is the form's size; the frame and the menu bar come on top of it.
     RECT outer = {0, 0, TwipsToPixels(form.Width(), dpi_), TwipsToPixels(form.Height(), dpi_)};
@@ -74,9 +73,7 @@ LRESULT CALLBACK FormWindow::Proc(HWND window, UINT message, WPARAM w, LPARAM l)
     if (!self) return DefWindowProcW(window, message, w, l);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (ATOM atom =
-                static_cast<ATOM>(reinterpret_cast<UINT_PTR>(RemovePropW(window, kNameProperty))))
-            GlobalDeleteAtom(atom);
+        ForgetControlName(window);
         return DefWindowProcW(window, message, w, l);
     }
     return self->Handle(message, w, l);
@@ -162,9 +159,7 @@ void FormWindow::BuildControls() {
         HWND window = Bind(*control);
         if (!window) continue;
         windows_[control] = window;
-        const std::wstring name = Utf16(control->Name());
-        SetPropW(window, kNameProperty,
-                 reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomW(name.c_str()))));
+        SetControlName(window, Utf16(control->Name()).c_str());
     }
     // Labels lie under the boxes they overlap, and frames under everything they hold.
     for (const ui::Control* control : form_.Controls())

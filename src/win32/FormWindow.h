@@ -31,10 +31,9 @@ public:
     // The form was hidden (Form::Hide) or its window went away: a modal display ends here.
     std::function<void()> onHidden;
 
-    // The window class of every form, and the property that names a control's window after
-    // its model ("TxtNominativo"), for tools that look at the window tree.
+    // The window class of every form; each control's window is named after its model
+    // ("TxtNominativo", win32/ControlName.h) for tools that look at the window tree.
     static constexpr wchar_t kClassName[] = L"SirenwatchForm";
-    static constexpr wchar_t kNameProperty[] = L"SirenwatchControl";
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l);

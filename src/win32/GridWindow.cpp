@@ -9,6 +9,7 @@
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
 #include "win32/WindowClass.h"
+#include "win32/WindowOwner.h"
 
 namespace win32 {
 
@@ -43,15 +44,9 @@ GridWindow::GridWindow(ui::Grid& grid, HWND parent, const RECT& place, HFONT fon
 }
 
 LRESULT CALLBACK GridWindow::Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<GridWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    auto* self = OwnerOf<GridWindow>(window, message, l);
     if (!self || !self->window_) return DefWindowProcW(window, message, w, l);
-    return self->Handle(message, w, l);
+    return SafeAnswer(window, message, w, l, [&] { return self->Handle(message, w, l); });
 }
 
 LRESULT GridWindow::Handle(UINT message, WPARAM w, LPARAM l) {
@@ -59,20 +54,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM w, LPARAM l) {
         case WM_ERASEBKGND:
             return 1;  // painted whole in WM_PAINT, without flicker
         case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window_, &paint);
-            RECT client;
-            GetClientRect(window_, &client);
-            // Drawn off screen first, then copied in one go.
-            HDC memory = CreateCompatibleDC(dc);
-            HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            Paint(memory, client);
-            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteObject(bitmap);
-            DeleteDC(memory);
-            EndPaint(window_, &paint);
+            PaintOffscreen(window_, [this](HDC dc, const RECT& client) { Paint(dc, client); });
             return 0;
         }
         case WM_LBUTTONDOWN:

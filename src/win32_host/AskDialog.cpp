@@ -5,7 +5,7 @@
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
 #include "win32/WindowClass.h"
-#include "win32_host/ControlName.h"
+#include "win32/WindowOwner.h"
 
 namespace win32_host {
 namespace {
@@ -30,15 +30,7 @@ std::string Typed(HWND edit) {
 }
 
 LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-    auto* asking = reinterpret_cast<Asking*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        ForgetControlName(window);
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    }
+    auto* asking = win32::OwnerOf<Asking>(window, message, l);
     if (asking == nullptr) return DefWindowProcW(window, message, w, l);
     switch (message) {
         case WM_COMMAND:
@@ -70,7 +62,7 @@ HWND Child(HWND parent, const wchar_t* windowClass, const std::wstring& text, DW
         GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  TRUE);
-    SetControlName(child, name);
+    win32::SetControlName(child, name);
     return child;
 }
 
@@ -95,7 +87,7 @@ HWND Build(HWND owner, const dashboard::Question& question, bool english, Asking
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName,
                                   win32::Utf16(question.title).c_str(), style, at.x, at.y, size.cx,
                                   size.cy, owner, nullptr, GetModuleHandleW(nullptr), &asking);
-    SetControlName(window, L"Ask");
+    win32::SetControlName(window, L"Ask");
     int y = kMargin;
     Child(window, L"STATIC", win32::Utf16(question.label), SS_NOPREFIX, -1, L"AskLabel",
           {kMargin, y, width - kMargin, y + kLabelHeight});

@@ -8,8 +8,8 @@
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
 #include "win32/WindowClass.h"
+#include "win32/WindowOwner.h"
 #include "win32_host/AskDialog.h"
-#include "win32_host/ControlName.h"
 
 namespace win32_host {
 namespace {
@@ -34,7 +34,7 @@ HWND Child(HWND parent, const wchar_t* windowClass, DWORD style, DWORD exStyle, 
                                  GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  TRUE);
-    SetControlName(child, name);
+    win32::SetControlName(child, name);
     return child;
 }
 
@@ -95,7 +95,7 @@ void IncidentList::Build() {
     window_ = CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                               CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
-    SetControlName(window_, L"IncidentList");
+    win32::SetControlName(window_, L"IncidentList");
     list_ = Child(window_, WC_LISTVIEWW,
                   WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                   WS_EX_CLIENTEDGE, 100, L"incidents");
@@ -263,25 +263,10 @@ void IncidentList::Act(dash::ActionKind kind) {
 }
 
 LRESULT CALLBACK IncidentList::Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<IncidentList*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        ForgetControlName(window);
-        if (self) self->window_ = nullptr;
-    }
+    auto* self = win32::OwnerOf<IncidentList>(window, message, l);
+    if (message == WM_NCDESTROY && self) self->window_ = nullptr;
     if (!self || !self->window_ || !self->list_) return DefWindowProcW(window, message, w, l);
-    LRESULT result = 0;
-    bool handled = false;
-    win32::SafeCall([&] {
-        result = self->Handle(message, w, l);
-        handled = true;
-    });
-    return handled ? result : DefWindowProcW(window, message, w, l);
+    return win32::SafeAnswer(window, message, w, l, [&] { return self->Handle(message, w, l); });
 }
 
 LRESULT IncidentList::Handle(UINT message, WPARAM w, LPARAM l) {

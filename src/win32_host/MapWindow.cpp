@@ -12,13 +12,13 @@
 #include "win32/SafeCall.h"
 #include "win32/Text.h"
 #include "win32/WindowClass.h"
+#include "win32/WindowOwner.h"
 
 namespace win32_host {
 namespace {
 
 constexpr wchar_t kClassName[] = L"SirenwatchHostMap";
 // The name test tools find the window by, as they find the forms' windows.
-constexpr wchar_t kNameProperty[] = L"SirenwatchControl";
 constexpr UINT_PTR kRepaintTimer = 1;
 // GDI takes coordinates well within this; shapes beyond are clipped to it.
 constexpr double kFarPixels = 1 << 24;
@@ -112,8 +112,7 @@ MapWindow::MapWindow(builtin_host::HostMap& map, const builtin_host::StationList
         CreateWindowExW(0, kClassName, L"Sirenwatch host map", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                         CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                         nullptr, GetModuleHandleW(nullptr), this);
-    SetPropW(window_, kNameProperty,
-             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GlobalAddAtomW(L"HostMap"))));
+    win32::SetControlName(window_, L"HostMap");
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
@@ -181,27 +180,10 @@ void MapWindow::SyncSize() {
 }
 
 LRESULT CALLBACK MapWindow::Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MapWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (const auto atom =
-                static_cast<ATOM>(reinterpret_cast<UINT_PTR>(RemovePropW(window, kNameProperty))))
-            GlobalDeleteAtom(atom);
-        if (self) self->window_ = nullptr;
-    }
+    auto* self = win32::OwnerOf<MapWindow>(window, message, l);
+    if (message == WM_NCDESTROY && self) self->window_ = nullptr;
     if (!self || !self->window_) return DefWindowProcW(window, message, w, l);
-    LRESULT result = 0;
-    bool handled = false;
-    win32::SafeCall([&] {
-        result = self->Handle(message, w, l);
-        handled = true;
-    });
-    return handled ? result : DefWindowProcW(window, message, w, l);
+    return win32::SafeAnswer(window, message, w, l, [&] { return self->Handle(message, w, l); });
 }
 
 LRESULT MapWindow::Handle(UINT message, WPARAM w, LPARAM l) {
@@ -212,19 +194,8 @@ LRESULT MapWindow::Handle(UINT message, WPARAM w, LPARAM l) {
             SyncSize();
             return 0;
         case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window_, &paint);
-            RECT client;
-            GetClientRect(window_, &client);
-            HDC memory = CreateCompatibleDC(dc);
-            HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            Paint(memory, client);
-            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteObject(bitmap);
-            DeleteDC(memory);
-            EndPaint(window_, &paint);
+            win32::PaintOffscreen(window_,
+                                  [this](HDC dc, const RECT& client) { Paint(dc, client); });
             return 0;
         }
         case WM_TIMER:

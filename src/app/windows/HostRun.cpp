@@ -203,19 +203,8 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     std::string commandInForce = start.command;
 
     settings::IniUserStore hostRegistration(layout.userStore);
-    program::HeadlessDialogs quietDialogs(std::cerr);
-    program::SilentSound silence;
-    platform::Ports ports{
-        headless ? static_cast<platform::Dialogs&>(quietDialogs) : platform.dialogs,
-        headless ? static_cast<platform::Sound&>(silence) : platform.sound,
-        platform.layer,
-        hostRegistration,
-        platform.instance,
-        platform.clock,
-        platform.regional,
-        platform.program,
-        platform.help,
-        platform.app};
+    program::RunPorts runPorts(platform.ports, hostRegistration, headless, std::cerr);
+    platform::Ports& ports = runPorts.Ports();
 
     // The feed works on the network loop's thread; what it hears crosses to this thread by one
     // queue. Both outlive everything that reads or is told.
@@ -277,10 +266,7 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
         windows.emplace(host, hostSettings, layout.shared, mainWindow->Handle(), board);
         windows->map.inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
         windows->map.heldBack = [&book](const std::string& callsign) {
-            const incidents::Incident* incident = book.Latest(callsign);
-            return incident != nullptr && incident->state != incidents::State::Closed
-                       ? incident->heldBackReason
-                       : std::string();
+            return incidents::HeldBackReason(book, callsign);
         };
         outlets.notify = [&windows](const incidents::Event& event) { windows->Tell(event); };
     }

@@ -92,12 +92,8 @@ void RunMessageLoop(program::Sirenwatch& sirenwatch) {
 
 int Run(bool headless) {
     win32::Win32Platform platform;
-    program::HeadlessDialogs quietDialogs(std::cerr);
-    program::SilentSound silence;
-    platform::Ports headlessPorts{
-        quietDialogs,   silence,           platform.layer,   platform.userStore, platform.instance,
-        platform.clock, platform.regional, platform.program, platform.help,      platform.app};
-    platform::Ports& ports = headless ? headlessPorts : platform.ports;
+    program::RunPorts runPorts(platform.ports, headless, std::cerr);
+    platform::Ports& ports = runPorts.Ports();
 
     // A host that answers "busy" is asked again for a while before its call counts as failed.
     com::MessageFilterScope busyRetry;

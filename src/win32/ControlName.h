@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace win32_host {
+namespace win32 {
 
 inline constexpr wchar_t kNameProperty[] = L"SirenwatchControl";
 
@@ -20,4 +20,4 @@ inline void ForgetControlName(HWND window) {
         GlobalDeleteAtom(atom);
 }
 
-}  // namespace win32_host
+}  // namespace win32
