@@ -129,13 +129,15 @@ sleep 2
 expect "Sirenwatch runs on after the help" kill -0 "$sirenwatch"
 
 # ---- acknowledging stops the blinking: pictures less than one blink apart stay the same for
-# longer than a blink (a blink between two pictures would tell them apart); 40 pictures at most
+# longer than a blink (a blink between two pictures would tell them apart); pictures taken
+# further apart than a blink start the count again, so a loaded machine takes more of them,
+# for 60 s at most
 drive click CmdTacitaAllarme
 table_still() {
-  local since taken now
+  local since taken now until
   shot FrmMain acknowledged-2 || return 1
-  since=$(date +%s.%N) taken=$since
-  for _ in $(seq 40); do
+  since=$(date +%s.%N) taken=$since until=$(($(date +%s) + 60))
+  while [ "$(date +%s)" -lt "$until" ]; do
     sleep 0.3
     mv "$out/acknowledged-2.png" "$out/acknowledged-1.png"
     shot FrmMain acknowledged-2 || return 1
