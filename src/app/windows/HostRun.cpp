@@ -14,9 +14,7 @@
 #include "builtin_host/BuiltinHost.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
-#include "incident_outlets/IsoTime.h"
 #include "incident_outlets/Notifier.h"
-#include "incidents/FormObserver.h"
 #include "net/IoThread.h"
 #include "net/UiQueue.h"
 #include "platform/Log.h"
@@ -29,9 +27,8 @@
 #include "watch/FeedSilence.h"
 #include "watch/HostFolder.h"
 #include "watch/IncidentRouting.h"
-#include "watch/KeptIncidents.h"
 #include "watch/SettingsFilesWatch.h"
-#include "watch/WatchBoard.h"
+#include "watch/Watch.h"
 #include "watch_settings/WatchSettings.h"
 #include "win32/FormWindow.h"
 #include "win32/SafeCall.h"
@@ -213,64 +210,32 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     net::IoThread network;
     network.Start();
 
-    builtin_host::BuiltinHost host(
-        platform.clock,
-        builtin_host::HomeFromSettings(hostSettings).value_or(builtin_host::HomePosition{}));
-    host.MapState().SetScale(hostSettings.mapScale);
     win32::Win32Timers timers;
-    watch::Outlets outlets{
-        .log = incidents::IncidentLog(watch::LogFolder(layout.data, feedSettings)),
-        .notify = {},
-        .command = watch::MakeEmergencyCommand(timers, commandInForce)};
-    outlets.log.KeepDays(watchSettings.incidentDays);
-    incidents::Stream events(incidents::SecondsNow);
-    std::optional<incidents::FormObserver> observer;
-    incidents::IncidentBook book;
-    watch::KeptIncidents kept(timers, book, events, outlets.log.Folder(),
-                              feedSettings.source != watch_settings::FeedSource::Replay,
-                              watch::HomePlace(hostSettings));
-    program::Sirenwatch program(ports, host);
+    watch::Watch watch(platform.clock, timers,
+                       {hostSettings, watchSettings, feedSettings, layout.data, commandInForce});
+    program::Sirenwatch program(ports, watch.host);
     std::optional<win32::FormWindow> mainWindow;
     if (!headless) {
         mainWindow.emplace(program.Main());
         platform.SetMainWindow(mainWindow->Handle());
     }
     win32::Timers formTimers(program.Main());
-    observer.emplace(program.Main(), program.Values(), events,
-                     [&host, &book](const std::string& call) {
-                         return watch::EvidenceCounted(host, book, call);
-                     });
-    platform::RepeatingTimer logRetry(timers);
-    logRetry.Start(5000, [&outlets] { outlets.log.Retry(); });
-    watch::KeepIncidents(book, events, host, watchSettings.watchList);
-    program.SetHeldBack(
-        [&book](const std::string& callsign) { return watch::HeldBack(book, callsign); });
-    watch::WatchBoard board(host, program.Main(), book, hostSettings.callsign,
-                            incidents::SecondsNow);
-    board.SetProgramValues(program.Values());
-    watch::FollowLanguageAndUnit(program.Main(), board);
-    board.WatchLog(outlets.log.Health());
-    outlets.log.SetHealthListener([&board] { board.Changed(); });
-    watch::RouteIncidents(events, host, book, outlets, PrintedFor(options));
-    events.Subscribe([&board](const incidents::Event& event) { board.Event(event); });
-    watch::SoundReopenedIncidents(events, book, program.Main().TimerAllarme);
+    watch.Join(program, PrintedFor(options));
     const auto dashboard = watch::StartDashboard(options.dashboard, watchSettings, layout.shared,
-                                                 board, network, fromNetwork, timers);
+                                                 *watch.board, network, fromNetwork, timers);
 
-    if (!program.Start()) return 1;
-    host.SetEmergencyType(program.Values().TipoMessaggio);
-    if (kept.Start()) program.Main().TimerAllarme.SetTimerEnabled(true);
-    program.Main().Show();
+    if (!watch.Start(program)) return 1;
     std::optional<HostWindows> windows;
     if (mainWindow) {
-        windows.emplace(host, hostSettings, layout.shared, mainWindow->Handle(), board);
+        windows.emplace(watch.host, hostSettings, layout.shared, mainWindow->Handle(),
+                        *watch.board);
         windows->map.inMiles = [&values = program.Values()] { return values.UnitaMisura != 1; };
-        windows->map.heldBack = [&book](const std::string& callsign) {
+        windows->map.heldBack = [&book = watch.book](const std::string& callsign) {
             return incidents::HeldBackReason(book, callsign);
         };
-        outlets.notify = [&windows](const incidents::Event& event) { windows->Tell(event); };
+        watch.outlets.notify = [&windows](const incidents::Event& event) { windows->Tell(event); };
     }
-    host.SetFrameListener([&windows, &board] {
+    watch.host.SetFrameListener([&windows, &board = *watch.board] {
         if (windows) windows->map.StationsChanged();
         board.FrameHeard();
     });
@@ -279,7 +244,7 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
         hostSettings.callsign.empty() ? builtin_host::kDefaultCallsign : hostSettings.callsign);
     auto feed =
         watch::MakeFeed(feedSettings, call, VersionText(), {network.Context(), fromNetwork});
-    board.SetFeedName(feed->Describe());
+    watch.board->SetFeedName(feed->Describe());
     // With the map window, silence shows on its band and sounds the siren once.
     watch::SilenceOutlets silenceShown;
     if (windows) {
@@ -291,16 +256,16 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
     const auto feedWatch = watch::WatchFeed(
         *feed,
         watch_settings::SilenceLimitSeconds(feedSettings.source, watchSettings.silenceMinutes),
-        events, timers, std::move(silenceShown));
+        watch.events, timers, std::move(silenceShown));
     // No signal asks a Windows program to read its settings again: saving them does.
-    const app::ReloadTargets reloadTargets{*hostFolder, options, commandInForce,   outlets,
-                                           timers,      book,    program.Values(), host};
+    const app::ReloadTargets reloadTargets{*hostFolder, options,    commandInForce,   watch.outlets,
+                                           timers,      watch.book, program.Values(), watch.host};
     const watch::SettingsFilesWatch settingsWatch(
         timers, {program.Values().FileIni, builtin_host::HostIniPath(*hostFolder)},
         [&reloadTargets] { app::ReadSettingsAgain(reloadTargets); });
-    StartFeed(*feed, host, headless);
-    RunMessageLoop(host, closeMessage);
-    kept.Stop();
+    StartFeed(*feed, watch.host, headless);
+    RunMessageLoop(watch.host, closeMessage);
+    watch.Stop();
     return 0;
 }
 
