@@ -53,6 +53,8 @@ LangString Needs64Bit ${LANG_ITALIAN} "Questo è Sirenwatch a 64 bit: su questo 
   !insertmacro ${action} "LEGGIMI.txt"
   !insertmacro ${action} "README.txt"
   !insertmacro ${action} "LICENSE"
+  !insertmacro ${action} "LICENSE-GeographicLib.txt"
+  !insertmacro ${action} "LICENSE-mosquitto.txt"
 !macroend
 !macro InstallFile name
   File "${STAGE}\${name}"

@@ -2,17 +2,16 @@
 // journal and the dashboard.
 #include "app/MqttWiring.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <ctime>
+#include <fstream>
 
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
 #include "incident_outlets/JsonLines.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 #include "platform/TimeText.h"
-#include "qt/UiQueueOnQt.h"
 #include "watch_settings/MqttSettings.h"
 
 namespace app {
@@ -75,11 +74,11 @@ std::optional<NetPlan> Plan(const CommandLine& options, const StartSettings& sta
 
 MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
                  incidents::Stream& events, incidents::IncidentBook& book, forms::FrmMain& main,
-                 watch::WatchBoard& board, const std::string& version)
-    : board_(board) {
+                 watch::WatchBoard& board, const MqttHome& home)
+    : board_(board), expiry_(home.timers) {
     platform::LogLine(platform::Level::Info, kSpeaker)
         << "publishing on " << brokerText << " under " << names.Base();
-    qt::DrainOnQtLoop(queue_, &drainer_);
+    drainer_ = home.drain(queue_);
     health_.broker = std::move(brokerText);
     health_.downSince_s = Now_s();
     health_.problem = "not connected yet";
@@ -90,12 +89,11 @@ MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string 
         names, book, events, main,
         [this](mqtt::Message message) { client_->Publish(std::move(message)); }, Now_s);
     client_->SetInbox([this](const mqtt::Incoming& message) { link_->Receive(message); });
-    QObject::connect(&expiry_, &QTimer::timeout, [this] { link_->Expire(); });
-    expiry_.start(60 * 1000);
+    expiry_.Start(60 * 1000, [this] { link_->Expire(); });
     publisher_ = std::make_unique<mqtt::EventPublisher>(
         std::move(names), book, [](const incidents::Event& e) { return incidents::JsonLine(e); },
         [this](mqtt::Message message) { return client_->Publish(std::move(message)); }, Now_s(),
-        version);
+        home.version);
     events.Subscribe([this, alive = std::weak_ptr<bool>(alive_)](const incidents::Event& event) {
         if (alive.expired()) return;
         publisher_->Event(event);
@@ -107,7 +105,7 @@ MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string 
 
 MqttNet::~MqttNet() {
     alive_.reset();
-    expiry_.stop();
+    expiry_.Stop();
     board_.WatchNet({});
     client_->Stop(kGoodbyeGrace);
 }
@@ -161,7 +159,7 @@ dashboard::NetHealth MqttNet::Health() const {
 std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettings& start,
                                    incidents::Stream& events, incidents::IncidentBook& book,
                                    forms::FrmMain& main, watch::WatchBoard& board,
-                                   const std::string& version) {
+                                   const MqttHome& home) {
     std::string problem;
     auto plan = Plan(options, start, true, &problem);
     if (!plan) {
@@ -169,7 +167,7 @@ std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettin
         return nullptr;
     }
     return std::make_unique<MqttNet>(std::move(plan->client), std::move(plan->names), plan->broker,
-                                     events, book, main, board, version);
+                                     events, book, main, board, home);
 }
 
 void CheckMqtt(const CommandLine& options, const StartSettings& start,
@@ -184,7 +182,13 @@ void CheckMqtt(const CommandLine& options, const StartSettings& start,
         if (const auto password = watch_settings::ReadPasswordFile(m.passwordFile); !password)
             findings.push_back({password.error().text, true, false});
     }
-    if (plan->client.tls && !m.caFile.empty() && ::access(m.caFile.c_str(), R_OK) != 0)
+    if (plan->client.tls && !mqtt::kTlsBuilt)
+        findings.push_back({plan->broker +
+                                ": this build speaks MQTT without TLS only; use mqtt:// (on a "
+                                "trusted network, or through a TLS tunnel such as stunnel)",
+                            true, options.mqtt.has_value()});
+    if (plan->client.tls && !m.caFile.empty() &&
+        !std::ifstream(platform::FilePath(m.caFile), std::ios::binary))
         findings.push_back({"MqttCaFile: cannot read " + m.caFile, true, false});
 }
 
@@ -201,6 +205,7 @@ std::vector<Finding> ShowAndTryMqtt(const CommandLine& options, const StartSetti
         << "  MqttPasswordFile = " << (m.passwordFile.empty() ? "(none)" : m.passwordFile) << "\n"
         << "  MqttCaFile = " << (m.caFile.empty() ? std::string("(the system's CAs)") : m.caFile)
         << "\n";
+    if (plan->client.tls && !mqtt::kTlsBuilt) return {};  // refused by the start's checks
     mqtt::ClientSettings client = plan->client;
     client.clientId += "-check";
     const auto problem = mqtt::TryBroker(client, std::chrono::seconds(5));

@@ -3,9 +3,8 @@
 // settings (--check also tries the broker).
 #pragma once
 
-#include <QObject>
-#include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -21,9 +20,21 @@
 #include "mqtt/Client.h"
 #include "mqtt/EventPublisher.h"
 #include "net/UiQueue.h"
+#include "platform/Timers.h"
 #include "watch/WatchBoard.h"
 
 namespace app {
+
+// Has the UI thread's event loop drain a queue, for as long as what it gives back is kept:
+// each toolkit's own way (a queued call in Qt, a posted message on Win32).
+using DrainOnLoop = std::function<std::shared_ptr<void>(net::UiQueue& queue)>;
+
+// What the net needs of the program that runs it.
+struct MqttHome {
+    platform::Timers& timers;
+    DrainOnLoop drain;
+    std::string version;
+};
 
 class MqttNet {
 public:
@@ -31,7 +42,7 @@ public:
 
     MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
             incidents::Stream& events, incidents::IncidentBook& book, forms::FrmMain& main,
-            watch::WatchBoard& board, const std::string& version);
+            watch::WatchBoard& board, const MqttHome& home);
     // What waits has a few seconds to go out, then "offline".
     ~MqttNet();
 
@@ -41,7 +52,7 @@ private:
     dashboard::NetHealth Health() const;
 
     net::UiQueue queue_;
-    QObject drainer_;  // the Qt loop's way to the queue; goes before it
+    std::shared_ptr<void> drainer_;  // the loop's way to the queue; goes before it
     watch::WatchBoard& board_;
     dashboard::NetHealth health_;
     std::string told_;  // the reason last told, so a broker away for hours is told once
@@ -49,7 +60,7 @@ private:
     std::unique_ptr<mqtt::Client> client_;
     std::unique_ptr<mqtt::EventPublisher> publisher_;
     std::unique_ptr<SharedBookLink> link_;
-    QTimer expiry_;  // the shared book's once a minute
+    platform::RepeatingTimer expiry_;  // the shared book's once a minute
     // The event stream outlives the net and has no unsubscribing: its sink asks this first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
@@ -60,7 +71,7 @@ private:
 std::unique_ptr<MqttNet> StartMqtt(const CommandLine& options, const StartSettings& start,
                                    incidents::Stream& events, incidents::IncidentBook& book,
                                    forms::FrmMain& main, watch::WatchBoard& board,
-                                   const std::string& version);
+                                   const MqttHome& home);
 
 // The start's checks of the MQTT settings: the password file (private, readable) and the CA
 // file. A broker that cannot be reached does not stop the watch and is not checked here.

@@ -52,6 +52,13 @@ bool NoDisplay() {
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// The MQTT net's queue drained on the Qt loop, for as long as the context lives.
+std::shared_ptr<void> DrainOnQt(net::UiQueue& queue) {
+    auto context = std::make_shared<QObject>();
+    qt::DrainOnQtLoop(queue, context.get());
+    return context;
+}
+
 int RunProgram(const CommandLine& options, bool headless) {
     platform::SetJournalPriorities(!qEnvironmentVariableIsEmpty("JOURNAL_STREAM"));
     QApplication::setApplicationName("Sirenwatch");
@@ -71,9 +78,7 @@ int RunProgram(const CommandLine& options, bool headless) {
     const auto hostFolder = watch::PrepareHost(layout);
     if (!hostFolder) return 1;
     const StartSettings start = ReadStartSettings(options, layout, *hostFolder, false);
-    std::vector<Finding> findings = CheckStart(options, start);
-    CheckMqtt(options, start, findings);
-    if (const auto refused = TellFindings(findings)) return *refused;
+    if (const auto refused = TellFindings(CheckStart(options, start))) return *refused;
     const builtin_host::HostSettings& hostSettings = start.host;
     const watch_settings::WatchSettings& watchSettings = start.watch;
     const watch_settings::FeedSettings& feedSettings = start.feed;
@@ -116,7 +121,7 @@ int RunProgram(const CommandLine& options, bool headless) {
                             : watch::Printed::Nothing,
                [&] {
                    mqttNet = StartMqtt(options, start, watch.events, watch.book, program.Main(),
-                                       *watch.board, VersionText());
+                                       *watch.board, {timers, DrainOnQt, VersionText()});
                });
     // SIGHUP: what can change while watching is read again; the station table, the alarm
     // and the feed stay as they are.

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/MqttWiring.h"
 #include "builtin_host/FeedWatchdog.h"
 #include "builtin_host/HostSettings.h"
 #include "builtin_host/HostSetup.h"
@@ -206,11 +207,8 @@ int CheckSettings(const CommandLine& options, const CheckPlace& place, std::ostr
             << " has no settings file):\n";
     }
     ShowHostSettings(options, s, hostIniThere, r);
-    if (place.showMore)
-        for (const Finding& finding : place.showMore(s, out)) r.Found(finding);
-    std::vector<Finding> findings = CheckStart(options, s);
-    if (place.checkMore) place.checkMore(s, findings);
-    for (const Finding& finding : findings) r.Found(finding);
+    for (const Finding& finding : ShowAndTryMqtt(options, s, out)) r.Found(finding);
+    for (const Finding& finding : CheckStart(options, s)) r.Found(finding);
 
     if (r.Problems() > 0) {
         out << "The watch cannot start: " << r.Problems()

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "app/FeedOptions.h"
+#include "app/MqttWiring.h"
 #include "incident_outlets/DiskFiles.h"
 #include "incident_outlets/EmergencyCommand.h"
 #include "platform/Log.h"
@@ -134,6 +135,7 @@ std::vector<Finding> CheckStart(const CommandLine& options, const StartSettings&
     if (const auto problem = CommandFinding(s.command, options.onEmergency.has_value()))
         Refuse(findings, *problem, options.onEmergency.has_value());
     CheckDashboard(options, s, findings);
+    CheckMqtt(options, s, findings);
     return findings;
 }
 

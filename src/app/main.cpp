@@ -8,7 +8,6 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
-#include "app/MqttWiring.h"
 #include "app/Program.h"
 #include "app/SettingsCheck.h"
 #include "platform/Log.h"
@@ -50,16 +49,8 @@ int main(int argc, char** argv) {
     if (parsed->check) {
         QCoreApplication application(argc, argv);
         const qt::QtRegional regional;
-        const app::CheckPlace place{
-            .layout = qt::CurrentLayout(),
-            .regional = regional,
-            .showMore = [&](const app::StartSettings& s,
-                            std::ostream& out) { return app::ShowAndTryMqtt(*parsed, s, out); },
-            .checkMore =
-                [&](const app::StartSettings& s, std::vector<app::Finding>& findings) {
-                    app::CheckMqtt(*parsed, s, findings);
-                }};
-        return app::CheckSettings(*parsed, place, std::cout, std::cerr);
+        return app::CheckSettings(*parsed, {.layout = qt::CurrentLayout(), .regional = regional},
+                                  std::cout, std::cerr);
     }
     if (parsed->exportFile) {
         QCoreApplication application(argc, argv);

@@ -24,6 +24,14 @@ struct mosquitto_message;
 
 namespace mqtt {
 
+// Whether this build's libmosquitto speaks TLS (mqtts://): Linux's does; the one compiled for
+// Windows does not, for want of an OpenSSL built there.
+#ifdef SIRENWATCH_MQTT_TLS
+inline constexpr bool kTlsBuilt = true;
+#else
+inline constexpr bool kTlsBuilt = false;
+#endif
+
 struct ClientSettings {
     std::string host;
     std::uint16_t port = 1883;

@@ -133,8 +133,10 @@ void EventPublisher::Event(const incidents::Event& event) {
         std::string line = jsonLine_(event);
         if (line.ends_with('}')) {
             line.pop_back();
-            line += (line.size() > 1 ? "," : "") + std::string("\"event_id\":") +
-                    Dump(idPrefix_ + std::to_string(++sequence_)) + "}";
+            if (line.size() > 1) line += ',';
+            line += "\"event_id\":";
+            line += Dump(idPrefix_ + std::to_string(++sequence_));
+            line += '}';
         }
         Send({names_.Events(kind), std::move(line), false, Precious(event.what)});
     }

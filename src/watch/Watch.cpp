@@ -5,7 +5,9 @@
 
 namespace watch {
 
-std::int64_t Watch::Seconds() { return FeedWatch::SystemSeconds(); }
+std::int64_t Watch::Seconds() {
+    return FeedWatch::SystemSeconds();
+}
 
 Watch::Watch(platform::Clock& clock, platform::Timers& timers, const WatchStart& start)
     : host(clock,
@@ -25,9 +27,8 @@ Watch::Watch(platform::Clock& clock, platform::Timers& timers, const WatchStart&
 
 void Watch::Join(program::Sirenwatch& program, Printed printed,
                  const std::function<void()>& beforeBoard) {
-    report.emplace(program.Main(), program.Values(), events, [this](const std::string& call) {
-        return EvidenceCounted(host, book, call);
-    });
+    report.emplace(program.Main(), program.Values(), events,
+                   [this](const std::string& call) { return EvidenceCounted(host, book, call); });
     board.emplace(host, program.Main(), book, homeCallsign_, Seconds);
     board->SetProgramValues(program.Values());
     FollowLanguageAndUnit(program.Main(), *board);

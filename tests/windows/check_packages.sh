@@ -5,6 +5,8 @@ set -euo pipefail
 expected="Sirenwatch/
 Sirenwatch/LEGGIMI.txt
 Sirenwatch/LICENSE
+Sirenwatch/LICENSE-GeographicLib.txt
+Sirenwatch/LICENSE-mosquitto.txt
 Sirenwatch/README.txt
 Sirenwatch/Sirenwatch.chm
 Sirenwatch/Sirenwatch.exe

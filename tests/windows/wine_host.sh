@@ -8,6 +8,8 @@
 #   - a stand-in APRS-IS server on loopback: the login is read-only and the emergency printed;
 #   - --check tells the settings in force and refuses what a start would refuse; saving the
 #     settings while the watch runs reads them again (the watch list takes effect);
+#   - the MQTT net on a real mosquitto on loopback: the status, the emergency's event and the
+#     shared book's incident are published, "offline" as it goes; mqtts:// is refused by --check;
 #   - the dashboard Sirenwatch.exe serves, in headless Chromium: an emergency acknowledged,
 #     taken and closed (tests/windows/wine_dashboard_browser.py).
 # Direwolf listens on every interface, so the suite runs in a network namespace of its own with
@@ -226,6 +228,41 @@ eventually "APRS-IS: the emergency is printed" aprs_printed
 expect "APRS-IS: the login is read-only (passcode -1)" grep -q "pass -1" "$work/login.txt"
 kill "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
 wait "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
+
+# ---- the MQTT net, on a mosquitto of its own on loopback
+mqtt_port=$((kiss_port + 3))
+printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\n' "$mqtt_port" \
+  >"$work/mosquitto.conf"
+/usr/sbin/mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
+broker_pid=$!
+broker_listens() { grep -q ":$(printf '%04X' "$mqtt_port") " /proc/net/tcp; }
+eventually "MQTT: the broker listens" broker_listens
+mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -t 'sirenwatch/#' -v >"$work/mqtt.txt" &
+sub_pid=$!
+rm -f "$work/mqtt-lines"
+mkfifo "$work/mqtt-lines"
+wine "$exe" --headless --stdin --mqtt "mqtt://127.0.0.1:$mqtt_port" <"$work/mqtt-lines" \
+  >"$work/mqtt.out" 2>"$work/mqtt.err" &
+sirenwatch_pid=$!
+exec 3>"$work/mqtt-lines"
+published() { grep -q "$1" "$work/mqtt.txt"; }
+eventually "MQTT: the watcher says it is online" published '^sirenwatch/N0CALL/status online'
+printf '%s\n' 'Q3MQT>423W1T,WIDE1-1:`c0ooZO>/]"6)}EMERGENCY net' >&3
+eventually "MQTT: the emergency's event is published" \
+  published '^sirenwatch/N0CALL/events/emergency .*"callsign":"Q3MQT".*"event_id"'
+eventually "MQTT: the incident is in the net's shared book" \
+  published '^sirenwatch/N0CALL/book/incidents/N0CALL/[0-9]* .*Q3MQT'
+exec 3>&-
+wait "$sirenwatch_pid" 2>/dev/null || true
+eventually "MQTT: and offline as it goes" published '^sirenwatch/N0CALL/status offline'
+kill "$sub_pid" "$broker_pid" 2>/dev/null || true
+wait "$sub_pid" "$broker_pid" 2>/dev/null || true
+status=0
+timeout 60 wine "$exe" --check --mqtt "mqtts://127.0.0.1:$mqtt_port" >"$work/check-tls.out" \
+  2>"$work/check-tls.err" || status=$?
+expect "MQTT: --check refuses mqtts:// in a build without TLS (exit $status)" test "$status" -eq 1
+expect "MQTT: and says to use mqtt://" grep -q "without TLS only; use mqtt://" "$work/check-tls.err"
+[ "$failures" -eq 0 ] || { tail -n 20 "$work/mqtt.txt"; tr -d '\r' <"$work/mqtt.err" | tail -n 20; }
 
 # ---- the dashboard served by Sirenwatch.exe, used in headless Chromium on Linux
 if [ -x /usr/bin/chromium ] && [ -x /usr/bin/chromedriver ]; then

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/FeedOptions.h"
+#include "app/MqttWiring.h"
 #include "app/Reload.h"
 #include "app/SettingsCheck.h"
 #include "app/StartChecks.h"
@@ -83,6 +84,11 @@ private:
     net::UiQueue& queue_;
     HWND window_ = nullptr;
 };
+
+// The MQTT net's queue drained by a message-only window of its own, for as long as it lives.
+std::shared_ptr<void> DrainOnWindow(net::UiQueue& queue) {
+    return std::make_shared<QueueWindow>(queue);
+}
 
 // Where the built-in host keeps its files on Windows: its settings and the per-user entry that
 // names its folder in the settings folder (beside the exe, or %APPDATA%\Sirenwatch installed),
@@ -181,10 +187,8 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
         return watch::ExportIncidentLog(layout.data, *options.exportFile, options.since, std::cout,
                                         std::cerr);
     if (options.check)
-        return app::CheckSettings(
-            options,
-            {.layout = layout, .regional = platform.regional, .showMore = {}, .checkMore = {}},
-            std::cout, std::cerr);
+        return app::CheckSettings(options, {.layout = layout, .regional = platform.regional},
+                                  std::cout, std::cerr);
     // Checked before the host's set-up, whose folder may lie in it: the one true reason.
     if (const auto writable = app::DataFolderWritable(layout.data); !writable) {
         platform::LogLine(platform::Level::Error) << writable.error().text;
@@ -220,7 +224,12 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
         platform.SetMainWindow(mainWindow->Handle());
     }
     win32::Timers formTimers(program.Main());
-    watch.Join(program, PrintedFor(options));
+    std::unique_ptr<app::MqttNet> mqttNet;
+    watch.Join(program, PrintedFor(options), [&] {
+        const app::MqttHome home{timers, DrainOnWindow, VersionText()};
+        mqttNet = app::StartMqtt(options, start, watch.events, watch.book, program.Main(),
+                                 *watch.board, home);
+    });
     const auto dashboard = watch::StartDashboard(options.dashboard, watchSettings, layout.shared,
                                                  *watch.board, network, fromNetwork, timers);
 

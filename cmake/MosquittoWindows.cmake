@@ -1,0 +1,42 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# libmosquitto for the Windows builds, as a static library compiled with the same cross
+# compilers from Debian's source package (Debian has no MinGW build of it; `scripts/install-deps.sh
+# test` unpacks the source into a fixed folder). Nothing is downloaded here. Built without TLS:
+# Debian has no OpenSSL for MinGW either, so the Windows program speaks mqtt:// only and says so.
+# Sets MOSQUITTO_LIBRARY to an imported target carrying its header.
+set(SIRENWATCH_MOSQUITTO_SOURCE /var/cache/sirenwatch/mosquitto/mosquitto-2.0.11
+    CACHE PATH "libmosquitto's unpacked source, compiled for the Windows builds")
+if(NOT EXISTS ${SIRENWATCH_MOSQUITTO_SOURCE}/include/mosquitto.h)
+  message(FATAL_ERROR
+    "libmosquitto's source is not in ${SIRENWATCH_MOSQUITTO_SOURCE}: run "
+    "scripts/install-deps.sh test (it unpacks Debian's source package there), or point "
+    "SIRENWATCH_MOSQUITTO_SOURCE at an unpacked mosquitto 2.0 source.")
+endif()
+
+include(ExternalProject)
+set(mosquitto_build ${PROJECT_BINARY_DIR}/mosquitto)
+set(mosquitto_archive ${mosquitto_build}/lib/libmosquitto_static.a)
+# Only the client library, in release whatever our own build type; its warnings are not ours.
+ExternalProject_Add(mosquitto_build
+  SOURCE_DIR ${SIRENWATCH_MOSQUITTO_SOURCE}
+  BINARY_DIR ${mosquitto_build}
+  PREFIX ${mosquitto_build}/step
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+             -DWITH_STATIC_LIBRARIES=ON -DWITH_TLS=OFF -DWITH_CJSON=OFF -DWITH_BROKER=OFF
+             -DWITH_APPS=OFF -DWITH_CLIENTS=OFF -DWITH_PLUGINS=OFF -DDOCUMENTATION=OFF
+             -DWITH_LIB_CPP=OFF -DWITH_THREADING=OFF -DWITH_SOCKS=OFF -DWITH_UNIX_SOCKETS=OFF
+             -DCMAKE_COMPILE_WARNING_AS_ERROR=OFF
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target libmosquitto_static
+  BUILD_BYPRODUCTS ${mosquitto_archive}
+  INSTALL_COMMAND ""
+  TEST_COMMAND "")
+
+add_library(mosquitto_windows STATIC IMPORTED GLOBAL)
+set_target_properties(mosquitto_windows PROPERTIES
+  IMPORTED_LOCATION ${mosquitto_archive}
+  INTERFACE_INCLUDE_DIRECTORIES ${SIRENWATCH_MOSQUITTO_SOURCE}/include
+  INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${SIRENWATCH_MOSQUITTO_SOURCE}/include
+  INTERFACE_COMPILE_DEFINITIONS LIBMOSQUITTO_STATIC
+  INTERFACE_LINK_LIBRARIES ws2_32)
+add_dependencies(mosquitto_windows mosquitto_build)
+set(MOSQUITTO_LIBRARY mosquitto_windows)
