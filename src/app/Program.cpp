@@ -31,6 +31,7 @@
 #include "qt/UiQueueOnQt.h"
 #include "qt_host/MapView.h"
 #include "settings/ProfileFile.h"
+#include "settings/StringTable.h"
 #include "watch/DashboardStart.h"
 #include "watch/FeedSilence.h"
 #include "watch/HostFolder.h"
@@ -105,6 +106,8 @@ int RunProgram(const CommandLine& options, bool headless) {
                        {hostSettings, watchSettings, feedSettings, layout.data, commandInForce});
     watch.outlets.notify = [&notifier](const incidents::Event& event) { notifier.Tell(event); };
     program::Sirenwatch program(ports, watch.host);
+    notifier.SetEnglish(
+        [&values = program.Values()] { return values.CodiceLingua == settings::kEnglish; });
     QObject headlessTimers;  // it and the window go before the models they follow
     const auto mainWindow = MakeMainWindow(program, platform, headless, headlessTimers);
     if (mainWindow) {

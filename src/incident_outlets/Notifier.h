@@ -2,8 +2,10 @@
 // implements to say it (desktop notifications on Linux, and so on).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "incidents/Events.h"
 
@@ -15,9 +17,9 @@ struct Notification {
     bool critical = false;
 };
 
-// What to tell for an event: each new emergency, a silent feed, a feed that is down; nothing
-// for the others.
-std::optional<Notification> NotificationFor(const Event& event);
+// What to tell for an event, in Italian or in English as the add-on speaks: each new
+// emergency, a silent feed, a feed that is down; nothing for the others.
+std::optional<Notification> NotificationFor(const Event& event, bool english = true);
 
 class Notifier {
 public:
@@ -25,10 +27,18 @@ public:
     // Shows it without waiting; a failure is the front end's to tell.
     virtual void Notify(const Notification& notification) = 0;
 
+    // Whether to speak English, asked at each event (the operator may switch); English when
+    // never set.
+    void SetEnglish(std::function<bool()> english) { english_ = std::move(english); }
+
     // A sink for the incidents.
     void Tell(const Event& event) {
-        if (auto notification = NotificationFor(event)) Notify(*notification);
+        if (auto notification = NotificationFor(event, !english_ || english_()))
+            Notify(*notification);
     }
+
+private:
+    std::function<bool()> english_;
 };
 
 }  // namespace incidents

@@ -22,6 +22,7 @@
 #include "program/HeadlessDialogs.h"
 #include "program/Sirenwatch.h"
 #include "settings/IniUserStore.h"
+#include "settings/StringTable.h"
 #include "watch/DashboardStart.h"
 #include "watch/ExportCommand.h"
 #include "watch/FeedChoice.h"
@@ -152,8 +153,8 @@ struct HostWindows {
         };
     }
 
-    void Tell(const incidents::Event& event) {
-        if (const auto notification = incidents::NotificationFor(event))
+    void Tell(const incidents::Event& event, bool english) {
+        if (const auto notification = incidents::NotificationFor(event, english))
             tray.Tell(notification->summary, notification->body, notification->critical);
     }
 
@@ -242,7 +243,10 @@ int RunBuiltinHost(const app::CommandLine& options, unsigned closeMessage) {
         windows->map.heldBack = [&book = watch.book](const std::string& callsign) {
             return incidents::HeldBackReason(book, callsign);
         };
-        watch.outlets.notify = [&windows](const incidents::Event& event) { windows->Tell(event); };
+        watch.outlets.notify = [&windows,
+                                &values = program.Values()](const incidents::Event& event) {
+            windows->Tell(event, values.CodiceLingua == settings::kEnglish);
+        };
     }
     watch.host.SetFrameListener([&windows, &board = *watch.board] {
         if (windows) windows->map.StationsChanged();
