@@ -11,7 +11,8 @@ namespace {
 
 incidents::Event Emergency(const std::string& distance) {
     incidents::Emergency e{.unit = "km", .isNew = true};
-    e.panel.text = {"Q7MOB-9", "EMERGENCY", "Car off the road", "", distance, "", "", "", "", "295"};
+    e.panel.text = {"Q7MOB-9", "EMERGENCY", "Car off the road", "", distance, "", "", "",
+                    "",        "295"};
     return {1796637600, e};
 }
 
@@ -27,13 +28,17 @@ TEST(Notifier, SpeaksTheAddOnsLanguageAsItIsAtEachEvent) {
         std::string summary, body;
     };
     const incidents::Event silent{0, incidents::FeedSilent{"KISS 127.0.0.1:8001", 900, 0}};
-    const incidents::Event down{0, incidents::FeedDown{"KISS 127.0.0.1:8001", "Connection refused"}};
+    const incidents::Event down{0,
+                                incidents::FeedDown{"KISS 127.0.0.1:8001", "Connection refused"}};
     const std::vector<Case> cases = {
         {Emergency("23.8"), true, "Emergency: Q7MOB-9",
          "23.8 km away, bearing 295°\nCar off the road"},
-        {Emergency("23.8"), false, "Emergenza: Q7MOB-9", "a 23.8 km, azimut 295°\nCar off the road"},
-        {Emergency("-----"), false, "Emergenza: Q7MOB-9", "posizione sconosciuta\nCar off the road"},
-        {silent, true, "Sirenwatch hears nothing", "Nothing heard on KISS 127.0.0.1:8001 for 900 s"},
+        {Emergency("23.8"), false, "Emergenza: Q7MOB-9",
+         "a 23.8 km, azimut 295°\nCar off the road"},
+        {Emergency("-----"), false, "Emergenza: Q7MOB-9",
+         "posizione sconosciuta\nCar off the road"},
+        {silent, true, "Sirenwatch hears nothing",
+         "Nothing heard on KISS 127.0.0.1:8001 for 900 s"},
         {silent, false, "Sirenwatch non sente nulla",
          "Nulla ricevuto da KISS 127.0.0.1:8001 da 900 s"},
         {down, false, "Il collegamento di Sirenwatch è caduto",

@@ -43,6 +43,32 @@ QByteArray Http(quint16 port, const QByteArray& method, const QByteArray& path,
     return reply;
 }
 
+// A dashboard's event stream, read as it comes: each message is the whole state.
+class EventStream {
+public:
+    explicit EventStream(quint16 port) {
+        socket_.connectToHost(QHostAddress::LocalHost, port);
+        if (socket_.waitForConnected(5000))
+            socket_.write(QByteArray("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\n") +
+                          "X-Sirenwatch-Token: " + kToken + "\r\n\r\n");
+    }
+    // Whether the latest message holds `text`, waiting for one that does.
+    bool Says(const QByteArray& text) {
+        return WaitUntil(
+            [&] {
+                socket_.waitForReadyRead(100);
+                got_ += socket_.readAll();
+                const auto last = got_.lastIndexOf("data: ");
+                return last >= 0 && got_.indexOf(text, last) >= 0;
+            },
+            kStep_ms);
+    }
+
+private:
+    QTcpSocket socket_;
+    QByteArray got_;
+};
+
 // One watcher of the net: the real program on standard input, its dashboard on a free port.
 struct Watcher {
     explicit Watcher(const TestBroker& broker, const QString& name) : name(name) {
@@ -138,7 +164,10 @@ TEST(MqttSharedBook, ThreeWatchersKeepOneIncidentWithEverySiteThatHeardIt) {
     ASSERT_TRUE(AllSay(net, "K1XYZ", "stateKey", "new")) << net[1]->run.Errors();
     EXPECT_TRUE(AllAlarms(net, true)) << "a fresh emergency sounds at every watcher";
 
-    // A copy heard at a second site joins the incident, which names both sites everywhere.
+    // A copy heard at a second site joins the incident, which names both sites everywhere, and
+    // a dashboard that watches is told at once, though no state changed.
+    EventStream watching(net[1]->port);
+    ASSERT_TRUE(watching.Says(R"("sites":["N0CALL"])"));
     net[2]->run.Process().write(EmergencyLine(1));
     const QJsonArray bothSites{"N0CALL", "N2CALL"};
     ASSERT_TRUE(WaitUntil(
@@ -150,6 +179,7 @@ TEST(MqttSharedBook, ThreeWatchersKeepOneIncidentWithEverySiteThatHeardIt) {
         kStep_ms))
         << QJsonDocument(net[2]->State()).toJson().toStdString() << net[2]->run.Errors()
         << net[2]->run.OutputLines().join(QChar(10)).toStdString();
+    EXPECT_TRUE(watching.Says(R"("sites":["N0CALL","N2CALL"])"));
 
     ASSERT_TRUE(net[1]->Act("acknowledge", "K1XYZ", "Bea").contains("200 OK"));
     ASSERT_TRUE(AllSay(net, "K1XYZ", "stateKey", "acknowledged"));
