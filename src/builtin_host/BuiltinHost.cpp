@@ -22,6 +22,12 @@ std::string_view WithoutLineEnd(std::string_view line) {
     return line;
 }
 
+// "hh:mm:ss SRC>DEST,PATH:payload", built in the time's own string.
+std::string FrameText(std::string time, std::string_view tnc2) {
+    time.reserve(time.size() + 1 + tnc2.size());
+    return std::move(time.append(1, ' ').append(tnc2));
+}
+
 }  // namespace
 
 BuiltinHost::BuiltinHost(const platform::Clock& clock, HomePosition home, std::size_t capacity)
@@ -82,8 +88,8 @@ void BuiltinHost::OnTnc2Line(std::string_view line) {
                 sighting::Sight(decoded, epochNow_(), emergencyType_, &fromHome_);
             const EvidenceBook::Noted noted = evidence_.Note(seen);
             if (onSighting_) onSighting_(seen);
-            const std::string& text = decoded.tnc2.empty() ? std::string(line) : decoded.tnc2;
-            Announce(platform::TimeText(clock_.Now()) + " " + text);
+            Announce(FrameText(platform::TimeText(clock_.Now()),
+                               decoded.tnc2.empty() ? line : std::string_view(decoded.tnc2)));
             if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);
         }
     } catch (const std::exception& e) {

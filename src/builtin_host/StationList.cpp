@@ -10,16 +10,17 @@
 namespace builtin_host {
 namespace {
 
-std::string TrimRight(std::string_view text) {
+std::string_view TrimRight(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return std::string(text);
+    return text;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
+// Into the entry's own string, whose room is reused from frame to frame.
+void AssignUpper(std::string& to, std::string_view text) {
+    to.assign(text);
+    for (char& c : to) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    return text;
 }
 
 std::int16_t WholeDegrees(int course) {
@@ -40,7 +41,7 @@ StationList::StationList(HomePosition home, std::size_t capacity)
 const StationData* StationList::Update(const decode::Decoded& frame) {
     if (!frame.error.empty()) return nullptr;
     const bool isObject = !frame.object.empty();
-    const std::string key = TrimRight(isObject ? frame.object : frame.source);
+    const std::string_view key = TrimRight(isObject ? frame.object : frame.source);
     if (key.empty()) return nullptr;
     if (isObject && frame.objectKilled) {
         Remove(key);
@@ -49,8 +50,10 @@ const StationData* StationList::Update(const decode::Decoded& frame) {
 
     StationData& s = Touch(key);
     s.isObject = isObject;
-    s.reportedBy = isObject ? frame.source : std::string();
-    s.lastFrame = frame.tnc2;
+    if (isObject)
+        s.reportedBy.assign(frame.source);
+    else
+        s.reportedBy.clear();
 
     const bool hasPosition = frame.latitude_deg && frame.longitude_deg &&
                              ValidPoint(*frame.latitude_deg, *frame.longitude_deg);
@@ -63,9 +66,9 @@ const StationData* StationList::Update(const decode::Decoded& frame) {
     // one) replaces the old one; a status (even one placing the station by its locator) or
     // other report only adds a type it carries.
     const bool positionReport = hasPosition && !frame.isStatus;
-    if (positionReport || !frame.messageType.empty()) s.messageType = Upper(frame.messageType);
+    if (positionReport || !frame.messageType.empty()) AssignUpper(s.messageType, frame.messageType);
     if (frame.isStatus || !frame.comment.empty() || s.beaconText.empty()) {
-        s.beaconText = key + ">" + frame.comment;
+        s.beaconText.assign(key).append(1, '>').append(frame.comment);
     }
     return &s;
 }
@@ -82,7 +85,7 @@ const StationData* StationList::Lookup(std::string_view callsign) const {
     while (!callsign.empty() && callsign.back() == ' ') callsign.remove_suffix(1);
     // The station asked about is nearly always the one just heard, the newest entry.
     if (!entries_.empty() && entries_.back().callsign == callsign) return &entries_.back();
-    auto it = byCall_.find(std::string(callsign));
+    auto it = byCall_.find(callsign);
     return it == byCall_.end() ? nullptr : &*it->second;
 }
 
@@ -105,30 +108,52 @@ void StationList::ForEach(const std::function<void(const StationData&)>& visit) 
     for (const StationData& s : entries_) visit(s);
 }
 
-StationData& StationList::Touch(const std::string& key) {
+// A station not heard before takes the place of the one heard longest ago once the list is
+// full: its entry and its index node are reused, strings and all, so a busy feed of new
+// stations does not allocate for each one.
+StationData& StationList::Touch(std::string_view key) {
     auto found = byCall_.find(key);
     if (found != byCall_.end()) {
         entries_.splice(entries_.end(), entries_, found->second);
+    } else if (byCall_.size() >= capacity_) {
+        auto index = byCall_.extract(std::string_view(entries_.front().callsign));
+        entries_.splice(entries_.end(), entries_, entries_.begin());
+        StationData& reused = entries_.back();
+        Reset(reused, key);
+        index.key() = reused.callsign;
+        byCall_.insert(std::move(index));
     } else {
-        if (byCall_.size() >= capacity_) {
-            const std::string oldest = entries_.front().callsign;
-            Remove(oldest);
-        }
-        StationData fresh;
-        fresh.callsign = key;
-        entries_.push_back(std::move(fresh));
-        byCall_.emplace(key, std::prev(entries_.end()));
+        entries_.emplace_back().callsign.assign(key);
+        byCall_.emplace(entries_.back().callsign, std::prev(entries_.end()));
     }
     StationData& s = entries_.back();
     s.heard = ++heardCounter_;
     return s;
 }
 
-void StationList::Remove(const std::string& key) {
+// A fresh entry for `callsign`, keeping the room its strings had.
+void StationList::Reset(StationData& s, std::string_view callsign) {
+    s.callsign.assign(callsign);
+    s.isObject = false;
+    s.reportedBy.clear();
+    s.beaconText.clear();
+    s.messageType.clear();
+    s.latitude_deg.reset();
+    s.longitude_deg.reset();
+    s.latitude_min = s.longitude_min = s.altitude_m = host::kMissing;
+    s.speed_kmh = 0;
+    s.course_deg = 0;
+    s.distance_km = 0;
+    s.bearing_deg = 0;
+    s.geometryDue = false;
+}
+
+void StationList::Remove(std::string_view key) {
     auto found = byCall_.find(key);
     if (found == byCall_.end()) return;
-    entries_.erase(found->second);
-    byCall_.erase(found);
+    const Entries::iterator entry = found->second;
+    byCall_.erase(found);  // its key is the entry's name: gone before the entry is
+    entries_.erase(entry);
 }
 
 void StationList::SetPosition(StationData& s, double lat_deg, double lon_deg) {

@@ -40,7 +40,6 @@ struct StationData {
     mutable float distance_km = 0;
     mutable double bearing_deg = 0;
     mutable bool geometryDue = false;  // the position changed since the two were worked out
-    std::string lastFrame;             // the last TNC2 line that updated the entry
     std::uint64_t heard = 0;           // order of hearing, larger is more recent
 };
 
@@ -75,8 +74,9 @@ public:
 private:
     using Entries = std::list<StationData>;
 
-    StationData& Touch(const std::string& key);
-    void Remove(const std::string& key);
+    StationData& Touch(std::string_view key);
+    static void Reset(StationData& s, std::string_view callsign);
+    void Remove(std::string_view key);
     void SetPosition(StationData& s, double lat_deg, double lon_deg);
     void UpdateGeometry(const StationData& s) const;
     const StationData* Lookup(std::string_view callsign) const;
@@ -85,7 +85,8 @@ private:
     std::size_t capacity_;
     std::uint64_t heardCounter_ = 0;
     Entries entries_;  // least recently heard at the front
-    std::unordered_map<std::string, Entries::iterator> byCall_;
+    // Keyed by each entry's own name: list entries stay where they are while they live.
+    std::unordered_map<std::string_view, Entries::iterator> byCall_;
 };
 
 }  // namespace builtin_host

@@ -99,10 +99,10 @@ void ReadLatePosition(std::string_view payload, Decoded& d) {
     if (attempt.error.empty()) d = std::move(attempt);
 }
 
-void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d);
+void DecodeFrame(Tnc2Frame&& frame, int depth, Decoded& d);
 
 void ReadThirdParty(std::string_view inner, int depth, Decoded& d) {
-    const auto innerFrame = ParseTnc2(inner);
+    auto innerFrame = ParseTnc2(inner);
     if (!innerFrame) {
         d.error = "bad third-party header";
         return;
@@ -111,8 +111,8 @@ void ReadThirdParty(std::string_view inner, int depth, Decoded& d) {
         d.error = "third-party frames nested too deep";
         return;
     }
-    d = Decoded{};
-    DecodeFrame(*innerFrame, depth + 1, d);
+    d = Decoded{};  // `inner` pointed into the outer frame, which is gone now
+    DecodeFrame(std::move(*innerFrame), depth + 1, d);
 }
 
 void ReadPayload(const Tnc2Frame& frame, int depth, Decoded& d) {
@@ -154,11 +154,13 @@ void ReadPayload(const Tnc2Frame& frame, int depth, Decoded& d) {
     }
 }
 
-void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d) {
+// The frame moves into the record and is read from there; a third-party frame replaces the
+// whole record with its inner frame's.
+void DecodeFrame(Tnc2Frame&& frame, int depth, Decoded& d) {
     d.source = frame.source;
     d.tnc2 = FormatTnc2(frame);
-    d.parts = frame;
-    ReadPayload(frame, depth, d);
+    d.parts = std::move(frame);
+    ReadPayload(d.parts, depth, d);
     if (d.messageType.empty() && d.comment.starts_with(kEmergencyCode)) {
         d.messageType = "EMERGENCY";
         d.emergencyInComment = true;
@@ -179,12 +181,12 @@ void KeepOnlyOrigin(Decoded& d) {
 Decoded Decode(std::string_view tnc2Line) {
     Decoded d;
     try {
-        const auto frame = ParseTnc2(tnc2Line);
+        auto frame = ParseTnc2(tnc2Line);
         if (!frame) {
             d.error = "bad frame header";
             return d;
         }
-        DecodeFrame(*frame, 0, d);
+        DecodeFrame(std::move(*frame), 0, d);
         if (!d.error.empty()) KeepOnlyOrigin(d);
     } catch (const std::exception& e) {  // out of memory: the frame is lost, not the program
         d = Decoded{};

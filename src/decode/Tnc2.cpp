@@ -41,9 +41,12 @@ std::optional<Tnc2Frame> ParseTnc2(std::string_view line) {
 }
 
 std::string FormatTnc2(const Tnc2Frame& frame) {
-    std::string line = frame.source + '>' + frame.destination;
-    if (!frame.path.empty()) line += ',' + frame.path;
-    return line + ':' + frame.payload;
+    std::string line;
+    line.reserve(frame.source.size() + frame.destination.size() + frame.path.size() +
+                 frame.payload.size() + 3);
+    line.append(frame.source).append(1, '>').append(frame.destination);
+    if (!frame.path.empty()) line.append(1, ',').append(frame.path);
+    return line.append(1, ':').append(frame.payload);
 }
 
 }  // namespace decode

@@ -124,6 +124,37 @@ TEST(StationList, CapacityDropsTheStationHeardLongestAgo) {
     EXPECT_EQ(order, "CAD");
 }
 
+TEST(StationList, AStationTakingAnotherOnesPlaceKeepsNothingOfIt) {
+    StationList list(kHome, 1);
+    Decoded full = Position("Q1ALFA", 45.6, 9.3);
+    full.object = "FIELDDAY";
+    full.altitude_m = 150;
+    full.course_deg = 90;
+    full.speed_kmh = 40;
+    full.messageType = "EMERGENCY";
+    list.Update(full);
+    // Names longer than a short string's room, and back: the index follows each entry's name.
+    for (const std::string name : {"Q2BRAVO-LONG-NAME-XYZ", "Q3C"}) {
+        SCOPED_TRACE(name);
+        list.Update(Status(name, "QRV"));
+        const StationData* s = list.Find(name);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(list.Size(), 1u);
+        EXPECT_FALSE(s->isObject);
+        EXPECT_EQ(s->reportedBy, "");
+        EXPECT_EQ(s->messageType, "");
+        EXPECT_EQ(s->beaconText, name + ">QRV");
+        EXPECT_FALSE(s->latitude_deg.has_value());
+        EXPECT_EQ(s->latitude_min, host::kMissing);
+        EXPECT_EQ(s->altitude_m, host::kMissing);
+        EXPECT_EQ(s->course_deg, 0);
+        EXPECT_EQ(s->speed_kmh, 0);
+        EXPECT_EQ(s->distance_km, 0);
+    }
+    EXPECT_EQ(list.Find("FIELDDAY"), nullptr);
+    EXPECT_EQ(list.Find("Q2BRAVO-LONG-NAME-XYZ"), nullptr);
+}
+
 TEST(StationList, NewHomeMovesEveryDistance) {
     StationList list(kHome);
     list.Update(Position("Q1ALFA", 45.6, 9.3));
