@@ -78,25 +78,41 @@ void BuiltinHost::OnTnc2Line(std::string_view line) {
     line = WithoutLineEnd(line);
     if (Blank(line)) return;
     ++counters_.frames;
+    if (recordInUse_) {
+        // A handler that lets events in (a message box) hands over the next frame before this
+        // one is done: that one gets a record of its own.
+        decode::Decoded own;
+        Take(line, own);
+    } else {
+        recordInUse_ = true;
+        struct InUse {
+            bool& flag;
+            ~InUse() { flag = false; }
+        } inUse{recordInUse_};
+        Take(line, record_);
+    }
+    if (onFrame_) onFrame_();
+}
+
+void BuiltinHost::Take(std::string_view line, decode::Decoded& decoded) {
     try {
-        const decode::Decoded decoded = decode::Decode(line);
+        decode::Decode(line, decoded);
         if (!decoded.error.empty()) {
             ++counters_.malformed;
-        } else {
-            stations_.Update(decoded);
-            const sighting::Sighting seen =
-                sighting::Sight(decoded, epochNow_(), emergencyType_, &fromHome_);
-            const EvidenceBook::Noted noted = evidence_.Note(seen);
-            if (onSighting_) onSighting_(seen);
-            Announce(FrameText(platform::TimeText(clock_.Now()),
-                               decoded.tnc2.empty() ? line : std::string_view(decoded.tnc2)));
-            if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);
+            return;
         }
+        stations_.Update(decoded);
+        const sighting::Sighting seen =
+            sighting::Sight(decoded, epochNow_(), emergencyType_, &fromHome_);
+        const EvidenceBook::Noted noted = evidence_.Note(seen);
+        if (onSighting_) onSighting_(seen);
+        Announce(FrameText(platform::TimeText(clock_.Now()),
+                           decoded.tnc2.empty() ? line : std::string_view(decoded.tnc2)));
+        if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);
     } catch (const std::exception& e) {
         ++counters_.listenerFailures;
         lastListenerError_ = e.what();
     }
-    if (onFrame_) onFrame_();
 }
 
 void BuiltinHost::Announce(std::string frameText) {
