@@ -36,7 +36,12 @@ float ToFloat(double value) {
 }  // namespace
 
 StationList::StationList(HomePosition home, std::size_t capacity)
-    : home_(home), capacity_(std::max<std::size_t>(capacity, 1)) {}
+    : home_(home), capacity_(std::max<std::size_t>(capacity, 1)) {
+    std::size_t slots = 2;
+    while (slots < 2 * capacity_) slots *= 2;
+    slots_.resize(slots);
+    mask_ = slots - 1;
+}
 
 const StationData* StationList::Update(const decode::Decoded& frame) {
     if (!frame.error.empty()) return nullptr;
@@ -85,8 +90,8 @@ const StationData* StationList::Lookup(std::string_view callsign) const {
     while (!callsign.empty() && callsign.back() == ' ') callsign.remove_suffix(1);
     // The station asked about is nearly always the one just heard, the newest entry.
     if (!entries_.empty() && entries_.back().callsign == callsign) return &entries_.back();
-    auto it = byCall_.find(callsign);
-    return it == byCall_.end() ? nullptr : &*it->second;
+    const Slot& slot = slots_[SlotOf(callsign, HashOf(callsign))];
+    return slot.hash == 0 ? nullptr : &*slot.entry;
 }
 
 const StationData* StationList::Find(std::string_view callsign) const {
@@ -109,26 +114,55 @@ void StationList::ForEach(const std::function<void(const StationData&)>& visit) 
 }
 
 // A station not heard before takes the place of the one heard longest ago once the list is
-// full: its entry and its index node are reused, strings and all, so a busy feed of new
-// stations does not allocate for each one.
+// full: its entry is reused, strings and all, so a busy feed of new stations does not
+// allocate for each one.
 StationData& StationList::Touch(std::string_view key) {
-    auto found = byCall_.find(key);
-    if (found != byCall_.end()) {
-        entries_.splice(entries_.end(), entries_, found->second);
-    } else if (byCall_.size() >= capacity_) {
-        auto index = byCall_.extract(std::string_view(entries_.front().callsign));
+    const std::size_t hash = HashOf(key);
+    const std::size_t slot = SlotOf(key, hash);
+    if (slots_[slot].hash != 0) {
+        entries_.splice(entries_.end(), entries_, slots_[slot].entry);
+    } else if (entries_.size() >= capacity_) {
+        const std::string& oldest = entries_.front().callsign;
+        Unindex(SlotOf(oldest, HashOf(oldest)));
         entries_.splice(entries_.end(), entries_, entries_.begin());
-        StationData& reused = entries_.back();
-        Reset(reused, key);
-        index.key() = reused.callsign;
-        byCall_.insert(std::move(index));
+        Reset(entries_.back(), key);
+        Index(hash, std::prev(entries_.end()));
     } else {
         entries_.emplace_back().callsign.assign(key);
-        byCall_.emplace(entries_.back().callsign, std::prev(entries_.end()));
+        Index(hash, std::prev(entries_.end()));
     }
     StationData& s = entries_.back();
     s.heard = ++heardCounter_;
     return s;
+}
+
+std::size_t StationList::HashOf(std::string_view key) {
+    return std::hash<std::string_view>{}(key) | 1;
+}
+
+std::size_t StationList::SlotOf(std::string_view key, std::size_t hash) const {
+    std::size_t i = hash & mask_;
+    while (slots_[i].hash != 0 && (slots_[i].hash != hash || slots_[i].entry->callsign != key))
+        i = (i + 1) & mask_;
+    return i;
+}
+
+void StationList::Index(std::size_t hash, Entries::iterator entry) {
+    slots_[SlotOf(entry->callsign, hash)] = Slot{hash, entry};
+}
+
+// Empties the slot and moves back the ones after it that would no longer be found past the
+// gap, so no probe ever stops short of its name.
+void StationList::Unindex(std::size_t slot) {
+    for (std::size_t next = (slot + 1) & mask_; slots_[next].hash != 0; next = (next + 1) & mask_) {
+        const std::size_t home = slots_[next].hash & mask_;
+        // The gap lies between that slot's home and the slot itself: move it into the gap.
+        if (((next - home) & mask_) >= ((next - slot) & mask_)) {
+            slots_[slot] = slots_[next];
+            slot = next;
+        }
+    }
+    slots_[slot] = Slot{};
 }
 
 // A fresh entry for `callsign`, keeping the room its strings had.
@@ -149,10 +183,10 @@ void StationList::Reset(StationData& s, std::string_view callsign) {
 }
 
 void StationList::Remove(std::string_view key) {
-    auto found = byCall_.find(key);
-    if (found == byCall_.end()) return;
-    const Entries::iterator entry = found->second;
-    byCall_.erase(found);  // its key is the entry's name: gone before the entry is
+    const std::size_t slot = SlotOf(key, HashOf(key));
+    if (slots_[slot].hash == 0) return;
+    const Entries::iterator entry = slots_[slot].entry;
+    Unindex(slot);
     entries_.erase(entry);
 }
 

@@ -2,6 +2,11 @@
 // host's station object in BuiltinHostTest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "builtin_host/HostStation.h"
 #include "builtin_host/StationList.h"
 
@@ -153,6 +158,39 @@ TEST(StationList, AStationTakingAnotherOnesPlaceKeepsNothingOfIt) {
     }
     EXPECT_EQ(list.Find("FIELDDAY"), nullptr);
     EXPECT_EQ(list.Find("Q2BRAVO-LONG-NAME-XYZ"), nullptr);
+}
+
+// Many names in a small list, heard, dropped and killed in a seeded order, against a plain
+// list of names: every name is found exactly while it is listed, whatever collided with it.
+TEST(StationList, FindsExactlyTheNamesItHoldsThroughAnyOrderOfChanges) {
+    constexpr std::size_t kCapacity = 7;
+    StationList list(kHome, kCapacity);
+    std::vector<std::string> model;  // oldest first
+    std::uint32_t seed = 13;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int step = 0; step < 3000; ++step) {
+        const std::string name = "N" + std::to_string(next() % 40);
+        Decoded frame = Position("Q1ALFA", 45, 9);
+        frame.object = name;
+        frame.objectKilled = next() % 5 == 0;
+        list.Update(frame);
+        std::erase(model, name);
+        if (!frame.objectKilled) model.push_back(name);
+        if (model.size() > kCapacity) model.erase(model.begin());
+
+        std::vector<std::string> listed;
+        list.ForEach([&](const StationData& s) { listed.push_back(s.callsign); });
+        ASSERT_EQ(listed, model) << "step " << step;
+        for (int n = 0; n < 40; ++n) {
+            const std::string asked = "N" + std::to_string(n);
+            const bool held = std::find(model.begin(), model.end(), asked) != model.end();
+            const StationData* found = list.Find(asked);
+            ASSERT_EQ(found != nullptr, held) << asked << " at step " << step;
+            if (held) {
+                ASSERT_EQ(found->callsign, asked);
+            }
+        }
+    }
 }
 
 TEST(StationList, NewHomeMovesEveryDistance) {
