@@ -22,6 +22,12 @@ std::string_view WithoutLineEnd(std::string_view line) {
     return line;
 }
 
+// "hh:mm:ss SRC>DEST,PATH:payload", built in the time's own string.
+std::string FrameText(std::string time, std::string_view tnc2) {
+    time.reserve(time.size() + 1 + tnc2.size());
+    return std::move(time.append(1, ' ').append(tnc2));
+}
+
 }  // namespace
 
 BuiltinHost::BuiltinHost(const platform::Clock& clock, HomePosition home, std::size_t capacity)
@@ -72,25 +78,41 @@ void BuiltinHost::OnTnc2Line(std::string_view line) {
     line = WithoutLineEnd(line);
     if (Blank(line)) return;
     ++counters_.frames;
+    if (recordInUse_) {
+        // A handler that lets events in (a message box) hands over the next frame before this
+        // one is done: that one gets a record of its own.
+        decode::Decoded own;
+        Take(line, own);
+    } else {
+        recordInUse_ = true;
+        struct InUse {
+            bool& flag;
+            ~InUse() { flag = false; }
+        } inUse{recordInUse_};
+        Take(line, record_);
+    }
+    if (onFrame_) onFrame_();
+}
+
+void BuiltinHost::Take(std::string_view line, decode::Decoded& decoded) {
     try {
-        const decode::Decoded decoded = decode::Decode(line);
+        decode::Decode(line, decoded);
         if (!decoded.error.empty()) {
             ++counters_.malformed;
-        } else {
-            stations_.Update(decoded);
-            const sighting::Sighting seen =
-                sighting::Sight(decoded, epochNow_(), emergencyType_, &fromHome_);
-            const EvidenceBook::Noted noted = evidence_.Note(seen);
-            if (onSighting_) onSighting_(seen);
-            const std::string& text = decoded.tnc2.empty() ? std::string(line) : decoded.tnc2;
-            Announce(platform::TimeText(clock_.Now()) + " " + text);
-            if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);
+            return;
         }
+        stations_.Update(decoded);
+        const sighting::Sighting seen =
+            sighting::Sight(decoded, epochNow_(), emergencyType_, &fromHome_);
+        const EvidenceBook::Noted noted = evidence_.Note(seen);
+        if (onSighting_) onSighting_(seen);
+        Announce(FrameText(platform::TimeText(clock_.Now()),
+                           decoded.tnc2.empty() ? line : std::string_view(decoded.tnc2)));
+        if (noted.evidence != nullptr && onEvidence_) onEvidence_(noted);
     } catch (const std::exception& e) {
         ++counters_.listenerFailures;
         lastListenerError_ = e.what();
     }
-    if (onFrame_) onFrame_();
 }
 
 void BuiltinHost::Announce(std::string frameText) {

@@ -76,6 +76,7 @@ public:
     void SetFrameListener(std::function<void()> listener) { onFrame_ = std::move(listener); }
 
 private:
+    void Take(std::string_view line, decode::Decoded& decoded);
     void Announce(std::string frameText);
 
     const platform::Clock& clock_;
@@ -84,6 +85,8 @@ private:
     host::ApplicationEvents* listener_ = nullptr;
     std::string currentFrame_;
     bool announcing_ = false;
+    decode::Decoded record_;  // each frame is decoded into it, reusing its room
+    bool recordInUse_ = false;
     FeedCounters counters_;
     std::string lastListenerError_;
     std::function<void()> onFrame_;

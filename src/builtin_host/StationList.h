@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "builtin_host/Geodesy.h"
 #include "decode/Decoded.h"
@@ -40,7 +40,6 @@ struct StationData {
     mutable float distance_km = 0;
     mutable double bearing_deg = 0;
     mutable bool geometryDue = false;  // the position changed since the two were worked out
-    std::string lastFrame;             // the last TNC2 line that updated the entry
     std::uint64_t heard = 0;           // order of hearing, larger is more recent
 };
 
@@ -63,7 +62,7 @@ public:
     // Find without working out distance and bearing: the host's station object does that
     // only if the add-on asks for the distance.
     const StationData* Peek(std::string_view callsign) const;
-    std::size_t Size() const { return byCall_.size(); }
+    std::size_t Size() const { return entries_.size(); }
 
     // A new home position: every distance and bearing is worked out again.
     void SetHome(HomePosition home);
@@ -75,8 +74,22 @@ public:
 private:
     using Entries = std::list<StationData>;
 
-    StationData& Touch(const std::string& key);
-    void Remove(const std::string& key);
+    // The index: open addressing with linear probing over a table at most half full, so a
+    // name is found in about one step, without the allocation and the pointer chasing of a
+    // node per station. A slot holds its entry's hash with the lowest bit set (0: empty).
+    struct Slot {
+        std::size_t hash = 0;
+        Entries::iterator entry{};
+    };
+    static std::size_t HashOf(std::string_view key);
+    // The slot holding `key`, or the empty slot where it would go.
+    std::size_t SlotOf(std::string_view key, std::size_t hash) const;
+    void Index(std::size_t hash, Entries::iterator entry);
+    void Unindex(std::size_t slot);
+
+    StationData& Touch(std::string_view key);
+    static void Reset(StationData& s, std::string_view callsign);
+    void Remove(std::string_view key);
     void SetPosition(StationData& s, double lat_deg, double lon_deg);
     void UpdateGeometry(const StationData& s) const;
     const StationData* Lookup(std::string_view callsign) const;
@@ -84,8 +97,9 @@ private:
     HomePosition home_;
     std::size_t capacity_;
     std::uint64_t heardCounter_ = 0;
-    Entries entries_;  // least recently heard at the front
-    std::unordered_map<std::string, Entries::iterator> byCall_;
+    Entries entries_;          // least recently heard at the front
+    std::vector<Slot> slots_;  // a power of two, at least twice the capacity
+    std::size_t mask_ = 0;
 };
 
 }  // namespace builtin_host

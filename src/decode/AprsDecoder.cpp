@@ -99,11 +99,21 @@ void ReadLatePosition(std::string_view payload, Decoded& d) {
     if (attempt.error.empty()) d = std::move(attempt);
 }
 
-void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d);
+void DecodeFrame(int depth, Decoded& d);
+
+// Empties the record for the next frame; the frame's text and parts keep their room and are
+// overwritten by the next frame's.
+void Recycle(Decoded& d) {
+    std::string tnc2 = std::move(d.tnc2);
+    Tnc2Frame parts = std::move(d.parts);
+    d = Decoded{};
+    d.tnc2 = std::move(tnc2);
+    d.parts = std::move(parts);
+}
 
 void ReadThirdParty(std::string_view inner, int depth, Decoded& d) {
-    const auto innerFrame = ParseTnc2(inner);
-    if (!innerFrame) {
+    Tnc2Frame innerFrame;
+    if (!ParseTnc2(inner, innerFrame)) {
         d.error = "bad third-party header";
         return;
     }
@@ -111,8 +121,9 @@ void ReadThirdParty(std::string_view inner, int depth, Decoded& d) {
         d.error = "third-party frames nested too deep";
         return;
     }
-    d = Decoded{};
-    DecodeFrame(*innerFrame, depth + 1, d);
+    Recycle(d);  // `inner` pointed into the outer frame, which is gone now
+    d.parts = std::move(innerFrame);
+    DecodeFrame(depth + 1, d);
 }
 
 void ReadPayload(const Tnc2Frame& frame, int depth, Decoded& d) {
@@ -154,11 +165,12 @@ void ReadPayload(const Tnc2Frame& frame, int depth, Decoded& d) {
     }
 }
 
-void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d) {
-    d.source = frame.source;
-    d.tnc2 = FormatTnc2(frame);
-    d.parts = frame;
-    ReadPayload(frame, depth, d);
+// Decodes the frame in `d.parts`; a third-party frame replaces the whole record with its
+// inner frame's.
+void DecodeFrame(int depth, Decoded& d) {
+    d.source = d.parts.source;
+    FormatTnc2(d.parts, d.tnc2);
+    ReadPayload(d.parts, depth, d);
     if (d.messageType.empty() && d.comment.starts_with(kEmergencyCode)) {
         d.messageType = "EMERGENCY";
         d.emergencyInComment = true;
@@ -167,30 +179,37 @@ void DecodeFrame(const Tnc2Frame& frame, int depth, Decoded& d) {
 
 // A frame with an error keeps only what says where it came from.
 void KeepOnlyOrigin(Decoded& d) {
-    Decoded origin;
-    origin.source = std::move(d.source);
-    origin.tnc2 = std::move(d.tnc2);
-    origin.error = std::move(d.error);
-    d = std::move(origin);
+    std::string source = std::move(d.source);
+    std::string error = std::move(d.error);
+    Recycle(d);
+    d.source = std::move(source);
+    d.error = std::move(error);
+    d.parts = Tnc2Frame{};
 }
 
 }  // namespace
 
 Decoded Decode(std::string_view tnc2Line) {
     Decoded d;
-    try {
-        const auto frame = ParseTnc2(tnc2Line);
-        if (!frame) {
-            d.error = "bad frame header";
-            return d;
-        }
-        DecodeFrame(*frame, 0, d);
-        if (!d.error.empty()) KeepOnlyOrigin(d);
-    } catch (const std::exception& e) {  // out of memory: the frame is lost, not the program
-        d = Decoded{};
-        d.error = e.what();
-    }
+    Decode(tnc2Line, d);
     return d;
+}
+
+void Decode(std::string_view tnc2Line, Decoded& into) {
+    Recycle(into);
+    try {
+        if (!ParseTnc2(tnc2Line, into.parts)) {
+            into.tnc2.clear();
+            into.parts = Tnc2Frame{};
+            into.error = "bad frame header";
+            return;
+        }
+        DecodeFrame(0, into);
+        if (!into.error.empty()) KeepOnlyOrigin(into);
+    } catch (const std::exception& e) {  // out of memory: the frame is lost, not the program
+        into = Decoded{};
+        into.error = e.what();
+    }
 }
 
 }  // namespace decode

@@ -17,5 +17,8 @@ namespace decode {
 // reaches the station list. A Mic-E frame whose destination gives a message type is never
 // such a frame: its unreadable fields are left out.
 Decoded Decode(std::string_view tnc2Line);
+// The same into a record reused from frame to frame: what it held is replaced whole, and its
+// longest strings keep their room, so a steady feed decodes without allocating for them.
+void Decode(std::string_view tnc2Line, Decoded& into);
 
 }  // namespace decode

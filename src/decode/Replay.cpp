@@ -51,26 +51,44 @@ std::optional<double> ParseTimestamp(std::string_view word) {
     return ParseSeconds(word);
 }
 
-}  // namespace
-
-std::optional<ReplayLine> ParseReplayLine(std::string_view line) {
+// The monitor line within a replay line, and its timestamp; nothing for a comment or blank.
+std::optional<std::string_view> MonitorLine(std::string_view line, std::optional<double>& time_s) {
+    time_s.reset();
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
     const auto start = line.find_first_not_of(" \t");
     if (start == std::string_view::npos || line[start] == '#') return std::nullopt;
     line.remove_prefix(start);
 
-    ReplayLine result;
     const auto blank = line.find(' ');
     if (blank != std::string_view::npos) {
         if (const auto time = ParseTimestamp(line.substr(0, blank))) {
-            result.time_s = time;
+            time_s = time;
             line.remove_prefix(blank);
             line.remove_prefix(std::min(line.size(), line.find_first_not_of(' ')));
             if (line.empty()) return std::nullopt;
         }
     }
-    result.tnc2 = std::string(line);
+    return line;
+}
+
+}  // namespace
+
+std::optional<ReplayLine> ParseReplayLine(std::string_view line) {
+    ReplayLine result;
+    const auto monitor = MonitorLine(line, result.time_s);
+    if (!monitor) return std::nullopt;
+    result.tnc2 = std::string(*monitor);
     return result;
+}
+
+bool ParseReplayLine(std::string& line, std::optional<double>& time_s) {
+    const auto monitor = MonitorLine(line, time_s);
+    if (!monitor) return false;
+    const std::size_t start = static_cast<std::size_t>(monitor->data() - line.data());
+    const std::size_t size = monitor->size();
+    line.resize(start + size);
+    line.erase(0, start);
+    return true;
 }
 
 std::vector<ReplayLine> ReadReplay(std::istream& in) {

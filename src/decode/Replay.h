@@ -22,6 +22,9 @@ struct ReplayLine {
 
 // Nothing for a comment or blank line.
 std::optional<ReplayLine> ParseReplayLine(std::string_view line);
+// The same in place: `line` keeps only its monitor line, without copying it. False (and
+// `line` unspecified) for a comment or blank line.
+bool ParseReplayLine(std::string& line, std::optional<double>& time_s);
 
 // Reads a whole replay file.
 std::vector<ReplayLine> ReadReplay(std::istream& in);

@@ -13,8 +13,13 @@ namespace decode {
 // dropped; everything else in the payload is kept byte for byte. Gives nothing when the
 // header is unusable (no ">", no ":", empty source or destination, blanks in the header).
 std::optional<Tnc2Frame> ParseTnc2(std::string_view line);
+// The same into a frame whose strings are reused; false (and `into` unspecified) when the
+// header is unusable.
+bool ParseTnc2(std::string_view line, Tnc2Frame& into);
 
 // The same frame as one monitor line, without line end.
 std::string FormatTnc2(const Tnc2Frame& frame);
+// The same into a string whose room is reused.
+void FormatTnc2(const Tnc2Frame& frame, std::string& into);
 
 }  // namespace decode

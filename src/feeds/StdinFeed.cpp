@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "decode/Replay.h"
@@ -86,8 +87,9 @@ void StdinFeed::ReadToTheEnd() {
 bool StdinFeed::Take(std::string_view bytes) {
     std::unique_lock lock(mutex_);
     if (stopped_) return false;
-    for (const auto& line : lines_.Feed(bytes)) {
-        if (auto parsed = decode::ParseReplayLine(line)) Out().Line(std::move(parsed->tnc2));
+    std::optional<double> time_s;  // a timestamp is allowed and paces nothing here
+    for (auto& line : lines_.Feed(bytes)) {
+        if (decode::ParseReplayLine(line, time_s)) Out().Line(std::move(line));
     }
     Out().Flush();
     room_.wait(lock, [this] { return stopped_ || !Out().Full(); });

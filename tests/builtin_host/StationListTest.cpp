@@ -2,6 +2,11 @@
 // host's station object in BuiltinHostTest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "builtin_host/HostStation.h"
 #include "builtin_host/StationList.h"
 
@@ -122,6 +127,70 @@ TEST(StationList, CapacityDropsTheStationHeardLongestAgo) {
     std::string order;
     list.ForEach([&](const StationData& s) { order += s.callsign; });
     EXPECT_EQ(order, "CAD");
+}
+
+TEST(StationList, AStationTakingAnotherOnesPlaceKeepsNothingOfIt) {
+    StationList list(kHome, 1);
+    Decoded full = Position("Q1ALFA", 45.6, 9.3);
+    full.object = "FIELDDAY";
+    full.altitude_m = 150;
+    full.course_deg = 90;
+    full.speed_kmh = 40;
+    full.messageType = "EMERGENCY";
+    list.Update(full);
+    // Names longer than a short string's room, and back: the index follows each entry's name.
+    for (const std::string name : {"Q2BRAVO-LONG-NAME-XYZ", "Q3C"}) {
+        SCOPED_TRACE(name);
+        list.Update(Status(name, "QRV"));
+        const StationData* s = list.Find(name);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(list.Size(), 1u);
+        EXPECT_FALSE(s->isObject);
+        EXPECT_EQ(s->reportedBy, "");
+        EXPECT_EQ(s->messageType, "");
+        EXPECT_EQ(s->beaconText, name + ">QRV");
+        EXPECT_FALSE(s->latitude_deg.has_value());
+        EXPECT_EQ(s->latitude_min, host::kMissing);
+        EXPECT_EQ(s->altitude_m, host::kMissing);
+        EXPECT_EQ(s->course_deg, 0);
+        EXPECT_EQ(s->speed_kmh, 0);
+        EXPECT_EQ(s->distance_km, 0);
+    }
+    EXPECT_EQ(list.Find("FIELDDAY"), nullptr);
+    EXPECT_EQ(list.Find("Q2BRAVO-LONG-NAME-XYZ"), nullptr);
+}
+
+// Many names in a small list, heard, dropped and killed in a seeded order, against a plain
+// list of names: every name is found exactly while it is listed, whatever collided with it.
+TEST(StationList, FindsExactlyTheNamesItHoldsThroughAnyOrderOfChanges) {
+    constexpr std::size_t kCapacity = 7;
+    StationList list(kHome, kCapacity);
+    std::vector<std::string> model;  // oldest first
+    std::uint32_t seed = 13;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int step = 0; step < 3000; ++step) {
+        const std::string name = "N" + std::to_string(next() % 40);
+        Decoded frame = Position("Q1ALFA", 45, 9);
+        frame.object = name;
+        frame.objectKilled = next() % 5 == 0;
+        list.Update(frame);
+        std::erase(model, name);
+        if (!frame.objectKilled) model.push_back(name);
+        if (model.size() > kCapacity) model.erase(model.begin());
+
+        std::vector<std::string> listed;
+        list.ForEach([&](const StationData& s) { listed.push_back(s.callsign); });
+        ASSERT_EQ(listed, model) << "step " << step;
+        for (int n = 0; n < 40; ++n) {
+            const std::string asked = "N" + std::to_string(n);
+            const bool held = std::find(model.begin(), model.end(), asked) != model.end();
+            const StationData* found = list.Find(asked);
+            ASSERT_EQ(found != nullptr, held) << asked << " at step " << step;
+            if (held) {
+                ASSERT_EQ(found->callsign, asked);
+            }
+        }
+    }
 }
 
 TEST(StationList, NewHomeMovesEveryDistance) {

@@ -215,6 +215,24 @@ INSTANTIATE_TEST_SUITE_P(
                       "N0CALL>4M3W1T:`c0ooZO>/", "N0CALL>42:`c0ooZO>/", "N0CALL>423W1TX:`c0ooZO>/",
                       "N0CALL>APRS:}garbage", "A>B:}A>B:}A>B:}A>B:}A>B:}A>B:!4903.50N/07201.75W-"));
 
+// A record reused from frame to frame keeps nothing of the frame before: every vector, a
+// frame cut short and a third-party frame, one after the other, come out as decoded afresh.
+TEST(Decode, AReusedRecordGivesWhatAFreshOneGives) {
+    const auto whole = [](const Decoded& d) {
+        return Summary(d) + " | " + d.source + " | " + d.tnc2 + " | " + d.parts.source + ">" +
+               d.parts.destination + "," + d.parts.path + ":" + d.parts.payload;
+    };
+    std::vector<std::string> lines{"N0CALL>APRS:!4903.50N/072",
+                                   "A>B:}A>B:}A>B:}A>B:}A>B:}A>B:!4903.50N/07201.75W-"};
+    for (const Vector& v : kVectors)
+        lines.insert(lines.end(), {v.line, "A>B:>x", v.line, "C>D:;bad", v.line, "no header"});
+    Decoded reused;
+    for (const std::string& line : lines) {
+        Decode(line, reused);
+        EXPECT_EQ(whole(reused), whole(Decode(line))) << line;
+    }
+}
+
 TEST(DecodeJson, TheMicEEmergencyExample) {
     EXPECT_EQ(ToJson(Decode("N0CALL-9>423W1T,WIDE1-1:`c0ooZO>/]\"6)}EMERGENCY test")),
               "{\"source\":\"N0CALL-9\",\"latitude\":42.619000,\"longitude\":-71.347167,"

@@ -36,10 +36,15 @@ TEST(Replay, LineForms) {
     };
     for (const Case& c : cases) {
         const auto line = ParseReplayLine(c.text);
+        std::string inPlace = c.text;  // the form that keeps the line's own string
+        std::optional<double> time_s = 99.0;
         ASSERT_EQ(line.has_value(), c.tnc2 != nullptr) << c.text;
+        ASSERT_EQ(ParseReplayLine(inPlace, time_s), c.tnc2 != nullptr) << c.text;
         if (!line) continue;
         EXPECT_EQ(line->time_s, c.time_s) << c.text;
         EXPECT_EQ(line->tnc2, c.tnc2);
+        EXPECT_EQ(time_s, c.time_s) << c.text;
+        EXPECT_EQ(inPlace, c.tnc2);
     }
 }
 
