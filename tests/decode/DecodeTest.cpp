@@ -251,6 +251,9 @@ TEST(DecodeJson, LinesCutByTheReadBlocksComeOutWholeAndInOrder) {
 TEST(DecodeJson, StringsAreEscapedAndAlwaysValidUtf8) {
     EXPECT_EQ(JsonString("a\"b\\c\n\t\x01\x7F"), "\"a\\\"b\\\\c\\n\\t\\u0001\\u007f\"");
     EXPECT_EQ(JsonString("caff\xC3\xA8 \xE2\x82\xAC"), "\"caff\xC3\xA8 \xE2\x82\xAC\"");
+    // The top of each byte's range: U+00BF, U+D7FF before the surrogates, U+10FFFF.
+    EXPECT_EQ(JsonString("\xC2\xBF\xED\x9F\xBF\xF4\x8F\xBF\xBF"),
+              "\"\xC2\xBF\xED\x9F\xBF\xF4\x8F\xBF\xBF\"");
     EXPECT_EQ(JsonString("\xE8t\xC3"), "\"\xEF\xBF\xBDt\xEF\xBF\xBD\"");
     EXPECT_EQ(JsonString("\xED\xA0\x80"),
               "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");  // surrogate
