@@ -61,6 +61,7 @@ TEST(AprsCompressed, ArgumentsThatCannotBeEncodedGiveTheEmptyText) {
         {"0", "0", "90", "-1", "", ""},   {"0", "0", "364", "0", "", ""},
         {"0", "0", "90", "5000", "", ""}, {"0", "0", "", "", "1", ""},
         {"0", "0", "", "", "", "0.5"},    {"0", "0", "", "", "", "1e99"},
+        {"0", "0", "", "", "", "0"},
     };
     for (const auto& c : cases) EXPECT_EQ(Report(c), "") << testing::PrintToString(c);
 }

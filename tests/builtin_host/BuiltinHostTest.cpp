@@ -253,6 +253,14 @@ TEST(HostMap, RedrawAskedFromInsideARedrawDoesNotRecurse) {
     EXPECT_EQ(again.calls, 1);
 }
 
+// An add-on that draws without ever redrawing cannot make the map grow without end.
+TEST(HostMap, HoldsAHundredThousandCirclesAndRefusesMore) {
+    HostMap map;
+    for (int i = 0; i < 100000; ++i) map.DrawCircle(1, 2, 3, 4, 0, 6.28, 1);
+    EXPECT_THROW(map.DrawCircle(1, 2, 3, 4, 0, 6.28, 1), host::HostError);
+    EXPECT_EQ(map.Circles().size(), 100000u);
+}
+
 TEST(HostMap, ScaleMustBePositive) {
     HostMap map;
     EXPECT_FLOAT_EQ(map.GetScale(), 50);

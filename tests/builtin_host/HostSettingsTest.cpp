@@ -30,7 +30,7 @@ TEST(HostSettings, RoundTripThroughTheFile) {
                                .latitudeText = "4530.25N",
                                .longitudeText = "00912.34E",
                                .programVersion = "2.03",
-                               .mapScale = 12.5f,
+                               .mapScale = 0.5f,  // under a kilometre is a width too
                                .notes = {}};
     ASSERT_TRUE(SaveHostSettings(folder, written));
     EXPECT_EQ(Fields(LoadHostSettings(folder)), Fields(written));

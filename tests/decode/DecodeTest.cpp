@@ -105,6 +105,7 @@ const Vector kVectors[] = {
     // with the encoder.
     {"N0CALL>APRS:=/5L!!<*e7> sTComment", "49.50000 -72.75000 'Comment'"},
     {"N0CALL>APRS:!/5L!!<*e7>7P[", "49.50000 -72.75000 c88 s67.1"},
+    {"N0CALL>APRS:!/5L!!<*e7>z!!", "49.50000 -72.75000 c356 s0.0"},  // the last course byte
     {"N0CALL>APRS:!/5L!!<*e7OS]S", "49.50000 -72.75000 a3049"},
     {"N0CALL>APRS:!/!!!!!!!!>  B", "90.00000 -180.00000"},
     {"N0CALL>APRS:@092345z/5L!!<*e7>7P[moving", "49.50000 -72.75000 c88 s67.1 'moving'"},
@@ -118,11 +119,14 @@ const Vector kVectors[] = {
     {"AB1CD>APRS:)AID #2!4903.50N/07201.75WA", "49.05833 -72.02917 ;AID #2"},
     {"AB1CD>APRS:>Net Control Center", "status 'Net Control Center'"},
     {"AB1CD>APRS:>092345zNet Control Center", "status 'Net Control Center'"},
+    {"AB1CD>APRS:>092345z", "status"},
+    {"AB1CD>APRS:>Net Control Center\n", "status 'Net Control Center'"},
     {"AB1CD>APRS:>!EMERGENCY! car fire", "EMERGENCY status '!EMERGENCY! car fire'"},
     {"AB1CD>APRS:!4903.50N/07201.75W-!EMERGENCY!", "49.05833 -72.02917 EMERGENCY '!EMERGENCY!'"},
     {"AB1CD>APRS:>help !EMERGENCY!", "status 'help !EMERGENCY!'"},
     {"AB1CD>APRS:>PM05lj/- Net Control", "35.39583 120.95833 status 'Net Control'"},
     {"AB1CD>APRS:>IO91SX/G", "51.97917 -0.45833 status"},
+    {"AB1CD>APRS:>JN45A# net", "45.50000 9.00000 status 'net'"},  // an overlay as the table
     {"AB1CD>APRS:>JN45 !EMERGENCY! car fire",
      "45.50000 9.00000 EMERGENCY status '!EMERGENCY! car fire'"},
     {"AB1CD>APRS:>IO91SX/Gone", "status 'IO91SX/Gone'"},
@@ -265,6 +269,9 @@ TEST(DecodeJson, LinesCutByTheReadBlocksComeOutWholeAndInOrder) {
 TEST(DecodeJson, StringsAreEscapedAndAlwaysValidUtf8) {
     EXPECT_EQ(JsonString("a\"b\\c\n\t\x01\x7F"), "\"a\\\"b\\\\c\\n\\t\\u0001\\u007f\"");
     EXPECT_EQ(JsonString("caff\xC3\xA8 \xE2\x82\xAC"), "\"caff\xC3\xA8 \xE2\x82\xAC\"");
+    // The top of each byte's range: U+00BF, U+D7FF before the surrogates, U+10FFFF.
+    EXPECT_EQ(JsonString("\xC2\xBF\xED\x9F\xBF\xF4\x8F\xBF\xBF"),
+              "\"\xC2\xBF\xED\x9F\xBF\xF4\x8F\xBF\xBF\"");
     EXPECT_EQ(JsonString("\xE8t\xC3"), "\"\xEF\xBF\xBDt\xEF\xBF\xBD\"");
     EXPECT_EQ(JsonString("\xED\xA0\x80"),
               "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");  // surrogate

@@ -55,6 +55,7 @@ TEST(NumberTextRounding, IntRoundsDownAndNarrowIntegersSaturate) {
     EXPECT_EQ(platform::ToInt16(6.5), 6);
     EXPECT_EQ(platform::ToInt32(std::nan("")), 0);
     EXPECT_EQ(platform::RoundHalfEven(1e300), INT64_MAX);
+    EXPECT_EQ(platform::RoundHalfEven(0x1p63), INT64_MAX);  // the first double past the largest
 }
 
 // 2759.7f - 2700.0f is a single's leftover, 59.699951171875.

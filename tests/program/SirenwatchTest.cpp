@@ -345,7 +345,11 @@ TEST_F(Startup, AHostThatDiesIsToldOnceAndTheProgramSavesAndEnds) {
 
 TEST_F(Startup, MenusReachTheirDialogs) {
     ASSERT_TRUE(Start());
-    fp.dialogs.onModal = [](ui::Form& f) { f.Hide(); };
+    fp.dialogs.onModal = [](ui::Form& f) {  // each closed from its title bar, by its own handler
+        ASSERT_TRUE(f.onClose) << f.Name();
+        f.onClose();
+        EXPECT_FALSE(f.Shown()) << f.Name();
+    };
     Main().MnuInfo.onClick();
     Main().MnuMarca.onClick();
     Main().MnuHelp.onClick();

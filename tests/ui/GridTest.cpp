@@ -1,4 +1,8 @@
+// The grid control model: its cells, its rows, and the changes it tells its front end.
 #include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
 
 #include "ui/Grid.h"
 
@@ -38,6 +42,25 @@ TEST(Grid, CurrentCellStaysInsideTheTable) {
     g.SetColWidth(10, 500);
     EXPECT_EQ(g.TextMatrix(1, 10), "");
     EXPECT_EQ(g.ColWidth(10), 0);
+}
+
+// The front ends follow the table through these changes alone, so each names its cell or row.
+TEST(Grid, EachChangeTellsTheListenersWhatChangedAndWhere) {
+    using K = ui::GridChange::Kind;
+    using Told = std::tuple<K, int, int>;
+    ui::Grid g("g", {}, 2, 3);
+    std::vector<Told> told;
+    g.SubscribeGrid([&](const ui::GridChange& c) { told.emplace_back(c.kind, c.row, c.col); });
+    g.SetRow(1);
+    g.SetCol(2);
+    g.SetText("x");
+    g.AddItem("a\tb");
+    g.RemoveItem(1);
+    EXPECT_EQ(told, (std::vector<Told>{{K::Current, 1, 0},
+                                       {K::Current, 1, 2},
+                                       {K::Cell, 1, 2},
+                                       {K::RowsInserted, 2, 0},
+                                       {K::RowsRemoved, 1, 0}}));
 }
 
 }  // namespace
