@@ -178,7 +178,6 @@ void StationList::Reset(StationData& s, std::string_view callsign) {
     s.speed_kmh = 0;
     s.course_deg = 0;
     s.distance_km = 0;
-    s.bearing_deg = 0;
     s.geometryDue = false;
 }
 
@@ -201,7 +200,6 @@ void StationList::SetPosition(StationData& s, double lat_deg, double lon_deg) {
 void StationList::UpdateGeometry(const StationData& s) const {
     const auto db = FromHome(home_, s.latitude_deg, s.longitude_deg);
     s.distance_km = db ? static_cast<float>(db->distance_km) : 0;
-    s.bearing_deg = db ? db->bearing_deg : 0;
     s.geometryDue = false;
 }
 

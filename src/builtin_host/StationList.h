@@ -38,8 +38,7 @@ struct StationData {
     // From home; 0 while the position is unknown. Worked out when the entry is looked up
     // with Find, not on every position heard.
     mutable float distance_km = 0;
-    mutable double bearing_deg = 0;
-    mutable bool geometryDue = false;  // the position changed since the two were worked out
+    mutable bool geometryDue = false;  // the position changed since it was worked out
     std::uint64_t heard = 0;           // order of hearing, larger is more recent
 };
 

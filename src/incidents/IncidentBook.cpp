@@ -198,10 +198,6 @@ std::string RefusalText(const IncidentBook::Outcome& outcome, bool english) {
     return english ? English(outcome) : Italian(outcome);
 }
 
-std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s) {
-    return std::max<std::int64_t>(0, now_s - incident.lastHeard_s);
-}
-
 IncidentBook::Answer IncidentBook::Observe(const Sighting& observation) {
     Answer answer;
     const std::string callsign = platform::UCase(observation.callsign);

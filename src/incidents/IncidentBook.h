@@ -71,9 +71,6 @@ struct Incident {
     std::vector<Seen> seen;  // the latest emergency frames, to know copies by
 };
 
-// How long ago the station was last heard, never negative.
-std::int64_t LastHeardAgo_s(const Incident& incident, std::int64_t now_s);
-
 class IncidentBook {
 public:
     static constexpr std::size_t kMaxSeen = 64;

@@ -258,7 +258,7 @@ TEST(IncidentBook, LateCopiesAndDuplicatesAddEvidenceButDoNotSound) {
     const Incident& incident = *w.book.Find(1);
     EXPECT_EQ(incident.frames, 2u);
     EXPECT_EQ(incident.copies, 3u);
-    EXPECT_EQ(LastHeardAgo_s(incident, kT0 + 100), 40);
+    EXPECT_EQ(incident.lastHeard_s, kT0 + 60);
 
     // Neither a stood-down nor a closed incident comes back for an old frame.
     w.book.Observe(Beacon(kT0 + 200, true));
