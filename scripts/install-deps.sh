@@ -23,15 +23,18 @@ test_packages=(
   mosquitto mosquitto-clients openssl
 )
 
-# Debian has no MinGW build of GeographicLib nor of libmosquitto: the Windows builds compile them
-# from Debian's source packages, unpacked here once (cmake/GeographicLibWindows.cmake and
-# cmake/MosquittoWindows.cmake look for them in these folders).
+# Debian has no MinGW build of GeographicLib, libmosquitto or OpenSSL: the Windows builds compile
+# them from Debian's source packages, unpacked here once (cmake/GeographicLibWindows.cmake,
+# MosquittoWindows.cmake and OpenSSLWindows.cmake look for them in these folders).
 geographiclib_version=2.1.2
 geographiclib_home=/var/cache/sirenwatch/geographiclib
 geographiclib_source=$geographiclib_home/geographiclib-$geographiclib_version
 mosquitto_version=2.0.11
 mosquitto_home=/var/cache/sirenwatch/mosquitto
 mosquitto_source=$mosquitto_home/mosquitto-$mosquitto_version
+# OpenSSL follows Debian's security updates, so its folder does not name a version.
+openssl_home=/var/cache/sirenwatch/openssl
+openssl_source=$openssl_home/source
 # The source list apt reads it from, the twin of Debian's own binary list.
 source_list=/etc/apt/sources.list.d/sirenwatch-deb-src.sources
 
@@ -51,7 +54,9 @@ for p in "${packages[@]}"; do
 done
 need_source=false
 if $want_source && { [ ! -f "$geographiclib_source/CMakeLists.txt" ] ||
-  [ ! -f "$mosquitto_source/CMakeLists.txt" ]; }; then need_source=true; fi
+  [ ! -f "$mosquitto_source/CMakeLists.txt" ] || [ ! -f "$openssl_source/Configure" ]; }; then
+  need_source=true
+fi
 [ ${#missing[@]} -eq 0 ] && ! $need_source && exit 0
 
 sudo_cmd=()
@@ -70,17 +75,17 @@ if [ ${#missing[@]} -ne 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q -o DPkg::Lock::Timeout=300 \
     --no-install-recommends "${missing[@]}"
 fi
-# fetch_source PACKAGE VERSION HOME SOURCE: Debian's source package of PACKAGE at VERSION,
-# unpacked (with Debian's patches) into SOURCE, unless it is there already.
+# fetch_source PACKAGE VERSION HOME SOURCE: Debian's source package of PACKAGE at VERSION (a
+# pattern: "*" for any), unpacked (with Debian's patches) into SOURCE, unless it is there already.
 fetch_source() {
   local package=$1 version=$2 home=$3 source=$4
-  [ -f "$source/CMakeLists.txt" ] && return 0
+  [ -f "$source/CMakeLists.txt" ] || [ -f "$source/Configure" ] && return 0
   echo "Fetching $package $version's source package into $home"
   "${sudo_cmd[@]}" mkdir -p "$home"
   (
     cd "$home"
     "${sudo_cmd[@]}" apt-get source -q --download-only "$package"
-    dsc=$(find . -maxdepth 1 -name "${package}_$version-*.dsc" | sort | tail -n 1)
+    dsc=$(find . -maxdepth 1 -name "${package}_$version-*.dsc" | sort -V | tail -n 1)
     if [ -z "$dsc" ]; then
       echo "Debian's source package is not $package $version:" "${package}"_*.dsc >&2
       exit 1
@@ -92,4 +97,5 @@ fetch_source() {
 if $need_source; then
   fetch_source geographiclib "$geographiclib_version" "$geographiclib_home" "$geographiclib_source"
   fetch_source mosquitto "$mosquitto_version" "$mosquitto_home" "$mosquitto_source"
+  fetch_source openssl "*" "$openssl_home" "$openssl_source"
 fi

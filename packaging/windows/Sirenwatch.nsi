@@ -55,6 +55,7 @@ LangString Needs64Bit ${LANG_ITALIAN} "Questo è Sirenwatch a 64 bit: su questo 
   !insertmacro ${action} "LICENSE"
   !insertmacro ${action} "LICENSE-GeographicLib.txt"
   !insertmacro ${action} "LICENSE-mosquitto.txt"
+  !insertmacro ${action} "LICENSE-OpenSSL.txt"
 !macroend
 !macro InstallFile name
   File "${STAGE}\${name}"

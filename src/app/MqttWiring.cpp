@@ -182,11 +182,11 @@ void CheckMqtt(const CommandLine& options, const StartSettings& start,
         if (const auto password = watch_settings::ReadPasswordFile(m.passwordFile); !password)
             findings.push_back({password.error().text, true, false});
     }
-    if (plan->client.tls && !mqtt::kTlsBuilt)
+    if (plan->client.tls && !mqtt::kSystemCas && m.caFile.empty())
         findings.push_back({plan->broker +
-                                ": this build speaks MQTT without TLS only; use mqtt:// (on a "
-                                "trusted network, or through a TLS tunnel such as stunnel)",
-                            true, options.mqtt.has_value()});
+                                " needs MqttCaFile here: the PEM file of the CA that signed the "
+                                "broker's certificate (the Windows certificate store is not read)",
+                            true, false});
     if (plan->client.tls && !m.caFile.empty() &&
         !std::ifstream(platform::FilePath(m.caFile), std::ios::binary))
         findings.push_back({"MqttCaFile: cannot read " + m.caFile, true, false});
@@ -203,9 +203,13 @@ std::vector<Finding> ShowAndTryMqtt(const CommandLine& options, const StartSetti
         << "  MqttWatcher = " << plan->names.watcher << "\n"
         << "  MqttUser = " << (m.user.empty() ? "(none)" : m.user) << "\n"
         << "  MqttPasswordFile = " << (m.passwordFile.empty() ? "(none)" : m.passwordFile) << "\n"
-        << "  MqttCaFile = " << (m.caFile.empty() ? std::string("(the system's CAs)") : m.caFile)
+        << "  MqttCaFile = "
+        << (!m.caFile.empty()  ? m.caFile
+            : mqtt::kSystemCas ? std::string("(the system's CAs)")
+                               : std::string("(none)"))
         << "\n";
-    if (plan->client.tls && !mqtt::kTlsBuilt) return {};  // refused by the start's checks
+    if (plan->client.tls && !mqtt::kSystemCas && m.caFile.empty())
+        return {};  // refused by the start's checks
     mqtt::ClientSettings client = plan->client;
     client.clientId += "-check";
     const auto problem = mqtt::TryBroker(client, std::chrono::seconds(5));

@@ -24,12 +24,13 @@ struct mosquitto_message;
 
 namespace mqtt {
 
-// Whether this build's libmosquitto speaks TLS (mqtts://): Linux's does; the one compiled for
-// Windows does not, for want of an OpenSSL built there.
-#ifdef SIRENWATCH_MQTT_TLS
-inline constexpr bool kTlsBuilt = true;
+// Whether an mqtts:// broker's certificate can be checked against the system's own CAs (Linux's
+// /etc/ssl/certs). The Windows build's OpenSSL reads no Windows certificate store, so there the
+// CA file must be named.
+#ifdef _WIN32
+inline constexpr bool kSystemCas = false;
 #else
-inline constexpr bool kTlsBuilt = false;
+inline constexpr bool kSystemCas = true;
 #endif
 
 struct ClientSettings {

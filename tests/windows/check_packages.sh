@@ -6,6 +6,7 @@ expected="Sirenwatch/
 Sirenwatch/LEGGIMI.txt
 Sirenwatch/LICENSE
 Sirenwatch/LICENSE-GeographicLib.txt
+Sirenwatch/LICENSE-OpenSSL.txt
 Sirenwatch/LICENSE-mosquitto.txt
 Sirenwatch/README.txt
 Sirenwatch/Sirenwatch.chm
@@ -32,7 +33,7 @@ for build in "$@"; do
       continue
     fi
     if [ "$(cmake -E tar tf "$zip" | LC_ALL=C sort)" = "$expected" ]; then
-      echo "PASS: $(basename "$zip") holds the program, its sound, the demo traffic, the base map, the dashboard's page, its help, the read-me files and the licence"
+      echo "PASS: $(basename "$zip") holds the program, its sound, the demo traffic, the base map, the dashboard's page, its help, the read-me files and the licences (its own, and those of the libraries compiled in)"
     else
       echo "FAIL: $(basename "$zip") holds:"
       cmake -E tar tf "$zip"

@@ -8,8 +8,9 @@
 #   - a stand-in APRS-IS server on loopback: the login is read-only and the emergency printed;
 #   - --check tells the settings in force and refuses what a start would refuse; saving the
 #     settings while the watch runs reads them again (the watch list takes effect);
-#   - the MQTT net on a real mosquitto on loopback: the status, the emergency's event and the
-#     shared book's incident are published, "offline" as it goes; mqtts:// is refused by --check;
+#   - the MQTT net over TLS on a real mosquitto on loopback with a test CA: the status, the
+#     emergency's event and the shared book's incident are published, "offline" as it goes;
+#     --check refuses mqtts:// until the CA file is named;
 #   - the dashboard Sirenwatch.exe serves, in headless Chromium: an emergency acknowledged,
 #     taken and closed (tests/windows/wine_dashboard_browser.py).
 # Direwolf listens on every interface, so the suite runs in a network namespace of its own with
@@ -229,24 +230,61 @@ expect "APRS-IS: the login is read-only (passcode -1)" grep -q "pass -1" "$work/
 kill "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
 wait "$sirenwatch_pid" "$server_pid" 2>/dev/null || true
 
-# ---- the MQTT net, on a mosquitto of its own on loopback
+# ---- the MQTT net over TLS, on a mosquitto of its own on loopback with a test CA
 mqtt_port=$((kiss_port + 3))
+(
+  cd "$work"
+  openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout ca.key \
+    -out ca.crt -days 2 -subj "/CN=Sirenwatch test CA"
+  openssl req -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout server.key \
+    -out server.csr -subj "/CN=localhost"
+  printf 'subjectAltName=DNS:localhost,IP:127.0.0.1\n' >san.ext
+  openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt \
+    -days 2 -extfile san.ext
+) >"$work/openssl.log" 2>&1
 printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\n' "$mqtt_port" \
   >"$work/mosquitto.conf"
+printf 'cafile %s\ncertfile %s\nkeyfile %s\n' "$work/ca.crt" "$work/server.crt" \
+  "$work/server.key" >>"$work/mosquitto.conf"
+# Run as root (the suite needs it), mosquitto would drop to its own user, which cannot read the
+# key in this private folder.
+[ "$(id -u)" -ne 0 ] || echo 'user root' >>"$work/mosquitto.conf"
 /usr/sbin/mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
 broker_pid=$!
 broker_listens() { grep -q ":$(printf '%04X' "$mqtt_port") " /proc/net/tcp; }
-eventually "MQTT: the broker listens" broker_listens
-mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -t 'sirenwatch/#' -v >"$work/mqtt.txt" &
+eventually "MQTT: the broker listens, with TLS" broker_listens
+status=0
+timeout 60 wine "$exe" --check --mqtt "mqtts://localhost:$mqtt_port" >"$work/check-tls.out" \
+  2>"$work/check-tls.err" || status=$?
+expect "MQTT: --check refuses mqtts:// without MqttCaFile (exit $status)" test "$status" -eq 1
+expect "MQTT: and says what to name" grep -q "needs MqttCaFile here" "$work/check-tls.err"
+cp "$host_ini" "$work/host.ini.kept"
+# name_ca FILE: MqttCaFile=FILE in the host's section of the host's settings.
+name_ca() {
+  sed -i -e '/^MqttCaFile=/d' \
+    -e "s|^\\[Sirenwatch Host\\]\r\$|[Sirenwatch Host]\r\nMqttCaFile=$(windows_path "$1" | sed 's/\\/\\\\/g')\r|" \
+    "$host_ini"
+}
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout "$work/other.key" \
+  -out "$work/other.crt" -days 2 -subj "/CN=Another CA" >>"$work/openssl.log" 2>&1
+name_ca "$work/other.crt"
+timeout 60 wine "$exe" --check --mqtt "mqtts://localhost:$mqtt_port" >"$work/check-tls.out" \
+  2>"$work/check-tls.err" || true
+expect "MQTT: a broker whose certificate another CA signed is not trusted" \
+  grep -q "the TLS handshake failed" "$work/check-tls.err"
+name_ca "$work/ca.crt"
+mosquitto_sub -h localhost -p "$mqtt_port" --cafile "$work/ca.crt" -t 'sirenwatch/#' -v \
+  >"$work/mqtt.txt" 2>"$work/mqtt-sub.err" &
 sub_pid=$!
 rm -f "$work/mqtt-lines"
 mkfifo "$work/mqtt-lines"
-wine "$exe" --headless --stdin --mqtt "mqtt://127.0.0.1:$mqtt_port" <"$work/mqtt-lines" \
+wine "$exe" --headless --stdin --mqtt "mqtts://localhost:$mqtt_port" <"$work/mqtt-lines" \
   >"$work/mqtt.out" 2>"$work/mqtt.err" &
 sirenwatch_pid=$!
 exec 3>"$work/mqtt-lines"
 published() { grep -q "$1" "$work/mqtt.txt"; }
-eventually "MQTT: the watcher says it is online" published '^sirenwatch/N0CALL/status online'
+eventually "MQTT: the watcher says it is online, over TLS" \
+  published '^sirenwatch/N0CALL/status online'
 printf '%s\n' 'Q3MQT>423W1T,WIDE1-1:`c0ooZO>/]"6)}EMERGENCY net' >&3
 eventually "MQTT: the emergency's event is published" \
   published '^sirenwatch/N0CALL/events/emergency .*"callsign":"Q3MQT".*"event_id"'
@@ -257,11 +295,7 @@ wait "$sirenwatch_pid" 2>/dev/null || true
 eventually "MQTT: and offline as it goes" published '^sirenwatch/N0CALL/status offline'
 kill "$sub_pid" "$broker_pid" 2>/dev/null || true
 wait "$sub_pid" "$broker_pid" 2>/dev/null || true
-status=0
-timeout 60 wine "$exe" --check --mqtt "mqtts://127.0.0.1:$mqtt_port" >"$work/check-tls.out" \
-  2>"$work/check-tls.err" || status=$?
-expect "MQTT: --check refuses mqtts:// in a build without TLS (exit $status)" test "$status" -eq 1
-expect "MQTT: and says to use mqtt://" grep -q "without TLS only; use mqtt://" "$work/check-tls.err"
+cp "$work/host.ini.kept" "$host_ini"
 [ "$failures" -eq 0 ] || { tail -n 20 "$work/mqtt.txt"; tr -d '\r' <"$work/mqtt.err" | tail -n 20; }
 
 # ---- the dashboard served by Sirenwatch.exe, used in headless Chromium on Linux
