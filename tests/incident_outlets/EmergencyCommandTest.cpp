@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "fakes/FileText.h"
+#include "fakes/IncidentEvents.h"
 #include "fakes/LoopTimers.h"
 #include "fakes/TempFolder.h"
 #include "incident_outlets/EmergencyCommand.h"
@@ -17,16 +18,7 @@ namespace {
 using Words = std::vector<std::string>;
 using Failures = std::vector<std::string>;
 
-incidents::Event NewEmergency(bool isNew = true) {
-    incidents::Emergency e{.unit = "km", .isNew = isNew};
-    e.panel.text = {"Q7MOB-9", "EMERGENCY", "Car <off> the road", "", "23.8", "", "", "",
-                    "",        "295"};
-    e.evidence =
-        incidents::Evidence{.frame = "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car <off> the road",
-                            .cause = "Mic-E message bits 000 (Emergency)",
-                            .place = incidents::Place{45.591667, 8.927}};
-    return {1796637600, e};  // 2026-12-07T10:00:00Z
-}
+using fakes::NewEmergency;
 
 struct CommandRun {
     fakes::TempFolder dir;

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fakes/FileText.h"
+#include "fakes/IncidentEvents.h"
 #include "fakes/LogCapture.h"
 #include "fakes/TempFolder.h"
 #include "incident_outlets/IncidentExport.h"
@@ -20,22 +21,10 @@
 namespace incidents {
 namespace {
 
-std::int64_t At(const char* time) {
-    return ParseIsoTime(time).value_or(0);
-}
-
-Event Emergency(const char* time, const char* call, double lat, double lon, bool copy = false) {
-    incidents::Emergency e{.copy = copy};
-    e.panel.text[0] = call;
-    e.evidence = Evidence{.frame = call + std::string(">APRS:<b>&\"help\"</b>\x01"),
-                          .cause = "Mic-E message bits 000 (Emergency)",
-                          .place = Place{lat, lon}};
-    return {At(time), e};
-}
-
-Event Position(const char* time, const char* call, double lat, double lon) {
-    return {At(time), incidents::Position{call, {lat, lon}}};
-}
+using fakes::At;
+using fakes::LoggedEmergency;
+using fakes::LoggedPosition;
+using fakes::LoggedWatch;
 
 std::vector<std::string> Lines(const std::string& path) {
     std::vector<std::string> lines;
@@ -57,24 +46,6 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
-// A log of two days: Q7MOB-9 in emergency and moving, Q4HIKE-7 the next day.
-struct LoggedWatch {
-    fakes::TempFolder dir;
-    IncidentLog log{dir.Path() + "/incidents"};
-    LoggedWatch() {
-        for (const Event& e : {Emergency("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
-                               Position("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
-                               Position("2026-12-07T00:01:00Z", "Q7MOB-9", 45.51, 9.12),
-                               Event{At("2026-12-07T00:02:00Z"), Acknowledged{}},
-                               Emergency("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99),
-                               Position("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99)})
-            EXPECT_TRUE(log.Append(e));
-    }
-    std::string File(const char* day) const {
-        return log.Folder() + "/incidents-" + day + ".jsonl";
-    }
-};
-
 TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
     LogCapture logged;
     LoggedWatch w;
@@ -88,9 +59,10 @@ TEST(IncidentLog, OneFilePerDayOneObjectPerLineAndACutLineLosesOnlyItself) {
 
     // A crash in the middle of a line leaves it without its end; the next line starts anew.
     std::ofstream(w.File("2026-12-07"), std::ios::app) << "{\"event\":\"posi";
-    ASSERT_TRUE(w.log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+    ASSERT_TRUE(w.log.Append(LoggedPosition("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
     // A copy of a packet heard before is no new event.
-    EXPECT_TRUE(w.log.Append(Emergency("2026-12-07T09:00:01Z", "Q4HIKE-7", 45.81, 8.98, true)));
+    EXPECT_TRUE(
+        w.log.Append(LoggedEmergency("2026-12-07T09:00:01Z", "Q4HIKE-7", 45.81, 8.98, true)));
     const std::vector<std::string> lines = Lines(w.File("2026-12-07"));
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(fakes::ReadAll(w.File("2026-12-07")).find("\n\n"), std::string::npos);
@@ -110,8 +82,8 @@ TEST(IncidentLog, EmergenciesAndChangesReachTheDiskBeforeTheyCountAsWritten) {
     opened.callsign = "Q7MOB-9";
     opened.time_s = At("2026-12-07T09:00:00Z");
     ASSERT_TRUE(w.log.Append({opened.time_s, IncidentChange{opened}}));
-    ASSERT_TRUE(w.log.Append(Position("2026-12-07T09:00:05Z", "Q7MOB-9", 45.5, 9.1)));
-    EXPECT_TRUE(w.log.Append(Emergency("2026-12-07T09:00:06Z", "Q7MOB-9", 45.5, 9.1, true)));
+    ASSERT_TRUE(w.log.Append(LoggedPosition("2026-12-07T09:00:05Z", "Q7MOB-9", 45.5, 9.1)));
+    EXPECT_TRUE(w.log.Append(LoggedEmergency("2026-12-07T09:00:06Z", "Q7MOB-9", 45.5, 9.1, true)));
     EXPECT_EQ(w.log.SyncedLines(), 3u) << "the change; a copy is not written at all";
 }
 
@@ -120,8 +92,8 @@ TEST(IncidentLog, AFolderThatCannotBeMadeIsToldNotFatal) {
     std::ofstream(dir.Path() + "/file") << "";
     IncidentLog log(dir.Path() + "/file/incidents");
     LogCapture logged;
-    EXPECT_FALSE(log.Append(Position("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
-    EXPECT_FALSE(log.Append(Position("2026-12-07T09:01:00Z", "Q4HIKE-7", 45.82, 8.98)));
+    EXPECT_FALSE(log.Append(LoggedPosition("2026-12-07T09:00:00Z", "Q4HIKE-7", 45.81, 8.98)));
+    EXPECT_FALSE(log.Append(LoggedPosition("2026-12-07T09:01:00Z", "Q4HIKE-7", 45.82, 8.98)));
     ASSERT_EQ(logged.lines.size(), 1u) << "told once";
     EXPECT_EQ(logged.lines[0].first, platform::Level::Warning);
     EXPECT_NE(
@@ -195,7 +167,7 @@ TEST(IncidentLog, AFullDiskLosesNoLineSaysWhyAndSaysSoAgainAfterEachRecovery) {
     std::vector<std::string> shown;  // each emergency's callsign, as the watch showed them
     const auto nextEmergency = [&shown] {
         shown.push_back("Q" + std::to_string(shown.size()) + "MOB-9");
-        return Emergency("2026-12-07T10:00:00Z", shown.back().c_str(), 45.5, 9.1);
+        return LoggedEmergency("2026-12-07T10:00:00Z", shown.back().c_str(), 45.5, 9.1);
     };
     LogCapture logged;
     ASSERT_TRUE(log.Append(nextEmergency()));
@@ -240,7 +212,7 @@ TEST(IncidentLog, WhenTooManyLinesWaitTheOldestAreGivenUpAndThatIsTold) {
     LogCapture logged;
     for (int minute = 0; minute < 5; ++minute) {
         const std::string time = "2026-12-07T09:0" + std::to_string(minute) + ":00Z";
-        EXPECT_FALSE(log.Append(Position(time.c_str(), "Q4HIKE-7", 45 + minute, 8.98)));
+        EXPECT_FALSE(log.Append(LoggedPosition(time.c_str(), "Q4HIKE-7", 45 + minute, 8.98)));
     }
     EXPECT_EQ(log.Health().problem, std::strerror(ENOTDIR));
     EXPECT_EQ(log.Health().waiting, 3u);

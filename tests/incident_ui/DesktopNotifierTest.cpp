@@ -10,20 +10,12 @@
 #include <memory>
 #include <utility>
 
+#include "fakes/IncidentEvents.h"
 #include "incident_ui/DesktopNotifier.h"
 
 namespace {
 
-incidents::Event NewEmergency(bool isNew = true) {
-    incidents::Emergency e{.unit = "km", .isNew = isNew};
-    e.panel.text = {"Q7MOB-9", "EMERGENCY", "Car <off> the road", "", "23.8", "", "", "",
-                    "",        "295"};
-    e.evidence =
-        incidents::Evidence{.frame = "Q7MOB-9>453UU0,WIDE1-1:`~SZl I>/\"5\\}Car <off> the road",
-                            .cause = "Mic-E message bits 000 (Emergency)",
-                            .place = incidents::Place{45.591667, 8.927}};
-    return {1796637600, e};  // 2026-12-07T10:00:00Z
-}
+using fakes::NewEmergency;
 
 // The notification service's side of the call, as a desktop would receive it.
 class FakeNotifications final : public QObject {

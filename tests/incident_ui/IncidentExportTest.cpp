@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fakes/FileText.h"
+#include "fakes/IncidentEvents.h"
 #include "fakes/TempFolder.h"
 #include "incident_outlets/IncidentExport.h"
 #include "incident_outlets/IncidentLog.h"
@@ -20,38 +21,10 @@
 namespace incidents {
 namespace {
 
-std::int64_t At(const char* time) {
-    return ParseIsoTime(time).value_or(0);
-}
-
-Event Emergency(const char* time, const char* call, double lat, double lon) {
-    incidents::Emergency e;
-    e.panel.text[0] = call;
-    e.evidence = Evidence{.frame = call + std::string(">APRS:<b>&\"help\"</b>\x01"),
-                          .cause = "Mic-E message bits 000 (Emergency)",
-                          .place = Place{lat, lon}};
-    return {At(time), e};
-}
-
-Event Position(const char* time, const char* call, double lat, double lon) {
-    return {At(time), incidents::Position{call, {lat, lon}}};
-}
-
-// A log of two days: Q7MOB-9 in emergency and moving, Q4HIKE-7 the next day.
-struct LoggedWatch {
-    fakes::TempFolder dir;
-    IncidentLog log{dir.Path() + "/incidents"};
-    LoggedWatch() {
-        for (const Event& e : {Emergency("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
-                               Position("2026-12-06T23:59:00Z", "Q7MOB-9", 45.5, 9.1),
-                               Position("2026-12-07T00:01:00Z", "Q7MOB-9", 45.51, 9.12),
-                               Event{At("2026-12-07T00:02:00Z"), Acknowledged{}},
-                               Emergency("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99),
-                               Position("2026-12-07T08:00:00Z", "Q4HIKE-7", 45.8, 8.99)})
-            EXPECT_TRUE(log.Append(e));
-    }
-    std::string Path(const char* name) const { return dir.Path() + "/" + name; }
-};
+using fakes::At;
+using fakes::LoggedEmergency;
+using fakes::LoggedPosition;
+using fakes::LoggedWatch;
 
 // An export read back with an XML parser: element texts by "container/element" ("wpt/name",
 // "trk/name", "Placemark/coordinates"), the track points, and the root's namespace.
@@ -183,12 +156,12 @@ TEST(IncidentLog, LinesAreAsQtWroteThem) {
         EXPECT_EQ(JsonText(nlohmann::json{{"v", value}}),
                   QJsonDocument(qt).toJson(QJsonDocument::Compact).toStdString());
     }
-    Event odd = Emergency("2026-12-07T23:59:59Z", "Q1AB", 45.5, 9.25);
+    Event odd = LoggedEmergency("2026-12-07T23:59:59Z", "Q1AB", 45.5, 9.25);
     auto& e = std::get<incidents::Emergency>(odd.what);
     for (std::string& text : e.panel.text) text = oddText;
     e.evidence->path = {.digipeaters = {"WIDE1-1", oddText}, .heardFrom = oddText, .gateway = "G"};
     e.evidence->heardVia = {oddText, ""};
-    for (const Event& event : {odd, Position("2026-12-07T10:15:00Z", "Q7MOB-9", 45.0, -0.0),
+    for (const Event& event : {odd, LoggedPosition("2026-12-07T10:15:00Z", "Q7MOB-9", 45.0, -0.0),
                                Event{At("2026-12-07T00:00:00Z"), FeedSilent{oddText, 905, 0}}}) {
         const std::string line = JsonLine(event);
         EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(line))
