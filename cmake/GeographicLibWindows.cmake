@@ -3,14 +3,10 @@
 # from Debian's source package (Debian has no MinGW build of it; `scripts/install-deps.sh test`
 # unpacks the source into a fixed folder). Nothing is downloaded here. Sets what the Linux find
 # module sets: GeographicLib_LIBRARIES (here an imported target carrying its headers).
-set(SIRENWATCH_GEOGRAPHICLIB_SOURCE /var/cache/sirenwatch/geographiclib/geographiclib-2.1.2
-    CACHE PATH "GeographicLib's unpacked source, compiled for the Windows builds")
-if(NOT EXISTS ${SIRENWATCH_GEOGRAPHICLIB_SOURCE}/include/GeographicLib/Geodesic.hpp)
-  message(FATAL_ERROR
-    "GeographicLib's source is not in ${SIRENWATCH_GEOGRAPHICLIB_SOURCE}: run "
-    "scripts/install-deps.sh test (it unpacks Debian's source package there), or point "
-    "SIRENWATCH_GEOGRAPHICLIB_SOURCE at an unpacked GeographicLib 2.1 source.")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/DebianSource.cmake)
+sirenwatch_debian_source(SIRENWATCH_GEOGRAPHICLIB_SOURCE
+                         /var/cache/sirenwatch/geographiclib/geographiclib-2.1.2
+                         include/GeographicLib/Geodesic.hpp GeographicLib)
 
 include(ExternalProject)
 set(geographiclib_build ${PROJECT_BINARY_DIR}/geographiclib)

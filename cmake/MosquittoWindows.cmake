@@ -4,14 +4,9 @@
 # test` unpacks the source into a fixed folder). Nothing is downloaded here. Built with TLS on
 # the OpenSSL compiled the same way (cmake/OpenSSLWindows.cmake). Sets MOSQUITTO_LIBRARY to an
 # imported target carrying its header and what it links.
-set(SIRENWATCH_MOSQUITTO_SOURCE /var/cache/sirenwatch/mosquitto/mosquitto-2.0.11
-    CACHE PATH "libmosquitto's unpacked source, compiled for the Windows builds")
-if(NOT EXISTS ${SIRENWATCH_MOSQUITTO_SOURCE}/include/mosquitto.h)
-  message(FATAL_ERROR
-    "libmosquitto's source is not in ${SIRENWATCH_MOSQUITTO_SOURCE}: run "
-    "scripts/install-deps.sh test (it unpacks Debian's source package there), or point "
-    "SIRENWATCH_MOSQUITTO_SOURCE at an unpacked mosquitto 2.0 source.")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/DebianSource.cmake)
+sirenwatch_debian_source(SIRENWATCH_MOSQUITTO_SOURCE /var/cache/sirenwatch/mosquitto/mosquitto-2.0.11
+                         include/mosquitto.h libmosquitto)
 
 include(${CMAKE_CURRENT_LIST_DIR}/OpenSSLWindows.cmake)
 include(ExternalProject)

@@ -3,14 +3,9 @@
 # compilers from Debian's source package (Debian has no MinGW build of it; `scripts/install-deps.sh
 # test` unpacks the source into a fixed folder). Nothing is downloaded here. libmosquitto is built
 # on it, so the Windows program speaks mqtts:// as the Linux one does. Sets OPENSSL_WINDOWS_*.
-set(SIRENWATCH_OPENSSL_SOURCE /var/cache/sirenwatch/openssl/source
-    CACHE PATH "OpenSSL's unpacked source, compiled for the Windows builds")
-if(NOT EXISTS ${SIRENWATCH_OPENSSL_SOURCE}/Configure)
-  message(FATAL_ERROR
-    "OpenSSL's source is not in ${SIRENWATCH_OPENSSL_SOURCE}: run scripts/install-deps.sh test "
-    "(it unpacks Debian's source package there), or point SIRENWATCH_OPENSSL_SOURCE at an "
-    "unpacked OpenSSL 3 source.")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/DebianSource.cmake)
+sirenwatch_debian_source(SIRENWATCH_OPENSSL_SOURCE /var/cache/sirenwatch/openssl/source
+                         Configure OpenSSL)
 
 include(ExternalProject)
 find_program(PERL perl REQUIRED)
