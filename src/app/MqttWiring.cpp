@@ -70,6 +70,11 @@ std::optional<NetPlan> Plan(const CommandLine& options, const StartSettings& sta
     return plan;
 }
 
+// mqtts:// where no system CAs are read and no CA file is named: the broker cannot be checked.
+bool LacksCaFile(const NetPlan& plan) {
+    return plan.client.tls && !mqtt::kSystemCas && plan.client.caFile.empty();
+}
+
 }  // namespace
 
 MqttNet::MqttNet(mqtt::ClientSettings client, mqtt::NetNames names, std::string brokerText,
@@ -182,7 +187,7 @@ void CheckMqtt(const CommandLine& options, const StartSettings& start,
         if (const auto password = watch_settings::ReadPasswordFile(m.passwordFile); !password)
             findings.push_back({password.error().text, true, false});
     }
-    if (plan->client.tls && !mqtt::kSystemCas && m.caFile.empty())
+    if (LacksCaFile(*plan))
         findings.push_back({plan->broker +
                                 " needs MqttCaFile here: the PEM file of the CA that signed the "
                                 "broker's certificate (the Windows certificate store is not read)",
@@ -208,8 +213,7 @@ std::vector<Finding> ShowAndTryMqtt(const CommandLine& options, const StartSetti
             : mqtt::kSystemCas ? std::string("(the system's CAs)")
                                : std::string("(none)"))
         << "\n";
-    if (plan->client.tls && !mqtt::kSystemCas && m.caFile.empty())
-        return {};  // refused by the start's checks
+    if (LacksCaFile(*plan)) return {};  // refused by the start's checks
     mqtt::ClientSettings client = plan->client;
     client.clientId += "-check";
     const auto problem = mqtt::TryBroker(client, std::chrono::seconds(5));

@@ -32,8 +32,8 @@ inline std::int64_t At(const char* time) {
 }
 
 // An emergency at `time` whose frame holds markup and a control byte, as the air may send.
-inline incidents::Event LoggedEmergency(const char* time, const char* call, double lat,
-                                        double lon, bool copy = false) {
+inline incidents::Event LoggedEmergency(const char* time, const char* call, double lat, double lon,
+                                        bool copy = false) {
     incidents::Emergency e{.copy = copy};
     e.panel.text[0] = call;
     e.evidence = incidents::Evidence{.frame = call + std::string(">APRS:<b>&\"help\"</b>\x01"),
@@ -42,8 +42,7 @@ inline incidents::Event LoggedEmergency(const char* time, const char* call, doub
     return {At(time), e};
 }
 
-inline incidents::Event LoggedPosition(const char* time, const char* call, double lat,
-                                       double lon) {
+inline incidents::Event LoggedPosition(const char* time, const char* call, double lat, double lon) {
     return {At(time), incidents::Position{call, {lat, lon}}};
 }
 
